@@ -1,0 +1,40 @@
+#include "app/memory_optimizer_app.h"
+
+#include <commctrl.h>
+
+#include "res/resource.h"
+#include "shell/frame_texts.h"
+#include "shell/main_frame.h"
+
+CMemoryOptimizerApp::CMemoryOptimizerApp() : m_instanceGuard(qmo::kSingleInstanceMutexName) {}
+
+CMemoryOptimizerApp::~CMemoryOptimizerApp() = default;
+
+bool CMemoryOptimizerApp::InitInstance() {
+    if (m_instanceGuard.AnotherInstanceRuns()) {
+        qmo::HandOverToFirstInstance(qmo::kMainFrameClassName, qmo::kMainWindowTitle, WM_ACTIVATE_FIRST_INSTANCE);
+        return false;
+    }
+
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
+    ::InitCommonControlsEx(&controls);
+
+    SetApplicationTitle(qmo::LoadResourceString(IDS_APPLICATION_TITLE));
+    SetRegistryKey(L"Local AppWizard-Generated Applications");
+
+    m_frame = std::make_unique<CMainFrame>(Profile(), m_runEntry);
+    if (!m_frame->Create()) {
+        m_frame.reset();
+        return false;
+    }
+    SetMainWindow(m_frame.get());
+
+    // Seen only for a moment while it is created; the program lives in the tray.
+    const HWND frame = m_frame->GetSafeHwnd();
+    ::ShowWindow(frame, SW_SHOWMAXIMIZED);
+    ::UpdateWindow(frame);
+    ::ShowWindow(frame, SW_HIDE);
+    return true;
+}

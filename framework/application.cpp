@@ -1,0 +1,85 @@
+#include "framework/application.h"
+
+#include "framework/window.h"
+
+namespace qmo {
+namespace {
+
+Application* g_current = nullptr;  // the one application object; set by its constructor
+
+}  // namespace
+
+Application::Application() {
+    g_current = this;
+}
+
+Application::~Application() {
+    if (g_current == this)
+        g_current = nullptr;
+}
+
+Application* Application::Current() noexcept {
+    return g_current;
+}
+
+HINSTANCE Application::InstanceHandle() noexcept {
+    if (g_current && g_current->m_instance)
+        return g_current->m_instance;
+    return ::GetModuleHandleW(nullptr);
+}
+
+int Application::Run(HINSTANCE instance, int showCommand) {
+    m_instance = instance;
+    m_showCommand = showCommand;
+    if (!InitInstance())
+        return ExitInstance();
+
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (PreTranslate(message))
+            continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    const int exitCode = ExitInstance();
+    return message.message == WM_QUIT ? static_cast<int>(message.wParam) : exitCode;
+}
+
+bool Application::PreTranslate(MSG& message) {
+    for (HWND window = message.hwnd; window;) {
+        if (Window* object = Window::FromHandle(window); object && object->PreTranslateMessage(message))
+            return true;
+        if (!(::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD))
+            break;
+        window = ::GetParent(window);
+    }
+    return false;
+}
+
+void Application::SetRegistryKey(const std::wstring& key) {
+    m_profile = std::make_unique<RegistryProfile>(HKEY_CURRENT_USER, L"Software\\" + key + L"\\" + m_appTitle);
+}
+
+RegistryProfile& Application::Profile() {
+    if (!m_profile)
+        SetRegistryKey(L"Quenvale");
+    return *m_profile;
+}
+
+bool Application::OnCommand(UINT) {
+    return false;
+}
+
+int Application::ExitInstance() {
+    return 0;
+}
+
+std::wstring LoadResourceString(UINT id) {
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(Application::InstanceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || !text)
+        return {};
+    return std::wstring(text, static_cast<std::size_t>(length));
+}
+
+}  // namespace qmo

@@ -1,0 +1,60 @@
+#pragma once
+// The application object: instance handle, main window, message loop with the
+// pre-translation chain, and the per-user registry profile.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/registry_profile.h"
+
+namespace qmo {
+
+class Window;
+
+class Application {
+public:
+    Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+    virtual ~Application();
+
+    static Application* Current() noexcept;
+    static HINSTANCE InstanceHandle() noexcept;
+
+    // Runs InitInstance and, if it succeeds, the message loop; the exit code.
+    int Run(HINSTANCE instance, int showCommand);
+
+    Window* MainWindow() const noexcept { return m_pMainWnd; }
+    void SetMainWindow(Window* window) noexcept { m_pMainWnd = window; }
+
+    // Profile root HKEY_CURRENT_USER\Software\<key>\<application title>.
+    void SetRegistryKey(const std::wstring& key);
+    RegistryProfile& Profile();
+
+    // Commands no window handled.
+    virtual bool OnCommand(UINT id);
+
+    // Offers a queued message to our windows from its target up to its top-level window.
+    static bool PreTranslate(MSG& message);
+
+protected:
+    virtual bool InitInstance() = 0;
+    virtual int ExitInstance();
+
+    int ShowCommand() const noexcept { return m_showCommand; }
+    void SetApplicationTitle(const std::wstring& title) { m_appTitle = title; }
+    const std::wstring& ApplicationTitle() const noexcept { return m_appTitle; }
+
+private:
+    Window* m_pMainWnd = nullptr;
+    HINSTANCE m_instance = nullptr;
+    int m_showCommand = SW_SHOWNORMAL;
+    std::wstring m_appTitle;
+    std::unique_ptr<RegistryProfile> m_profile;
+};
+
+// A string from the module's string table; empty if there is none.
+std::wstring LoadResourceString(UINT id);
+
+}  // namespace qmo

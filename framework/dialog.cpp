@@ -1,0 +1,97 @@
+#include "framework/dialog.h"
+
+#include "framework/application.h"
+
+namespace qmo {
+namespace {
+
+// Messages whose answer a dialog procedure returns itself instead of through
+// DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message) {
+    return (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) || message == WM_INITDIALOG ||
+           message == WM_COMPAREITEM || message == WM_VKEYTOITEM || message == WM_CHARTOITEM ||
+           message == WM_QUERYDRAGICON;
+}
+
+}  // namespace
+
+INT_PTR Dialog::DoModal(HWND parent) {
+    if (m_hWnd)
+        return -1;
+    m_modal = true;
+    const INT_PTR result = ::DialogBoxParamW(Application::InstanceHandle(), MAKEINTRESOURCEW(m_templateId), parent,
+                                             &Dialog::DialogProcedure, reinterpret_cast<LPARAM>(this));
+    m_modal = false;
+    return result;
+}
+
+bool Dialog::CreateModeless(HWND parent) {
+    if (m_hWnd)
+        return false;
+    m_modal = false;
+    return ::CreateDialogParamW(Application::InstanceHandle(), MAKEINTRESOURCEW(m_templateId), parent,
+                                &Dialog::DialogProcedure, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+    if (!m_hWnd)
+        return;
+    if (m_modal)
+        ::EndDialog(m_hWnd, result);
+    else
+        DestroyWindow();
+}
+
+bool Dialog::PreTranslateMessage(MSG& message) {
+    return !m_modal && m_hWnd && ::IsDialogMessageW(m_hWnd, &message);
+}
+
+BOOL Dialog::OnInitDialog() {
+    return TRUE;
+}
+
+bool Dialog::OnCommand(UINT id, UINT, HWND) {
+    if (id == IDOK || id == IDCANCEL) {
+        EndDialog(id);
+        return true;
+    }
+    return false;
+}
+
+bool Dialog::HandleDialogMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
+
+INT_PTR CALLBACK Dialog::DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = static_cast<Dialog*>(FromHandle(window));
+    if (!self && message == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lParam);
+        self->Attach(window);
+    }
+    if (!self)
+        return FALSE;
+
+    bool handled = false;
+    LRESULT result = 0;
+    if (message == WM_INITDIALOG) {
+        handled = true;
+        result = self->OnInitDialog();
+    } else if (self->HandleDialogMessage(message, wParam, lParam, result)) {
+        handled = true;
+    } else if (message == WM_COMMAND) {
+        handled = self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    }
+
+    if (message == WM_NCDESTROY) {
+        self->Detach();
+        return handled ? TRUE : FALSE;
+    }
+    if (!handled)
+        return FALSE;
+    if (ReturnsResultDirectly(message))
+        return static_cast<INT_PTR>(result);
+    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+}  // namespace qmo

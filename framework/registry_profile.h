@@ -1,0 +1,35 @@
+#pragma once
+// The per-user profile in the registry: one key per section under a base path.
+// Integers are REG_DWORD, strings REG_SZ; a value of another type or size
+// reads as missing, so bad data never reaches the program.
+#include <windows.h>
+
+#include <string>
+
+#include "config/optimizer_settings.h"
+
+namespace qmo {
+
+class RegistryProfile : public ProfileStore {
+public:
+    // Longest string value read back, in bytes; anything larger reads as missing.
+    static constexpr DWORD kMaxStringBytes = 8192;
+
+    RegistryProfile(HKEY root, std::wstring basePath);
+
+    int GetProfileInt(std::string_view section, std::string_view entry, int defaultValue) override;
+    std::string GetProfileString(std::string_view section, std::string_view entry,
+                                 const std::string& defaultValue) override;
+    bool WriteProfileInt(std::string_view section, std::string_view entry, int value) override;
+    bool WriteProfileString(std::string_view section, std::string_view entry, const std::string& value) override;
+
+    const std::wstring& BasePath() const noexcept { return m_basePath; }
+
+private:
+    std::wstring SectionPath(std::string_view section) const;
+
+    HKEY m_root;
+    std::wstring m_basePath;
+};
+
+}  // namespace qmo

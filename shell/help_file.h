@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace qmo {
+
+inline constexpr std::string_view kHelpFileName = "Help- Quenvale Memory Optimizer.chm";
+
+// The help file beside the executable. The program runs elevated, so a help
+// file is never taken from the working directory, where anyone may drop one.
+std::string HelpFilePathBesideExecutable(const std::string& executablePath);
+
+}  // namespace qmo

@@ -1,0 +1,185 @@
+#include "shell/main_frame.h"
+
+#include <shellapi.h>
+
+#include <array>
+
+#include "config/registry_run_entry.h"
+#include "framework/application.h"
+#include "framework/text.h"
+#include "res/resource.h"
+#include "shell/frame_input_filter.h"
+#include "shell/frame_texts.h"
+#include "shell/help_file.h"
+
+CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
+    : m_profile(profile), m_runEntry(runEntry) {}
+
+CMainFrame::~CMainFrame() {
+    DestroyWindow();
+}
+
+bool CMainFrame::Create() {
+    const HINSTANCE instance = qmo::Application::InstanceHandle();
+    qmo::WindowClass windowClass{qmo::kMainFrameClassName};
+    windowClass.style = CS_DBLCLKS;
+    windowClass.icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 0, 0,
+                                                       LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.smallIcon = static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                     ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    // The window owns its menu and destroys it with itself.
+    HMENU menu = ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    const bool created = FrameWindow::Create(windowClass, 0, qmo::kMainWindowTitle,
+                                             WS_OVERLAPPEDWINDOW | WS_MAXIMIZE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu);
+    // A window that failed after creation took its menu with it.
+    if (!created && menu && ::IsMenu(menu))
+        ::DestroyMenu(menu);
+    return created;
+}
+
+LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate();
+    case WM_CLOSE:
+        ToggleMainWindow();
+        return 0;
+    case WM_HELP:
+        OnHelp();
+        return TRUE;
+    case WM_ACTIVATE_FIRST_INSTANCE:
+        OnActivateFirstInstance();
+        return 0;
+    default:
+        return FrameWindow::HandleMessage(message, wParam, lParam);
+    }
+}
+
+int CMainFrame::OnCreate() {
+    if (!m_view.Create(m_hWnd))
+        return -1;
+    SetViewWindow(m_view.GetSafeHwnd());
+
+    LoadSettings();
+    SaveSettings();
+    LoadSettings();
+
+    CreateTrayIcon();
+    ShowBalloonTip();
+    return 0;
+}
+
+void CMainFrame::CreateTrayIcon() {
+    if (!m_trayIcon.Create(m_hWnd, qmo::kMainWindowTitle, IDI_TRAY, IDR_TRAY_MENU, ID_TRAY_SHOW_HIDE))
+        return;
+    static constexpr std::array<UINT, 4> kFrames{IDI_TRAY_FRAME_1, IDI_TRAY_FRAME_2, IDI_TRAY_FRAME_3,
+                                                 IDI_TRAY_FRAME_4};
+    m_trayIcon.SetAnimationFrames(kFrames);
+    m_trayIcon.StartAnimation(qmo::kTrayAnimationPeriodMs);
+}
+
+void CMainFrame::OnSize(UINT type, int width, int height) {
+    FrameWindow::OnSize(type, width, height);
+    if (type == SIZE_MINIMIZED)
+        OnMinimized();
+}
+
+bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
+    switch (id) {
+    case ID_VISIT_WEBSITE:
+        ShowMainWindowIfHidden();
+        OpenProductWebPage(SW_SHOW);
+        return true;
+    case ID_VIEW_PERFORMANCE:
+    case ID_VIEW_PROCESSES:
+    case ID_VIEW_SETTINGS:
+        ShowMainWindowIfHidden();
+        return true;
+    case ID_TRAY_SHOW_HIDE:
+        ToggleMainWindow();
+        return true;
+    case ID_TRAY_EXIT:
+        DestroyWindow();
+        return true;
+    case ID_HELP_TOPICS:
+        ShowMainWindowIfHidden();
+        ::SendMessageW(m_hWnd, WM_HELP, 0, 0);
+        return true;
+    default:
+        return FrameWindow::OnCommand(id, code, control);
+    }
+}
+
+void CMainFrame::OnDestroy() {
+    m_trayIcon.Remove();
+}
+
+bool CMainFrame::PreTranslateMessage(MSG& message) {
+    qmo::FrameInput input = qmo::FrameInput::Other;
+    if (message.message == WM_MOUSEMOVE)
+        input = qmo::FrameInput::MouseMove;
+    else if (message.message == WM_LBUTTONDOWN)
+        input = qmo::FrameInput::LeftButtonDown;
+    else if (message.message == WM_KEYDOWN)
+        input = qmo::FrameInput::KeyDown;
+    if (input == qmo::FrameInput::Other)
+        return false;
+
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const bool ctrlDown = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    const qmo::FrameInputDecision decision = qmo::DecideFrameInput(
+        input, {client.left, client.top, client.right, client.bottom}, {message.pt.x, message.pt.y},
+        static_cast<int>(message.wParam), ctrlDown);
+
+    if (decision.openWebPageMaximized)
+        OpenProductWebPage(SW_SHOWMAXIMIZED);
+    if (decision.showHandCursor)
+        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+    if (decision.hideToTray)
+        ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    if (decision.showHelp)
+        OnCommand(ID_HELP_TOPICS, 0, nullptr);
+    return decision.consumed;
+}
+
+void CMainFrame::OnHelp() {
+    const std::wstring path =
+        qmo::Widen(qmo::HelpFilePathBesideExecutable(qmo::Narrow(qmo::ModuleFilePath())));
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        wchar_t title[200] = {};
+        ::GetWindowTextW(m_hWnd, title, static_cast<int>(std::size(title)));
+        ::MessageBoxW(m_hWnd, qmo::kHelpMissingText, title, MB_OK);
+        return;
+    }
+    ::ShellExecuteW(m_hWnd, L"open", path.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void CMainFrame::OpenProductWebPage(int showCommand) {
+    ::ShellExecuteW(nullptr, L"open", qmo::kProductWebPage, nullptr, nullptr, showCommand);
+}
+
+void CMainFrame::ShowBalloonTip() {
+    m_trayIcon.ShowBalloon(qmo::kBalloonText, qmo::kMainWindowTitle, NIIF_INFO, qmo::kBalloonSeconds);
+}
+
+void CMainFrame::HideWindow() {
+    ::ShowWindow(m_hWnd, SW_HIDE);
+}
+
+void CMainFrame::ShowWindowWithTitle() {
+    ::SetWindowTextW(m_hWnd, qmo::kMainWindowTitle);
+    ::ShowWindow(m_hWnd, SW_SHOW);
+}
+
+bool CMainFrame::IsWindowShown() const {
+    return ::IsWindowVisible(m_hWnd) != FALSE;
+}
+
+void CMainFrame::RestoreWindow() {
+    ::ShowWindow(m_hWnd, SW_RESTORE);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The program's only top-level window: menus, tray icon, hide/show rules and
+// the settings record the pages read.
+#include "framework/frame_window.h"
+#include "shell/main_frame_logic.h"
+#include "shell/tessel_view.h"
+#include "toolkit/tray_icon.h"
+
+class CMainFrame : public qmo::FrameWindow, public MainFrameLogic {
+public:
+    CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry);
+    ~CMainFrame() override;
+
+    // Creates the window (maximized style, menu 128, icon 128), not yet shown.
+    bool Create();
+
+    bool PreTranslateMessage(MSG& message) override;
+
+    CTesselDesktopSuitFrameView& View() noexcept { return m_view; }
+    qmo::TrayIcon& TrayIcon() noexcept { return m_trayIcon; }
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnSize(UINT type, int width, int height) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    void OnDestroy() override;
+
+    // MainFrameLogic's window operations.
+    void ShowBalloonTip() override;
+    void HideWindow() override;
+    void ShowWindowWithTitle() override;
+    bool IsWindowShown() const override;
+    void RestoreWindow() override;
+    qmo::ProfileStore& SettingsProfile() override { return m_profile; }
+    qmo::RunEntryStore& RunEntry() override { return m_runEntry; }
+
+private:
+    int OnCreate();
+    void CreateTrayIcon();
+    void OnHelp();
+    void OpenProductWebPage(int showCommand);
+
+    qmo::ProfileStore& m_profile;
+    qmo::RunEntryStore& m_runEntry;
+    CTesselDesktopSuitFrameView m_view;
+    qmo::TrayIcon m_trayIcon;
+};

@@ -1,0 +1,44 @@
+#include "shell/main_frame_logic.h"
+
+void MainFrameLogic::ToggleMainWindow() {
+    m_bHidden = !m_bHidden;
+    if (m_bHidden) {
+        ShowBalloonTip();
+        HideWindow();
+    } else {
+        ShowWindowWithTitle();
+    }
+}
+
+void MainFrameLogic::ShowMainWindowIfHidden() {
+    if (!IsWindowShown())
+        ToggleMainWindow();
+}
+
+void MainFrameLogic::OnActivateFirstInstance() {
+    if (!m_bHidden)
+        return;
+    m_bHidden = false;
+    ShowWindowWithTitle();
+}
+
+void MainFrameLogic::OnMinimized() {
+    RestoreWindow();
+    if (m_bHidden) {
+        // Minimized while the frame already counts as hidden (a start-up show
+        // command from a "minimized" shortcut): hiding keeps flag and window in
+        // agreement, where a toggle would mark a hidden window as visible.
+        HideWindow();
+        return;
+    }
+    ToggleMainWindow();
+}
+
+void MainFrameLogic::LoadSettings() {
+    qmo::ReadSettings(SettingsProfile(), *this);
+}
+
+void MainFrameLogic::SaveSettings() {
+    qmo::WriteSettings(SettingsProfile(), *this);
+    qmo::UpdateRunEntry(RunEntry(), !m_bRunAtStartup);
+}

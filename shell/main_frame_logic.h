@@ -1,0 +1,42 @@
+#pragma once
+// The main frame's rules, apart from any window: the hidden/visible state and
+// its transitions, and the settings record it holds for the whole run. The
+// Win32 frame derives from this and supplies the window operations.
+#include "config/optimizer_settings.h"
+
+namespace qmo {
+class ProfileStore;
+class RunEntryStore;
+}  // namespace qmo
+
+class MainFrameLogic : public OptimizerSettings {
+public:
+    virtual ~MainFrameLogic() = default;
+
+    // Close box, Alt+F4, "E&xit", Ctrl+X and the tray's show/hide: hides a
+    // visible window (with the balloon tip) and shows a hidden one.
+    void ToggleMainWindow();
+    void ShowMainWindowIfHidden();
+    // A second instance asked to be brought up: show if hidden, never hide.
+    void OnActivateFirstInstance();
+    // The window was minimized: restore its placement and send it to the tray.
+    void OnMinimized();
+
+    void LoadSettings();
+    void SaveSettings();
+
+    bool m_bHidden = true;
+    bool m_bOptimizing = false;
+
+protected:
+    MainFrameLogic() = default;
+
+    virtual void ShowBalloonTip() = 0;
+    virtual void HideWindow() = 0;
+    // Resets the title and shows the window in the placement it had.
+    virtual void ShowWindowWithTitle() = 0;
+    virtual bool IsWindowShown() const = 0;
+    virtual void RestoreWindow() = 0;
+    virtual qmo::ProfileStore& SettingsProfile() = 0;
+    virtual qmo::RunEntryStore& RunEntry() = 0;
+};

@@ -1,0 +1,72 @@
+#pragma once
+// In-memory profile and Run entry that remember what was written, in order.
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/optimizer_settings.h"
+
+namespace qmo::testing {
+
+class FakeProfile : public ProfileStore {
+public:
+    int GetProfileInt(std::string_view section, std::string_view entry, int defaultValue) override {
+        auto it = ints.find(Key(section, entry));
+        return it == ints.end() ? defaultValue : it->second;
+    }
+    std::string GetProfileString(std::string_view section, std::string_view entry,
+                                 const std::string& defaultValue) override {
+        auto it = strings.find(Key(section, entry));
+        return it == strings.end() ? defaultValue : it->second;
+    }
+    bool WriteProfileInt(std::string_view section, std::string_view entry, int value) override {
+        ints[Key(section, entry)] = value;
+        strings.erase(Key(section, entry));
+        writes.emplace_back(entry);
+        return true;
+    }
+    bool WriteProfileString(std::string_view section, std::string_view entry, const std::string& value) override {
+        strings[Key(section, entry)] = value;
+        ints.erase(Key(section, entry));
+        writes.emplace_back(entry);
+        return true;
+    }
+
+    static std::string Key(std::string_view section, std::string_view entry) {
+        return std::string(section) + "\\" + std::string(entry);
+    }
+    void SetInt(std::string_view entry, int value) { ints[Key("Settings", entry)] = value; }
+    void SetString(std::string_view entry, std::string value) { strings[Key("Settings", entry)] = std::move(value); }
+    std::optional<int> Int(std::string_view entry) const {
+        auto it = ints.find(Key("Settings", entry));
+        return it == ints.end() ? std::nullopt : std::optional<int>(it->second);
+    }
+    std::optional<std::string> String(std::string_view entry) const {
+        auto it = strings.find(Key("Settings", entry));
+        return it == strings.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+
+    std::map<std::string, int> ints;
+    std::map<std::string, std::string> strings;
+    std::vector<std::string> writes;
+};
+
+class FakeRunEntry : public RunEntryStore {
+public:
+    std::string ExecutablePath() override { return executablePath; }
+    bool WriteRunValue(const std::string& data) override {
+        ++writeAttempts;
+        if (!writable)
+            return false;
+        value = data;
+        return true;
+    }
+
+    std::string executablePath = "C:\\Program Files\\Quenvale\\QuenvaleMemoryOptimizer.exe";
+    bool writable = true;
+    int writeAttempts = 0;
+    std::optional<std::string> value;
+};
+
+}  // namespace qmo::testing

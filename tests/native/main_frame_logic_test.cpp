@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_settings_stores.h"
+#include "shell/main_frame_logic.h"
+
+namespace {
+
+// Stands in for the window: remembers the calls and tracks visibility as the
+// system would.
+class RecordingFrame : public MainFrameLogic {
+public:
+    std::vector<std::string> calls;
+    bool visible = false;
+    qmo::testing::FakeProfile profile;
+    qmo::testing::FakeRunEntry run;
+
+protected:
+    void ShowBalloonTip() override { calls.push_back("balloon"); }
+    void HideWindow() override {
+        calls.push_back("hide");
+        visible = false;
+    }
+    void ShowWindowWithTitle() override {
+        calls.push_back("title+show");
+        visible = true;
+    }
+    bool IsWindowShown() const override { return visible; }
+    void RestoreWindow() override {
+        calls.push_back("restore");
+        visible = true;
+    }
+    qmo::ProfileStore& SettingsProfile() override { return profile; }
+    qmo::RunEntryStore& RunEntry() override { return run; }
+};
+
+using Calls = std::vector<std::string>;
+
+TEST(MainFrameVisibility, StartsHiddenAndNotOptimizing) {
+    RecordingFrame frame;
+    EXPECT_TRUE(frame.m_bHidden);
+    EXPECT_FALSE(frame.m_bOptimizing);
+}
+
+TEST(MainFrameVisibility, ToggleShowsWithTitleThenHidesWithBalloonFirst) {
+    RecordingFrame frame;
+    frame.ToggleMainWindow();
+    EXPECT_FALSE(frame.m_bHidden);
+    EXPECT_EQ(frame.calls, Calls{"title+show"});
+
+    frame.calls.clear();
+    frame.ToggleMainWindow();
+    EXPECT_TRUE(frame.m_bHidden);
+    EXPECT_EQ(frame.calls, (Calls{"balloon", "hide"}));
+}
+
+TEST(MainFrameVisibility, ShowIfHiddenActsOnlyOnAnInvisibleWindow) {
+    RecordingFrame frame;
+    frame.ShowMainWindowIfHidden();
+    EXPECT_TRUE(frame.visible);
+    EXPECT_FALSE(frame.m_bHidden);
+
+    frame.calls.clear();
+    frame.ShowMainWindowIfHidden();
+    EXPECT_TRUE(frame.calls.empty());
+    EXPECT_TRUE(frame.visible);
+}
+
+TEST(MainFrameVisibility, SecondInstanceShowsAHiddenWindowWithoutBalloonAndNeverHides) {
+    RecordingFrame frame;
+    frame.OnActivateFirstInstance();
+    EXPECT_FALSE(frame.m_bHidden);
+    EXPECT_EQ(frame.calls, Calls{"title+show"});
+
+    frame.calls.clear();
+    frame.OnActivateFirstInstance();
+    EXPECT_TRUE(frame.calls.empty());
+    EXPECT_FALSE(frame.m_bHidden);
+}
+
+TEST(MainFrameVisibility, MinimizingRestoresThePlacementAndGoesToTheTray) {
+    RecordingFrame frame;
+    frame.ToggleMainWindow();
+    frame.calls.clear();
+
+    frame.OnMinimized();
+    EXPECT_TRUE(frame.m_bHidden);
+    EXPECT_FALSE(frame.visible);
+    EXPECT_EQ(frame.calls, (Calls{"restore", "balloon", "hide"}));
+
+    // Shown again from the tray, it comes back visible.
+    frame.ToggleMainWindow();
+    EXPECT_TRUE(frame.visible);
+}
+
+TEST(MainFrameVisibility, MinimizedWhileStillCountedHiddenStaysHiddenAndConsistent) {
+    RecordingFrame frame;  // as during start-up, before the window is first hidden
+    frame.OnMinimized();
+    EXPECT_TRUE(frame.m_bHidden);
+    EXPECT_FALSE(frame.visible);
+    EXPECT_EQ(frame.calls, (Calls{"restore", "hide"}));
+
+    frame.ToggleMainWindow();
+    EXPECT_TRUE(frame.visible);
+}
+
+TEST(MainFrameSettings, SaveWritesTheProfileAndKeepsTheRunEntryInStep) {
+    RecordingFrame frame;
+    frame.m_nCriticalLimit = 250;
+    frame.m_bRunAtStartup = false;
+    frame.SaveSettings();
+    EXPECT_EQ(frame.profile.Int("CL"), 250);
+    EXPECT_EQ(frame.run.value, "");
+
+    frame.m_bRunAtStartup = true;
+    frame.SaveSettings();
+    EXPECT_EQ(frame.run.value, "\"" + frame.run.executablePath + "\"");
+
+    RecordingFrame reader;
+    reader.profile = frame.profile;
+    reader.LoadSettings();
+    EXPECT_EQ(reader.m_nCriticalLimit, 250);
+    EXPECT_TRUE(reader.m_bRunAtStartup);
+}
+
+}  // namespace

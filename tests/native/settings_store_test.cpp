@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include "config/optimizer_settings.h"
+#include "fake_settings_stores.h"
+
+namespace qmo {
+namespace {
+
+using testing::FakeProfile;
+using testing::FakeRunEntry;
+
+const OptimizerSettings kDefaults{};
+
+void StartUp(OptimizerSettings& settings, FakeProfile& profile, FakeRunEntry& run) {
+    ReadSettings(profile, settings);
+    WriteSettings(profile, settings);
+    UpdateRunEntry(run, !settings.m_bRunAtStartup);
+    ReadSettings(profile, settings);
+}
+
+void StoreRecord(FakeProfile& profile, int limit, const std::string& key, int ras, int sn, int ao, int arpl) {
+    profile.SetInt("CL", limit);
+    profile.SetString("SC", key);
+    profile.SetInt("RAS", ras);
+    profile.SetInt("SN", sn);
+    profile.SetInt("bAOMAMSF", ao);
+    profile.SetInt("bARPL", arpl);
+}
+
+TEST(SettingsStore, DefaultsAreEightyTheLetterOAndFourSwitchesOn) {
+    EXPECT_EQ(kDefaults.m_nCriticalLimit, 80);
+    EXPECT_EQ(kDefaults.m_strShortcutKey, "O");
+    EXPECT_TRUE(kDefaults.m_bRunAtStartup && kDefaults.m_bShowNotification && kDefaults.m_bAutoOptimize &&
+                kDefaults.m_bAutoRefreshProcessList);
+}
+
+TEST(SettingsStore, FirstStartKeepsDefaultsAndWritesAllSixValuesAndTheQuotedRunEntry) {
+    FakeProfile profile;
+    FakeRunEntry run;
+    OptimizerSettings settings;
+    StartUp(settings, profile, run);
+
+    EXPECT_EQ(settings, kDefaults);
+    EXPECT_EQ(profile.writes, (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL"}));
+    EXPECT_EQ(profile.Int("CL"), 80);
+    EXPECT_EQ(profile.String("SC"), "O");
+    for (const char* flag : {"RAS", "SN", "bAOMAMSF", "bARPL"})
+        EXPECT_EQ(profile.Int(flag), 1) << flag;
+    EXPECT_EQ(run.value, "\"C:\\Program Files\\Quenvale\\QuenvaleMemoryOptimizer.exe\"");
+}
+
+TEST(SettingsStore, StoredRecordIsReadWholeIncludingOutOfRangeLimits) {
+    for (int limit : {150, -1, -2147483647 - 1, 0}) {
+        FakeProfile profile;
+        StoreRecord(profile, limit, "Q", 0, 1, 0, 1);
+        OptimizerSettings settings;
+        ReadSettings(profile, settings);
+        EXPECT_EQ(settings.m_nCriticalLimit, limit);
+        EXPECT_EQ(settings.m_strShortcutKey, "Q");
+        EXPECT_FALSE(settings.m_bRunAtStartup);
+        EXPECT_TRUE(settings.m_bShowNotification);
+        EXPECT_FALSE(settings.m_bAutoOptimize);
+        EXPECT_TRUE(settings.m_bAutoRefreshProcessList);
+    }
+}
+
+TEST(SettingsStore, EmptyOrMissingShortcutDiscardsEverythingElseStored) {
+    FakeProfile emptyKey;
+    StoreRecord(emptyKey, 30, "", 0, 0, 0, 0);
+    FakeProfile missingKey;
+    StoreRecord(missingKey, 30, "x", 0, 0, 0, 0);
+    missingKey.strings.clear();
+
+    for (FakeProfile* profile : {&emptyKey, &missingKey}) {
+        FakeRunEntry run;
+        OptimizerSettings settings;
+        StartUp(settings, *profile, run);
+        EXPECT_EQ(settings, kDefaults);
+        // The start-up save overwrites the stale values with the defaults.
+        EXPECT_EQ(profile->Int("CL"), 80);
+        EXPECT_EQ(profile->String("SC"), "O");
+        EXPECT_EQ(profile->Int("RAS"), 1);
+    }
+}
+
+TEST(SettingsStore, MissingValuesOfAStoredRecordReadAsZeroAndFalse) {
+    FakeProfile profile;
+    profile.SetString("SC", "O");
+    OptimizerSettings settings;
+    ReadSettings(profile, settings);
+    EXPECT_EQ(settings.m_nCriticalLimit, 0);
+    EXPECT_FALSE(settings.m_bRunAtStartup || settings.m_bShowNotification || settings.m_bAutoOptimize ||
+                 settings.m_bAutoRefreshProcessList);
+}
+
+TEST(SettingsStore, AnyNonZeroSwitchIsTrueAndIsWrittenBackAsOne) {
+    FakeProfile profile;
+    FakeRunEntry run;
+    StoreRecord(profile, 80, "O", 7, -1, 2, 0);
+    OptimizerSettings settings;
+    StartUp(settings, profile, run);
+    EXPECT_TRUE(settings.m_bRunAtStartup);
+    EXPECT_TRUE(settings.m_bShowNotification);
+    EXPECT_TRUE(settings.m_bAutoOptimize);
+    EXPECT_FALSE(settings.m_bAutoRefreshProcessList);
+    EXPECT_EQ(profile.Int("RAS"), 1);
+    EXPECT_EQ(profile.Int("SN"), 1);
+    EXPECT_EQ(profile.Int("bAOMAMSF"), 1);
+    EXPECT_EQ(profile.Int("bARPL"), 0);
+}
+
+TEST(RunEntry, RunAtStartupOffBlanksTheValueAtEveryStartAndSave) {
+    FakeProfile profile;
+    FakeRunEntry run;
+    run.value = "\"C:\\old\\path.exe\"";
+    StoreRecord(profile, 80, "O", 0, 1, 1, 1);
+    OptimizerSettings settings;
+    StartUp(settings, profile, run);
+    EXPECT_EQ(run.value, "");
+
+    run.value = "something else";
+    WriteSettings(profile, settings);
+    UpdateRunEntry(run, !settings.m_bRunAtStartup);
+    EXPECT_EQ(run.value, "");
+}
+
+TEST(RunEntry, MovedExecutableIsWrittenWithItsNewPath) {
+    FakeProfile profile;
+    FakeRunEntry run;
+    OptimizerSettings settings;
+    StartUp(settings, profile, run);
+    run.executablePath = "D:\\Tools\\Optimizer\\QuenvaleMemoryOptimizer.exe";
+    StartUp(settings, profile, run);
+    EXPECT_EQ(run.value, "\"D:\\Tools\\Optimizer\\QuenvaleMemoryOptimizer.exe\"");
+}
+
+TEST(RunEntry, UnwritableRunKeyLeavesItAsItWasButTheProfileIsStillSaved) {
+    FakeProfile profile;
+    FakeRunEntry run;
+    run.writable = false;
+    OptimizerSettings settings;
+    StartUp(settings, profile, run);
+    EXPECT_EQ(run.writeAttempts, 1);
+    EXPECT_FALSE(run.value.has_value());
+    EXPECT_EQ(profile.writes.size(), 6u);
+}
+
+TEST(RunEntry, UnknownExecutablePathWritesNothingRatherThanEmptyQuotes) {
+    FakeRunEntry run;
+    run.executablePath.clear();
+    run.value = "\"C:\\kept.exe\"";
+    UpdateRunEntry(run, false);
+    EXPECT_EQ(run.writeAttempts, 0);
+    EXPECT_EQ(run.value, "\"C:\\kept.exe\"");
+
+    // Clearing needs no path.
+    UpdateRunEntry(run, true);
+    EXPECT_EQ(run.value, "");
+}
+
+}  // namespace
+}  // namespace qmo

@@ -1,0 +1,173 @@
+#include "toolkit/tray_icon.h"
+
+#include <shellapi.h>
+
+#include "framework/application.h"
+#include "framework/text.h"
+#include "toolkit/tray_icon_rules.h"
+
+namespace qmo {
+namespace {
+
+constexpr UINT_PTR kAnimationTimer = 1;
+constexpr wchar_t kWindowClassName[] = L"Quenvale.TrayIconWindow";
+
+unique_icon LoadSmallIcon(UINT resource) {
+    return unique_icon(static_cast<HICON>(::LoadImageW(Application::InstanceHandle(), MAKEINTRESOURCEW(resource),
+                                                       IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                       ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+}
+
+}  // namespace
+
+TrayIcon::~TrayIcon() {
+    Remove();
+}
+
+bool TrayIcon::Create(HWND owner, const std::wstring& tooltip, UINT iconResource, UINT menuResource,
+                      UINT defaultCommand) {
+    if (m_added)
+        return false;
+    m_owner = owner;
+    m_tooltip = tooltip;
+    m_defaultCommand = defaultCommand;
+    m_icon = LoadSmallIcon(iconResource);
+    m_menu.reset(::LoadMenuW(Application::InstanceHandle(), MAKEINTRESOURCEW(menuResource)));
+
+    // A hidden top-level window, not a message-only one: only top-level
+    // windows receive the shell's "TaskbarCreated" broadcast.
+    if (!GetSafeHwnd() &&
+        !Window::Create(WindowClass{kWindowClassName}, WS_EX_TOOLWINDOW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr))
+        return false;
+    m_taskbarCreatedMessage = ::RegisterWindowMessageW(L"TaskbarCreated");
+    // An elevated window does not get this broadcast from a non-elevated
+    // Explorer unless it lets it through.
+    if (m_taskbarCreatedMessage)
+        ::ChangeWindowMessageFilterEx(GetSafeHwnd(), m_taskbarCreatedMessage, MSGFLT_ALLOW, nullptr);
+
+    m_added = AddToShell();
+    if (!m_added)
+        DestroyWindow();
+    return m_added;
+}
+
+void TrayIcon::SetAnimationFrames(std::span<const UINT> iconResources) {
+    m_frames.clear();
+    for (UINT resource : iconResources)
+        if (unique_icon icon = LoadSmallIcon(resource))
+            m_frames.push_back(std::move(icon));
+    m_frame = static_cast<std::size_t>(-1);
+}
+
+void TrayIcon::StartAnimation(UINT periodMs) {
+    if (m_added && !m_frames.empty())
+        ::SetTimer(GetSafeHwnd(), kAnimationTimer, periodMs, nullptr);
+}
+
+bool TrayIcon::ShowBalloon(const std::wstring& text, const std::wstring& title, DWORD iconFlags, UINT seconds) {
+    if (!m_added)
+        return false;
+    NOTIFYICONDATAW data = BaseData();
+    data.uFlags = NIF_INFO;
+    CopyTruncated(data.szInfo, std::size(data.szInfo), text);
+    CopyTruncated(data.szInfoTitle, std::size(data.szInfoTitle), title);
+    data.dwInfoFlags = iconFlags;
+    data.uTimeout = seconds * 1000;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+void TrayIcon::Remove() {
+    if (GetSafeHwnd())
+        ::KillTimer(GetSafeHwnd(), kAnimationTimer);
+    if (m_added) {
+        NOTIFYICONDATAW data = BaseData();
+        ::Shell_NotifyIconW(NIM_DELETE, &data);
+        m_added = false;
+    }
+    DestroyWindow();
+    m_frames.clear();
+    m_icon.reset();
+    m_menu.reset();
+}
+
+NOTIFYICONDATAW TrayIcon::BaseData() const {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = GetSafeHwnd();
+    data.uID = kIconId;
+    return data;
+}
+
+HICON TrayIcon::ShownIcon() const {
+    return m_frame < m_frames.size() ? m_frames[m_frame].get() : m_icon.get();
+}
+
+bool TrayIcon::AddToShell() {
+    NOTIFYICONDATAW data = BaseData();
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kCallbackMessage;
+    data.hIcon = ShownIcon();
+    CopyTruncated(data.szTip, std::size(data.szTip), m_tooltip);
+    return ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+}
+
+LRESULT TrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kCallbackMessage) {
+        OnNotification(LOWORD(lParam));
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kAnimationTimer) {
+        OnAnimationTick();
+        return 0;
+    }
+    if (m_taskbarCreatedMessage && message == m_taskbarCreatedMessage) {
+        OnTaskbarCreated();
+        return 0;
+    }
+    return DefaultHandler(message, wParam, lParam);
+}
+
+void TrayIcon::OnNotification(UINT event) {
+    switch (TrayActionFor(event)) {
+    case TrayAction::ShowMenu:
+        ShowMenu();
+        break;
+    case TrayAction::SendDefaultCommand:
+        ::SetForegroundWindow(m_owner);
+        ::SendMessageW(m_owner, WM_COMMAND, MAKEWPARAM(m_defaultCommand, 0), 0);
+        break;
+    case TrayAction::None:
+        break;
+    }
+}
+
+void TrayIcon::ShowMenu() {
+    HMENU popup = m_menu ? ::GetSubMenu(m_menu.get(), 0) : nullptr;
+    if (!popup)
+        return;
+    ::SetMenuDefaultItem(popup, m_defaultCommand, FALSE);
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    // The owner must be in the foreground, or the menu does not close when
+    // the user clicks elsewhere; the posted message lets it close properly.
+    ::SetForegroundWindow(m_owner);
+    ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_owner, nullptr);
+    ::PostMessageW(m_owner, WM_NULL, 0, 0);
+}
+
+void TrayIcon::OnAnimationTick() {
+    if (!m_added || m_frames.empty())
+        return;
+    m_frame = NextAnimationFrame(m_frame, m_frames.size());
+    NOTIFYICONDATAW data = BaseData();
+    data.uFlags = NIF_ICON;
+    data.hIcon = ShownIcon();
+    ::Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void TrayIcon::OnTaskbarCreated() {
+    if (m_added)
+        AddToShell();
+}
+
+}  // namespace qmo
