@@ -12,6 +12,7 @@ QMO_DESKTOP_SIZE="${QMO_DESKTOP_SIZE:-1280x800}"
 
 qmo_wine_setup() {
   local build_dir="$1" own_display="${2:-}"
+  mkdir -p "$build_dir"
   export WINEPREFIX="$build_dir/wineprefix"
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Builds both trees and runs the three test rings: native unit tests, the
+# Windows tests under wine, and the end-to-end ring against the real program.
+# Ends with one line "N passed, N failed" over all rings; non-zero on failure.
+set -uo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+
+"$ROOT/scripts/bootstrap.sh" || exit 1
+
+LOGS="$ROOT/build/test-logs"
+mkdir -p "$LOGS"
+total_passed=0
+total_failed=0
+
+add_counts() {  # ring name, passed, failed
+  echo "== $1: $2 passed, $3 failed"
+  total_passed=$((total_passed + $2))
+  total_failed=$((total_failed + $3))
+}
+
+build() {  # preset
+  echo "== building the $1 tree"
+  cmake --preset "$1" >"$LOGS/configure-$1.log" 2>&1 || { cat "$LOGS/configure-$1.log"; return 1; }
+  cmake --build --preset "$1" >"$LOGS/build-$1.log" 2>&1 || { tail -50 "$LOGS/build-$1.log"; return 1; }
+}
+
+run_ctest_ring() {  # ring name, preset
+  ctest --preset "$2" -V --timeout 600 >"$LOGS/$1.log" 2>&1
+  local status=$?
+  read -r passed failed < <(python3 "$ROOT/scripts/ring_summary.py" "$LOGS/$1.log")
+  if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+  if [ "$failed" -ne 0 ]; then grep -E "Failure|FAILED|Error|error:" "$LOGS/$1.log" | head -40; fi
+  add_counts "$1" "$passed" "$failed"
+}
+
+if build native; then
+  run_ctest_ring native native
+else
+  add_counts native 0 1
+fi
+
+if build windows; then
+  # shellcheck source=wine_env.sh
+  source "$ROOT/scripts/wine_env.sh"
+  trap qmo_wine_teardown EXIT
+  qmo_wine_setup "$ROOT/build/windows" --own-display
+  run_ctest_ring windows windows
+
+  e2e_log="$LOGS/e2e.log"
+  "$ROOT/tests/e2e/run_e2e.sh" "$ROOT/build/windows" 2>&1 | tee "$e2e_log"
+  e2e_counts=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$e2e_log" | tail -1)
+  if [ -n "$e2e_counts" ]; then
+    add_counts e2e "$(echo "$e2e_counts" | awk '{print $2}')" "$(echo "$e2e_counts" | awk '{print $4}')"
+  else
+    add_counts e2e 0 1
+  fi
+  qmo_wine_teardown
+  trap - EXIT
+else
+  add_counts windows 0 1
+fi
+
+echo "artefacts: $ROOT/build/windows/e2e-artifacts"
+echo "$total_passed passed, $total_failed failed"
+[ "$total_failed" -eq 0 ]

@@ -1,0 +1,22 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails when the program imports a DLL that a clean Windows does not have
+# (a MinGW runtime, say): the runtimes must be linked in.
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${EXE}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+if(NOT imports)
+  message(FATAL_ERROR "no imports found in ${EXE}")
+endif()
+set(system_dlls kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll msvcrt.dll
+    psapi.dll pdh.dll ole32.dll oleaut32.dll uxtheme.dll shlwapi.dll)
+foreach(line IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll IN_LIST system_dlls AND NOT dll MATCHES "^api-ms-win-")
+    message(FATAL_ERROR "${EXE} needs ${dll}, which a clean Windows does not have")
+  endif()
+  message(STATUS "imports ${dll}")
+endforeach()

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/application.h"
+#include "framework/unique_handle.h"
+#include "res/resource.h"
+
+namespace qmo {
+namespace {
+
+std::string Manifest() {
+    HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24) /*RT_MANIFEST*/);
+    if (!found)
+        return {};
+    const auto* data = static_cast<const char*>(::LockResource(::LoadResource(nullptr, found)));
+    return std::string(data, ::SizeofResource(nullptr, found));
+}
+
+TEST(ProgramResources, ManifestAsksForAdministratorAndThemedControlsOnThisArchitecture) {
+    const std::string manifest = Manifest();
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
+    EXPECT_NE(manifest.find("uiAccess=\"false\""), std::string::npos);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos);
+    EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(manifest.find("processorArchitecture=\"amd64\""), std::string::npos);
+    EXPECT_EQ(manifest.find("processorArchitecture=\"X86\""), std::string::npos);
+}
+
+std::vector<std::wstring> ItemTexts(HMENU menu) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        wchar_t text[128] = {};
+        ::GetMenuStringW(menu, i, text, 128, MF_BYPOSITION);
+        if (text[0])
+            texts.emplace_back(text);
+    }
+    return texts;
+}
+
+std::vector<UINT> ItemCommands(HMENU menu) {
+    std::vector<UINT> ids;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i)
+        if (UINT id = ::GetMenuItemID(menu, i); id != 0 && id != static_cast<UINT>(-1))
+            ids.push_back(id);
+    return ids;
+}
+
+TEST(ProgramResources, MainMenuHasItsTwoPopupsAndCommands) {
+    unique_menu menu(::LoadMenuW(Application::InstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)));
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(ItemTexts(menu.get()), (std::vector<std::wstring>{L"&File", L"&Help"}));
+    HMENU file = ::GetSubMenu(menu.get(), 0);
+    EXPECT_EQ(ItemTexts(file), (std::vector<std::wstring>{L"Current System Performance", L"Current System Process",
+                                                           L"Settings", L"Optimize", L"E&xit"}));
+    EXPECT_EQ(ItemCommands(file), (std::vector<UINT>{32772, 32773, 32774, 32775, 57665}));
+    HMENU help = ::GetSubMenu(menu.get(), 1);
+    EXPECT_EQ(ItemTexts(help), (std::vector<std::wstring>{L"Help", L"Visit Software URL",
+                                                           L"&About Quenvale Memory Optimizer..."}));
+    EXPECT_EQ(ItemCommands(help), (std::vector<UINT>{32780, 32771, 57664}));
+}
+
+TEST(ProgramResources, TrayMenuOffersShowHideOptimizeOptionsHelpAndExit) {
+    unique_menu menu(::LoadMenuW(Application::InstanceHandle(), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(ItemTexts(menu.get()), std::vector<std::wstring>{L"ff"});
+    HMENU tray = ::GetSubMenu(menu.get(), 0);
+    EXPECT_EQ(ItemTexts(tray),
+              (std::vector<std::wstring>{L"Maximize/Minimize", L"Optimize", L"Options", L"&Help", L"Exit"}));
+    EXPECT_EQ(ItemCommands(tray), (std::vector<UINT>{32776, 32775, 32777}));
+    EXPECT_EQ(ItemCommands(::GetSubMenu(tray, 3)), (std::vector<UINT>{32772, 32773, 32774, 32775, 57665}));
+    EXPECT_EQ(ItemCommands(::GetSubMenu(tray, 4)), (std::vector<UINT>{32780, 32771, 57664}));
+}
+
+TEST(ProgramResources, IconsLoadAtTheSmallIconSizeAndTitlesComeFromTheStringTable) {
+    for (UINT id : {IDR_MAINFRAME, IDI_TRAY, IDI_TRAY_FRAME_1, IDI_TRAY_FRAME_2, IDI_TRAY_FRAME_3, IDI_TRAY_FRAME_4}) {
+        unique_icon icon(static_cast<HICON>(::LoadImageW(Application::InstanceHandle(), MAKEINTRESOURCEW(id),
+                                                         IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+        EXPECT_TRUE(icon) << id;
+    }
+    EXPECT_EQ(LoadResourceString(IDS_APPLICATION_TITLE), L"Quenvale Memory Optimizer");
+    const std::wstring document = LoadResourceString(IDR_MAINFRAME);
+    EXPECT_EQ(document.substr(0, document.find(L'\n')), L"Quenvale Memory Optimizer");
+    EXPECT_EQ(LoadResourceString(4242), L"");
+}
+
+}  // namespace
+}  // namespace qmo

@@ -1,0 +1,45 @@
+#pragma once
+// Helpers of the Windows ring: waiting with a deadline while pumping messages,
+// and registry keys of the test's own that vanish afterwards.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qmo::testing {
+
+// Pumps this thread's messages until `condition` holds; false at the deadline.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+// Dispatches whatever is queued now.
+void PumpPending();
+
+// HKEY_CURRENT_USER\Software\QuenvaleTests\<name>-<process id>, deleted with its tree at the end.
+class ScratchKey {
+public:
+    explicit ScratchKey(const std::wstring& name);
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+    ~ScratchKey();
+
+    HKEY Root() const noexcept { return HKEY_CURRENT_USER; }
+    const std::wstring& Path() const noexcept { return m_path; }
+    std::wstring Sub(const std::wstring& child) const { return m_path + L"\\" + child; }
+
+private:
+    std::wstring m_path;
+};
+
+struct RawValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+RawValue ReadRawValue(HKEY root, const std::wstring& keyPath, const std::wstring& name);
+bool WriteRawValue(HKEY root, const std::wstring& keyPath, const std::wstring& name, DWORD type, const void* data,
+                   DWORD size);
+bool KeyExists(HKEY root, const std::wstring& keyPath);
+std::wstring AsText(const RawValue& value);  // REG_SZ data up to its first null
+
+}  // namespace qmo::testing
