@@ -32,11 +32,13 @@ add_library(qmo_win32 STATIC
   framework/registry_profile.cpp
   framework/text.cpp
   framework/window.cpp
+  optimizer/optimize_progress_dlg.cpp
+  optimizer/optimizer_win32.cpp
   shell/main_frame.cpp
   shell/tessel_view.cpp
   toolkit/tray_icon.cpp
 )
-target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32)
+target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi)
 
 # Resources of the program, linked into the exe and into the Windows tests.
 add_library(qmo_resources OBJECT res/app.rc)
@@ -52,3 +54,8 @@ set_target_properties(QuenvaleMemoryOptimizer PROPERTIES RUNTIME_OUTPUT_DIRECTOR
 
 add_subdirectory(tests/windows)
 add_subdirectory(tests/e2e)
+
+# Benchmarks print figures; scripts/bench.sh runs them under wine.
+add_executable(qmo_bench tests/bench/bench_main.cpp)
+target_link_libraries(qmo_bench PRIVATE qmo_win32)
+set_target_properties(qmo_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

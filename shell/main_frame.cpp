@@ -7,6 +7,7 @@
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "framework/text.h"
+#include "optimizer/optimize_progress_dlg.h"
 #include "res/resource.h"
 #include "shell/frame_input_filter.h"
 #include "shell/frame_texts.h"
@@ -98,6 +99,9 @@ bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
     case ID_VIEW_SETTINGS:
         ShowMainWindowIfHidden();
         return true;
+    case ID_OPTIMIZE:
+        OptimizeNow();
+        return true;
     case ID_TRAY_SHOW_HIDE:
         ToggleMainWindow();
         return true;
@@ -182,4 +186,10 @@ bool CMainFrame::IsWindowShown() const {
 
 void CMainFrame::RestoreWindow() {
     ::ShowWindow(m_hWnd, SW_RESTORE);
+}
+
+void CMainFrame::RunOptimizationDialog(bool silent) {
+    COptimizeProgressDlg dialog;
+    dialog.m_bSilent = silent ? 1 : 0;
+    dialog.Run();
 }

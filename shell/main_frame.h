@@ -31,6 +31,7 @@ protected:
     void ShowWindowWithTitle() override;
     bool IsWindowShown() const override;
     void RestoreWindow() override;
+    void RunOptimizationDialog(bool silent) override;
     qmo::ProfileStore& SettingsProfile() override { return m_profile; }
     qmo::RunEntryStore& RunEntry() override { return m_runEntry; }
 

@@ -34,6 +34,14 @@ void MainFrameLogic::OnMinimized() {
     ToggleMainWindow();
 }
 
+void MainFrameLogic::OptimizeNow() {
+    if (m_bOptimizeCommandRunning)
+        return;
+    m_bOptimizeCommandRunning = 1;
+    RunOptimizationDialog(!IsWindowShown());
+    m_bOptimizeCommandRunning = 0;
+}
+
 void MainFrameLogic::LoadSettings() {
     qmo::ReadSettings(SettingsProfile(), *this);
 }

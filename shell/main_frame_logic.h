@@ -22,11 +22,16 @@ public:
     // The window was minimized: restore its placement and send it to the tray.
     void OnMinimized();
 
+    // The "Optimize" command: a progress dialog, silent when the window is
+    // hidden (a run from the tray leaves it hidden); ignored while one runs.
+    void OptimizeNow();
+
     void LoadSettings();
     void SaveSettings();
 
     bool m_bHidden = true;
     bool m_bOptimizing = false;
+    int m_bOptimizeCommandRunning = 0;
 
 protected:
     MainFrameLogic() = default;
@@ -37,6 +42,7 @@ protected:
     virtual void ShowWindowWithTitle() = 0;
     virtual bool IsWindowShown() const = 0;
     virtual void RestoreWindow() = 0;
+    virtual void RunOptimizationDialog(bool silent) = 0;
     virtual qmo::ProfileStore& SettingsProfile() = 0;
     virtual qmo::RunEntryStore& RunEntry() = 0;
 };

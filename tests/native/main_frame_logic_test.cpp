@@ -14,6 +14,8 @@ class RecordingFrame : public MainFrameLogic {
 public:
     std::vector<std::string> calls;
     bool visible = false;
+    bool reenter = false;
+    int guardDuringRun = 0;
     qmo::testing::FakeProfile profile;
     qmo::testing::FakeRunEntry run;
 
@@ -31,6 +33,12 @@ protected:
     void RestoreWindow() override {
         calls.push_back("restore");
         visible = true;
+    }
+    void RunOptimizationDialog(bool silent) override {
+        calls.push_back(silent ? "dialog(silent)" : "dialog");
+        guardDuringRun = m_bOptimizeCommandRunning;
+        if (reenter)
+            OptimizeNow();  // e.g. the popup's text clicked while the dialog runs
     }
     qmo::ProfileStore& SettingsProfile() override { return profile; }
     qmo::RunEntryStore& RunEntry() override { return run; }
@@ -104,6 +112,30 @@ TEST(MainFrameVisibility, MinimizedWhileStillCountedHiddenStaysHiddenAndConsiste
 
     frame.ToggleMainWindow();
     EXPECT_TRUE(frame.visible);
+}
+
+TEST(MainFrameOptimize, RunsSilentlyWhenHiddenAndNormallyWhenVisible) {
+    RecordingFrame frame;
+    frame.OptimizeNow();
+    frame.ToggleMainWindow();
+    frame.calls.clear();
+    frame.OptimizeNow();
+    EXPECT_EQ(frame.calls, Calls{"dialog"});
+    EXPECT_TRUE(frame.visible);
+}
+
+TEST(MainFrameOptimize, ARequestWhileADialogRunsIsIgnoredAndTheGuardIsReleasedAfter) {
+    RecordingFrame frame;
+    frame.reenter = true;
+    frame.OptimizeNow();
+    EXPECT_EQ(frame.calls, Calls{"dialog(silent)"});
+    EXPECT_EQ(frame.guardDuringRun, 1);
+    EXPECT_EQ(frame.m_bOptimizeCommandRunning, 0);
+
+    frame.reenter = false;
+    frame.OptimizeNow();
+    EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "dialog(silent)"}));
+    EXPECT_FALSE(frame.visible);
 }
 
 TEST(MainFrameSettings, SaveWritesTheProfileAndKeepsTheRunEntryInStep) {

@@ -1,0 +1,103 @@
+#include "optimizer/optimize_progress_dlg.h"
+
+#include <system_error>
+#include <thread>
+
+#include "framework/application.h"
+#include "framework/unique_handle.h"
+#include "optimizer/optimizer_win32.h"
+#include "shell/frame_texts.h"
+#include "shell/main_frame_logic.h"
+
+COptimizeProgressDlg::COptimizeProgressDlg(HWND parent, Work work, ThreadStarter startThread)
+    : Dialog(kTemplateId), m_parent(parent), m_work(std::move(work)), m_startThread(std::move(startThread)) {
+    if (!m_work)
+        m_work = [](HWND progressBar, bool silent) { ::OptimizeSystemMemory(progressBar, silent); };
+    if (!m_startThread)
+        m_startThread = [](std::function<void()> body) { std::thread(std::move(body)).detach(); };
+}
+
+INT_PTR COptimizeProgressDlg::Run() {
+    HWND owner = m_parent;
+    if (!owner)
+        if (qmo::Window* main = qmo::Application::Current() ? qmo::Application::Current()->MainWindow() : nullptr)
+            owner = main->GetSafeHwnd();
+    return DoModal(owner);
+}
+
+void COptimizeProgressDlg::SetFrameOptimizing(bool optimizing) {
+    qmo::Application* application = qmo::Application::Current();
+    if (auto* frame = dynamic_cast<MainFrameLogic*>(application ? application->MainWindow() : nullptr))
+        frame->m_bOptimizing = optimizing;
+}
+
+BOOL COptimizeProgressDlg::OnInitDialog() {
+    m_wndProgress = ::GetDlgItem(m_hWnd, kProgressBarId);
+    SetFrameOptimizing(true);
+    if (m_bSilent)
+        ::MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);
+    StartWorker();
+    return TRUE;
+}
+
+void COptimizeProgressDlg::StartWorker() {
+    qmo::Window* main = qmo::Application::Current() ? qmo::Application::Current()->MainWindow() : nullptr;
+    WorkerJob job{this, m_hWnd, m_wndProgress, main ? main->GetSafeHwnd() : nullptr, m_bSilent != 0, m_work};
+    try {
+        m_startThread([job] { OptimizeWorkerProc(job); });
+    } catch (const std::system_error&) {
+        // No thread to be had: do the work here rather than leave a dialog
+        // open that nothing would ever close. The bar cannot repaint meanwhile.
+        OptimizeWorkerProc(std::move(job));
+    }
+}
+
+unsigned COptimizeProgressDlg::OptimizeWorkerProc(WorkerJob job) {
+    job.work(job.progressBar, job.silent);
+    if (job.mainWindow)
+        ::SendMessageW(job.mainWindow, WM_OPTIMIZATION_FINISHED, 0, 0);
+    // From here on the dialog may end and be destroyed at any moment.
+    job.dialog->m_bDone = 1;
+    ::PostMessageW(job.dialogWindow, WM_OPTIMIZE_COMPLETE, 0, 0);
+    return 1;
+}
+
+bool COptimizeProgressDlg::OnCommand(UINT id, UINT, HWND) {
+    // Enter, Escape, Alt+F4 and the system close all arrive as OK or Cancel:
+    // the run cannot be cancelled, and the worker still uses this dialog.
+    return id == IDOK || id == IDCANCEL;
+}
+
+bool COptimizeProgressDlg::HandleDialogMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_OPTIMIZE_COMPLETE:
+        FinishIfDone();
+        result = 0;
+        return true;
+    case WM_PAINT: {
+        qmo::paint_dc paint(m_hWnd);
+        FinishIfDone();
+        result = 0;
+        return true;
+    }
+    case WM_GETMINMAXINFO:
+        // A silent run shrinks the dialog to a single pixel, below the
+        // smallest size the system allows a captioned window by default.
+        if (m_bSilent) {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = {1, 1};
+            result = 0;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void COptimizeProgressDlg::FinishIfDone() {
+    if (!m_bDone)
+        return;
+    SetFrameOptimizing(false);
+    EndDialog(0);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The modal dialog behind every "Optimize Memory" command: runs the full
+// optimization on a worker thread, shows its progress, asks the main frame
+// for the "optimized" popup, then closes itself. It cannot be cancelled.
+#include <atomic>
+#include <functional>
+
+#include "framework/dialog.h"
+
+class COptimizeProgressDlg : public qmo::Dialog {
+public:
+    static constexpr UINT kTemplateId = 138;
+    static constexpr UINT kProgressBarId = 1006;
+
+    // What the worker runs; the full optimization unless a test says otherwise.
+    using Work = std::function<void(HWND progressBar, bool silent)>;
+
+    // Starts the worker; throws std::system_error when no thread can be had.
+    using ThreadStarter = std::function<void(std::function<void()> body)>;
+
+    explicit COptimizeProgressDlg(HWND parent = nullptr, Work work = {}, ThreadStarter startThread = {});
+
+    // Runs modally, owned by the given parent or else by the main window; 0 when done.
+    INT_PTR Run();
+
+    std::atomic<int> m_bDone{0};  // written by the worker, read by the dialog
+    int m_bSilent = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    struct WorkerJob {
+        COptimizeProgressDlg* dialog;
+        HWND dialogWindow;
+        HWND progressBar;
+        HWND mainWindow;
+        bool silent;
+        Work work;
+    };
+    static unsigned OptimizeWorkerProc(WorkerJob job);
+    void StartWorker();
+    void FinishIfDone();
+    void SetFrameOptimizing(bool optimizing);
+
+    HWND m_wndProgress = nullptr;
+    HWND m_parent;
+    Work m_work;
+    ThreadStarter m_startThread;
+};

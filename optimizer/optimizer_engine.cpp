@@ -1,0 +1,52 @@
+#include "optimizer/optimizer_engine.h"
+
+#include <cstring>
+
+namespace qmo {
+
+SweepTable& SharedSweepTable() {
+    static SweepTable table{};
+    return table;
+}
+
+bool TrimProcessWorkingSet(ProcessSystem& system, std::uint32_t processId) {
+    const ProcessSystem::Handle process = system.OpenProcess(TRIM_PROCESS_ACCESS, false, processId);
+    if (!process)
+        return false;
+    // Both calls are always made; a process that exits in between makes them fail harmlessly.
+    system.SetWorkingSetSize(process, kTrimAsMuchAsPossible, kTrimAsMuchAsPossible);
+    system.EmptyProcessWorkingSet(process);
+    system.CloseProcess(process);
+    return true;
+}
+
+void TrimAllWorkingSets(ProcessSystem& system) {
+    const auto ids = system.SnapshotProcessIds();
+    if (!ids)
+        return;
+    for (std::uint32_t id : *ids)
+        TrimProcessWorkingSet(system, id);
+}
+
+void SweepPhysicalMemory(ProgressSink& progress, SweepHeap& heap, SweepTable& table) {
+    for (std::size_t k = 0; k < SWEEP_BLOCK_COUNT; ++k) {
+        progress.SetPosition(static_cast<int>(5 * k));
+        table[k] = heap.Allocate(SWEEP_BLOCK_SIZE);
+        if (table[k])
+            std::memset(table[k], 0, SWEEP_BLOCK_SIZE);  // commits every page
+    }
+    for (std::size_t k = 0; k < SWEEP_BLOCK_COUNT; ++k) {
+        progress.SetPosition(static_cast<int>(6 * k));
+        if (table[k])
+            heap.Free(table[k]);
+        heap.Minimize();
+    }
+}
+
+void OptimizeSystemMemory(ProgressSink& progress, bool silent, ProcessSystem& system, SweepHeap& heap) {
+    TrimAllWorkingSets(system);
+    if (!silent)
+        SweepPhysicalMemory(progress, heap);
+}
+
+}  // namespace qmo

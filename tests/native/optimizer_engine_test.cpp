@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "optimizer/optimizer_engine.h"
+
+namespace qmo {
+namespace {
+
+// Remembers every call; processes listed in `unopenable` cannot be opened.
+class FakeProcessSystem : public ProcessSystem {
+public:
+    std::optional<std::vector<std::uint32_t>> SnapshotProcessIds() override {
+        calls.push_back("snapshot");
+        return snapshot;
+    }
+    Handle OpenProcess(std::uint32_t access, bool inheritHandle, std::uint32_t processId) override {
+        calls.push_back("open " + std::to_string(processId));
+        accesses.push_back(access);
+        inherited = inherited || inheritHandle;
+        if (unopenable.count(processId))
+            return 0;
+        const Handle handle = nextHandle++;
+        open.insert(handle);
+        return handle;
+    }
+    bool SetWorkingSetSize(Handle process, std::size_t minimum, std::size_t maximum) override {
+        calls.push_back("limits " + std::to_string(process));
+        limits.emplace_back(minimum, maximum);
+        return !failTrims;
+    }
+    bool EmptyProcessWorkingSet(Handle process) override {
+        calls.push_back("empty " + std::to_string(process));
+        return !failTrims;
+    }
+    void CloseProcess(Handle process) override {
+        calls.push_back("close " + std::to_string(process));
+        EXPECT_EQ(open.erase(process), 1u) << "closed a handle that was not open";
+    }
+
+    std::optional<std::vector<std::uint32_t>> snapshot = std::vector<std::uint32_t>{};
+    std::set<std::uint32_t> unopenable;
+    bool failTrims = false;
+    std::vector<std::string> calls;
+    std::vector<std::uint32_t> accesses;
+    std::vector<std::pair<std::size_t, std::size_t>> limits;
+    std::set<Handle> open;
+    bool inherited = false;
+    Handle nextHandle = 100;
+};
+
+using Calls = std::vector<std::string>;
+
+TEST(TrimProcess, OpensWithTheTrimRightsThenSetsLimitsThenEmptiesThenCloses) {
+    FakeProcessSystem system;
+    EXPECT_TRUE(TrimProcessWorkingSet(system, 4242));
+    EXPECT_EQ(system.calls, (Calls{"open 4242", "limits 100", "empty 100", "close 100"}));
+    EXPECT_EQ(system.accesses, std::vector<std::uint32_t>{0x0518u});
+    EXPECT_FALSE(system.inherited);
+    ASSERT_EQ(system.limits.size(), 1u);
+    EXPECT_EQ(system.limits[0].first, static_cast<std::size_t>(-1));
+    EXPECT_EQ(system.limits[0].second, static_cast<std::size_t>(-1));
+}
+
+TEST(TrimProcess, UnopenableProcessMakesNoTrimCall) {
+    FakeProcessSystem system;
+    system.unopenable = {0};
+    EXPECT_FALSE(TrimProcessWorkingSet(system, 0));
+    EXPECT_EQ(system.calls, Calls{"open 0"});
+}
+
+TEST(TrimProcess, FailingTrimCallsStillCloseAndCountAsDone) {
+    FakeProcessSystem system;
+    system.failTrims = true;  // the process exited between open and trim
+    EXPECT_TRUE(TrimProcessWorkingSet(system, 7));
+    EXPECT_EQ(system.calls, (Calls{"open 7", "limits 100", "empty 100", "close 100"}));
+    EXPECT_TRUE(system.open.empty());
+}
+
+TEST(TrimAll, VisitsEveryEntryIncludingIdleAndOwnAndGoesOnPastFailures) {
+    FakeProcessSystem system;
+    system.snapshot = std::vector<std::uint32_t>{0, 4, 1234, 99, 4};
+    system.unopenable = {0, 4, 99};
+    TrimAllWorkingSets(system);
+    EXPECT_EQ(system.calls, (Calls{"snapshot", "open 0", "open 4", "open 1234", "limits 100", "empty 100",
+                                   "close 100", "open 99", "open 4"}));
+    EXPECT_TRUE(system.open.empty());
+}
+
+TEST(TrimAll, FailedSnapshotTrimsNothing) {
+    FakeProcessSystem system;
+    system.snapshot.reset();
+    TrimAllWorkingSets(system);
+    EXPECT_EQ(system.calls, Calls{"snapshot"});
+}
+
+// Hands out real blocks (so the sweep can fill them) and logs the order of
+// events together with the progress positions.
+class RecordingHeap : public SweepHeap, public ProgressSink {
+public:
+    ~RecordingHeap() override {
+        for (void* block : live)
+            std::free(block);
+    }
+    void* Allocate(std::size_t size) override {
+        events.push_back("alloc");
+        if (failAt.count(allocations++) || failAll)
+            return nullptr;
+        void* block = std::malloc(size);
+        std::memset(block, 0xA5, size);
+        live.insert(block);
+        return block;
+    }
+    void Free(void* block) override {
+        events.push_back("free");
+        EXPECT_EQ(live.count(block), 1u) << "freed a block that is not live";
+        EXPECT_TRUE(AllZero(block)) << "a block was not touched in full";
+        live.erase(block);
+        std::free(block);
+    }
+    void Minimize() override { events.push_back("min"); }
+    void SetPosition(int position) override {
+        positions.push_back(position);
+        events.push_back("pos");
+    }
+    static bool AllZero(const void* block) {
+        const auto* bytes = static_cast<const unsigned char*>(block);
+        for (std::size_t i = 0; i < SWEEP_BLOCK_SIZE; i += 4093)
+            if (bytes[i])
+                return false;
+        return bytes[SWEEP_BLOCK_SIZE - 1] == 0;
+    }
+
+    std::vector<std::string> events;
+    std::vector<int> positions;
+    std::set<void*> live;
+    std::set<int> failAt;
+    bool failAll = false;
+    int allocations = 0;
+};
+
+std::vector<int> ExpectedPositions() {
+    std::vector<int> positions;
+    for (int k = 0; k < 20; ++k)
+        positions.push_back(5 * k);
+    for (int k = 0; k < 20; ++k)
+        positions.push_back(6 * k);
+    return positions;
+}
+
+TEST(Sweep, HoldsAllTwentyBlocksBeforeReleasingAndMinimizesAfterEachRelease) {
+    RecordingHeap heap;
+    SweepTable table{};
+    SweepPhysicalMemory(heap, heap, table);
+    EXPECT_EQ(heap.positions, ExpectedPositions());
+
+    std::vector<std::string> expected;
+    for (int k = 0; k < 20; ++k)
+        expected.insert(expected.end(), {"pos", "alloc"});
+    for (int k = 0; k < 20; ++k)
+        expected.insert(expected.end(), {"pos", "free", "min"});
+    EXPECT_EQ(heap.events, expected);
+    EXPECT_TRUE(heap.live.empty());
+}
+
+TEST(Sweep, EveryAllocationFailingStillSendsAllFortyPositionsAndFreesNothing) {
+    RecordingHeap heap;
+    heap.failAll = true;
+    SweepTable table{};
+    SweepPhysicalMemory(heap, heap, table);
+    EXPECT_EQ(heap.positions, ExpectedPositions());
+    EXPECT_EQ(std::count(heap.events.begin(), heap.events.end(), "free"), 0);
+    EXPECT_EQ(std::count(heap.events.begin(), heap.events.end(), "min"), 20);
+}
+
+TEST(Sweep, ASingleFailedBlockIsSkippedWhateverItsPosition) {
+    for (int failing : {0, 7, 19}) {
+        RecordingHeap heap;
+        heap.failAt = {failing};
+        SweepTable table{};
+        SweepPhysicalMemory(heap, heap, table);
+        EXPECT_EQ(heap.positions, ExpectedPositions()) << failing;
+        EXPECT_EQ(std::count(heap.events.begin(), heap.events.end(), "free"), 19) << failing;
+        EXPECT_TRUE(heap.live.empty());
+    }
+}
+
+TEST(Sweep, TwoSweepsReuseTheTableWithoutFreeingAnythingTwice) {
+    RecordingHeap heap;
+    SweepTable table{};
+    SweepPhysicalMemory(heap, heap, table);
+    heap.failAt = {20, 25, 39};  // blocks 0, 5 and 19 of the second sweep
+    SweepPhysicalMemory(heap, heap, table);
+    EXPECT_EQ(std::count(heap.events.begin(), heap.events.end(), "free"), 37);
+    EXPECT_TRUE(heap.live.empty());
+}
+
+TEST(OptimizeSystem, SilentTrimsOnlyWithoutProgressOrAllocation) {
+    FakeProcessSystem system;
+    system.snapshot = std::vector<std::uint32_t>{1, 2};
+    RecordingHeap heap;
+    OptimizeSystemMemory(heap, true, system, heap);
+    EXPECT_TRUE(heap.events.empty());
+    EXPECT_EQ(std::count(system.calls.begin(), system.calls.end(), "snapshot"), 1);
+    EXPECT_EQ(system.open.size(), 0u);
+}
+
+TEST(OptimizeSystem, NormalTrimsFirstThenSweepsEvenWhenTheSnapshotFails) {
+    FakeProcessSystem system;
+    system.snapshot.reset();
+    RecordingHeap heap;
+    OptimizeSystemMemory(heap, false, system, heap);
+    EXPECT_EQ(system.calls, Calls{"snapshot"});
+    EXPECT_EQ(heap.positions, ExpectedPositions());
+}
+
+}  // namespace
+}  // namespace qmo
