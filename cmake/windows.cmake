@@ -9,7 +9,7 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(QMO_ART_DIR ${CMAKE_BINARY_DIR}/art)
-set(QMO_ICONS app.ico tray.ico tray_anim_1.ico tray_anim_2.ico tray_anim_3.ico tray_anim_4.ico)
+set(QMO_ICONS app.ico tray.ico tray_anim_1.ico tray_anim_2.ico tray_anim_3.ico tray_anim_4.ico popup_close.bmp)
 list(TRANSFORM QMO_ICONS PREPEND ${QMO_ART_DIR}/ OUTPUT_VARIABLE QMO_ICON_FILES)
 add_custom_command(
   OUTPUT ${QMO_ICON_FILES}
@@ -36,6 +36,7 @@ add_library(qmo_win32 STATIC
   optimizer/optimizer_win32.cpp
   shell/main_frame.cpp
   shell/tessel_view.cpp
+  toolkit/popup_window.cpp
   toolkit/tray_icon.cpp
 )
 target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi)

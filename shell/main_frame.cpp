@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <array>
 
 #include "config/registry_run_entry.h"
@@ -12,6 +13,7 @@
 #include "shell/frame_input_filter.h"
 #include "shell/frame_texts.h"
 #include "shell/help_file.h"
+#include "shell/popup_notifications.h"
 
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
     : m_profile(profile), m_runEntry(runEntry) {}
@@ -54,6 +56,10 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE_FIRST_INSTANCE:
         OnActivateFirstInstance();
         return 0;
+    case WM_OPTIMIZATION_FINISHED:
+        return ShowOptimizedPopup() ? 1 : 0;
+    case WM_POPUP_NOTIFY:
+        return OnPopupNotify(wParam, lParam);
     default:
         return FrameWindow::HandleMessage(message, wParam, lParam);
     }
@@ -118,7 +124,64 @@ bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void CMainFrame::OnDestroy() {
+    // Taken out of the list first: a popup going away must not find the list mid-change.
+    std::list<qmo::PopupPtr> popups = std::move(m_popups);
+    m_popups.clear();
+    m_pActivePopup = nullptr;
+    popups.clear();
     m_trayIcon.Remove();
+}
+
+void CMainFrame::ShowCriticalLimitPopup() {
+    ShowPopup(qmo::BuildCriticalLimitPopup(m_nCriticalLimit));
+}
+
+bool CMainFrame::ShowOptimizedPopup() {
+    return ShowPopup(qmo::BuildOptimizedPopup());
+}
+
+bool CMainFrame::ShowPopup(qmo::PopupContent content) {
+    // One at a time; a request while one is alive is dropped, not queued.
+    if (!m_popups.empty())
+        return false;
+    qmo::PopupPtr popup = qmo::PopupWindow::Make(std::move(content));
+    m_pActivePopup = popup.get();
+    if (!popup->Show(m_hWnd, WM_POPUP_NOTIFY)) {
+        m_pActivePopup = nullptr;
+        return false;
+    }
+    m_popups.push_back(std::move(popup));
+    return true;
+}
+
+LRESULT CMainFrame::OnPopupNotify(WPARAM code, LPARAM data) {
+    if (code == qmo::kPopupElementClicked) {
+        const qmo::PopupElement* element = qmo::PopupWindow::FromClickNotification(data);
+        if (qmo::PopupClickActionFor(element->id) == qmo::PopupClickAction::StartOptimization)
+            OptimizeNow();  // the popup stays and runs out on its own
+        else
+            ClosePopupOf(element);
+    } else if (code == qmo::kPopupStateChanged) {
+        qmo::PopupWindow* popup = qmo::PopupWindow::FromStateNotification(data);
+        if (popup->State() == qmo::PopupState::Closed) {
+            if (m_pActivePopup == popup)
+                m_pActivePopup = nullptr;
+            // The popup is deleted once its own handler has returned.
+            m_popups.remove_if([popup](const qmo::PopupPtr& alive) { return alive.get() == popup; });
+        }
+    }
+    return 1;
+}
+
+void CMainFrame::ClosePopupOf(const qmo::PopupElement* element) {
+    for (const qmo::PopupPtr& popup : m_popups) {
+        const auto& elements = popup->Elements().All();
+        if (std::any_of(elements.begin(), elements.end(),
+                        [element](const qmo::PopupElement& candidate) { return &candidate == element; })) {
+            popup->CloseNow();
+            return;
+        }
+    }
 }
 
 bool CMainFrame::PreTranslateMessage(MSG& message) {

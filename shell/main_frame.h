@@ -1,9 +1,12 @@
 #pragma once
 // The program's only top-level window: menus, tray icon, hide/show rules and
 // the settings record the pages read.
+#include <list>
+
 #include "framework/frame_window.h"
 #include "shell/main_frame_logic.h"
 #include "shell/tessel_view.h"
+#include "toolkit/popup_window.h"
 #include "toolkit/tray_icon.h"
 
 class CMainFrame : public qmo::FrameWindow, public MainFrameLogic {
@@ -16,7 +19,13 @@ public:
 
     bool PreTranslateMessage(MSG& message) override;
 
+    // The red notice that committed memory is above the critical limit.
+    void ShowCriticalLimitPopup();
+    // The green notice that an optimization has finished; false if dropped.
+    bool ShowOptimizedPopup();
+
     CTesselDesktopSuitFrameView& View() noexcept { return m_view; }
+    const qmo::PopupWindow* ActivePopup() const noexcept { return m_pActivePopup; }
     qmo::TrayIcon& TrayIcon() noexcept { return m_trayIcon; }
 
 protected:
@@ -40,9 +49,14 @@ private:
     void CreateTrayIcon();
     void OnHelp();
     void OpenProductWebPage(int showCommand);
+    bool ShowPopup(qmo::PopupContent content);
+    LRESULT OnPopupNotify(WPARAM code, LPARAM data);
+    void ClosePopupOf(const qmo::PopupElement* element);
 
     qmo::ProfileStore& m_profile;
     qmo::RunEntryStore& m_runEntry;
+    qmo::PopupWindow* m_pActivePopup = nullptr;
+    std::list<qmo::PopupPtr> m_popups;  // alive popups; never more than one
     CTesselDesktopSuitFrameView m_view;
     qmo::TrayIcon m_trayIcon;
 };

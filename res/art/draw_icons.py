@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws Quenvale's icons in code and writes them as Windows .ico files.
+"""Draws Quenvale's icons in code and writes them as Windows .ico files,
+and the popup's close button as a .bmp strip.
 
     draw_icons.py OUTDIR [--preview SHEET.png]
 
@@ -17,6 +18,8 @@ import struct
 import zlib
 
 APP_SIZES = (16, 32, 48, 256)
+CLOSE_CELL = 13
+CLOSE_STATES = ('normal', 'hot', 'pressed')
 TRAY_SIZES = (16, 20, 24, 32)
 ANIM_FRAMES = 4
 
@@ -346,6 +349,53 @@ def draw_tray(size, frame=None):
     return c
 
 
+def draw_close_cell(state):
+    """One 13x13 cell of the popup's close button: rows of (r, g, b).
+
+    Black is the transparent colour, so the silhouette has hard edges (an
+    anti-aliased edge would fringe against whatever lies below) and no pixel
+    inside is pure black.  The popup draws the cell at its right edge where
+    only the left ten columns show, the last on the popup's border: the box
+    takes columns 0-8, vertically centred, and docks onto that border.
+    """
+    fill_top, fill_bottom, edge, glyph, shadow = {
+        'normal': ('#fbfbfb', '#dcdcdc', '#6e6e6e', '#3c3c3c', None),
+        'hot': ('#ffffff', '#f3f3f3', '#4d4d4d', '#d21f1f', None),
+        'pressed': ('#c4c4c4', '#e2e2e2', '#474747', '#1e1e1e', '#9a9a9a'),
+    }[state]
+    x0, y0, x1, y1 = 0, 2, 9, 11
+    outline = rect(x0, y0, x1, y1, 2.0)
+    inside = rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, 0.6)
+    rows = []
+    for y in range(CLOSE_CELL):
+        row = []
+        for x in range(CLOSE_CELL):
+            cx, cy = x + 0.5, y + 0.5
+            if outline(cx, cy) > 0:
+                row.append((0, 0, 0))
+                continue
+            if inside(cx, cy) > 0:
+                c = rgb(edge)
+            elif shadow and (x == x0 + 1 or y == y0 + 1):
+                c = rgb(shadow)  # pressed in: shade along the top and left
+            else:
+                c = mix(rgb(fill_top), rgb(fill_bottom), (cy - y0) / float(y1 - y0))
+            # A one-pixel X, five pixels square, centred in the box.
+            u, v = x - (x0 + 2), y - (y0 + 2)
+            if 0 <= u <= 4 and 0 <= v <= 4 and (u == v or u + v == 4):
+                c = rgb(glyph)
+            row.append(tuple(max(1, int(ch * 255 + 0.5)) for ch in c[:3]))
+        rows.append(row)
+    return rows
+
+
+def render_close_strip():
+    """The close button's cells side by side: (width, height, rows)."""
+    cells = [draw_close_cell(state) for state in CLOSE_STATES]
+    rows = [sum((cell[y] for cell in cells), []) for y in range(CLOSE_CELL)]
+    return CLOSE_CELL * len(cells), CLOSE_CELL, rows
+
+
 # --- file formats
 
 def png_bytes(width, height, rgba):
@@ -379,6 +429,20 @@ def dib_bytes(size, rgba):
     return header + bytes(pixels) + bytes(mask)
 
 
+def bmp_bytes(width, height, rows):
+    """24-bit BMP file, rows given top first as (r, g, b) tuples."""
+    stride = (width * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for r, g, b in row:
+            line += bytes((b, g, r))
+        pixels += line + bytes(stride - len(line))
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    header = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    return header + info + bytes(pixels)
+
+
 def ico_bytes(images):
     """images: list of (size, rgba) in ascending size."""
     blobs = [png_bytes(s, s, px) if s >= 256 else dib_bytes(s, px) for s, px in images]
@@ -403,9 +467,11 @@ def render_all():
 
 # --- contact sheet for eyeballing the artwork
 
-def preview_png(icons, zoom=4, gap=12):
+def preview_png(icons, strip=None, zoom=4, gap=12):
     """Every icon on a dark and a light panel: the 256 px app icon, then one
-    row per file with each size at 1:1 followed by each size enlarged."""
+    row per file with each size at 1:1 followed by each size enlarged; then
+    the close button's strip over the two popup colours, 1:1 and enlarged,
+    black left out as the popup leaves it out."""
     names = sorted(icons, key=lambda n: (n != 'app.ico', n != 'tray.ico', n))
     rows = []
     for name in names:
@@ -414,6 +480,11 @@ def preview_png(icons, zoom=4, gap=12):
     big = dict(icons['app.ico'])[256]
     panel_w = max(256, max(sum(s * z + gap for s, _, z in r) for r in rows)) + 2 * gap
     panel_h = 2 * gap + 256 + sum(max(s * z for s, _, z in r) + gap for r in rows)
+    strip_zoom = 8
+    if strip:
+        strip_w, strip_h, strip_rows = strip
+        panel_w = max(panel_w, 2 * gap + strip_w * (1 + strip_zoom) + 2 * gap)
+        panel_h += 2 * (strip_h * strip_zoom + 2 * 4 + gap)
     width = panel_w * 2
     img = bytearray(width * panel_h * 4)
 
@@ -442,6 +513,20 @@ def preview_png(icons, zoom=4, gap=12):
                 blit(px, s, z, x, y + h - s * z)
                 x += s * z + gap
             y += h + gap
+        if strip:
+            for backdrop in (b'\xff\x00\x00\xff', b'\x00\xff\x00\xff'):
+                band = strip_h * strip_zoom + 8
+                for yy in range(y, y + band):
+                    i = (yy * width + ox + gap) * 4
+                    img[i:i + (panel_w - 2 * gap) * 4] = backdrop * (panel_w - 2 * gap)
+                for z, left in ((1, ox + 2 * gap), (strip_zoom, ox + 3 * gap + strip_w)):
+                    for yy in range(strip_h * z):
+                        for xx in range(strip_w * z):
+                            r, g, b = strip_rows[yy // z][xx // z]
+                            if (r, g, b) != (0, 0, 0):
+                                i = ((y + 4 + yy) * width + left + xx) * 4
+                                img[i:i + 3] = bytes((r, g, b))
+                y += band + gap
     return png_bytes(width, panel_h, bytes(img))
 
 
@@ -456,9 +541,12 @@ def main():
     for name, images in icons.items():
         with open(os.path.join(args.outdir, name), 'wb') as f:
             f.write(ico_bytes(images))
+    strip = render_close_strip()
+    with open(os.path.join(args.outdir, 'popup_close.bmp'), 'wb') as f:
+        f.write(bmp_bytes(*strip))
     if args.preview:
         with open(args.preview, 'wb') as f:
-            f.write(preview_png(icons))
+            f.write(preview_png(icons, strip))
 
 
 if __name__ == '__main__':

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Checks the icons draw_icons.py writes are valid .ico files for rc/LoadImage."""
+"""Checks the icons draw_icons.py writes are valid .ico files for rc/LoadImage,
+and the popup's close button a valid 24-bit strip of three cells."""
 import os
 import struct
 import subprocess
@@ -14,10 +15,13 @@ for _name in ('tray.ico',) + tuple('tray_anim_%d.ico' % i for i in range(1, 5)):
     EXPECTED[_name] = [16, 20, 24, 32]
 
 
+CLOSE_BMP = 'popup_close.bmp'
+
+
 def render(outdir):
     subprocess.run([sys.executable, SCRIPT, outdir], check=True)
     files = {}
-    for name in EXPECTED:
+    for name in list(EXPECTED) + [CLOSE_BMP]:
         with open(os.path.join(outdir, name), 'rb') as f:
             files[name] = f.read()
     return files
@@ -100,6 +104,65 @@ class IconFiles(unittest.TestCase):
         # Same silhouette: only colours move, never the outline.
         masks = {f[40 + 16 * 16 * 4:] for f in frames}
         self.assertEqual(len(masks), 1)
+
+
+def parse_bmp(data):
+    """Returns (width, height, rows top first of (r, g, b)) of a 24-bit BMP."""
+    magic, size, _, _, offset = struct.unpack_from('<2sIHHI', data, 0)
+    assert magic == b'BM' and size == len(data)
+    hdr, w, h, planes, bpp, compression = struct.unpack_from('<IiiHHI', data, 14)
+    assert (hdr, planes, bpp, compression) == (40, 1, 24, 0)
+    assert h > 0, 'rows must be stored bottom-up'
+    stride = (w * 3 + 3) // 4 * 4
+    assert offset + stride * h == len(data)
+    rows = []
+    for y in range(h - 1, -1, -1):
+        line = data[offset + y * stride:offset + y * stride + w * 3]
+        rows.append([(line[x * 3 + 2], line[x * 3 + 1], line[x * 3]) for x in range(w)])
+    return w, h, rows
+
+
+class CloseButtonStrip(unittest.TestCase):
+    """Black is the transparent colour where the popup draws the strip."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.width, cls.height, cls.rows = parse_bmp(render(cls.tmp.name)[CLOSE_BMP])
+        cls.cells = [[row[c * 13:(c + 1) * 13] for row in cls.rows] for c in range(3)]
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def test_three_square_cells_side_by_side(self):
+        self.assertEqual((self.width, self.height), (39, 13))
+
+    def test_cells_share_one_silhouette_and_differ_inside(self):
+        shapes = [[[px != (0, 0, 0) for px in row] for row in cell] for cell in self.cells]
+        self.assertEqual(shapes[0], shapes[1])
+        self.assertEqual(shapes[0], shapes[2])
+        self.assertTrue(any(any(row) for row in shapes[0]), 'cell is blank')
+        for i in range(3):
+            for j in range(i + 1, 3):
+                self.assertNotEqual(self.cells[i], self.cells[j], (i, j))
+
+    def test_silhouette_fits_where_the_popup_shows_it(self):
+        # The popup shows only the left ten columns; the tenth lies on its
+        # border, so the button stays in the nine before it.
+        for y, row in enumerate(self.cells[0]):
+            for x, px in enumerate(row):
+                if x >= 9:
+                    self.assertEqual(px, (0, 0, 0), (x, y))
+        top = min(y for y, row in enumerate(self.cells[0]) if any(px != (0, 0, 0) for px in row))
+        self.assertEqual(self.cells[0][top][0], (0, 0, 0), 'corner should be rounded off')
+        self.assertNotEqual(self.cells[0][top][1], (0, 0, 0))
+
+    def test_the_glyph_is_darker_than_its_box_in_every_cell(self):
+        for cell in self.cells:
+            centre = sum(cell[6][4])
+            box = sum(cell[3][1])
+            self.assertLess(centre, box)
 
 
 if __name__ == '__main__':

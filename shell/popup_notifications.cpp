@@ -1,0 +1,89 @@
+#include "shell/popup_notifications.h"
+
+#include "framework/format_decimal.h"
+
+namespace qmo {
+namespace {
+
+constexpr PopupColor kBlack{0, 0, 0};
+constexpr PopupColor kWhite{255, 255, 255};
+constexpr PopupColor kRed{255, 0, 0};
+constexpr PopupColor kGreen{0, 255, 0};
+constexpr PopupColor kMessagePanel{243, 247, 214};
+
+PopupContent BuildPopup(PopupColor frameColor, std::string message, int messageId) {
+    PopupContent content;
+    content.width = kNotificationPopupWidth;
+    content.height = kNotificationPopupHeight;
+    content.timing = PopupTiming{500, 16, 3000};
+    PopupElements& elements = content.elements;
+
+    PopupElement frame;
+    frame.rect = {0, 0, 270, 128};
+    frame.fill = frameColor;
+    frame.border = true;
+    elements.Add(frame);
+
+    PopupElement panel;
+    panel.rect = {5, 25, 265, 123};
+    panel.fill = kMessagePanel;
+    panel.border = true;
+    elements.Add(panel);
+
+    PopupElement title;
+    title.rect = {5, 0, 270, 25};
+    title.text = kPopupTitle;
+    title.textColor = kWhite;
+    title.bold = true;
+    title.layout = PopupTextLayout::SingleLineCentred;
+    elements.Add(title);
+
+    PopupElement text;
+    text.rect = {30, 70, 270, 88};
+    text.text = std::move(message);
+    text.textColor = kBlack;
+    text.bold = true;
+    text.link = true;
+    text.layout = PopupTextLayout::WordWrapped;
+    text.fitHeightToText = true;
+    text.id = messageId;
+    elements.Add(text);
+
+    PopupElement icon;
+    icon.rect = {12, 30, 12, 47};  // no width: the icon is never hit
+    icon.image = PopupImage::Icon;
+    icon.imageResource = kPopupIconResource;
+    icon.imageWidth = 32;
+    icon.imageHeight = 32;
+    elements.Add(icon);
+
+    PopupElement close;
+    close.rect = {260, 6, 270, 19};
+    close.image = PopupImage::CloseButton;
+    close.imageResource = kPopupCloseBitmapResource;
+    close.imageWidth = 13;
+    close.imageHeight = 13;
+    close.id = kPopupCloseButtonId;
+    elements.Add(close);
+    return content;
+}
+
+}  // namespace
+
+std::string CriticalLimitMessage(int limitPercent) {
+    return "The system has crossed critical limit " + FormatSignedDecimal(limitPercent) + "% ";
+}
+
+PopupContent BuildCriticalLimitPopup(int limitPercent) {
+    return BuildPopup(kRed, CriticalLimitMessage(limitPercent), kOptimizeLinkId);
+}
+
+PopupContent BuildOptimizedPopup() {
+    return BuildPopup(kGreen, kOptimizedMessage, 0);
+}
+
+PopupClickAction PopupClickActionFor(int elementId) {
+    return elementId == kOptimizeLinkId ? PopupClickAction::StartOptimization : PopupClickAction::CloseNow;
+}
+
+}  // namespace qmo

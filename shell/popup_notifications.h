@@ -1,0 +1,35 @@
+#pragma once
+// The two popups the main frame shows: memory crossed the critical limit, and
+// memory was optimized. Same size, timing and layout; they differ in the
+// colour of the frame and in the message, which on the critical-limit popup is
+// a link that starts an optimization.
+#include <string>
+
+#include "toolkit/popup_content.h"
+
+namespace qmo {
+
+inline constexpr int kNotificationPopupWidth = 270;
+inline constexpr int kNotificationPopupHeight = 128;
+inline constexpr int kOptimizeLinkId = 100;
+inline constexpr int kPopupCloseButtonId = -1;
+// Resources of the program: the application icon and the close button's cells.
+inline constexpr unsigned kPopupIconResource = 128;
+inline constexpr unsigned kPopupCloseBitmapResource = 142;
+inline constexpr char kPopupTitle[] = "Quenvale Memory Optimizer";
+inline constexpr char kOptimizedMessage[] = "The System Memory is optimized";
+
+// "The system has crossed critical limit 80% ", the limit signed as set.
+std::string CriticalLimitMessage(int limitPercent);
+
+PopupContent BuildCriticalLimitPopup(int limitPercent);
+PopupContent BuildOptimizedPopup();
+
+enum class PopupClickAction { StartOptimization, CloseNow };
+
+// What the frame does when an element of either popup is clicked: the link
+// starts an optimization and leaves the popup to run out; anything else,
+// the close button or the popup's body, closes it at once.
+PopupClickAction PopupClickActionFor(int elementId);
+
+}  // namespace qmo

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <string>
+
+#include "framework/format_decimal.h"
+#include "shell/popup_notifications.h"
+
+namespace qmo {
+namespace {
+
+TEST(FormatDecimal, PlainDigitsForEveryUnsignedValueAndNegativeIntsAsTheirUnsignedEquivalent) {
+    EXPECT_EQ(FormatDecimal(0), "0");
+    // Around every power of ten, where digit counts change, up to the top.
+    for (std::uint64_t power = 1; power <= UINT32_MAX; power *= 10) {
+        for (std::uint64_t value : {power - 1, power, power + 1})
+            EXPECT_EQ(FormatDecimal(static_cast<std::uint32_t>(value)), std::to_string(value));
+    }
+    EXPECT_EQ(FormatDecimal(UINT32_MAX), std::to_string(UINT32_MAX));
+    EXPECT_EQ(FormatDecimal(-1), std::to_string(UINT32_MAX));
+    EXPECT_EQ(FormatDecimal(INT_MIN), std::to_string(static_cast<std::uint64_t>(INT_MAX) + 1));
+}
+
+TEST(FormatDecimal, TheSignedFormKeepsTheSignForEveryInt) {
+    for (int value : {0, 1, -1, 9, -10, INT_MAX, INT_MIN, INT_MIN + 1})
+        EXPECT_EQ(FormatSignedDecimal(value), std::to_string(value));
+}
+
+TEST(PopupNotifications, TheLimitMessageShowsANegativeLimitSignedAndKeepsItsTrailingSpace) {
+    const std::string message = CriticalLimitMessage(-1);
+    EXPECT_NE(message.find(" -1% "), std::string::npos) << message;
+    EXPECT_EQ(message.find("4294967295"), std::string::npos) << message;
+    EXPECT_EQ(CriticalLimitMessage(80), "The system has crossed critical limit 80% ");
+}
+
+TEST(PopupNotifications, BothPopupsDifferOnlyInFrameColourAndMessage) {
+    const PopupContent critical = BuildCriticalLimitPopup(85);
+    const PopupContent optimized = BuildOptimizedPopup();
+    ASSERT_EQ(critical.elements.Count(), optimized.elements.Count());
+    EXPECT_EQ(critical.elements[0].fill, (PopupColor{255, 0, 0}));
+    EXPECT_EQ(optimized.elements[0].fill, (PopupColor{0, 255, 0}));
+    EXPECT_EQ(optimized.elements[3].text, "The System Memory is optimized");
+    for (std::size_t i = 0; i < critical.elements.Count(); ++i) {
+        const PopupElement& a = critical.elements[i];
+        const PopupElement& b = optimized.elements[i];
+        EXPECT_TRUE(a.rect.left == b.rect.left && a.rect.top == b.rect.top && a.rect.right == b.rect.right &&
+                    a.rect.bottom == b.rect.bottom)
+            << i;
+        EXPECT_EQ(a.link, b.link) << i;
+        EXPECT_EQ(a.image, b.image) << i;
+        EXPECT_TRUE(i == 0 || a.fill == b.fill) << i;
+        EXPECT_TRUE(i == 3 || a.id == b.id) << i;
+    }
+}
+
+TEST(PopupNotifications, PointsOnThePopupHitWhatTheUserSeesThere) {
+    const PopupContent critical = BuildCriticalLimitPopup(90);
+    const PopupContent optimized = BuildOptimizedPopup();
+    auto idAt = [](const PopupContent& content, PopupPoint point) {
+        return content.elements[*content.elements.HitTest(point)].id;
+    };
+    EXPECT_EQ(idAt(critical, {40, 75}), kOptimizeLinkId);
+    EXPECT_EQ(idAt(optimized, {40, 75}), 0);
+    EXPECT_EQ(idAt(critical, {263, 10}), kPopupCloseButtonId) << "the button lies over the title";
+    EXPECT_EQ(idAt(optimized, {269, 18}), kPopupCloseButtonId);
+    EXPECT_EQ(idAt(critical, {100, 12}), 0) << "title";
+    EXPECT_EQ(*critical.elements.HitTest({12, 35}), 1u) << "the icon has no width: the panel answers";
+}
+
+TEST(PopupNotifications, TheLinkStartsAnOptimizationAndEveryOtherClickCloses) {
+    EXPECT_EQ(PopupClickActionFor(kOptimizeLinkId), PopupClickAction::StartOptimization);
+    for (int id : {kPopupCloseButtonId, 0, kOptimizeLinkId - 1, kOptimizeLinkId + 1, INT_MIN})
+        EXPECT_EQ(PopupClickActionFor(id), PopupClickAction::CloseNow) << id;
+}
+
+}  // namespace
+}  // namespace qmo

@@ -1,0 +1,110 @@
+#pragma once
+// What a popup shows: rectangles with a fill, a border, a text or an image,
+// in drawing order (later ones lie on top), and how they answer the pointer:
+// the element under it is "hot", the one the left button went down on is
+// "pressed", and pressing and releasing on the same element is a click.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qmo {
+
+struct PopupPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// Client pixels; right and bottom are outside, so an empty rectangle holds no point.
+struct PopupRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const noexcept { return right - left; }
+    int Height() const noexcept { return bottom - top; }
+    bool Contains(PopupPoint point) const noexcept {
+        return point.x >= left && point.x < right && point.y >= top && point.y < bottom;
+    }
+};
+
+struct PopupColor {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const PopupColor&, const PopupColor&) = default;
+};
+
+enum class PopupTextLayout {
+    SingleLineCentred,  // one line, vertically centred in the rectangle
+    WordWrapped,        // broken between words from the rectangle's top
+};
+
+enum class PopupImage {
+    None,
+    Icon,         // an icon resource drawn at imageWidth x imageHeight
+    CloseButton,  // a bitmap of three cells (normal, hot, pressed), black transparent
+};
+
+// The cell of a close-button bitmap to show.
+enum class PopupImageCell { Normal = 0, Hot = 1, Pressed = 2 };
+
+struct PopupElement {
+    PopupRect rect;
+    std::optional<PopupColor> fill;
+    bool border = false;  // one black pixel inside the rectangle
+    std::string text;     // UTF-8; none when empty
+    PopupColor textColor;
+    bool bold = false;
+    bool link = false;  // underlined while hot
+    PopupTextLayout layout = PopupTextLayout::SingleLineCentred;
+    bool fitHeightToText = false;  // the bottom follows the wrapped text's height
+    PopupImage image = PopupImage::None;
+    unsigned imageResource = 0;
+    int imageWidth = 0;  // of one cell for a close button
+    int imageHeight = 0;
+    int id = 0;
+};
+
+class PopupElements {
+public:
+    using Index = std::size_t;
+
+    Index Add(PopupElement element);
+    std::size_t Count() const noexcept { return m_elements.size(); }
+    const PopupElement& operator[](Index index) const { return m_elements.at(index); }
+    PopupElement& operator[](Index index) { return m_elements.at(index); }
+    const std::vector<PopupElement>& All() const noexcept { return m_elements; }
+
+    // The topmost (last added) element containing the point.
+    std::optional<Index> HitTest(PopupPoint point) const;
+
+    // Pointer events; each returns true when an element's look changed.
+    bool PointerMovedTo(PopupPoint point);
+    bool PointerLeft();
+    bool ButtonDown(PopupPoint point);
+    // The press ended without a release we saw (capture taken away, say).
+    bool CancelPress();
+
+    struct Release {
+        bool lookChanged = false;
+        std::optional<Index> clicked;  // pressed and released on this element
+    };
+    Release ButtonUp(PopupPoint point);
+
+    std::optional<Index> Hot() const noexcept { return m_hot; }
+    std::optional<Index> Pressed() const noexcept { return m_pressed; }
+    bool IsUnderlined(Index index) const;
+    PopupImageCell CellOf(Index index) const;
+
+private:
+    bool SetLook(std::optional<Index> hot, std::optional<Index> pressed);
+
+    std::vector<PopupElement> m_elements;
+    std::optional<Index> m_hot;
+    std::optional<Index> m_pressed;
+};
+
+}  // namespace qmo

@@ -1,0 +1,447 @@
+#include "toolkit/popup_window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "framework/application.h"
+#include "framework/text.h"
+
+namespace qmo {
+namespace {
+
+constexpr UINT_PTR kSlideTimer = 1;
+constexpr UINT_PTR kDisplayTimer = 2;
+
+ULONGLONG Now() noexcept {
+    return ::GetTickCount64();
+}
+
+COLORREF ToColorRef(PopupColor color) noexcept {
+    return RGB(color.red, color.green, color.blue);
+}
+
+RECT ToRect(const PopupRect& rect) noexcept {
+    return RECT{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+UINT TextFormat(PopupTextLayout layout) noexcept {
+    if (layout == PopupTextLayout::WordWrapped)
+        return DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX;
+    return DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+}
+
+}  // namespace
+
+// Held by every entry point that may call out to the owner; the last one out
+// carries out a release that came in meanwhile.
+class PopupWindow::Busy {
+public:
+    explicit Busy(PopupWindow& popup) noexcept : m_popup(popup) { m_popup.m_gate.Enter(); }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+    ~Busy() {
+        if (m_popup.m_gate.Leave())
+            delete &m_popup;
+    }
+
+private:
+    PopupWindow& m_popup;
+};
+
+void PopupRelease::operator()(PopupWindow* popup) const noexcept {
+    if (popup)
+        popup->Release();
+}
+
+PopupPtr PopupWindow::Make(PopupContent content) {
+    return PopupPtr(new PopupWindow(std::move(content)));
+}
+
+PopupWindow::PopupWindow(PopupContent content)
+    : m_content(std::move(content)), m_timeline(m_content.height, m_content.timing) {
+    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_workArea, 0))
+        m_workArea = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    m_timeline.SetStateListener([this](PopupState state) { OnStateChanged(state); });
+}
+
+PopupWindow::~PopupWindow() {
+    DestroyWindow();
+}
+
+void PopupWindow::Release() noexcept {
+    if (m_gate.Release()) {
+        delete this;
+        return;
+    }
+    // The delete waits for our handler; meanwhile the popup is gone from the
+    // screen and tells its owner nothing more, so a replacement shown from a
+    // modal loop does not have the old one running beside it.
+    m_owner = nullptr;
+    if (m_hWnd) {
+        ::KillTimer(m_hWnd, kSlideTimer);
+        ::KillTimer(m_hWnd, kDisplayTimer);
+        m_slideTimerOn = false;
+        m_displayTimerDue = 0;
+        ::ShowWindow(m_hWnd, SW_HIDE);
+    }
+}
+
+RECT PopupWindow::FullRect() const noexcept {
+    return RECT{m_workArea.right - m_content.width, m_workArea.bottom - m_content.height, m_workArea.right,
+                m_workArea.bottom};
+}
+
+bool PopupWindow::Show(HWND owner, UINT notifyMessage) {
+    if (IsCreated() || m_timeline.State() != PopupState::Hidden)
+        return false;
+    Busy busy(*this);
+    m_owner = owner;
+    m_notifyMessage = notifyMessage;
+    PrepareContent();
+
+    const RECT full = FullRect();
+    WindowClass windowClass{kPopupWindowClassName};
+    windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    // No background brush: every pixel comes from the canvas.
+    if (!Window::Create(windowClass, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"", WS_POPUP, full.left,
+                        full.bottom, m_content.width, 0, owner, nullptr))
+        return false;
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, full.left, full.bottom, m_content.width, 0,
+                   SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    m_shownHeight = 0;
+    m_timeline.Start(Now());
+    Sync();
+    return true;
+}
+
+void PopupWindow::CloseNow() {
+    Busy busy(*this);
+    m_timeline.CloseNow();
+}
+
+void PopupWindow::PrepareContent() {
+    m_texts.clear();
+    for (const PopupElement& element : m_content.elements.All())
+        m_texts.push_back(Widen(element.text));
+    LoadArt();
+
+    // Wrapped texts take the height their words need, measured with their font.
+    unique_dc measure(::CreateCompatibleDC(nullptr));
+    for (std::size_t i = 0; i < m_content.elements.Count(); ++i) {
+        PopupElement& element = m_content.elements[i];
+        if (!element.fitHeightToText || m_texts[i].empty() || !measure)
+            continue;
+        scoped_select font(measure.get(), Font(element.bold, false));
+        RECT bounds = ToRect(element.rect);
+        ::DrawTextW(measure.get(), m_texts[i].c_str(), -1, &bounds,
+                    TextFormat(element.layout) | DT_CALCRECT);
+        element.rect.bottom = bounds.bottom;
+    }
+}
+
+void PopupWindow::LoadArt() {
+    const HINSTANCE instance = Application::InstanceHandle();
+    m_art.clear();
+    m_art.resize(m_content.elements.Count());
+    for (std::size_t i = 0; i < m_content.elements.Count(); ++i) {
+        const PopupElement& element = m_content.elements[i];
+        ElementArt& art = m_art[i];
+        if (element.image == PopupImage::Icon) {
+            art.icon.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(element.imageResource),
+                                                           IMAGE_ICON, element.imageWidth, element.imageHeight,
+                                                           LR_DEFAULTCOLOR)));
+        } else if (element.image == PopupImage::CloseButton) {
+            art.image.reset(static_cast<HBITMAP>(
+                ::LoadImageW(instance, MAKEINTRESOURCEW(element.imageResource), IMAGE_BITMAP, 0, 0, 0)));
+            BITMAP info{};
+            if (!art.image || !::GetObjectW(art.image.get(), sizeof(info), &info))
+                continue;
+            // Black pixels become white in a one-bit copy: the mask of what shows through.
+            art.mask.reset(::CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr));
+            unique_dc source(::CreateCompatibleDC(nullptr));
+            unique_dc target(::CreateCompatibleDC(nullptr));
+            if (!art.mask || !source || !target)
+                continue;
+            scoped_select sourceImage(source.get(), art.image.get());
+            scoped_select targetMask(target.get(), art.mask.get());
+            ::SetBkColor(source.get(), RGB(0, 0, 0));
+            ::BitBlt(target.get(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+        }
+    }
+}
+
+HFONT PopupWindow::Font(bool bold, bool underline) {
+    unique_font& font = m_fonts[(bold ? 2 : 0) + (underline ? 1 : 0)];
+    if (!font) {
+        LOGFONTW face{};
+        if (!::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(face), &face, 0))
+            ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(face), &face);
+        face.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+        face.lfUnderline = underline ? TRUE : FALSE;
+        font.reset(::CreateFontIndirectW(&face));
+    }
+    return font.get();
+}
+
+LRESULT PopupWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The window's last message: the framework lets go of the object after
+    // it, so no delete may happen inside.
+    if (message == WM_NCDESTROY)
+        return DefaultHandler(message, wParam, lParam);
+    Busy busy(*this);
+    return Dispatch(message, wParam, lParam);
+}
+
+LRESULT PopupWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == kSlideTimer || wParam == kDisplayTimer) {
+            if (wParam == kDisplayTimer) {
+                // One-shot: Sync arms it again when the pointer holds the popup.
+                ::KillTimer(m_hWnd, kDisplayTimer);
+                m_displayTimerDue = 0;
+            }
+            m_timeline.AdvanceTo(Now());
+            Sync();
+            return 0;
+        }
+        break;
+    case WM_MOUSEMOVE:
+        OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        OnButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_LBUTTONUP:
+        OnButtonUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (m_content.elements.CancelPress())
+            Redraw();
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_SETCURSOR:
+        if (OnSetCursor())
+            return TRUE;
+        break;
+    case WM_ERASEBKGND:
+        return 1;  // the canvas covers every pixel
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    default:
+        break;
+    }
+    return DefaultHandler(message, wParam, lParam);
+}
+
+bool PopupWindow::IsInside(POINT point) const {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    return ::PtInRect(&client, point) != FALSE;
+}
+
+// Outside the visible rows nothing is hit, even where the full-size content
+// would have an element.
+PopupPoint PopupWindow::ContentPoint(POINT point) const {
+    return IsInside(point) ? PopupPoint{point.x, point.y} : PopupPoint{-1, -1};
+}
+
+void PopupWindow::OnMouseMove(POINT point) {
+    if (!m_trackingLeave) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
+        m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;
+    }
+    // Captured while the button is held, moves outside come here too.
+    if (IsInside(point))
+        m_timeline.PointerEntered(Now());
+    else
+        m_timeline.PointerLeft(Now());
+    if (m_content.elements.PointerMovedTo(ContentPoint(point)))
+        Redraw();
+    Sync();
+}
+
+void PopupWindow::OnMouseLeave() {
+    m_trackingLeave = false;
+    m_timeline.PointerLeft(Now());
+    if (m_content.elements.PointerLeft())
+        Redraw();
+    Sync();
+}
+
+void PopupWindow::OnButtonDown(POINT point) {
+    ::SetCapture(m_hWnd);
+    if (m_content.elements.ButtonDown(ContentPoint(point)))
+        Redraw();
+}
+
+void PopupWindow::OnButtonUp(POINT point) {
+    const PopupElements::Release release = m_content.elements.ButtonUp(ContentPoint(point));
+    if (::GetCapture() == m_hWnd)
+        ::ReleaseCapture();
+    if (release.lookChanged)
+        Redraw();
+    if (release.clicked)
+        Notify(kPopupElementClicked, reinterpret_cast<LPARAM>(&m_content.elements[*release.clicked]));
+}
+
+bool PopupWindow::OnSetCursor() {
+    const DWORD position = ::GetMessagePos();
+    POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    ::ScreenToClient(m_hWnd, &point);
+    const auto hit = m_content.elements.HitTest(ContentPoint(point));
+    if (!hit || !m_content.elements[*hit].link)
+        return false;
+    ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+    return true;
+}
+
+void PopupWindow::OnStateChanged(PopupState state) {
+    if (state == PopupState::Closed) {
+        if (m_hWnd) {
+            ::KillTimer(m_hWnd, kSlideTimer);
+            ::KillTimer(m_hWnd, kDisplayTimer);
+            m_slideTimerOn = false;
+            m_displayTimerDue = 0;
+            if (::GetCapture() == m_hWnd)
+                ::ReleaseCapture();
+            ::ShowWindow(m_hWnd, SW_HIDE);
+        }
+    } else {
+        Sync();  // so the owner sees the popup as the state says
+    }
+    Notify(kPopupStateChanged, reinterpret_cast<LPARAM>(this));
+}
+
+// Brings the window's height and timers in line with the timeline.
+void PopupWindow::Sync() {
+    if (!m_hWnd || m_timeline.State() == PopupState::Closed)
+        return;
+    const int height = m_timeline.Height();
+    if (height != m_shownHeight) {
+        m_shownHeight = height;
+        const RECT full = FullRect();
+        // The bottom edge stays put; the content hangs from the top edge, so
+        // its top shows first. Every pixel is repainted from the canvas.
+        ::SetWindowPos(m_hWnd, nullptr, full.left, full.bottom - height, m_content.width, height,
+                       SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        ::UpdateWindow(m_hWnd);
+    }
+
+    const bool sliding = m_timeline.IsSliding();
+    if (sliding && !m_slideTimerOn)
+        m_slideTimerOn = ::SetTimer(m_hWnd, kSlideTimer, static_cast<UINT>(m_timeline.Timing().stepMs), nullptr) != 0;
+    else if (!sliding && m_slideTimerOn) {
+        ::KillTimer(m_hWnd, kSlideTimer);
+        m_slideTimerOn = false;
+    }
+
+    const auto due = m_timeline.NextChangeAt();
+    if (m_timeline.State() == PopupState::Shown && due) {
+        if (*due != m_displayTimerDue) {
+            const ULONGLONG now = Now();
+            const UINT wait = *due > now ? static_cast<UINT>(std::min<ULONGLONG>(*due - now, USER_TIMER_MAXIMUM)) : 1;
+            ::SetTimer(m_hWnd, kDisplayTimer, std::max<UINT>(wait, USER_TIMER_MINIMUM), nullptr);
+            m_displayTimerDue = *due;
+        }
+    } else if (m_displayTimerDue) {
+        ::KillTimer(m_hWnd, kDisplayTimer);
+        m_displayTimerDue = 0;
+    }
+}
+
+void PopupWindow::Redraw() {
+    m_canvasDirty = true;
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void PopupWindow::Notify(WPARAM kind, LPARAM data) {
+    if (m_owner && m_notifyMessage)
+        ::SendMessageW(m_owner, m_notifyMessage, kind, data);
+}
+
+void PopupWindow::OnPaint() {
+    paint_dc paint(m_hWnd);
+    if (!m_canvas) {
+        m_canvas.reset(::CreateCompatibleBitmap(paint.get(), m_content.width, m_content.height));
+        m_canvasDirty = true;
+    }
+    unique_dc memory(::CreateCompatibleDC(paint.get()));
+    if (!m_canvas || !memory)
+        return;
+    scoped_select canvas(memory.get(), m_canvas.get());
+    if (m_canvasDirty) {
+        Compose(memory.get());
+        m_canvasDirty = false;
+    }
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    ::BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+}
+
+void PopupWindow::Compose(HDC dc) {
+    const auto brush = static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+    ::SetBkMode(dc, TRANSPARENT);
+    for (std::size_t i = 0; i < m_content.elements.Count(); ++i) {
+        const PopupElement& element = m_content.elements[i];
+        const RECT bounds = ToRect(element.rect);
+        if (element.fill) {
+            ::SetDCBrushColor(dc, ToColorRef(*element.fill));
+            ::FillRect(dc, &bounds, brush);
+        }
+        if (element.border) {
+            ::SetDCBrushColor(dc, RGB(0, 0, 0));
+            ::FrameRect(dc, &bounds, brush);
+        }
+        PaintText(dc, i);
+        PaintImage(dc, i);
+    }
+}
+
+void PopupWindow::PaintText(HDC dc, std::size_t index) {
+    const PopupElement& element = m_content.elements[index];
+    if (m_texts[index].empty())
+        return;
+    scoped_select font(dc, Font(element.bold, m_content.elements.IsUnderlined(index)));
+    ::SetTextColor(dc, ToColorRef(element.textColor));
+    RECT bounds = ToRect(element.rect);
+    ::DrawTextW(dc, m_texts[index].c_str(), -1, &bounds, TextFormat(element.layout));
+}
+
+void PopupWindow::PaintImage(HDC dc, std::size_t index) {
+    const PopupElement& element = m_content.elements[index];
+    const ElementArt& art = m_art[index];
+    const int x = element.rect.left;
+    const int y = element.rect.top;
+    if (art.icon) {
+        ::DrawIconEx(dc, x, y, art.icon.get(), element.imageWidth, element.imageHeight, 0, nullptr, DI_NORMAL);
+        return;
+    }
+    if (!art.image || !art.mask)
+        return;
+    unique_dc source(::CreateCompatibleDC(dc));
+    if (!source)
+        return;
+    const int cellX = static_cast<int>(m_content.elements.CellOf(index)) * element.imageWidth;
+    // Clear the opaque pixels through the mask, then OR the image in; its
+    // black, transparent pixels leave what lies below.
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    {
+        scoped_select mask(source.get(), art.mask.get());
+        ::BitBlt(dc, x, y, element.imageWidth, element.imageHeight, source.get(), cellX, 0, SRCAND);
+    }
+    scoped_select image(source.get(), art.image.get());
+    ::BitBlt(dc, x, y, element.imageWidth, element.imageHeight, source.get(), cellX, 0, SRCPAINT);
+}
+
+}  // namespace qmo

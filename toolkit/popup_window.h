@@ -1,0 +1,123 @@
+#pragma once
+// A sliding notification popup: it grows up out of the bottom-right corner of
+// the work area, stays a while (longer while the pointer is over it) and
+// slides away again, topmost, without a taskbar button and without taking the
+// focus. It tells its owner everything through one message:
+//
+//   SendMessage(owner, notifyMessage, kPopupElementClicked, (LPARAM)const PopupElement*)
+//   SendMessage(owner, notifyMessage, kPopupStateChanged,   (LPARAM)PopupWindow*)
+//
+// The owner holds it in a PopupPtr and may reset that pointer from inside
+// either notification (typically on PopupState::Closed): the popup is then
+// deleted as soon as its own handler has returned, even when the owner ran a
+// modal loop in between.
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/unique_handle.h"
+#include "framework/window.h"
+#include "toolkit/popup_content.h"
+#include "toolkit/release_gate.h"
+
+namespace qmo {
+
+inline constexpr WPARAM kPopupElementClicked = 1;
+inline constexpr WPARAM kPopupStateChanged = 2;
+inline constexpr wchar_t kPopupWindowClassName[] = L"Quenvale.PopupWindow";
+
+class PopupWindow;
+
+// Releases rather than deletes: see PopupWindow::Release.
+struct PopupRelease {
+    void operator()(PopupWindow* popup) const noexcept;
+};
+using PopupPtr = std::unique_ptr<PopupWindow, PopupRelease>;
+
+class PopupWindow : private Window {
+public:
+    // Takes the work area's bottom-right corner now; nothing is shown yet.
+    static PopupPtr Make(PopupContent content);
+
+    // Creates the window and starts the slide-in; the owner is told of
+    // Expanding before this returns. False if the window could not be made.
+    bool Show(HWND owner, UINT notifyMessage);
+    // Closed at once, without the slide-out; the owner is told.
+    void CloseNow();
+    // Deletes the popup now, or once the popup's handler on the stack has
+    // returned; until then it is hidden and silent. PopupPtr calls this when
+    // it is reset, reassigned or goes out of scope.
+    void Release() noexcept;
+
+    using Window::GetSafeHwnd;
+    PopupState State() const noexcept { return m_timeline.State(); }
+    // The elements as shown: wrapped texts' bottoms follow their measured height.
+    const PopupElements& Elements() const noexcept { return m_content.elements; }
+    // Screen rectangle of the popup at full height.
+    RECT FullRect() const noexcept;
+
+    // The two kinds of notification, read back from their lParam.
+    static PopupWindow* FromStateNotification(LPARAM lParam) noexcept {
+        return reinterpret_cast<PopupWindow*>(lParam);
+    }
+    static const PopupElement* FromClickNotification(LPARAM lParam) noexcept {
+        return reinterpret_cast<const PopupElement*>(lParam);
+    }
+
+private:
+    class Busy;
+    struct ElementArt {
+        unique_icon icon;
+        unique_bitmap image;
+        unique_bitmap mask;  // white where the image is black, i.e. transparent
+    };
+
+    explicit PopupWindow(PopupContent content);
+    ~PopupWindow() override;
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnMouseMove(POINT point);
+    void OnMouseLeave();
+    void OnButtonDown(POINT point);
+    void OnButtonUp(POINT point);
+    void OnPaint();
+    bool OnSetCursor();
+    void OnStateChanged(PopupState state);
+
+    void PrepareContent();
+    void LoadArt();
+    HFONT Font(bool bold, bool underline);
+    void Sync();
+    void Redraw();
+    void Notify(WPARAM kind, LPARAM data);
+    bool IsInside(POINT point) const;
+    PopupPoint ContentPoint(POINT point) const;
+    void Compose(HDC dc);
+    void PaintText(HDC dc, std::size_t index);
+    void PaintImage(HDC dc, std::size_t index);
+
+    PopupContent m_content;
+    PopupTimeline m_timeline;
+    ReleaseGate m_gate;
+    RECT m_workArea{};
+    HWND m_owner = nullptr;
+    UINT m_notifyMessage = 0;
+
+    int m_shownHeight = -1;
+    bool m_slideTimerOn = false;
+    ULONGLONG m_displayTimerDue = 0;
+    bool m_trackingLeave = false;
+
+    // Made once per popup; the canvas holds the whole content at full height.
+    std::vector<std::wstring> m_texts;
+    std::vector<ElementArt> m_art;
+    std::array<unique_font, 4> m_fonts;  // [bold * 2 + underline]
+    unique_bitmap m_canvas;
+    bool m_canvasDirty = true;
+};
+
+}  // namespace qmo
