@@ -25,16 +25,17 @@ stop() {
 }
 trap stop INT TERM EXIT
 
-wine "$BUILD/QuenvaleMemoryOptimizer.exe" &
+wine "$BUILD/QuenvaleMemoryOptimizer.exe" </dev/null &
 program=$!
 
 if [ -n "$had_screen" ]; then
   echo "run: Quenvale Memory Optimizer is in the tray of the wine desktop on $DISPLAY (Ctrl+C ends it)"
 else
-  wine "$BUILD/qmo_e2e_driver.exe" wait-window --hidden --timeout-ms 60000 >/dev/null 2>&1 ||
-    echo "run: the main window did not appear in time" >&2
-  # The balloon fades in after the icon is added; give it a moment to be drawn.
-  sleep 2
+  # The screenshot waits until the program sits in the tray with its balloon up.
+  driver() { wine "$BUILD/qmo_e2e_driver.exe" "$@" </dev/null >/dev/null 2>&1; }
+  driver wait-window --hidden --timeout-ms 60000 &&
+    driver wait-balloon "Quenvale Optimizer is working in background" --timeout-ms 30000 ||
+    echo "run: the program did not reach the tray in time" >&2
   qmo_screenshot "$ROOT/build/run-screenshot.png"
   echo "run: the program runs on the private display $DISPLAY (Xvfb)"
   echo "run: screenshot of the desktop: $ROOT/build/run-screenshot.png"

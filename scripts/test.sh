@@ -45,10 +45,21 @@ if build windows; then
   source "$ROOT/scripts/wine_env.sh"
   trap qmo_wine_teardown EXIT
   qmo_wine_setup "$ROOT/build/windows" --own-display
+  # The windows ring leaves pictures of the popups among the artefacts.
+  ARTEFACTS="$ROOT/build/windows/artifacts"
+  rm -rf "$ARTEFACTS" && mkdir -p "$ARTEFACTS"
+  winepath -w "$ARTEFACTS" >"$LOGS/artefacts-path" 2>/dev/null </dev/null
+  QMO_POPUP_PICTURES="$(head -n 1 "$LOGS/artefacts-path")"
+  export QMO_POPUP_PICTURES
   run_ctest_ring windows windows
+  for picture in "$ARTEFACTS"/*.bmp; do
+    [ -e "$picture" ] && convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"
+  done
 
+  # Written to a file, not a pipe: a wine process the ring starts may hold a pipe open.
   e2e_log="$LOGS/e2e.log"
-  "$ROOT/tests/e2e/run_e2e.sh" "$ROOT/build/windows" 2>&1 | tee "$e2e_log"
+  "$ROOT/tests/e2e/run_e2e.sh" "$ROOT/build/windows" >"$e2e_log" 2>&1 </dev/null
+  cat "$e2e_log"
   e2e_counts=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$e2e_log" | tail -1)
   if [ -n "$e2e_counts" ]; then
     add_counts e2e "$(echo "$e2e_counts" | awk '{print $2}')" "$(echo "$e2e_counts" | awk '{print $4}')"
@@ -61,6 +72,6 @@ else
   add_counts windows 0 1
 fi
 
-echo "artefacts: $ROOT/build/windows/e2e-artifacts"
+echo "artefacts: $ROOT/build/windows/artifacts and $ROOT/build/windows/e2e-artifacts"
 echo "$total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ]

@@ -26,6 +26,8 @@ qmo_wine_setup() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+  # One server for the whole session, started with no pipe to hold open.
+  wineserver -p </dev/null >/dev/null 2>&1
   # Every program of this prefix opens in one virtual desktop, so that the
   # program, its driver and the screenshots all see the same screen.
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1

@@ -1,1 +1,675 @@
-int main(){return 0;}
+// The end-to-end ring's hands and eyes: it works the real program from the
+// outside, through its windows, the shell's tray and the registry. Every
+// subcommand exits 0 when what it checks holds, and 1 with a one-line reason
+// on stderr when it does not. Waits poll with a deadline; none sleeps blind.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kFrameClass[] = L"Quenvale.MainFrame";
+constexpr wchar_t kFrameTitle[] = L"Quenvale Memory Optimizer";
+constexpr wchar_t kInstanceMutex[] = L"Global\\{80000000-DCC6-49b5-9C61-DE91175C3178}";
+#define QMO_PROFILE_KEY L"Software\\Local AppWizard-Generated Applications\\Quenvale Memory Optimizer"
+constexpr wchar_t kProfileKey[] = QMO_PROFILE_KEY;
+constexpr wchar_t kSettingsKey[] = QMO_PROFILE_KEY L"\\Settings";
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValue[] = L"Z Wyndle Memory opt";
+constexpr UINT kExitCommand = 32777;
+constexpr DWORD kPollMs = 50;
+constexpr UINT kReplyTimeoutMs = 5000;
+
+// ---- reporting -------------------------------------------------------------
+
+std::string Utf8(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                          nullptr);
+    return out;
+}
+
+[[noreturn]] void Fail(const std::wstring& reason) {
+    std::fprintf(stderr, "%s\n", Utf8(reason).c_str());
+    std::fflush(stderr);
+    std::exit(1);
+}
+
+std::wstring Quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// Polls until `unmet` has nothing left to report; at the deadline fails with
+// its last report, so the reason names what never happened.
+void WaitUntil(DWORD timeoutMs, const std::function<std::wstring()>& unmet) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        const std::wstring reason = unmet();
+        if (reason.empty())
+            return;
+        if (::GetTickCount64() >= deadline)
+            Fail(reason + L" (after " + std::to_wstring(timeoutMs) + L" ms)");
+        ::Sleep(kPollMs);
+    }
+}
+
+// ---- command line ----------------------------------------------------------
+
+struct Args {
+    std::vector<std::wstring> words;
+    std::vector<std::wstring> flags;
+    DWORD timeoutMs = 10000;
+
+    bool Has(const wchar_t* flag) const {
+        for (const auto& given : flags)
+            if (given == flag)
+                return true;
+        return false;
+    }
+    // A mistyped flag must not turn a check into a silent pass.
+    void Allow(std::initializer_list<const wchar_t*> known, std::size_t wordCount) const {
+        for (const auto& given : flags) {
+            bool found = false;
+            for (const wchar_t* flag : known)
+                found = found || given == flag;
+            if (!found)
+                Fail(L"unknown option " + given);
+        }
+        if (words.size() != wordCount)
+            Fail(L"expected " + std::to_wstring(wordCount) + L" arguments, got " + std::to_wstring(words.size()));
+    }
+};
+
+Args ParseArgs(int argc, wchar_t** argv) {
+    Args args;
+    for (int i = 2; i < argc; ++i) {
+        const std::wstring word = argv[i];
+        if (word == L"--timeout-ms" && i + 1 < argc)
+            args.timeoutMs = std::wcstoul(argv[++i], nullptr, 10);
+        else if (word.rfind(L"--", 0) == 0)
+            args.flags.push_back(word);
+        else
+            args.words.push_back(word);
+    }
+    return args;
+}
+
+// Message and command numbers, by the names the ring uses or as numbers.
+UINT_PTR ParseNumber(const std::wstring& text) {
+    static const struct { const wchar_t* name; UINT_PTR value; } kNames[] = {
+        {L"WM_NULL", WM_NULL},           {L"WM_CLOSE", WM_CLOSE},      {L"WM_COMMAND", WM_COMMAND},
+        {L"WM_SYSCOMMAND", WM_SYSCOMMAND}, {L"SC_MINIMIZE", SC_MINIMIZE},
+    };
+    for (const auto& known : kNames)
+        if (text == known.name)
+            return known.value;
+    wchar_t* end = nullptr;
+    const unsigned long long value = std::wcstoull(text.c_str(), &end, 0);
+    if (text.empty() || *end != L'\0')
+        Fail(L"not a number or known name: " + text);
+    return static_cast<UINT_PTR>(value);
+}
+
+// ---- windows ---------------------------------------------------------------
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    ::GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return name;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    return text;
+}
+
+std::vector<HWND> TopLevelWindows(const std::wstring& className) {
+    struct Search {
+        const std::wstring* className;
+        std::vector<HWND> found;
+    } search{&className, {}};
+    ::EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (ClassOf(window) == *s->className)
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+UniqueHandle OpenWindowProcess(HWND window, DWORD access) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    return UniqueHandle(processId ? ::OpenProcess(access, FALSE, processId) : nullptr);
+}
+
+// The main window, or empty with `unmet` saying why. A second main window is
+// never right, so it fails at once instead of being waited out.
+HWND LookUpFrame(std::wstring& unmet) {
+    const std::vector<HWND> frames = TopLevelWindows(kFrameClass);
+    if (frames.size() > 1)
+        Fail(std::to_wstring(frames.size()) + L" main windows exist at once");
+    if (frames.empty()) {
+        unmet = L"no main window";
+        return nullptr;
+    }
+    if (TextOf(frames[0]) != kFrameTitle) {
+        unmet = L"the main window is titled " + Quoted(TextOf(frames[0]));
+        return nullptr;
+    }
+    return frames[0];
+}
+
+HWND RequireFrame() {
+    std::wstring unmet;
+    HWND frame = LookUpFrame(unmet);
+    if (!frame)
+        Fail(unmet);
+    return frame;
+}
+
+// A window exists during WM_CREATE, before the start-up shows and hides it;
+// its state counts only once the process has first gone idle in its loop.
+bool FinishedStarting(HWND window) {
+    UniqueHandle process = OpenWindowProcess(window, PROCESS_QUERY_INFORMATION | SYNCHRONIZE);
+    return process && ::WaitForInputIdle(process.get(), 0) == 0;
+}
+
+bool InstanceMutexHeld() {
+    UniqueHandle mutex(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutex));
+    return mutex != nullptr;
+}
+
+// wait-window [--visible|--hidden]: the program has started and its one main
+// window is in the wanted state ("visible" means shown and not minimized).
+int WaitWindow(const Args& args) {
+    args.Allow({L"--visible", L"--hidden"}, 0);
+    const bool visible = args.Has(L"--visible");
+    const bool hidden = args.Has(L"--hidden");
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        std::wstring unmet;
+        HWND frame = LookUpFrame(unmet);
+        if (!frame)
+            return unmet;
+        if (!FinishedStarting(frame))
+            return L"the program has not finished starting";
+        if (visible && !::IsWindowVisible(frame))
+            return L"the main window is hidden";
+        if (visible && ::IsIconic(frame))
+            return L"the main window is minimized";
+        if (hidden && ::IsWindowVisible(frame))
+            return L"the main window is visible";
+        return {};
+    });
+    if (visible)
+        ::UpdateWindow(RequireFrame());  // drawn before any screenshot that follows
+    return 0;
+}
+
+// wait-gone: no main window and the single-instance mutex released, so the
+// next start is a first start again.
+int WaitGone(const Args& args) {
+    args.Allow({}, 0);
+    WaitUntil(args.timeoutMs, []() -> std::wstring {
+        if (!TopLevelWindows(kFrameClass).empty())
+            return L"the main window still exists";
+        if (InstanceMutexHeld())
+            return L"the single-instance mutex is still held";
+        return {};
+    });
+    return 0;
+}
+
+// send|post MESSAGE [WPARAM [LPARAM]] to the main window.
+int Deliver(const Args& args, bool post) {
+    if (args.words.empty() || args.words.size() > 3)
+        Fail(L"expected MESSAGE [WPARAM [LPARAM]]");
+    args.Allow({}, args.words.size());
+    const UINT message = static_cast<UINT>(ParseNumber(args.words[0]));
+    const WPARAM wParam = args.words.size() > 1 ? ParseNumber(args.words[1]) : 0;
+    const LPARAM lParam = args.words.size() > 2 ? static_cast<LPARAM>(ParseNumber(args.words[2])) : 0;
+    HWND frame = RequireFrame();
+    if (post) {
+        if (!::PostMessageW(frame, message, wParam, lParam))
+            Fail(L"PostMessage failed, error " + std::to_wstring(::GetLastError()));
+        return 0;
+    }
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(frame, message, wParam, lParam, SMTO_ABORTIFHUNG, args.timeoutMs, &result))
+        Fail(L"the main window did not answer message " + args.words[0] + L" within " +
+             std::to_wstring(args.timeoutMs) + L" ms");
+    return 0;
+}
+
+// stop-program: tray "Exit" to every main window there is, then wait-gone.
+int StopProgram(const Args& args) {
+    args.Allow({}, 0);
+    for (HWND frame : TopLevelWindows(kFrameClass))
+        ::PostMessageW(frame, WM_COMMAND, kExitCommand, 0);
+    return WaitGone(args);
+}
+
+// ---- popups ----------------------------------------------------------------
+
+constexpr wchar_t kPopupClass[] = L"Quenvale.PopupWindow";
+constexpr int kPopupWidth = 270;
+constexpr int kPopupHeight = 128;
+
+std::vector<HWND> VisiblePopups() {
+    std::vector<HWND> shown;
+    for (HWND popup : TopLevelWindows(kPopupClass))
+        if (::IsWindowVisible(popup))
+            shown.push_back(popup);
+    return shown;
+}
+
+// wait-popup [--gone]: one popup shown in full in the bottom-right corner of
+// the work area, or (--gone) none shown at all.
+int WaitPopup(const Args& args) {
+    args.Allow({L"--gone"}, 0);
+    const bool gone = args.Has(L"--gone");
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        const std::vector<HWND> popups = VisiblePopups();
+        if (gone)
+            return popups.empty() ? std::wstring() : L"a popup is still shown";
+        if (popups.size() != 1)
+            return std::to_wstring(popups.size()) + L" popups are shown";
+        RECT area{};
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+        RECT placed{};
+        ::GetWindowRect(popups[0], &placed);
+        if (placed.right != area.right || placed.bottom != area.bottom)
+            return L"the popup is not in the bottom-right corner of the work area";
+        if (placed.right - placed.left != kPopupWidth || placed.bottom - placed.top != kPopupHeight)
+            return L"the popup has not reached its full size";
+        return {};
+    });
+    return 0;
+}
+
+// no-popup MS: no popup is shown at any moment during the next MS milliseconds.
+int NoPopup(const Args& args) {
+    args.Allow({}, 1);
+    const ULONGLONG until = ::GetTickCount64() + ParseNumber(args.words[0]);
+    while (::GetTickCount64() < until) {
+        if (!VisiblePopups().empty())
+            Fail(L"a popup appeared");
+        ::Sleep(kPollMs);
+    }
+    return 0;
+}
+
+// ---- message boxes ---------------------------------------------------------
+
+std::vector<HWND> VisibleButtons(HWND dialog) {
+    std::vector<HWND> buttons;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::IsWindowVisible(child) && ClassOf(child) == L"Button")
+            buttons.push_back(child);
+    return buttons;
+}
+
+// Waits for a message box of the main window captioned `caption`.
+HWND WaitMessageBox(const std::wstring& caption, DWORD timeoutMs) {
+    HWND frame = RequireFrame();
+    HWND found = nullptr;
+    WaitUntil(timeoutMs, [&]() -> std::wstring {
+        for (HWND box : TopLevelWindows(L"#32770"))
+            if (::GetWindow(box, GW_OWNER) == frame && ::IsWindowVisible(box) && TextOf(box) == caption) {
+                found = box;
+                return {};
+            }
+        return L"no message box captioned " + Quoted(caption) + L" over the main window";
+    });
+    return found;
+}
+
+// check-message-box CAPTION TEXT: it shows exactly TEXT and only an OK button.
+int CheckMessageBox(const Args& args) {
+    args.Allow({}, 2);
+    HWND box = WaitMessageBox(args.words[0], args.timeoutMs);
+    const std::wstring text = TextOf(::GetDlgItem(box, 0xFFFF));
+    if (text != args.words[1])
+        Fail(L"the message box says " + Quoted(text));
+    const std::vector<HWND> buttons = VisibleButtons(box);
+    if (buttons.size() != 1 || ::GetDlgCtrlID(buttons[0]) != IDOK || TextOf(buttons[0]) != L"OK")
+        Fail(L"the message box does not have just an OK button (" + std::to_wstring(buttons.size()) +
+             L" buttons)");
+    return 0;
+}
+
+// press-ok CAPTION: answers the box as a click on OK does, and waits for it to close.
+int PressOk(const Args& args) {
+    args.Allow({}, 1);
+    HWND box = WaitMessageBox(args.words[0], args.timeoutMs);
+    HWND ok = ::GetDlgItem(box, IDOK);
+    if (!ok)
+        Fail(L"the message box has no OK button");
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        return ::IsWindow(box) ? L"the message box is still open after OK" : std::wstring();
+    });
+    return 0;
+}
+
+// ---- the shell's tray ------------------------------------------------------
+
+// What one of the taskbar's tooltips shows: Wine's shell keeps one per tray
+// icon (the icon's tip, placed over the icon) and one per balloon. Wine's
+// tooltips cannot report a balloon's title, so only its text is compared.
+struct ShellTip {
+    bool balloon = false;
+    bool visible = false;
+    bool placed = false;
+    std::wstring text;
+};
+
+// The tooltips live in the shell's process, so their texts are fetched through
+// a block of that process's memory.
+struct TipQuery {
+    TTTOOLINFOW tool;
+    wchar_t text[1025];  // a tip holds at most 1024 characters
+};
+
+bool ReadTip(HWND tip, ShellTip& out) {
+    UniqueHandle process = OpenWindowProcess(tip, PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE);
+    if (!process)
+        return false;
+    auto* remote = static_cast<TipQuery*>(
+        ::VirtualAllocEx(process.get(), nullptr, sizeof(TipQuery), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!remote)
+        return false;
+    auto query = std::make_unique<TipQuery>();
+    auto put = [&] { return ::WriteProcessMemory(process.get(), remote, query.get(), sizeof(TipQuery), nullptr); };
+    auto get = [&] { return ::ReadProcessMemory(process.get(), remote, query.get(), sizeof(TipQuery), nullptr); };
+    auto ask = [&](UINT message, WPARAM wParam, DWORD_PTR& result) {
+        return ::SendMessageTimeoutW(tip, message, wParam, reinterpret_cast<LPARAM>(&remote->tool),
+                                     SMTO_ABORTIFHUNG, kReplyTimeoutMs, &result) != 0;
+    };
+    // The first tool names the tip's owner; the text is then asked for it.
+    DWORD_PTR found = 0, ignored = 0;
+    query->tool.cbSize = sizeof(TTTOOLINFOW);
+    bool ok = put() && ask(TTM_ENUMTOOLSW, 0, found) && found && get();
+    if (ok) {
+        query->tool.lpszText = remote->text;
+        ok = put() && ask(TTM_GETTEXTW, std::size(query->text) - 1, ignored) && get();
+    }
+    ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    if (!ok)
+        return false;
+    query->text[std::size(query->text) - 1] = L'\0';
+    out.balloon = (::GetWindowLongW(tip, GWL_STYLE) & TTS_BALLOON) != 0;
+    out.visible = ::IsWindowVisible(tip) != FALSE;
+    out.placed = !::IsRectEmpty(&query->tool.rect);
+    out.text = query->text;
+    return true;
+}
+
+std::vector<ShellTip> ShellTips() {
+    std::vector<ShellTip> tips;
+    HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray)
+        return tips;
+    for (HWND window : TopLevelWindows(TOOLTIPS_CLASSW)) {
+        ShellTip tip;
+        if (::GetWindow(window, GW_OWNER) == tray && ReadTip(window, tip))
+            tips.push_back(tip);
+    }
+    return tips;
+}
+
+bool TrayIconShown(const std::wstring& tipText) {
+    for (const ShellTip& tip : ShellTips())
+        if (!tip.balloon && tip.placed && tip.text == tipText)
+            return true;
+    return false;
+}
+
+// wait-tray-icon TIP [--gone]: an icon with this tip is in the notification area (or no longer is).
+int WaitTrayIcon(const Args& args) {
+    args.Allow({L"--gone"}, 1);
+    const bool gone = args.Has(L"--gone");
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        if (TrayIconShown(args.words[0]) == gone)
+            return gone ? L"the tray icon " + Quoted(args.words[0]) + L" is still shown"
+                        : L"no tray icon with the tip " + Quoted(args.words[0]);
+        return {};
+    });
+    return 0;
+}
+
+// wait-balloon TEXT: the tray shows a balloon with exactly this text.
+int WaitBalloon(const Args& args) {
+    args.Allow({}, 1);
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        std::wstring seen;
+        for (const ShellTip& tip : ShellTips()) {
+            if (!tip.balloon || !tip.visible)
+                continue;
+            if (tip.text == args.words[0])
+                return {};
+            seen = L" (one says " + Quoted(tip.text) + L")";
+        }
+        return L"no balloon saying " + Quoted(args.words[0]) + seen;
+    });
+    return 0;
+}
+
+// ---- registry --------------------------------------------------------------
+
+struct RegValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+RegValue ReadValue(HKEY root, const wchar_t* keyPath, const std::wstring& name) {
+    RegValue value;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (::RegQueryValueExW(key, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        value.exists = ::RegQueryValueExW(key, name.c_str(), nullptr, &value.type, value.data.data(), &size) ==
+                       ERROR_SUCCESS;
+        value.data.resize(size);
+    }
+    ::RegCloseKey(key);
+    return value;
+}
+
+RegValue StringValue(const std::wstring& text) {
+    RegValue value{true, REG_SZ, {}};
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    value.data.assign(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));  // with its terminating null
+    return value;
+}
+
+// A value as the ring writes it: NAME=dword:N, NAME=sz:TEXT, NAME=binary:HEX
+// or NAME=long-sz:N (N characters of text).
+std::pair<std::wstring, RegValue> ParseValueArg(const std::wstring& arg) {
+    const auto equals = arg.find(L'=');
+    const auto colon = arg.find(L':', equals == std::wstring::npos ? 0 : equals);
+    if (equals == std::wstring::npos || colon == std::wstring::npos)
+        Fail(L"expected NAME=TYPE:VALUE, got " + arg);
+    const std::wstring type = arg.substr(equals + 1, colon - equals - 1);
+    const std::wstring text = arg.substr(colon + 1);
+    RegValue value{true, REG_NONE, {}};
+    if (type == L"dword") {
+        const DWORD number = static_cast<DWORD>(ParseNumber(text));
+        value.type = REG_DWORD;
+        value.data.assign(reinterpret_cast<const BYTE*>(&number), reinterpret_cast<const BYTE*>(&number + 1));
+    } else if (type == L"sz") {
+        value = StringValue(text);
+    } else if (type == L"long-sz") {
+        value = StringValue(std::wstring(ParseNumber(text), L'x'));
+    } else if (type == L"binary" && text.size() % 2 == 0) {
+        value.type = REG_BINARY;
+        for (std::size_t i = 0; i < text.size(); i += 2)
+            value.data.push_back(static_cast<BYTE>(ParseNumber(L"0x" + text.substr(i, 2))));
+    } else {
+        Fail(L"unknown value type in " + arg);
+    }
+    return {arg.substr(0, equals), value};
+}
+
+// The text of a string value up to its first null, and whether it has one at its end.
+std::wstring ShownText(const RegValue& value) {
+    std::wstring text(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t));
+    const bool terminated = !text.empty() && text.back() == L'\0';
+    text = text.substr(0, text.find(L'\0'));
+    if (text.size() > 80)
+        text = text.substr(0, 80) + L"...";
+    return Quoted(text) + (terminated ? L"" : L" without a terminating null");
+}
+
+std::wstring Describe(const RegValue& value) {
+    if (!value.exists)
+        return L"missing";
+    std::wstring shown;
+    if (value.type == REG_DWORD && value.data.size() == sizeof(DWORD))
+        shown = L"REG_DWORD " + std::to_wstring(*reinterpret_cast<const DWORD*>(value.data.data()));
+    else if (value.type == REG_SZ)
+        shown = L"REG_SZ " + ShownText(value);
+    else
+        shown = L"type " + std::to_wstring(value.type);
+    return shown + L" of " + std::to_wstring(value.data.size()) + L" bytes";
+}
+
+// Type, size and every byte must match: a string without its null, or a
+// number stored as text, is as wrong as a wrong number.
+void ExpectValue(HKEY root, const wchar_t* keyPath, const std::wstring& name, const RegValue& expected) {
+    const RegValue actual = ReadValue(root, keyPath, name);
+    if (actual.exists != expected.exists || actual.type != expected.type || actual.data != expected.data)
+        Fail(Quoted(name) + L" is " + Describe(actual) + L", expected " + Describe(expected));
+}
+
+void WriteValue(HKEY root, const wchar_t* keyPath, const std::wstring& name, const RegValue& value) {
+    HKEY key = nullptr;
+    LSTATUS status = ::RegCreateKeyExW(root, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = ::RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(),
+                                  static_cast<DWORD>(value.data.size()));
+        ::RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS)
+        Fail(L"cannot write " + Quoted(name) + L", error " + std::to_wstring(status));
+}
+
+DWORD ValueCount(HKEY root, const wchar_t* keyPath) {
+    HKEY key = nullptr;
+    DWORD count = 0;
+    if (::RegOpenKeyExW(root, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                       nullptr, nullptr);
+    ::RegCloseKey(key);
+    return count;
+}
+
+// reset-registry: no stored settings and no Run value, as on a fresh machine.
+int ResetRegistry(const Args& args) {
+    args.Allow({}, 0);
+    const LSTATUS profile = ::RegDeleteTreeW(HKEY_CURRENT_USER, kProfileKey);
+    const LSTATUS run = ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+    for (LSTATUS status : {profile, run})
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+            Fail(L"cannot clear the registry, error " + std::to_wstring(status));
+    return 0;
+}
+
+// seed-settings NAME=TYPE:VALUE...: stores a settings record, well-formed or not.
+int SeedSettings(const Args& args) {
+    args.Allow({}, args.words.size());
+    for (const auto& word : args.words) {
+        const auto [name, value] = ParseValueArg(word);
+        WriteValue(HKEY_CURRENT_USER, kSettingsKey, name, value);
+    }
+    return 0;
+}
+
+// check-settings NAME=TYPE:VALUE...: the stored record holds exactly these values.
+int CheckSettings(const Args& args) {
+    args.Allow({}, args.words.size());
+    for (const auto& word : args.words) {
+        const auto [name, value] = ParseValueArg(word);
+        ExpectValue(HKEY_CURRENT_USER, kSettingsKey, name, value);
+    }
+    const DWORD count = ValueCount(HKEY_CURRENT_USER, kSettingsKey);
+    if (count != args.words.size())
+        Fail(L"the settings key holds " + std::to_wstring(count) + L" values, expected " +
+             std::to_wstring(args.words.size()));
+    return 0;
+}
+
+// seed-run-entry TEXT: a Run value left from before.
+int SeedRunEntry(const Args& args) {
+    args.Allow({}, 1);
+    WriteValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, StringValue(args.words[0]));
+    return 0;
+}
+
+// check-run-entry quoted PATH | check-run-entry empty
+int CheckRunEntry(const Args& args) {
+    if (args.words.size() == 2 && args.words[0] == L"quoted")
+        ExpectValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, StringValue(Quoted(args.words[1])));
+    else if (args.words.size() == 1 && args.words[0] == L"empty")
+        ExpectValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, StringValue(L""));
+    else
+        Fail(L"expected: check-run-entry quoted PATH | empty");
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    static const struct {
+        const wchar_t* name;
+        std::function<int(const Args&)> run;
+    } kCommands[] = {
+        {L"wait-window", WaitWindow},
+        {L"wait-gone", WaitGone},
+        {L"send", [](const Args& args) { return Deliver(args, false); }},
+        {L"post", [](const Args& args) { return Deliver(args, true); }},
+        {L"stop-program", StopProgram},
+        {L"wait-popup", WaitPopup},
+        {L"no-popup", NoPopup},
+        {L"check-message-box", CheckMessageBox},
+        {L"press-ok", PressOk},
+        {L"wait-tray-icon", WaitTrayIcon},
+        {L"wait-balloon", WaitBalloon},
+        {L"reset-registry", ResetRegistry},
+        {L"seed-settings", SeedSettings},
+        {L"check-settings", CheckSettings},
+        {L"seed-run-entry", SeedRunEntry},
+        {L"check-run-entry", CheckRunEntry},
+    };
+    if (argc >= 2)
+        for (const auto& command : kCommands)
+            if (argv[1] == std::wstring(command.name))
+                return command.run(ParseArgs(argc, argv));
+    std::wstring names;
+    for (const auto& command : kCommands)
+        names += std::wstring(names.empty() ? L"" : L", ") + command.name;
+    Fail(L"usage: qmo_e2e_driver COMMAND [ARGS] [--timeout-ms N]; commands: " + names);
+}

@@ -1,0 +1,295 @@
+#!/usr/bin/env bash
+# The end-to-end ring: starts the real program under wine and works it from
+# the outside with qmo_e2e_driver.exe, one scenario at a time, each from a
+# clean state (no instance running, no stored settings, no Run value).
+#
+#   tests/e2e/run_e2e.sh BUILD_DIR
+#
+# With WINEPREFIX (and DISPLAY) set it uses that wine environment as given;
+# otherwise it sets up its own with scripts/wine_env.sh and tears it down.
+# Screenshots and the program's wine output are kept in BUILD_DIR/e2e-artifacts.
+
+# "a && b || fail ..." is meant: the step fails when either of a and b does.
+# shellcheck disable=SC2015
+set -u
+
+if [ $# -ne 1 ] || [ ! -d "$1" ]; then
+  echo "usage: $0 BUILD_DIR" >&2
+  exit 2
+fi
+BUILD_DIR="$(cd "$1" && pwd)"
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+EXE="$BUILD_DIR/QuenvaleMemoryOptimizer.exe"
+DRIVER="$BUILD_DIR/qmo_e2e_driver.exe"
+ART="$BUILD_DIR/e2e-artifacts"
+LOG="$ART/wine.log"
+
+TITLE="Quenvale Memory Optimizer"
+BALLOON_TEXT="Quenvale Optimizer is working in background"
+HELP_FILE="Help- Quenvale Memory Optimizer.chm"
+HELP_MISSING_TEXT="Help file not found, PLease reinstall software"
+DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1)
+
+ID_VIEW_PERFORMANCE=32772
+ID_VIEW_PROCESSES=32773
+ID_VIEW_SETTINGS=32774
+ID_OPTIMIZE=32775
+ID_TRAY_SHOW_HIDE=32776
+ID_TRAY_EXIT=32777
+ID_HELP_TOPICS=32780
+ID_APP_EXIT=57665
+
+EXIT_TIMEOUT_S=10   # a start that hands over, or an exit, takes about a second
+
+for file in "$EXE" "$DRIVER"; do
+  [ -f "$file" ] || { echo "e2e: missing $file (build with: cmake --build --preset windows)" >&2; exit 2; }
+done
+
+# shellcheck source=SCRIPTDIR/../../scripts/wine_env.sh
+source "$ROOT/scripts/wine_env.sh"
+OWN_WINE=0
+if [ -z "${WINEPREFIX:-}" ]; then
+  qmo_wine_setup "$BUILD_DIR" || exit 2
+  # One server for the whole ring, not one per step.
+  wineserver -p </dev/null >/dev/null 2>&1
+  OWN_WINE=1
+elif [ -z "${DISPLAY:-}" ]; then
+  echo "e2e: WINEPREFIX is set but DISPLAY is not" >&2
+  exit 2
+fi
+
+mkdir -p "$ART"
+rm -f "$ART"/*.png
+: >"$LOG"
+# Wine steps report through files, never through a pipe: a wine server or
+# desktop process that a step happens to start keeps a pipe open for good.
+SCRATCH="$(mktemp -d)"
+STEP_ERR="$SCRATCH/step-stderr"
+
+REASON=""
+PIDS=()
+
+fail() {
+  REASON="$*"
+  return 1
+}
+
+# One driver step; a failing step leaves its one-line reason in REASON.
+drv() {
+  if wine "$DRIVER" "$@" </dev/null >/dev/null 2>"$STEP_ERR"; then
+    return 0
+  fi
+  fail "$1: $(grep -v '^[[:space:]]*$' "$STEP_ERR" | tail -n 1)"
+}
+
+# Starts the program in the background; STARTED is its wine process.
+start_program() {
+  wine "$EXE" </dev/null >>"$LOG" 2>&1 &
+  STARTED=$!
+  PIDS+=("$STARTED")
+}
+
+running() {
+  [ -e "/proc/$1" ] && ! grep -q '^State:[[:space:]]*Z' "/proc/$1/status" 2>/dev/null
+}
+
+# Waits for our wine process $1 to end and checks that it ended cleanly.
+wait_exit() {
+  local pid=$1 deadline=$((SECONDS + EXIT_TIMEOUT_S)) status
+  while running "$pid"; do
+    [ $SECONDS -lt $deadline ] || fail "process $pid still runs after ${EXIT_TIMEOUT_S} s" || return 1
+    sleep 0.1
+  done
+  wait "$pid" 2>/dev/null
+  status=$?
+  [ $status -eq 0 ] || fail "process $pid exited with status $status"
+}
+
+# Tray "Exit": the window goes, the process ends, the icon leaves the tray.
+end_program() {
+  drv post WM_COMMAND $ID_TRAY_EXIT &&
+    drv wait-gone &&
+    wait_exit "$1" &&
+    drv wait-tray-icon "$TITLE" --gone
+}
+
+# act WHAT --visible|--hidden MESSAGE [WPARAM]: sends MESSAGE to the main
+# window and expects it in that state afterwards.
+act() {
+  local what=$1 state=$2
+  shift 2
+  drv send "$@" && drv wait-window "$state" || fail "$what: $REASON"
+}
+
+shot() {
+  qmo_screenshot "$ART/$1.png" && [ -s "$ART/$1.png" ] || fail "no screenshot $1.png"
+}
+
+# No instance (ours or a stray), no stored settings, no Run value. The wine
+# server may be shared with the caller, so instances are asked to exit; only
+# our own processes are killed, by id, when they do not.
+clean_state() {
+  local pid ok=0
+  drv stop-program || ok=1
+  local stop_reason=$REASON
+  for pid in "${PIDS[@]}"; do
+    if ! wait_exit "$pid" && running "$pid"; then
+      kill -KILL "$pid" 2>/dev/null
+      wait "$pid" 2>/dev/null
+      ok=1
+    fi
+  done
+  PIDS=()
+  [ $ok -eq 0 ] || fail "an instance would not exit: $stop_reason" || return 1
+  drv reset-registry
+}
+
+# ---- scenarios --------------------------------------------------------------
+
+scenario_first_start() {
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden || return 1
+  drv wait-tray-icon "$TITLE" || return 1
+  drv wait-balloon "$BALLOON_TEXT" || return 1
+  shot first-start || return 1
+  drv check-settings "${DEFAULTS[@]}" || return 1
+  drv check-run-entry quoted "$EXE_WIN" || return 1
+  running "$pid" || fail "the program ended after starting"
+}
+
+scenario_second_start() {
+  start_program
+  local first=$STARTED
+  drv wait-window --hidden || return 1
+  start_program
+  wait_exit "$STARTED" || fail "second start: $REASON" || return 1
+  drv wait-window --visible || fail "after a second start: $REASON" || return 1
+  shot window-visible || return 1
+  start_program
+  wait_exit "$STARTED" || fail "third start: $REASON" || return 1
+  drv send WM_NULL && drv wait-window --visible || fail "after a third start: $REASON" || return 1
+  running "$first" || fail "the first instance ended"
+}
+
+scenario_hide_and_show() {
+  start_program
+  local pid=$STARTED id
+  drv wait-window --hidden || return 1
+  act "WM_CLOSE on a hidden window" --visible WM_CLOSE || return 1
+  act "WM_CLOSE on a visible window" --hidden WM_CLOSE || return 1
+  act "WM_CLOSE again" --visible WM_CLOSE || return 1
+  act "minimize" --hidden WM_SYSCOMMAND SC_MINIMIZE || return 1
+  act "WM_CLOSE after minimize" --visible WM_CLOSE || return 1
+  act "File Exit on a visible window" --hidden WM_COMMAND $ID_APP_EXIT || return 1
+  act "File Exit on a hidden window" --visible WM_COMMAND $ID_APP_EXIT || return 1
+  act "tray show/hide on a visible window" --hidden WM_COMMAND $ID_TRAY_SHOW_HIDE || return 1
+  act "tray show/hide on a hidden window" --visible WM_COMMAND $ID_TRAY_SHOW_HIDE || return 1
+  for id in $ID_VIEW_PERFORMANCE $ID_VIEW_PROCESSES $ID_VIEW_SETTINGS; do
+    act "command $id on a visible window" --visible WM_COMMAND "$id" || return 1
+    act "WM_CLOSE before command $id" --hidden WM_CLOSE || return 1
+    act "command $id on a hidden window" --visible WM_COMMAND "$id" || return 1
+  done
+  running "$pid" || fail "the program ended; only the tray's Exit may end it"
+}
+
+scenario_tray_exit() {
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden && drv wait-tray-icon "$TITLE" || return 1
+  end_program "$pid"
+}
+
+# Stores the six values given, starts the program on them and waits until it runs.
+start_on_record() {
+  drv seed-settings "$@" || return 1
+  start_program
+  drv wait-window --hidden
+}
+
+scenario_bad_registry() {
+  local sc
+  # A number stored as text and a flag stored as bytes read as 0; the rest of the record stands.
+  start_on_record CL=sz:55 SC=sz:K RAS=dword:1 SN=binary:01000000 bAOMAMSF=dword:0 bARPL=dword:1 || return 1
+  drv check-settings CL=dword:0 SC=sz:K RAS=dword:1 SN=dword:0 bAOMAMSF=dword:0 bARPL=dword:1 &&
+    drv check-run-entry quoted "$EXE_WIN" || fail "CL as text, SN as bytes: $REASON" || return 1
+  end_program "$STARTED" || return 1
+
+  # An unusable SC voids the whole record, and the defaults are stored instead.
+  for sc in SC=dword:5 SC=long-sz:51200; do
+    start_on_record CL=dword:33 "$sc" RAS=dword:0 SN=dword:0 bAOMAMSF=dword:0 bARPL=dword:0 || return 1
+    drv check-settings "${DEFAULTS[@]}" &&
+      drv check-run-entry quoted "$EXE_WIN" || fail "$sc: $REASON" || return 1
+    end_program "$STARTED" || return 1
+  done
+
+  # Start with Windows turned off: the Run value left from before is blanked.
+  drv seed-run-entry "\"$EXE_WIN\"" || return 1
+  start_on_record CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 || return 1
+  drv check-settings CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 &&
+    drv check-run-entry empty || fail "RAS=0: $REASON" || return 1
+  end_program "$STARTED"
+}
+
+scenario_help_missing() {
+  [ ! -e "$BUILD_DIR/$HELP_FILE" ] || fail "\"$HELP_FILE\" is beside the program" || return 1
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden || return 1
+  drv post WM_COMMAND $ID_HELP_TOPICS || return 1
+  drv check-message-box "$TITLE" "$HELP_MISSING_TEXT" || return 1
+  drv wait-window --visible || fail "under the message box: $REASON" || return 1
+  shot help-missing || return 1
+  drv press-ok "$TITLE" || return 1
+  drv send WM_NULL && drv wait-window --visible || fail "after OK: $REASON" || return 1
+  running "$pid" || fail "the program ended after the message box"
+}
+
+# "Optimize" from the tray while hidden: no window comes up, only the green
+# notice in the corner, which leaves by itself; a second request while the
+# first runs starts nothing more.
+scenario_tray_optimize() {
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden || return 1
+  drv post WM_COMMAND $ID_OPTIMIZE && drv post WM_COMMAND $ID_OPTIMIZE || return 1
+  drv wait-popup || return 1
+  shot popup-optimized || return 1
+  drv wait-window --hidden || fail "the optimization showed the window: $REASON" || return 1
+  drv wait-popup --gone --timeout-ms 8000 || return 1
+  drv no-popup 1500 || fail "a second optimization ran: $REASON" || return 1
+  running "$pid" || fail "the program ended"
+}
+
+# ---- the ring ----------------------------------------------------------------
+
+finish() {
+  clean_state || echo "e2e: cleanup: $REASON" >&2
+  [ $OWN_WINE -eq 0 ] || qmo_wine_teardown
+  rm -rf "$SCRATCH"
+}
+trap finish EXIT
+
+winepath -w "$EXE" </dev/null >"$SCRATCH/exe-path" 2>/dev/null
+EXE_WIN="$(head -n 1 "$SCRATCH/exe-path")"
+[ -n "$EXE_WIN" ] || { echo "e2e: winepath cannot name $EXE" >&2; exit 2; }
+
+passed=0
+failed=0
+started=$SECONDS
+for name in first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize; do
+  REASON=""
+  if ! clean_state; then
+    echo "FAIL $name: no clean start: $REASON"
+    failed=$((failed + 1))
+  elif "scenario_${name//-/_}"; then
+    echo "PASS $name"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $name: $REASON"
+    failed=$((failed + 1))
+  fi
+done
+echo "e2e: the ring took $((SECONDS - started)) s; artefacts in $ART"
+echo "e2e: $passed passed, $failed failed"
+[ $failed -eq 0 ]
