@@ -2,20 +2,9 @@
 // What the main frame does with a queued input message before it is
 // dispatched: the banner's link band, the two shortcuts, and swallowing every
 // other key that reaches the frame.
+#include "framework/geometry.h"
 
 namespace qmo {
-
-struct Point {
-    int x = 0;
-    int y = 0;
-};
-
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
 
 enum class FrameInput { MouseMove, LeftButtonDown, KeyDown, Other };
 

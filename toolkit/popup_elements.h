@@ -9,26 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/geometry.h"
+
 namespace qmo {
 
-struct PopupPoint {
-    int x = 0;
-    int y = 0;
-};
-
-// Client pixels; right and bottom are outside, so an empty rectangle holds no point.
-struct PopupRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    int Width() const noexcept { return right - left; }
-    int Height() const noexcept { return bottom - top; }
-    bool Contains(PopupPoint point) const noexcept {
-        return point.x >= left && point.x < right && point.y >= top && point.y < bottom;
-    }
-};
+using PopupPoint = Point;
+using PopupRect = Rect;
 
 struct PopupColor {
     std::uint8_t red = 0;
