@@ -17,15 +17,27 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/res/art/draw_icons.py
   COMMENT "Drawing the icons"
 )
+# The banner, the task icon strip and the Optimize Memory button picture.
+set(QMO_BANNER_ART banner_left.bmp banner_middle.bmp banner_right.bmp task_icons.bmp optimize_button.bmp)
+list(TRANSFORM QMO_BANNER_ART PREPEND ${QMO_ART_DIR}/ OUTPUT_VARIABLE QMO_BANNER_FILES)
+add_custom_command(
+  OUTPUT ${QMO_BANNER_FILES}
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/res/art/draw_banner.py ${QMO_ART_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/art/draw_banner.py ${CMAKE_SOURCE_DIR}/res/art/draw_icons.py
+  COMMENT "Drawing the banner and the task icons"
+)
+list(APPEND QMO_ICON_FILES ${QMO_BANNER_FILES})
+set(QMO_PAGE_RESOURCES ${CMAKE_SOURCE_DIR}/res/pages.rc ${CMAKE_SOURCE_DIR}/res/pages_resource.h)
 add_custom_target(qmo_art DEPENDS ${QMO_ICON_FILES})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/app.rc PROPERTIES
-  OBJECT_DEPENDS "${QMO_ICON_FILES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+  OBJECT_DEPENDS "${QMO_ICON_FILES};${QMO_PAGE_RESOURCES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 
 # The Win32 layer, shared by the program and the Windows tests.
 add_library(qmo_win32 STATIC
   app/memory_optimizer_app.cpp
   app/single_instance.cpp
   config/registry_run_entry.cpp
+  config/settings_page.cpp
   framework/application.cpp
   framework/dialog.cpp
   framework/frame_window.cpp
@@ -34,9 +46,22 @@ add_library(qmo_win32 STATIC
   framework/window.cpp
   optimizer/optimize_progress_dlg.cpp
   optimizer/optimizer_win32.cpp
+  perf/performance_page.cpp
+  process/process_page.cpp
   shell/main_frame.cpp
+  shell/page_dialog.cpp
   shell/tessel_view.cpp
   toolkit/popup_window.cpp
+  toolkit/caption_bar.cpp
+  toolkit/image_strip.cpp
+  toolkit/page_tab_control.cpp
+  toolkit/task_panel.cpp
+  toolkit/task_panel_painter.cpp
+  toolkit/themed_button.cpp
+  toolkit/ui_fonts.cpp
+  toolkit/ui_paint.cpp
+  toolkit/ui_palette.cpp
+  toolkit/resize_dialog.cpp
   toolkit/tray_icon.cpp
 )
 target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi)

@@ -17,9 +17,10 @@ struct Rect {
 
     int Width() const noexcept { return right - left; }
     int Height() const noexcept { return bottom - top; }
-    bool Contains(Point point) const noexcept {
-        return point.x >= left && point.x < right && point.y >= top && point.y < bottom;
-    }
+    bool IsEmpty() const noexcept { return right <= left || bottom <= top; }
+    bool Contains(int x, int y) const noexcept { return x >= left && x < right && y >= top && y < bottom; }
+    bool Contains(Point point) const noexcept { return Contains(point.x, point.y); }
+    friend bool operator==(const Rect&, const Rect&) = default;
 };
 
 }  // namespace qmo

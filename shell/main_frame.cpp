@@ -60,6 +60,11 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return ShowOptimizedPopup() ? 1 : 0;
     case WM_POPUP_NOTIFY:
         return OnPopupNotify(wParam, lParam);
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        if (m_view.IsCreated())
+            ::SendMessageW(m_view.GetSafeHwnd(), message, wParam, lParam);
+        return FrameWindow::HandleMessage(message, wParam, lParam);
     default:
         return FrameWindow::HandleMessage(message, wParam, lParam);
     }
@@ -104,6 +109,7 @@ bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
     case ID_VIEW_PROCESSES:
     case ID_VIEW_SETTINGS:
         ShowMainWindowIfHidden();
+        m_view.SelectNavigationGroup(id - ID_VIEW_PERFORMANCE);
         return true;
     case ID_OPTIMIZE:
         OptimizeNow();

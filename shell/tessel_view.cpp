@@ -1,6 +1,64 @@
 #include "shell/tessel_view.h"
 
+#include <array>
+
+#include "framework/application.h"
+#include "framework/text.h"
 #include "framework/unique_handle.h"
+#include "optimizer/optimize_progress_dlg.h"
+#include "shell/view_layout.h"
+#include "toolkit/ui_fonts.h"
+
+namespace {
+
+constexpr UINT kTaskIcons = 130;
+constexpr UINT kBannerLeft = 133;
+constexpr UINT kBannerMiddle = 134;
+constexpr UINT kBannerRight = 150;
+constexpr UINT kOptimizeButtonImage = 148;
+constexpr DWORD kPanelStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
+constexpr DWORD kExtendedButtonStyle = 0x1000;
+constexpr wchar_t kRightsNotice[] =
+    L"Quenvale Memory Optimizer \u00A9 2026 Quenvale Software. Visit www.quenvale.example for updates and support.";
+
+struct PageTab {
+    const wchar_t* caption;
+    int icon;
+};
+constexpr std::array<PageTab, 3> kPageTabs{{{L" Current System Performance ", 24},
+                                            {L" Current System Process ", 18},
+                                            {L" Settings ", 58}}};
+
+std::wstring Caption(int stringId) {
+    std::wstring text = qmo::LoadResourceString(static_cast<UINT>(stringId));
+    // A line feed separates the caption from its tooltip.
+    return text.substr(0, text.find(L'\n'));
+}
+
+int GroupIndexOf(const qmo::TaskPanel& panel, const qmo::TaskGroup& group) {
+    for (std::size_t index = 0; index < panel.GroupCount(); ++index)
+        if (&panel.Group(index) == &group)
+            return static_cast<int>(index);
+    return -1;
+}
+
+}  // namespace
+
+void CPageTabControl::OnTabActivated(int index) {
+    m_view.SelectNavigationGroupFromTab(static_cast<std::size_t>(index));
+}
+
+bool COptimizeMemoryButton::OnClicked() {
+    COptimizeProgressDlg dialog;
+    dialog.Run();
+    return true;
+}
+
+CTesselDesktopSuitFrameView::CTesselDesktopSuitFrameView() : m_wndPageTabs(*this) {}
+
+CTesselDesktopSuitFrameView::~CTesselDesktopSuitFrameView() {
+    DestroyWindow();
+}
 
 bool CTesselDesktopSuitFrameView::Create(HWND frame) {
     qmo::WindowClass windowClass{L"Quenvale.PageHostView"};
@@ -11,17 +69,270 @@ bool CTesselDesktopSuitFrameView::Create(HWND frame) {
 
 LRESULT CTesselDesktopSuitFrameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_CREATE:
+        OnCreate();
+        return 0;
+    case WM_SIZE:
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
     case WM_ERASEBKGND:
-        return 1;
+        return 0;
     case WM_PAINT:
         OnPaint();
         return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        OnSystemChange(message, wParam, lParam);
+        return 0;
+    case qmo::kTaskPanelNotifyMessage:
+        if (wParam == qmo::kTaskPanelItemClick)
+            ShowNavigationItem(qmo::TaskPanel::ItemFromNotification(lParam), false);
+        return 0;
+    case WM_COMMAND:
+        if (qmo::ThemedButton::ReflectCommand(wParam, lParam))
+            return 0;
+        return DefaultHandler(message, wParam, lParam);
     default:
         return DefaultHandler(message, wParam, lParam);
     }
 }
 
+// Each step needs the ones before; a failure leaves the rest out, and the
+// view still comes up.
+void CTesselDesktopSuitFrameView::OnCreate() {
+    if (!CreateFooter() || !CreateNavPanel() || !CreateTitlePanel() || !CreatePageTabs())
+        return;
+    StylePageButtons();
+}
+
+// Only top-level windows hear of new colours and metrics; every control
+// below the view is told here so that fonts and colours follow.
+void CTesselDesktopSuitFrameView::OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_wndFooter.IsCreated())
+        m_wndFooter.SetColors(::GetSysColor(COLOR_3DFACE), ::GetSysColor(COLOR_3DSHADOW), ::GetSysColor(COLOR_WINDOW));
+    struct Change {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } change{message, wParam, lParam};
+    ::EnumChildWindows(
+        m_hWnd,
+        [](HWND child, LPARAM context) -> BOOL {
+            const auto* forwarded = reinterpret_cast<const Change*>(context);
+            ::SendMessageW(child, forwarded->message, forwarded->wParam, forwarded->lParam);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&change));
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+bool CTesselDesktopSuitFrameView::CreateFooter() {
+    if (!m_wndFooter.Create(kRightsNotice, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, RECT{}, m_hWnd,
+                            kPanelId))
+        return false;
+    m_wndFooter.SetColors(::GetSysColor(COLOR_3DFACE), ::GetSysColor(COLOR_3DSHADOW), ::GetSysColor(COLOR_WINDOW));
+    return true;
+}
+
+bool CTesselDesktopSuitFrameView::CreateNavPanel() {
+    if (!m_wndNavPanel.Create(kPanelStyle, RECT{}, m_hWnd, kPanelId))
+        return false;
+    m_wndNavPanel.SetTheme(qmo::kTaskPanelNavigationTheme);
+    m_wndNavPanel.SetExpandable(false);
+    m_wndNavPanel.SetAnimation(false);
+    m_wndNavPanel.SetSpecialCaptionColor(RGB(0, 0, 255));
+    m_wndNavPanel.SetImageList(kTaskIcons, 16, 16);
+    AddNavGroup(qmo::ID_TASKGROUP_PERFORMANCE, qmo::ID_TASKITEM_PERFORMANCE, true, 24);
+    AddNavGroup(qmo::ID_TASKGROUP_PROCESS, qmo::ID_TASKITEM_PROCESS, false, 18);
+    AddNavGroup(qmo::ID_TASKGROUP_SETTINGS, qmo::ID_TASKITEM_SETTINGS, false, 58);
+    AddOptimizeGroup();
+    return true;
+}
+
+void CTesselDesktopSuitFrameView::AddNavGroup(int groupId, int itemId, bool special, int icon) {
+    qmo::TaskGroup& group = m_wndNavPanel.AddGroup(groupId, Caption(groupId));
+    m_wndNavPanel.AddLinkItem(group, itemId, Caption(itemId), icon);
+    if (special)
+        group.SetSpecial(true);
+}
+
+void CTesselDesktopSuitFrameView::AddOptimizeGroup() {
+    qmo::TaskGroup& group = m_wndNavPanel.AddGroup(qmo::ID_TASKGROUP_OPTIMIZE, Caption(qmo::ID_TASKGROUP_OPTIMIZE));
+    if (!m_btnOptimize.Create(L"Optimize Memory", WS_CHILD | WS_VISIBLE | BS_FLAT | BS_NOTIFY | BS_OWNERDRAW,
+                              RECT{0, 0, 300, 52}, m_wndNavPanel.GetSafeHwnd(), IDC_OPTIMIZE_MEMORY))
+        return;
+    m_btnOptimize.SetImage(kOptimizeButtonImage);
+    m_wndNavPanel.AddControlItem(group, IDC_OPTIMIZE_MEMORY, m_btnOptimize.GetSafeHwnd());
+    ::SendMessageW(m_btnOptimize.GetSafeHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceFont()),
+                   TRUE);
+}
+
+bool CTesselDesktopSuitFrameView::CreateTitlePanel() {
+    if (!m_wndTitlePanel.Create(kPanelStyle, RECT{}, m_hWnd, kPanelId))
+        return false;
+    m_wndTitlePanel.SetTheme(qmo::kTaskPanelTitleTheme);
+    m_wndTitlePanel.SetExpandable(false);
+    m_wndTitlePanel.SetAnimation(false);
+    m_wndTitlePanel.SetImageList(kTaskIcons, 16, 16);
+    qmo::TaskGroup& group = m_wndTitlePanel.AddGroup(qmo::ID_TASKGROUP_PERFORMANCE,
+                                                     Caption(qmo::ID_TASKGROUP_PERFORMANCE));
+    group.SetMargins({0, 5, 0, 0});
+    m_wndTitlePanel.AddTextItem(group, 0, L"fff", true);
+    ShowNavigationItem(m_wndNavPanel.FindItem(0, 0), true);
+    return true;
+}
+
+bool CTesselDesktopSuitFrameView::CreatePageTabs() {
+    if (!m_wndPageTabs.Create(kPanelStyle, RECT{0, 0, 200, 200}, m_hWnd, IDC_PAGE_TABS))
+        return false;
+    m_wndPageTabs.SetBoldSelected(true);
+    m_wndPageTabs.SetImageList(kTaskIcons, 16, 16);
+    const HWND tabs = m_wndPageTabs.GetSafeHwnd();
+    m_pagePerformance.CreateModeless(tabs);
+    m_pageProcess.CreateModeless(tabs);
+    m_pageSettings.CreateModeless(tabs);
+    const std::array<HWND, 3> pages{m_pagePerformance.GetSafeHwnd(), m_pageProcess.GetSafeHwnd(),
+                                    m_pageSettings.GetSafeHwnd()};
+    for (std::size_t index = 0; index < pages.size(); ++index)
+        m_wndPageTabs.InsertTab(static_cast<int>(index), kPageTabs[index].caption, pages[index],
+                                kPageTabs[index].icon);
+    return true;
+}
+
+void CTesselDesktopSuitFrameView::StylePageButtons() {
+    struct Styled {
+        PageDialog& page;
+        UINT id;
+        int icon;  // -1: none
+    };
+    const std::array<Styled, 8> buttons{{{m_pagePerformance, PageDialog::kOptimizeMemoryButton, -1},
+                                         {m_pageProcess, CProcessPage::kEndProcessButton, 45},
+                                         {m_pageProcess, CProcessPage::kRefreshButton, 23},
+                                         {m_pageProcess, CProcessPage::kOptimizeSelectedButton, 24},
+                                         {m_pageProcess, PageDialog::kOptimizeMemoryButton, -1},
+                                         {m_pageSettings, CSettingsPage::kApplyOptimizerButton, 53},
+                                         {m_pageSettings, CSettingsPage::kApplyGeneralButton, 53},
+                                         {m_pageSettings, PageDialog::kOptimizeMemoryButton, -1}}};
+    for (const Styled& styled : buttons) {
+        qmo::ThemedButton* button = styled.page.Button(styled.id);
+        if (!button)
+            continue;
+        ::SendMessageW(button->GetSafeHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceFont()),
+                       TRUE);
+        if (styled.icon >= 0)
+            button->SetIcons(kTaskIcons, styled.icon, styled.icon);
+    }
+}
+
+void CTesselDesktopSuitFrameView::OnSize(int cx, int cy) {
+    const qmo::ViewLayout layout = qmo::LayoutView(cx, cy);
+    const auto place = [](const qmo::Window& child, const qmo::Box& box) {
+        if (child.GetSafeHwnd())
+            ::MoveWindow(child.GetSafeHwnd(), box.x, box.y, box.width, box.height, TRUE);
+    };
+    place(m_wndFooter, layout.footer);
+    place(m_wndNavPanel, layout.navPanel);
+    place(m_wndTitlePanel, layout.titlePanel);
+    place(m_wndPageTabs, layout.pageTabs);
+    // The banner's middle stretches with the width.
+    RECT band{0, 0, cx, qmo::BANNER_HEIGHT};
+    ::InvalidateRect(m_hWnd, &band, FALSE);
+}
+
 void CTesselDesktopSuitFrameView::OnPaint() {
-    qmo::paint_dc dc(m_hWnd);
-    ::FillRect(dc.get(), &dc.paint().rcPaint, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    qmo::paint_dc paint(m_hWnd);
+    RECT band{};
+    ::GetClientRect(m_hWnd, &band);
+    band.bottom = qmo::BANNER_HEIGHT;
+    if (band.right <= 0)
+        return;
+    qmo::unique_dc memory(::CreateCompatibleDC(paint.get()));
+    qmo::unique_bitmap canvas(::CreateCompatibleBitmap(paint.get(), band.right, band.bottom));
+    if (!memory || !canvas)
+        return;
+    qmo::scoped_select selected(memory.get(), canvas.get());
+    ::FillRect(memory.get(), &band, ::GetSysColorBrush(COLOR_WINDOW));
+    OnDraw(memory.get(), band.right);
+    ::BitBlt(paint.get(), 0, 0, band.right, band.bottom, memory.get(), 0, 0, SRCCOPY);
+}
+
+void CTesselDesktopSuitFrameView::OnDraw(HDC dc, int width) {
+    const HINSTANCE instance = qmo::Application::InstanceHandle();
+    const auto load = [instance](UINT id) {
+        return qmo::unique_bitmap(static_cast<HBITMAP>(
+            ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    };
+    const std::array<qmo::unique_bitmap, 3> art{load(kBannerLeft), load(kBannerMiddle), load(kBannerRight)};
+    for (const auto& bitmap : art)
+        if (!bitmap)
+            return;
+    const qmo::BannerPlacement placement = qmo::PlaceBanner(width);
+    const std::array<const qmo::BannerPiece*, 3> pieces{&placement.left, &placement.middle, &placement.right};
+
+    qmo::unique_dc source(::CreateCompatibleDC(dc));
+    if (!source)
+        return;
+    ::SetStretchBltMode(dc, HALFTONE);
+    for (std::size_t index = 0; index < art.size(); ++index) {
+        const qmo::BannerPiece& piece = *pieces[index];
+        BITMAP info{};
+        if (!piece.draw || !::GetObjectW(art[index].get(), sizeof(info), &info))
+            continue;
+        qmo::scoped_select selected(source.get(), art[index].get());
+        const qmo::Box& to = piece.target;
+        if (to.width == piece.sourceWidth)
+            ::BitBlt(dc, to.x, to.y, to.width, to.height, source.get(), piece.sourceX, 0, SRCCOPY);
+        else
+            ::StretchBlt(dc, to.x, to.y, to.width, to.height, source.get(), piece.sourceX, 0, piece.sourceWidth,
+                         info.bmHeight, SRCCOPY);
+    }
+}
+
+void CTesselDesktopSuitFrameView::ShowNavigationItem(const qmo::TaskItem* item, bool fromTab) {
+    if (!item)
+        return;
+    const qmo::TaskGroup& group = item->Group();
+    const qmo::NavigationItem navigation{item->Id(), GroupIndexOf(m_wndNavPanel, group), item->Icon(),
+                                         item->Caption(), group.Caption()};
+    if (navigation.group < 0)
+        return;  // not a link of the navigation panel
+    qmo::ShowNavigationItem(*this, &navigation, fromTab);
+}
+
+void CTesselDesktopSuitFrameView::SelectNavigationGroup(std::size_t group) {
+    ShowNavigationItem(m_wndNavPanel.FindItem(group, 0), false);
+}
+
+void CTesselDesktopSuitFrameView::SelectNavigationGroupFromTab(std::size_t group) {
+    ShowNavigationItem(m_wndNavPanel.FindItem(group, 0), true);
+}
+
+int CTesselDesktopSuitFrameView::NavigationGroupCount() const {
+    return static_cast<int>(m_wndNavPanel.GroupCount());
+}
+
+void CTesselDesktopSuitFrameView::SetGroupSpecial(int group, bool special) {
+    m_wndNavPanel.Group(static_cast<std::size_t>(group)).SetSpecial(special);
+}
+
+void CTesselDesktopSuitFrameView::SetTitleIcon(int icon) {
+    if (m_wndTitlePanel.GroupCount() > 0)
+        m_wndTitlePanel.Group(0).SetIcon(icon);
+}
+
+int CTesselDesktopSuitFrameView::TabCount() const {
+    return m_wndPageTabs.GetSafeHwnd() ? m_wndPageTabs.TabCount() : 0;
+}
+
+void CTesselDesktopSuitFrameView::SelectTab(int index) {
+    m_wndPageTabs.SelectTab(index);
+}
+
+void CTesselDesktopSuitFrameView::SetPageTitle(const std::string& groupCaption, const std::string& itemCaption) {
+    if (m_wndTitlePanel.GroupCount() == 0)
+        return;
+    qmo::TaskGroup& title = m_wndTitlePanel.Group(0);
+    title.SetCaption(groupCaption);
+    if (title.ItemCount() > 0)
+        title.Item(0).SetCaption(itemCaption);
 }

@@ -1,16 +1,97 @@
 #pragma once
-// The client area of the main frame: the page host.
+// The main window's face: the banner, the navigation panel on the left, the
+// page title and the tab control with the three pages on the right, and a
+// footer. It keeps the highlighted group, the selected tab and the title in
+// agreement whenever the page changes.
+#include "config/settings_page.h"
 #include "framework/window.h"
+#include "perf/performance_page.h"
+#include "process/process_page.h"
+#include "shell/navigation.h"
+#include "toolkit/caption_bar.h"
+#include "toolkit/page_tab_control.h"
+#include "toolkit/task_panel.h"
+#include "toolkit/themed_button.h"
 
-class CTesselDesktopSuitFrameView : public qmo::Window {
+class CTesselDesktopSuitFrameView;
+
+// Tabs activated by the user switch pages through the view.
+class CPageTabControl : public qmo::PageTabControl {
+public:
+    explicit CPageTabControl(CTesselDesktopSuitFrameView& view) noexcept : m_view(view) {}
+
+protected:
+    void OnTabActivated(int index) override;
+
+private:
+    CTesselDesktopSuitFrameView& m_view;
+};
+
+// The navigation panel's button: the full optimization with its progress dialog.
+class COptimizeMemoryButton : public qmo::ThemedButton {
+protected:
+    bool OnClicked() override;
+};
+
+class CTesselDesktopSuitFrameView : public qmo::Window, private qmo::NavigationTarget {
 public:
     static constexpr UINT kControlId = 0xE900;
+    static constexpr UINT IDC_OPTIMIZE_MEMORY = 300;
+    static constexpr UINT IDC_PAGE_TABS = 61209;
+    static constexpr UINT kPanelId = 1;
+
+    CTesselDesktopSuitFrameView();
+    // The children go while their objects still live.
+    ~CTesselDesktopSuitFrameView() override;
 
     bool Create(HWND frame);
+
+    // The one page-switching operation; null does nothing.
+    void ShowNavigationItem(const qmo::TaskItem* item, bool fromTab);
+    // As a click on the link of navigation group `group` (0, 1, 2: the pages).
+    void SelectNavigationGroup(std::size_t group);
+    // The user activated tab `group`: the same, but the tab selects itself.
+    void SelectNavigationGroupFromTab(std::size_t group);
+
+    qmo::TaskPanel& NavPanel() noexcept { return m_wndNavPanel; }
+    qmo::TaskPanel& TitlePanel() noexcept { return m_wndTitlePanel; }
+    qmo::PageTabControl& PageTabs() noexcept { return m_wndPageTabs; }
+    qmo::CaptionBar& Footer() noexcept { return m_wndFooter; }
+    CPerformancePage& PerformancePage() noexcept { return m_pagePerformance; }
+    CProcessPage& ProcessPage() noexcept { return m_pageProcess; }
+    CSettingsPage& SettingsPage() noexcept { return m_pageSettings; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void OnCreate();
+    bool CreateFooter();
+    bool CreateNavPanel();
+    void AddNavGroup(int groupId, int itemId, bool special, int icon);
+    void AddOptimizeGroup();
+    bool CreateTitlePanel();
+    bool CreatePageTabs();
+    void StylePageButtons();
+    void OnSize(int cx, int cy);
     void OnPaint();
+    void OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnDraw(HDC dc, int width);
+
+    // NavigationTarget
+    int NavigationGroupCount() const override;
+    void SetGroupSpecial(int group, bool special) override;
+    void SetTitleIcon(int icon) override;
+    int TabCount() const override;
+    void SelectTab(int index) override;
+    void SetPageTitle(const std::string& groupCaption, const std::string& itemCaption) override;
+
+    qmo::CaptionBar m_wndFooter;
+    qmo::TaskPanel m_wndTitlePanel;
+    CPageTabControl m_wndPageTabs;
+    CPerformancePage m_pagePerformance;
+    CProcessPage m_pageProcess;
+    CSettingsPage m_pageSettings;
+    COptimizeMemoryButton m_btnOptimize;
+    qmo::TaskPanel m_wndNavPanel;
 };

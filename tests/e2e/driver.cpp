@@ -220,8 +220,10 @@ int WaitWindow(const Args& args) {
             return L"the main window is visible";
         return {};
     });
+    // Drawn, children and all, before any screenshot that follows: the paint
+    // messages are sent, so this returns once the program has painted.
     if (visible)
-        ::UpdateWindow(RequireFrame());  // drawn before any screenshot that follows
+        ::RedrawWindow(RequireFrame(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     return 0;
 }
 

@@ -1,0 +1,94 @@
+#include "shell/page_dialog.h"
+
+#include <algorithm>
+
+#include "framework/unique_handle.h"
+#include "optimizer/optimize_progress_dlg.h"
+
+PageDialog::PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons)
+    : CResizeDialog(templateId), m_optimizeButtons(optimizeButtons) {}
+
+PageDialog::~PageDialog() {
+    DestroyWindow();
+}
+
+bool IsPageClosingKey(const MSG& message) {
+    return message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
+}
+
+bool PageDialog::PreTranslateMessage(MSG& message) {
+    if (IsPageClosingKey(message))
+        return true;
+    return CResizeDialog::PreTranslateMessage(message);
+}
+
+void PageDialog::AttachButtons(std::initializer_list<UINT> ids) {
+    for (UINT id : ids) {
+        auto button = std::make_unique<qmo::ThemedButton>();
+        if (button->SubclassDlgItem(id, m_hWnd))
+            m_buttons[id] = std::move(button);
+    }
+    if (qmo::ThemedButton* optimize = Button(kOptimizeMemoryButton))
+        optimize->SetImage(kOptimizeButtonImage);
+}
+
+qmo::ThemedButton* PageDialog::Button(UINT id) {
+    const auto found = m_buttons.find(id);
+    return found == m_buttons.end() ? nullptr : found->second.get();
+}
+
+bool PageDialog::OnCommand(UINT id, UINT code, HWND control) {
+    if (qmo::ThemedButton::ReflectCommand(MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control)))
+        return true;
+    // The modeless page must never end: OK and Cancel mean nothing here.
+    if (id == IDOK || id == IDCANCEL)
+        return true;
+    if (code == BN_CLICKED && std::find(m_optimizeButtons.begin(), m_optimizeButtons.end(), id) != m_optimizeButtons.end()) {
+        RunFullOptimization();
+        return true;
+    }
+    return false;
+}
+
+void PageDialog::RunFullOptimization() {
+    COptimizeProgressDlg dialog;
+    dialog.Run();
+}
+
+bool PageDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        result = 0;  // the paint covers every pixel
+        return true;
+    case WM_PAINT:
+        OnPaint();
+        result = 0;
+        return true;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORMSGBOX: {
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        result = reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+        return true;
+    }
+    default:
+        return CResizeDialog::HandleDialogMessage(message, wParam, lParam, result);
+    }
+}
+
+void PageDialog::OnPaint() {
+    qmo::paint_dc paint(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    if (client.right <= 0 || client.bottom <= 0)
+        return;
+    qmo::unique_dc memory(::CreateCompatibleDC(paint.get()));
+    qmo::unique_bitmap canvas(::CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
+    if (!memory || !canvas)
+        return;
+    qmo::scoped_select selected(memory.get(), canvas.get());
+    ::FillRect(memory.get(), &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// What the three pages share: a white page drawn off screen, controls on
+// white, a keyboard that never closes the page, and an "Optimize Memory"
+// button that runs the full optimization.
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "toolkit/resize_dialog.h"
+#include "toolkit/themed_button.h"
+
+class PageDialog : public CResizeDialog {
+public:
+    static constexpr UINT kOptimizeMemoryButton = 1029;
+
+    // `optimizeButtons`: the controls that start the full optimization.
+    PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons = {kOptimizeMemoryButton});
+    // The page's window goes while the page's handlers still exist.
+    ~PageDialog() override;
+
+    bool PreTranslateMessage(MSG& message) override;
+
+    // A push button of the page, drawn by the toolkit; null if the page has none with that id.
+    qmo::ThemedButton* Button(UINT id);
+
+    static constexpr UINT kOptimizeButtonImage = 148;
+
+protected:
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The full optimization with its progress dialog, in the normal mode.
+    virtual void RunFullOptimization();
+    // Takes over the template's push buttons; call from OnInitDialog.
+    void AttachButtons(std::initializer_list<UINT> ids);
+
+private:
+    void OnPaint();
+
+    std::vector<UINT> m_optimizeButtons;
+    std::map<UINT, std::unique_ptr<qmo::ThemedButton>> m_buttons;
+};
+
+// Enter or Escape going to a page or any control on it.
+bool IsPageClosingKey(const MSG& message);

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "config/registry_run_entry.h"
+#include "framework/application.h"
+#include "framework/registry_profile.h"
+#include "res/resource.h"
+#include "shell/main_frame.h"
+#include "shell/view_layout.h"
+#include "wine_test_support.h"
+
+namespace {
+
+class PageHostViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(qmo::testing::WriteRawValue(scratch.Root(), scratch.Sub(L"Run"), L"x", REG_SZ, L"", 2));
+        frame = std::make_unique<CMainFrame>(profile, run);
+        ASSERT_TRUE(frame->Create());
+        ::ShowWindow(frame->GetSafeHwnd(), SW_SHOWMAXIMIZED);
+        ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);  // hidden -> shown
+        ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);
+        ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);
+    }
+
+    CTesselDesktopSuitFrameView& View() { return frame->View(); }
+    int SelectedTab() { return View().PageTabs().SelectedTab(); }
+    std::vector<bool> Special() {
+        std::vector<bool> special;
+        for (std::size_t group = 0; group < View().NavPanel().GroupCount(); ++group)
+            special.push_back(View().NavPanel().IsGroupSpecial(group));
+        return special;
+    }
+    std::string TitleCaption() { return View().TitlePanel().Group(0).Caption(); }
+    std::string TitleText() { return View().TitlePanel().Group(0).Item(0).Caption(); }
+    static void ClickAt(HWND window, const RECT& rect) {
+        const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        ::SendMessageW(window, WM_MOUSEMOVE, 0, at);
+        ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageW(window, WM_LBUTTONUP, 0, at);
+    }
+
+    qmo::testing::ScratchKey scratch{L"View"};
+    qmo::RegistryProfile profile{scratch.Root(), scratch.Sub(L"Profile")};
+    qmo::RegistryRunEntry run{scratch.Root(), scratch.Sub(L"Run")};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+RECT ChildRect(HWND child) {
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+TEST_F(PageHostViewTest, ChildrenHaveTheirIdsAndTheLayoutsRectangles) {
+    RECT client{};
+    ::GetClientRect(View().GetSafeHwnd(), &client);
+    const qmo::ViewLayout layout = qmo::LayoutView(client.right, client.bottom);
+    const struct {
+        HWND window;
+        int id;
+        qmo::Box box;
+    } children[] = {{View().Footer().GetSafeHwnd(), 1, layout.footer},
+                    {View().NavPanel().GetSafeHwnd(), 1, layout.navPanel},
+                    {View().TitlePanel().GetSafeHwnd(), 1, layout.titlePanel},
+                    {View().PageTabs().GetSafeHwnd(), 61209, layout.pageTabs}};
+    for (const auto& child : children) {
+        ASSERT_TRUE(::IsWindow(child.window));
+        EXPECT_EQ(::GetDlgCtrlID(child.window), child.id);
+        const RECT placed = ChildRect(child.window);
+        EXPECT_EQ(placed.left, child.box.x);
+        EXPECT_EQ(placed.top, child.box.y);
+        EXPECT_EQ(placed.right - placed.left, child.box.width);
+        EXPECT_EQ(placed.bottom - placed.top, child.box.height);
+    }
+    EXPECT_EQ(View().PageTabs().TabCount(), 3);
+    EXPECT_EQ(View().NavPanel().GroupCount(), 4u);
+}
+
+TEST_F(PageHostViewTest, StartsOnThePerformancePageWithPanelAndTitleAgreeing) {
+    EXPECT_EQ(SelectedTab(), 0);
+    EXPECT_EQ(Special(), (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(TitleCaption(), "Current System Performance");
+    EXPECT_EQ(TitleText(), "This option will help you to view Current System Performance");
+    EXPECT_EQ(View().TitlePanel().Group(0).Icon(), 24);
+    EXPECT_TRUE(::IsWindowVisible(View().PerformancePage().GetSafeHwnd()));
+    EXPECT_FALSE(::IsWindowVisible(View().ProcessPage().GetSafeHwnd()));
+}
+
+TEST_F(PageHostViewTest, ALinkClickSwitchesTheTabAndTheTitle) {
+    const qmo::TaskItem* link = View().NavPanel().FindItem(1, 0);
+    ASSERT_NE(link, nullptr);
+    ClickAt(View().NavPanel().GetSafeHwnd(), View().NavPanel().ItemRect(*link));
+    EXPECT_EQ(SelectedTab(), 1);
+    EXPECT_EQ(Special(), (std::vector<bool>{false, true, false, false}));
+    EXPECT_EQ(TitleCaption(), "Current System Process");
+    EXPECT_EQ(TitleText(), "This option will help you to view Current Running Processes and control them");
+    EXPECT_EQ(View().TitlePanel().Group(0).Icon(), 18);
+    EXPECT_TRUE(::IsWindowVisible(View().ProcessPage().GetSafeHwnd()));
+}
+
+TEST_F(PageHostViewTest, ATabClickUpdatesThePanelAndTheTitle) {
+    ClickAt(View().PageTabs().GetSafeHwnd(), View().PageTabs().TabRect(2));
+    EXPECT_EQ(SelectedTab(), 2);
+    EXPECT_EQ(Special(), (std::vector<bool>{false, false, true, false}));
+    EXPECT_EQ(TitleCaption(), "Settings");
+    EXPECT_EQ(View().TitlePanel().Group(0).Icon(), 58);
+}
+
+TEST_F(PageHostViewTest, GroupCaptionsTakeNoClicks) {
+    qmo::TaskPanel& panel = View().NavPanel();
+    for (std::size_t group = 1; group < panel.GroupCount(); ++group)
+        ClickAt(panel.GetSafeHwnd(), panel.CaptionRect(panel.Group(group)));
+    EXPECT_EQ(SelectedTab(), 0);
+    EXPECT_EQ(Special(), (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(panel.FindItem(3, 0)->Kind(), qmo::TaskItemKind::Control);
+}
+
+TEST_F(PageHostViewTest, TheHighlightStaysBlueAfterASystemColourOrThemeChange) {
+    // The system tells the top-level frame; the frame passes it down.
+    ::SendMessageW(frame->GetSafeHwnd(), WM_SETTINGCHANGE, 0, 0);
+    ::SendMessageW(frame->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    ::SendMessageW(View().NavPanel().GetSafeHwnd(), WM_THEMECHANGED, 0, 0);
+    EXPECT_EQ(View().NavPanel().SpecialCaptionColor(), RGB(0, 0, 255));
+    EXPECT_EQ(Special(), (std::vector<bool>{true, false, false, false}));
+}
+
+TEST_F(PageHostViewTest, MenuCommandsGiveTheSameResultAsTheLinks) {
+    for (UINT command : {ID_VIEW_SETTINGS, ID_VIEW_PROCESSES, ID_VIEW_PERFORMANCE}) {
+        ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, command, 0);
+        const int page = static_cast<int>(command - ID_VIEW_PERFORMANCE);
+        EXPECT_EQ(SelectedTab(), page);
+        std::vector<bool> expected(4, false);
+        expected[static_cast<std::size_t>(page)] = true;
+        EXPECT_EQ(Special(), expected);
+    }
+}
+
+TEST_F(PageHostViewTest, PagesSwallowEnterAndEscapeAndStayOpen) {
+    for (PageDialog* page : std::initializer_list<PageDialog*>{&View().PerformancePage(), &View().ProcessPage(),
+                                                               &View().SettingsPage()}) {
+        const HWND button = ::GetDlgItem(page->GetSafeHwnd(), PageDialog::kOptimizeMemoryButton);
+        ASSERT_TRUE(button);
+        for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
+            MSG message{button, WM_KEYDOWN, key, 0, 0, {}};
+            EXPECT_TRUE(qmo::Application::PreTranslate(message));
+        }
+        ::SendMessageW(page->GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+        ::SendMessageW(page->GetSafeHwnd(), WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(::IsWindow(page->GetSafeHwnd()));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+#include "toolkit_test_support.h"
+
+#include "toolkit/themed_button.h"
+
+namespace qmo::testing {
+namespace {
+
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    return info;
+}
+
+}  // namespace
+
+COLORREF IconColor(int index) {
+    // Steps through the colour cube, well away from magenta and from grey.
+    return RGB(40 + index * 37 % 180, 40 + index * 71 % 180, 40 + index * 113 % 180);
+}
+
+unique_bitmap MakeIconStrip(int count) {
+    const HDC screen = ::GetDC(nullptr);
+    unique_bitmap strip(::CreateCompatibleBitmap(screen, 16 * count, 16));
+    unique_dc dc(::CreateCompatibleDC(screen));
+    ::ReleaseDC(nullptr, screen);
+    if (!strip || !dc)
+        return {};
+    scoped_select select(dc.get(), strip.get());
+    const RECT all{0, 0, 16 * count, 16};
+    ::SetDCBrushColor(dc.get(), RGB(255, 0, 255));
+    ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    for (int i = 0; i < count; ++i) {
+        const RECT cell{16 * i + 2, 2, 16 * i + 14, 14};
+        ::SetDCBrushColor(dc.get(), IconColor(i));
+        ::FillRect(dc.get(), &cell, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    }
+    return strip;
+}
+
+bool ControlHost::Create(int width, int height) {
+    WindowClass windowClass{L"QuenvaleTest.ControlHost"};
+    windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    if (!Window::Create(windowClass, 0, L"toolkit host", WS_POPUP | WS_CLIPCHILDREN, 0, 0, width, height, nullptr,
+                        nullptr))
+        return false;
+    ::ShowWindow(m_hWnd, SW_SHOW);
+    ::UpdateWindow(m_hWnd);
+    return true;
+}
+
+LRESULT ControlHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case 0x27EC:  // the task panel's notification
+        panelNotifications.push_back(lParam);
+        if (onPanelNotify)
+            onPanelNotify(lParam);
+        return 0;
+    case WM_COMMAND:
+        if (!ThemedButton::ReflectCommand(wParam, lParam) && HIWORD(wParam) == BN_CLICKED)
+            commands.push_back(Command{LOWORD(wParam), HIWORD(wParam)});
+        return 0;
+    case WM_NOTIFY:
+        notifications.push_back(*reinterpret_cast<const NMHDR*>(lParam));
+        return 0;
+    case WM_CTLCOLORBTN:
+        if (buttonBackground)
+            return reinterpret_cast<LRESULT>(buttonBackground);
+        break;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        paint_dc dc(m_hWnd);
+        RECT client{};
+        ::GetClientRect(m_hWnd, &client);
+        if (onPaint)
+            onPaint(dc.get(), client);
+        else
+            ::FillRect(dc.get(), &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        return 0;
+    }
+    default:
+        break;
+    }
+    return DefaultHandler(message, wParam, lParam);
+}
+
+ClientPicture::ClientPicture(HWND window) {
+    Read(window,
+         [window](HDC dc) { ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT); });
+}
+
+ClientPicture ClientPicture::FromScreen(HWND window) {
+    ClientPicture picture;
+    picture.Read(window, [window](HDC dc) {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        const HDC screen = ::GetDC(window);
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+        ::ReleaseDC(window, screen);
+    });
+    return picture;
+}
+
+void ClientPicture::Read(HWND window, const std::function<void(HDC)>& draw) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    m_width = client.right;
+    m_height = client.bottom;
+    BITMAPINFO info = TopDown32(m_width, m_height);
+    void* bits = nullptr;
+    unique_bitmap dib(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    unique_dc dc(::CreateCompatibleDC(nullptr));
+    if (!dib || !dc)
+        return;
+    scoped_select select(dc.get(), dib.get());
+    draw(dc.get());
+    ::GdiFlush();
+    const auto* source = static_cast<const std::uint32_t*>(bits);
+    m_pixels.assign(source, source + static_cast<std::size_t>(m_width) * m_height);
+    for (std::uint32_t& pixel : m_pixels)
+        pixel &= 0x00FFFFFF;
+}
+
+COLORREF ClientPicture::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height || m_pixels.empty())
+        return CLR_INVALID;
+    const std::uint32_t pixel = m_pixels[static_cast<std::size_t>(y) * m_width + x];
+    return RGB((pixel >> 16) & 255, (pixel >> 8) & 255, pixel & 255);
+}
+
+int ClientPicture::Count(const RECT& area, COLORREF color) const {
+    int count = 0;
+    for (int y = std::max<int>(area.top, 0); y < std::min<int>(area.bottom, m_height); ++y)
+        for (int x = std::max<int>(area.left, 0); x < std::min<int>(area.right, m_width); ++x)
+            count += At(x, y) == color;
+    return count;
+}
+
+RECT ClientPicture::BoundsOf(const RECT& area, COLORREF color) const {
+    return BoundsWhere(area, [color](COLORREF pixel, int, int) { return pixel == color; });
+}
+
+RECT ClientPicture::BoundsWhere(const RECT& area, const std::function<bool(COLORREF, int, int)>& test) const {
+    RECT bounds{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (int y = std::max<int>(area.top, 0); y < std::min<int>(area.bottom, m_height); ++y) {
+        for (int x = std::max<int>(area.left, 0); x < std::min<int>(area.right, m_width); ++x) {
+            if (!test(At(x, y), x, y))
+                continue;
+            bounds.left = std::min<LONG>(bounds.left, x);
+            bounds.top = std::min<LONG>(bounds.top, y);
+            bounds.right = std::max<LONG>(bounds.right, x + 1);
+            bounds.bottom = std::max<LONG>(bounds.bottom, y + 1);
+        }
+    }
+    return bounds.left == LONG_MAX ? RECT{} : bounds;
+}
+
+void Click(HWND window, POINT point) {
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+}
+
+POINT CentreOf(const RECT& rect) {
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+RECT ChildRect(HWND child) {
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool HasPendingPaint(HWND window) {
+    return ::GetUpdateRect(window, nullptr, FALSE) != FALSE;
+}
+
+}  // namespace qmo::testing

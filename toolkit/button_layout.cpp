@@ -1,0 +1,36 @@
+#include "toolkit/button_layout.h"
+
+#include <algorithm>
+
+namespace qmo {
+namespace {
+
+Rect CentredVertically(const Rect& face, int x, UiSize size) {
+    return MakeRect(x, face.top + (face.Height() - size.cy) / 2, size.cx, size.cy);
+}
+
+}  // namespace
+
+ButtonContentLayout LayoutButtonContent(const Rect& face, const ButtonContent& content, int paddingX, int gap) {
+    const Rect inside = Inset(face, {paddingX, 0, paddingX, 0});
+    const int pictures = std::max(content.image.cx, 0) + std::max(content.icon.cx, 0);
+    const int pictureGap = content.image.cx > 0 && content.icon.cx > 0 ? gap : 0;
+    const int captionGap = pictures > 0 ? gap : 0;
+    const int captionWidth =
+        std::clamp(inside.Width() - pictures - pictureGap - captionGap, 0, std::max(content.caption.cx, 0));
+    const int total = pictures + pictureGap + (captionWidth > 0 ? captionGap + captionWidth : 0);
+    const UiSize parts[] = {content.image, content.icon, UiSize{captionWidth, content.caption.cy}};
+
+    ButtonContentLayout layout;
+    int x = inside.left + std::max(inside.Width() - total, 0) / 2;
+    Rect* slots[] = {&layout.image, &layout.icon, &layout.caption};
+    for (int i = 0; i < 3; ++i) {
+        if (parts[i].cx <= 0)
+            continue;
+        *slots[i] = CentredVertically(face, x, parts[i]);
+        x += parts[i].cx + gap;
+    }
+    return layout;
+}
+
+}  // namespace qmo

@@ -1,0 +1,117 @@
+#include "toolkit/caption_bar.h"
+
+#include "framework/unique_handle.h"
+#include "toolkit/ui_paint.h"
+
+namespace qmo {
+namespace {
+
+constexpr int kTextPaddingX = 8;
+constexpr int kGradientLift = 16;  // percent towards white at the top
+
+}  // namespace
+
+bool CaptionBar::Create(std::wstring_view text, DWORD style, const RECT& rect, HWND parent, UINT id) {
+    WindowClass windowClass{kCaptionBarClassName};
+    windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    const std::wstring title(text);
+    return Window::Create(windowClass, 0, title.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+                          rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
+}
+
+void CaptionBar::SetColors(COLORREF border, COLORREF background, COLORREF text) {
+    m_colorsSet = true;
+    m_border = border;
+    m_background = background;
+    m_text = text;
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+COLORREF CaptionBar::BorderColor() const {
+    return m_colorsSet ? m_border : ::GetSysColor(COLOR_3DFACE);
+}
+
+COLORREF CaptionBar::BackgroundColor() const {
+    return m_colorsSet ? m_background : ::GetSysColor(COLOR_3DSHADOW);
+}
+
+COLORREF CaptionBar::TextColor() const {
+    return m_colorsSet ? m_text : ::GetSysColor(COLOR_WINDOW);
+}
+
+void CaptionBar::SetText(std::wstring_view text) {
+    const std::wstring title(text);
+    if (m_hWnd)
+        ::SetWindowTextW(m_hWnd, title.c_str());
+}
+
+std::wstring CaptionBar::Text() const {
+    if (!m_hWnd)
+        return {};
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(m_hWnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_SIZE:
+        // Centred text moves with every change of width.
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return 0;
+    case WM_SETTEXT: {
+        const LRESULT result = DefaultHandler(message, wParam, lParam);
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return result;
+    }
+    case WM_SETFONT:
+        m_font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam))
+            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(m_font);
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        m_fonts.Reset();
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return 0;
+    default:
+        return DefaultHandler(message, wParam, lParam);
+    }
+}
+
+void CaptionBar::OnPaint() {
+    paint_dc dc(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    BufferedCanvas canvas(dc.get(), client);
+    Paint(canvas.dc());
+}
+
+void CaptionBar::Paint(HDC dc) {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    FrameSolid(dc, client, BorderColor());
+    RECT inside = client;
+    ::InflateRect(&inside, -1, -1);
+    const COLORREF background = BackgroundColor();
+    FillVerticalGradient(dc, inside, Blend(background, RGB(255, 255, 255), kGradientLift), background);
+
+    RECT text = inside;
+    ::InflateRect(&text, -kTextPaddingX, 0);
+    DrawTextIn(dc, Text(), text, m_font ? m_font : m_fonts.Get(UiFontStyle::Regular), TextColor(),
+               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+}
+
+}  // namespace qmo

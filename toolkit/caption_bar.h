@@ -1,0 +1,45 @@
+#pragma once
+// A footer bar: one line of text centred both ways, cut with an ellipsis when
+// it does not fit, on a soft vertical gradient inside a one-pixel frame. The
+// text is the window text (WM_SETTEXT works); the font is the system message
+// font unless one is given with WM_SETFONT.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "framework/window.h"
+#include "toolkit/ui_fonts.h"
+
+namespace qmo {
+
+inline constexpr wchar_t kCaptionBarClassName[] = L"Quenvale.CaptionBar";
+
+class CaptionBar : public Window {
+public:
+    bool Create(std::wstring_view text, DWORD style, const RECT& rect, HWND parent, UINT id);
+
+    // Until set: border COLOR_3DFACE, background COLOR_3DSHADOW, text
+    // COLOR_WINDOW, followed as the system colours change.
+    void SetColors(COLORREF border, COLORREF background, COLORREF text);
+    COLORREF BorderColor() const;
+    COLORREF BackgroundColor() const;
+    COLORREF TextColor() const;
+
+    void SetText(std::wstring_view text);
+    std::wstring Text() const;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnPaint();
+    void Paint(HDC dc);
+
+    bool m_colorsSet = false;
+    COLORREF m_border = 0, m_background = 0, m_text = 0;
+    HFONT m_font = nullptr;  // borrowed from WM_SETFONT
+    UiFonts m_fonts;
+};
+
+}  // namespace qmo

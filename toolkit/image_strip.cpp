@@ -1,0 +1,112 @@
+#include "toolkit/image_strip.h"
+
+#include "framework/application.h"
+
+namespace qmo {
+namespace {
+
+HBITMAP LoadBitmapResource(UINT id) {
+    return static_cast<HBITMAP>(
+        ::LoadImageW(Application::InstanceHandle(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+}
+
+SIZE BitmapSize(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!bitmap || !::GetObjectW(bitmap, sizeof(info), &info))
+        return SIZE{};
+    return SIZE{info.bmWidth, info.bmHeight};
+}
+
+}  // namespace
+
+bool ImageStrip::Load(UINT bitmapResource, int cellWidth, int cellHeight) {
+    return Build(unique_bitmap(LoadBitmapResource(bitmapResource)), cellWidth, cellHeight);
+}
+
+bool ImageStrip::Assign(HBITMAP strip, int cellWidth, int cellHeight) {
+    // The image list paints the see-through pixels of what it is given black.
+    return Build(unique_bitmap(static_cast<HBITMAP>(::CopyImage(strip, IMAGE_BITMAP, 0, 0, 0))), cellWidth, cellHeight);
+}
+
+bool ImageStrip::LoadPicture(UINT bitmapResource) {
+    unique_bitmap bitmap(LoadBitmapResource(bitmapResource));
+    const SIZE size = BitmapSize(bitmap.get());
+    return Build(std::move(bitmap), size.cx, size.cy);
+}
+
+bool ImageStrip::Extract(const ImageStrip& source, std::initializer_list<int> indices) {
+    m_list.reset();
+    m_cell = SIZE{};
+    for (const int index : indices) {
+        if (index < 0 || index >= source.Count())
+            return false;
+    }
+    const SIZE cell = source.CellSize();
+    unique_image_list list(
+        ::ImageList_Create(cell.cx, cell.cy, ILC_COLOR32 | ILC_MASK, static_cast<int>(indices.size()), 0));
+    if (!list)
+        return false;
+    for (const int index : indices) {
+        unique_icon icon(::ImageList_GetIcon(source.m_list.get(), index, ILD_TRANSPARENT));
+        if (!icon || ::ImageList_AddIcon(list.get(), icon.get()) < 0)
+            return false;
+    }
+    m_list = std::move(list);
+    m_cell = cell;
+    return true;
+}
+
+bool ImageStrip::Build(unique_bitmap bitmap, int cellWidth, int cellHeight) {
+    m_list.reset();
+    m_cell = SIZE{};
+    const SIZE size = BitmapSize(bitmap.get());
+    if (cellWidth <= 0 || cellHeight <= 0 || size.cx < cellWidth || size.cy < cellHeight)
+        return false;
+    m_list.reset(::ImageList_Create(cellWidth, cellHeight, ILC_COLOR24 | ILC_MASK, size.cx / cellWidth, 0));
+    if (!m_list || ::ImageList_AddMasked(m_list.get(), bitmap.get(), kStripTransparentColor) < 0) {
+        m_list.reset();
+        return false;
+    }
+    m_cell = SIZE{cellWidth, cellHeight};
+    return true;
+}
+
+int ImageStrip::Count() const noexcept {
+    return m_list ? ::ImageList_GetImageCount(m_list.get()) : 0;
+}
+
+void ImageStrip::Draw(HDC dc, int index, int x, int y, bool faded, COLORREF fadeTo) const {
+    if (index < 0 || index >= Count())
+        return;
+    if (!faded || !DrawFaded(dc, index, x, y, fadeTo))
+        ::ImageList_Draw(m_list.get(), index, dc, x, y, ILD_TRANSPARENT);
+}
+
+// Halfway into `fadeTo` pixel by pixel: the image list's own blend dithers.
+bool ImageStrip::DrawFaded(HDC dc, int index, int x, int y, COLORREF fadeTo) const {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = m_cell.cx;
+    info.bmiHeader.biHeight = -m_cell.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    unique_bitmap cell(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    unique_dc memory(::CreateCompatibleDC(dc));
+    if (!cell || !memory)
+        return false;
+    scoped_select selected(memory.get(), cell.get());
+    const RECT all{0, 0, m_cell.cx, m_cell.cy};
+    ::SetDCBrushColor(memory.get(), fadeTo);
+    ::FillRect(memory.get(), &all, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    ::ImageList_Draw(m_list.get(), index, memory.get(), 0, 0, ILD_TRANSPARENT);
+    ::GdiFlush();
+    // DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
+    const DWORD target = (GetRValue(fadeTo) << 16) | (GetGValue(fadeTo) << 8) | GetBValue(fadeTo);
+    auto* pixel = static_cast<DWORD*>(bits);
+    for (int i = 0; i < m_cell.cx * m_cell.cy; ++i, ++pixel)
+        *pixel = ((*pixel & 0xFEFEFE) >> 1) + ((target & 0xFEFEFE) >> 1);
+    return ::BitBlt(dc, x, y, m_cell.cx, m_cell.cy, memory.get(), 0, 0, SRCCOPY) != FALSE;
+}
+
+}  // namespace qmo

@@ -1,0 +1,48 @@
+#pragma once
+// A row of equal icons cut from one bitmap, magenta RGB(255, 0, 255) being
+// see-through; icon n is the n-th cell from the left. Also holds a single
+// picture at its natural size (a strip of one cell).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <initializer_list>
+
+#include "framework/unique_handle.h"
+
+namespace qmo {
+
+inline void destroy_image_list(HIMAGELIST list) noexcept {
+    ::ImageList_Destroy(list);
+}
+using unique_image_list = unique_handle<null_is_invalid_traits<HIMAGELIST, destroy_image_list>>;
+
+inline constexpr COLORREF kStripTransparentColor = RGB(255, 0, 255);
+
+class ImageStrip {
+public:
+    // Each replaces what the strip held; false (and an empty strip) when the
+    // bitmap cannot be loaded or holds no whole cell.
+    bool Load(UINT bitmapResource, int cellWidth, int cellHeight);
+    bool Assign(HBITMAP strip, int cellWidth, int cellHeight);  // copies; the caller keeps `strip`
+    bool LoadPicture(UINT bitmapResource);
+    // Just the given cells of `source`, in that order; false if any is missing.
+    bool Extract(const ImageStrip& source, std::initializer_list<int> indices);
+
+    explicit operator bool() const noexcept { return static_cast<bool>(m_list); }
+    int Count() const noexcept;
+    SIZE CellSize() const noexcept { return m_cell; }
+
+    // Nothing for an index outside the strip. `faded` blends the picture
+    // halfway into `fadeTo` (the disabled look), see-through parts included:
+    // draw it only on a plain `fadeTo` background.
+    void Draw(HDC dc, int index, int x, int y, bool faded = false, COLORREF fadeTo = RGB(255, 255, 255)) const;
+
+private:
+    bool Build(unique_bitmap bitmap, int cellWidth, int cellHeight);
+    bool DrawFaded(HDC dc, int index, int x, int y, COLORREF fadeTo) const;
+
+    unique_image_list m_list;
+    SIZE m_cell{};
+};
+
+}  // namespace qmo

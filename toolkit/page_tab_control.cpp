@@ -1,0 +1,298 @@
+#include "toolkit/page_tab_control.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "framework/unique_handle.h"
+#include "toolkit/ui_paint.h"
+#include "toolkit/ui_palette.h"
+
+namespace qmo {
+namespace {
+
+constexpr int kSelectionBarHeight = 3;
+constexpr UINT kCaptionFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+
+bool IsTabStop(HWND window) {
+    const auto style = ::GetWindowLongPtrW(window, GWL_STYLE);
+    return (style & WS_TABSTOP) && (style & WS_VISIBLE) && !(style & WS_DISABLED);
+}
+
+// The first tab stop in tab order, looking inside nested control parents as the dialog manager does.
+HWND FirstTabStop(HWND parent) {
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const auto style = ::GetWindowLongPtrW(child, GWL_STYLE);
+        if (!(style & WS_VISIBLE) || (style & WS_DISABLED))
+            continue;
+        if (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) {
+            if (HWND inner = FirstTabStop(child))
+                return inner;
+        } else if (IsTabStop(child)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool PageTabControl::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
+    WindowClass windowClass{kPageTabControlClassName};
+    windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    if (!Window::Create(windowClass, 0, L"", style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                        parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id))))
+        return false;
+    Relayout();
+    return true;
+}
+
+bool PageTabControl::SetImageList(UINT bitmapResource, int cx, int cy) {
+    const bool loaded = m_icons.Load(bitmapResource, cx, cy);
+    Relayout();
+    return loaded;
+}
+
+bool PageTabControl::SetImageList(HBITMAP strip, int cx, int cy) {
+    const bool assigned = m_icons.Assign(strip, cx, cy);
+    Relayout();
+    return assigned;
+}
+
+void PageTabControl::SetBoldSelected(bool bold) {
+    m_boldSelected = bold;
+    Relayout();
+}
+
+int PageTabControl::InsertTab(int index, std::wstring_view caption, HWND page, int icon) {
+    const TabSelection::Insertion insertion = m_selection.Insert(index);
+    if (insertion.index < 0)
+        return -1;
+    if (page && m_hWnd && ::GetParent(page) != m_hWnd)
+        ::SetParent(page, m_hWnd);
+    if (page)
+        ::ShowWindow(page, SW_HIDE);
+    m_tabs.insert(m_tabs.begin() + insertion.index, Tab{std::wstring(caption), page, icon});
+    Relayout();  // shows the selected page, the new one if it is the first
+    return insertion.index;
+}
+
+bool PageTabControl::SelectTab(int index) {
+    const int previous = m_selection.Selected();
+    if (!m_selection.Select(index))
+        return false;
+    if (previous >= 0 && m_tabs[previous].page)
+        ::ShowWindow(m_tabs[previous].page, SW_HIDE);
+    ShowSelectedPage();
+    Redraw();
+    NMHDR header{m_hWnd, static_cast<UINT_PTR>(::GetDlgCtrlID(m_hWnd)), static_cast<UINT>(TCN_SELCHANGE)};
+    ::SendMessageW(::GetParent(m_hWnd), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    return true;
+}
+
+HWND PageTabControl::TabPage(int index) const noexcept {
+    return index >= 0 && index < TabCount() ? m_tabs[index].page : nullptr;
+}
+
+std::wstring PageTabControl::TabCaption(int index) const {
+    return index >= 0 && index < TabCount() ? m_tabs[index].caption : std::wstring();
+}
+
+int PageTabControl::TabIcon(int index) const noexcept {
+    return index >= 0 && index < TabCount() ? m_tabs[index].icon : -1;
+}
+
+RECT PageTabControl::TabRect(int index) const noexcept {
+    if (index < 0 || index >= static_cast<int>(m_layout.tabs.size()))
+        return RECT{};
+    return ToRect(m_layout.tabs[index].rect);
+}
+
+RECT PageTabControl::PageRect() const noexcept {
+    return ToRect(m_layout.page);
+}
+
+void PageTabControl::OnTabActivated(int) {}
+
+void PageTabControl::ActivateByUser(int index) {
+    if (index < 0 || index >= TabCount() || index == SelectedTab())
+        return;
+    OnTabActivated(index);
+    SelectTab(index);
+    MoveFocusInto(TabPage(index));
+}
+
+void PageTabControl::MoveFocusInto(HWND page) {
+    const HWND focus = ::GetFocus();
+    if (!page || focus == m_hWnd || focus == page || ::IsChild(page, focus))
+        return;
+    const HWND first = FirstTabStop(page);
+    ::SetFocus(first ? first : page);
+}
+
+void PageTabControl::ShowSelectedPage() {
+    const HWND page = TabPage(SelectedTab());
+    if (!page)
+        return;
+    const RECT area = PageRect();
+    ::SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void PageTabControl::Relayout() {
+    if (!m_hWnd)
+        return;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    // Measured in bold whatever the selection, so tabs keep their width as it moves.
+    unique_dc measure(::CreateCompatibleDC(nullptr));
+    std::vector<TabLabel> labels;
+    if (measure) {
+        scoped_select font(measure.get(), m_fonts.Get(m_boldSelected ? UiFontStyle::Bold : UiFontStyle::Regular));
+        for (const Tab& tab : m_tabs) {
+            RECT bounds{};
+            ::DrawTextW(measure.get(), tab.caption.c_str(), static_cast<int>(tab.caption.size()), &bounds,
+                        DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+            labels.push_back(TabLabel{bounds.right, tab.icon >= 0 && tab.icon < m_icons.Count()});
+        }
+    }
+    m_layout = LayoutTabStrip(UiSize{client.right, client.bottom}, labels, m_metrics);
+    ShowSelectedPage();
+    Redraw();
+}
+
+void PageTabControl::Redraw() {
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+LRESULT PageTabControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        Relayout();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        m_keyboardCues = false;
+        ActivateByUser(HitTestTab(m_layout, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_MOUSELEAVE:
+        m_trackingLeave = false;
+        m_hot = -1;
+        Redraw();
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_KEYDOWN:
+        if (OnKeyDown(static_cast<UINT>(wParam)))
+            return 0;
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        Redraw();
+        return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        m_fonts.Reset();
+        Relayout();
+        return 0;
+    default:
+        break;
+    }
+    return DefaultHandler(message, wParam, lParam);
+}
+
+void PageTabControl::OnMouseMove(POINT point) {
+    if (!m_trackingLeave) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
+        m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;
+    }
+    const int hot = HitTestTab(m_layout, point.x, point.y);
+    if (hot != m_hot) {
+        m_hot = hot;
+        Redraw();
+    }
+}
+
+bool PageTabControl::OnKeyDown(UINT key) {
+    int step = 0;
+    if (key == VK_LEFT || key == VK_UP)
+        step = -1;
+    else if (key == VK_RIGHT || key == VK_DOWN)
+        step = 1;
+    else if (key == VK_HOME)
+        step = -TabCount();
+    else if (key == VK_END)
+        step = TabCount();
+    else
+        return false;
+    m_keyboardCues = true;
+    ActivateByUser(m_selection.Neighbour(step));
+    Redraw();
+    return true;
+}
+
+void PageTabControl::OnPaint() {
+    paint_dc dc(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    BufferedCanvas canvas(dc.get(), client);
+    Paint(canvas.dc());
+}
+
+void PageTabControl::Paint(HDC dc) {
+    const UiPalette palette = CurrentPalette();
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    FillSolid(dc, client, palette.window);
+    const RECT strip = ToRect(m_layout.strip);
+    if (strip.bottom > strip.top)
+        FillSolid(dc, RECT{strip.left, strip.bottom - 1, strip.right, strip.bottom}, palette.border);
+    for (int i = 0; i < static_cast<int>(m_layout.tabs.size()); ++i)
+        PaintTab(dc, i);
+}
+
+void PageTabControl::PaintTab(HDC dc, int index) {
+    const UiPalette palette = CurrentPalette();
+    const TabStripLayout::Tab& place = m_layout.tabs[index];
+    const Tab& tab = m_tabs[index];
+    const bool selected = index == SelectedTab();
+    RECT face = ToRect(place.rect);
+    face.top += 4;
+    face.bottom -= 4;
+    if (index == m_hot && !selected)
+        FillRoundRect(dc, face, 4, palette.controlHot, palette.controlHot);
+
+    if (!place.icon.IsEmpty())
+        m_icons.Draw(dc, tab.icon, place.icon.left, place.icon.top);
+    const HFONT font = m_fonts.Get(selected && m_boldSelected ? UiFontStyle::Bold : UiFontStyle::Regular);
+    DrawTextIn(dc, tab.caption, ToRect(place.caption), font, selected ? palette.text : palette.mutedText,
+               kCaptionFormat);
+
+    if (selected) {
+        // An accent bar under the tab's content, standing on the strip's base line.
+        const int left = place.icon.IsEmpty() ? place.caption.left : place.icon.left;
+        const RECT bar{left, place.rect.bottom - kSelectionBarHeight - 1, place.caption.right, place.rect.bottom - 1};
+        FillRoundRect(dc, bar, 1, palette.accent, palette.accent);
+        if (m_keyboardCues && ::GetFocus() == m_hWnd) {
+            const COLORREF oldText = ::SetTextColor(dc, palette.text);
+            const COLORREF oldBack = ::SetBkColor(dc, palette.window);
+            ::DrawFocusRect(dc, &face);
+            ::SetBkColor(dc, oldBack);
+            ::SetTextColor(dc, oldText);
+        }
+    }
+}
+
+}  // namespace qmo

@@ -1,0 +1,90 @@
+#pragma once
+// A row of flat tabs over a page area. Each tab carries a caption, an icon
+// from the control's image strip and a page window; only the selected tab's
+// page shows, filling the client area below the strip.
+//
+// Selecting a tab (by SelectTab or by the user) sends the parent
+//   WM_NOTIFY { hwndFrom = control, idFrom = its id, code = TCN_SELCHANGE }.
+// When the user activates a tab (a click, or the arrow keys while the control
+// has the focus) OnTabActivated runs first; then the control selects the tab
+// and, unless the focus is on the control itself or already inside the new
+// page, moves the focus to the page's first tab stop (or the page itself).
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/window.h"
+#include "toolkit/image_strip.h"
+#include "toolkit/page_tab_layout.h"
+#include "toolkit/ui_fonts.h"
+
+namespace qmo {
+
+inline constexpr wchar_t kPageTabControlClassName[] = L"Quenvale.PageTabControl";
+
+class PageTabControl : public Window {
+public:
+    bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
+
+    bool SetImageList(UINT bitmapResource, int cx, int cy);
+    bool SetImageList(HBITMAP strip, int cx, int cy);
+    // The selected tab's caption in bold; on unless switched off.
+    void SetBoldSelected(bool bold);
+
+    // Inserts before `index` (past the end appends); returns where the tab
+    // went, or -1 for a negative index. The page is hidden, unless this is
+    // the first tab: that one is selected and its page shown. No notification.
+    int InsertTab(int index, std::wstring_view caption, HWND page, int icon = -1);
+    int TabCount() const noexcept { return m_selection.Count(); }
+    int SelectedTab() const noexcept { return m_selection.Selected(); }
+    // Hides the old page, shows and sizes the new one, notifies the parent.
+    // False (and nothing happens) out of range or for the selected tab.
+    bool SelectTab(int index);
+
+    HWND TabPage(int index) const noexcept;
+    std::wstring TabCaption(int index) const;
+    int TabIcon(int index) const noexcept;
+    // In client coordinates; empty out of range.
+    RECT TabRect(int index) const noexcept;
+    RECT PageRect() const noexcept;
+
+protected:
+    // The user activates tab `index` (never the selected one); the control
+    // selects it once this returns.
+    virtual void OnTabActivated(int index);
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    struct Tab {
+        std::wstring caption;
+        HWND page = nullptr;
+        int icon = -1;
+    };
+
+    void ActivateByUser(int index);
+    void MoveFocusInto(HWND page);
+    void ShowSelectedPage();
+    void Relayout();
+    void OnPaint();
+    void Paint(HDC dc);
+    void PaintTab(HDC dc, int index);
+    void OnMouseMove(POINT point);
+    bool OnKeyDown(UINT key);
+    void Redraw();
+
+    std::vector<Tab> m_tabs;
+    TabSelection m_selection;
+    TabStripMetrics m_metrics;
+    TabStripLayout m_layout;
+    ImageStrip m_icons;
+    UiFonts m_fonts;
+    bool m_boldSelected = true;
+    int m_hot = -1;
+    bool m_trackingLeave = false;
+    bool m_keyboardCues = false;
+};
+
+}  // namespace qmo

@@ -1,0 +1,43 @@
+#include "toolkit/resize_dialog.h"
+
+void CResizeDialog::AddAnchor(UINT controlId, const qmo::Anchors& anchors) {
+    HWND control = ::GetDlgItem(m_hWnd, static_cast<int>(controlId));
+    if (!control)
+        return;
+    if (!m_haveOriginalSize) {
+        RECT client{};
+        ::GetClientRect(m_hWnd, &client);
+        m_originalSize = {client.right, client.bottom};
+        m_haveOriginalSize = true;
+    }
+    RECT placed{};
+    ::GetWindowRect(control, &placed);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&placed), 2);
+    m_anchored.push_back({control, {placed.left, placed.top, placed.right, placed.bottom}, anchors});
+}
+
+bool CResizeDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == WM_SIZE && wParam != SIZE_MINIMIZED) {
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        result = 0;
+        return true;
+    }
+    return Dialog::HandleDialogMessage(message, wParam, lParam, result);
+}
+
+void CResizeDialog::OnSize(int width, int height) {
+    if (!m_haveOriginalSize || m_anchored.empty())
+        return;
+    const int dx = width - m_originalSize.cx;
+    const int dy = height - m_originalSize.cy;
+    HDWP positions = ::BeginDeferWindowPos(static_cast<int>(m_anchored.size()));
+    for (const Anchored& item : m_anchored) {
+        const qmo::Rect to = qmo::AnchoredRect(item.original, item.anchors, dx, dy);
+        if (positions)
+            positions = ::DeferWindowPos(positions, item.control, nullptr, to.left, to.top, to.Width(), to.Height(),
+                                         SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (positions)
+        ::EndDeferWindowPos(positions);
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// A dialog whose registered controls follow its size by their anchors.
+#include <vector>
+
+#include "framework/dialog.h"
+#include "toolkit/anchor_layout.h"
+
+class CResizeDialog : public qmo::Dialog {
+public:
+    using Dialog::Dialog;
+
+protected:
+    // Registers a control at its present place; call from OnInitDialog.
+    void AddAnchor(UINT controlId, const qmo::Anchors& anchors);
+    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    struct Anchored {
+        HWND control;
+        qmo::Rect original;
+        qmo::Anchors anchors;
+    };
+    void OnSize(int width, int height);
+
+    std::vector<Anchored> m_anchored;
+    SIZE m_originalSize{};
+    bool m_haveOriginalSize = false;
+};

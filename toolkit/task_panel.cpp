@@ -1,0 +1,319 @@
+#include "toolkit/task_panel.h"
+
+#include <windowsx.h>
+
+#include "framework/text.h"
+#include "framework/unique_handle.h"
+#include "toolkit/themed_button.h"
+#include "toolkit/ui_paint.h"
+
+namespace qmo {
+namespace {
+
+RECT ClientRect(HWND window) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    return client;
+}
+
+}  // namespace
+
+TaskPanel::TaskPanel() {
+    m_model.SetChangeListener([this] { OnModelChanged(); });
+}
+
+bool TaskPanel::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
+    WindowClass windowClass{kTaskPanelClassName};
+    windowClass.style = CS_DBLCLKS;
+    windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    // No background brush: every pixel is painted off screen.
+    if (!Window::Create(windowClass, 0, L"", style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                        parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id))))
+        return false;
+    Relayout();
+    return true;
+}
+
+void TaskPanel::SetTheme(int theme) {
+    m_painter.SetTheme(theme);
+    m_model.SetLook(TaskPanelLookFor(m_painter.Theme()));
+}
+
+void TaskPanel::SetSpecialCaptionColor(COLORREF color) {
+    m_painter.SetSpecialCaptionColor(color);
+    Redraw();
+}
+
+bool TaskPanel::SetImageList(UINT bitmapResource, int cx, int cy) {
+    const bool loaded = m_icons.Load(bitmapResource, cx, cy);
+    Redraw();
+    return loaded;
+}
+
+bool TaskPanel::SetImageList(HBITMAP strip, int cx, int cy) {
+    const bool assigned = m_icons.Assign(strip, cx, cy);
+    Redraw();
+    return assigned;
+}
+
+TaskGroup& TaskPanel::AddGroup(int id, std::wstring_view caption, int icon) {
+    return m_model.AddGroup(id, Narrow(caption), icon);
+}
+
+TaskItem& TaskPanel::AddLinkItem(TaskGroup& group, int id, std::wstring_view caption, int icon) {
+    return group.AddLink(id, Narrow(caption), icon);
+}
+
+TaskItem& TaskPanel::AddTextItem(TaskGroup& group, int id, std::wstring_view caption, bool bold) {
+    return group.AddText(id, Narrow(caption), bold);
+}
+
+TaskItem& TaskPanel::AddControlItem(TaskGroup& group, int id, HWND control) {
+    RECT bounds{};
+    if (control) {
+        if (m_hWnd && ::GetParent(control) != m_hWnd)
+            ::SetParent(control, m_hWnd);
+        ::GetWindowRect(control, &bounds);
+        m_controls.emplace_back(nullptr, control);
+    }
+    TaskItem& item = group.AddControl(id, bounds.bottom - bounds.top);
+    if (control) {
+        m_controls.back().first = &item;
+        PlaceControls();
+    }
+    return item;
+}
+
+bool TaskPanel::IsGroupSpecial(std::size_t group) const noexcept {
+    return group < m_model.GroupCount() && m_model.Group(group).IsSpecial();
+}
+
+RECT TaskPanel::ItemRect(const TaskItem& item) const noexcept {
+    return ToRect(item.Rect());
+}
+
+RECT TaskPanel::CaptionRect(const TaskGroup& group) const noexcept {
+    return ToRect(group.CaptionRect());
+}
+
+void TaskPanel::OnModelChanged() {
+    // An item under the pointer or the focus may have gone with a collapsed group.
+    Relayout();
+    if (m_focused && !m_focused->IsShown())
+        m_focused = nullptr;
+    if (m_hot && !m_hot->IsShown())
+        m_hot = nullptr;
+    Redraw();
+}
+
+void TaskPanel::Relayout() {
+    if (!m_hWnd)
+        return;
+    m_painter.Layout(m_model, ClientRect(m_hWnd).right);
+    PlaceControls();
+}
+
+void TaskPanel::PlaceControls() {
+    for (const auto& [item, control] : m_controls) {
+        if (!item || !::IsWindow(control) || ::GetParent(control) != m_hWnd)
+            continue;
+        if (!item->IsShown()) {
+            ::ShowWindow(control, SW_HIDE);
+            continue;
+        }
+        const Rect& rect = item->Rect();
+        ::SetWindowPos(control, nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+}
+
+void TaskPanel::Redraw() {
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        Relayout();
+        Redraw();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_PRINTCLIENT:
+        m_painter.Paint(reinterpret_cast<HDC>(wParam), ClientRect(m_hWnd), m_model, m_icons, {});
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        OnButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_LBUTTONUP:
+        OnButtonUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (m_pressedLink || m_pressedCaption) {
+            m_pressedLink = nullptr;
+            m_pressedCaption = nullptr;
+            Redraw();
+        }
+        return 0;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == m_hWnd && OnSetCursor())
+            return TRUE;
+        break;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_KEYDOWN:
+        if (OnKeyDown(static_cast<UINT>(wParam)))
+            return 0;
+        break;
+    case WM_SETFOCUS:
+        // Arriving by keyboard, the first link takes the focus and shows it.
+        m_keyboardCues = ::GetKeyState(VK_LBUTTON) >= 0;
+        if (!m_focused)
+            m_focused = m_model.NextLink(nullptr, true);
+        Redraw();
+        return 0;
+    case WM_KILLFOCUS:
+        Redraw();
+        return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        OnSystemChange();
+        return 0;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+        return OnChildCommand(message, wParam, lParam);
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), m_painter.ControlBackground());
+        return reinterpret_cast<LRESULT>(m_painter.ControlBackgroundBrush());
+    default:
+        break;
+    }
+    return DefaultHandler(message, wParam, lParam);
+}
+
+void TaskPanel::OnPaint() {
+    paint_dc dc(m_hWnd);
+    const RECT client = ClientRect(m_hWnd);
+    BufferedCanvas canvas(dc.get(), client);
+    TaskPanelHighlights highlights{m_hot, m_pressedLink, m_focused, m_keyboardCues && ::GetFocus() == m_hWnd};
+    m_painter.Paint(canvas.dc(), client, m_model, m_icons, highlights);
+}
+
+void TaskPanel::SetHot(const TaskItem* item) {
+    if (m_hot == item)
+        return;
+    m_hot = item;
+    Redraw();
+}
+
+void TaskPanel::OnMouseMove(POINT point) {
+    if (!m_trackingLeave) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
+        m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;
+    }
+    const TaskItem* over = m_model.HitTest(point.x, point.y).link;
+    // While a link is held, only that link lights up.
+    SetHot(m_pressedLink && over != m_pressedLink ? nullptr : over);
+}
+
+void TaskPanel::OnMouseLeave() {
+    m_trackingLeave = false;
+    if (!m_pressedLink)
+        SetHot(nullptr);
+}
+
+void TaskPanel::OnButtonDown(POINT point) {
+    const TaskHit hit = m_model.HitTest(point.x, point.y);
+    if (!hit.link && !hit.caption)
+        return;  // nothing to press, and no reason to take the focus
+    m_pressedLink = hit.link;
+    m_pressedCaption = hit.caption;
+    if (hit.link) {
+        m_focused = hit.link;
+        ::SetFocus(m_hWnd);
+    }
+    m_keyboardCues = false;
+    ::SetCapture(m_hWnd);
+    Redraw();
+}
+
+void TaskPanel::OnButtonUp(POINT point) {
+    TaskItem* link = std::exchange(m_pressedLink, nullptr);
+    TaskGroup* caption = std::exchange(m_pressedCaption, nullptr);
+    if (::GetCapture() == m_hWnd)
+        ::ReleaseCapture();
+    Redraw();
+    const TaskHit hit = m_model.HitTest(point.x, point.y);
+    if (link && hit.link == link)
+        Click(*link);
+    else if (caption && hit.caption == caption)
+        caption->SetExpanded(!caption->IsExpanded());
+}
+
+bool TaskPanel::OnKeyDown(UINT key) {
+    switch (key) {
+    case VK_UP:
+    case VK_DOWN:
+    case VK_LEFT:
+    case VK_RIGHT: {
+        m_keyboardCues = true;
+        const bool forward = key == VK_DOWN || key == VK_RIGHT;
+        if (TaskItem* next = m_model.NextLink(m_focused, forward))
+            m_focused = next;
+        Redraw();
+        return true;
+    }
+    case VK_RETURN:
+    case VK_SPACE:
+        if (!m_focused)
+            return false;
+        Click(*m_focused);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TaskPanel::OnSetCursor() {
+    POINT point{};
+    ::GetCursorPos(&point);
+    ::ScreenToClient(m_hWnd, &point);
+    const TaskHit hit = m_model.HitTest(point.x, point.y);
+    if (!hit.link && !hit.caption)
+        return false;
+    ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+    return true;
+}
+
+void TaskPanel::OnSystemChange() {
+    // Fonts and colours follow the system; the special caption colour was
+    // chosen by the owner and stays.
+    m_painter.Refresh();
+    Relayout();
+    Redraw();
+}
+
+LRESULT TaskPanel::OnChildCommand(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && ThemedButton::ReflectCommand(wParam, lParam))
+        return 0;
+    return ::SendMessageW(::GetParent(m_hWnd), message, wParam, lParam);
+}
+
+void TaskPanel::Click(TaskItem& item) {
+    ::SendMessageW(::GetParent(m_hWnd), kTaskPanelNotifyMessage, kTaskPanelItemClick, reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace qmo

@@ -1,0 +1,103 @@
+#pragma once
+// A task panel: a vertical stack of groups, each a caption over link items,
+// text items and embedded child windows. Two looks: the navigation panel
+// (theme 13: cards on a light panel, the special group's caption filled with
+// its colour) and the page title (theme 4: one heading and its description).
+//
+// A click on a link item tells the parent:
+//
+//   SendMessage(parent, kTaskPanelNotifyMessage, kTaskPanelItemClick, (LPARAM)TaskItem*)
+//
+// Commands from embedded child windows go to the panel's parent as if the
+// children were its own, after a themed button has had its own look at them.
+#include <windows.h>
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "framework/window.h"
+#include "toolkit/image_strip.h"
+#include "toolkit/task_panel_model.h"
+#include "toolkit/task_panel_painter.h"
+
+namespace qmo {
+
+inline constexpr UINT kTaskPanelNotifyMessage = 0x27EC;
+inline constexpr WPARAM kTaskPanelItemClick = 1;
+inline constexpr wchar_t kTaskPanelClassName[] = L"Quenvale.TaskPanel";
+
+class TaskPanel : public Window {
+public:
+    TaskPanel();
+
+    bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
+
+    void SetTheme(int theme);  // kTaskPanelNavigationTheme or kTaskPanelTitleTheme
+    int Theme() const noexcept { return m_painter.Theme(); }
+    // Off: captions take no clicks and show no expand button, groups stay open.
+    void SetExpandable(bool expandable) { m_model.SetExpandable(expandable); }
+    bool IsExpandable() const noexcept { return m_model.IsExpandable(); }
+    // The panel never animates; the switch is kept for callers that ask.
+    void SetAnimation(bool on) noexcept { m_animation = on; }
+    bool IsAnimationOn() const noexcept { return m_animation; }
+    // Caption colour of special groups; kept over system colour and theme changes.
+    void SetSpecialCaptionColor(COLORREF color);
+    COLORREF SpecialCaptionColor() const noexcept { return m_painter.SpecialCaptionColor(); }
+    // Icons: cells of cx x cy from a bitmap strip, icon id = cell index.
+    bool SetImageList(UINT bitmapResource, int cx, int cy);
+    bool SetImageList(HBITMAP strip, int cx, int cy);
+
+    TaskGroup& AddGroup(int id, std::wstring_view caption, int icon = -1);
+    TaskItem& AddLinkItem(TaskGroup& group, int id, std::wstring_view caption, int icon);
+    TaskItem& AddTextItem(TaskGroup& group, int id, std::wstring_view caption, bool bold);
+    // `control` becomes the panel's child if it is not already; the item
+    // takes its current height, the group's inner width, and moves it there.
+    TaskItem& AddControlItem(TaskGroup& group, int id, HWND control);
+
+    std::size_t GroupCount() const noexcept { return m_model.GroupCount(); }
+    TaskGroup& Group(std::size_t index) const { return m_model.Group(index); }
+    // Null when either index is out of range.
+    TaskItem* FindItem(std::size_t group, std::size_t item) const noexcept { return m_model.FindItem(group, item); }
+    bool IsGroupSpecial(std::size_t group) const noexcept;
+    // In client coordinates.
+    RECT ItemRect(const TaskItem& item) const noexcept;
+    RECT CaptionRect(const TaskGroup& group) const noexcept;
+
+    static TaskItem* ItemFromNotification(LPARAM lParam) noexcept { return reinterpret_cast<TaskItem*>(lParam); }
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnModelChanged();
+    void Relayout();
+    void PlaceControls();
+    void OnPaint();
+    void OnMouseMove(POINT point);
+    void OnMouseLeave();
+    void OnButtonDown(POINT point);
+    void OnButtonUp(POINT point);
+    bool OnKeyDown(UINT key);
+    bool OnSetCursor();
+    void OnSystemChange();
+    LRESULT OnChildCommand(UINT message, WPARAM wParam, LPARAM lParam);
+    void SetHot(const TaskItem* item);
+    void Click(TaskItem& item);
+    void Redraw();
+
+    TaskPanelModel m_model;
+    TaskPanelPainter m_painter;
+    ImageStrip m_icons;
+    std::vector<std::pair<const TaskItem*, HWND>> m_controls;
+    bool m_animation = false;
+
+    const TaskItem* m_hot = nullptr;
+    TaskItem* m_pressedLink = nullptr;
+    TaskGroup* m_pressedCaption = nullptr;
+    TaskItem* m_focused = nullptr;
+    bool m_keyboardCues = false;
+    bool m_trackingLeave = false;
+};
+
+}  // namespace qmo

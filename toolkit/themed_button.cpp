@@ -1,0 +1,323 @@
+#include "toolkit/themed_button.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "framework/application.h"
+#include "toolkit/button_layout.h"
+#include "toolkit/ui_fonts.h"
+#include "toolkit/ui_paint.h"
+#include "toolkit/ui_palette.h"
+
+namespace qmo {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x5142;  // ours among a button's subclasses
+constexpr int kCornerRadius = 4;
+constexpr int kPaddingX = 12;
+constexpr int kContentGap = 8;
+
+bool IsButtonClass(HWND window) {
+    wchar_t name[16]{};
+    return ::GetClassNameW(window, name, 16) > 0 && ::lstrcmpiW(name, L"Button") == 0;
+}
+
+DWORD WithType(DWORD style, DWORD type) {
+    return (style & ~static_cast<DWORD>(BS_TYPEMASK)) | type;
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+}  // namespace
+
+ThemedButton::~ThemedButton() {
+    if (!m_hWnd)
+        return;
+    if (m_createdHere) {
+        ::DestroyWindow(m_hWnd);  // its WM_NCDESTROY lets go of this object
+        return;
+    }
+    // The window belongs to a dialog that lives on: hand it back as it was.
+    ::RemoveWindowSubclass(m_hWnd, &ThemedButton::SubclassProcedure, kSubclassId);
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE));
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, WithType(style, m_originalStyle & BS_TYPEMASK));
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    Detach();
+}
+
+bool ThemedButton::Create(std::wstring_view caption, DWORD style, const RECT& rect, HWND parent, UINT id) {
+    if (m_hWnd)
+        return false;
+    const std::wstring text(caption);
+    HWND button = ::CreateWindowExW(0, L"BUTTON", text.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+                                    rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                                    Application::InstanceHandle(), nullptr);
+    if (!button)
+        return false;
+    if (!Subclass(button)) {
+        ::DestroyWindow(button);
+        return false;
+    }
+    m_createdHere = true;
+    return true;
+}
+
+bool ThemedButton::Attach(HWND button) {
+    if (m_hWnd || !button || !IsButtonClass(button) || Window::FromHandle(button))
+        return false;
+    m_createdHere = false;
+    return Subclass(button);
+}
+
+bool ThemedButton::SubclassDlgItem(UINT id, HWND dialog) {
+    return Attach(::GetDlgItem(dialog, static_cast<int>(id)));
+}
+
+bool ThemedButton::Subclass(HWND button) {
+    if (!::SetWindowSubclass(button, &ThemedButton::SubclassProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    Window::Attach(button);
+    m_originalStyle = static_cast<DWORD>(::GetWindowLongPtrW(button, GWL_STYLE));
+    m_default = (m_originalStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    // Owner-drawn, the button's own drawing outside WM_PAINT goes to the
+    // parent as WM_DRAWITEM and is dropped there, so only ours shows.
+    ::SetWindowLongPtrW(button, GWL_STYLE, WithType(m_originalStyle, BS_OWNERDRAW));
+    Redraw();
+    return true;
+}
+
+bool ThemedButton::SetImage(UINT bitmapResource) {
+    const bool loaded = m_image.LoadPicture(bitmapResource);
+    Redraw();
+    return loaded;
+}
+
+bool ThemedButton::SetIcons(UINT stripResource, int normalIcon, int hotIcon, int cx, int cy) {
+    ImageStrip strip;
+    strip.Load(stripResource, cx, cy);
+    return UseIcons(strip, normalIcon, hotIcon);
+}
+
+bool ThemedButton::SetIcons(HBITMAP strip, int normalIcon, int hotIcon, int cx, int cy) {
+    ImageStrip icons;
+    icons.Assign(strip, cx, cy);
+    return UseIcons(icons, normalIcon, hotIcon);
+}
+
+// Only the two cells are kept: a page's buttons would otherwise each hold the whole strip.
+bool ThemedButton::UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon) {
+    const bool extracted = m_icons.Extract(strip, {normalIcon, hotIcon < 0 ? normalIcon : hotIcon});
+    Redraw();
+    return extracted;
+}
+
+void ThemedButton::RemoveIcons() {
+    m_icons = ImageStrip();
+    Redraw();
+}
+
+bool ThemedButton::ReflectCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) != BN_CLICKED || !lParam)
+        return false;
+    auto* button = dynamic_cast<ThemedButton*>(Window::FromHandle(reinterpret_cast<HWND>(lParam)));
+    if (!button)
+        return false;
+    // Inside the button's own message the click is the same one for every parent that reflects it.
+    if (button->m_dispatchDepth == 0)
+        return button->OnClicked();
+    if (!button->m_clickReflected) {
+        button->m_clickReflected = true;
+        button->m_clickHandled = button->OnClicked();
+    }
+    return button->m_clickHandled;
+}
+
+bool ThemedButton::OnClicked() {
+    return false;
+}
+
+LRESULT CALLBACK ThemedButton::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                                 UINT_PTR subclassId, DWORD_PTR data) noexcept {
+    auto* self = reinterpret_cast<ThemedButton*>(data);
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(window, &ThemedButton::SubclassProcedure, subclassId);
+        self->Detach();
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+    ++self->m_dispatchDepth;
+    const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    if (--self->m_dispatchDepth == 0)
+        self->m_clickReflected = false;
+    return result;
+}
+
+LRESULT ThemedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDBLCLK:
+        // A quick second click is one more click, not a double click.
+        return Default(WM_LBUTTONDOWN, wParam, lParam);
+    case WM_MOUSEMOVE:
+        OnMouseMove();
+        break;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        break;
+    case WM_KEYDOWN:
+        // Outside a dialog nothing turns Enter into a click for us.
+        if (wParam == VK_RETURN && ::IsWindowEnabled(m_hWnd)) {
+            ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), BN_CLICKED),
+                           reinterpret_cast<LPARAM>(m_hWnd));
+            return 0;
+        }
+        break;
+    case WM_GETDLGCODE:
+        // Still a push button to the dialog manager, which then moves the default look with the focus.
+        return DLGC_BUTTON | (m_default ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case BM_SETSTYLE:
+        m_default = (wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        return DefaultAndRedraw(message, WithType(static_cast<DWORD>(wParam), BS_OWNERDRAW), lParam);
+    case BM_SETSTATE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_SETTEXT:
+    case WM_SETFONT:
+    case WM_UPDATEUISTATE:
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        return DefaultAndRedraw(message, wParam, lParam);
+    default:
+        break;
+    }
+    return Default(message, wParam, lParam);
+}
+
+LRESULT ThemedButton::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefSubclassProc(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT ThemedButton::DefaultAndRedraw(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Default(message, wParam, lParam);
+    Redraw();
+    return result;
+}
+
+void ThemedButton::Redraw() {
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void ThemedButton::OnMouseMove() {
+    if (!m_trackingLeave) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
+        m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;
+    }
+    if (!m_hot) {
+        m_hot = true;
+        Redraw();
+    }
+}
+
+void ThemedButton::OnMouseLeave() {
+    m_trackingLeave = false;
+    if (m_hot) {
+        m_hot = false;
+        Redraw();
+    }
+}
+
+void ThemedButton::OnPaint() {
+    paint_dc dc(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    BufferedCanvas canvas(dc.get(), client);
+    Paint(canvas.dc());
+}
+
+void ThemedButton::Paint(HDC dc) {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    // Behind the rounded corners: whatever the parent gives its buttons.
+    const auto background = reinterpret_cast<HBRUSH>(::SendMessageW(
+        ::GetParent(m_hWnd), WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m_hWnd)));
+    if (background)
+        ::FillRect(dc, &client, background);
+    else
+        FillSolid(dc, client, ::GetSysColor(COLOR_BTNFACE));
+    const bool pressed = (::SendMessageW(m_hWnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    PaintFace(dc, client, pressed);
+    PaintContent(dc, client, pressed);
+}
+
+void ThemedButton::PaintFace(HDC dc, const RECT& face, bool pressed) {
+    const UiPalette palette = CurrentPalette();
+    const bool enabled = ::IsWindowEnabled(m_hWnd) != FALSE;
+    const bool focusShown = ::GetFocus() == m_hWnd && !(::SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+    const COLORREF fill = !enabled  ? palette.control
+                          : pressed ? palette.controlPressed
+                          : m_hot   ? palette.controlHot
+                                    : palette.control;
+    const COLORREF border = enabled && (focusShown || m_default) ? palette.accent : palette.border;
+    FillRoundRect(dc, face, kCornerRadius, fill, border);
+    if (enabled && focusShown) {
+        RECT ring = face;
+        ::InflateRect(&ring, -1, -1);
+        FrameRoundRect(dc, ring, kCornerRadius - 1, palette.accent);
+    } else if (enabled && !pressed) {
+        // A slightly darker foot gives the face a little depth.
+        FillSolid(dc, RECT{face.left + kCornerRadius, face.bottom - 1, face.right - kCornerRadius, face.bottom},
+                  Blend(border, palette.text, 18));
+    }
+}
+
+void ThemedButton::PaintContent(HDC dc, RECT face, bool pressed) {
+    if (pressed)
+        ::OffsetRect(&face, 0, 1);
+    const bool enabled = ::IsWindowEnabled(m_hWnd) != FALSE;
+    const UiPalette palette = CurrentPalette();
+    auto font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+    if (!font)
+        font = StandardInterfaceFont();
+    scoped_select selected(dc, font);
+
+    const std::wstring text = WindowText(m_hWnd);
+    const UINT prefix = (::SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) ? DT_HIDEPREFIX : 0;
+    RECT measured{0, 0, 0, 0};
+    if (!text.empty())
+        ::DrawTextW(dc, text.c_str(), -1, &measured, DT_SINGLELINE | DT_CALCRECT | prefix);
+
+    ButtonContent content;
+    if (m_image)
+        content.image = UiSize{m_image.CellSize().cx, m_image.CellSize().cy};
+    if (m_icons)
+        content.icon = UiSize{m_icons.CellSize().cx, m_icons.CellSize().cy};
+    content.caption = UiSize{measured.right, measured.bottom};
+    const ButtonContentLayout layout = LayoutButtonContent(ToUiRect(face), content, kPaddingX, kContentGap);
+
+    const COLORREF fadeTo = palette.control;
+    if (m_image)
+        m_image.Draw(dc, 0, layout.image.left, layout.image.top, !enabled, fadeTo);
+    if (m_icons)
+        m_icons.Draw(dc, m_hot && enabled ? 1 : 0, layout.icon.left, layout.icon.top, !enabled, fadeTo);
+    if (!layout.caption.IsEmpty()) {
+        RECT caption{layout.caption.left, face.top, layout.caption.right, face.bottom};
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, enabled ? palette.text : palette.disabledText);
+        ::DrawTextW(dc, text.c_str(), -1, &caption, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | prefix);
+    }
+}
+
+}  // namespace qmo

@@ -1,0 +1,91 @@
+#pragma once
+// A push button drawn flat in the current style: an optional picture and a
+// small icon before the caption, with hover, pressed, focus, default and
+// disabled looks. Underneath it stays a BUTTON (turned owner-drawn, painted by
+// us), so the mouse, the space bar, dialog navigation and BN_CLICKED to the
+// parent all work as for any button; Enter clicks it too.
+//
+// Made new with Create, or taken over from a dialog template's button with
+// Attach / SubclassDlgItem. For the button to hear its own click, its parent
+// passes every WM_COMMAND it gets to ReflectCommand first:
+//
+//   case WM_COMMAND:
+//       if (qmo::ThemedButton::ReflectCommand(wParam, lParam))
+//           return 0;
+//
+// A parent that hands the command on to its own parent (as the task panel
+// does) may leave that one to reflect it too: OnClicked runs once per click.
+#include <windows.h>
+
+#include <string_view>
+
+#include "framework/window.h"
+#include "toolkit/image_strip.h"
+
+namespace qmo {
+
+class ThemedButton : public Window {
+public:
+    ThemedButton() = default;
+    ~ThemedButton() override;
+
+    bool Create(std::wstring_view caption, DWORD style, const RECT& rect, HWND parent, UINT id);
+    // Takes over an existing button; its original style comes back if this
+    // object goes before the window does.
+    bool Attach(HWND button);
+    bool SubclassDlgItem(UINT id, HWND dialog);
+
+    // A bitmap resource at its natural size, magenta see-through; false (and
+    // no picture) if it cannot be loaded.
+    bool SetImage(UINT bitmapResource);
+    SIZE ImageSize() const noexcept { return m_image.CellSize(); }
+    // Icons from a strip bitmap (resource or bitmap handle); `hotIcon` shows
+    // under the pointer, -1 for the same as `normalIcon`. False, and no
+    // icons, when the strip or a cell is missing.
+    bool SetIcons(UINT stripResource, int normalIcon, int hotIcon, int cx = 16, int cy = 16);
+    bool SetIcons(HBITMAP strip, int normalIcon, int hotIcon, int cx = 16, int cy = 16);
+    void RemoveIcons();
+
+    bool IsHot() const noexcept { return m_hot; }
+
+    // Calls OnClicked of the themed button a BN_CLICKED came from; true when
+    // it reports the click handled, so the parent does nothing more with it.
+    static bool ReflectCommand(WPARAM wParam, LPARAM lParam);
+
+protected:
+    // The button's own click. True: handled here, the parent should not act
+    // on it as well.
+    virtual bool OnClicked();
+
+    // Derived classes pass what they do not handle on to this one.
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR subclassId, DWORD_PTR data) noexcept;
+    bool Subclass(HWND button);
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultAndRedraw(UINT message, WPARAM wParam, LPARAM lParam);
+    bool UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon);
+    void OnMouseMove();
+    void OnMouseLeave();
+    void OnPaint();
+    void Paint(HDC dc);
+    void PaintFace(HDC dc, const RECT& face, bool pressed);
+    void PaintContent(HDC dc, RECT face, bool pressed);
+    void Redraw();
+
+    DWORD m_originalStyle = 0;
+    bool m_createdHere = false;
+    bool m_default = false;  // the dialog's default push button
+    bool m_hot = false;
+    bool m_trackingLeave = false;
+    // One click may be reflected by each parent it passes; the hook hears it once.
+    int m_dispatchDepth = 0;
+    bool m_clickReflected = false;
+    bool m_clickHandled = false;
+    ImageStrip m_image;
+    ImageStrip m_icons;  // [normal, hot]
+};
+
+}  // namespace qmo

@@ -1,0 +1,54 @@
+#pragma once
+// Drawing helpers shared by the toolkit's controls. Solid colours go through
+// the DC brush and pen, so painting creates no GDI objects.
+#include <windows.h>
+
+#include <string_view>
+
+#include "framework/unique_handle.h"
+#include "toolkit/ui_geometry.h"
+
+namespace qmo {
+
+inline RECT ToRect(const Rect& rect) noexcept {
+    return RECT{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+inline Rect ToUiRect(const RECT& rect) noexcept {
+    return Rect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+// `from` moved `percent` of the way towards `to`.
+COLORREF Blend(COLORREF from, COLORREF to, int percent) noexcept;
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF color);
+void FrameSolid(HDC dc, const RECT& rect, COLORREF color);
+// Row by row from `top` to `bottom`, so no msimg32 is needed.
+void FillVerticalGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom);
+void FillRoundRect(HDC dc, const RECT& rect, int radius, COLORREF fill, COLORREF border);
+void FrameRoundRect(HDC dc, const RECT& rect, int radius, COLORREF border);
+void DrawLine(HDC dc, POINT from, POINT to, COLORREF color);
+// Transparent-background text in `color`; `format` as DrawTextW's.
+void DrawTextIn(HDC dc, std::wstring_view text, RECT rect, HFONT font, COLORREF color, UINT format);
+
+// A window's paint composed off screen and copied in one BitBlt when the
+// canvas goes out of scope. With no memory bitmap to be had it draws
+// straight to the screen.
+class BufferedCanvas {
+public:
+    BufferedCanvas(HDC target, const RECT& area) noexcept;
+    BufferedCanvas(const BufferedCanvas&) = delete;
+    BufferedCanvas& operator=(const BufferedCanvas&) = delete;
+    ~BufferedCanvas();
+
+    HDC dc() const noexcept { return m_memory ? m_memory.get() : m_target; }
+
+private:
+    HDC m_target;
+    RECT m_area;
+    unique_dc m_memory;
+    unique_bitmap m_bitmap;
+    HGDIOBJ m_oldBitmap = nullptr;
+};
+
+}  // namespace qmo

@@ -1,0 +1,30 @@
+#pragma once
+// The toolkit's colours: a light, flat scheme of our own, or the system's
+// colours when the user runs a high-contrast theme.
+#include <windows.h>
+
+namespace qmo {
+
+struct UiPalette {
+    COLORREF window;     // page and card faces
+    COLORREF canvas;     // the light grey behind cards
+    COLORREF border;     // card and button outlines
+    COLORREF separator;  // hairlines inside a card
+    COLORREF text;
+    COLORREF mutedText;
+    COLORREF disabledText;
+    COLORREF accent;  // links, the selected tab's bar, focus
+    COLORREF accentPressed;
+    COLORREF accentText;  // text on an accent fill
+    COLORREF control;     // button face
+    COLORREF controlHot;
+    COLORREF controlPressed;
+};
+
+bool IsHighContrast();
+// Read afresh: call again after WM_SETTINGCHANGE / WM_SYSCOLORCHANGE.
+UiPalette CurrentPalette();
+// Black or white, whichever reads better on `background`.
+COLORREF ContrastingText(COLORREF background) noexcept;
+
+}  // namespace qmo
