@@ -4,6 +4,7 @@
 
 #include "framework/unique_handle.h"
 #include "optimizer/optimize_progress_dlg.h"
+#include "toolkit/ui_paint.h"
 
 PageDialog::PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons)
     : CResizeDialog(templateId), m_optimizeButtons(optimizeButtons) {}
@@ -79,16 +80,9 @@ bool PageDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam,
 }
 
 void PageDialog::OnPaint() {
-    qmo::paint_dc paint(m_hWnd);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    if (client.right <= 0 || client.bottom <= 0)
-        return;
-    qmo::unique_dc memory(::CreateCompatibleDC(paint.get()));
-    qmo::unique_bitmap canvas(::CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
-    if (!memory || !canvas)
-        return;
-    qmo::scoped_select selected(memory.get(), canvas.get());
-    ::FillRect(memory.get(), &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    ::BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    qmo::PaintClientBuffered(m_hWnd, [this](HDC dc) {
+        RECT client{};
+        ::GetClientRect(m_hWnd, &client);
+        ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    });
 }

@@ -8,6 +8,7 @@
 #include "optimizer/optimize_progress_dlg.h"
 #include "shell/view_layout.h"
 #include "toolkit/ui_fonts.h"
+#include "toolkit/ui_paint.h"
 
 namespace {
 
@@ -246,14 +247,9 @@ void CTesselDesktopSuitFrameView::OnPaint() {
     band.bottom = qmo::BANNER_HEIGHT;
     if (band.right <= 0)
         return;
-    qmo::unique_dc memory(::CreateCompatibleDC(paint.get()));
-    qmo::unique_bitmap canvas(::CreateCompatibleBitmap(paint.get(), band.right, band.bottom));
-    if (!memory || !canvas)
-        return;
-    qmo::scoped_select selected(memory.get(), canvas.get());
-    ::FillRect(memory.get(), &band, ::GetSysColorBrush(COLOR_WINDOW));
-    OnDraw(memory.get(), band.right);
-    ::BitBlt(paint.get(), 0, 0, band.right, band.bottom, memory.get(), 0, 0, SRCCOPY);
+    qmo::BufferedCanvas canvas(paint.get(), band);
+    ::FillRect(canvas.dc(), &band, ::GetSysColorBrush(COLOR_WINDOW));
+    OnDraw(canvas.dc(), band.right);
 }
 
 void CTesselDesktopSuitFrameView::OnDraw(HDC dc, int width) {

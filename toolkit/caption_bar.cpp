@@ -92,11 +92,7 @@ LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CaptionBar::OnPaint() {
-    paint_dc dc(m_hWnd);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    BufferedCanvas canvas(dc.get(), client);
-    Paint(canvas.dc());
+    PaintClientBuffered(m_hWnd, [this](HDC dc) { Paint(dc); });
 }
 
 void CaptionBar::Paint(HDC dc) {

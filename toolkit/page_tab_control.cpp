@@ -244,11 +244,7 @@ bool PageTabControl::OnKeyDown(UINT key) {
 }
 
 void PageTabControl::OnPaint() {
-    paint_dc dc(m_hWnd);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    BufferedCanvas canvas(dc.get(), client);
-    Paint(canvas.dc());
+    PaintClientBuffered(m_hWnd, [this](HDC dc) { Paint(dc); });
 }
 
 void PageTabControl::Paint(HDC dc) {

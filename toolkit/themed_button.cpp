@@ -240,11 +240,7 @@ void ThemedButton::OnMouseLeave() {
 }
 
 void ThemedButton::OnPaint() {
-    paint_dc dc(m_hWnd);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    BufferedCanvas canvas(dc.get(), client);
-    Paint(canvas.dc());
+    PaintClientBuffered(m_hWnd, [this](HDC dc) { Paint(dc); });
 }
 
 void ThemedButton::Paint(HDC dc) {

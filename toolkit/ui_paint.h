@@ -51,4 +51,15 @@ private:
     HGDIOBJ m_oldBitmap = nullptr;
 };
 
+// WM_PAINT for a control that draws its whole client area with `paint(dc)`:
+// composed off screen, copied in one step.
+template <class PaintFunction>
+void PaintClientBuffered(HWND window, PaintFunction&& paint) {
+    paint_dc dc(window);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    BufferedCanvas canvas(dc.get(), client);
+    paint(canvas.dc());
+}
+
 }  // namespace qmo

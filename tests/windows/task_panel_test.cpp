@@ -210,6 +210,11 @@ TEST_F(TaskPanelTest, TheHandShowsOverLinksOnly) {
         POINT screen = client;
         ::ClientToScreen(panel.GetSafeHwnd(), &screen);
         ::SetCursorPos(screen.x, screen.y);
+        // Wine moves the pointer through the X server: wait until it is there.
+        EXPECT_TRUE(qmo::testing::PumpUntil([&] {
+            POINT now{};
+            return ::GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+        }));
         ::SendMessageW(panel.GetSafeHwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(panel.GetSafeHwnd()),
                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         return ::GetCursor();
