@@ -1,6 +1,7 @@
 #include "perf/performance_page.h"
 
 #include <cstdlib>
+#include <iterator>
 
 #include "framework/application.h"
 #include "toolkit/ui_fonts.h"
@@ -79,10 +80,10 @@ PerformanceHost* CPerformancePage::Host() {
 }
 
 void CPerformancePage::EndOnQueryFailure() {
-    wchar_t title[201] = {};
+    wchar_t title[201] = {};  // at most 200 characters of it
     const qmo::Application* application = qmo::Application::Current();
     if (const qmo::Window* main = application ? application->MainWindow() : nullptr)
-        ::GetWindowTextW(main->GetSafeHwnd(), title, 200);
+        ::GetWindowTextW(main->GetSafeHwnd(), title, static_cast<int>(std::size(title)));
     ::MessageBoxW(m_hWnd, kQueryFailureText, title, MB_OK);
     std::exit(0);
 }

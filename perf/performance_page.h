@@ -36,10 +36,10 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    // The main frame, as the ticks see it; null while there is none.
-    virtual PerformanceHost* Host();
 
 private:
+    // The main frame, as the ticks see it; null while there is none.
+    static PerformanceHost* Host();
     void BindControls();
     void OnTimer(UINT_PTR id);
     void OnSampleTick();

@@ -270,60 +270,6 @@ int StopProgram(const Args& args) {
     return WaitGone(args);
 }
 
-// ---- popups ----------------------------------------------------------------
-
-constexpr wchar_t kPopupClass[] = L"Quenvale.PopupWindow";
-constexpr int kPopupWidth = 270;
-constexpr int kPopupHeight = 128;
-
-std::vector<HWND> VisiblePopups() {
-    std::vector<HWND> shown;
-    for (HWND popup : TopLevelWindows(kPopupClass))
-        if (::IsWindowVisible(popup))
-            shown.push_back(popup);
-    return shown;
-}
-
-// wait-popup [--gone]: one popup shown in full in the bottom-right corner of
-// the work area, or (--gone) none shown at all.
-int WaitPopup(const Args& args) {
-    args.Allow({L"--gone"}, 0);
-    const bool gone = args.Has(L"--gone");
-    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
-        const std::vector<HWND> popups = VisiblePopups();
-        if (gone)
-            return popups.empty() ? std::wstring() : L"a popup is still shown";
-        if (popups.size() != 1)
-            return std::to_wstring(popups.size()) + L" popups are shown";
-        RECT area{};
-        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-        RECT placed{};
-        ::GetWindowRect(popups[0], &placed);
-        if (placed.right != area.right || placed.bottom != area.bottom)
-            return L"the popup is not in the bottom-right corner of the work area";
-        if (placed.right - placed.left != kPopupWidth || placed.bottom - placed.top != kPopupHeight)
-            return L"the popup has not reached its full size";
-        return {};
-    });
-    return 0;
-}
-
-// popup-colour R G B: the one popup shown has its frame in this colour.
-int PopupColour(const Args& args);
-
-// no-popup MS: no popup is shown at any moment during the next MS milliseconds.
-int NoPopup(const Args& args) {
-    args.Allow({}, 1);
-    const ULONGLONG until = ::GetTickCount64() + ParseNumber(args.words[0]);
-    while (::GetTickCount64() < until) {
-        if (!VisiblePopups().empty())
-            Fail(L"a popup appeared");
-        ::Sleep(kPollMs);
-    }
-    return 0;
-}
-
-
 // ---- what the screen shows ---------------------------------------------------
 
 // The pixels of a screen rectangle, row by row, as 0x00RRGGBB.
@@ -340,7 +286,11 @@ std::vector<DWORD> CaptureScreen(const RECT& area) {
     ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     ::SelectObject(memory, old);
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
     pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     if (!::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS))
         pixels.clear();
@@ -420,6 +370,78 @@ int WaitLivePerformance(const Args& args) {
         }
         return {};
     });
+    return 0;
+}
+
+// ---- popups ----------------------------------------------------------------
+
+constexpr wchar_t kPopupClass[] = L"Quenvale.PopupWindow";
+constexpr int kPopupWidth = 270;
+constexpr int kPopupHeight = 128;
+
+std::vector<HWND> VisiblePopups() {
+    std::vector<HWND> shown;
+    for (HWND popup : TopLevelWindows(kPopupClass))
+        if (::IsWindowVisible(popup))
+            shown.push_back(popup);
+    return shown;
+}
+
+// wait-popup [--gone]: one popup shown in full in the bottom-right corner of
+// the work area, or (--gone) none shown at all.
+int WaitPopup(const Args& args) {
+    args.Allow({L"--gone"}, 0);
+    const bool gone = args.Has(L"--gone");
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        const std::vector<HWND> popups = VisiblePopups();
+        if (gone)
+            return popups.empty() ? std::wstring() : L"a popup is still shown";
+        if (popups.size() != 1)
+            return std::to_wstring(popups.size()) + L" popups are shown";
+        RECT area{};
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+        RECT placed{};
+        ::GetWindowRect(popups[0], &placed);
+        if (placed.right != area.right || placed.bottom != area.bottom)
+            return L"the popup is not in the bottom-right corner of the work area";
+        if (placed.right - placed.left != kPopupWidth || placed.bottom - placed.top != kPopupHeight)
+            return L"the popup has not reached its full size";
+        return {};
+    });
+    return 0;
+}
+
+// no-popup MS: no popup is shown at any moment during the next MS milliseconds.
+int NoPopup(const Args& args) {
+    args.Allow({}, 1);
+    const ULONGLONG until = ::GetTickCount64() + ParseNumber(args.words[0]);
+    while (::GetTickCount64() < until) {
+        if (!VisiblePopups().empty())
+            Fail(L"a popup appeared");
+        ::Sleep(kPollMs);
+    }
+    return 0;
+}
+
+
+// popup-colour R G B: the one popup shown has its frame in this colour.
+int PopupColour(const Args& args) {
+    args.Allow({}, 3);
+    const DWORD expected = Rgb(static_cast<int>(ParseNumber(args.words[0])), static_cast<int>(ParseNumber(args.words[1])),
+                               static_cast<int>(ParseNumber(args.words[2])));
+    const std::vector<HWND> popups = VisiblePopups();
+    if (popups.size() != 1)
+        Fail(std::to_wstring(popups.size()) + L" popups are shown");
+    RECT placed{};
+    ::GetWindowRect(popups[0], &placed);
+    // The frame's band left of the message panel, halfway down.
+    const int y = (placed.top + placed.bottom) / 2;
+    const std::vector<DWORD> band = CaptureScreen(RECT{placed.left + 1, y, placed.left + 4, y + 1});
+    for (DWORD pixel : band)
+        if (pixel != expected)
+            Fail(L"the popup's frame is not in the expected colour");
+    if (band.empty())
+        Fail(L"the popup cannot be seen");
     return 0;
 }
 
@@ -742,26 +764,6 @@ int CheckRunEntry(const Args& args) {
         ExpectValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, StringValue(L""));
     else
         Fail(L"expected: check-run-entry quoted PATH | empty");
-    return 0;
-}
-
-int PopupColour(const Args& args) {
-    args.Allow({}, 3);
-    const DWORD expected = Rgb(static_cast<int>(ParseNumber(args.words[0])), static_cast<int>(ParseNumber(args.words[1])),
-                               static_cast<int>(ParseNumber(args.words[2])));
-    const std::vector<HWND> popups = VisiblePopups();
-    if (popups.size() != 1)
-        Fail(std::to_wstring(popups.size()) + L" popups are shown");
-    RECT placed{};
-    ::GetWindowRect(popups[0], &placed);
-    // The frame's band left of the message panel, halfway down.
-    const int y = (placed.top + placed.bottom) / 2;
-    const std::vector<DWORD> band = CaptureScreen(RECT{placed.left + 1, y, placed.left + 4, y + 1});
-    for (DWORD pixel : band)
-        if (pixel != expected)
-            Fail(L"the popup's frame is not in the expected colour");
-    if (band.empty())
-        Fail(L"the popup cannot be seen");
     return 0;
 }
 
