@@ -349,7 +349,7 @@ int WaitLivePerformance(const Args& args) {
     args.Allow({}, 0);
     constexpr int kMemoryGauge = 1034, kProcessorGauge = 1032, kMemoryGraph = 1031, kProcessorGraph = 1030;
     constexpr DWORD kNeedle = Rgb(250, 180, 21), kCurve = Rgb(255, 0, 0);
-    constexpr int kSamplesSpan = 12;  // columns: a curve over two samples and more
+    constexpr int kSamplesSpan = 30;  // columns: a curve over some five seconds
     WaitUntil(args.timeoutMs, [&]() -> std::wstring {
         std::wstring unmet;
         HWND frame = LookUpFrame(unmet);

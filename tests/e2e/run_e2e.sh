@@ -282,7 +282,7 @@ scenario_performance_page() {
   local pid=$STARTED
   drv wait-window --hidden || return 1
   act "the performance page from the tray" --visible WM_COMMAND $ID_VIEW_PERFORMANCE || return 1
-  drv wait-live-performance --timeout-ms 20000 || return 1
+  drv wait-live-performance --timeout-ms 30000 || return 1
   shot performance-page || return 1
   running "$pid" || fail "the program ended"
 }
