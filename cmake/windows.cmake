@@ -63,8 +63,10 @@ add_library(qmo_win32 STATIC
   toolkit/ui_palette.cpp
   toolkit/resize_dialog.cpp
   toolkit/tray_icon.cpp
+  perf/perf_win32.cpp
+  perf/performance_controls.cpp
 )
-target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi)
+target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi pdh)
 
 # Resources of the program, linked into the exe and into the Windows tests.
 add_library(qmo_resources OBJECT res/app.rc)

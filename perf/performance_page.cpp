@@ -1,16 +1,89 @@
 #include "perf/performance_page.h"
 
+#include <cstdlib>
+#include <iterator>
+
+#include "framework/application.h"
 #include "toolkit/ui_fonts.h"
 
-CPerformancePage::CPerformancePage() : PageDialog(kTemplateId, {kOptimizeMemoryButton, kHiddenOptimizeButton}) {}
+namespace {
+
+constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , please contact software support";
+
+}  // namespace
+
+CPerformancePage::CPerformancePage()
+    : PageDialog(kTemplateId, {kOptimizeMemoryButton, kHiddenOptimizeButton}),
+      m_sampler(m_counterApi, m_commitCharge, m_processSystem) {}
 
 BOOL CPerformancePage::OnInitDialog() {
+    BindControls();
     for (UINT stretching : {kMemoryLine, kProcessorLine, kProcessorGraph, kMemoryGraph})
         AddAnchor(stretching, qmo::kAnchorStretchWidth);
     AddAnchor(kOptimizeMemoryButton, qmo::kAnchorBottomRight);
     for (UINT label : {kMemoryLabel, kProcessorLabel})
         ::SendDlgItemMessageW(m_hWnd, label, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()),
                               TRUE);
+    if (!m_sampler.Start())
+        EndOnQueryFailure();
+    ::SetTimer(m_hWnd, ID_TIMER_SAMPLE, kSampleIntervalMs, nullptr);
+    ::SetTimer(m_hWnd, ID_TIMER_AUTO_OPTIMIZE, kAutoOptimizeIntervalMs, nullptr);
     AttachButtons({kOptimizeMemoryButton});
+    m_wndProcessorGraph.m_strCaption = "CPU Usage  ";
+    m_wndMemoryGraph.m_strCaption = "Memory Usage ";
+    m_wndMemoryGauge.m_strCaption = "Memory Usage ";
+    m_wndProcessorGauge.m_strCaption = "CPU Usage  ";
     return TRUE;
+}
+
+void CPerformancePage::BindControls() {
+    m_wndMemoryGauge.SubclassDlgItem(kMemoryGauge, m_hWnd);
+    m_wndProcessorGauge.SubclassDlgItem(kProcessorGauge, m_hWnd);
+    m_wndMemoryGraph.SubclassDlgItem(kMemoryGraph, m_hWnd);
+    m_wndProcessorGraph.SubclassDlgItem(kProcessorGraph, m_hWnd);
+}
+
+bool CPerformancePage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(wParam));
+        result = 0;
+        return true;
+    case WM_DESTROY: {
+        const bool handled = PageDialog::HandleDialogMessage(message, wParam, lParam, result);
+        m_sampler.Stop();
+        return handled;
+    }
+    default:
+        return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
+    }
+}
+
+void CPerformancePage::OnTimer(UINT_PTR id) {
+    if (id == ID_TIMER_SAMPLE)
+        OnSampleTick();
+    else if (id == ID_TIMER_AUTO_OPTIMIZE)
+        m_sampler.AutoOptimize(Host());
+}
+
+void CPerformancePage::OnSampleTick() {
+    if (!m_sampler.Sample(Host(), {m_wndMemoryGauge, m_wndProcessorGauge, m_wndMemoryGraph, m_wndProcessorGraph}))
+        return;
+    for (HWND control : {m_wndProcessorGauge.GetSafeHwnd(), m_wndMemoryGauge.GetSafeHwnd(),
+                         m_wndProcessorGraph.GetSafeHwnd(), m_wndMemoryGraph.GetSafeHwnd()})
+        ::InvalidateRect(control, nullptr, TRUE);
+}
+
+PerformanceHost* CPerformancePage::Host() {
+    qmo::Application* application = qmo::Application::Current();
+    return application ? dynamic_cast<PerformanceHost*>(application->MainWindow()) : nullptr;
+}
+
+void CPerformancePage::EndOnQueryFailure() {
+    wchar_t title[201] = {};  // at most 200 characters of it
+    const qmo::Application* application = qmo::Application::Current();
+    if (const qmo::Window* main = application ? application->MainWindow() : nullptr)
+        ::GetWindowTextW(main->GetSafeHwnd(), title, static_cast<int>(std::size(title)));
+    ::MessageBoxW(m_hWnd, kQueryFailureText, title, MB_OK);
+    std::exit(0);
 }

@@ -4,12 +4,13 @@
 #include <list>
 
 #include "framework/frame_window.h"
+#include "perf/performance_sampler.h"
 #include "shell/main_frame_logic.h"
 #include "shell/tessel_view.h"
 #include "toolkit/popup_window.h"
 #include "toolkit/tray_icon.h"
 
-class CMainFrame : public qmo::FrameWindow, public MainFrameLogic {
+class CMainFrame : public qmo::FrameWindow, public MainFrameLogic, public PerformanceHost {
 public:
     CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry);
     ~CMainFrame() override;
@@ -20,7 +21,7 @@ public:
     bool PreTranslateMessage(MSG& message) override;
 
     // The red notice that committed memory is above the critical limit.
-    void ShowCriticalLimitPopup();
+    void ShowCriticalLimitPopup() override;
     // The green notice that an optimization has finished; false if dropped.
     bool ShowOptimizedPopup();
 
@@ -43,6 +44,10 @@ protected:
     void RunOptimizationDialog(bool silent) override;
     qmo::ProfileStore& SettingsProfile() override { return m_profile; }
     qmo::RunEntryStore& RunEntry() override { return m_runEntry; }
+
+    // PerformanceHost: what the performance page's tick reads.
+    const OptimizerSettings& Settings() const override { return *this; }
+    bool IsOptimizing() const override { return m_bOptimizing; }
 
 private:
     int OnCreate();

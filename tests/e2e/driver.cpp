@@ -270,6 +270,109 @@ int StopProgram(const Args& args) {
     return WaitGone(args);
 }
 
+// ---- what the screen shows ---------------------------------------------------
+
+// The pixels of a screen rectangle, row by row, as 0x00RRGGBB.
+std::vector<DWORD> CaptureScreen(const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    std::vector<DWORD> pixels;
+    if (width <= 0 || height <= 0)
+        return pixels;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    if (!::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS))
+        pixels.clear();
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    for (DWORD& pixel : pixels)
+        pixel &= 0x00FFFFFF;
+    return pixels;
+}
+
+constexpr DWORD Rgb(int red, int green, int blue) {
+    return static_cast<DWORD>((red << 16) | (green << 8) | blue);
+}
+
+// The visible control `id` of the page that holds control `pageMarker`.
+HWND FindPageControl(HWND frame, int pageMarker, int id) {
+    struct Search {
+        int marker;
+        HWND page;
+    } search{pageMarker, nullptr};
+    ::EnumChildWindows(
+        frame,
+        [](HWND child, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (::GetDlgCtrlID(child) == s->marker && ::IsWindowVisible(child)) {
+                s->page = ::GetParent(child);
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.page ? ::GetDlgItem(search.page, id) : nullptr;
+}
+
+// Columns of a control that hold at least one pixel of `colour`.
+int ColumnsWith(HWND control, DWORD colour) {
+    RECT placed{};
+    ::GetWindowRect(control, &placed);
+    const std::vector<DWORD> pixels = CaptureScreen(placed);
+    const int width = placed.right - placed.left;
+    int columns = 0;
+    for (int x = 0; x < width && !pixels.empty(); ++x) {
+        for (std::size_t at = static_cast<std::size_t>(x); at < pixels.size(); at += static_cast<std::size_t>(width))
+            if (pixels[at] == colour) {
+                ++columns;
+                break;
+            }
+    }
+    return columns;
+}
+
+// wait-live-performance: the performance page is on screen with both needles
+// drawn and both history curves run over several samples.
+int WaitLivePerformance(const Args& args) {
+    args.Allow({}, 0);
+    constexpr int kMemoryGauge = 1034, kProcessorGauge = 1032, kMemoryGraph = 1031, kProcessorGraph = 1030;
+    constexpr DWORD kNeedle = Rgb(250, 180, 21), kCurve = Rgb(255, 0, 0);
+    constexpr int kSamplesSpan = 30;  // columns: a curve over some five seconds
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        std::wstring unmet;
+        HWND frame = LookUpFrame(unmet);
+        if (!frame)
+            return unmet;
+        for (int gauge : {kMemoryGauge, kProcessorGauge}) {
+            HWND control = FindPageControl(frame, kMemoryGauge, gauge);
+            if (!control)
+                return L"the performance page is not shown";
+            if (ColumnsWith(control, kNeedle) == 0)
+                return L"gauge " + std::to_wstring(gauge) + L" has no needle";
+        }
+        for (int graph : {kMemoryGraph, kProcessorGraph}) {
+            const int columns = ColumnsWith(FindPageControl(frame, kMemoryGauge, graph), kCurve);
+            if (columns < kSamplesSpan)
+                return L"graph " + std::to_wstring(graph) + L" has a curve over only " + std::to_wstring(columns) +
+                       L" columns";
+        }
+        return {};
+    });
+    return 0;
+}
+
 // ---- popups ----------------------------------------------------------------
 
 constexpr wchar_t kPopupClass[] = L"Quenvale.PopupWindow";
@@ -317,6 +420,28 @@ int NoPopup(const Args& args) {
             Fail(L"a popup appeared");
         ::Sleep(kPollMs);
     }
+    return 0;
+}
+
+
+// popup-colour R G B: the one popup shown has its frame in this colour.
+int PopupColour(const Args& args) {
+    args.Allow({}, 3);
+    const DWORD expected = Rgb(static_cast<int>(ParseNumber(args.words[0])), static_cast<int>(ParseNumber(args.words[1])),
+                               static_cast<int>(ParseNumber(args.words[2])));
+    const std::vector<HWND> popups = VisiblePopups();
+    if (popups.size() != 1)
+        Fail(std::to_wstring(popups.size()) + L" popups are shown");
+    RECT placed{};
+    ::GetWindowRect(popups[0], &placed);
+    // The frame's band left of the message panel, halfway down.
+    const int y = (placed.top + placed.bottom) / 2;
+    const std::vector<DWORD> band = CaptureScreen(RECT{placed.left + 1, y, placed.left + 4, y + 1});
+    for (DWORD pixel : band)
+        if (pixel != expected)
+            Fail(L"the popup's frame is not in the expected colour");
+    if (band.empty())
+        Fail(L"the popup cannot be seen");
     return 0;
 }
 
@@ -656,6 +781,8 @@ int wmain(int argc, wchar_t** argv) {
         {L"stop-program", StopProgram},
         {L"wait-popup", WaitPopup},
         {L"no-popup", NoPopup},
+        {L"popup-colour", PopupColour},
+        {L"wait-live-performance", WaitLivePerformance},
         {L"check-message-box", CheckMessageBox},
         {L"press-ok", PressOk},
         {L"wait-tray-icon", WaitTrayIcon},

@@ -275,6 +275,34 @@ scenario_pages() {
   running "$pid" || fail "the program ended"
 }
 
+# The performance page a few seconds after it comes up: both needles drawn
+# and both curves running, kept as a picture.
+scenario_performance_page() {
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden || return 1
+  act "the performance page from the tray" --visible WM_COMMAND $ID_VIEW_PERFORMANCE || return 1
+  drv wait-live-performance --timeout-ms 30000 || return 1
+  shot performance-page || return 1
+  running "$pid" || fail "the program ended"
+}
+
+# With the limit at 0 the commit charge is always above it: the red notice
+# comes up by itself while the window stays in the tray. With notifications
+# off it never does.
+scenario_critical_limit_popup() {
+  start_on_record CL=dword:0 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:0 bARPL=dword:1 || return 1
+  drv wait-popup --timeout-ms 15000 || return 1
+  drv popup-colour 255 0 0 || return 1
+  shot popup-critical-limit || return 1
+  drv wait-window --hidden || fail "the popup showed the window: $REASON" || return 1
+  end_program "$STARTED" || return 1
+
+  start_on_record CL=dword:0 SC=sz:O RAS=dword:1 SN=dword:0 bAOMAMSF=dword:0 bARPL=dword:1 || return 1
+  drv no-popup 5000 || fail "notifications off: $REASON" || return 1
+  end_program "$STARTED"
+}
+
 # ---- the ring ----------------------------------------------------------------
 
 finish() {
@@ -291,7 +319,7 @@ EXE_WIN="$(head -n 1 "$SCRATCH/exe-path")"
 passed=0
 failed=0
 started=$SECONDS
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages"
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages performance-page critical-limit-popup"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 for name in ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}; do
   REASON=""

@@ -1,0 +1,78 @@
+#include "perf/performance_sampler.h"
+
+#include <algorithm>
+
+#include "config/optimizer_settings.h"
+#include "optimizer/optimizer_engine.h"
+
+namespace qmo {
+namespace {
+
+void CopyHistory(HistoryGraphModel& graph, const std::array<float, HISTORY_CAPACITY>& x,
+                 const std::array<float, HISTORY_CAPACITY>& y, int count) {
+    graph.m_nCount = count;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        graph.m_aX[i] = static_cast<int>(x[i]);
+        graph.m_aY[i] = static_cast<int>(y[i]);
+    }
+}
+
+}  // namespace
+
+bool PerformanceSampler::Start() {
+    if (!m_query.Open())
+        return false;
+    m_nProcessorCounter = m_query.AddCounter(kProcessorCounterPath);
+    m_nMemoryCounter = m_query.AddCounter(kMemoryCounterPath);
+    return true;
+}
+
+bool PerformanceSampler::Sample(PerformanceHost* host, const PerformanceDisplays& displays) {
+    if (!m_query.Collect())
+        return false;
+    const int processorValue = m_query.GetValue(m_nProcessorCounter);
+    const int memoryValue = ReadMemoryValue();
+    CheckCriticalLimit(host, memoryValue);
+
+    displays.processorGauge.SetValue(static_cast<float>(processorValue));
+    displays.memoryGauge.SetValue(static_cast<float>(memoryValue));
+    AddToHistory(processorValue, memoryValue);
+    CopyHistory(displays.processorGraph, m_aProcessorX, m_aProcessorY, m_nHistoryCount);
+    CopyHistory(displays.memoryGraph, m_aMemoryX, m_aMemoryY, m_nHistoryCount);
+    return true;
+}
+
+int PerformanceSampler::ReadMemoryValue() {
+    if (m_nMemoryCounter >= 0)
+        return m_query.GetValue(m_nMemoryCounter);
+    // Without the counter the gauge would stay unavailable for the whole run.
+    return m_commitCharge.CommittedPercent().value_or(PDH_VALUE_UNAVAILABLE);
+}
+
+void PerformanceSampler::CheckCriticalLimit(PerformanceHost* host, int memoryValue) {
+    if (!host)
+        return;
+    const OptimizerSettings& settings = host->Settings();
+    if (memoryValue > settings.m_nCriticalLimit && settings.m_bShowNotification && !host->IsOptimizing())
+        host->ShowCriticalLimitPopup();
+}
+
+void PerformanceSampler::AddToHistory(int processorValue, int memoryValue) {
+    if (m_nHistoryCount == HISTORY_CAPACITY) {
+        std::shift_left(m_aProcessorY.begin(), m_aProcessorY.end(), 1);
+        std::shift_left(m_aMemoryY.begin(), m_aMemoryY.end(), 1);
+    } else {
+        ++m_nHistoryCount;
+    }
+    const auto last = static_cast<std::size_t>(m_nHistoryCount - 1);
+    m_aProcessorX[last] = m_aMemoryX[last] = static_cast<float>(last);
+    m_aProcessorY[last] = static_cast<float>(processorValue);
+    m_aMemoryY[last] = static_cast<float>(memoryValue);
+}
+
+void PerformanceSampler::AutoOptimize(PerformanceHost* host) {
+    if (host && host->Settings().m_bAutoOptimize)
+        TrimAllWorkingSets(m_processes);
+}
+
+}  // namespace qmo

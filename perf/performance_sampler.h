@@ -1,0 +1,80 @@
+#pragma once
+// The performance page's monitor, apart from any window: once a second it
+// samples processor time and committed memory, raises the critical-limit
+// popup through the main frame, and keeps the 100-point histories the
+// gauges and graphs show; every five minutes it trims all working sets when
+// automatic optimization is on.
+#include <array>
+#include <optional>
+
+#include "perf/gauge_and_graph.h"
+#include "perf/pdh_query.h"
+
+struct OptimizerSettings;
+
+// What a tick needs of the main frame, read at the moment of use.
+class PerformanceHost {
+public:
+    virtual ~PerformanceHost() = default;
+    virtual const OptimizerSettings& Settings() const = 0;
+    // A full optimization is running.
+    virtual bool IsOptimizing() const = 0;
+    virtual void ShowCriticalLimitPopup() = 0;
+};
+
+namespace qmo {
+
+class ProcessSystem;
+
+inline constexpr char kProcessorCounterPath[] = "\\Processor(_Total)\\% Processor Time";
+inline constexpr char kMemoryCounterPath[] = "\\Memory\\% Committed Bytes In Use";
+
+// The system's own account of committed memory, for systems whose counter is
+// missing or whose performance counters are disabled.
+class CommitChargeSource {
+public:
+    virtual ~CommitChargeSource() = default;
+    // Commit total / commit limit × 100, a whole percentage; nothing when unknown.
+    virtual std::optional<int> CommittedPercent() = 0;
+};
+
+struct PerformanceDisplays {
+    GaugeModel& memoryGauge;
+    GaugeModel& processorGauge;
+    HistoryGraphModel& memoryGraph;
+    HistoryGraphModel& processorGraph;
+};
+
+class PerformanceSampler {
+public:
+    PerformanceSampler(CounterApi& counters, CommitChargeSource& commitCharge, ProcessSystem& processes) noexcept
+        : m_query(counters), m_commitCharge(commitCharge), m_processes(processes) {}
+
+    // Opens the query and adds both counters; false when the query cannot be opened.
+    bool Start();
+    // One sampling tick; false when nothing could be collected and nothing changed.
+    bool Sample(PerformanceHost* host, const PerformanceDisplays& displays);
+    void AutoOptimize(PerformanceHost* host);
+    void Stop() { m_query.Close(); }
+
+    const CPdhQuery& Query() const noexcept { return m_query; }
+
+    int m_nProcessorCounter = -1;
+    int m_nMemoryCounter = -1;
+    std::array<float, HISTORY_CAPACITY> m_aProcessorX{};
+    std::array<float, HISTORY_CAPACITY> m_aProcessorY{};
+    std::array<float, HISTORY_CAPACITY> m_aMemoryX{};
+    std::array<float, HISTORY_CAPACITY> m_aMemoryY{};
+    int m_nHistoryCount = 0;
+
+private:
+    int ReadMemoryValue();
+    void CheckCriticalLimit(PerformanceHost* host, int memoryValue);
+    void AddToHistory(int processorValue, int memoryValue);
+
+    CPdhQuery m_query;
+    CommitChargeSource& m_commitCharge;
+    ProcessSystem& m_processes;
+};
+
+}  // namespace qmo

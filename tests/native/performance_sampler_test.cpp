@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "config/optimizer_settings.h"
+#include "fake_counter_api.h"
+#include "optimizer/optimizer_engine.h"
+#include "perf/performance_sampler.h"
+
+namespace qmo {
+namespace {
+
+using testing::FakeCounterApi;
+
+class FakeHost : public PerformanceHost {
+public:
+    const OptimizerSettings& Settings() const override { return settings; }
+    bool IsOptimizing() const override { return optimizing; }
+    void ShowCriticalLimitPopup() override { ++popups; }
+
+    OptimizerSettings settings;
+    bool optimizing = false;
+    int popups = 0;
+};
+
+class FakeCommitCharge : public CommitChargeSource {
+public:
+    std::optional<int> CommittedPercent() override {
+        ++reads;
+        return percent;
+    }
+    std::optional<int> percent;
+    int reads = 0;
+};
+
+// Counts the trims of all working sets by their snapshots.
+class CountingProcesses : public ProcessSystem {
+public:
+    std::optional<std::vector<std::uint32_t>> SnapshotProcessIds() override {
+        ++snapshots;
+        return std::vector<std::uint32_t>{};
+    }
+    Handle OpenProcess(std::uint32_t, bool, std::uint32_t) override { return 0; }
+    bool SetWorkingSetSize(Handle, std::size_t, std::size_t) override { return true; }
+    bool EmptyProcessWorkingSet(Handle) override { return true; }
+    void CloseProcess(Handle) override {}
+    int snapshots = 0;
+};
+
+class SamplerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        api.englishPaths = {kProcessorCounterPath, kMemoryCounterPath};
+        ASSERT_TRUE(sampler.Start());
+        memoryGauge.m_strCaption = "Memory Usage ";
+        processorGauge.m_strCaption = "CPU Usage  ";
+    }
+    // Counters read `cpu` and `memory` on the next tick.
+    bool Tick(int cpu, int memory) {
+        api.values[api.CounterFor(kProcessorCounterPath)] = cpu;
+        api.values[api.CounterFor(kMemoryCounterPath)] = memory;
+        return sampler.Sample(&host, displays);
+    }
+
+    FakeCounterApi api;
+    FakeCommitCharge commitCharge;
+    CountingProcesses processes;
+    PerformanceSampler sampler{api, commitCharge, processes};
+    FakeHost host;
+    GaugeModel memoryGauge, processorGauge;
+    HistoryGraphModel memoryGraph, processorGraph;
+    PerformanceDisplays displays{memoryGauge, processorGauge, memoryGraph, processorGraph};
+};
+
+TEST_F(SamplerTest, StartAddsTheProcessorCounterThenTheMemoryCounter) {
+    EXPECT_EQ(sampler.m_nProcessorCounter, 0);
+    EXPECT_EQ(sampler.m_nMemoryCounter, 1);
+    EXPECT_EQ(api.englishAdds, (std::vector<std::string>{kProcessorCounterPath, kMemoryCounterPath}));
+}
+
+TEST_F(SamplerTest, ATickShowsBothValuesOnTheGaugesAndGraphs) {
+    ASSERT_TRUE(Tick(12, 37));
+    EXPECT_EQ(processorGauge.m_nValue, 12);
+    EXPECT_EQ(memoryGauge.m_nAngle, 324);
+    EXPECT_EQ(memoryGraph.m_nCount, 1);
+    EXPECT_EQ(memoryGraph.m_aY[0], 37);
+    EXPECT_EQ(processorGraph.m_aY[0], 12);
+}
+
+TEST_F(SamplerTest, ThePopupIsRequestedOnlyAboveTheLimit) {
+    host.settings.m_nCriticalLimit = 60;
+    Tick(0, 60);
+    EXPECT_EQ(host.popups, 0) << "equal to the limit";
+    Tick(0, 61);
+    EXPECT_EQ(host.popups, 1) << "one above";
+    Tick(100, 61);
+    Tick(100, 61);
+    EXPECT_EQ(host.popups, 3) << "asked again on every tick while above";
+    Tick(100, 10);
+    EXPECT_EQ(host.popups, 3) << "the processor takes no part";
+}
+
+TEST_F(SamplerTest, NoPopupWithNotificationsOffOrWhileOptimizing) {
+    host.settings.m_nCriticalLimit = 0;
+    host.settings.m_bShowNotification = false;
+    Tick(0, 99);
+    EXPECT_EQ(host.popups, 0);
+    host.settings.m_bShowNotification = true;
+    host.optimizing = true;
+    Tick(0, 99);
+    EXPECT_EQ(host.popups, 0);
+    host.optimizing = false;
+    Tick(0, 99);
+    EXPECT_EQ(host.popups, 1);
+}
+
+TEST_F(SamplerTest, AnUnavailableMemoryValueRaisesNoPopup) {
+    host.settings.m_nCriticalLimit = PDH_VALUE_UNAVAILABLE;
+    api.failFormatted.insert(api.CounterFor(kMemoryCounterPath));
+    Tick(5, 0);
+    EXPECT_EQ(host.popups, 0);
+    EXPECT_EQ(memoryGauge.Text(), "Memory Usage n/a");
+    EXPECT_EQ(memoryGraph.m_aY[0], PDH_VALUE_UNAVAILABLE);
+}
+
+TEST_F(SamplerTest, TheFirstProcessorSampleIsUnavailableAndShownAsSuch) {
+    api.failFormatted.insert(api.CounterFor(kProcessorCounterPath));
+    Tick(0, 40);
+    EXPECT_EQ(processorGauge.m_nAngle, 225);
+    EXPECT_EQ(processorGauge.Text(), "CPU Usage  n/a");
+    EXPECT_EQ(memoryGauge.m_nValue, 40);
+}
+
+TEST_F(SamplerTest, AFailedCollectionChangesNothing) {
+    host.settings.m_nCriticalLimit = 0;
+    Tick(20, 30);
+    const int popups = host.popups;
+    const GaugeModel memoryBefore = memoryGauge;
+    const HistoryGraphModel graphBefore = processorGraph;
+    api.failCollect = true;
+    EXPECT_FALSE(Tick(90, 95));
+    EXPECT_EQ(host.popups, popups);
+    EXPECT_EQ(memoryGauge.m_nAngle, memoryBefore.m_nAngle);
+    EXPECT_EQ(memoryGauge.m_nValue, memoryBefore.m_nValue);
+    EXPECT_EQ(processorGraph.m_nCount, graphBefore.m_nCount);
+    EXPECT_EQ(processorGraph.m_aY, graphBefore.m_aY);
+    EXPECT_EQ(sampler.m_nHistoryCount, 1);
+}
+
+TEST_F(SamplerTest, AfterAHundredTicksTheHistoryScrolls) {
+    for (int tick = 1; tick <= 100; ++tick)
+        Tick(tick % 101, tick % 97);
+    EXPECT_EQ(sampler.m_nHistoryCount, 100);
+    for (int tick = 101; tick <= 150; ++tick)
+        Tick(tick % 101, tick % 97);
+    EXPECT_EQ(sampler.m_nHistoryCount, 100);
+    ASSERT_EQ(processorGraph.m_nCount, 100);
+    ASSERT_EQ(memoryGraph.m_nCount, 100);
+    for (int i = 0; i < 100; ++i) {
+        const int tick = 51 + i;
+        const auto at = static_cast<std::size_t>(i);
+        EXPECT_EQ(processorGraph.m_aY[at], tick % 101) << i;
+        EXPECT_EQ(memoryGraph.m_aY[at], tick % 97) << i;
+        EXPECT_EQ(processorGraph.m_aX[at], i);
+        EXPECT_EQ(memoryGraph.m_aX[at], i);
+        EXPECT_EQ(sampler.m_aMemoryX[at], static_cast<float>(i));
+    }
+}
+
+TEST_F(SamplerTest, CommittedMemoryComesFromTheSystemWhenTheCounterIsMissing) {
+    FakeCounterApi bare;
+    bare.englishPaths = {kProcessorCounterPath};
+    PerformanceSampler fallback(bare, commitCharge, processes);
+    ASSERT_TRUE(fallback.Start());
+    EXPECT_EQ(fallback.m_nMemoryCounter, -1);
+    host.settings.m_nCriticalLimit = 50;
+    commitCharge.percent = 51;
+    ASSERT_TRUE(fallback.Sample(&host, displays));
+    EXPECT_EQ(memoryGauge.m_nValue, 51);
+    EXPECT_EQ(host.popups, 1);
+    commitCharge.percent = 23;
+    fallback.Sample(&host, displays);
+    EXPECT_EQ(memoryGraph.m_aY[1], 23) << "read afresh on every tick";
+    commitCharge.percent.reset();
+    fallback.Sample(&host, displays);
+    EXPECT_EQ(memoryGraph.m_aY[2], PDH_VALUE_UNAVAILABLE);
+}
+
+TEST_F(SamplerTest, TheSystemFigureIsNotReadWhileTheCounterWorks) {
+    Tick(1, 2);
+    EXPECT_EQ(commitCharge.reads, 0);
+}
+
+TEST_F(SamplerTest, AutomaticOptimizationTrimsOnlyWhenTurnedOn) {
+    host.settings.m_bAutoOptimize = false;
+    sampler.AutoOptimize(&host);
+    EXPECT_EQ(processes.snapshots, 0);
+    host.settings.m_bAutoOptimize = true;
+    host.optimizing = true;  // neither a running optimization nor a low load holds it back
+    Tick(1, 1);
+    sampler.AutoOptimize(&host);
+    EXPECT_EQ(processes.snapshots, 1);
+    sampler.AutoOptimize(nullptr);
+    EXPECT_EQ(processes.snapshots, 1);
+}
+
+TEST(Sampler, StartFailsWhenTheQueryCannotBeOpened) {
+    FakeCounterApi api;
+    api.failOpen = true;
+    FakeCommitCharge commitCharge;
+    CountingProcesses processes;
+    PerformanceSampler sampler(api, commitCharge, processes);
+    EXPECT_FALSE(sampler.Start());
+    EXPECT_TRUE(api.englishAdds.empty());
+}
+
+}  // namespace
+}  // namespace qmo

@@ -1,0 +1,89 @@
+#pragma once
+// A canvas that writes down every drawing step with the pen and brush in use.
+#include <string>
+#include <vector>
+
+#include "perf/canvas.h"
+
+namespace qmo::testing {
+
+struct CanvasStep {
+    enum Kind { Fill, Gradient, Pie, Line, Polygon, Ellipse, Text } kind = Fill;
+    Rect rect;
+    Point from;
+    Point to;
+    std::vector<Point> points;
+    std::string text;
+    CanvasColor color;  // fill, text or pen colour
+    CanvasColor brush;
+    int penWidth = 0;
+};
+
+class RecordingCanvas : public Canvas {
+public:
+    void FillSolid(const Rect& rect, CanvasColor color) override { Add(CanvasStep::Fill, rect).color = color; }
+    void FillVerticalGradient(const Rect& rect, CanvasColor top, CanvasColor bottom) override {
+        CanvasStep& step = Add(CanvasStep::Gradient, rect);
+        step.color = top;
+        step.brush = bottom;
+    }
+    void SelectPen(CanvasColor color, int width) override {
+        m_pen = color;
+        m_penWidth = width;
+    }
+    void SelectBrush(CanvasColor color) override { m_brush = color; }
+    void Pie(const Rect& bounds, Point start, Point end) override {
+        CanvasStep& step = Add(CanvasStep::Pie, bounds);
+        step.from = start;
+        step.to = end;
+    }
+    void MoveTo(Point to) override { m_position = to; }
+    void LineTo(Point to) override {
+        CanvasStep& step = Add(CanvasStep::Line);
+        step.from = m_position;
+        step.to = to;
+        m_position = to;
+    }
+    void Polygon(std::span<const Point> points) override {
+        Add(CanvasStep::Polygon).points.assign(points.begin(), points.end());
+    }
+    void Ellipse(const Rect& bounds) override { Add(CanvasStep::Ellipse, bounds); }
+    void Text(Point at, std::string_view utf8, CanvasColor color) override {
+        CanvasStep& step = Add(CanvasStep::Text);
+        step.from = at;
+        step.text = utf8;
+        step.color = color;
+    }
+
+    std::vector<CanvasStep> Of(CanvasStep::Kind kind) const {
+        std::vector<CanvasStep> found;
+        for (const CanvasStep& step : steps)
+            if (step.kind == kind)
+                found.push_back(step);
+        return found;
+    }
+
+    std::vector<CanvasStep> steps;
+
+private:
+    CanvasStep& Add(CanvasStep::Kind kind, Rect rect = {}) {
+        CanvasStep step;
+        step.kind = kind;
+        step.rect = rect;
+        if (step.kind == CanvasStep::Line || step.kind == CanvasStep::Pie || step.kind == CanvasStep::Polygon ||
+            step.kind == CanvasStep::Ellipse) {
+            step.color = m_pen;
+            step.brush = m_brush;
+            step.penWidth = m_penWidth;
+        }
+        steps.push_back(step);
+        return steps.back();
+    }
+
+    CanvasColor m_pen;
+    CanvasColor m_brush;
+    int m_penWidth = 0;
+    Point m_position;
+};
+
+}  // namespace qmo::testing

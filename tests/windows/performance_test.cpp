@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "config/registry_run_entry.h"
+#include "framework/application.h"
+#include "framework/registry_profile.h"
+#include "framework/unique_handle.h"
+#include "perf/perf_win32.h"
+#include "shell/main_frame.h"
+#include "wine_test_support.h"
+
+namespace {
+
+using qmo::testing::PumpUntil;
+
+// The real PDH: the processor counter is a rate; it reads a percentage once
+// two collections lie apart in time. (Windows has no value after the first
+// collection; wine already has one.)
+TEST(PdhOnTheSystem, TheProcessorCounterReadsAPercentageAfterTwoCollections) {
+    qmo::PdhCounterApi api;
+    qmo::CPdhQuery query(api);
+    ASSERT_TRUE(query.Open());
+    const int id = query.AddCounter(qmo::kProcessorCounterPath);
+    ASSERT_EQ(id, 0);
+    ASSERT_TRUE(query.Collect());
+    const DWORD first = ::GetTickCount();
+    // A second collection in the same clock tick would give no rate either.
+    ASSERT_TRUE(PumpUntil([&] { return ::GetTickCount() - first >= 100; }, 1000));
+    ASSERT_TRUE(query.Collect());
+    const int value = query.GetValue(id);
+    EXPECT_GE(value, 0);
+    EXPECT_LE(value, 100);
+    EXPECT_GE(query.FindCounter(id)->ringCount, 1);
+    query.Close();
+    EXPECT_EQ(query.GetValue(id), qmo::PDH_VALUE_UNAVAILABLE);
+}
+
+TEST(PdhOnTheSystem, AnUnknownCounterIsRefusedWithoutUsingAnId) {
+    qmo::PdhCounterApi api;
+    qmo::CPdhQuery query(api);
+    ASSERT_TRUE(query.Open());
+    EXPECT_EQ(query.AddCounter("\\No Such Object\\No Such Counter"), -1);
+    EXPECT_EQ(query.AddCounter(qmo::kProcessorCounterPath), 0);
+}
+
+TEST(CommitChargeOnTheSystem, IsAPlausiblePercentage) {
+    qmo::SystemCommitCharge commitCharge;
+    const std::optional<int> percent = commitCharge.CommittedPercent();
+    ASSERT_TRUE(percent.has_value());
+    EXPECT_GT(*percent, 0);
+    EXPECT_LE(*percent, 100);
+}
+
+// Whichever way the system offers it (the counter on Windows, the commit
+// charge under wine, which lacks the counter), committed memory reads from the first tick.
+TEST(CommitChargeOnTheSystem, TheSamplerShowsCommittedMemoryFromTheFirstTick) {
+    qmo::PdhCounterApi api;
+    qmo::SystemCommitCharge commitCharge;
+    qmo::Win32ProcessSystem processes;
+    qmo::PerformanceSampler sampler(api, commitCharge, processes);
+    ASSERT_TRUE(sampler.Start());
+    qmo::GaugeModel memoryGauge, processorGauge;
+    qmo::HistoryGraphModel memoryGraph, processorGraph;
+    ASSERT_TRUE(sampler.Sample(nullptr, {memoryGauge, processorGauge, memoryGraph, processorGraph}));
+    EXPECT_GT(memoryGauge.m_nValue, 0);
+    EXPECT_LE(memoryGauge.m_nValue, 100);
+    EXPECT_EQ(memoryGraph.m_aY[0], memoryGauge.m_nValue);
+}
+
+// A picture of `width` × `height` painted by `paint` onto a GDI canvas.
+class Picture {
+public:
+    Picture(int width, int height) : m_width(width) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        m_dc.reset(::CreateCompatibleDC(nullptr));
+        m_bitmap.reset(::CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits),
+                                          nullptr, 0));
+        m_old = ::SelectObject(m_dc.get(), m_bitmap.get());
+    }
+    ~Picture() { ::SelectObject(m_dc.get(), m_old); }
+
+    HDC dc() const { return m_dc.get(); }
+    COLORREF At(int x, int y) const {
+        ::GdiFlush();
+        const DWORD pixel = m_bits[y * m_width + x];
+        return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+    }
+
+private:
+    int m_width;
+    qmo::unique_dc m_dc;
+    qmo::unique_bitmap m_bitmap;
+    HGDIOBJ m_old = nullptr;
+    DWORD* m_bits = nullptr;
+};
+
+constexpr COLORREF kFrameBlue = RGB(150, 180, 206);
+constexpr COLORREF kNeedle = RGB(250, 180, 21);
+constexpr COLORREF kHubInner = RGB(0, 0, 255);
+constexpr COLORREF kCurve = RGB(255, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+TEST(GdiCanvas, TheGaugeShowsItsNeedleWhereTheDialPutsIt) {
+    constexpr int kWidth = 177, kHeight = 160;
+    Picture picture(kWidth, kHeight);
+    qmo::GaugeModel gauge;
+    gauge.m_strCaption = "Memory Usage ";
+    gauge.SetValue(50);  // straight up from the centre (88, 80)
+    {
+        qmo::GdiCanvas canvas(picture.dc(), nullptr);
+        qmo::PaintGauge(canvas, gauge, kWidth, kHeight);
+    }
+    EXPECT_EQ(picture.At(0, 60), kFrameBlue) << "the border";
+    EXPECT_EQ(picture.At(kWidth - 1, 60), kFrameBlue);
+    EXPECT_EQ(picture.At(88, 80), kHubInner) << "the hub";
+    EXPECT_EQ(picture.At(88, 30), kNeedle) << "the needle above the hub";
+    EXPECT_NE(picture.At(60, 80), kNeedle) << "nothing of the needle to the left";
+    EXPECT_EQ(picture.At(88, kHeight - 12), kWhite) << "the text strip";
+
+    gauge.SetValue(0);  // lower left: from (88, 80) towards (31, 136)
+    {
+        qmo::GdiCanvas canvas(picture.dc(), nullptr);
+        qmo::PaintGauge(canvas, gauge, kWidth, kHeight);
+    }
+    EXPECT_EQ(picture.At(60, 108), kNeedle);
+    EXPECT_NE(picture.At(88, 30), kNeedle);
+}
+
+TEST(GdiCanvas, TheGraphDrawsItsCurveGridAndFrameWhereTheGeometrySays) {
+    constexpr int kWidth = 645, kHeight = 153;
+    Picture picture(kWidth, kHeight);
+    qmo::HistoryGraphModel graph;
+    graph.m_strCaption = "Memory Usage ";
+    graph.m_nCount = 100;
+    for (int i = 0; i < 100; ++i) {
+        graph.m_aX[static_cast<std::size_t>(i)] = i;
+        graph.m_aY[static_cast<std::size_t>(i)] = i < 50 ? 50 : qmo::PDH_VALUE_UNAVAILABLE;
+    }
+    {
+        qmo::GdiCanvas canvas(picture.dc(), nullptr);
+        qmo::PaintHistoryGraph(canvas, graph, kWidth, kHeight);
+    }
+    EXPECT_EQ(picture.At(0, 70), kFrameBlue) << "the border";
+    EXPECT_EQ(picture.At(50, 40), kFrameBlue) << "the plot's left edge, above the first point";
+    EXPECT_EQ(picture.At(79, 50), kFrameBlue) << "the first grid column";
+    EXPECT_EQ(picture.At(300, 23), kFrameBlue) << "the 100 line";
+    EXPECT_EQ(picture.At(80, 50), kWhite) << "the plot between the grid lines";
+    EXPECT_EQ(picture.At(200, 62), kCurve) << "value 50 on the curve";
+    EXPECT_EQ(picture.At(50, 100), kCurve) << "the first point rises from the baseline";
+    EXPECT_NE(picture.At(500, 62), kCurve) << "no curve over unavailable samples";
+    for (int y = 0; y < 12; ++y)
+        EXPECT_NE(picture.At(500, y), kCurve) << "nothing off the top for -999";
+}
+
+class TestApplication : public qmo::Application {
+protected:
+    bool InitInstance() override { return true; }
+};
+
+// The page inside the real frame, ticking on its timers.
+class PerformancePageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::SetCursorPos(0, 0);
+        ASSERT_TRUE(qmo::testing::WriteRawValue(scratch.Root(), scratch.Sub(L"Run"), L"x", REG_SZ, L"", 2));
+        frame = std::make_unique<CMainFrame>(profile, run);
+        ASSERT_TRUE(frame->Create());
+        application.SetMainWindow(frame.get());
+    }
+    void TearDown() override {
+        frame.reset();
+        MSG quit{};
+        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+    CPerformancePage& Page() { return frame->View().PerformancePage(); }
+
+    TestApplication application;
+    qmo::testing::ScratchKey scratch{L"PerformancePage"};
+    qmo::RegistryProfile profile{scratch.Root(), scratch.Sub(L"Profile")};
+    qmo::RegistryRunEntry run{scratch.Root(), scratch.Sub(L"Run")};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(PerformancePageTest, TheTicksFillTheGaugesAndGraphs) {
+    EXPECT_EQ(Page().MemoryGauge().m_strCaption, "Memory Usage ");
+    EXPECT_EQ(Page().ProcessorGraph().m_strCaption, "CPU Usage  ");
+    ASSERT_TRUE(PumpUntil([&] { return Page().MemoryGraph().m_nCount >= 2; }, 5000));
+    EXPECT_GT(Page().MemoryGauge().m_nValue, 0);
+    EXPECT_LE(Page().MemoryGauge().m_nValue, 100);
+    EXPECT_EQ(Page().ProcessorGraph().m_nCount, Page().MemoryGraph().m_nCount);
+    EXPECT_GE(Page().ProcessorGraph().m_aY[1], 0) << "the processor reads from the second tick on";
+    EXPECT_EQ(Page().Sampler().m_nProcessorCounter, 0);
+}
+
+TEST_F(PerformancePageTest, TheTickRaisesTheCriticalLimitPopupWhileTheWindowIsHidden) {
+    frame->m_nCriticalLimit = 0;
+    ASSERT_TRUE(PumpUntil([&] { return frame->ActivePopup() != nullptr; }, 5000));
+    EXPECT_EQ(frame->ActivePopup()->Elements()[3].text, "The system has crossed critical limit 0% ");
+    EXPECT_EQ(frame->ActivePopup()->Elements()[0].fill, (qmo::PopupColor{255, 0, 0}));
+    EXPECT_FALSE(::IsWindowVisible(frame->GetSafeHwnd()));
+}
+
+TEST_F(PerformancePageTest, TheBoundControlsPaintTheirModels) {
+    ASSERT_TRUE(PumpUntil([&] { return Page().MemoryGraph().m_nCount >= 1; }, 5000));
+    CGaugeCtrl& gauge = Page().MemoryGauge();
+    RECT client{};
+    ::GetClientRect(gauge.GetSafeHwnd(), &client);
+    ASSERT_GT(client.right, 40);
+    Picture picture(client.right, client.bottom);
+    gauge.PaintTo(picture.dc());
+    EXPECT_EQ(picture.At(0, client.bottom / 2), kFrameBlue);
+    EXPECT_EQ(picture.At(client.right / 2, client.bottom / 2), kHubInner);
+    const qmo::Point tip = qmo::PointOnDial(gauge.m_nAngle, {0, 0, client.right, client.bottom});
+    const qmo::Point centre{client.right / 2, client.bottom / 2};
+    // Two thirds of the way out along the needle.
+    EXPECT_EQ(picture.At(centre.x + (tip.x - centre.x) * 2 / 3, centre.y + (tip.y - centre.y) * 2 / 3), kNeedle);
+}
+
+TEST_F(PerformancePageTest, DestroyingThePageClosesItsQuery) {
+    ASSERT_TRUE(Page().Sampler().Query().IsOpen());
+    frame->DestroyWindow();
+    EXPECT_FALSE(Page().Sampler().Query().IsOpen());
+}
+
+}  // namespace
