@@ -1,6 +1,7 @@
-#include <gtest/gtest.h>
-
+#include <windows.h>
 #include <commctrl.h>
+
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
