@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "framework/application.h"
+#include "res/pages_resource.h"
 #include "shell/frame_texts.h"
 #include "toolkit/ui_paint.h"
 
@@ -35,6 +37,9 @@ CAboutDlg::~CAboutDlg() {
 
 BOOL CAboutDlg::OnInitDialog() {
     Dialog::OnInitDialog();
+    m_banner = ::GetWindow(m_hWnd, GW_CHILD);  // first in the template
+    m_bannerMiddle.reset(static_cast<HBITMAP>(::LoadImageW(qmo::Application::InstanceHandle(),
+                                                           MAKEINTRESOURCEW(IDB_BANNER_MIDDLE), IMAGE_BITMAP, 0, 0, 0)));
     const std::array<std::pair<qmo::HyperlinkStatic*, UINT>, 3> links{
         {{&m_wndLinkSupport, IDC_LINK_SUPPORT}, {&m_wndLinkSales, IDC_LINK_SALES}, {&m_wndLinkWeb, IDC_LINK_WEB}}};
     for (const auto& [link, id] : links) {
@@ -91,4 +96,25 @@ void CAboutDlg::OnPaint() {
     ::GetClientRect(m_hWnd, &client);
     qmo::BufferedCanvas canvas(paint.get(), client);
     qmo::FillSolid(canvas.dc(), client, kWhite);
+    ExtendBanner(canvas.dc(), client);
+}
+
+// Where the dialog font makes the box wider than the banner picture, the
+// banner's stretchable middle carries it on to the right edge.
+void CAboutDlg::ExtendBanner(HDC dc, const RECT& client) {
+    if (!m_banner || !m_bannerMiddle)
+        return;
+    RECT banner{};
+    ::GetWindowRect(m_banner, &banner);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&banner), 2);
+    BITMAP middle{};
+    if (banner.right >= client.right || !::GetObjectW(m_bannerMiddle.get(), sizeof(middle), &middle))
+        return;
+    qmo::unique_dc source(::CreateCompatibleDC(dc));
+    if (!source)
+        return;
+    qmo::scoped_select selected(source.get(), m_bannerMiddle.get());
+    ::SetStretchBltMode(dc, COLORONCOLOR);
+    ::StretchBlt(dc, banner.right, banner.top, client.right - banner.right, banner.bottom - banner.top, source.get(), 0,
+                 0, middle.bmWidth, middle.bmHeight, SRCCOPY);
 }

@@ -27,8 +27,11 @@ protected:
 
 private:
     void OnPaint();
+    void ExtendBanner(HDC dc, const RECT& client);
     LRESULT OnCtlColor(UINT message, HDC dc, HWND control);
 
     qmo::ShellOpener& m_opener;
     qmo::unique_brush m_brWhite;
+    qmo::unique_bitmap m_bannerMiddle;
+    HWND m_banner = nullptr;  // the banner picture control
 };

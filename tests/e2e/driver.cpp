@@ -690,7 +690,11 @@ int ClickControl(const Args& args) {
 // check-text ID TEXT: the shown control says exactly TEXT.
 int CheckControlText(const Args& args) {
     args.Allow({}, 2);
-    const std::wstring text = TextOf(ShownControl(args.words[0]));
+    // Asked of the control itself: GetWindowText of another process's edit field sees nothing.
+    wchar_t buffer[256] = {};
+    AskControl(ShownControl(args.words[0]), WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer),
+               args.timeoutMs);
+    const std::wstring text = buffer;
     if (text != args.words[1])
         Fail(L"control " + args.words[0] + L" says " + Quoted(text) + L", expected " + Quoted(args.words[1]));
     return 0;

@@ -282,6 +282,7 @@ scenario_pages() {
 scenario_settings_page() {
   local limit=1007 run_at_startup=1011 apply_upper=1005 apply_lower=1006
   start_program
+  drv wait-window --hidden || return 1
   act "the settings page" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
   drv check-text $limit 80 && drv check-checked $run_at_startup 1 || return 1
   shot settings-page || return 1
