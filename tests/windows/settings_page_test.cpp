@@ -39,9 +39,10 @@ protected:
         ::SendMessageW(Frame(), WM_COMMAND, ID_VIEW_SETTINGS, 0);
         ASSERT_TRUE(::IsWindowVisible(Page()));
     }
+    // No longer the main window first, so its going ends no message loop.
     void TearDown() override {
-        frame.reset();
         application.SetMainWindow(nullptr);
+        frame.reset();
     }
 
     HWND Frame() const { return frame->GetSafeHwnd(); }
