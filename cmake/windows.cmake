@@ -27,7 +27,8 @@ add_custom_command(
   COMMENT "Drawing the banner and the task icons"
 )
 list(APPEND QMO_ICON_FILES ${QMO_BANNER_FILES})
-set(QMO_PAGE_RESOURCES ${CMAKE_SOURCE_DIR}/res/pages.rc ${CMAKE_SOURCE_DIR}/res/pages_resource.h)
+set(QMO_PAGE_RESOURCES ${CMAKE_SOURCE_DIR}/res/pages.rc ${CMAKE_SOURCE_DIR}/res/pages_resource.h
+  ${CMAKE_SOURCE_DIR}/res/about.rc ${CMAKE_SOURCE_DIR}/res/about_resource.h)
 add_custom_target(qmo_art DEPENDS ${QMO_ICON_FILES})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/app.rc PROPERTIES
   OBJECT_DEPENDS "${QMO_ICON_FILES};${QMO_PAGE_RESOURCES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
@@ -65,6 +66,9 @@ add_library(qmo_win32 STATIC
   toolkit/tray_icon.cpp
   perf/perf_win32.cpp
   perf/performance_controls.cpp
+  toolkit/shell_opener.cpp
+  toolkit/hyperlink_static.cpp
+  about/about_dlg.cpp
 )
 target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi pdh)
 

@@ -1,11 +1,115 @@
 #include "config/settings_page.h"
 
+#include <commctrl.h>
+
+#include <array>
+#include <vector>
+
+#include "framework/application.h"
+#include "framework/text.h"
+#include "shell/main_frame_logic.h"
+#include "toolkit/ui_fonts.h"
+
+namespace {
+
+// The record lives in the main frame; without one (no application running) the page edits nothing.
+MainFrameLogic* SettingsRecordHolder() {
+    qmo::Application* application = qmo::Application::Current();
+    return application ? dynamic_cast<MainFrameLogic*>(application->MainWindow()) : nullptr;
+}
+
+constexpr std::array<int, 12> kBoldControls{
+    IDC_SETTINGS_GENERAL_HEADING,  IDC_SETTINGS_OPTIMIZER_HEADING, IDC_SETTINGS_CRITICAL_LIMIT,
+    IDC_SETTINGS_PERCENT,          IDC_SETTINGS_LIMIT_LABEL,       IDC_SETTINGS_SHORTCUT_PREFIX,
+    IDC_SETTINGS_SHORTCUT_LABEL,   IDC_SETTINGS_SHORTCUT_KEY,      IDC_SETTINGS_RUN_AT_STARTUP,
+    IDC_SETTINGS_SHOW_NOTIFICATION, IDC_SETTINGS_AUTO_OPTIMIZE,    IDC_SETTINGS_AUTO_REFRESH};
+
+}  // namespace
+
+void SettingsDialogControls::SetText(int control, const std::string& text) {
+    ::SetDlgItemTextW(m_dialog, control, qmo::Widen(text).c_str());
+}
+
+std::string SettingsDialogControls::Text(int control) {
+    const HWND item = ::GetDlgItem(m_dialog, control);
+    std::vector<wchar_t> text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
+    const int length = ::GetWindowTextW(item, text.data(), static_cast<int>(text.size()));
+    return qmo::Narrow(std::wstring_view(text.data(), static_cast<std::size_t>(length > 0 ? length : 0)));
+}
+
+void SettingsDialogControls::SetChecked(int control, bool checked) {
+    ::CheckDlgButton(m_dialog, control, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool SettingsDialogControls::IsChecked(int control) {
+    return ::IsDlgButtonChecked(m_dialog, control) == BST_CHECKED;
+}
+
+void SettingsDialogControls::SetSpinRange(int control, int lowest, int highest) {
+    ::SendDlgItemMessageW(m_dialog, control, UDM_SETRANGE32, static_cast<WPARAM>(lowest), highest);
+}
+
+void SettingsDialogControls::SetSpinPosition(int control, int position) {
+    ::SendDlgItemMessageW(m_dialog, control, UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(position), 0));
+}
+
+void SettingsDialogControls::AddComboItem(int control, const std::string& item) {
+    ::SendDlgItemMessageW(m_dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(qmo::Widen(item).c_str()));
+}
+
 CSettingsPage::CSettingsPage() : PageDialog(kTemplateId) {}
 
 BOOL CSettingsPage::OnInitDialog() {
+    m_logic.Initialize();
+    for (int id : kBoldControls)
+        ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT,
+                              reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
     AddAnchor(kOptimizerSettingsLine, qmo::kAnchorStretchWidth);
     AddAnchor(kGeneralSettingsLine, qmo::kAnchorStretchWidth);
     AddAnchor(kOptimizeMemoryButton, qmo::kAnchorBottomRight);
     AttachButtons({kApplyOptimizerButton, kApplyGeneralButton, kOptimizeMemoryButton});
     return TRUE;
+}
+
+bool CSettingsPage::OnCommand(UINT id, UINT code, HWND control) {
+    if (code == BN_CLICKED && (id == kApplyOptimizerButton || id == kApplyGeneralButton)) {
+        if (MainFrameLogic* frame = SettingsRecordHolder()) {
+            if (id == kApplyOptimizerButton)
+                m_logic.ApplyOptimizerSettings(*frame);
+            else
+                m_logic.ApplyGeneralSettings(*frame);
+        }
+        return true;
+    }
+    return PageDialog::OnCommand(id, code, control);
+}
+
+bool CSettingsPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_WINDOWPOSCHANGED:
+        OnWindowPosChanged();
+        break;  // the default handling still sends WM_SIZE and WM_MOVE
+    case WM_VSCROLL:
+        if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(m_hWnd, kCriticalLimitSpin)) {
+            m_logic.OnSpinScrolled(static_cast<short>(HIWORD(wParam)));
+            result = 0;
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
+}
+
+// The page host shows its pages with SetWindowPos as often as with
+// ShowWindow, so the page watches its own style for the moment it comes up.
+void CSettingsPage::OnWindowPosChanged() {
+    const bool visible = (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    const bool cameUp = visible && !m_visible;
+    m_visible = visible;
+    if (!cameUp)
+        return;
+    if (const MainFrameLogic* frame = SettingsRecordHolder())
+        m_logic.Load(*frame);
 }

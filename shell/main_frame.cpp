@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "about/about_dlg.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "framework/text.h"
@@ -124,6 +125,12 @@ bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
         ShowMainWindowIfHidden();
         ::SendMessageW(m_hWnd, WM_HELP, 0, 0);
         return true;
+    case ID_APP_ABOUT: {
+        // Owned by the frame, hidden in the tray or not.
+        CAboutDlg about;
+        about.DoModal(m_hWnd);
+        return true;
+    }
     default:
         return FrameWindow::OnCommand(id, code, control);
     }

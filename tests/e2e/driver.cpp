@@ -767,6 +767,80 @@ int CheckRunEntry(const Args& args) {
     return 0;
 }
 
+// ---- controls of the shown page and dialogs ---------------------------------
+
+// The visible control with this id anywhere in the main window: ids repeat
+// from page to page, but only the shown page's controls are visible.
+HWND ShownControl(const std::wstring& idText) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{static_cast<int>(ParseNumber(idText)), nullptr};
+    ::EnumChildWindows(
+        RequireFrame(),
+        [](HWND child, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (::GetDlgCtrlID(child) == s->id && ::IsWindowVisible(child))
+                s->found = child;
+            return s->found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (!search.found)
+        Fail(L"no visible control " + idText + L" in the main window");
+    return search.found;
+}
+
+LRESULT AskControl(HWND control, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(control, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &result))
+        Fail(L"the control did not answer within " + std::to_wstring(timeoutMs) + L" ms");
+    return static_cast<LRESULT>(result);
+}
+
+// set-text ID TEXT: replaces the text of the shown control, as typing over it does.
+int SetControlText(const Args& args) {
+    args.Allow({}, 2);
+    AskControl(ShownControl(args.words[0]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args.words[1].c_str()),
+               args.timeoutMs);
+    return 0;
+}
+
+// click ID: a click on the shown button or check box; returns once the program has handled it.
+int ClickControl(const Args& args) {
+    args.Allow({}, 1);
+    AskControl(ShownControl(args.words[0]), BM_CLICK, 0, 0, args.timeoutMs);
+    return 0;
+}
+
+// check-text ID TEXT: the shown control says exactly TEXT.
+int CheckControlText(const Args& args) {
+    args.Allow({}, 2);
+    // Asked of the control itself: GetWindowText of another process's edit field sees nothing.
+    wchar_t buffer[256] = {};
+    AskControl(ShownControl(args.words[0]), WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer),
+               args.timeoutMs);
+    const std::wstring text = buffer;
+    if (text != args.words[1])
+        Fail(L"control " + args.words[0] + L" says " + Quoted(text) + L", expected " + Quoted(args.words[1]));
+    return 0;
+}
+
+// check-checked ID 0|1: the shown check box is cleared or checked.
+int CheckChecked(const Args& args) {
+    args.Allow({}, 2);
+    const LRESULT state = AskControl(ShownControl(args.words[0]), BM_GETCHECK, 0, 0, args.timeoutMs);
+    if (state != static_cast<LRESULT>(ParseNumber(args.words[1])))
+        Fail(L"check box " + args.words[0] + L" is " + std::to_wstring(state) + L", expected " + args.words[1]);
+    return 0;
+}
+
+// wait-dialog CAPTION: a dialog of the main window with this caption is shown.
+int WaitDialog(const Args& args) {
+    args.Allow({}, 1);
+    WaitMessageBox(args.words[0], args.timeoutMs);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -792,6 +866,11 @@ int wmain(int argc, wchar_t** argv) {
         {L"check-settings", CheckSettings},
         {L"seed-run-entry", SeedRunEntry},
         {L"check-run-entry", CheckRunEntry},
+        {L"set-text", SetControlText},
+        {L"click", ClickControl},
+        {L"check-text", CheckControlText},
+        {L"check-checked", CheckChecked},
+        {L"wait-dialog", WaitDialog},
     };
     if (argc >= 2)
         for (const auto& command : kCommands)

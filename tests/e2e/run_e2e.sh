@@ -38,6 +38,8 @@ ID_TRAY_SHOW_HIDE=32776
 ID_TRAY_EXIT=32777
 ID_HELP_TOPICS=32780
 ID_APP_EXIT=57665
+ID_APP_ABOUT=57664
+ABOUT_TITLE="About Quenvale Memory Optimizer"
 
 EXIT_TIMEOUT_S=10   # a start that hands over, or an exit, takes about a second
 
@@ -303,6 +305,48 @@ scenario_critical_limit_popup() {
   end_program "$STARTED"
 }
 
+# A change applied on the settings page is in the registry at once and is
+# what the page shows after a restart; each Apply saves the whole record.
+scenario_settings_page() {
+  local limit=1007 run_at_startup=1011 apply_upper=1005 apply_lower=1006
+  start_program
+  drv wait-window --hidden || return 1
+  act "the settings page" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
+  drv check-text $limit 80 && drv check-checked $run_at_startup 1 || return 1
+  shot settings-page || return 1
+  drv set-text $limit 65 && drv click $run_at_startup && drv click $apply_upper || return 1
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 &&
+    drv check-run-entry quoted "$EXE_WIN" || fail "after the upper Apply: $REASON" || return 1
+  drv click $apply_lower || return 1
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 &&
+    drv check-run-entry empty || fail "after the lower Apply: $REASON" || return 1
+  shot settings-applied || return 1
+  end_program "$STARTED" || return 1
+
+  start_program
+  drv wait-window --hidden || return 1
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 &&
+    drv check-run-entry empty || fail "after a restart: $REASON" || return 1
+  act "the settings page after a restart" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
+  drv check-text $limit 65 && drv check-checked $run_at_startup 0 || fail "after a restart: $REASON"
+}
+
+# The About box from the tray while hidden, and over the shown window.
+scenario_about_box() {
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden || return 1
+  drv post WM_COMMAND $ID_APP_ABOUT && drv wait-dialog "$ABOUT_TITLE" || return 1
+  shot about-box || return 1
+  drv press-ok "$ABOUT_TITLE" && drv wait-window --hidden || fail "after OK: $REASON" || return 1
+  act "show the window" --visible WM_COMMAND $ID_TRAY_SHOW_HIDE || return 1
+  drv post WM_COMMAND $ID_APP_ABOUT && drv wait-dialog "$ABOUT_TITLE" || return 1
+  shot about-over-window || return 1
+  drv press-ok "$ABOUT_TITLE" || return 1
+  drv send WM_NULL && drv wait-window --visible || fail "after the second OK: $REASON" || return 1
+  running "$pid" || fail "the program ended"
+}
+
 # ---- the ring ----------------------------------------------------------------
 
 finish() {
@@ -319,7 +363,7 @@ EXE_WIN="$(head -n 1 "$SCRATCH/exe-path")"
 passed=0
 failed=0
 started=$SECONDS
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages performance-page critical-limit-popup"
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages performance-page critical-limit-popup settings-page about-box"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 for name in ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}; do
   REASON=""

@@ -1,0 +1,37 @@
+#pragma once
+// The modal About box: banner, icon, name and version, rights notice, and the
+// support, sales and web links, each opened maximized through the shell.
+#include "framework/dialog.h"
+#include "framework/unique_handle.h"
+#include "toolkit/hyperlink_static.h"
+#include "toolkit/shell_opener.h"
+
+class CAboutDlg : public qmo::Dialog {
+public:
+    static constexpr UINT kTemplateId = 100;
+    static constexpr UINT IDC_LINK_WEB = 1025;
+    static constexpr UINT IDC_LINK_SUPPORT = 1035;
+    static constexpr UINT IDC_LINK_SALES = 1036;
+
+    explicit CAboutDlg(qmo::ShellOpener& opener = qmo::SystemShellOpener());
+    ~CAboutDlg() override;
+
+    qmo::HyperlinkStatic m_wndLinkSupport;
+    qmo::HyperlinkStatic m_wndLinkSales;
+    qmo::HyperlinkStatic m_wndLinkWeb;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnPaint();
+    void ExtendBanner(HDC dc, const RECT& client);
+    LRESULT OnCtlColor(UINT message, HDC dc, HWND control);
+
+    qmo::ShellOpener& m_opener;
+    qmo::unique_brush m_brWhite;
+    qmo::unique_bitmap m_bannerMiddle;
+    HWND m_banner = nullptr;  // the banner picture control
+};

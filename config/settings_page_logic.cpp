@@ -1,0 +1,69 @@
+#include "config/settings_page_logic.h"
+
+#include <climits>
+#include <cstdint>
+
+#include "framework/format_decimal.h"
+#include "shell/main_frame_logic.h"
+
+namespace qmo {
+
+int ParseCriticalLimit(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t'))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+'))
+        negative = text[at++] == '-';
+    long long value = 0;
+    const long long bound = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        value = value * 10 + (text[at] - '0');
+        if (value > bound)
+            value = bound;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+void SettingsPageLogic::Initialize() {
+    m_controls.SetSpinRange(IDC_SETTINGS_LIMIT_SPIN, kCriticalLimitSpinLowest, kCriticalLimitSpinHighest);
+    m_controls.SetSpinPosition(IDC_SETTINGS_LIMIT_SPIN, 0);
+    m_controls.SetText(IDC_SETTINGS_CRITICAL_LIMIT, "0");
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        m_controls.AddComboItem(IDC_SETTINGS_SHORTCUT_KEY, std::string(1, letter));
+}
+
+void SettingsPageLogic::Load(const MainFrameLogic& frame) {
+    m_controls.SetChecked(IDC_SETTINGS_RUN_AT_STARTUP, frame.m_bRunAtStartup);
+    m_controls.SetChecked(IDC_SETTINGS_SHOW_NOTIFICATION, frame.m_bShowNotification);
+    m_controls.SetChecked(IDC_SETTINGS_AUTO_OPTIMIZE, frame.m_bAutoOptimize);
+    m_controls.SetChecked(IDC_SETTINGS_AUTO_REFRESH, frame.m_bAutoRefreshProcessList);
+    m_controls.SetText(IDC_SETTINGS_SHORTCUT_KEY, frame.m_strShortcutKey);
+    m_controls.SetText(IDC_SETTINGS_CRITICAL_LIMIT, FormatSignedDecimal(frame.m_nCriticalLimit));
+    m_controls.SetSpinPosition(IDC_SETTINGS_LIMIT_SPIN,
+                               static_cast<std::int16_t>(static_cast<std::uint32_t>(frame.m_nCriticalLimit) & 0xFFFF));
+}
+
+void SettingsPageLogic::OnSpinScrolled(int position) {
+    m_controls.SetText(IDC_SETTINGS_CRITICAL_LIMIT, FormatSignedDecimal(position));
+}
+
+void SettingsPageLogic::ApplyOptimizerSettings(MainFrameLogic& frame) {
+    // An empty letter would make the saved record count as absent at the next
+    // start, wiping every setting; the letter the record has is kept instead.
+    const std::string shortcut = m_controls.Text(IDC_SETTINGS_SHORTCUT_KEY);
+    if (!shortcut.empty())
+        frame.m_strShortcutKey = shortcut;
+    frame.m_nCriticalLimit = ParseCriticalLimit(m_controls.Text(IDC_SETTINGS_CRITICAL_LIMIT));
+    frame.m_bAutoOptimize = m_controls.IsChecked(IDC_SETTINGS_AUTO_OPTIMIZE);
+    frame.SaveSettings();
+}
+
+void SettingsPageLogic::ApplyGeneralSettings(MainFrameLogic& frame) {
+    frame.m_bRunAtStartup = m_controls.IsChecked(IDC_SETTINGS_RUN_AT_STARTUP);
+    frame.m_bShowNotification = m_controls.IsChecked(IDC_SETTINGS_SHOW_NOTIFICATION);
+    frame.m_bAutoRefreshProcessList = m_controls.IsChecked(IDC_SETTINGS_AUTO_REFRESH);
+    frame.SaveSettings();
+}
+
+}  // namespace qmo

@@ -1,0 +1,56 @@
+#pragma once
+// The settings page's rules, apart from any window: what its controls show
+// when the page comes up, and which record fields each of its two "Apply"
+// buttons takes from them. The controls are reached by id through the seam
+// below; the record is the main frame's, saved through the frame.
+#include <string>
+#include <string_view>
+
+#include "res/pages_resource.h"
+
+class MainFrameLogic;
+
+namespace qmo {
+
+inline constexpr int kCriticalLimitSpinLowest = 10;
+inline constexpr int kCriticalLimitSpinHighest = 100;
+
+// The page's controls as its rules see them.
+class SettingsPageControls {
+public:
+    virtual ~SettingsPageControls() = default;
+    virtual void SetText(int control, const std::string& text) = 0;
+    virtual std::string Text(int control) = 0;
+    virtual void SetChecked(int control, bool checked) = 0;
+    virtual bool IsChecked(int control) = 0;
+    virtual void SetSpinRange(int control, int lowest, int highest) = 0;
+    // As the up-down takes it: a 16-bit signed position, kept within its range by the control.
+    virtual void SetSpinPosition(int control, int position) = 0;
+    virtual void AddComboItem(int control, const std::string& item) = 0;
+};
+
+// The number in the critical-limit field: optional blanks and sign, then
+// digits; anything after the digits is ignored. An empty or unreadable field
+// gives 0, and a number beyond the range of an int stops at its end.
+int ParseCriticalLimit(std::string_view text);
+
+class SettingsPageLogic {
+public:
+    explicit SettingsPageLogic(SettingsPageControls& controls) noexcept : m_controls(controls) {}
+
+    // Up-down range and start position, "0" in the field, the letters of the hidden combo box.
+    void Initialize();
+    // Every time the page is shown: unapplied edits give way to the record.
+    void Load(const MainFrameLogic& frame);
+    // The up-down's scroll notification: its position goes into the field.
+    void OnSpinScrolled(int position);
+    // Upper "Apply": limit, shortcut letter and automatic optimization, then the whole record is saved.
+    void ApplyOptimizerSettings(MainFrameLogic& frame);
+    // Lower "Apply": startup, notification and automatic refresh, then the whole record is saved.
+    void ApplyGeneralSettings(MainFrameLogic& frame);
+
+private:
+    SettingsPageControls& m_controls;
+};
+
+}  // namespace qmo

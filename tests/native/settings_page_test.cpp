@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "config/settings_page_logic.h"
+#include "fake_settings_stores.h"
+#include "shell/main_frame_logic.h"
+
+namespace {
+
+using qmo::SettingsPageLogic;
+
+// The main frame with the window left out: the record and its real save path.
+class RecordFrame : public MainFrameLogic {
+public:
+    qmo::testing::FakeProfile profile;
+    qmo::testing::FakeRunEntry run;
+
+protected:
+    void ShowBalloonTip() override {}
+    void HideWindow() override {}
+    void ShowWindowWithTitle() override {}
+    bool IsWindowShown() const override { return true; }
+    void RestoreWindow() override {}
+    void RunOptimizationDialog(bool) override {}
+    qmo::ProfileStore& SettingsProfile() override { return profile; }
+    qmo::RunEntryStore& RunEntry() override { return run; }
+};
+
+// The page's controls as the common controls behave: the up-down keeps its
+// position within its range and, on an arrow click, tells its parent its
+// position whether it moved or not.
+class FakeControls : public qmo::SettingsPageControls {
+public:
+    explicit FakeControls(SettingsPageLogic*& page) : m_page(page) {}
+
+    void SetText(int control, const std::string& text) override { texts[control] = text; }
+    std::string Text(int control) override { return texts[control]; }
+    void SetChecked(int control, bool checked) override { checks[control] = checked; }
+    bool IsChecked(int control) override { return checks[control]; }
+    void SetSpinRange(int, int low, int high) override {
+        lowest = low;
+        highest = high;
+    }
+    void SetSpinPosition(int, int position) override { spin = std::clamp(position, lowest, highest); }
+    void AddComboItem(int, const std::string& item) override { comboItems.push_back(item); }
+
+    void ClickSpinArrow(int step) {
+        spin = std::clamp(spin + step, lowest, highest);
+        m_page->OnSpinScrolled(spin);
+    }
+
+    std::map<int, std::string> texts;
+    std::map<int, bool> checks;
+    std::vector<std::string> comboItems;
+    int lowest = 0;
+    int highest = 100;
+    int spin = 0;
+
+private:
+    SettingsPageLogic*& m_page;
+};
+
+class SettingsPageTest : public ::testing::Test {
+protected:
+    SettingsPageTest() {
+        page = &logic;
+        logic.Initialize();
+    }
+
+    std::string LimitField() { return controls.texts[IDC_SETTINGS_CRITICAL_LIMIT]; }
+    void TypeLimit(const std::string& text) { controls.texts[IDC_SETTINGS_CRITICAL_LIMIT] = text; }
+
+    RecordFrame frame;
+    SettingsPageLogic* page = nullptr;
+    FakeControls controls{page};
+    SettingsPageLogic logic{controls};
+};
+
+TEST_F(SettingsPageTest, InitializationSetsTheRangeTheZeroFieldAndTheLettersAToZ) {
+    EXPECT_EQ(controls.lowest, 10);
+    EXPECT_EQ(controls.highest, 100);
+    EXPECT_EQ(controls.spin, 10);  // position 0, kept in range by the control
+    EXPECT_EQ(LimitField(), "0");
+    ASSERT_EQ(controls.comboItems.size(), 26u);
+    EXPECT_EQ(controls.comboItems.front(), "A");
+    EXPECT_EQ(controls.comboItems.back(), "Z");
+    EXPECT_TRUE(std::is_sorted(controls.comboItems.begin(), controls.comboItems.end()));
+}
+
+TEST_F(SettingsPageTest, ShowingWithTheDefaultsGives80AndFourCheckedBoxes) {
+    logic.Load(frame);
+    EXPECT_EQ(LimitField(), "80");
+    EXPECT_EQ(controls.spin, 80);
+    EXPECT_EQ(controls.texts[IDC_SETTINGS_SHORTCUT_KEY], "O");
+    for (int box : {IDC_SETTINGS_RUN_AT_STARTUP, IDC_SETTINGS_SHOW_NOTIFICATION, IDC_SETTINGS_AUTO_OPTIMIZE,
+                    IDC_SETTINGS_AUTO_REFRESH})
+        EXPECT_TRUE(controls.checks[box]) << box;
+}
+
+TEST_F(SettingsPageTest, EachBoxShowsItsOwnField) {
+    frame.m_bRunAtStartup = false;
+    frame.m_bAutoRefreshProcessList = false;
+    logic.Load(frame);
+    EXPECT_FALSE(controls.checks[IDC_SETTINGS_RUN_AT_STARTUP]);
+    EXPECT_TRUE(controls.checks[IDC_SETTINGS_SHOW_NOTIFICATION]);
+    EXPECT_TRUE(controls.checks[IDC_SETTINGS_AUTO_OPTIMIZE]);
+    EXPECT_FALSE(controls.checks[IDC_SETTINGS_AUTO_REFRESH]);
+}
+
+TEST_F(SettingsPageTest, TheUpDownStepsTheFieldAndStopsAt10And100) {
+    frame.m_nCriticalLimit = 99;
+    logic.Load(frame);
+    controls.ClickSpinArrow(+1);
+    EXPECT_EQ(LimitField(), "100");
+    controls.ClickSpinArrow(+1);
+    EXPECT_EQ(LimitField(), "100");
+
+    frame.m_nCriticalLimit = 11;
+    logic.Load(frame);
+    controls.ClickSpinArrow(-1);
+    controls.ClickSpinArrow(-1);
+    EXPECT_EQ(LimitField(), "10");
+}
+
+TEST_F(SettingsPageTest, TheUpDownTakesTheLow16BitsOfTheLimit) {
+    frame.m_nCriticalLimit = 65536 + 42;
+    logic.Load(frame);
+    EXPECT_EQ(LimitField(), "65578");
+    EXPECT_EQ(controls.spin, 42);
+    frame.m_nCriticalLimit = -3;  // a negative short, held at the bottom of the range
+    logic.Load(frame);
+    EXPECT_EQ(LimitField(), "-3");
+    EXPECT_EQ(controls.spin, 10);
+}
+
+TEST_F(SettingsPageTest, A250TypedAndTheUpperApplyIsStoredAndShownNextTime) {
+    logic.Load(frame);
+    TypeLimit("250");
+    logic.ApplyOptimizerSettings(frame);
+    EXPECT_EQ(frame.profile.Int("CL"), 250);
+    EXPECT_EQ(frame.m_nCriticalLimit, 250);
+
+    TypeLimit("55");  // not applied: the next showing overwrites it
+    logic.Load(frame);
+    EXPECT_EQ(LimitField(), "250");
+}
+
+TEST_F(SettingsPageTest, AClearedFieldIsStoredAs0) {
+    logic.Load(frame);
+    TypeLimit("");
+    logic.ApplyOptimizerSettings(frame);
+    EXPECT_EQ(frame.profile.Int("CL"), 0);
+}
+
+TEST_F(SettingsPageTest, EachApplyWritesAllSixValuesWithTheOtherGroupFromTheRecord) {
+    logic.Load(frame);
+    TypeLimit("30");
+    controls.checks[IDC_SETTINGS_AUTO_OPTIMIZE] = false;
+    controls.checks[IDC_SETTINGS_SHOW_NOTIFICATION] = false;
+
+    logic.ApplyGeneralSettings(frame);
+    EXPECT_EQ(frame.profile.writes, (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL"}));
+    EXPECT_EQ(frame.profile.Int("CL"), 80);
+    EXPECT_EQ(frame.profile.Int("bAOMAMSF"), 1);
+    EXPECT_EQ(frame.profile.Int("SN"), 0);
+
+    logic.Load(frame);  // switching pages and back
+    EXPECT_EQ(LimitField(), "80");
+    EXPECT_TRUE(controls.checks[IDC_SETTINGS_AUTO_OPTIMIZE]);
+
+    controls.checks[IDC_SETTINGS_SHOW_NOTIFICATION] = true;  // not applied by the upper button
+    controls.checks[IDC_SETTINGS_AUTO_OPTIMIZE] = false;
+    logic.ApplyOptimizerSettings(frame);
+    EXPECT_EQ(frame.profile.writes.size(), 12u);
+    EXPECT_EQ(frame.profile.Int("SN"), 0);
+    EXPECT_EQ(frame.profile.Int("bAOMAMSF"), 0);
+}
+
+TEST_F(SettingsPageTest, UncheckingRunAtStartupAndTheLowerApplyBlanksTheRunEntryAtOnce) {
+    logic.Load(frame);
+    controls.checks[IDC_SETTINGS_RUN_AT_STARTUP] = false;
+    logic.ApplyGeneralSettings(frame);
+    EXPECT_EQ(frame.run.value, std::string());
+    EXPECT_EQ(frame.profile.Int("RAS"), 0);
+
+    controls.checks[IDC_SETTINGS_RUN_AT_STARTUP] = true;
+    logic.ApplyGeneralSettings(frame);
+    EXPECT_EQ(frame.run.value, "\"" + frame.run.executablePath + "\"");
+}
+
+TEST_F(SettingsPageTest, TheShortcutLetterTravelsThroughTheComboAndIsNeverStoredEmpty) {
+    frame.m_strShortcutKey = "K";
+    logic.Load(frame);
+    controls.texts[IDC_SETTINGS_SHORTCUT_KEY] = "Q";
+    logic.ApplyOptimizerSettings(frame);
+    EXPECT_EQ(frame.profile.String("SC"), "Q");
+
+    // An empty letter would void the whole stored record at the next start.
+    controls.texts[IDC_SETTINGS_SHORTCUT_KEY] = "";
+    logic.ApplyOptimizerSettings(frame);
+    EXPECT_EQ(frame.profile.String("SC"), "Q");
+}
+
+TEST(ParseCriticalLimit, ReadsASignedNumberAndGives0ForNothingReadable) {
+    EXPECT_EQ(qmo::ParseCriticalLimit("75"), 75);
+    EXPECT_EQ(qmo::ParseCriticalLimit("0075"), 75);
+    EXPECT_EQ(qmo::ParseCriticalLimit("  -5"), -5);
+    EXPECT_EQ(qmo::ParseCriticalLimit("+12"), 12);
+    EXPECT_EQ(qmo::ParseCriticalLimit("12abc"), 12);
+    EXPECT_EQ(qmo::ParseCriticalLimit(""), 0);
+    EXPECT_EQ(qmo::ParseCriticalLimit("abc"), 0);
+    EXPECT_EQ(qmo::ParseCriticalLimit("-"), 0);
+}
+
+TEST(ParseCriticalLimit, ANumberBeyondAnIntStopsAtItsEnd) {
+    EXPECT_EQ(qmo::ParseCriticalLimit("2147483647"), INT_MAX);
+    EXPECT_EQ(qmo::ParseCriticalLimit("2147483648"), INT_MAX);
+    EXPECT_EQ(qmo::ParseCriticalLimit("99999999999999999999999"), INT_MAX);
+    EXPECT_EQ(qmo::ParseCriticalLimit("-2147483648"), INT_MIN);
+    EXPECT_EQ(qmo::ParseCriticalLimit("-99999999999999999999999"), INT_MIN);
+}
+
+}  // namespace

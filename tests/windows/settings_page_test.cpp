@@ -1,0 +1,234 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "config/registry_run_entry.h"
+#include "framework/application.h"
+#include "framework/registry_profile.h"
+#include "res/pages_resource.h"
+#include "res/resource.h"
+#include "shell/main_frame.h"
+#include "toolkit/ui_fonts.h"
+#include "toolkit_test_support.h"
+#include "wine_test_support.h"
+
+namespace {
+
+using qmo::testing::AsText;
+using qmo::testing::ReadRawValue;
+
+class TestApplication : public qmo::Application {
+protected:
+    bool InitInstance() override { return true; }
+};
+
+// The real frame on a profile and Run key of the test's own, shown on the settings page.
+class SettingsPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(qmo::testing::WriteRawValue(scratch.Root(), runKey, L"unrelated", REG_SZ, L"", 2));
+        frame = std::make_unique<CMainFrame>(profile, run);
+        ASSERT_TRUE(frame->Create());
+        application.SetMainWindow(frame.get());
+        ::ShowWindow(Frame(), SW_SHOWMAXIMIZED);
+        ::SendMessageW(Frame(), WM_COMMAND, ID_VIEW_SETTINGS, 0);
+        ASSERT_TRUE(::IsWindowVisible(Page()));
+    }
+    // No longer the main window first, so its going ends no message loop.
+    void TearDown() override {
+        application.SetMainWindow(nullptr);
+        frame.reset();
+    }
+
+    HWND Frame() const { return frame->GetSafeHwnd(); }
+    HWND Page() const { return frame->View().SettingsPage().GetSafeHwnd(); }
+    HWND Item(int id) const { return ::GetDlgItem(Page(), id); }
+    std::wstring Text(int id) const {
+        wchar_t text[64] = {};
+        ::GetWindowTextW(Item(id), text, 64);
+        return text;
+    }
+    void Type(const wchar_t* text) { ::SetWindowTextW(Item(IDC_SETTINGS_CRITICAL_LIMIT), text); }
+    bool Checked(int id) const { return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    void Click(int id) { ::SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    // Away to the performance page and back, as a user switching pages does.
+    void SwitchAwayAndBack() {
+        ::SendMessageW(Frame(), WM_COMMAND, ID_VIEW_PERFORMANCE, 0);
+        ::SendMessageW(Frame(), WM_COMMAND, ID_VIEW_SETTINGS, 0);
+    }
+    // A mouse click on the upper or lower half of the up-down.
+    void ClickSpin(bool up) {
+        const HWND spin = Item(IDC_SETTINGS_LIMIT_SPIN);
+        RECT client{};
+        ::GetClientRect(spin, &client);
+        const LPARAM at = MAKELPARAM(client.right / 2, up ? client.bottom / 4 : client.bottom * 3 / 4);
+        ::SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageW(spin, WM_LBUTTONUP, 0, at);
+    }
+    qmo::testing::RawValue Stored(const wchar_t* name) {
+        return ReadRawValue(scratch.Root(), profileKey + L"\\Settings", name);
+    }
+    DWORD StoredNumber(const wchar_t* name) {
+        const qmo::testing::RawValue value = Stored(name);
+        DWORD number = 0xDEADBEEF;
+        if (value.type == REG_DWORD && value.data.size() == sizeof(DWORD))
+            std::memcpy(&number, value.data.data(), sizeof(number));
+        return number;
+    }
+    void StoreLimit(int limit) {
+        Type(std::to_wstring(limit).c_str());
+        Click(IDC_SETTINGS_APPLY_OPTIMIZER);
+        SwitchAwayAndBack();
+    }
+
+    TestApplication application;
+    qmo::testing::ScratchKey scratch{L"SettingsPage"};
+    std::wstring profileKey = scratch.Sub(L"Profile");
+    std::wstring runKey = scratch.Sub(L"Run");
+    qmo::RegistryProfile profile{scratch.Root(), profileKey};
+    qmo::RegistryRunEntry run{scratch.Root(), runKey};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(SettingsPageTest, ShowingWithTheDefaultsGives80AndFourCheckedBoxes) {
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"80");
+    EXPECT_EQ(::SendMessageW(Item(IDC_SETTINGS_LIMIT_SPIN), UDM_GETPOS32, 0, 0), 80);
+    for (int box : {IDC_SETTINGS_RUN_AT_STARTUP, IDC_SETTINGS_SHOW_NOTIFICATION, IDC_SETTINGS_AUTO_OPTIMIZE,
+                    IDC_SETTINGS_AUTO_REFRESH})
+        EXPECT_TRUE(Checked(box)) << box;
+    EXPECT_EQ(Text(IDC_SETTINGS_SHORTCUT_KEY), L"O");
+}
+
+TEST_F(SettingsPageTest, TheHiddenComboHoldsTheLettersAndTheBoldFontIsOnTheTexts) {
+    const HWND combo = Item(IDC_SETTINGS_SHORTCUT_KEY);
+    ASSERT_EQ(::SendMessageW(combo, CB_GETCOUNT, 0, 0), 26);
+    wchar_t first[4] = {}, last[4] = {};
+    ::SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+    ::SendMessageW(combo, CB_GETLBTEXT, 25, reinterpret_cast<LPARAM>(last));
+    EXPECT_STREQ(first, L"A");
+    EXPECT_STREQ(last, L"Z");
+    for (int hidden : {IDC_SETTINGS_SHORTCUT_KEY, IDC_SETTINGS_SHORTCUT_PREFIX, IDC_SETTINGS_SHORTCUT_LABEL})
+        EXPECT_FALSE(::IsWindowVisible(Item(hidden))) << hidden;
+
+    const auto bold = reinterpret_cast<LRESULT>(qmo::StandardInterfaceBoldFont());
+    for (int id : {IDC_SETTINGS_OPTIMIZER_HEADING, IDC_SETTINGS_CRITICAL_LIMIT, IDC_SETTINGS_AUTO_REFRESH,
+                   IDC_SETTINGS_RUN_AT_STARTUP, IDC_SETTINGS_PERCENT})
+        EXPECT_EQ(::SendMessageW(Item(id), WM_GETFONT, 0, 0), bold) << id;
+    EXPECT_NE(::SendMessageW(Item(IDC_SETTINGS_APPLY_OPTIMIZER), WM_GETFONT, 0, 0), bold);
+}
+
+TEST_F(SettingsPageTest, TheUpDownWritesTheFieldAndStopsAt10And100) {
+    StoreLimit(99);
+    ClickSpin(true);
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"100");
+    ClickSpin(true);
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"100");
+
+    StoreLimit(11);
+    ClickSpin(false);
+    ClickSpin(false);
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"10");
+    EXPECT_EQ(StoredNumber(L"CL"), 11u);  // stepping stores nothing
+}
+
+TEST_F(SettingsPageTest, A250TypedAndTheUpperApplyIsStoredAndShownNextTime) {
+    Type(L"250");
+    Click(IDC_SETTINGS_APPLY_OPTIMIZER);
+    EXPECT_EQ(StoredNumber(L"CL"), 250u);
+    EXPECT_EQ(frame->m_nCriticalLimit, 250);
+    Type(L"60");  // never applied
+    SwitchAwayAndBack();
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"250");
+}
+
+TEST_F(SettingsPageTest, AClearedFieldIsStoredAs0) {
+    Type(L"");
+    Click(IDC_SETTINGS_APPLY_OPTIMIZER);
+    EXPECT_EQ(StoredNumber(L"CL"), 0u);
+    EXPECT_EQ(AsText(Stored(L"SC")), L"O");
+}
+
+TEST_F(SettingsPageTest, TheLowerApplyLeavesTheStoredLimitAndAPageSwitchShowsItAgain) {
+    Type(L"45");
+    Click(IDC_SETTINGS_AUTO_REFRESH);  // now unchecked
+    Click(IDC_SETTINGS_APPLY_GENERAL);
+    EXPECT_EQ(StoredNumber(L"CL"), 80u);
+    EXPECT_EQ(StoredNumber(L"bARPL"), 0u);
+    SwitchAwayAndBack();
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"80");
+    EXPECT_FALSE(Checked(IDC_SETTINGS_AUTO_REFRESH));
+}
+
+TEST_F(SettingsPageTest, UncheckingRunAtStartupAndTheLowerApplyBlanksTheRunEntryAtOnce) {
+    ASSERT_EQ(AsText(ReadRawValue(scratch.Root(), runKey, L"Z Wyndle Memory opt")),
+              L"\"" + qmo::ModuleFilePath() + L"\"");
+    Click(IDC_SETTINGS_RUN_AT_STARTUP);
+    Click(IDC_SETTINGS_APPLY_GENERAL);
+    const auto entry = ReadRawValue(scratch.Root(), runKey, L"Z Wyndle Memory opt");
+    EXPECT_TRUE(entry.exists);
+    EXPECT_EQ(AsText(entry), L"");
+    EXPECT_EQ(StoredNumber(L"RAS"), 0u);
+}
+
+TEST_F(SettingsPageTest, TheFieldTakesDigitsOnlyAndEnterOrEscapeNeitherCloseNorApply) {
+    const HWND edit = Item(IDC_SETTINGS_CRITICAL_LIMIT);
+    Type(L"");
+    for (wchar_t key : {L'4', L'x', L'-', L'2'})
+        ::SendMessageW(edit, WM_CHAR, key, 0);
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"42");
+
+    ::SetFocus(edit);
+    for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
+        ::PostMessageW(edit, WM_KEYDOWN, key, 0);
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            if (!qmo::Application::PreTranslate(message)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+    }
+    EXPECT_TRUE(::IsWindowVisible(Page()));
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"42");
+    EXPECT_EQ(StoredNumber(L"CL"), 80u);
+}
+
+TEST_F(SettingsPageTest, ResizingStretchesTheLinesAndKeepsTheButtonInTheCorner) {
+    const HWND line = Item(IDC_SETTINGS_GENERAL_RULE);
+    const HWND button = Item(IDC_PAGE_OPTIMIZE_MEMORY);
+    const HWND check = Item(IDC_SETTINGS_RUN_AT_STARTUP);
+    RECT page{};
+    ::GetClientRect(Page(), &page);
+    const RECT lineBefore = qmo::testing::ChildRect(line);
+    const RECT buttonBefore = qmo::testing::ChildRect(button);
+    const RECT checkBefore = qmo::testing::ChildRect(check);
+
+    ::SetWindowPos(Page(), nullptr, 0, 0, page.right + 40, page.bottom + 30, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT lineAfter = qmo::testing::ChildRect(line);
+    const RECT buttonAfter = qmo::testing::ChildRect(button);
+    EXPECT_EQ(lineAfter.left, lineBefore.left);
+    EXPECT_EQ(lineAfter.right, lineBefore.right + 40);
+    EXPECT_EQ(buttonAfter.left, buttonBefore.left + 40);
+    EXPECT_EQ(buttonAfter.top, buttonBefore.top + 30);
+    const RECT checkAfter = qmo::testing::ChildRect(check);
+    EXPECT_TRUE(::EqualRect(&checkBefore, &checkAfter));
+    // A resize is no new showing: what was typed stays.
+    Type(L"33");
+    ::SetWindowPos(Page(), nullptr, 0, 0, page.right, page.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"33");
+}
+
+TEST_F(SettingsPageTest, ThePageIsWhiteBehindItsTexts) {
+    ::RedrawWindow(Page(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const auto picture = qmo::testing::ClientPicture::FromScreen(Page());
+    const RECT heading = qmo::testing::ChildRect(Item(IDC_SETTINGS_GENERAL_HEADING));
+    EXPECT_EQ(picture.At(2, 2), RGB(255, 255, 255));
+    EXPECT_EQ(picture.At(heading.right - 1, heading.bottom - 1), RGB(255, 255, 255));
+    EXPECT_EQ(picture.At(picture.Width() / 2, picture.Height() - 3), RGB(255, 255, 255));
+}
+
+}  // namespace

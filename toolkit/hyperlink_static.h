@@ -1,0 +1,64 @@
+#pragma once
+// A static text that acts as a link: underlined text in blue, red while the
+// mouse is over it, purple once it has been clicked (for the life of the
+// control), over a settable background, with the system's hand cursor.
+// A click opens the link's target through the shell, or, with opening
+// switched off, is reported to the parent as WM_COMMAND with STN_CLICKED.
+#include <windows.h>
+
+#include <string>
+
+#include "framework/unique_handle.h"
+#include "framework/window.h"
+#include "toolkit/shell_opener.h"
+
+namespace qmo {
+
+class HyperlinkStatic : public Window {
+public:
+    static constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+    static constexpr COLORREF kHoverColour = RGB(255, 0, 0);
+    static constexpr COLORREF kVisitedColour = RGB(128, 0, 128);
+
+    HyperlinkStatic() = default;
+    // The static is handed back to its dialog as it was.
+    ~HyperlinkStatic() override;
+
+    bool SubclassDlgItem(UINT id, HWND dialog);
+
+    void SetTarget(std::wstring target) { m_target = std::move(target); }
+    // Redraws at once.
+    void SetBackgroundColour(COLORREF colour);
+    void SetOpenOnClick(bool open) noexcept { m_openOnClick = open; }
+    void SetShellOpener(ShellOpener& opener) noexcept { m_opener = &opener; }
+
+    bool IsHovered() const noexcept { return m_hovered; }
+    bool IsVisited() const noexcept { return m_visited; }
+    COLORREF TextColour() const noexcept;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR subclassId, DWORD_PTR data) noexcept;
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint(HDC dc);
+    void OnMouseMove();
+    void SetHovered(bool hovered);
+    void OnClick();
+    HFONT UnderlinedFont();
+    void Redraw();
+
+    std::wstring m_target;
+    COLORREF m_background = RGB(255, 255, 255);
+    bool m_openOnClick = true;
+    bool m_hovered = false;
+    bool m_visited = false;
+    bool m_pressed = false;
+    ShellOpener* m_opener = &SystemShellOpener();
+    HFONT m_underlinedFrom = nullptr;  // borrowed: the font the underlined one copies
+    unique_font m_underlined;
+};
+
+}  // namespace qmo
