@@ -20,7 +20,7 @@ constexpr UINT kOptimizeButtonImage = 148;
 constexpr DWORD kPanelStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
 constexpr DWORD kExtendedButtonStyle = 0x1000;
 constexpr wchar_t kRightsNotice[] =
-    L"Quenvale Memory Optimizer \u00A9 2026 Quenvale Software. Visit www.quenvale.example for updates and support.";
+    L"Quenvale Memory Optimizer \u00A9 2011 Quenvale Software. Visit www.quenvale.example for updates and support.";
 
 struct PageTab {
     const wchar_t* caption;

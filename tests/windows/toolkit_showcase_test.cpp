@@ -107,7 +107,7 @@ protected:
         const HWND parent = host.GetSafeHwnd();
 
         ASSERT_TRUE(
-            footer.Create(L"Quenvale Memory Optimizer \u00A9 2026 Quenvale Software. Visit www.quenvale.example for "
+            footer.Create(L"Quenvale Memory Optimizer \u00A9 2011 Quenvale Software. Visit www.quenvale.example for "
                           L"updates and support.",
                           WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE,
                           RECT{0, kHeight - kFooterHeight, kWidth, kHeight}, parent, 1));
