@@ -40,6 +40,17 @@ else
   add_counts native 0 1
 fi
 
+# A short fuzzing pass (scripts/fuzz.sh runs the long one).
+fuzz_log="$LOGS/fuzz.log"
+"$ROOT/scripts/fuzz.sh" "${QMO_FUZZ_SECONDS:-10}" >"$fuzz_log" 2>&1
+cat "$fuzz_log"
+fuzz_counts=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$fuzz_log" | tail -1)
+if [ -n "$fuzz_counts" ]; then
+  add_counts fuzz "$(echo "$fuzz_counts" | awk '{print $2}')" "$(echo "$fuzz_counts" | awk '{print $4}')"
+else
+  add_counts fuzz 0 1
+fi
+
 if build windows; then
   # shellcheck source=wine_env.sh
   source "$ROOT/scripts/wine_env.sh"
