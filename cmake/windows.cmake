@@ -42,6 +42,7 @@ add_library(qmo_win32 STATIC
   framework/dialog.cpp
   framework/frame_window.cpp
   framework/registry_profile.cpp
+  framework/resource_usage.cpp
   framework/text.cpp
   framework/window.cpp
   optimizer/optimize_progress_dlg.cpp

@@ -7,6 +7,7 @@
 
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
+#include "framework/resource_usage.h"
 #include "framework/text.h"
 #include "optimizer/optimize_progress_dlg.h"
 #include "res/resource.h"
@@ -66,6 +67,8 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::SendMessageW(m_view.GetSafeHwnd(), message, wParam, lParam);
         return FrameWindow::HandleMessage(message, wParam, lParam);
     default:
+        if (message == qmo::ResourceUsageMessage())
+            return qmo::AnswerResourceUsage(wParam);
         return FrameWindow::HandleMessage(message, wParam, lParam);
     }
 }
