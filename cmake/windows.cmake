@@ -43,6 +43,7 @@ add_library(qmo_win32 STATIC
   framework/dialog.cpp
   framework/frame_window.cpp
   framework/registry_profile.cpp
+  framework/resource_usage.cpp
   framework/text.cpp
   framework/window.cpp
   optimizer/optimize_progress_dlg.cpp
@@ -91,3 +92,14 @@ add_subdirectory(tests/e2e)
 add_executable(qmo_bench tests/bench/bench_main.cpp)
 target_link_libraries(qmo_bench PRIVATE qmo_win32)
 set_target_properties(qmo_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# What the benchmarks and the soak run measure against and with.
+add_executable(qmo_baseline_tray WIN32 tests/bench/baseline_tray.cpp)
+add_executable(qmo_meter tests/bench/meter.cpp)
+target_link_libraries(qmo_baseline_tray PRIVATE shell32 user32)
+target_link_libraries(qmo_meter PRIVATE user32 psapi)
+if(NOT MSVC)
+  target_link_options(qmo_baseline_tray PRIVATE -municode)
+  target_link_options(qmo_meter PRIVATE -municode)
+endif()
+set_target_properties(qmo_baseline_tray qmo_meter PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "config/profile_value_codec.h"
+
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 
@@ -40,52 +42,51 @@ std::wstring RegistryProfile::SectionPath(std::string_view section) const {
     return m_basePath + L"\\" + Widen(section);
 }
 
-int RegistryProfile::GetProfileInt(std::string_view section, std::string_view entry, int defaultValue) {
+// The raw type and data of a value in the section's key; nothing when the
+// key or value is missing, unreadable, or larger than any value we keep.
+std::optional<RegistryProfile::RawValue> RegistryProfile::ReadRaw(std::string_view section,
+                                                                  std::string_view entry) const {
     unique_hkey key = OpenKey(m_root, SectionPath(section), KEY_QUERY_VALUE);
     if (!key)
-        return defaultValue;
+        return std::nullopt;
+    const std::wstring name = Widen(entry);
+    RawValue raw;
+    DWORD size = 0;
+    if (::RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
+        size > kMaxStringBytes)
+        return std::nullopt;
+    raw.data.resize(size);
     DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    const LSTATUS status =
-        ::RegQueryValueExW(key.get(), Widen(entry).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value))
-        return defaultValue;
-    return static_cast<int>(value);
+    DWORD readSize = size;
+    // A value that grew since it was measured fails here with ERROR_MORE_DATA.
+    if (::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, raw.data.data(), &readSize) != ERROR_SUCCESS ||
+        readSize > size)
+        return std::nullopt;
+    raw.type = type;
+    raw.data.resize(readSize);
+    return raw;
+}
+
+int RegistryProfile::GetProfileInt(std::string_view section, std::string_view entry, int defaultValue) {
+    const std::optional<RawValue> raw = ReadRaw(section, entry);
+    return raw ? DecodeProfileInt(raw->type, raw->data).value_or(defaultValue) : defaultValue;
 }
 
 std::string RegistryProfile::GetProfileString(std::string_view section, std::string_view entry,
                                               const std::string& defaultValue) {
-    unique_hkey key = OpenKey(m_root, SectionPath(section), KEY_QUERY_VALUE);
-    if (!key)
-        return defaultValue;
-    const std::wstring name = Widen(entry);
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_SZ || size > kMaxStringBytes || size % sizeof(wchar_t) != 0)
-        return defaultValue;
-
-    // One spare character keeps the text terminated even when the stored data is not.
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-    DWORD readSize = size;
-    if (::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                           &readSize) != ERROR_SUCCESS ||
-        type != REG_SZ || readSize > size)
-        return defaultValue;
-    return Narrow(std::wstring_view(buffer.data()));
+    const std::optional<RawValue> raw = ReadRaw(section, entry);
+    return raw ? DecodeProfileString(raw->type, raw->data).value_or(defaultValue) : defaultValue;
 }
 
 bool RegistryProfile::WriteProfileInt(std::string_view section, std::string_view entry, int value) {
-    const DWORD data = static_cast<DWORD>(value);
-    return SetValue(m_root, SectionPath(section), entry, REG_DWORD, &data, sizeof(data));
+    const std::vector<std::uint8_t> data = EncodeProfileInt(value);
+    return SetValue(m_root, SectionPath(section), entry, REG_DWORD, data.data(), static_cast<DWORD>(data.size()));
 }
 
 bool RegistryProfile::WriteProfileString(std::string_view section, std::string_view entry,
                                          const std::string& value) {
-    const std::wstring text = Widen(value);
-    const DWORD size = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    return SetValue(m_root, SectionPath(section), entry, REG_SZ, text.c_str(), size);
+    const std::vector<std::uint8_t> data = EncodeProfileString(value);
+    return SetValue(m_root, SectionPath(section), entry, REG_SZ, data.data(), static_cast<DWORD>(data.size()));
 }
 
 }  // namespace qmo

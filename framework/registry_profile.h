@@ -4,9 +4,13 @@
 // reads as missing, so bad data never reaches the program.
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "config/optimizer_settings.h"
+#include "config/profile_value_codec.h"
 
 namespace qmo {
 
@@ -14,6 +18,7 @@ class RegistryProfile : public ProfileStore {
 public:
     // Longest string value read back, in bytes; anything larger reads as missing.
     static constexpr DWORD kMaxStringBytes = 8192;
+    static_assert(kMaxStringBytes == kMaxProfileStringBytes);
 
     RegistryProfile(HKEY root, std::wstring basePath);
 
@@ -26,7 +31,13 @@ public:
     const std::wstring& BasePath() const noexcept { return m_basePath; }
 
 private:
+    struct RawValue {
+        DWORD type = REG_NONE;
+        std::vector<std::uint8_t> data;
+    };
+
     std::wstring SectionPath(std::string_view section) const;
+    std::optional<RawValue> ReadRaw(std::string_view section, std::string_view entry) const;
 
     HKEY m_root;
     std::wstring m_basePath;

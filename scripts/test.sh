@@ -25,6 +25,18 @@ build() {  # preset
   cmake --build --preset "$1" >"$LOGS/build-$1.log" 2>&1 || { tail -50 "$LOGS/build-$1.log"; return 1; }
 }
 
+# A ring run by a script that ends with the line "PREFIX: N passed, N failed".
+add_counts_from_log() {  # ring name, log, prefix
+  local counts
+  counts=$(grep -E "^$3: [0-9]+ passed, [0-9]+ failed" "$2" | tail -n 1)
+  if [ -n "$counts" ]; then
+    # shellcheck disable=SC2046
+    add_counts "$1" $(echo "$counts" | awk '{print $2, $4}')
+  else
+    add_counts "$1" 0 1
+  fi
+}
+
 run_ctest_ring() {  # ring name, preset
   ctest --preset "$2" -V --timeout 600 >"$LOGS/$1.log" 2>&1
   local status=$?
@@ -39,6 +51,12 @@ if build native; then
 else
   add_counts native 0 1
 fi
+
+# A short fuzzing pass (scripts/fuzz.sh runs the long one).
+fuzz_log="$LOGS/fuzz.log"
+"$ROOT/scripts/fuzz.sh" "${QMO_FUZZ_SECONDS:-10}" >"$fuzz_log" 2>&1
+cat "$fuzz_log"
+add_counts_from_log fuzz "$fuzz_log" fuzz
 
 if build windows; then
   # shellcheck source=wine_env.sh
@@ -60,12 +78,7 @@ if build windows; then
   e2e_log="$LOGS/e2e.log"
   "$ROOT/tests/e2e/run_e2e.sh" "$ROOT/build/windows" >"$e2e_log" 2>&1 </dev/null
   cat "$e2e_log"
-  e2e_counts=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$e2e_log" | tail -1)
-  if [ -n "$e2e_counts" ]; then
-    add_counts e2e "$(echo "$e2e_counts" | awk '{print $2}')" "$(echo "$e2e_counts" | awk '{print $4}')"
-  else
-    add_counts e2e 0 1
-  fi
+  add_counts_from_log e2e "$e2e_log" e2e
   qmo_wine_teardown
   trap - EXIT
 else

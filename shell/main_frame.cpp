@@ -8,6 +8,7 @@
 #include "about/about_dlg.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
+#include "framework/resource_usage.h"
 #include "framework/text.h"
 #include "optimizer/optimize_progress_dlg.h"
 #include "res/resource.h"
@@ -67,6 +68,8 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::SendMessageW(m_view.GetSafeHwnd(), message, wParam, lParam);
         return FrameWindow::HandleMessage(message, wParam, lParam);
     default:
+        if (message == qmo::ResourceUsageMessage())
+            return qmo::AnswerResourceUsage(wParam);
         return FrameWindow::HandleMessage(message, wParam, lParam);
     }
 }

@@ -1,0 +1,35 @@
+#pragma once
+// How a profile value's raw registry data becomes a setting, and back.
+// Portable, so the rules are the same for the program and for the tests and
+// fuzzers that feed them arbitrary data: an integer is a REG_DWORD of exactly
+// four bytes; a string is REG_SZ UTF-16 of an even size no larger than
+// kMaxProfileStringBytes, read up to its first null. Anything else reads as
+// missing, so bad data never reaches the program.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qmo {
+
+inline constexpr std::uint32_t kProfileTypeString = 1;  // REG_SZ
+inline constexpr std::uint32_t kProfileTypeDword = 4;   // REG_DWORD
+inline constexpr std::size_t kMaxProfileStringBytes = 8192;
+
+std::optional<int> DecodeProfileInt(std::uint32_t type, std::span<const std::uint8_t> data);
+std::optional<std::string> DecodeProfileString(std::uint32_t type, std::span<const std::uint8_t> data);
+
+// Little-endian DWORD data.
+std::vector<std::uint8_t> EncodeProfileInt(int value);
+// UTF-16LE with its terminating null.
+std::vector<std::uint8_t> EncodeProfileString(std::string_view utf8);
+
+// Conversions that never fail: what cannot be converted (an unpaired
+// surrogate, a malformed UTF-8 sequence) becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view utf16);
+std::u16string Utf8ToUtf16(std::string_view utf8);
+
+}  // namespace qmo

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "config/registry_run_entry.h"
+#include "framework/registry_profile.h"
+#include "framework/resource_usage.h"
+#include "framework/unique_handle.h"
+#include "shell/main_frame.h"
+#include "wine_test_support.h"
+
+namespace {
+
+using qmo::MeasureResourceUsage;
+using qmo::ResourceUsage;
+
+TEST(ResourceUsage, TheCountsSeeObjectsComeAndGo) {
+    // A first window of a class loads what every later one shares.
+    ::DestroyWindow(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+    const ResourceUsage before = MeasureResourceUsage();
+    std::vector<qmo::unique_pen> pens;
+    std::vector<qmo::unique_kernel_handle> events;
+    for (int i = 0; i < 10; ++i) {
+        pens.emplace_back(::CreatePen(PS_SOLID, 1, RGB(i, 0, 0)));
+        events.emplace_back(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    }
+    const HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    void* block = ::VirtualAlloc(nullptr, 16 << 20, MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_NE(block, nullptr);
+    std::memset(block, 1, 16 << 20);  // wine charges only the pages in use
+    const ResourceUsage holding = MeasureResourceUsage();
+    EXPECT_EQ(holding.gdiObjects, before.gdiObjects + 10);
+    EXPECT_EQ(holding.handles, before.handles + 10);
+    EXPECT_GE(holding.userObjects, before.userObjects + 1);
+    EXPECT_GE(holding.privateBytes, before.privateBytes + (16 << 20));
+
+    pens.clear();
+    events.clear();
+    ::DestroyWindow(window);
+    ::VirtualFree(block, 0, MEM_RELEASE);
+    const ResourceUsage after = MeasureResourceUsage();
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+    EXPECT_EQ(after.handles, before.handles);
+    EXPECT_EQ(after.userObjects, before.userObjects);
+}
+
+// The main window in use: page switches, full repaints of every control and
+// system changes, many times over. A leak of one object per round shows as a
+// growth of a hundred; what a first use loads and keeps is left out by a
+// warm-up and a small margin.
+class MainWindowLeakTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(qmo::testing::WriteRawValue(scratch.Root(), scratch.Sub(L"Run"), L"x", REG_SZ, L"", 2));
+        frame = std::make_unique<CMainFrame>(profile, run);
+        ASSERT_TRUE(frame->Create());
+        ::ShowWindow(frame->GetSafeHwnd(), SW_SHOWMAXIMIZED);
+        ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);  // hidden -> shown
+    }
+
+    // Runs `round` 5 times to warm up, then 100 times between two measurements.
+    std::pair<ResourceUsage, ResourceUsage> Measure(const std::function<void(int)>& round) {
+        for (int i = 0; i < 5; ++i)
+            round(i);
+        const ResourceUsage before = MeasureResourceUsage();
+        for (int i = 0; i < 100; ++i)
+            round(i);
+        return {before, MeasureResourceUsage()};
+    }
+
+    static constexpr DWORD kMargin = 2;
+
+    qmo::testing::ScratchKey scratch{L"Leaks"};
+    qmo::RegistryProfile profile{scratch.Root(), scratch.Sub(L"Profile")};
+    qmo::RegistryRunEntry run{scratch.Root(), scratch.Sub(L"Run")};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(MainWindowLeakTest, PageSwitchesRepaintsAndSystemChangesHoldNothing) {
+    const HWND window = frame->GetSafeHwnd();
+    const auto [before, after] = Measure([&](int round) {
+        frame->View().SelectNavigationGroup(static_cast<std::size_t>(round % 3));
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (round % 10 == 0)
+            ::SendMessageW(window, WM_SETTINGCHANGE, 0, 0);
+    });
+    EXPECT_LE(after.gdiObjects, before.gdiObjects + kMargin);
+    EXPECT_LE(after.userObjects, before.userObjects + kMargin);
+    EXPECT_LE(after.handles, before.handles + kMargin);
+}
+
+TEST_F(MainWindowLeakTest, HidingAndShowingHoldsNothing) {
+    const HWND window = frame->GetSafeHwnd();
+    const auto [before, after] = Measure([&](int) {
+        ::SendMessageW(window, WM_CLOSE, 0, 0);
+        ::SendMessageW(window, WM_CLOSE, 0, 0);
+        ::UpdateWindow(window);
+    });
+    EXPECT_LE(after.gdiObjects, before.gdiObjects + kMargin);
+    EXPECT_LE(after.userObjects, before.userObjects + kMargin);
+    EXPECT_LE(after.handles, before.handles + kMargin);
+}
+
+}  // namespace
