@@ -9,6 +9,7 @@ PACKAGES=(
   googletest
   wine64 wine fonts-wine
   xvfb xauth x11-utils imagemagick
+  fp-utils nsis
 )
 
 missing=()
