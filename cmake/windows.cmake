@@ -63,8 +63,9 @@ add_library(qmo_win32 STATIC
   toolkit/ui_palette.cpp
   toolkit/resize_dialog.cpp
   toolkit/tray_icon.cpp
+  config/logon_task_win32.cpp
 )
-target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi)
+target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi ole32 oleaut32 secur32 taskschd)
 
 # Resources of the program, linked into the exe and into the Windows tests.
 add_library(qmo_resources OBJECT res/app.rc)
