@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds both trees and runs the three test rings: native unit tests, the
-# Windows tests under wine, and the end-to-end ring against the real program.
+# Builds both trees and runs the test rings: native unit tests, the Windows
+# tests under wine, the end-to-end ring against the real program, and the
+# package ring (installer, help, uninstaller) under wine.
 # Ends with one line "N passed, N failed" over all rings; non-zero on failure.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -65,6 +66,21 @@ if build windows; then
     add_counts e2e "$(echo "$e2e_counts" | awk '{print $2}')" "$(echo "$e2e_counts" | awk '{print $4}')"
   else
     add_counts e2e 0 1
+  fi
+  # The package ring: installer and zip from scripts/package.sh, installed under wine.
+  package_log="$LOGS/package.log"
+  if "$ROOT/scripts/package.sh" >"$LOGS/package-build.log" 2>&1 </dev/null; then
+    "$ROOT/tests/package/run_package.sh" "$ROOT/build/windows" "$ROOT/build/package" >"$package_log" 2>&1 </dev/null
+    cat "$package_log"
+    package_counts=$(grep -E '^package: [0-9]+ passed, [0-9]+ failed' "$package_log" | tail -1)
+  else
+    tail -20 "$LOGS/package-build.log"
+    package_counts=""
+  fi
+  if [ -n "$package_counts" ]; then
+    add_counts package "$(echo "$package_counts" | awk '{print $2}')" "$(echo "$package_counts" | awk '{print $4}')"
+  else
+    add_counts package 0 1
   fi
   qmo_wine_teardown
   trap - EXIT
