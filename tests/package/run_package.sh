@@ -97,7 +97,10 @@ check_versions() {
 }
 
 check_start_from_shortcut() {
-  drv stop-program && drv reset-registry && drv check-task absent "$PRODUCT" || return 1
+  drv stop-program && drv reset-registry || return 1
+  # A task left by an earlier ring goes the way the uninstaller removes it.
+  wine "$EXE_WIN" /RemoveLogonTask </dev/null >>"$LOG" 2>&1 || fail "the remove switch failed" || return 1
+  drv check-task absent "$PRODUCT" || return 1
   drv start-shortcut "$SHORTCUT_WIN" &&
     drv wait-window --hidden &&
     drv check-settings "${DEFAULTS[@]}" &&
