@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include "app/memory_optimizer_app.h"
+#include "config/logon_task_win32.h"
+#include "framework/text.h"
 
 namespace {
 
@@ -8,6 +10,9 @@ CMemoryOptimizerApp theApp;
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
+    // Run by the uninstaller, even while the program itself still runs.
+    if (commandLine && qmo::IsRemoveLogonTaskCommand(qmo::Narrow(commandLine)))
+        return qmo::RemoveLogonTaskCommand();
     return theApp.Run(instance, showCommand);
 }

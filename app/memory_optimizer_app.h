@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "app/single_instance.h"
+#include "config/logon_task_win32.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 
@@ -18,6 +19,7 @@ protected:
 private:
     // Created before anything else, so a second start is known at once.
     qmo::SingleInstanceGuard m_instanceGuard;
-    qmo::RegistryRunEntry m_runEntry;
+    qmo::TaskSchedulerLogonTasks m_logonTasks;
+    qmo::RegistryRunEntry m_runEntry{HKEY_LOCAL_MACHINE, qmo::kRunKeyPath, &m_logonTasks};
     std::unique_ptr<CMainFrame> m_frame;
 };

@@ -72,6 +72,9 @@ add_library(qmo_win32 STATIC
   about/about_dlg.cpp
 )
 target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi pdh)
+  config/logon_task_win32.cpp
+)
+target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi ole32 oleaut32 secur32 taskschd)
 
 # Resources of the program, linked into the exe and into the Windows tests.
 add_library(qmo_resources OBJECT res/app.rc)
@@ -103,3 +106,28 @@ if(NOT MSVC)
   target_link_options(qmo_meter PRIVATE -municode)
 endif()
 set_target_properties(qmo_baseline_tray qmo_meter PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# The version resource of the program.
+target_sources(qmo_resources PRIVATE res/version.rc)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/version.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/version.h)
+
+# The help file, compiled from help/ into help/ of the build tree (not beside
+# the program: the e2e ring checks the message for a missing help file there).
+find_program(QMO_CHMCMD chmcmd)
+# chmcmd comes with Debian's fp-utils; a build on Windows without it skips the help.
+if(QMO_CHMCMD)
+file(GLOB QMO_HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/*)
+set(QMO_HELP_DIR ${CMAKE_BINARY_DIR}/help)
+set(QMO_HELP_FILE "${QMO_HELP_DIR}/Help- Quenvale Memory Optimizer.chm")
+add_custom_command(
+  OUTPUT ${QMO_HELP_FILE}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${QMO_HELP_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/help ${QMO_HELP_DIR}
+  COMMAND ${CMAKE_COMMAND} -E chdir ${QMO_HELP_DIR} ${QMO_CHMCMD} quenvale_help.hhp
+  DEPENDS ${QMO_HELP_SOURCES}
+  COMMENT "Compiling the help file"
+  VERBATIM
+)
+add_custom_target(qmo_help ALL DEPENDS ${QMO_HELP_FILE})
+add_test(NAME help_file COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/check_help.py
+         ${QMO_HELP_FILE} ${CMAKE_SOURCE_DIR}/help ${CMAKE_SOURCE_DIR}/res/pages.rc)
+endif()

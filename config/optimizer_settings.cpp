@@ -1,5 +1,7 @@
 #include "config/optimizer_settings.h"
 
+#include "config/logon_task.h"
+
 namespace qmo {
 namespace {
 
@@ -49,10 +51,12 @@ bool RunEntryData(const std::string& executablePath, bool clear, std::string& da
 }
 
 void UpdateRunEntry(RunEntryStore& store, bool clear) {
+    const std::string path = clear ? std::string() : store.ExecutablePath();
     std::string data;
-    if (!RunEntryData(clear ? std::string() : store.ExecutablePath(), clear, data))
-        return;
-    store.WriteRunValue(data);
+    if (RunEntryData(path, clear, data))
+        store.WriteRunValue(data);
+    if (LogonTaskScheduler* tasks = store.LogonTasks())
+        UpdateLogonTask(*tasks, path, !clear);
 }
 
 }  // namespace qmo

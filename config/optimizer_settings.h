@@ -6,6 +6,8 @@
 
 namespace qmo {
 
+class LogonTaskScheduler;
+
 inline constexpr std::string_view kSettingsSection = "Settings";
 inline constexpr std::string_view kRunValueName = "Z Wyndle Memory opt";
 
@@ -30,6 +32,9 @@ public:
     virtual std::string ExecutablePath() = 0;
     // Writes the Run value; false when the Run key cannot be opened for writing.
     virtual bool WriteRunValue(const std::string& data) = 0;
+    // Where the elevated logon task is kept in step with the Run value;
+    // none for a store that keeps the Run value alone.
+    virtual LogonTaskScheduler* LogonTasks() { return nullptr; }
 };
 
 }  // namespace qmo
@@ -59,8 +64,10 @@ void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings);
 // clearing. Returns false (nothing to write) when the path is unknown.
 bool RunEntryData(const std::string& executablePath, bool clear, std::string& data);
 
-// Keeps the Run value in step: the quoted path, or empty data when clearing.
-// A Run key that cannot be written is silently left as it was.
+// Keeps the Run value in step: the quoted path, or empty data when clearing;
+// then registers or removes the logon task of the store, if it has one. A Run
+// key that cannot be written is silently left as it was, and a task the
+// scheduler refuses never keeps the Run value from being written.
 void UpdateRunEntry(RunEntryStore& store, bool clear);
 
 }  // namespace qmo

@@ -1,5 +1,6 @@
 #include "config/registry_run_entry.h"
 
+#include "config/logon_task_win32.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 
@@ -21,7 +22,8 @@ std::wstring ModuleFilePath() {
     }
 }
 
-RegistryRunEntry::RegistryRunEntry(HKEY root, std::wstring keyPath) : m_root(root), m_keyPath(std::move(keyPath)) {}
+RegistryRunEntry::RegistryRunEntry(HKEY root, std::wstring keyPath, LogonTaskScheduler* logonTasks)
+    : m_root(root), m_keyPath(std::move(keyPath)), m_logonTasks(logonTasks) {}
 
 std::string RegistryRunEntry::ExecutablePath() {
     return Narrow(ModuleFilePath());
@@ -41,6 +43,7 @@ bool RegistryRunEntry::WriteRunValue(const std::string& data) {
 }  // namespace qmo
 
 void UpdateRunEntry(bool clear) {
-    qmo::RegistryRunEntry entry;
+    qmo::TaskSchedulerLogonTasks logonTasks;
+    qmo::RegistryRunEntry entry(HKEY_LOCAL_MACHINE, qmo::kRunKeyPath, &logonTasks);
     qmo::UpdateRunEntry(entry, clear);
 }

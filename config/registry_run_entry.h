@@ -12,16 +12,20 @@ inline constexpr wchar_t kRunKeyPath[] = L"SOFTWARE\\Microsoft\\Windows\\Current
 
 class RegistryRunEntry : public RunEntryStore {
 public:
-    RegistryRunEntry(HKEY root = HKEY_LOCAL_MACHINE, std::wstring keyPath = kRunKeyPath);
+    // With a scheduler, each save also keeps the elevated logon task in step.
+    RegistryRunEntry(HKEY root = HKEY_LOCAL_MACHINE, std::wstring keyPath = kRunKeyPath,
+                     LogonTaskScheduler* logonTasks = nullptr);
 
     std::string ExecutablePath() override;
     // REG_SZ with its terminating null. The key is opened, never created: a
     // missing or write-protected Run key leaves everything as it was.
     bool WriteRunValue(const std::string& data) override;
+    LogonTaskScheduler* LogonTasks() override { return m_logonTasks; }
 
 private:
     HKEY m_root;
     std::wstring m_keyPath;
+    LogonTaskScheduler* m_logonTasks;
 };
 
 // The full path of this executable, however long.
@@ -29,5 +33,6 @@ std::wstring ModuleFilePath();
 
 }  // namespace qmo
 
-// Writes the Run entry of this executable: its quoted path, or empty data when clearing.
+// Writes the Run entry of this executable (its quoted path, or empty data when
+// clearing) and registers or removes its logon task.
 void UpdateRunEntry(bool clear);

@@ -10,6 +10,7 @@ PACKAGES=(
   wine64 wine fonts-wine
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
+  fp-utils nsis
 )
 
 missing=()

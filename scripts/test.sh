@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds both trees and runs the three test rings: native unit tests, the
-# Windows tests under wine, and the end-to-end ring against the real program.
+# Builds both trees and runs the test rings: native unit tests, the Windows
+# tests under wine, the end-to-end ring against the real program, and the
+# package ring (installer, help, uninstaller) under wine.
 # Ends with one line "N passed, N failed" over all rings; non-zero on failure.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -79,6 +80,16 @@ if build windows; then
   "$ROOT/tests/e2e/run_e2e.sh" "$ROOT/build/windows" >"$e2e_log" 2>&1 </dev/null
   cat "$e2e_log"
   add_counts_from_log e2e "$e2e_log" e2e
+  # The package ring: installer and zip from scripts/package.sh, installed under wine.
+  package_log="$LOGS/package.log"
+  if "$ROOT/scripts/package.sh" >"$LOGS/package-build.log" 2>&1 </dev/null; then
+    "$ROOT/tests/package/run_package.sh" "$ROOT/build/windows" "$ROOT/build/package" >"$package_log" 2>&1 </dev/null
+    cat "$package_log"
+    add_counts_from_log package "$package_log" package
+  else
+    tail -20 "$LOGS/package-build.log"
+    add_counts package 0 1
+  fi
   qmo_wine_teardown
   trap - EXIT
 else

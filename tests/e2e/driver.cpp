@@ -4,6 +4,10 @@
 // on stderr when it does not. Waits poll with a deadline; none sleeps blind.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <shobjidl.h>
+#include <taskschd.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -838,6 +842,203 @@ int CheckChecked(const Args& args) {
 int WaitDialog(const Args& args) {
     args.Allow({}, 1);
     WaitMessageBox(args.words[0], args.timeoutMs);
+// ---- the installed product ---------------------------------------------------
+
+template <typename T>
+struct ComReleaser {
+    void operator()(T* object) const { object->Release(); }
+};
+template <typename T>
+using ComPtr = std::unique_ptr<T, ComReleaser<T>>;
+
+struct ComScope {
+    ComScope() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComScope() { ::CoUninitialize(); }
+};
+
+// check-version FILE TEXT MAJOR MINOR: the version resource of FILE.
+int CheckVersion(const Args& args) {
+    args.Allow({}, 4);
+    const std::wstring& file = args.words[0];
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    std::vector<BYTE> info(size);
+    if (size == 0 || !::GetFileVersionInfoW(file.c_str(), 0, size, info.data()))
+        Fail(file + L" has no version resource");
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed)
+        Fail(L"no fixed version information");
+    const DWORD wanted = static_cast<DWORD>(ParseNumber(args.words[2]) << 16 | ParseNumber(args.words[3]));
+    if (fixed->dwFileVersionMS != wanted || fixed->dwProductVersionMS != wanted)
+        Fail(L"file version " + std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." +
+             std::to_wstring(LOWORD(fixed->dwFileVersionMS)));
+    const WORD* translation = nullptr;
+    if (!::VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", (void**)&translation, &length) || length < 4)
+        Fail(L"no translation table");
+    wchar_t block[64];
+    std::swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+    for (const wchar_t* name : {L"FileVersion", L"ProductVersion"}) {
+        wchar_t* text = nullptr;
+        if (!::VerQueryValueW(info.data(), (std::wstring(block) + name).c_str(), (void**)&text, &length) ||
+            args.words[1] != text)
+            Fail(std::wstring(name) + L" is not " + args.words[1]);
+    }
+    for (const wchar_t* name : {L"ProductName", L"CompanyName", L"FileDescription", L"LegalCopyright"}) {
+        wchar_t* text = nullptr;
+        if (!::VerQueryValueW(info.data(), (std::wstring(block) + name).c_str(), (void**)&text, &length) ||
+            !text || !*text)
+            Fail(std::wstring(name) + L" is missing");
+    }
+    return 0;
+}
+
+struct Shortcut {
+    std::wstring target;
+    std::wstring workingFolder;
+};
+
+Shortcut ReadShortcut(const std::wstring& path) {
+    ComScope com;
+    IShellLinkW* created = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&created))))
+        Fail(L"no shell link object");
+    ComPtr<IShellLinkW> link(created);
+    IPersistFile* persisted = nullptr;
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persisted));
+    ComPtr<IPersistFile> file(persisted);
+    if (!file || FAILED(file->Load(path.c_str(), STGM_READ)))
+        Fail(L"cannot read the shortcut " + path);
+    wchar_t text[MAX_PATH] = L"";
+    Shortcut shortcut;
+    if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, 0)))
+        shortcut.target = text;
+    text[0] = L'\0';
+    if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH)))
+        shortcut.workingFolder = text;
+    return shortcut;
+}
+
+// check-shortcut LINK TARGET WORKING_FOLDER
+int CheckShortcut(const Args& args) {
+    args.Allow({}, 3);
+    const Shortcut shortcut = ReadShortcut(args.words[0]);
+    if (::lstrcmpiW(shortcut.target.c_str(), args.words[1].c_str()) != 0)
+        Fail(L"the shortcut starts " + Quoted(shortcut.target));
+    if (::lstrcmpiW(shortcut.workingFolder.c_str(), args.words[2].c_str()) != 0)
+        Fail(L"the shortcut works in " + Quoted(shortcut.workingFolder));
+    return 0;
+}
+
+// start-shortcut LINK: starts what the shortcut names, in its working folder,
+// as the Start menu does; the program is left running.
+int StartShortcut(const Args& args) {
+    args.Allow({}, 1);
+    const Shortcut shortcut = ReadShortcut(args.words[0]);
+    std::wstring commandLine = Quoted(shortcut.target);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(shortcut.target.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          shortcut.workingFolder.empty() ? nullptr : shortcut.workingFolder.c_str(), &startup,
+                          &process))
+        Fail(L"cannot start " + Quoted(shortcut.target) + L", error " + std::to_wstring(::GetLastError()));
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return 0;
+}
+
+// check-task present|absent NAME: the task in the root folder of the Task Scheduler.
+int CheckTask(const Args& args) {
+    args.Allow({}, 2);
+    ComScope com;
+    ITaskService* created = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
+                                  reinterpret_cast<void**>(&created))))
+        Fail(L"no Task Scheduler");
+    ComPtr<ITaskService> service(created);
+    VARIANT none;
+    ::VariantInit(&none);
+    ITaskFolder* root = nullptr;
+    BSTR rootPath = ::SysAllocString(L"\\");
+    const HRESULT connected = service->Connect(none, none, none, none);
+    if (FAILED(connected) || FAILED(service->GetFolder(rootPath, &root)))
+        Fail(L"cannot reach the Task Scheduler");
+    ::SysFreeString(rootPath);
+    ComPtr<ITaskFolder> folder(root);
+    BSTR name = ::SysAllocString(args.words[1].c_str());
+    IRegisteredTask* task = nullptr;
+    const bool present = SUCCEEDED(folder->GetTask(name, &task));
+    ::SysFreeString(name);
+    ComPtr<IRegisteredTask> owned(task);
+    if (present != (args.words[0] == L"present"))
+        Fail(L"the task " + Quoted(args.words[1]) + (present ? L" is registered" : L" is not registered"));
+    return 0;
+}
+
+// wait-help-window TITLE: the help viewer shows TITLE; it is then closed and
+// waited for, so no viewer outlives the step.
+int WaitHelpWindow(const Args& args) {
+    args.Allow({}, 1);
+    HWND viewer = nullptr;
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        viewer = nullptr;
+        ::EnumWindows([](HWND window, LPARAM found) -> BOOL {
+            if (!::IsWindowVisible(window) || TextOf(window).find(L" Help") == std::wstring::npos)
+                return TRUE;
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        }, reinterpret_cast<LPARAM>(&viewer));
+        if (viewer && TextOf(viewer) == args.words[0])
+            return {};
+        return viewer ? L"the help viewer shows " + Quoted(TextOf(viewer)) : L"no help viewer";
+    });
+    ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        return ::IsWindow(viewer) ? L"the help viewer does not close" : L"";
+    });
+    return 0;
+}
+
+// no-message-box CAPTION: none is over the main window now.
+int NoMessageBox(const Args& args) {
+    args.Allow({}, 1);
+    HWND frame = RequireFrame();
+    for (HWND box : TopLevelWindows(L"#32770"))
+        if (::GetWindow(box, GW_OWNER) == frame && ::IsWindowVisible(box) && TextOf(box) == args.words[0])
+            Fail(L"a message box says " + Quoted(TextOf(::GetDlgItem(box, 0xFFFF))));
+    return 0;
+}
+
+// check-uninstall-entry KEY NAME VERSION PUBLISHER | check-uninstall-entry KEY --gone
+int CheckUninstallEntry(const Args& args) {
+    const bool gone = args.Has(L"--gone");
+    args.Allow({L"--gone"}, gone ? 1 : 4);
+    const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + args.words[0];
+    if (gone) {
+        if (ReadValue(HKEY_LOCAL_MACHINE, key.c_str(), L"DisplayName").exists)
+            Fail(L"the uninstaller is still registered");
+        return 0;
+    }
+    ExpectValue(HKEY_LOCAL_MACHINE, key.c_str(), L"DisplayName", StringValue(args.words[1]));
+    ExpectValue(HKEY_LOCAL_MACHINE, key.c_str(), L"DisplayVersion", StringValue(args.words[2]));
+    ExpectValue(HKEY_LOCAL_MACHINE, key.c_str(), L"Publisher", StringValue(args.words[3]));
+    for (const wchar_t* name : {L"DisplayIcon", L"UninstallString", L"QuietUninstallString", L"InstallLocation"}) {
+        const RegValue value = ReadValue(HKEY_LOCAL_MACHINE, key.c_str(), name);
+        if (!value.exists || value.type != REG_SZ || value.data.size() <= sizeof(wchar_t))
+            Fail(Quoted(name) + L" is " + Describe(value));
+    }
+    const RegValue size = ReadValue(HKEY_LOCAL_MACHINE, key.c_str(), L"EstimatedSize");
+    if (size.type != REG_DWORD || size.data.size() != sizeof(DWORD) || *reinterpret_cast<const DWORD*>(size.data.data()) == 0)
+        Fail(L"EstimatedSize is " + Describe(size));
+    return 0;
+}
+
+// check-no-run-entry: the Run value is gone altogether.
+int CheckNoRunEntry(const Args& args) {
+    args.Allow({}, 0);
+    ExpectValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, RegValue{});
     return 0;
 }
 
@@ -871,6 +1072,14 @@ int wmain(int argc, wchar_t** argv) {
         {L"check-text", CheckControlText},
         {L"check-checked", CheckChecked},
         {L"wait-dialog", WaitDialog},
+        {L"check-version", CheckVersion},
+        {L"check-shortcut", CheckShortcut},
+        {L"start-shortcut", StartShortcut},
+        {L"check-task", CheckTask},
+        {L"wait-help-window", WaitHelpWindow},
+        {L"no-message-box", NoMessageBox},
+        {L"check-uninstall-entry", CheckUninstallEntry},
+        {L"check-no-run-entry", CheckNoRunEntry},
     };
     if (argc >= 2)
         for (const auto& command : kCommands)

@@ -1,0 +1,44 @@
+#pragma once
+// Start at logon for a program that runs elevated. Windows does not start a
+// program that asks for administrator rights from the Run key, so the setting
+// also keeps a Task Scheduler task that starts it with highest privileges when
+// the user logs on. Portable: the scheduler is reached through the seam below.
+#include <string>
+#include <string_view>
+
+namespace qmo {
+
+inline constexpr std::string_view kLogonTaskName = "Quenvale Memory Optimizer";
+// The one command-line switch of the program: removes the logon task of the
+// user who runs it and exits. The uninstaller uses it.
+inline constexpr std::string_view kRemoveLogonTaskSwitch = "/RemoveLogonTask";
+
+struct LogonTaskDefinition {
+    std::string userId;            // DOMAIN\user whose logon starts the program
+    std::string command;           // full path of the executable, unquoted
+    std::string workingDirectory;  // the executable's folder
+};
+
+class LogonTaskScheduler {
+public:
+    virtual ~LogonTaskScheduler() = default;
+    // The account the task belongs to (DOMAIN\user); empty when unknown.
+    virtual std::string CurrentUserId() = 0;
+    // Creates or replaces the task from its XML; false when the scheduler refused.
+    virtual bool RegisterTask(std::string_view name, const std::string& xml) = 0;
+    // Deletes the task; true also when there was none.
+    virtual bool DeleteTask(std::string_view name) = 0;
+};
+
+// The task in Task Scheduler's XML: a logon trigger for the user, run with
+// highest privileges in the user's session, never stopped after a time limit.
+std::string LogonTaskXml(const LogonTaskDefinition& definition);
+
+// Registers the task for the executable, or removes it. Returns whether the
+// scheduler now matches the setting; an unknown path or user registers nothing.
+bool UpdateLogonTask(LogonTaskScheduler& scheduler, const std::string& executablePath, bool enabled);
+
+// True for a command line that is exactly the remove switch (any case, spaces around).
+bool IsRemoveLogonTaskCommand(std::string_view commandLine);
+
+}  // namespace qmo

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds what a Windows user downloads, into build/package:
+#   QuenvaleMemoryOptimizer-Setup-<version>.exe   the NSIS installer
+#   QuenvaleMemoryOptimizer-<version>-portable.zip the exe, the help and a readme
+# from the Windows tree (built here first, with the help file compiled by chmcmd).
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+started=$SECONDS
+
+BUILD="$ROOT/build/windows"
+OUT="$ROOT/build/package"
+STAGE="$OUT/stage"
+EXE="QuenvaleMemoryOptimizer.exe"
+HELP="Help- Quenvale Memory Optimizer.chm"
+
+version_field() { sed -n "s/^#define $1 \"\\{0,1\\}\\([^\"]*\\)\"\\{0,1\\}$/\\1/p" "$ROOT/res/version.h"; }
+VERSION="$(version_field QMO_VERSION_TEXT)"
+VERSION_QUAD="$(version_field QMO_VERSION_MAJOR).$(version_field QMO_VERSION_MINOR).0.0"
+[ -n "$VERSION" ] || { echo "package: no version in res/version.h" >&2; exit 1; }
+
+echo "package: building the Windows tree"
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target QuenvaleMemoryOptimizer qmo_help >/dev/null
+
+rm -rf "$OUT" && mkdir -p "$STAGE"
+cp "$BUILD/$EXE" "$STAGE/"
+cp "$BUILD/help/$HELP" "$STAGE/"
+sed "s/@VERSION@/$VERSION/" "$ROOT/installer/README.txt" | sed 's/$/\r/' >"$STAGE/README.txt"
+
+echo "package: installer $VERSION"
+makensis -V2 -NOCD \
+  "-DVERSION=$VERSION" "-DVERSION_QUAD=$VERSION_QUAD" \
+  "-DSTAGE=$STAGE" "-DOUTDIR=$OUT" "-DICON=$BUILD/art/app.ico" \
+  "$ROOT/installer/QuenvaleMemoryOptimizer.nsi"
+
+ZIP="$OUT/QuenvaleMemoryOptimizer-$VERSION-portable.zip"
+python3 - "$STAGE" "$ZIP" "$EXE" "$HELP" README.txt <<'PY'
+import os, sys, zipfile
+stage, target, *names = sys.argv[1:]
+with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as archive:
+    for name in names:
+        archive.write(os.path.join(stage, name), "Quenvale Memory Optimizer/" + name)
+PY
+
+for file in "$OUT"/QuenvaleMemoryOptimizer-Setup-"$VERSION".exe "$ZIP"; do
+  echo "package: $(basename "$file"): $(stat -c %s "$file") bytes"
+done
+echo "package: done in $((SECONDS - started)) s"

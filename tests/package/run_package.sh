@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# The package ring: installs what scripts/package.sh built under wine, the way
+# a user does, and checks the result from the outside with qmo_e2e_driver.exe:
+# silent install, files, Start menu shortcut and Apps & Features entry, the
+# program started through its shortcut, its help opening, and a silent
+# uninstall that ends the running program and removes files, Run value and
+# logon task while keeping the settings.
+#
+#   tests/package/run_package.sh BUILD_DIR PACKAGE_DIR
+#
+# Uses the wine environment given by WINEPREFIX and DISPLAY, or sets up its own.
+
+# shellcheck disable=SC2015
+set -u
+if [ $# -ne 2 ] || [ ! -d "$1" ] || [ ! -d "$2" ]; then
+  echo "usage: $0 BUILD_DIR PACKAGE_DIR" >&2
+  exit 2
+fi
+BUILD_DIR="$(cd "$1" && pwd)"
+PACKAGE_DIR="$(cd "$2" && pwd)"
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+DRIVER="$BUILD_DIR/qmo_e2e_driver.exe"
+VERSION="$(sed -n 's/^#define QMO_VERSION_TEXT "\(.*\)"$/\1/p' "$ROOT/res/version.h")"
+SETUP="$PACKAGE_DIR/QuenvaleMemoryOptimizer-Setup-$VERSION.exe"
+
+PRODUCT="Quenvale Memory Optimizer"
+INSTALL_DIR_WIN="C:\\Program Files\\$PRODUCT"
+EXE_WIN="$INSTALL_DIR_WIN\\QuenvaleMemoryOptimizer.exe"
+SHORTCUT_WIN="C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$PRODUCT.lnk"
+HELP_TITLE="$PRODUCT Help"
+ID_HELP_TOPICS=32780
+DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1)
+TIMEOUT_S=60
+
+for file in "$DRIVER" "$SETUP"; do
+  [ -f "$file" ] || { echo "package: missing $file (run scripts/package.sh)" >&2; exit 2; }
+done
+
+# shellcheck source=SCRIPTDIR/../../scripts/wine_env.sh
+source "$ROOT/scripts/wine_env.sh"
+OWN_WINE=0
+if [ -z "${WINEPREFIX:-}" ]; then
+  qmo_wine_setup "$BUILD_DIR" || exit 2
+  OWN_WINE=1
+fi
+ART="$BUILD_DIR/package-artifacts"
+mkdir -p "$ART"
+LOG="$ART/wine.log"
+: >"$LOG"
+STEP_ERR="$(mktemp)"
+REASON=""
+
+fail() {
+  REASON="$*"
+  return 1
+}
+
+# One driver step; its reason is kept when it fails. Output goes to files: a
+# wine process started by a step may hold a pipe open for good.
+drv() {
+  wine "$DRIVER" "$@" </dev/null >/dev/null 2>"$STEP_ERR" && return 0
+  fail "$1: $(grep -v '^[[:space:]]*$' "$STEP_ERR" | tail -n 1)"
+}
+
+unix_path() {
+  winepath -u "$1" </dev/null >"$STEP_ERR" 2>/dev/null
+  head -n 1 "$STEP_ERR"
+}
+
+# Waits, with a deadline, until the command given holds.
+wait_for() {
+  local what=$1 deadline=$((SECONDS + TIMEOUT_S))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || fail "$what: not after ${TIMEOUT_S} s" || return 1
+    sleep 0.2
+  done
+}
+
+INSTALL_DIR="$(unix_path "$INSTALL_DIR_WIN")"
+SHORTCUT="$(unix_path "$SHORTCUT_WIN")"
+
+check_install() {
+  wine "$SETUP" /S </dev/null >>"$LOG" 2>&1 || fail "the installer failed" || return 1
+  local file
+  for file in QuenvaleMemoryOptimizer.exe "Help- Quenvale Memory Optimizer.chm" Uninstall.exe; do
+    [ -f "$INSTALL_DIR/$file" ] || fail "not installed: $file" || return 1
+  done
+  [ -f "$SHORTCUT" ] || fail "no Start menu shortcut" || return 1
+  drv check-shortcut "$SHORTCUT_WIN" "$EXE_WIN" "$INSTALL_DIR_WIN" &&
+    drv check-uninstall-entry QuenvaleMemoryOptimizer "$PRODUCT" "$VERSION" "Quenvale Software"
+}
+
+check_versions() {
+  drv check-version "$EXE_WIN" "$VERSION" 11 3 || fail "the program: $REASON" || return 1
+  drv check-version "$(winepath -w "$SETUP" 2>/dev/null </dev/null)" "$VERSION" 11 3 || fail "the installer: $REASON"
+}
+
+check_start_from_shortcut() {
+  drv stop-program && drv reset-registry || return 1
+  # A task left by an earlier ring goes the way the uninstaller removes it.
+  wine "$EXE_WIN" /RemoveLogonTask </dev/null >>"$LOG" 2>&1 || fail "the remove switch failed" || return 1
+  drv check-task absent "$PRODUCT" || return 1
+  drv start-shortcut "$SHORTCUT_WIN" &&
+    drv wait-window --hidden &&
+    drv check-settings "${DEFAULTS[@]}" &&
+    drv check-run-entry quoted "$EXE_WIN" &&
+    drv check-task present "$PRODUCT"
+}
+
+check_help_opens() {
+  drv post WM_COMMAND $ID_HELP_TOPICS &&
+    drv wait-help-window "$HELP_TITLE" --timeout-ms 20000 &&
+    drv no-message-box "$PRODUCT" || return 1
+  qmo_screenshot "$ART/help-closed.png"
+}
+
+# The zip holds one folder with the program, its help and the readme, and the
+# program in it is the one that was built.
+check_portable_zip() {
+  python3 - "$PACKAGE_DIR/QuenvaleMemoryOptimizer-$VERSION-portable.zip" "$BUILD_DIR" "$VERSION" \
+    >"$STEP_ERR" 2>&1 <<'PY' || fail "$(tail -n 1 "$STEP_ERR")"
+import sys, zipfile
+archive, build, version = sys.argv[1:]
+folder = "Quenvale Memory Optimizer/"
+names = sorted(zipfile.ZipFile(archive).namelist())
+expected = sorted(folder + n for n in ("QuenvaleMemoryOptimizer.exe", "Help- Quenvale Memory Optimizer.chm", "README.txt"))
+if names != expected:
+    sys.exit(f"the zip holds {names}")
+with zipfile.ZipFile(archive) as z, open(build + "/QuenvaleMemoryOptimizer.exe", "rb") as exe:
+    if z.read(folder + "QuenvaleMemoryOptimizer.exe") != exe.read():
+        sys.exit("the zip holds another program than the one built")
+    if version not in z.read(folder + "README.txt").decode():
+        sys.exit("the readme does not name the version")
+PY
+}
+
+install_dir_gone() { [ ! -e "$INSTALL_DIR" ]; }
+uninstall_entry_gone() { drv check-uninstall-entry QuenvaleMemoryOptimizer --gone; }
+
+# The program still runs; the silent uninstaller ends it through its tray Exit.
+check_uninstall_keeps_settings() {
+  wine "$INSTALL_DIR_WIN\\Uninstall.exe" /S </dev/null >>"$LOG" 2>&1 || fail "the uninstaller failed" || return 1
+  # The uninstaller goes on from a copy in the temporary folder.
+  wait_for "the install folder is removed" install_dir_gone &&
+    wait_for "the uninstaller is unregistered" uninstall_entry_gone || return 1
+  [ ! -e "$SHORTCUT" ] || fail "the shortcut is left" || return 1
+  drv wait-gone && drv check-task absent "$PRODUCT" && drv check-no-run-entry &&
+    drv check-settings "${DEFAULTS[@]}"
+}
+
+passed=0
+failed=0
+started=$SECONDS
+for step in portable-zip install versions start-from-shortcut help-opens uninstall-keeps-settings; do
+  REASON=""
+  if "check_${step//-/_}"; then
+    echo "PASS $step"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $step: $REASON"
+    failed=$((failed + 1))
+  fi
+done
+drv stop-program || true
+rm -f "$STEP_ERR"
+[ $OWN_WINE -eq 0 ] || qmo_wine_teardown
+echo "package: the ring took $((SECONDS - started)) s"
+echo "package: $passed passed, $failed failed"
+[ $failed -eq 0 ]

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "config/logon_task_win32.h"
+#include "config/registry_run_entry.h"
+#include "framework/text.h"
+#include "wine_test_support.h"
+
+namespace qmo {
+namespace {
+
+struct ReadBack {
+    bool exists = false;
+    // What wine keeps of a definition: registration info and settings.
+    std::wstring description;
+    std::wstring executionTimeLimit;
+    int priority = -1;
+    VARIANT_BOOL disallowedOnBatteries = VARIANT_TRUE;
+    // What wine drops (its principal and trigger collection are stubs):
+    // checked when the scheduler answers, E_NOTIMPL otherwise.
+    HRESULT runLevelResult = E_FAIL;
+    TASK_RUNLEVEL_TYPE runLevel = TASK_RUNLEVEL_LUA;
+    HRESULT triggerCountResult = E_FAIL;
+    LONG triggerCount = 0;
+};
+
+std::wstring Take(BSTR text) {
+    const unique_bstr owned(text);
+    return owned ? std::wstring(owned.get(), ::SysStringLen(owned.get())) : std::wstring();
+}
+
+// The registered task as the Task Scheduler reports it through its COM interface.
+ReadBack ReadRegisteredTask(const std::wstring& name) {
+    ReadBack result;
+    const com_apartment apartment;
+    const com_ptr<ITaskFolder> folder = ConnectRootTaskFolder();
+    EXPECT_TRUE(folder) << "Task Scheduler unreachable";
+    const unique_bstr taskName = MakeBstr(name);
+    com_ptr<IRegisteredTask> task;
+    if (!folder || FAILED(folder->GetTask(taskName.get(), task.put())))
+        return result;
+    result.exists = true;
+    com_ptr<ITaskDefinition> definition;
+    com_ptr<IRegistrationInfo> info;
+    com_ptr<ITaskSettings> settings;
+    com_ptr<IPrincipal> principal;
+    com_ptr<ITriggerCollection> triggers;
+    BSTR text = nullptr;
+    EXPECT_HRESULT_SUCCEEDED(task->get_Definition(definition.put()));
+    EXPECT_HRESULT_SUCCEEDED(definition->get_RegistrationInfo(info.put()));
+    EXPECT_HRESULT_SUCCEEDED(info->get_Description(&text));
+    result.description = Take(text);
+    EXPECT_HRESULT_SUCCEEDED(definition->get_Settings(settings.put()));
+    EXPECT_HRESULT_SUCCEEDED(settings->get_ExecutionTimeLimit(&text));
+    result.executionTimeLimit = Take(text);
+    EXPECT_HRESULT_SUCCEEDED(settings->get_Priority(&result.priority));
+    EXPECT_HRESULT_SUCCEEDED(settings->get_DisallowStartIfOnBatteries(&result.disallowedOnBatteries));
+    EXPECT_HRESULT_SUCCEEDED(definition->get_Principal(principal.put()));
+    result.runLevelResult = principal->get_RunLevel(&result.runLevel);
+    EXPECT_HRESULT_SUCCEEDED(definition->get_Triggers(triggers.put()));
+    result.triggerCountResult = triggers->get_Count(&result.triggerCount);
+    return result;
+}
+
+void ExpectRegisteredLogonTask(const ReadBack& task) {
+    ASSERT_TRUE(task.exists);
+    EXPECT_NE(task.description.find(L"when you log on"), std::wstring::npos);
+    EXPECT_EQ(task.executionTimeLimit, L"PT0S");
+    EXPECT_EQ(task.priority, 4);
+    EXPECT_EQ(task.disallowedOnBatteries, VARIANT_FALSE);
+    if (SUCCEEDED(task.runLevelResult))
+        EXPECT_EQ(task.runLevel, TASK_RUNLEVEL_HIGHEST);
+    else
+        EXPECT_EQ(task.runLevelResult, E_NOTIMPL);
+    if (SUCCEEDED(task.triggerCountResult))
+        EXPECT_EQ(task.triggerCount, 1);
+    else
+        EXPECT_EQ(task.triggerCountResult, E_NOTIMPL);
+}
+
+// The real scheduler, remembering the definition it was handed.
+class RecordingTasks : public TaskSchedulerLogonTasks {
+public:
+    bool RegisterTask(std::string_view name, const std::string& xml) override {
+        lastXml = xml;
+        return TaskSchedulerLogonTasks::RegisterTask(name, xml);
+    }
+    std::string lastXml;
+};
+
+// The parts of the handed-over definition that wine does not keep.
+void ExpectElevatedLogonDefinition(const std::string& xml, const std::string& user, const std::string& exe) {
+    const auto has = [&xml](const std::string& part) { return xml.find(part) != std::string::npos; };
+    EXPECT_TRUE(has("<LogonTrigger>\n      <Enabled>true</Enabled>\n      <UserId>" + user + "</UserId>")) << xml;
+    EXPECT_TRUE(has("<RunLevel>HighestAvailable</RunLevel>")) << xml;
+    EXPECT_TRUE(has("<LogonType>InteractiveToken</LogonType>")) << xml;
+    EXPECT_TRUE(has("<Command>" + exe + "</Command>")) << xml;
+}
+
+const std::wstring kTaskName = Widen(kLogonTaskName);
+
+TEST(LogonTaskTest, RegisteredElevatedForThisUserAndDeletedAgain) {
+    TaskSchedulerLogonTasks tasks;
+    const std::string user = tasks.CurrentUserId();
+    ASSERT_NE(user.find('\\'), std::string::npos) << user;
+
+    const std::wstring name = L"QuenvaleTests task " + std::to_wstring(::GetCurrentProcessId());
+    const std::string exe = Narrow(ModuleFilePath());
+    ASSERT_TRUE(tasks.RegisterTask(Narrow(name), LogonTaskXml({user, exe, "C:\\"})));
+    ExpectRegisteredLogonTask(ReadRegisteredTask(name));
+
+    EXPECT_TRUE(tasks.DeleteTask(Narrow(name)));
+    EXPECT_FALSE(ReadRegisteredTask(name).exists);
+    EXPECT_TRUE(tasks.DeleteTask(Narrow(name))) << "a task already gone counts as removed";
+}
+
+TEST(LogonTaskTest, MalformedDefinitionIsRefusedAndLeavesNoTask) {
+    TaskSchedulerLogonTasks tasks;
+    const std::wstring name = L"QuenvaleTests broken " + std::to_wstring(::GetCurrentProcessId());
+    EXPECT_FALSE(tasks.RegisterTask(Narrow(name), "<Task><Triggers>"));
+    EXPECT_FALSE(ReadRegisteredTask(name).exists);
+}
+
+TEST(LogonTaskTest, TheSaveThatWritesTheRunValueKeepsTheTaskInStep) {
+    testing::ScratchKey scratch(L"RunWithTask");
+    ASSERT_TRUE(testing::WriteRawValue(scratch.Root(), scratch.Path(), L"other", REG_SZ, L"", sizeof(wchar_t)));
+    RecordingTasks tasks;
+    RegistryRunEntry entry(scratch.Root(), scratch.Path(), &tasks);
+
+    UpdateRunEntry(entry, false);
+    EXPECT_EQ(testing::AsText(testing::ReadRawValue(scratch.Root(), scratch.Path(), L"Z Wyndle Memory opt")),
+              L"\"" + ModuleFilePath() + L"\"");
+    ExpectRegisteredLogonTask(ReadRegisteredTask(kTaskName));
+    ExpectElevatedLogonDefinition(tasks.lastXml, tasks.CurrentUserId(), Narrow(ModuleFilePath()));
+
+    UpdateRunEntry(entry, true);
+    EXPECT_EQ(testing::AsText(testing::ReadRawValue(scratch.Root(), scratch.Path(), L"Z Wyndle Memory opt")), L"");
+    EXPECT_FALSE(ReadRegisteredTask(kTaskName).exists);
+}
+
+TEST(LogonTaskTest, RemoveSwitchDeletesTheTaskAndSucceedsWhenThereIsNone) {
+    TaskSchedulerLogonTasks tasks;
+    ASSERT_TRUE(UpdateLogonTask(tasks, Narrow(ModuleFilePath()), true));
+    ASSERT_TRUE(ReadRegisteredTask(kTaskName).exists);
+    EXPECT_EQ(RemoveLogonTaskCommand(), 0);
+    EXPECT_FALSE(ReadRegisteredTask(kTaskName).exists);
+    EXPECT_EQ(RemoveLogonTaskCommand(), 0);
+}
+
+}  // namespace
+}  // namespace qmo
