@@ -70,11 +70,10 @@ add_library(qmo_win32 STATIC
   toolkit/shell_opener.cpp
   toolkit/hyperlink_static.cpp
   about/about_dlg.cpp
-)
-target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi pdh)
   config/logon_task_win32.cpp
 )
-target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi ole32 oleaut32 secur32 taskschd)
+target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi pdh ole32 oleaut32 secur32
+                      taskschd)
 
 # Resources of the program, linked into the exe and into the Windows tests.
 add_library(qmo_resources OBJECT res/app.rc)
