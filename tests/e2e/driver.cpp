@@ -842,6 +842,9 @@ int CheckChecked(const Args& args) {
 int WaitDialog(const Args& args) {
     args.Allow({}, 1);
     WaitMessageBox(args.words[0], args.timeoutMs);
+    return 0;
+}
+
 // ---- the installed product ---------------------------------------------------
 
 template <typename T>
