@@ -27,7 +27,8 @@ add_custom_command(
   COMMENT "Drawing the banner and the task icons"
 )
 list(APPEND QMO_ICON_FILES ${QMO_BANNER_FILES})
-set(QMO_PAGE_RESOURCES ${CMAKE_SOURCE_DIR}/res/pages.rc ${CMAKE_SOURCE_DIR}/res/pages_resource.h)
+set(QMO_PAGE_RESOURCES ${CMAKE_SOURCE_DIR}/res/pages.rc ${CMAKE_SOURCE_DIR}/res/pages_resource.h
+  ${CMAKE_SOURCE_DIR}/res/process.rc ${CMAKE_SOURCE_DIR}/res/process_resource.h)
 add_custom_target(qmo_art DEPENDS ${QMO_ICON_FILES})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/app.rc PROPERTIES
   OBJECT_DEPENDS "${QMO_ICON_FILES};${QMO_PAGE_RESOURCES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
@@ -63,6 +64,10 @@ add_library(qmo_win32 STATIC
   toolkit/ui_palette.cpp
   toolkit/resize_dialog.cpp
   toolkit/tray_icon.cpp
+  process/fit_header_ctrl.cpp
+  process/process_inspector_win32.cpp
+  process/sort_list_ctrl.cpp
+  process/system_image_list.cpp
 )
 target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi)
 
