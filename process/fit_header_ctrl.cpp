@@ -27,7 +27,7 @@ CFitHeaderCtrl::~CFitHeaderCtrl() {
         ::RemoveWindowSubclass(m_hWnd, &CFitHeaderCtrl::SubclassProcedure, kSubclassId);
 }
 
-bool CFitHeaderCtrl::SubclassWindow(HWND header) {
+bool CFitHeaderCtrl::AttachHeader(HWND header) {
     if (m_hWnd || !header ||
         !::SetWindowSubclass(header, &CFitHeaderCtrl::SubclassProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;

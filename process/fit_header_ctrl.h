@@ -16,7 +16,7 @@ public:
     CFitHeaderCtrl& operator=(const CFitHeaderCtrl&) = delete;
     ~CFitHeaderCtrl();
 
-    bool SubclassWindow(HWND header);
+    bool AttachHeader(HWND header);
     HWND GetSafeHwnd() const noexcept { return m_hWnd; }
 
     void SetAutofit(bool on);

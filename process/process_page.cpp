@@ -4,6 +4,7 @@
 #include "framework/application.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"
+#include "process/process_sort.h"
 #include "shell/frame_texts.h"
 #include "toolkit/ui_fonts.h"
 

@@ -26,7 +26,7 @@ bool CSortListCtrl::SubclassDlgItem(UINT id, HWND dialog) {
     ::SetWindowLongPtrW(list, GWL_STYLE, style | LVS_SHAREIMAGELISTS);
     ListView_SetExtendedListViewStyleEx(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                                         LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    return m_header.SubclassWindow(ListView_GetHeader(list));
+    return m_header.AttachHeader(ListView_GetHeader(list));
 }
 
 void CSortListCtrl::InsertColumn(int index, const wchar_t* heading, int width) {
