@@ -1,31 +1,21 @@
 // Prints what the optimizer costs, each figure next to a baseline measured in
 // the same run. Figures, not assertions: run it with scripts/bench.sh.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <vector>
 
+#include "bench_timing.h"
 #include "optimizer/optimizer_win32.h"
+#include "process_list_bench.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double MedianMs(int runs, const std::function<void()>& body) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        body();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using qmo::bench::MedianMs;
 
 class NoProgress : public qmo::ProgressSink {
 public:
@@ -49,6 +39,12 @@ bool PlainAllocateZeroFree(std::size_t bytes) {
 }  // namespace
 
 int main() {
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    if (argv && qmo::bench::IsIdleChild(argc, argv))
+        return qmo::bench::RunIdleChild(argv);
+    ::LocalFree(argv);
+
     constexpr int kRuns = 5;
     NoProgress progress;
     qmo::CrtSweepHeap heap;
@@ -71,5 +67,6 @@ int main() {
     std::printf("%-44s %9.3f ms %12s %8s\n", "TrimAllWorkingSets per process visited",
                 processes ? trimMs / static_cast<double>(processes) : 0.0, "-", "-");
     std::printf("(median of %d runs; %zu processes in the snapshot)\n", kRuns, processes);
+    qmo::bench::PrintProcessListFigures(kRuns);
     return 0;
 }

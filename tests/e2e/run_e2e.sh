@@ -275,6 +275,21 @@ scenario_pages() {
   running "$pid" || fail "the program ended"
 }
 
+# The process page with real rows: sorted by memory ascending when shown, and
+# descending after a click on the "Memory usage" header.
+scenario_process_list() {
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden || return 1
+  act "the process page from the tray" --visible WM_COMMAND $ID_VIEW_PROCESSES || return 1
+  drv check-process-list ascending || fail "as shown: $REASON" || return 1
+  drv click-list-header 1 || return 1
+  drv check-process-list descending || fail "after a click on Memory usage: $REASON" || return 1
+  drv send WM_NULL && drv wait-window --visible || return 1
+  shot process-sorted-by-memory || return 1
+  running "$pid" || fail "the program ended"
+}
+
 # ---- the ring ----------------------------------------------------------------
 
 finish() {
@@ -291,7 +306,7 @@ EXE_WIN="$(head -n 1 "$SCRATCH/exe-path")"
 passed=0
 failed=0
 started=$SECONDS
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages"
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages process-list"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 for name in ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}; do
   REASON=""
