@@ -326,3 +326,24 @@ TEST_F(ProcessPageTest, RefreshesLeakNoHandlesOrGdiObjects) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProcessPageLifetime, DestroyingAPageLeavesTheShellsImageListUsable) {
+    const HIMAGELIST shared = CSystemImageList().GetImageList(true);
+    ASSERT_TRUE(shared);
+    const int icons = ImageList_GetImageCount(shared);
+    for (int round = 0; round < 2; ++round) {
+        qmo::testing::ControlHost host;
+        ASSERT_TRUE(host.Create(600, 400));
+        auto page = std::make_unique<CProcessPage>();
+        ASSERT_TRUE(page->CreateModeless(host.GetSafeHwnd()));
+        EXPECT_EQ(ListView_GetImageList(page->List().GetSafeHwnd(), LVSIL_SMALL), shared);
+        page.reset();
+    }
+    EXPECT_EQ(CSystemImageList().GetImageList(true), shared);
+    EXPECT_GE(ImageList_GetImageCount(shared), icons);
+    EXPECT_GE(icons, 1);
+}
+
+}  // namespace
