@@ -28,7 +28,8 @@ add_custom_command(
 )
 list(APPEND QMO_ICON_FILES ${QMO_BANNER_FILES})
 set(QMO_PAGE_RESOURCES ${CMAKE_SOURCE_DIR}/res/pages.rc ${CMAKE_SOURCE_DIR}/res/pages_resource.h
-  ${CMAKE_SOURCE_DIR}/res/about.rc ${CMAKE_SOURCE_DIR}/res/about_resource.h)
+  ${CMAKE_SOURCE_DIR}/res/about.rc ${CMAKE_SOURCE_DIR}/res/about_resource.h
+  ${CMAKE_SOURCE_DIR}/res/process.rc ${CMAKE_SOURCE_DIR}/res/process_resource.h)
 add_custom_target(qmo_art DEPENDS ${QMO_ICON_FILES})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/app.rc PROPERTIES
   OBJECT_DEPENDS "${QMO_ICON_FILES};${QMO_PAGE_RESOURCES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
@@ -71,6 +72,10 @@ add_library(qmo_win32 STATIC
   toolkit/hyperlink_static.cpp
   about/about_dlg.cpp
   config/logon_task_win32.cpp
+  process/fit_header_ctrl.cpp
+  process/process_inspector_win32.cpp
+  process/sort_list_ctrl.cpp
+  process/system_image_list.cpp
 )
 target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi pdh ole32 oleaut32 secur32
                       taskschd)
@@ -91,7 +96,8 @@ add_subdirectory(tests/windows)
 add_subdirectory(tests/e2e)
 
 # Benchmarks print figures; scripts/bench.sh runs them under wine.
-add_executable(qmo_bench tests/bench/bench_main.cpp)
+add_executable(qmo_bench tests/bench/bench_main.cpp tests/bench/process_list_bench.cpp
+  $<TARGET_OBJECTS:qmo_resources>)
 target_link_libraries(qmo_bench PRIVATE qmo_win32)
 set_target_properties(qmo_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 

@@ -1,18 +1,140 @@
 #include "process/process_page.h"
 
+#include "config/optimizer_settings.h"
+#include "framework/application.h"
+#include "framework/text.h"
+#include "framework/unique_handle.h"
+#include "process/process_sort.h"
+#include "shell/frame_texts.h"
 #include "toolkit/ui_fonts.h"
 
 CProcessPage::CProcessPage() : PageDialog(kTemplateId) {}
 
 BOOL CProcessPage::OnInitDialog() {
-    ::SendDlgItemMessageW(m_hWnd, kTitleLabel, WM_SETFONT,
-                          reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
-    AttachButtons({kEndProcessButton, kRefreshButton, kOptimizeSelectedButton, kOptimizeMemoryButton});
+    if (m_wndList.SubclassDlgItem(kProcessList, m_hWnd)) {
+        m_wndList.InsertColumn(qmo::kNameColumn, L"Process Name", 150);
+        m_wndList.InsertColumn(qmo::kMemoryColumn, L"Memory usage", 100);
+        m_wndList.InsertColumn(qmo::kPathColumn, L"Process Path", 500);
+        m_wndList.Header().SetAutofit(true);
+    }
+    SortColumn(m_nSortColumn, m_bSortAscending);
+    m_wndList.SetSmallImageList(CSystemImageList().GetImageList(true));
     AddAnchor(kProcessList, qmo::kAnchorStretchBoth);
     for (UINT button : {kRefreshButton, kEndProcessButton, kOptimizeSelectedButton})
         AddAnchor(button, qmo::kAnchorMoveDown);
     AddAnchor(kTitleLine, qmo::kAnchorStretchWidth);
     AddAnchor(kTitleLabel, qmo::kAnchorFixed);
     AddAnchor(kOptimizeMemoryButton, qmo::kAnchorBottomRight);
+    ::SendDlgItemMessageW(m_hWnd, kTitleLabel, WM_SETFONT,
+                          reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
+    RefreshProcessList();
+    ::SetTimer(m_hWnd, kRefreshTimer, kRefreshPeriodMs, nullptr);
+    AttachButtons({kEndProcessButton, kRefreshButton, kOptimizeSelectedButton, kOptimizeMemoryButton});
     return TRUE;
+}
+
+bool CProcessPage::OnCommand(UINT id, UINT code, HWND control) {
+    if (PageDialog::OnCommand(id, code, control))
+        return true;
+    if (code != BN_CLICKED)
+        return false;
+    switch (id) {
+    case kRefreshButton:
+        RefreshProcessList();
+        return true;
+    case kEndProcessButton:
+        EndProcess();
+        return true;
+    case kOptimizeSelectedButton:
+    case ID_OPTIMIZE_SELECTED_PROCESS:
+        OptimizeSelectedProcess();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CProcessPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_NOTIFY:
+        OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        return false;  // nothing here needs an answer
+    case WM_SHOWWINDOW:
+        if (wParam)
+            RefreshProcessList();
+        return false;
+    case WM_TIMER:
+        OnTimer(wParam);
+        result = 0;
+        return true;
+    default:
+        return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
+    }
+}
+
+void CProcessPage::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom != m_wndList.GetSafeHwnd())
+        return;
+    if (header.code == LVN_COLUMNCLICK)
+        OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+    else if (header.code == NM_RCLICK)
+        OnContextMenu();
+}
+
+void CProcessPage::OnContextMenu() {
+    qmo::unique_menu menu(::LoadMenuW(qmo::Application::InstanceHandle(), MAKEINTRESOURCEW(kContextMenu)));
+    HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
+    if (!popup || !m_wndList.HasSelection())
+        return;
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+}
+
+void CProcessPage::OnTimer(UINT_PTR id) {
+    if (id == kRefreshTimer)
+        OnRefreshTimer(AutoRefreshSetting());
+}
+
+bool CProcessPage::AutoRefreshSetting() {
+    const qmo::Application* application = qmo::Application::Current();
+    const auto* settings = application ? dynamic_cast<const OptimizerSettings*>(application->MainWindow()) : nullptr;
+    return settings ? settings->m_bAutoRefreshProcessList : OptimizerSettings{}.m_bAutoRefreshProcessList;
+}
+
+void CProcessPage::ShowRows(const std::vector<qmo::ProcessEntry>& rows, int selected) {
+    m_wndList.ShowRows(rows, selected);
+}
+
+void CProcessPage::ShowSortArrow(int column, bool ascending) {
+    m_wndList.SetSortArrow(column, ascending);
+}
+
+int CProcessPage::SelectionMark() const {
+    return m_wndList.SelectionMark();
+}
+
+std::wstring CProcessPage::MessageCaption() const {
+    const qmo::Application* application = qmo::Application::Current();
+    const qmo::Window* main = application ? application->MainWindow() : nullptr;
+    if (!main || !main->GetSafeHwnd())
+        return qmo::kMainWindowTitle;
+    wchar_t title[200] = {};
+    ::GetWindowTextW(main->GetSafeHwnd(), title, static_cast<int>(std::size(title)));
+    return title;
+}
+
+qmo::MessageAnswer CProcessPage::ShowMessage(std::string_view text, qmo::MessageButtons buttons) {
+    const std::wstring caption = MessageCaption();
+    const UINT type = buttons == qmo::MessageButtons::YesNo ? MB_YESNO : MB_OK;
+    switch (::MessageBoxW(m_hWnd, qmo::Widen(text).c_str(), caption.c_str(), type)) {
+    case IDOK:
+        return qmo::MessageAnswer::Ok;
+    case IDYES:
+        return qmo::MessageAnswer::Yes;
+    case IDNO:
+        return qmo::MessageAnswer::No;
+    default:
+        return qmo::MessageAnswer::Closed;
+    }
 }

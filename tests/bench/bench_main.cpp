@@ -1,13 +1,12 @@
 // Prints what the optimizer costs, each figure next to a baseline measured in
 // the same run. Figures, not assertions: run it with scripts/bench.sh.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <vector>
 
 #include "config/optimizer_settings.h"
@@ -15,21 +14,13 @@
 #include "perf/perf_win32.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
+#include "bench_timing.h"
+#include "optimizer/optimizer_win32.h"
+#include "process_list_bench.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double MedianMs(int runs, const std::function<void()>& body) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        body();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using qmo::bench::MedianMs;
 
 class NoProgress : public qmo::ProgressSink {
 public:
@@ -97,6 +88,12 @@ struct TickBench {
 }  // namespace
 
 int main() {
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    if (argv && qmo::bench::IsIdleChild(argc, argv))
+        return qmo::bench::RunIdleChild(argv);
+    ::LocalFree(argv);
+
     constexpr int kRuns = 5;
     NoProgress progress;
     qmo::CrtSweepHeap heap;
@@ -136,5 +133,6 @@ int main() {
     std::printf("(median of %d ticks: collection, reads, limit check, 100-point history, and the four controls\n"
                 " painted into their off-screen buffers%s)\n",
                 kTicks, failed ? "; SOME COLLECTIONS FAILED" : "");
+    qmo::bench::PrintProcessListFigures(kRuns);
     return 0;
 }

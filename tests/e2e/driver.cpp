@@ -9,6 +9,8 @@
 #include <shobjidl.h>
 #include <taskschd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -1045,6 +1047,142 @@ int CheckNoRunEntry(const Args& args) {
     return 0;
 }
 
+// ---- the process list ------------------------------------------------------
+
+// Memory in the program's process for a message that passes a pointer.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, std::size_t size)
+        : m_process(OpenWindowProcess(window, PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE)) {
+        if (!m_process)
+            Fail(L"cannot open the program's process");
+        m_address = ::VirtualAllocEx(m_process.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (!m_address)
+            Fail(L"cannot allocate memory in the program's process");
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+    ~RemoteBuffer() { ::VirtualFreeEx(m_process.get(), m_address, 0, MEM_RELEASE); }
+
+    BYTE* At(std::size_t offset) const { return static_cast<BYTE*>(m_address) + offset; }
+    void Write(std::size_t offset, const void* data, std::size_t size) const {
+        if (!::WriteProcessMemory(m_process.get(), At(offset), data, size, nullptr))
+            Fail(L"cannot write to the program's process");
+    }
+    void Read(std::size_t offset, void* data, std::size_t size) const {
+        if (!::ReadProcessMemory(m_process.get(), At(offset), data, size, nullptr))
+            Fail(L"cannot read from the program's process");
+    }
+
+private:
+    UniqueHandle m_process;
+    void* m_address = nullptr;
+};
+
+// The list view on the page shown now.
+HWND VisibleListView() {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    ::EnumChildWindows(
+        RequireFrame(),
+        [](HWND child, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (ClassOf(child) == L"SysListView32" && ::IsWindowVisible(child))
+                s->found = child;
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND RequireListView() {
+    HWND list = VisibleListView();
+    if (!list)
+        Fail(L"no list is shown");
+    return list;
+}
+
+std::wstring CellText(HWND list, int row, int column) {
+    constexpr std::size_t kChars = 300;
+    RemoteBuffer remote(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<LPWSTR>(remote.At(sizeof(LVITEMW)));
+    item.cchTextMax = kChars;
+    remote.Write(0, &item, sizeof(item));
+    const auto length = ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote.At(0)));
+    std::wstring text(kChars, L'\0');
+    remote.Read(sizeof(LVITEMW), text.data(), kChars * sizeof(wchar_t));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(0, std::min<LRESULT>(length, kChars - 1))));
+    return text;
+}
+
+// click-list-header COLUMN: a left click in the middle of that column's header
+// on the list shown now.
+int ClickListHeader(const Args& args) {
+    args.Allow({}, 1);
+    const int column = static_cast<int>(ParseNumber(args.words[0]));
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(RequireListView(), LVM_GETHEADER, 0, 0));
+    if (!header)
+        Fail(L"the list has no header");
+    RemoteBuffer remote(header, sizeof(RECT));
+    if (!::SendMessageW(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(remote.At(0))))
+        Fail(L"the header has no column " + args.words[0]);
+    RECT rect{};
+    remote.Read(0, &rect, sizeof(rect));
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    DWORD_PTR result = 0;
+    for (UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
+        if (!::SendMessageTimeoutW(header, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at, SMTO_ABORTIFHUNG,
+                                   args.timeoutMs, &result))
+            Fail(L"the header did not take the click");
+    // The pointer moves on, as a user's would: no column stays lit.
+    ::SendMessageTimeoutW(header, WM_MOUSELEAVE, 0, 0, SMTO_ABORTIFHUNG, args.timeoutMs, &result);
+    return 0;
+}
+
+// Bytes a memory cell stands for: "N K", "N BYTES", or -1 for an empty cell.
+long long MemoryCellBytes(const std::wstring& text) {
+    if (text.empty())
+        return -1;
+    wchar_t* end = nullptr;
+    const unsigned long long value = std::wcstoull(text.c_str(), &end, 10);
+    if (std::wstring(end) == L" K")
+        return static_cast<long long>(value) * 1024;
+    if (std::wstring(end) == L" BYTES")
+        return static_cast<long long>(value);
+    Fail(L"not a memory text: " + Quoted(text));
+}
+
+// check-process-list ascending|descending [--timeout-ms N]: the list shown
+// has rows with names and paths, ordered by their memory figures.
+int CheckProcessList(const Args& args) {
+    args.Allow({}, 1);
+    const bool descending = args.words[0] == L"descending";
+    if (!descending && args.words[0] != L"ascending")
+        Fail(L"expected ascending or descending");
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        HWND list = VisibleListView();
+        if (!list)
+            return L"no list is shown";
+        const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        if (rows < 2)
+            return L"the list shows " + std::to_wstring(rows) + L" rows";
+        long long previous = descending ? LLONG_MAX : -2;
+        for (int row = 0; row < rows; ++row) {
+            if (CellText(list, row, 0).empty() || CellText(list, row, 2).empty())
+                return L"row " + std::to_wstring(row) + L" has no name or no path";
+            const long long bytes = MemoryCellBytes(CellText(list, row, 1));
+            if (descending ? bytes > previous : bytes < previous)
+                return L"row " + std::to_wstring(row) + L" (" + CellText(list, row, 1) + L") is out of order";
+            previous = bytes;
+        }
+        return {};
+    });
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -1083,6 +1221,8 @@ int wmain(int argc, wchar_t** argv) {
         {L"no-message-box", NoMessageBox},
         {L"check-uninstall-entry", CheckUninstallEntry},
         {L"check-no-run-entry", CheckNoRunEntry},
+        {L"click-list-header", ClickListHeader},
+        {L"check-process-list", CheckProcessList},
     };
     if (argc >= 2)
         for (const auto& command : kCommands)

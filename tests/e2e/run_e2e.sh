@@ -344,6 +344,18 @@ scenario_about_box() {
   shot about-over-window || return 1
   drv press-ok "$ABOUT_TITLE" || return 1
   drv send WM_NULL && drv wait-window --visible || fail "after the second OK: $REASON" || return 1
+# The process page with real rows: sorted by memory ascending when shown, and
+# descending after a click on the "Memory usage" header.
+scenario_process_list() {
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden || return 1
+  act "the process page from the tray" --visible WM_COMMAND $ID_VIEW_PROCESSES || return 1
+  drv check-process-list ascending || fail "as shown: $REASON" || return 1
+  drv click-list-header 1 || return 1
+  drv check-process-list descending || fail "after a click on Memory usage: $REASON" || return 1
+  drv send WM_NULL && drv wait-window --visible || return 1
+  shot process-sorted-by-memory || return 1
   running "$pid" || fail "the program ended"
 }
 
@@ -363,7 +375,7 @@ EXE_WIN="$(head -n 1 "$SCRATCH/exe-path")"
 passed=0
 failed=0
 started=$SECONDS
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages performance-page critical-limit-popup settings-page about-box"
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages performance-page critical-limit-popup settings-page about-box process-list"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 for name in ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}; do
   REASON=""

@@ -1,0 +1,49 @@
+#pragma once
+// The header of a report list view, taken over: it fits its columns to its
+// width in equal shares whenever that width changes, shows the sort arrow,
+// and has its own right-click menu to sort by a column or align it.
+#include <windows.h>
+#include <commctrl.h>
+
+namespace qmo {
+
+enum class HeaderMenuCommand : UINT { None = 0, SortAscending = 1, SortDescending, AlignLeft, AlignCenter, AlignRight };
+
+class CFitHeaderCtrl {
+public:
+    CFitHeaderCtrl() = default;
+    CFitHeaderCtrl(const CFitHeaderCtrl&) = delete;
+    CFitHeaderCtrl& operator=(const CFitHeaderCtrl&) = delete;
+    ~CFitHeaderCtrl();
+
+    bool AttachHeader(HWND header);
+    HWND GetSafeHwnd() const noexcept { return m_hWnd; }
+
+    void SetAutofit(bool on);
+    void Fit();
+    // With automatic fitting on: fits again if the width is not the one last fitted.
+    void FitIfWidthChanged();
+    // The arrow on `column` only; -1 takes it off every column.
+    void SetSortArrow(int column, bool ascending);
+
+    // The right-click menu of `column`, with the entries of its present state checked.
+    HMENU CreateColumnMenu(int column) const;
+    // What a chosen entry does: either sort entry reports a click on the
+    // column to the list, as a click on the header would.
+    void ApplyMenuCommand(int column, HeaderMenuCommand command);
+
+private:
+    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR subclassId, DWORD_PTR data) noexcept;
+    void OnContextMenu(POINT screen);
+    int ColumnFormat(int column) const;
+    void SetColumnAlignment(int column, int alignment);
+    void Detach() noexcept;
+
+    HWND m_hWnd = nullptr;
+    bool m_autofit = false;
+    bool m_fitting = false;
+    int m_fittedWidth = -1;
+};
+
+}  // namespace qmo

@@ -1,0 +1,100 @@
+#include "process/process_page_logic.h"
+
+#include <algorithm>
+
+#include "process/process_sort.h"
+
+namespace qmo {
+
+void ProcessPageLogic::RefreshProcessList() {
+    m_rows = SnapshotProcessRows(Inspector(), Icons());
+    // The arrow must not claim an order the rows do not have.
+    SortProcessRows(m_rows, m_nSortColumn, m_bSortAscending);
+    ShowRows(m_rows, -1);
+}
+
+void ProcessPageLogic::SortColumn(int column, bool ascending) {
+    m_nSortColumn = column;
+    m_bSortAscending = ascending;
+    ShowSortArrow(column, ascending);
+    const ProcessEntry* selected = SelectedRow();
+    const std::optional<std::uint32_t> selectedPid = selected ? std::optional(selected->pid) : std::nullopt;
+    SortProcessRows(m_rows, column, ascending);
+    int selectedIndex = -1;
+    if (selectedPid) {
+        const auto found = std::find_if(m_rows.begin(), m_rows.end(),
+                                        [&](const ProcessEntry& row) { return row.pid == *selectedPid; });
+        selectedIndex = found == m_rows.end() ? -1 : static_cast<int>(found - m_rows.begin());
+    }
+    ShowRows(m_rows, selectedIndex);
+}
+
+void ProcessPageLogic::OnColumnClick(int column) {
+    SortColumn(column, !m_bSortAscending);
+}
+
+void ProcessPageLogic::OnRefreshTimer(bool autoRefresh) {
+    if (autoRefresh)
+        RefreshProcessList();
+}
+
+const ProcessEntry* ProcessPageLogic::SelectedRow() const {
+    const int mark = SelectionMark();
+    if (mark < 0 || static_cast<std::size_t>(mark) >= m_rows.size())
+        return nullptr;
+    return &m_rows[static_cast<std::size_t>(mark)];
+}
+
+bool ProcessPageLogic::IsTheListedProcess(ProcessInspector::Handle process, const ProcessEntry& row) {
+    const std::optional<std::uint64_t> created = Inspector().CreationTime(process);
+    return created && row.creationTime && *created == *row.creationTime;
+}
+
+void ProcessPageLogic::EndProcess() {
+    const ProcessEntry* selected = SelectedRow();
+    if (!selected) {
+        ShowMessage(kSelectToTerminateText, MessageButtons::Ok);
+        return;
+    }
+    // A copy: a timer refresh while the question is open replaces the rows.
+    const ProcessEntry row = *selected;
+    if (ShowMessage(kConfirmTerminateText, MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    ProcessInspector& system = Inspector();
+    const ProcessInspector::Handle process =
+        system.OpenProcess(kProcessTerminate | kProcessQueryLimited, false, row.pid);
+    if (!process) {
+        ShowMessage(kTerminationFailedText, MessageButtons::Ok);
+        return;
+    }
+    if (!IsTheListedProcess(process, row)) {
+        system.CloseProcess(process);
+        ShowMessage(kTerminationFailedText, MessageButtons::Ok);
+        RefreshProcessList();  // the row was stale
+        return;
+    }
+    const bool terminated = system.TerminateProcess(process, 0);
+    system.CloseProcess(process);
+    if (!terminated) {
+        ShowMessage(kCannotTerminateText, MessageButtons::Ok);
+        return;
+    }
+    ShowMessage(kTerminatedText, MessageButtons::Ok);
+    RefreshProcessList();
+}
+
+void ProcessPageLogic::OptimizeSelectedProcess() {
+    const ProcessEntry* selected = SelectedRow();
+    if (!selected) {
+        ShowMessage(kSelectToOptimizeText, MessageButtons::Ok);
+        return;
+    }
+    if (!TrimProcessWorkingSet(TrimSystem(), selected->pid)) {
+        ShowMessage(kOptimizationFailedText, MessageButtons::Ok);
+        return;
+    }
+    ShowMessage(kOptimizationDoneText, MessageButtons::Ok);
+    RefreshProcessList();
+}
+
+}  // namespace qmo

@@ -1,0 +1,65 @@
+#pragma once
+// The process page's rules apart from any window: the rows and their sort,
+// refresh, End Process and Optimize Selected Process with their messages.
+// The Win32 page derives from this and supplies the list, the message boxes
+// and the system.
+#include <string_view>
+#include <vector>
+
+#include "optimizer/optimizer_engine.h"
+#include "process/process_snapshot.h"
+
+namespace qmo {
+
+inline constexpr std::string_view kSelectToTerminateText = "Please select process to terminate";
+inline constexpr std::string_view kConfirmTerminateText = "Do you realy want to terminate selected process?";
+inline constexpr std::string_view kTerminationFailedText = "Termination Failed..!!";
+inline constexpr std::string_view kCannotTerminateText = "ERROR  : Cannot Terminate Process";
+inline constexpr std::string_view kTerminatedText = "Process Terminated Successfully";
+inline constexpr std::string_view kSelectToOptimizeText = "Please select process to Optimize";
+inline constexpr std::string_view kOptimizationFailedText = "Optimization  Failed..!!";
+inline constexpr std::string_view kOptimizationDoneText = "Optimization  Done..!!";
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No, Closed };
+
+class ProcessPageLogic {
+public:
+    virtual ~ProcessPageLogic() = default;
+
+    // Rebuilds the rows and puts them in the order the sort arrow shows; no row stays selected.
+    void RefreshProcessList();
+    // Sorts by `column` and shows the arrow there; the selected row stays selected.
+    void SortColumn(int column, bool ascending);
+    // A click on a column header: the direction toggles at every click, whichever column.
+    void OnColumnClick(int column);
+    // The 30-second timer; `autoRefresh` is the setting as it stands now.
+    void OnRefreshTimer(bool autoRefresh);
+    void EndProcess();
+    void OptimizeSelectedProcess();
+
+    const std::vector<ProcessEntry>& Rows() const noexcept { return m_rows; }
+
+    int m_nSortColumn = 1;
+    bool m_bSortAscending = true;
+
+protected:
+    virtual ProcessInspector& Inspector() = 0;
+    virtual IconIndexSource& Icons() = 0;
+    virtual ProcessSystem& TrimSystem() = 0;
+    // Replaces the list's rows; `selected` is the row to select, -1 for none.
+    virtual void ShowRows(const std::vector<ProcessEntry>& rows, int selected) = 0;
+    virtual void ShowSortArrow(int column, bool ascending) = 0;
+    // The row the user selected last, -1 when none is selected.
+    virtual int SelectionMark() const = 0;
+    virtual MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) = 0;
+
+private:
+    const ProcessEntry* SelectedRow() const;
+    // The id may have been reused since the snapshot: the creation time tells.
+    bool IsTheListedProcess(ProcessInspector::Handle process, const ProcessEntry& row);
+
+    std::vector<ProcessEntry> m_rows;
+};
+
+}  // namespace qmo

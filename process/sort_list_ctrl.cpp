@@ -1,0 +1,90 @@
+#include "process/sort_list_ctrl.h"
+
+#include <string>
+
+#include "framework/text.h"
+
+namespace qmo {
+namespace {
+
+void SetCellText(HWND list, int row, int column, const std::string& text) {
+    std::wstring wide = Widen(text);
+    LVITEMW cell{};
+    cell.iSubItem = column;
+    cell.pszText = wide.data();
+    ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
+}
+
+}  // namespace
+
+bool CSortListCtrl::SubclassDlgItem(UINT id, HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, static_cast<int>(id));
+    if (!list || m_hWnd)
+        return false;
+    m_hWnd = list;
+    const auto style = ::GetWindowLongPtrW(list, GWL_STYLE);
+    ::SetWindowLongPtrW(list, GWL_STYLE, style | LVS_SHAREIMAGELISTS);
+    ListView_SetExtendedListViewStyleEx(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+                                        LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    return m_header.AttachHeader(ListView_GetHeader(list));
+}
+
+void CSortListCtrl::InsertColumn(int index, const wchar_t* heading, int width) {
+    std::wstring text(heading);
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = text.data();
+    column.iSubItem = index;
+    ::SendMessageW(m_hWnd, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+}
+
+void CSortListCtrl::SetSmallImageList(HIMAGELIST images) {
+    ::SendMessageW(m_hWnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+}
+
+void CSortListCtrl::ShowRows(const std::vector<ProcessEntry>& rows, int selected) {
+    // One repaint for the whole list instead of one per row.
+    ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0);
+    int index = 0;
+    for (const ProcessEntry& row : rows) {
+        std::wstring name = Widen(row.name);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = index;
+        item.pszText = name.data();
+        item.iImage = row.iconIndex;
+        item.lParam = static_cast<LPARAM>(row.pid);
+        const int inserted = static_cast<int>(::SendMessageW(m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        if (inserted < 0)
+            continue;
+        SetCellText(m_hWnd, inserted, 2, row.path);
+        SetCellText(m_hWnd, inserted, 1, row.memoryText);
+        ++index;
+    }
+    if (selected >= 0 && selected < index) {
+        ListView_SetItemState(m_hWnd, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ::SendMessageW(m_hWnd, LVM_SETSELECTIONMARK, 0, selected);
+        ::SendMessageW(m_hWnd, LVM_ENSUREVISIBLE, selected, FALSE);
+    }
+    ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    // Rows may have brought a vertical scroll bar, or taken it away.
+    m_header.FitIfWidthChanged();
+}
+
+bool CSortListCtrl::HasSelection() const {
+    return ::SendMessageW(m_hWnd, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+}
+
+int CSortListCtrl::SelectionMark() const {
+    if (!HasSelection())
+        return -1;
+    const int mark = static_cast<int>(::SendMessageW(m_hWnd, LVM_GETSELECTIONMARK, 0, 0));
+    const bool markSelected = mark >= 0 && (ListView_GetItemState(m_hWnd, mark, LVIS_SELECTED) & LVIS_SELECTED);
+    return markSelected ? mark : ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED);
+}
+
+}  // namespace qmo

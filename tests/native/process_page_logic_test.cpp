@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "fake_processes.h"
+#include "process/process_page_logic.h"
+#include "process/process_sort.h"
+
+namespace qmo {
+namespace {
+
+using testing::FakeIcons;
+using testing::FakeProcess;
+using testing::FakeProcesses;
+
+// The page without a window: remembers what the list was shown and which
+// messages were raised, and answers questions from a script.
+class RecordingPage : public ProcessPageLogic {
+public:
+    FakeProcesses processes;
+    FakeIcons icons;
+    std::vector<ProcessEntry> shown;
+    int shownSelected = -1;
+    int refreshes = 0;
+    std::pair<int, bool> arrow{-1, false};
+    int selectionMark = -1;
+    std::deque<MessageAnswer> answers;
+    std::vector<std::string> messages;
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const ProcessEntry& row : shown)
+            names.push_back(row.name);
+        return names;
+    }
+    std::vector<std::string> Memory() const {
+        std::vector<std::string> texts;
+        for (const ProcessEntry& row : shown)
+            texts.push_back(row.memoryText);
+        return texts;
+    }
+    void Select(const std::string& name) {
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            if (shown[i].name == name)
+                selectionMark = static_cast<int>(i);
+    }
+
+protected:
+    ProcessInspector& Inspector() override { return processes; }
+    IconIndexSource& Icons() override { return icons; }
+    ProcessSystem& TrimSystem() override { return processes; }
+    void ShowRows(const std::vector<ProcessEntry>& rows, int selected) override {
+        shown = rows;
+        shownSelected = selected;
+        selectionMark = selected;
+        ++refreshes;
+    }
+    void ShowSortArrow(int column, bool ascending) override { arrow = {column, ascending}; }
+    int SelectionMark() const override { return selectionMark; }
+    MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) override {
+        messages.emplace_back(text);
+        if (buttons == MessageButtons::Ok)
+            return MessageAnswer::Ok;
+        EXPECT_FALSE(answers.empty()) << "unexpected question: " << text;
+        const MessageAnswer answer = answers.empty() ? MessageAnswer::Closed : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return answer;
+    }
+};
+
+using Texts = std::vector<std::string>;
+
+bool Opened(const FakeProcesses& processes, FakeProcesses::Open open) {
+    return std::find(processes.opens.begin(), processes.opens.end(), open) != processes.opens.end();
+}
+
+ProcessEntry Row(std::string name, std::optional<std::uint64_t> bytes, std::string path = "") {
+    ProcessEntry row;
+    row.name = std::move(name);
+    row.path = std::move(path);
+    row.workingSetBytes = bytes;
+    return row;
+}
+
+std::vector<std::string> SortedNames(std::vector<ProcessEntry> rows, int column, bool ascending) {
+    SortProcessRows(rows, column, ascending);
+    std::vector<std::string> names;
+    for (const ProcessEntry& row : rows)
+        names.push_back(row.name);
+    return names;
+}
+
+TEST(ProcessSort, MemorySortsByBytesWithUnreadableCellsBelowEveryNumber) {
+    const std::vector<ProcessEntry> rows{Row("a", 2048 * 1024), Row("b", 900), Row("c", 10240 * 1024),
+                                         Row("d", std::nullopt), Row("e", 0)};
+    EXPECT_EQ(SortedNames(rows, kMemoryColumn, true), (Texts{"d", "e", "b", "a", "c"}));
+    EXPECT_EQ(SortedNames(rows, kMemoryColumn, false), (Texts{"c", "a", "b", "e", "d"}));
+}
+
+TEST(ProcessSort, NamesAndPathsIgnoreLetterCaseAndEqualRowsKeepTheirOrder) {
+    const std::vector<ProcessEntry> rows{Row("explorer.exe", 1, "C:\\b"), Row("Wine.exe", 2, "c:\\A"),
+                                         Row("EXPLORER.EXE", 3, "C:\\a"), Row("_tool.exe", 4, "C:\\B")};
+    // '_' sits between the upper- and lower-case letters: folding puts it before both.
+    EXPECT_EQ(SortedNames(rows, kNameColumn, true), (Texts{"_tool.exe", "explorer.exe", "EXPLORER.EXE", "Wine.exe"}));
+    EXPECT_EQ(SortedNames(rows, kNameColumn, false), (Texts{"Wine.exe", "explorer.exe", "EXPLORER.EXE", "_tool.exe"}));
+    EXPECT_EQ(SortedNames(rows, kPathColumn, true), (Texts{"Wine.exe", "EXPLORER.EXE", "explorer.exe", "_tool.exe"}));
+}
+
+class ProcessPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page.processes.Add(4, {.name = "big.exe", .workingSet = 10240 * 1024, .creationTime = 40});
+        page.processes.Add(8, {.name = "Small.exe", .workingSet = 900, .creationTime = 80});
+        page.processes.Add(12, {.name = "mid.exe", .workingSet = 2048 * 1024, .creationTime = 120});
+        page.SortColumn(page.m_nSortColumn, page.m_bSortAscending);
+        page.RefreshProcessList();
+    }
+    RecordingPage page;
+};
+
+TEST_F(ProcessPage, StartsSortedByMemoryAscendingAndRefreshKeepsThatOrder) {
+    EXPECT_EQ(page.arrow, std::make_pair(kMemoryColumn, true));
+    EXPECT_EQ(page.Memory(), (Texts{"900 BYTES", "2048 K", "10240 K"}));
+    page.processes.Add(16, {.name = "new.exe", .workingSet = 4096 * 1024});
+    page.RefreshProcessList();
+    EXPECT_EQ(page.Memory(), (Texts{"900 BYTES", "2048 K", "4096 K", "10240 K"}));
+    EXPECT_EQ(page.shownSelected, -1);
+}
+
+TEST_F(ProcessPage, EveryColumnClickTogglesTheDirectionWhicheverColumn) {
+    page.OnColumnClick(kNameColumn);
+    EXPECT_EQ(page.arrow, std::make_pair(kNameColumn, false));
+    EXPECT_EQ(page.Names(), (Texts{"Small.exe", "mid.exe", "big.exe"}));
+    page.OnColumnClick(kNameColumn);
+    EXPECT_EQ(page.Names(), (Texts{"big.exe", "mid.exe", "Small.exe"}));
+    page.OnColumnClick(kNameColumn);
+    EXPECT_EQ(page.arrow, std::make_pair(kNameColumn, false));
+    EXPECT_EQ(page.Names(), (Texts{"Small.exe", "mid.exe", "big.exe"}));
+    page.OnColumnClick(kMemoryColumn);
+    EXPECT_EQ(page.arrow, std::make_pair(kMemoryColumn, true));
+    EXPECT_EQ(page.Names(), (Texts{"Small.exe", "mid.exe", "big.exe"}));
+    page.RefreshProcessList();
+    EXPECT_EQ(page.Names(), (Texts{"Small.exe", "mid.exe", "big.exe"}));
+}
+
+TEST_F(ProcessPage, SortingKeepsTheSelectedProcessSelected) {
+    page.Select("big.exe");
+    page.OnColumnClick(kMemoryColumn);  // descending: big.exe comes first
+    ASSERT_EQ(page.shownSelected, 0);
+    EXPECT_EQ(page.shown[0].name, "big.exe");
+}
+
+TEST_F(ProcessPage, TimerRefreshesOnlyWhileTheSettingIsOn) {
+    const int before = page.refreshes;
+    page.OnRefreshTimer(false);
+    EXPECT_EQ(page.refreshes, before);
+    page.OnRefreshTimer(true);
+    EXPECT_EQ(page.refreshes, before + 1);
+}
+
+TEST_F(ProcessPage, CommandsWithoutASelectedRowOnlyAskForOne) {
+    const auto opens = page.processes.opens.size();
+    page.EndProcess();
+    page.OptimizeSelectedProcess();
+    EXPECT_EQ(page.messages, (Texts{"Please select process to terminate", "Please select process to Optimize"}));
+    EXPECT_EQ(page.processes.opens.size(), opens);
+    EXPECT_TRUE(page.processes.terminated.empty());
+    EXPECT_TRUE(page.processes.trimmed.empty());
+}
+
+TEST_F(ProcessPage, EndProcessAnsweredNoOrClosedTouchesNothing) {
+    page.Select("mid.exe");
+    page.answers = {MessageAnswer::No, MessageAnswer::Closed};
+    const auto opens = page.processes.opens.size();
+    const int refreshes = page.refreshes;
+    page.EndProcess();
+    page.EndProcess();
+    EXPECT_EQ(page.messages, (Texts{"Do you realy want to terminate selected process?",
+                                    "Do you realy want to terminate selected process?"}));
+    EXPECT_EQ(page.processes.opens.size(), opens);
+    EXPECT_EQ(page.refreshes, refreshes);
+}
+
+TEST_F(ProcessPage, EndProcessEndsTheSelectedProcessWithCodeZeroAndRefreshes) {
+    page.Select("mid.exe");
+    page.answers = {MessageAnswer::Yes};
+    page.EndProcess();
+    EXPECT_EQ(page.messages, (Texts{"Do you realy want to terminate selected process?",
+                                    "Process Terminated Successfully"}));
+    EXPECT_EQ(page.processes.terminated, (std::vector<FakeProcesses::Open>{{12, 0}}));
+    EXPECT_TRUE(Opened(page.processes, {12, kProcessTerminate | kProcessQueryLimited}));
+    EXPECT_EQ(page.Names(), (Texts{"Small.exe", "big.exe"}));
+}
+
+TEST_F(ProcessPage, EndProcessThatCannotOpenOrTerminateLeavesTheListAsItWas) {
+    page.processes.table.at(12).terminateAccess = false;
+    page.processes.table.at(4).terminable = false;
+    page.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    const int refreshes = page.refreshes;
+    page.Select("mid.exe");
+    page.EndProcess();
+    page.Select("big.exe");
+    page.EndProcess();
+    EXPECT_EQ(page.messages, (Texts{"Do you realy want to terminate selected process?", "Termination Failed..!!",
+                                    "Do you realy want to terminate selected process?",
+                                    "ERROR  : Cannot Terminate Process"}));
+    EXPECT_TRUE(page.processes.terminated.empty());
+    EXPECT_EQ(page.refreshes, refreshes);
+    EXPECT_EQ(page.selectionMark, 2);  // the selection stays
+}
+
+TEST_F(ProcessPage, EndProcessNeverEndsAProcessThatReusedTheListedId) {
+    page.Select("mid.exe");
+    // mid.exe exits; a new process is given its id before the user confirms.
+    page.processes.table.at(12) = {.name = "other.exe", .creationTime = 999};
+    page.answers = {MessageAnswer::Yes};
+    page.EndProcess();
+    EXPECT_EQ(page.messages, (Texts{"Do you realy want to terminate selected process?", "Termination Failed..!!"}));
+    EXPECT_TRUE(page.processes.terminated.empty());
+    EXPECT_EQ(page.Names(), (Texts{"Small.exe", "other.exe", "big.exe"}));  // refreshed
+}
+
+TEST_F(ProcessPage, EndProcessRefusesWhenTheCreationTimeCannotBeConfirmed) {
+    page.Select("mid.exe");
+    page.processes.table.at(12).creationTime = std::nullopt;
+    page.answers = {MessageAnswer::Yes};
+    page.EndProcess();
+    EXPECT_EQ(page.messages.back(), "Termination Failed..!!");
+    EXPECT_TRUE(page.processes.terminated.empty());
+}
+
+TEST_F(ProcessPage, OptimizeSelectedTrimsThatProcessAndRefreshes) {
+    page.Select("Small.exe");
+    const int refreshes = page.refreshes;
+    page.OptimizeSelectedProcess();
+    EXPECT_EQ(page.messages, (Texts{"Optimization  Done..!!"}));
+    EXPECT_EQ(page.processes.trimmed, std::vector<std::uint32_t>{8});
+    EXPECT_TRUE(Opened(page.processes, {8, TRIM_PROCESS_ACCESS}));
+    EXPECT_EQ(page.refreshes, refreshes + 1);
+}
+
+TEST_F(ProcessPage, OptimizeSelectedOfAProcessThatCannotBeOpenedSaysSo) {
+    page.Select("Small.exe");
+    page.processes.table.at(8).queryAccess = false;
+    const int refreshes = page.refreshes;
+    page.OptimizeSelectedProcess();
+    EXPECT_EQ(page.messages, (Texts{"Optimization  Failed..!!"}));
+    EXPECT_TRUE(page.processes.trimmed.empty());
+    EXPECT_EQ(page.refreshes, refreshes);
+}
+
+}  // namespace
+}  // namespace qmo

@@ -1,0 +1,349 @@
+// The process page on a real Win32: the real process list, a child process
+// ended through End Process with its real message boxes, the header's fit,
+// arrow and menu, and the context menu resource.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/application.h"
+#include "framework/text.h"
+#include "framework/unique_handle.h"
+#include "process/process_page.h"
+#include "single_instance_child.h"
+#include "toolkit_test_support.h"
+#include "wine_test_support.h"
+
+namespace {
+
+using qmo::testing::PumpUntil;
+
+constexpr wchar_t kFrameTitle[] = L"Quenvale Memory Optimizer - process page test";
+
+class TestApplication : public qmo::Application {
+protected:
+    bool InitInstance() override { return true; }
+};
+
+// Answers the message boxes of one caption in turn, recording each text and
+// whether the box shows an icon.
+class MessageBoxAnswerer {
+public:
+    struct Seen {
+        std::wstring text;
+        bool icon = false;
+    };
+
+    MessageBoxAnswerer(const wchar_t* caption, std::vector<int> answers)
+        : m_thread([this, caption, answers] {
+              for (int answer : answers) {
+                  const ULONGLONG deadline = ::GetTickCount64() + 10000;
+                  HWND box = nullptr;
+                  while (!box && ::GetTickCount64() < deadline) {
+                      box = ::FindWindowW(L"#32770", caption);
+                      if (!box)
+                          ::Sleep(20);
+                  }
+                  if (!box)
+                      return;
+                  Seen seen;
+                  ::EnumChildWindows(box, &MessageBoxAnswerer::Inspect, reinterpret_cast<LPARAM>(&seen));
+                  m_seen.push_back(seen);
+                  ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
+                  while (::IsWindow(box) && ::GetTickCount64() < deadline)
+                      ::Sleep(20);
+              }
+          }) {}
+    ~MessageBoxAnswerer() {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    const std::vector<Seen>& Answered() {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_seen;
+    }
+    std::vector<std::wstring> Texts() {
+        std::vector<std::wstring> texts;
+        for (const Seen& seen : Answered())
+            texts.push_back(seen.text);
+        return texts;
+    }
+
+private:
+    static BOOL CALLBACK Inspect(HWND child, LPARAM lParam) {
+        auto& seen = *reinterpret_cast<Seen*>(lParam);
+        wchar_t className[16] = {};
+        ::GetClassNameW(child, className, 16);
+        if (::lstrcmpiW(className, L"Static") != 0)
+            return TRUE;
+        const auto style = ::GetWindowLongPtrW(child, GWL_STYLE);
+        if ((style & SS_TYPEMASK) == SS_ICON) {
+            seen.icon = seen.icon || ::SendMessageW(child, STM_GETICON, 0, 0) != 0;
+            return TRUE;
+        }
+        wchar_t text[256] = {};
+        ::GetWindowTextW(child, text, 256);
+        if (text[0])
+            seen.text = text;
+        return TRUE;
+    }
+
+    std::vector<Seen> m_seen;
+    std::thread m_thread;
+};
+
+class ProcessPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(host.Create(900, 600));
+        ::SetWindowTextW(host.GetSafeHwnd(), kFrameTitle);
+        application.SetMainWindow(&host);
+        ASSERT_TRUE(page.CreateModeless(host.GetSafeHwnd()));
+        ::SetWindowPos(page.GetSafeHwnd(), nullptr, 0, 0, 860, 560, SWP_NOZORDER | SWP_SHOWWINDOW);
+    }
+    void TearDown() override {
+        for (auto& child : children)
+            ::TerminateProcess(child.get(), 1);
+    }
+
+    HWND List() { return page.List().GetSafeHwnd(); }
+    HWND Header() { return ListView_GetHeader(List()); }
+    int RowOf(DWORD pid) {
+        const int count = ListView_GetItemCount(List());
+        for (int row = 0; row < count; ++row) {
+            LVITEMW item{};
+            item.mask = LVIF_PARAM;
+            item.iItem = row;
+            ListView_GetItem(List(), &item);
+            if (static_cast<DWORD>(item.lParam) == pid)
+                return row;
+        }
+        return -1;
+    }
+    std::wstring Cell(int row, int column) {
+        wchar_t text[300] = {};
+        ListView_GetItemText(List(), row, column, text, 300);
+        return text;
+    }
+    void Select(int row) {
+        ListView_SetItemState(List(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ::SendMessageW(List(), LVM_SETSELECTIONMARK, 0, row);
+    }
+    void Click(UINT button) {
+        ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    }
+    // An idle second process of this test binary that ends by itself after a minute.
+    DWORD StartIdleChild() {
+        wchar_t exe[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        const std::wstring suffix = std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(children.size());
+        std::wstring command = L"\"" + std::wstring(exe) + L"\" " + qmo::testing::kFirstInstanceChildSwitch +
+                               L" Local\\QuenvaleProcessPageTest-" + suffix + L" ProcessPageChild-" + suffix;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION created{};
+        if (!::CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created))
+            return 0;
+        ::CloseHandle(created.hThread);
+        children.emplace_back(created.hProcess);
+        ::WaitForInputIdle(created.hProcess, 10000);
+        return created.dwProcessId;
+    }
+    std::vector<int> ColumnWidths() {
+        std::vector<int> widths;
+        for (int column = 0; column < Header_GetItemCount(Header()); ++column)
+            widths.push_back(ListView_GetColumnWidth(List(), column));
+        return widths;
+    }
+    int HeaderWidth() {
+        RECT client{};
+        ::GetClientRect(Header(), &client);
+        return client.right;
+    }
+    int HeaderFormat(int column) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        Header_GetItem(Header(), column, &item);
+        return item.fmt;
+    }
+
+    TestApplication application;
+    qmo::testing::ControlHost host;
+    CProcessPage page;
+    std::vector<qmo::unique_kernel_handle> children;
+};
+
+TEST_F(ProcessPageTest, ListsThisProcessWithItsNamePathIconAndWorkingSetInKibibytes) {
+    const int row = RowOf(::GetCurrentProcessId());
+    ASSERT_GE(row, 0);
+    wchar_t exe[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    EXPECT_EQ(::lstrcmpiW(Cell(row, 0).c_str(), L"qmo_windows_tests.exe"), 0) << Cell(row, 0);
+    EXPECT_EQ(::lstrcmpiW(Cell(row, 2).c_str(), exe), 0) << Cell(row, 2);
+    const std::wstring memory = Cell(row, 1);
+    ASSERT_GT(memory.size(), 2u);
+    EXPECT_EQ(memory.substr(memory.size() - 2), L" K");
+    EXPECT_GT(std::stoul(memory), 0ul);
+
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    ListView_GetItem(List(), &item);
+    EXPECT_EQ(item.iImage, CSystemImageList().GetIconIndex(exe, true));
+    EXPECT_EQ(ListView_GetImageList(List(), LVSIL_SMALL), CSystemImageList().GetImageList(true));
+    const DWORD extended = ListView_GetExtendedListViewStyle(List());
+    EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
+    EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+}
+
+TEST_F(ProcessPageTest, StartsSortedByMemoryWithTheArrowOnThatColumnAndKeepsItOverARefresh) {
+    EXPECT_TRUE(HeaderFormat(1) & HDF_SORTUP);
+    EXPECT_FALSE(HeaderFormat(0) & (HDF_SORTUP | HDF_SORTDOWN));
+    Click(CProcessPage::kRefreshButton);
+    const auto& rows = page.Rows();
+    ASSERT_EQ(static_cast<std::size_t>(ListView_GetItemCount(List())), rows.size());
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        EXPECT_LE(rows[i - 1].workingSetBytes.value_or(0), rows[i].workingSetBytes.value_or(0));
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(Cell(static_cast<int>(i), 1), qmo::Widen(rows[i].memoryText));
+}
+
+TEST_F(ProcessPageTest, HeaderFitsItsColumnsInEqualSharesAtEverySize) {
+    for (int width : {860, 640, 1000}) {
+        ::SetWindowPos(page.GetSafeHwnd(), nullptr, 0, 0, width, 500, SWP_NOZORDER | SWP_NOMOVE);
+        qmo::testing::PumpPending();
+        const int share = HeaderWidth() / 3;
+        EXPECT_GT(share, 100) << "page width " << width;
+        EXPECT_EQ(ColumnWidths(), (std::vector<int>{share, share, share})) << "page width " << width;
+    }
+}
+
+TEST_F(ProcessPageTest, EndProcessEndsAChildAfterConfirmingAndDropsItsRow) {
+    const DWORD child = StartIdleChild();
+    ASSERT_NE(child, 0u);
+    ASSERT_TRUE(PumpUntil([&] {
+        Click(CProcessPage::kRefreshButton);
+        return RowOf(child) >= 0;
+    }, 10000));
+    Select(RowOf(child));
+    MessageBoxAnswerer answerer(kFrameTitle, {IDYES, IDOK});
+    Click(CProcessPage::kEndProcessButton);
+    const auto seen = answerer.Answered();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].text, L"Do you realy want to terminate selected process?");
+    EXPECT_EQ(seen[1].text, L"Process Terminated Successfully");
+    EXPECT_FALSE(seen[0].icon || seen[1].icon);
+    ASSERT_EQ(::WaitForSingleObject(children.back().get(), 5000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    ::GetExitCodeProcess(children.back().get(), &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(RowOf(child), -1);
+}
+
+TEST_F(ProcessPageTest, AnsweringNoLeavesTheChildRunningAndTheListAsItWas) {
+    const DWORD child = StartIdleChild();
+    ASSERT_NE(child, 0u);
+    ASSERT_TRUE(PumpUntil([&] {
+        Click(CProcessPage::kRefreshButton);
+        return RowOf(child) >= 0;
+    }, 10000));
+    const int row = RowOf(child);
+    Select(row);
+    MessageBoxAnswerer answerer(kFrameTitle, {IDNO});
+    Click(CProcessPage::kEndProcessButton);
+    EXPECT_EQ(answerer.Texts(), std::vector<std::wstring>{L"Do you realy want to terminate selected process?"});
+    EXPECT_EQ(::WaitForSingleObject(children.back().get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(RowOf(child), row);
+}
+
+TEST_F(ProcessPageTest, CommandsWithoutASelectionAskForOneAndOptimizeTrimsTheSelectedRow) {
+    MessageBoxAnswerer answerer(kFrameTitle, {IDOK, IDOK, IDOK});
+    Click(CProcessPage::kEndProcessButton);
+    Click(CProcessPage::kOptimizeSelectedButton);
+    Select(RowOf(::GetCurrentProcessId()));
+    ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, CProcessPage::ID_OPTIMIZE_SELECTED_PROCESS, 0);
+    EXPECT_EQ(answerer.Texts(), (std::vector<std::wstring>{L"Please select process to terminate",
+                                                           L"Please select process to Optimize",
+                                                           L"Optimization  Done..!!"}));
+    EXPECT_EQ(ListView_GetSelectedCount(List()), 0u);  // refreshed
+}
+
+TEST_F(ProcessPageTest, HeaderMenuChecksTheStateAndItsEntriesSortOrAlign) {
+    auto& header = page.List().Header();
+    qmo::unique_menu menu(header.CreateColumnMenu(1));
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(::GetMenuItemCount(menu.get()), 4);
+    EXPECT_EQ(::GetMenuState(menu.get(), 0, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(::GetMenuState(menu.get(), 1, MF_BYPOSITION) & MF_CHECKED, 0u);
+    HMENU alignment = ::GetSubMenu(menu.get(), 3);
+    ASSERT_TRUE(alignment);
+    EXPECT_EQ(::GetMenuState(alignment, 0, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+
+    // Either sort entry is a click on the column: the direction toggles.
+    header.ApplyMenuCommand(0, qmo::HeaderMenuCommand::SortAscending);
+    EXPECT_EQ(page.m_nSortColumn, 0);
+    EXPECT_FALSE(page.m_bSortAscending);
+    EXPECT_TRUE(HeaderFormat(0) & HDF_SORTDOWN);
+    EXPECT_FALSE(HeaderFormat(1) & (HDF_SORTUP | HDF_SORTDOWN));
+
+    header.ApplyMenuCommand(2, qmo::HeaderMenuCommand::AlignRight);
+    EXPECT_EQ(HeaderFormat(2) & HDF_JUSTIFYMASK, HDF_RIGHT);
+    qmo::unique_menu after(header.CreateColumnMenu(2));
+    EXPECT_EQ(::GetMenuState(::GetSubMenu(after.get(), 3), 2, MF_BYPOSITION) & MF_CHECKED,
+              static_cast<UINT>(MF_CHECKED));
+}
+
+TEST_F(ProcessPageTest, ContextMenuResourceHasTheOneOptimizeEntry) {
+    qmo::unique_menu menu(::LoadMenuW(qmo::Application::InstanceHandle(), MAKEINTRESOURCEW(CProcessPage::kContextMenu)));
+    ASSERT_TRUE(menu);
+    wchar_t text[64] = {};
+    ::GetMenuStringW(menu.get(), 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"Opt Process");
+    HMENU popup = ::GetSubMenu(menu.get(), 0);
+    ASSERT_EQ(::GetMenuItemCount(popup), 1);
+    EXPECT_EQ(::GetMenuItemID(popup, 0), CProcessPage::ID_OPTIMIZE_SELECTED_PROCESS);
+    ::GetMenuStringW(popup, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"Optimize Selected Process ");
+}
+
+TEST_F(ProcessPageTest, RefreshesLeakNoHandlesOrGdiObjects) {
+    Click(CProcessPage::kRefreshButton);
+    DWORD handlesBefore = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &handlesBefore);
+    const DWORD gdiBefore = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int i = 0; i < 20; ++i)
+        Click(CProcessPage::kRefreshButton);
+    DWORD handlesAfter = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &handlesAfter);
+    EXPECT_EQ(handlesAfter, handlesBefore);
+    EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProcessPageLifetime, DestroyingAPageLeavesTheShellsImageListUsable) {
+    const HIMAGELIST shared = CSystemImageList().GetImageList(true);
+    ASSERT_TRUE(shared);
+    const int icons = ImageList_GetImageCount(shared);
+    for (int round = 0; round < 2; ++round) {
+        qmo::testing::ControlHost host;
+        ASSERT_TRUE(host.Create(600, 400));
+        auto page = std::make_unique<CProcessPage>();
+        ASSERT_TRUE(page->CreateModeless(host.GetSafeHwnd()));
+        EXPECT_EQ(ListView_GetImageList(page->List().GetSafeHwnd(), LVSIL_SMALL), shared);
+        page.reset();
+    }
+    EXPECT_EQ(CSystemImageList().GetImageList(true), shared);
+    EXPECT_GE(ImageList_GetImageCount(shared), icons);
+    EXPECT_GE(icons, 1);
+}
+
+}  // namespace
