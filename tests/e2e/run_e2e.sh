@@ -344,6 +344,9 @@ scenario_about_box() {
   shot about-over-window || return 1
   drv press-ok "$ABOUT_TITLE" || return 1
   drv send WM_NULL && drv wait-window --visible || fail "after the second OK: $REASON" || return 1
+  running "$pid" || fail "the program ended"
+}
+
 # The process page with real rows: sorted by memory ascending when shown, and
 # descending after a click on the "Memory usage" header.
 scenario_process_list() {
