@@ -448,16 +448,19 @@ class FaultyProfile : public testing::FakeProfile {
 public:
     explicit FaultyProfile(FaultPlan& plan) : m_plan(plan) {}
     bool WriteProfileInt(std::string_view section, std::string_view entry, int value) override {
-        attempts.emplace_back(entry);
-        return !m_plan.Fails(entry) && FakeProfile::WriteProfileInt(section, entry, value);
+        return Attempt(entry) && FakeProfile::WriteProfileInt(section, entry, value);
     }
     bool WriteProfileString(std::string_view section, std::string_view entry, const std::string& value) override {
-        attempts.emplace_back(entry);
-        return !m_plan.Fails(entry) && FakeProfile::WriteProfileString(section, entry, value);
+        return Attempt(entry) && FakeProfile::WriteProfileString(section, entry, value);
     }
     std::vector<std::string> attempts;
 
 private:
+    bool Attempt(std::string_view entry) {
+        attempts.emplace_back(entry);
+        return !m_plan.Fails(entry);
+    }
+
     FaultPlan& m_plan;
 };
 
