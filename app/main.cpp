@@ -12,7 +12,9 @@ CMemoryOptimizerApp theApp;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
     // Run by the uninstaller, even while the program itself still runs.
-    if (commandLine && qmo::IsRemoveLogonTaskCommand(qmo::Narrow(commandLine)))
+    const std::string arguments = commandLine ? qmo::Narrow(commandLine) : std::string();
+    if (qmo::IsCommandSwitch(arguments, qmo::kRemoveLogonTaskSwitch))
         return qmo::RemoveLogonTaskCommand();
+    theApp.SetQuietSecondStart(qmo::IsCommandSwitch(arguments, qmo::kLogonStartSwitch));
     return theApp.Run(instance, showCommand);
 }

@@ -12,7 +12,8 @@ CMemoryOptimizerApp::~CMemoryOptimizerApp() = default;
 
 bool CMemoryOptimizerApp::InitInstance() {
     if (m_instanceGuard.AnotherInstanceRuns()) {
-        qmo::HandOverToFirstInstance(qmo::kMainFrameClassName, qmo::kMainWindowTitle, WM_ACTIVATE_FIRST_INSTANCE);
+        if (!m_quietSecondStart)
+            qmo::HandOverToFirstInstance(qmo::kMainFrameClassName, qmo::kMainWindowTitle, WM_ACTIVATE_FIRST_INSTANCE);
         return false;
     }
 

@@ -13,6 +13,9 @@ public:
     CMemoryOptimizerApp();
     ~CMemoryOptimizerApp() override;
 
+    // A second start that ends without bringing up the first instance.
+    void SetQuietSecondStart(bool quiet) noexcept { m_quietSecondStart = quiet; }
+
 protected:
     bool InitInstance() override;
 
@@ -22,4 +25,5 @@ private:
     qmo::TaskSchedulerLogonTasks m_logonTasks;
     qmo::RegistryRunEntry m_runEntry{HKEY_LOCAL_MACHINE, qmo::kRunKeyPath, &m_logonTasks};
     std::unique_ptr<CMainFrame> m_frame;
+    bool m_quietSecondStart = false;
 };

@@ -56,6 +56,7 @@ std::string LogonTaskXml(const LogonTaskDefinition& definition) {
     xml += "    <LogonTrigger>\n";
     xml += "      <Enabled>true</Enabled>\n";
     xml += "      <UserId>" + user + "</UserId>\n";
+    xml += "      <Delay>" + std::string(kLogonTaskDelay) + "</Delay>\n";
     xml += "    </LogonTrigger>\n";
     xml += "  </Triggers>\n";
     xml += "  <Principals>\n";
@@ -83,6 +84,7 @@ std::string LogonTaskXml(const LogonTaskDefinition& definition) {
     xml += "  <Actions Context=\"Author\">\n";
     xml += "    <Exec>\n";
     xml += "      <Command>" + Escaped(definition.command) + "</Command>\n";
+    xml += "      <Arguments>" + std::string(kLogonStartSwitch) + "</Arguments>\n";
     xml += "      <WorkingDirectory>" + Escaped(definition.workingDirectory) + "</WorkingDirectory>\n";
     xml += "    </Exec>\n";
     xml += "  </Actions>\n";
@@ -103,9 +105,9 @@ bool UpdateLogonTask(LogonTaskScheduler& scheduler, const std::string& executabl
     return scheduler.RegisterTask(kLogonTaskName, LogonTaskXml(definition));
 }
 
-bool IsRemoveLogonTaskCommand(std::string_view commandLine) {
+bool IsCommandSwitch(std::string_view commandLine, std::string_view commandSwitch) {
     const std::string_view word = Trimmed(commandLine);
-    return std::equal(word.begin(), word.end(), kRemoveLogonTaskSwitch.begin(), kRemoveLogonTaskSwitch.end(),
+    return std::equal(word.begin(), word.end(), commandSwitch.begin(), commandSwitch.end(),
                       [](char a, char b) {
                           return std::tolower(static_cast<unsigned char>(a)) ==
                                  std::tolower(static_cast<unsigned char>(b));

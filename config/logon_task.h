@@ -9,9 +9,14 @@
 namespace qmo {
 
 inline constexpr std::string_view kLogonTaskName = "Quenvale Memory Optimizer";
-// The one command-line switch of the program: removes the logon task of the
-// user who runs it and exits. The uninstaller uses it.
+// The program's command-line switches. The uninstaller runs it with the first
+// to remove the logon task of the user who runs it; the logon task starts it
+// with the second, which ends quietly when the program already runs (started
+// from the Run key, on a system where that works) instead of showing it.
 inline constexpr std::string_view kRemoveLogonTaskSwitch = "/RemoveLogonTask";
+inline constexpr std::string_view kLogonStartSwitch = "/Logon";
+// The task waits this long after logon, so a start from the Run key comes first.
+inline constexpr std::string_view kLogonTaskDelay = "PT30S";
 
 struct LogonTaskDefinition {
     std::string userId;            // DOMAIN\user whose logon starts the program
@@ -38,7 +43,7 @@ std::string LogonTaskXml(const LogonTaskDefinition& definition);
 // scheduler now matches the setting; an unknown path or user registers nothing.
 bool UpdateLogonTask(LogonTaskScheduler& scheduler, const std::string& executablePath, bool enabled);
 
-// True for a command line that is exactly the remove switch (any case, spaces around).
-bool IsRemoveLogonTaskCommand(std::string_view commandLine);
+// True for a command line that is exactly this switch (any case, spaces around).
+bool IsCommandSwitch(std::string_view commandLine, std::string_view commandSwitch);
 
 }  // namespace qmo

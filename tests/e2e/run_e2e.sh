@@ -85,8 +85,8 @@ drv() {
 }
 
 # Starts the program in the background; STARTED is its wine process.
-start_program() {
-  wine "$EXE" </dev/null >>"$LOG" 2>&1 &
+start_program() {  # [ARGUMENTS...]
+  wine "$EXE" "$@" </dev/null >>"$LOG" 2>&1 &
   STARTED=$!
   PIDS+=("$STARTED")
 }
@@ -171,6 +171,11 @@ scenario_second_start() {
   start_program
   wait_exit "$STARTED" || fail "third start: $REASON" || return 1
   drv send WM_NULL && drv wait-window --visible || fail "after a third start: $REASON" || return 1
+  # The logon task's start ends quietly when the program already runs.
+  act "back to the tray" --hidden WM_CLOSE || return 1
+  start_program /Logon
+  wait_exit "$STARTED" || fail "a start by the logon task: $REASON" || return 1
+  drv send WM_NULL && drv wait-window --hidden || fail "after a start by the logon task: $REASON" || return 1
   running "$first" || fail "the first instance ended"
 }
 

@@ -84,6 +84,9 @@ TEST(LogonTaskXml, LogonTriggerForTheUserRunsElevatedWithoutTimeLimit) {
     const std::string trigger = Element(xml, "LogonTrigger");
     EXPECT_EQ(Element(trigger, "UserId"), "QUENVALE-PC\\ann");
     EXPECT_EQ(Element(trigger, "Enabled"), "true");
+    // After a start from the Run key, where that works, the task's start ends quietly.
+    EXPECT_EQ(Element(trigger, "Delay"), "PT30S");
+    EXPECT_EQ(Element(xml, "Arguments"), "/Logon");
     EXPECT_EQ(Element(xml, "RunLevel"), "HighestAvailable");
     EXPECT_EQ(Element(xml, "LogonType"), "InteractiveToken");
     EXPECT_EQ(Element(Element(xml, "Principals"), "UserId"), "QUENVALE-PC\\ann");
@@ -164,13 +167,15 @@ TEST(UpdateRunEntryWithTask, UnknownExecutablePathTouchesNeither) {
     EXPECT_TRUE(store.scheduler.registeredXml.empty());
 }
 
-TEST(RemoveLogonTaskCommand, OnlyTheSwitchItselfInAnyCase) {
-    EXPECT_TRUE(IsRemoveLogonTaskCommand("/RemoveLogonTask"));
-    EXPECT_TRUE(IsRemoveLogonTaskCommand("  /removelogontask \r\n"));
-    EXPECT_FALSE(IsRemoveLogonTaskCommand(""));
-    EXPECT_FALSE(IsRemoveLogonTaskCommand("/RemoveLogonTaskX"));
-    EXPECT_FALSE(IsRemoveLogonTaskCommand("/RemoveLogon"));
-    EXPECT_FALSE(IsRemoveLogonTaskCommand("/RemoveLogonTask /S"));
+TEST(CommandSwitch, OnlyTheSwitchItselfInAnyCase) {
+    EXPECT_TRUE(IsCommandSwitch("/RemoveLogonTask", kRemoveLogonTaskSwitch));
+    EXPECT_TRUE(IsCommandSwitch("  /removelogontask \r\n", kRemoveLogonTaskSwitch));
+    EXPECT_TRUE(IsCommandSwitch(" /LOGON", kLogonStartSwitch));
+    EXPECT_FALSE(IsCommandSwitch("", kRemoveLogonTaskSwitch));
+    EXPECT_FALSE(IsCommandSwitch("/RemoveLogonTaskX", kRemoveLogonTaskSwitch));
+    EXPECT_FALSE(IsCommandSwitch("/RemoveLogon", kRemoveLogonTaskSwitch));
+    EXPECT_FALSE(IsCommandSwitch("/RemoveLogonTask /S", kRemoveLogonTaskSwitch));
+    EXPECT_FALSE(IsCommandSwitch("/Logon", kRemoveLogonTaskSwitch));
 }
 
 }  // namespace
