@@ -81,7 +81,8 @@ drv() {
   wine "$DRIVER" "$@" </dev/null >/dev/null 2>"$STEP_ERR"
   local status=$?
   [ $status -eq 0 ] && return 0
-  fail "$1: exit status $status: $(grep -v '^[[:space:]]*$' "$STEP_ERR" | tail -n 1)"
+  # All the step said, on one line: a reason, or whatever else ended it.
+  fail "$1: exit status $status: $(grep -v '^[[:space:]]*$' "$STEP_ERR" | tail -n 5 | tr '\r\n' '  ')"
 }
 
 # Starts the program in the background; STARTED is its wine process.
