@@ -26,6 +26,9 @@ qmo_wine_setup() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+  # A crash ends the crashing program at once instead of waiting in winedbg.
+  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
+    </dev/null >/dev/null 2>&1 || true
   # One server for the whole session, started with no pipe to hold open.
   wineserver -p </dev/null >/dev/null 2>&1
   # Every program of this prefix opens in one virtual desktop, so that the

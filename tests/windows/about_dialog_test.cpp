@@ -34,8 +34,8 @@ public:
 
 class AboutDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::SetCursorPos(0, 0); }
-    void TearDown() override { ::SetCursorPos(0, 0); }
+    void SetUp() override { qmo::testing::MovePointer(0, 0); }
+    void TearDown() override { qmo::testing::MovePointer(0, 0); }
 
     // Modeless for the test's sake, so it can be looked at while it is up.
     std::unique_ptr<CAboutDlg> Open() {
@@ -102,14 +102,14 @@ TEST_F(AboutDialogTest, ALinkTurnsRedUnderTheMouseAndPurpleOnceClicked) {
     EXPECT_GT(Pixels(control, HyperlinkStatic::kLinkColour), 0);
 
     const POINT centre = ScreenCentre(control);
-    ::SetCursorPos(centre.x, centre.y);
+    qmo::testing::MovePointer(centre.x, centre.y);
     ASSERT_TRUE(PumpUntil([&] { return link.IsHovered(); }));
     EXPECT_GT(Pixels(control, HyperlinkStatic::kHoverColour), 0);
     EXPECT_EQ(Pixels(control, HyperlinkStatic::kLinkColour), 0);
     EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
 
     // The leave is told as the system tells it: Wine on Xvfb does not report it for a static.
-    ::SetCursorPos(0, 0);
+    qmo::testing::MovePointer(0, 0);
     ::SendMessageW(control, WM_MOUSELEAVE, 0, 0);
     EXPECT_FALSE(link.IsHovered());
     EXPECT_GT(Pixels(control, HyperlinkStatic::kLinkColour), 0);

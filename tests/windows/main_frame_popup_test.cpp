@@ -8,16 +8,12 @@
 #include "res/resource.h"
 #include "shell/frame_texts.h"
 #include "shell/main_frame.h"
+#include "frame_test_support.h"
 #include "wine_test_support.h"
 
 namespace {
 
 using qmo::testing::PumpUntil;
-
-class TestApplication : public qmo::Application {
-protected:
-    bool InitInstance() override { return true; }
-};
 
 // The real frame; only the progress dialog can be replaced by a counter.
 class PopupFrame : public CMainFrame {
@@ -36,20 +32,13 @@ protected:
     }
 };
 
-class MainFramePopupTest : public ::testing::Test {
+class MainFramePopupTest : public ::testing::Test, protected qmo::testing::FrameOnScratchKeys<PopupFrame> {
 protected:
+    MainFramePopupTest() : FrameOnScratchKeys(L"FramePopups") {}
     void SetUp() override {
         // A pointer left over the popup's corner would hold it open.
-        ::SetCursorPos(0, 0);
-        ASSERT_TRUE(qmo::testing::WriteRawValue(scratch.Root(), scratch.Sub(L"Run"), L"x", REG_SZ, L"", 2));
-        frame = std::make_unique<PopupFrame>(profile, run);
-        ASSERT_TRUE(frame->Create());
-        application.SetMainWindow(frame.get());
-    }
-    void TearDown() override {
-        frame.reset();
-        MSG quit{};
-        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        qmo::testing::MovePointer(0, 0);
+        ASSERT_TRUE(Create());
     }
 
     const qmo::PopupWindow* Popup() const { return frame->ActivePopup(); }
@@ -64,11 +53,6 @@ protected:
         ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     }
 
-    TestApplication application;
-    qmo::testing::ScratchKey scratch{L"FramePopups"};
-    qmo::RegistryProfile profile{scratch.Root(), scratch.Sub(L"Profile")};
-    qmo::RegistryRunEntry run{scratch.Root(), scratch.Sub(L"Run")};
-    std::unique_ptr<PopupFrame> frame;
 };
 
 TEST_F(MainFramePopupTest, CriticalLimitPopupStatesTheLimitAndFurtherRequestsAreDropped) {

@@ -8,20 +8,17 @@
 #include "res/resource.h"
 #include "shell/main_frame.h"
 #include "shell/view_layout.h"
+#include "frame_test_support.h"
 #include "wine_test_support.h"
 
 namespace {
 
-class PageHostViewTest : public ::testing::Test {
+class PageHostViewTest : public ::testing::Test, protected qmo::testing::FrameOnScratchKeys<> {
 protected:
+    PageHostViewTest() : FrameOnScratchKeys(L"View") {}
     void SetUp() override {
-        ASSERT_TRUE(qmo::testing::WriteRawValue(scratch.Root(), scratch.Sub(L"Run"), L"x", REG_SZ, L"", 2));
-        frame = std::make_unique<CMainFrame>(profile, run);
-        ASSERT_TRUE(frame->Create());
-        ::ShowWindow(frame->GetSafeHwnd(), SW_SHOWMAXIMIZED);
-        ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);  // hidden -> shown
-        ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);
-        ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(Create());
+        Show();
     }
 
     CTesselDesktopSuitFrameView& View() { return frame->View(); }
@@ -41,10 +38,6 @@ protected:
         ::SendMessageW(window, WM_LBUTTONUP, 0, at);
     }
 
-    qmo::testing::ScratchKey scratch{L"View"};
-    qmo::RegistryProfile profile{scratch.Root(), scratch.Sub(L"Profile")};
-    qmo::RegistryRunEntry run{scratch.Root(), scratch.Sub(L"Run")};
-    std::unique_ptr<CMainFrame> frame;
 };
 
 RECT ChildRect(HWND child) {

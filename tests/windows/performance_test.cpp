@@ -9,6 +9,7 @@
 #include "framework/unique_handle.h"
 #include "perf/perf_win32.h"
 #include "shell/main_frame.h"
+#include "frame_test_support.h"
 #include "wine_test_support.h"
 
 namespace {
@@ -159,33 +160,16 @@ TEST(GdiCanvas, TheGraphDrawsItsCurveGridAndFrameWhereTheGeometrySays) {
         EXPECT_NE(picture.At(500, y), kCurve) << "nothing off the top for -999";
 }
 
-class TestApplication : public qmo::Application {
-protected:
-    bool InitInstance() override { return true; }
-};
-
 // The page inside the real frame, ticking on its timers.
-class PerformancePageTest : public ::testing::Test {
+class PerformancePageTest : public ::testing::Test, protected qmo::testing::FrameOnScratchKeys<> {
 protected:
+    PerformancePageTest() : FrameOnScratchKeys(L"PerformancePage") {}
     void SetUp() override {
-        ::SetCursorPos(0, 0);
-        ASSERT_TRUE(qmo::testing::WriteRawValue(scratch.Root(), scratch.Sub(L"Run"), L"x", REG_SZ, L"", 2));
-        frame = std::make_unique<CMainFrame>(profile, run);
-        ASSERT_TRUE(frame->Create());
-        application.SetMainWindow(frame.get());
-    }
-    void TearDown() override {
-        frame.reset();
-        MSG quit{};
-        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        qmo::testing::MovePointer(0, 0);
+        ASSERT_TRUE(Create());
     }
     CPerformancePage& Page() { return frame->View().PerformancePage(); }
 
-    TestApplication application;
-    qmo::testing::ScratchKey scratch{L"PerformancePage"};
-    qmo::RegistryProfile profile{scratch.Root(), scratch.Sub(L"Profile")};
-    qmo::RegistryRunEntry run{scratch.Root(), scratch.Sub(L"Run")};
-    std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(PerformancePageTest, TheTicksFillTheGaugesAndGraphs) {

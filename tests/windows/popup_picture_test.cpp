@@ -94,7 +94,7 @@ protected:
     void SetUp() override {
         RECT area{};
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-        ::SetCursorPos(area.left + 5, area.top + 5);
+        qmo::testing::MovePointer(area.left + 5, area.top + 5);
     }
     Picture ShowAndCapture(PopupContent content) {
         popup = PopupWindow::Make(std::move(content));
@@ -150,7 +150,7 @@ TEST_F(PopupPictureTest, TheHotLinkIsUnderlinedAndTheButtonShowsHotAndPressedCel
     const PopupRect link = popup->Elements()[3].rect;
     const RECT full = popup->FullRect();
 
-    ::SetCursorPos(full.left + link.left + 4, full.top + link.top + 4);
+    qmo::testing::MovePointer(full.left + link.left + 4, full.top + link.top + 4);
     ::SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(link.left + 4, link.top + 4));
     const Picture hotLink = Capture();
     SaveIfAsked(hotLink, "popup-critical-hot-link");
@@ -160,7 +160,7 @@ TEST_F(PopupPictureTest, TheHotLinkIsUnderlinedAndTheButtonShowsHotAndPressedCel
     EXPECT_EQ(hotLink.Count(5, 0, 270, link.top), normal.Count(5, 0, 270, link.top)) << "only the link changed";
 
     const PopupRect close = popup->Elements()[5].rect;
-    ::SetCursorPos(full.left + close.left + 3, full.top + close.top + 5);
+    qmo::testing::MovePointer(full.left + close.left + 3, full.top + close.top + 5);
     ::SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(close.left + 3, close.top + 5));
     const Picture hotButton = Capture();
     ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(close.left + 3, close.top + 5));

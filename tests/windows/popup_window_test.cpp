@@ -90,7 +90,7 @@ class PopupWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         // Keep the pointer away from the popup's corner unless a test moves it.
-        ::SetCursorPos(WorkArea().left + 5, WorkArea().top + 5);
+        qmo::testing::MovePointer(WorkArea().left + 5, WorkArea().top + 5);
         ASSERT_TRUE(owner.Create());
     }
 
@@ -216,27 +216,27 @@ TEST_F(PopupWindowTest, ThePointerHoldsThePopupAndBringsItBackWhileItSlidesAway)
 
     // Over the popup for three display times: it stays.
     const RECT full = popup.FullRect();
-    ::SetCursorPos(full.right - 40, full.bottom - 6);
+    qmo::testing::MovePointer(full.right - 40, full.bottom - 6);
     ::SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(230, 122));
     const ULONGLONG holdUntil = ::GetTickCount64() + 3 * kDisplayMs;
     testing::PumpUntil([&] { return popup.State() != kShown || ::GetTickCount64() >= holdUntil; });
     EXPECT_EQ(popup.State(), kShown);
 
     // Away: it slides out at the next check...
-    ::SetCursorPos(full.left - 200, full.top - 200);
+    qmo::testing::MovePointer(full.left - 200, full.top - 200);
     ASSERT_TRUE(WaitFor(kCollapsing, 3000));
     ASSERT_TRUE(testing::PumpUntil([&] { return WindowRect(window).top > full.top + 20; }, 3000));
     const LONG reached = WindowRect(window).top;
 
     // ...and back over it, it slides back up from where it was.
-    ::SetCursorPos(full.right - 40, full.bottom - 3);
+    qmo::testing::MovePointer(full.right - 40, full.bottom - 3);
     ::SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(230, WindowRect(window).bottom - WindowRect(window).top - 3));
     EXPECT_EQ(popup.State(), kExpanding);
     EXPECT_LE(WindowRect(window).top, reached + 8) << "started over from the bottom";
     ASSERT_TRUE(WaitFor(kShown, 4000));
     EXPECT_TRUE(SameRect(WindowRect(window), full));
 
-    ::SetCursorPos(full.left - 200, full.top - 200);
+    qmo::testing::MovePointer(full.left - 200, full.top - 200);
     ASSERT_TRUE(WaitFor(kClosed, 6000));
     EXPECT_EQ(owner.states, (States{kExpanding, kShown, kCollapsing, kExpanding, kShown, kCollapsing, kClosed}));
 }

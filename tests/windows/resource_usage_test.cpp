@@ -10,6 +10,7 @@
 #include "framework/resource_usage.h"
 #include "framework/unique_handle.h"
 #include "shell/main_frame.h"
+#include "frame_test_support.h"
 #include "wine_test_support.h"
 
 namespace {
@@ -51,14 +52,12 @@ TEST(ResourceUsage, TheCountsSeeObjectsComeAndGo) {
 // system changes, many times over. A leak of one object per round shows as a
 // growth of a hundred; what a first use loads and keeps is left out by a
 // warm-up and a small margin.
-class MainWindowLeakTest : public ::testing::Test {
+class MainWindowLeakTest : public ::testing::Test, protected qmo::testing::FrameOnScratchKeys<> {
 protected:
+    MainWindowLeakTest() : FrameOnScratchKeys(L"Leaks") {}
     void SetUp() override {
-        ASSERT_TRUE(qmo::testing::WriteRawValue(scratch.Root(), scratch.Sub(L"Run"), L"x", REG_SZ, L"", 2));
-        frame = std::make_unique<CMainFrame>(profile, run);
-        ASSERT_TRUE(frame->Create());
-        ::ShowWindow(frame->GetSafeHwnd(), SW_SHOWMAXIMIZED);
-        ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);  // hidden -> shown
+        ASSERT_TRUE(Create());
+        Show();
     }
 
     // Runs `round` 5 times to warm up, then 100 times between two measurements.
@@ -72,11 +71,6 @@ protected:
     }
 
     static constexpr DWORD kMargin = 2;
-
-    qmo::testing::ScratchKey scratch{L"Leaks"};
-    qmo::RegistryProfile profile{scratch.Root(), scratch.Sub(L"Profile")};
-    qmo::RegistryRunEntry run{scratch.Root(), scratch.Sub(L"Run")};
-    std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(MainWindowLeakTest, PageSwitchesRepaintsAndSystemChangesHoldNothing) {

@@ -15,6 +15,7 @@
 #include "shell/main_frame.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit_test_support.h"
+#include "frame_test_support.h"
 #include "wine_test_support.h"
 
 namespace {
@@ -22,27 +23,15 @@ namespace {
 using qmo::testing::AsText;
 using qmo::testing::ReadRawValue;
 
-class TestApplication : public qmo::Application {
-protected:
-    bool InitInstance() override { return true; }
-};
-
 // The real frame on a profile and Run key of the test's own, shown on the settings page.
-class SettingsPageTest : public ::testing::Test {
+class SettingsPageTest : public ::testing::Test, protected qmo::testing::FrameOnScratchKeys<> {
 protected:
+    SettingsPageTest() : FrameOnScratchKeys(L"SettingsPage") {}
     void SetUp() override {
-        ASSERT_TRUE(qmo::testing::WriteRawValue(scratch.Root(), runKey, L"unrelated", REG_SZ, L"", 2));
-        frame = std::make_unique<CMainFrame>(profile, run);
-        ASSERT_TRUE(frame->Create());
-        application.SetMainWindow(frame.get());
+        ASSERT_TRUE(Create());
         ::ShowWindow(Frame(), SW_SHOWMAXIMIZED);
         ::SendMessageW(Frame(), WM_COMMAND, ID_VIEW_SETTINGS, 0);
         ASSERT_TRUE(::IsWindowVisible(Page()));
-    }
-    // No longer the main window first, so its going ends no message loop.
-    void TearDown() override {
-        application.SetMainWindow(nullptr);
-        frame.reset();
     }
 
     HWND Frame() const { return frame->GetSafeHwnd(); }
@@ -86,13 +75,8 @@ protected:
         SwitchAwayAndBack();
     }
 
-    TestApplication application;
-    qmo::testing::ScratchKey scratch{L"SettingsPage"};
     std::wstring profileKey = scratch.Sub(L"Profile");
     std::wstring runKey = scratch.Sub(L"Run");
-    qmo::RegistryProfile profile{scratch.Root(), profileKey};
-    qmo::RegistryRunEntry run{scratch.Root(), runKey};
-    std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(SettingsPageTest, ShowingWithTheDefaultsGives80AndFourCheckedBoxes) {

@@ -209,12 +209,7 @@ TEST_F(TaskPanelTest, TheHandShowsOverLinksOnly) {
     const auto cursorOver = [&](POINT client) {
         POINT screen = client;
         ::ClientToScreen(panel.GetSafeHwnd(), &screen);
-        ::SetCursorPos(screen.x, screen.y);
-        // Wine moves the pointer through the X server: wait until it is there.
-        EXPECT_TRUE(qmo::testing::PumpUntil([&] {
-            POINT now{};
-            return ::GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
-        }));
+        EXPECT_TRUE(qmo::testing::MovePointer(screen.x, screen.y));
         ::SendMessageW(panel.GetSafeHwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(panel.GetSafeHwnd()),
                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         return ::GetCursor();

@@ -92,7 +92,7 @@ class ToolkitShowcase : public ::testing::Test {
 protected:
     void SetUp() override {
         // Keep the pointer off the controls: nothing should look hot.
-        ::SetCursorPos(kWidth - 5, 5);
+        qmo::testing::MovePointer(kWidth - 5, 5);
         LOGFONTW face = MessageFont();
         face.lfHeight = -24;
         face.lfWeight = FW_SEMIBOLD;

@@ -1,5 +1,7 @@
 #include "wine_test_support.h"
 
+#include <algorithm>
+
 #include "framework/unique_handle.h"
 
 namespace qmo::testing {
@@ -77,6 +79,19 @@ bool KeyExists(HKEY root, const std::wstring& keyPath) {
 std::wstring AsText(const RawValue& value) {
     std::wstring text(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t));
     return text.substr(0, text.find(L'\0'));
+}
+
+bool MovePointer(int x, int y) {
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    x = std::clamp(x, left, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+    y = std::clamp(y, top, top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
+    ::SetCursorPos(x, y);
+    return PumpUntil(
+        [&] {
+            POINT now{};
+            return ::GetCursorPos(&now) && now.x == x && now.y == y;
+        },
+        2000);
 }
 
 }  // namespace qmo::testing

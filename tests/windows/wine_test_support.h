@@ -13,6 +13,9 @@ namespace qmo::testing {
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 // Dispatches whatever is queued now.
 void PumpPending();
+// Moves the pointer and waits until the system reports it there: wine moves
+// it through the X server, so it arrives a little later.
+bool MovePointer(int x, int y);
 
 // HKEY_CURRENT_USER\Software\QuenvaleTests\<name>-<process id>, deleted with its tree at the end.
 class ScratchKey {

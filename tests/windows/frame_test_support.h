@@ -1,0 +1,63 @@
+#pragma once
+// The real main frame on a profile and Run key of the test's own, as the
+// application's main window.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "config/registry_run_entry.h"
+#include "framework/application.h"
+#include "framework/registry_profile.h"
+#include "shell/main_frame.h"
+#include "wine_test_support.h"
+
+namespace qmo::testing {
+
+class FrameTestApplication : public Application {
+protected:
+    bool InitInstance() override { return true; }
+};
+
+template <class Frame = CMainFrame>
+class FrameOnScratchKeys {
+public:
+    explicit FrameOnScratchKeys(const wchar_t* name) : scratch{name} {}
+    ~FrameOnScratchKeys() { Destroy(); }
+
+    // The Run key is opened, never created, so it is made to exist first.
+    ::testing::AssertionResult Create() {
+        if (!WriteRawValue(scratch.Root(), scratch.Sub(L"Run"), L"x", REG_SZ, L"", 2))
+            return ::testing::AssertionFailure() << "cannot write the scratch Run key";
+        frame = std::make_unique<Frame>(profile, run);
+        if (!frame->Create())
+            return ::testing::AssertionFailure() << "the frame was not created";
+        application.SetMainWindow(frame.get());
+        return ::testing::AssertionSuccess();
+    }
+
+    // No longer the main window first, so its going ends no message loop; a
+    // quit request left by it would end the next test's waits early.
+    void Destroy() {
+        application.SetMainWindow(nullptr);
+        frame.reset();
+        MSG quit{};
+        while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+
+    // From hidden in the tray to shown, as the tray's command does.
+    void Show() {
+        ::ShowWindow(frame->GetSafeHwnd(), SW_SHOWMAXIMIZED);
+        ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);
+        if (!::IsWindowVisible(frame->GetSafeHwnd()))
+            ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);
+    }
+
+    FrameTestApplication application;
+    ScratchKey scratch;
+    RegistryProfile profile{scratch.Root(), scratch.Sub(L"Profile")};
+    RegistryRunEntry run{scratch.Root(), scratch.Sub(L"Run")};
+    std::unique_ptr<Frame> frame;
+};
+
+}  // namespace qmo::testing
