@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang) and runs each for a while, keeping the
-# corpus between runs in build/fuzz/corpus/<target>.
+# corpus between runs in build/fuzz/corpus/<target>; fuzz/seeds/<target> holds
+# a few inputs shaped like real data to start from.
 #
 #   scripts/fuzz.sh [SECONDS_PER_TARGET]     (default 300)
 #
@@ -11,7 +12,7 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 SECONDS_PER_TARGET="${1:-300}"
-TARGETS=(profile_loader_fuzz)
+TARGETS=(profile_loader_fuzz process_text_fuzz)
 
 "$ROOT/scripts/bootstrap.sh" >/dev/null || exit 1
 mkdir -p build/fuzz
@@ -26,7 +27,7 @@ for target in "${TARGETS[@]}"; do
   log="build/fuzz/$target.log"
   mkdir -p "$corpus" "$findings"
   if "build/fuzz/fuzz/$target" -max_total_time="$SECONDS_PER_TARGET" -max_len=20000 -timeout=10 \
-       -rss_limit_mb=2048 -artifact_prefix="$findings/" "$corpus" >"$log" 2>&1; then
+       -rss_limit_mb=2048 -artifact_prefix="$findings/" "$corpus" "fuzz/seeds/$target" >"$log" 2>&1; then
     echo "PASS $target: $(grep -Eo 'Done [0-9]+ runs' "$log" | tail -n 1 | grep -Eo '[0-9]+') runs"
     passed=$((passed + 1))
   else

@@ -368,6 +368,19 @@ scenario_process_list() {
   running "$pid" || fail "the program ended"
 }
 
+# Ten minutes and more of use, shown and then in the tray, while the program's
+# GDI and USER objects, handles and private bytes are sampled every 10 s into
+# soak.csv. Its figures and margins are printed with the ring's output.
+scenario_soak() {
+  start_on_record CL=dword:0 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 || return 1
+  local pid=$STARTED status
+  (cd "$ART" && wine "$BUILD_DIR/qmo_soak.exe" soak.csv "${QMO_SOAK_SECONDS:-600}" </dev/null >"$ART/soak.log" 2>&1)
+  status=$?
+  grep -v '^[[:space:]]*$' "$ART/soak.log"
+  [ $status -eq 0 ] || fail "$(grep -v '^[[:space:]]*$' "$ART/soak.log" | tail -n 1)" || return 1
+  running "$pid" || fail "the program ended"
+}
+
 # ---- the ring ----------------------------------------------------------------
 
 finish() {
@@ -384,7 +397,7 @@ EXE_WIN="$(head -n 1 "$SCRATCH/exe-path")"
 passed=0
 failed=0
 started=$SECONDS
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages performance-page critical-limit-popup settings-page about-box process-list"
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages performance-page critical-limit-popup settings-page about-box process-list soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 for name in ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}; do
   REASON=""
