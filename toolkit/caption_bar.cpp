@@ -55,15 +55,10 @@ std::wstring CaptionBar::Text() const {
 }
 
 LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT painted = 0;
+    if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
+        return painted;
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
     case WM_SIZE:
         // Centred text moves with every change of width.
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
@@ -89,10 +84,6 @@ LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return DefaultHandler(message, wParam, lParam);
     }
-}
-
-void CaptionBar::OnPaint() {
-    PaintClientBuffered(m_hWnd, [this](HDC dc) { Paint(dc); });
 }
 
 void CaptionBar::Paint(HDC dc) {

@@ -33,7 +33,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void OnPaint();
     void Paint(HDC dc);
 
     bool m_colorsSet = false;

@@ -77,17 +77,10 @@ LRESULT HyperlinkStatic::Default(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT painted = 0;
+    if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
+        return painted;
     switch (message) {
-    case WM_PAINT: {
-        paint_dc paint(m_hWnd);
-        Paint(paint.get());
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_NCHITTEST:
         // A plain static lets the mouse through to its dialog.
         return HTCLIENT;

@@ -166,17 +166,12 @@ void PageTabControl::Redraw() {
 }
 
 LRESULT PageTabControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT painted = 0;
+    if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
+        return painted;
     switch (message) {
     case WM_SIZE:
         Relayout();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -241,10 +236,6 @@ bool PageTabControl::OnKeyDown(UINT key) {
     ActivateByUser(m_selection.Neighbour(step));
     Redraw();
     return true;
-}
-
-void PageTabControl::OnPaint() {
-    PaintClientBuffered(m_hWnd, [this](HDC dc) { Paint(dc); });
 }
 
 void PageTabControl::Paint(HDC dc) {

@@ -68,7 +68,6 @@ private:
     void MoveFocusInto(HWND page);
     void ShowSelectedPage();
     void Relayout();
-    void OnPaint();
     void Paint(HDC dc);
     void PaintTab(HDC dc, int index);
     void OnMouseMove(POINT point);

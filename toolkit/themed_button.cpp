@@ -157,15 +157,10 @@ LRESULT CALLBACK ThemedButton::SubclassProcedure(HWND window, UINT message, WPAR
 }
 
 LRESULT ThemedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT painted = 0;
+    if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
+        return painted;
     switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_LBUTTONDBLCLK:
         // A quick second click is one more click, not a double click.
         return Default(WM_LBUTTONDOWN, wParam, lParam);
@@ -237,10 +232,6 @@ void ThemedButton::OnMouseLeave() {
         m_hot = false;
         Redraw();
     }
-}
-
-void ThemedButton::OnPaint() {
-    PaintClientBuffered(m_hWnd, [this](HDC dc) { Paint(dc); });
 }
 
 void ThemedButton::Paint(HDC dc) {

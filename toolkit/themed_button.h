@@ -69,7 +69,6 @@ private:
     bool UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon);
     void OnMouseMove();
     void OnMouseLeave();
-    void OnPaint();
     void Paint(HDC dc);
     void PaintFace(HDC dc, const RECT& face, bool pressed);
     void PaintContent(HDC dc, RECT face, bool pressed);
