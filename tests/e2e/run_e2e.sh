@@ -47,43 +47,16 @@ for file in "$EXE" "$DRIVER"; do
   [ -f "$file" ] || { echo "e2e: missing $file (build with: cmake --build --preset windows)" >&2; exit 2; }
 done
 
-# shellcheck source=SCRIPTDIR/../../scripts/wine_env.sh
-source "$ROOT/scripts/wine_env.sh"
-OWN_WINE=0
-if [ -z "${WINEPREFIX:-}" ]; then
-  qmo_wine_setup "$BUILD_DIR" || exit 2
-  # One server for the whole ring, not one per step.
-  wineserver -p </dev/null >/dev/null 2>&1
-  OWN_WINE=1
-elif [ -z "${DISPLAY:-}" ]; then
-  echo "e2e: WINEPREFIX is set but DISPLAY is not" >&2
-  exit 2
-fi
+SCRATCH="$(mktemp -d)"
+STEP_ERR="$SCRATCH/step-stderr"
+# shellcheck source=ring_steps.sh
+source "$ROOT/tests/e2e/ring_steps.sh"
+ring_wine_setup "$BUILD_DIR" e2e
 
 mkdir -p "$ART"
 rm -f "$ART"/*.png
 : >"$LOG"
-# Wine steps report through files, never through a pipe: a wine server or
-# desktop process that a step happens to start keeps a pipe open for good.
-SCRATCH="$(mktemp -d)"
-STEP_ERR="$SCRATCH/step-stderr"
-
-REASON=""
 PIDS=()
-
-fail() {
-  REASON="$*"
-  return 1
-}
-
-# One driver step; a failing step leaves its one-line reason in REASON.
-drv() {
-  wine "$DRIVER" "$@" </dev/null >/dev/null 2>"$STEP_ERR"
-  local status=$?
-  [ $status -eq 0 ] && return 0
-  # All the step said, on one line: a reason, or whatever else ended it.
-  fail "$1: exit status $status: $(grep -v '^[[:space:]]*$' "$STEP_ERR" | tail -n 5 | tr '\r\n' '  ')"
-}
 
 # Starts the program in the background; STARTED is its wine process.
 start_program() {  # [ARGUMENTS...]

@@ -36,31 +36,14 @@ for file in "$DRIVER" "$SETUP"; do
   [ -f "$file" ] || { echo "package: missing $file (run scripts/package.sh)" >&2; exit 2; }
 done
 
-# shellcheck source=SCRIPTDIR/../../scripts/wine_env.sh
-source "$ROOT/scripts/wine_env.sh"
-OWN_WINE=0
-if [ -z "${WINEPREFIX:-}" ]; then
-  qmo_wine_setup "$BUILD_DIR" || exit 2
-  OWN_WINE=1
-fi
+STEP_ERR="$(mktemp)"
+# shellcheck source=../e2e/ring_steps.sh
+source "$ROOT/tests/e2e/ring_steps.sh"
+ring_wine_setup "$BUILD_DIR" package
 ART="$BUILD_DIR/package-artifacts"
 mkdir -p "$ART"
 LOG="$ART/wine.log"
 : >"$LOG"
-STEP_ERR="$(mktemp)"
-REASON=""
-
-fail() {
-  REASON="$*"
-  return 1
-}
-
-# One driver step; its reason is kept when it fails. Output goes to files: a
-# wine process started by a step may hold a pipe open for good.
-drv() {
-  wine "$DRIVER" "$@" </dev/null >/dev/null 2>"$STEP_ERR" && return 0
-  fail "$1: $(grep -v '^[[:space:]]*$' "$STEP_ERR" | tail -n 1)"
-}
 
 unix_path() {
   winepath -u "$1" </dev/null >"$STEP_ERR" 2>/dev/null
