@@ -17,6 +17,22 @@ COptimizeProgressDlg::COptimizeProgressDlg(HWND parent, Work work, ThreadStarter
         m_startThread = [](std::function<void()> body) { std::thread(std::move(body)).detach(); };
 }
 
+COptimizeProgressDlg::~COptimizeProgressDlg() {
+    WaitForWorker();
+}
+
+void COptimizeProgressDlg::WaitForWorker() {
+    if (!m_workerStarted)
+        return;
+    while (!m_bDone) {
+        // The worker waits on sent messages (bar positions, the finished
+        // notice); peeking answers them without dispatching anything posted.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+        MSG message;
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 INT_PTR COptimizeProgressDlg::Run() {
     HWND owner = m_parent;
     if (!owner)
@@ -43,6 +59,7 @@ BOOL COptimizeProgressDlg::OnInitDialog() {
 void COptimizeProgressDlg::StartWorker() {
     qmo::Window* main = qmo::Application::Current() ? qmo::Application::Current()->MainWindow() : nullptr;
     WorkerJob job{this, m_hWnd, m_wndProgress, main ? main->GetSafeHwnd() : nullptr, m_bSilent != 0, m_work};
+    m_workerStarted = true;
     try {
         m_startThread([job] { OptimizeWorkerProc(job); });
     } catch (const std::system_error&) {

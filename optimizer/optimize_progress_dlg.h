@@ -19,9 +19,16 @@ public:
     using ThreadStarter = std::function<void(std::function<void()> body)>;
 
     explicit COptimizeProgressDlg(HWND parent = nullptr, Work work = {}, ThreadStarter startThread = {});
+    // Never leaves a worker writing into a freed dialog.
+    ~COptimizeProgressDlg() override;
 
     // Runs modally, owned by the given parent or else by the main window; 0 when done.
     INT_PTR Run();
+
+    // Returns once the worker has finished with this dialog, answering the
+    // progress and completion messages it sends meanwhile; at once when no
+    // worker runs. Other messages stay queued.
+    void WaitForWorker();
 
     std::atomic<int> m_bDone{0};  // written by the worker, read by the dialog
     int m_bSilent = 0;
@@ -46,6 +53,7 @@ private:
     void SetFrameOptimizing(bool optimizing);
 
     HWND m_wndProgress = nullptr;
+    bool m_workerStarted = false;
     HWND m_parent;
     Work m_work;
     ThreadStarter m_startThread;

@@ -28,19 +28,24 @@ void TrimAllWorkingSets(ProcessSystem& system) {
         TrimProcessWorkingSet(system, id);
 }
 
-void SweepPhysicalMemory(ProgressSink& progress, SweepHeap& heap, SweepTable& table) {
+bool SweepPhysicalMemory(ProgressSink& progress, SweepHeap& heap, SweepTable& table) {
+    if (table.sweeping.exchange(true))
+        return false;
+    auto& blocks = table.blocks;
     for (std::size_t k = 0; k < SWEEP_BLOCK_COUNT; ++k) {
         progress.SetPosition(static_cast<int>(5 * k));
-        table[k] = heap.Allocate(SWEEP_BLOCK_SIZE);
-        if (table[k])
-            std::memset(table[k], 0, SWEEP_BLOCK_SIZE);  // commits every page
+        blocks[k] = heap.Allocate(SWEEP_BLOCK_SIZE);
+        if (blocks[k])
+            std::memset(blocks[k], 0, SWEEP_BLOCK_SIZE);  // commits every page
     }
     for (std::size_t k = 0; k < SWEEP_BLOCK_COUNT; ++k) {
         progress.SetPosition(static_cast<int>(6 * k));
-        if (table[k])
-            heap.Free(table[k]);
+        if (blocks[k])
+            heap.Free(blocks[k]);
         heap.Minimize();
     }
+    table.sweeping = false;
+    return true;
 }
 
 void OptimizeSystemMemory(ProgressSink& progress, bool silent, ProcessSystem& system, SweepHeap& heap) {

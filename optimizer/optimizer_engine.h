@@ -4,6 +4,7 @@
 // fixed amount in our own process. Portable: the system is reached through
 // the seams below.
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -47,12 +48,18 @@ public:
 
 // One slot per block. A slot keeps its pointer after release; the next sweep
 // overwrites every slot before releasing anything, so nothing is freed twice.
-using SweepTable = std::array<void*, SWEEP_BLOCK_COUNT>;
+// Only one sweep at a time may use a table: a second one while it runs would
+// free the first one's blocks.
+struct SweepTable {
+    std::array<void*, SWEEP_BLOCK_COUNT> blocks{};
+    std::atomic<bool> sweeping{false};
+};
 SweepTable& SharedSweepTable();
 
 bool TrimProcessWorkingSet(ProcessSystem& system, std::uint32_t processId);
 void TrimAllWorkingSets(ProcessSystem& system);
-void SweepPhysicalMemory(ProgressSink& progress, SweepHeap& heap, SweepTable& table = SharedSweepTable());
+// False, with nothing sent, allocated or freed, while another sweep uses the table.
+bool SweepPhysicalMemory(ProgressSink& progress, SweepHeap& heap, SweepTable& table = SharedSweepTable());
 void OptimizeSystemMemory(ProgressSink& progress, bool silent, ProcessSystem& system, SweepHeap& heap);
 
 }  // namespace qmo

@@ -10,7 +10,6 @@
 #include "framework/application.h"
 #include "framework/resource_usage.h"
 #include "framework/text.h"
-#include "optimizer/optimize_progress_dlg.h"
 #include "res/resource.h"
 #include "shell/frame_input_filter.h"
 #include "shell/frame_texts.h"
@@ -18,7 +17,7 @@
 #include "shell/popup_notifications.h"
 
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
-    : m_profile(profile), m_runEntry(runEntry) {}
+    : m_profile(profile), m_runEntry(runEntry), m_view(*this) {}
 
 CMainFrame::~CMainFrame() {
     DestroyWindow();
@@ -62,6 +61,10 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return ShowOptimizedPopup() ? 1 : 0;
     case WM_POPUP_NOTIFY:
         return OnPopupNotify(wParam, lParam);
+    case WM_ENDSESSION:
+        if (wParam)
+            OnSessionEnding();
+        return 0;
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
         if (m_view.IsCreated())
@@ -122,7 +125,7 @@ bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
         ToggleMainWindow();
         return true;
     case ID_TRAY_EXIT:
-        DestroyWindow();
+        Exit();
         return true;
     case ID_HELP_TOPICS:
         ShowMainWindowIfHidden();
@@ -268,7 +271,18 @@ void CMainFrame::RestoreWindow() {
 }
 
 void CMainFrame::RunOptimizationDialog(bool silent) {
-    COptimizeProgressDlg dialog;
+    COptimizeProgressDlg dialog(nullptr, OptimizationWork());
     dialog.m_bSilent = silent ? 1 : 0;
+    m_pRunningDialog = &dialog;
     dialog.Run();
+    m_pRunningDialog = nullptr;
+}
+
+void CMainFrame::WaitForOptimizationWorker() {
+    if (m_pRunningDialog)
+        m_pRunningDialog->WaitForWorker();
+}
+
+void CMainFrame::PostExit() {
+    ::PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(ID_TRAY_EXIT, 0), 0);
 }

@@ -4,6 +4,7 @@
 #include <list>
 
 #include "framework/frame_window.h"
+#include "optimizer/optimize_progress_dlg.h"
 #include "perf/performance_sampler.h"
 #include "shell/main_frame_logic.h"
 #include "shell/tessel_view.h"
@@ -42,6 +43,11 @@ protected:
     bool IsWindowShown() const override;
     void RestoreWindow() override;
     void RunOptimizationDialog(bool silent) override;
+    void WaitForOptimizationWorker() override;
+    void PostExit() override;
+    void DestroyFrame() override { DestroyWindow(); }
+    // What a run's worker does; the full optimization.
+    virtual COptimizeProgressDlg::Work OptimizationWork() { return {}; }
     qmo::ProfileStore& SettingsProfile() override { return m_profile; }
     qmo::RunEntryStore& RunEntry() override { return m_runEntry; }
 
@@ -62,6 +68,7 @@ private:
     qmo::RunEntryStore& m_runEntry;
     qmo::PopupWindow* m_pActivePopup = nullptr;
     std::list<qmo::PopupPtr> m_popups;  // alive popups; never more than one
+    COptimizeProgressDlg* m_pRunningDialog = nullptr;  // the run going on, if any
     CTesselDesktopSuitFrameView m_view;
     qmo::TrayIcon m_trayIcon;
 };

@@ -35,11 +35,35 @@ void MainFrameLogic::OnMinimized() {
 }
 
 void MainFrameLogic::OptimizeNow() {
+    RequestOptimization(qmo::OptimizationStart::SilentWhenHidden);
+}
+
+bool MainFrameLogic::RequestOptimization(qmo::OptimizationStart start) {
     if (m_bOptimizeCommandRunning)
-        return;
+        return false;
     m_bOptimizeCommandRunning = 1;
-    RunOptimizationDialog(!IsWindowShown());
+    RunOptimizationDialog(start == qmo::OptimizationStart::SilentWhenHidden && !IsWindowShown());
     m_bOptimizeCommandRunning = 0;
+    if (m_bExitPending) {
+        m_bExitPending = false;
+        PostExit();
+    }
+    return true;
+}
+
+void MainFrameLogic::Exit() {
+    if (m_bOptimizeCommandRunning) {
+        m_bExitPending = true;
+        return;
+    }
+    DestroyFrame();
+}
+
+void MainFrameLogic::OnSessionEnding() {
+    if (m_bOptimizeCommandRunning)
+        WaitForOptimizationWorker();
+    m_bExitPending = false;
+    DestroyFrame();
 }
 
 void MainFrameLogic::LoadSettings() {

@@ -3,13 +3,14 @@
 // its transitions, and the settings record it holds for the whole run. The
 // Win32 frame derives from this and supplies the window operations.
 #include "config/optimizer_settings.h"
+#include "optimizer/optimization_gate.h"
 
 namespace qmo {
 class ProfileStore;
 class RunEntryStore;
 }  // namespace qmo
 
-class MainFrameLogic : public OptimizerSettings {
+class MainFrameLogic : public OptimizerSettings, public qmo::OptimizationGate {
 public:
     virtual ~MainFrameLogic() = default;
 
@@ -25,6 +26,15 @@ public:
     // The "Optimize" command: a progress dialog, silent when the window is
     // hidden (a run from the tray leaves it hidden); ignored while one runs.
     void OptimizeNow();
+    // Every way into an optimization comes through here, OptimizeNow too.
+    bool RequestOptimization(qmo::OptimizationStart start) override;
+
+    // The tray's "Exit". During a run the worker still uses the dialog, its
+    // bar and this frame: the exit waits until the run has ended.
+    void Exit();
+    // The session is ending: the system may end the process once this
+    // returns, so a run going on is waited for here, then the frame closes.
+    void OnSessionEnding();
 
     void LoadSettings();
     void SaveSettings();
@@ -32,6 +42,7 @@ public:
     bool m_bHidden = true;
     bool m_bOptimizing = false;
     int m_bOptimizeCommandRunning = 0;
+    bool m_bExitPending = false;
 
 protected:
     MainFrameLogic() = default;
@@ -43,6 +54,13 @@ protected:
     virtual bool IsWindowShown() const = 0;
     virtual void RestoreWindow() = 0;
     virtual void RunOptimizationDialog(bool silent) = 0;
+    // Services the running worker's requests until it has finished with the
+    // dialog; called during a run only.
+    virtual void WaitForOptimizationWorker() = 0;
+    // Exit once the handler that ran the dialog has returned (a popup or a
+    // page may be on the stack under it).
+    virtual void PostExit() = 0;
+    virtual void DestroyFrame() = 0;
     virtual qmo::ProfileStore& SettingsProfile() = 0;
     virtual qmo::RunEntryStore& RunEntry() = 0;
 };

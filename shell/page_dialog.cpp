@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "framework/unique_handle.h"
-#include "optimizer/optimize_progress_dlg.h"
 #include "toolkit/ui_paint.h"
 
 PageDialog::PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons)
@@ -52,8 +51,8 @@ bool PageDialog::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void PageDialog::RunFullOptimization() {
-    COptimizeProgressDlg dialog;
-    dialog.Run();
+    if (m_gate)
+        m_gate->RequestOptimization(qmo::OptimizationStart::Visible);
 }
 
 bool PageDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

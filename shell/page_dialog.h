@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "optimizer/optimization_gate.h"
 #include "toolkit/resize_dialog.h"
 #include "toolkit/themed_button.h"
 
@@ -24,13 +25,17 @@ public:
     // A push button of the page, drawn by the toolkit; null if the page has none with that id.
     qmo::ThemedButton* Button(UINT id);
 
+    // Where the page's optimize buttons ask for a run; given before the page is created.
+    void SetOptimizationGate(qmo::OptimizationGate* gate) noexcept { m_gate = gate; }
+
     static constexpr UINT kOptimizeButtonImage = 148;
 
 protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
     bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    // The full optimization with its progress dialog, in the normal mode.
-    virtual void RunFullOptimization();
+    // The full optimization with its progress dialog, in the normal mode,
+    // unless one is already running.
+    void RunFullOptimization();
     // Takes over the template's push buttons; call from OnInitDialog.
     void AttachButtons(std::initializer_list<UINT> ids);
 
@@ -38,6 +43,7 @@ private:
     void OnPaint();
 
     std::vector<UINT> m_optimizeButtons;
+    qmo::OptimizationGate* m_gate = nullptr;
     std::map<UINT, std::unique_ptr<qmo::ThemedButton>> m_buttons;
 };
 

@@ -5,7 +5,6 @@
 #include "framework/application.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"
-#include "optimizer/optimize_progress_dlg.h"
 #include "shell/view_layout.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
@@ -50,12 +49,16 @@ void CPageTabControl::OnTabActivated(int index) {
 }
 
 bool COptimizeMemoryButton::OnClicked() {
-    COptimizeProgressDlg dialog;
-    dialog.Run();
+    m_gate.RequestOptimization(qmo::OptimizationStart::Visible);
     return true;
 }
 
-CTesselDesktopSuitFrameView::CTesselDesktopSuitFrameView() : m_wndPageTabs(*this) {}
+CTesselDesktopSuitFrameView::CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate)
+    : m_wndPageTabs(*this), m_btnOptimize(gate) {
+    m_pagePerformance.SetOptimizationGate(&gate);
+    m_pageProcess.SetOptimizationGate(&gate);
+    m_pageSettings.SetOptimizationGate(&gate);
+}
 
 CTesselDesktopSuitFrameView::~CTesselDesktopSuitFrameView() {
     DestroyWindow();
@@ -86,8 +89,11 @@ LRESULT CTesselDesktopSuitFrameView::HandleMessage(UINT message, WPARAM wParam, 
         OnSystemChange(message, wParam, lParam);
         return 0;
     case qmo::kTaskPanelNotifyMessage:
+        // Only links of the navigation panel switch pages; any other value,
+        // from whichever program sent it, is not ours to read.
         if (wParam == qmo::kTaskPanelItemClick)
-            ShowNavigationItem(qmo::TaskPanel::ItemFromNotification(lParam), false);
+            if (const qmo::TaskItem* item = m_wndNavPanel.ItemFromNotification(lParam))
+                ShowNavigationItem(item, false);
         return 0;
     case WM_COMMAND:
         if (qmo::ThemedButton::ReflectCommand(wParam, lParam))

@@ -5,6 +5,7 @@
 // agreement whenever the page changes.
 #include "config/settings_page.h"
 #include "framework/window.h"
+#include "optimizer/optimization_gate.h"
 #include "perf/performance_page.h"
 #include "process/process_page.h"
 #include "shell/navigation.h"
@@ -29,8 +30,14 @@ private:
 
 // The navigation panel's button: the full optimization with its progress dialog.
 class COptimizeMemoryButton : public qmo::ThemedButton {
+public:
+    explicit COptimizeMemoryButton(qmo::OptimizationGate& gate) noexcept : m_gate(gate) {}
+
 protected:
     bool OnClicked() override;
+
+private:
+    qmo::OptimizationGate& m_gate;
 };
 
 class CTesselDesktopSuitFrameView : public qmo::Window, private qmo::NavigationTarget {
@@ -40,7 +47,8 @@ public:
     static constexpr UINT IDC_PAGE_TABS = 61209;
     static constexpr UINT kPanelId = 1;
 
-    CTesselDesktopSuitFrameView();
+    // Every optimize button of the view and its pages asks `gate` for a run.
+    explicit CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate);
     // The children go while their objects still live.
     ~CTesselDesktopSuitFrameView() override;
 

@@ -64,7 +64,11 @@ public:
     RECT ItemRect(const TaskItem& item) const noexcept;
     RECT CaptionRect(const TaskGroup& group) const noexcept;
 
-    static TaskItem* ItemFromNotification(LPARAM lParam) noexcept { return reinterpret_cast<TaskItem*>(lParam); }
+    // The item a click notification names, if it is one of this panel's;
+    // anyone can send the message, with any value.
+    TaskItem* ItemFromNotification(LPARAM lParam) const noexcept {
+        return m_model.OwnItemAt(static_cast<std::uintptr_t>(lParam));
+    }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

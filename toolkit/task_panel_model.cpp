@@ -159,6 +159,14 @@ TaskItem* TaskPanelModel::FindItem(std::size_t group, std::size_t item) const no
     return m_groups[group]->m_items[item].get();
 }
 
+TaskItem* TaskPanelModel::OwnItemAt(std::uintptr_t address) const noexcept {
+    for (const auto& group : m_groups)
+        for (const auto& item : group->m_items)
+            if (reinterpret_cast<std::uintptr_t>(item.get()) == address)
+                return item.get();
+    return nullptr;
+}
+
 void TaskPanelModel::Changed() {
     if (m_listener)
         m_listener();

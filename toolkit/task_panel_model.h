@@ -6,6 +6,7 @@
 // Groups and items never move in memory once added: the panel hands out
 // pointers to items in its click notification.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -175,6 +176,9 @@ public:
     TaskGroup& Group(std::size_t index) const { return *m_groups.at(index); }
     // Null when either index is out of range.
     TaskItem* FindItem(std::size_t group, std::size_t item) const noexcept;
+    // The item at this address if it is one of ours, else null. Compares
+    // addresses only, so any value a message may carry is safe to ask about.
+    TaskItem* OwnItemAt(std::uintptr_t address) const noexcept;
 
     void Layout(int width, TaskTextMeasure& measure);
     int ContentHeight() const noexcept { return m_contentHeight; }

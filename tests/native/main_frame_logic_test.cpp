@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ public:
     bool visible = false;
     bool reenter = false;
     int guardDuringRun = 0;
+    // What arrives from the message loop while the dialog runs.
+    std::function<void(RecordingFrame&)> duringRun;
     qmo::testing::FakeProfile profile;
     qmo::testing::FakeRunEntry run;
 
@@ -39,7 +42,12 @@ protected:
         guardDuringRun = m_bOptimizeCommandRunning;
         if (reenter)
             OptimizeNow();  // e.g. the popup's text clicked while the dialog runs
+        if (duringRun)
+            duringRun(*this);
     }
+    void WaitForOptimizationWorker() override { calls.push_back("wait for worker"); }
+    void PostExit() override { calls.push_back("post exit"); }
+    void DestroyFrame() override { calls.push_back("destroy"); }
     qmo::ProfileStore& SettingsProfile() override { return profile; }
     qmo::RunEntryStore& RunEntry() override { return run; }
 };
@@ -122,6 +130,88 @@ TEST(MainFrameOptimize, RunsSilentlyWhenHiddenAndNormallyWhenVisible) {
     frame.OptimizeNow();
     EXPECT_EQ(frame.calls, Calls{"dialog"});
     EXPECT_TRUE(frame.visible);
+}
+
+// The ways into a run: menus, tray and the popup come through OptimizeNow;
+// the pages' and the navigation panel's buttons ask for a visible run.
+using Entry = std::function<void(MainFrameLogic&)>;
+const std::vector<std::pair<std::string, Entry>>& Entries() {
+    static const std::vector<std::pair<std::string, Entry>> entries{
+        {"OptimizeNow", [](MainFrameLogic& frame) { frame.OptimizeNow(); }},
+        {"visible", [](MainFrameLogic& frame) { frame.RequestOptimization(qmo::OptimizationStart::Visible); }},
+        {"silent when hidden",
+         [](MainFrameLogic& frame) { frame.RequestOptimization(qmo::OptimizationStart::SilentWhenHidden); }},
+    };
+    return entries;
+}
+
+TEST(MainFrameOptimize, EveryEntryIsRefusedWhileARunFromAnyEntryIsGoing) {
+    for (const auto& [firstName, first] : Entries())
+        for (const auto& [secondName, second] : Entries()) {
+            RecordingFrame frame;
+            frame.visible = true;
+            frame.duringRun = [&second = second](RecordingFrame& running) {
+                running.duringRun = nullptr;
+                second(running);
+            };
+            first(frame);
+            EXPECT_EQ(frame.calls, Calls{"dialog"}) << firstName << " then " << secondName;
+            EXPECT_EQ(frame.m_bOptimizeCommandRunning, 0);
+            second(frame);
+            EXPECT_EQ(frame.calls, (Calls{"dialog", "dialog"})) << "the gate opens again after the run";
+        }
+}
+
+TEST(MainFrameOptimize, OnlyTheVisibleStartIgnoresAHiddenWindow) {
+    RecordingFrame frame;
+    bool refused = false;
+    frame.duringRun = [&](RecordingFrame& running) {
+        running.duringRun = nullptr;
+        refused = !running.RequestOptimization(qmo::OptimizationStart::Visible);
+    };
+    EXPECT_TRUE(frame.RequestOptimization(qmo::OptimizationStart::Visible));
+    EXPECT_TRUE(refused);
+    frame.RequestOptimization(qmo::OptimizationStart::SilentWhenHidden);
+    EXPECT_EQ(frame.calls, (Calls{"dialog", "dialog(silent)"}));
+}
+
+TEST(MainFrameExit, ExitOutsideARunClosesTheFrameAtOnce) {
+    RecordingFrame frame;
+    frame.Exit();
+    EXPECT_EQ(frame.calls, Calls{"destroy"});
+}
+
+TEST(MainFrameExit, ExitDuringARunWaitsForTheRunToEndThenExitsFromTheLoop) {
+    RecordingFrame frame;
+    Calls duringRun;
+    frame.duringRun = [&](RecordingFrame& running) {
+        running.Exit();
+        running.Exit();  // the tray's Exit and the uninstaller's, both
+        duringRun = running.calls;
+    };
+    frame.OptimizeNow();
+    EXPECT_EQ(duringRun, Calls{"dialog(silent)"}) << "nothing closed under the worker";
+    EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "post exit"})) << "one exit, after the dialog";
+    EXPECT_FALSE(frame.m_bExitPending);
+
+    frame.calls.clear();
+    frame.Exit();  // the posted exit arrives
+    EXPECT_EQ(frame.calls, Calls{"destroy"});
+}
+
+TEST(MainFrameExit, TheSessionEndingDuringARunWaitsForTheWorkerBeforeClosing) {
+    RecordingFrame frame;
+    frame.duringRun = [](RecordingFrame& running) {
+        running.Exit();
+        running.OnSessionEnding();
+    };
+    frame.OptimizeNow();
+    EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "wait for worker", "destroy"}))
+        << "closed once, and no exit posted to a frame that is gone";
+
+    RecordingFrame idle;
+    idle.OnSessionEnding();
+    EXPECT_EQ(idle.calls, Calls{"destroy"});
 }
 
 TEST(MainFrameOptimize, ARequestWhileADialogRunsIsIgnoredAndTheGuardIsReleasedAfter) {

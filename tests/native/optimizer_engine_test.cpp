@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -128,6 +129,8 @@ public:
     void SetPosition(int position) override {
         positions.push_back(position);
         events.push_back("pos");
+        if (onPosition)
+            onPosition(position);
     }
     static bool AllZero(const void* block) {
         const auto* bytes = static_cast<const unsigned char*>(block);
@@ -143,6 +146,7 @@ public:
     std::set<int> failAt;
     bool failAll = false;
     int allocations = 0;
+    std::function<void(int)> onPosition;  // e.g. a second run asking meanwhile
 };
 
 std::vector<int> ExpectedPositions() {
@@ -199,6 +203,27 @@ TEST(Sweep, TwoSweepsReuseTheTableWithoutFreeingAnythingTwice) {
     SweepPhysicalMemory(heap, heap, table);
     EXPECT_EQ(std::count(heap.events.begin(), heap.events.end(), "free"), 37);
     EXPECT_TRUE(heap.live.empty());
+}
+
+TEST(Sweep, ASecondSweepWhileOneRunsIsRefusedAndTouchesNoneOfItsBlocks) {
+    for (int askedAt : {0, 19, 25}) {  // the n-th position: allocating, nearly all held, releasing
+        RecordingHeap first;
+        RecordingHeap second;
+        SweepTable table{};
+        bool secondRan = true;
+        int seen = 0;
+        first.onPosition = [&](int) {
+            if (seen++ == askedAt)
+                secondRan = SweepPhysicalMemory(second, second, table);
+        };
+        EXPECT_TRUE(SweepPhysicalMemory(first, first, table));
+        EXPECT_FALSE(secondRan) << askedAt;
+        EXPECT_TRUE(second.events.empty()) << askedAt;
+        EXPECT_EQ(std::count(first.events.begin(), first.events.end(), "free"), 20) << askedAt;
+        EXPECT_TRUE(first.live.empty()) << askedAt;
+        first.onPosition = nullptr;
+        EXPECT_TRUE(SweepPhysicalMemory(second, second, table)) << "the table is free again";
+    }
 }
 
 TEST(OptimizeSystem, SilentTrimsOnlyWithoutProgressOrAllocation) {

@@ -27,6 +27,9 @@ protected:
     bool IsWindowShown() const override { return true; }
     void RestoreWindow() override {}
     void RunOptimizationDialog(bool) override {}
+    void WaitForOptimizationWorker() override {}
+    void PostExit() override {}
+    void DestroyFrame() override {}
     qmo::ProfileStore& SettingsProfile() override { return profile; }
     qmo::RunEntryStore& RunEntry() override { return run; }
 };

@@ -226,6 +226,20 @@ TEST_F(TaskPanelModelTest, KeyboardStepsThroughShownLinksInReadingOrderOnly) {
     EXPECT_EQ(model.NextLink(&c, true), &a) << "from a hidden link, start again";
 }
 
+TEST_F(TaskPanelModelTest, ANotificationNamesAnItemOnlyWhenTheItemIsOneOfOurs) {
+    TaskGroup& group = model.AddGroup(1, "Group");
+    TaskItem& link = group.AddLink(11, "a", -1);
+    TaskPanelModel other;
+    TaskItem& foreign = other.AddGroup(1, "Other").AddLink(11, "a", -1);
+
+    EXPECT_EQ(model.OwnItemAt(reinterpret_cast<std::uintptr_t>(&link)), &link);
+    EXPECT_FALSE(model.OwnItemAt(reinterpret_cast<std::uintptr_t>(&foreign))) << "another panel's item";
+    EXPECT_FALSE(model.OwnItemAt(reinterpret_cast<std::uintptr_t>(&group))) << "a group is not an item";
+    for (std::uintptr_t madeUp : {std::uintptr_t{0}, std::uintptr_t{1}, std::uintptr_t{0xDEADBEEF},
+                                  ~std::uintptr_t{0}, reinterpret_cast<std::uintptr_t>(&link) + 1})
+        EXPECT_FALSE(model.OwnItemAt(madeUp)) << madeUp;
+}
+
 TEST(TaskPanelLookTest, ThePageTitleLinesItsDescriptionUpUnderTheHeadingText) {
     TaskPanelModel model;
     model.SetLook(TaskPanelLookFor(kTaskPanelTitleTheme));

@@ -51,6 +51,9 @@ protected:
     bool IsWindowShown() const override { return true; }
     void RestoreWindow() override {}
     void RunOptimizationDialog(bool) override {}
+    void WaitForOptimizationWorker() override {}
+    void PostExit() override {}
+    void DestroyFrame() override {}
     qmo::ProfileStore& SettingsProfile() override { std::abort(); }
     qmo::RunEntryStore& RunEntry() override { std::abort(); }
 };

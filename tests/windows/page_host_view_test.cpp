@@ -120,6 +120,27 @@ TEST_F(PageHostViewTest, TheHighlightStaysBlueAfterASystemColourOrThemeChange) {
     EXPECT_EQ(Special(), (std::vector<bool>{true, false, false, false}));
 }
 
+// Any program on the desktop can send the panels' notification, with any value.
+TEST_F(PageHostViewTest, ANotificationNamingNoLinkOfOursChangesNothing) {
+    qmo::TaskPanel& title = View().TitlePanel();
+    qmo::TaskItem* titleItem = title.FindItem(0, 0);
+    ASSERT_NE(titleItem, nullptr);
+    RECT onTheStack{};
+    const auto onTheHeap = std::make_unique<int>(0);
+    const LPARAM madeUp[] = {1, 0x7FFF0000, reinterpret_cast<LPARAM>(&onTheStack), -1,
+                             reinterpret_cast<LPARAM>(onTheHeap.get()), reinterpret_cast<LPARAM>(titleItem),
+                             reinterpret_cast<LPARAM>(&View().NavPanel().Group(1))};
+    for (LPARAM value : madeUp) {
+        ::SendMessageW(View().GetSafeHwnd(), qmo::kTaskPanelNotifyMessage, qmo::kTaskPanelItemClick, value);
+        EXPECT_EQ(SelectedTab(), 0) << value;
+        EXPECT_EQ(Special(), (std::vector<bool>{true, false, false, false})) << value;
+    }
+    // The real thing still works.
+    ::SendMessageW(View().GetSafeHwnd(), qmo::kTaskPanelNotifyMessage, qmo::kTaskPanelItemClick,
+                   reinterpret_cast<LPARAM>(View().NavPanel().FindItem(2, 0)));
+    EXPECT_EQ(SelectedTab(), 2);
+}
+
 TEST_F(PageHostViewTest, MenuCommandsGiveTheSameResultAsTheLinks) {
     for (UINT command : {ID_VIEW_SETTINGS, ID_VIEW_PROCESSES, ID_VIEW_PERFORMANCE}) {
         ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, command, 0);

@@ -75,7 +75,7 @@ TEST_F(TaskPanelTest, ClickingALinkSendsTheOwnerThatItemsPointer) {
         ASSERT_TRUE(item);
         Click(panel.GetSafeHwnd(), CentreOf(panel.ItemRect(*item)));
         ASSERT_EQ(host.panelNotifications.size(), g + 1);
-        TaskItem* told = TaskPanel::ItemFromNotification(host.panelNotifications.back());
+        TaskItem* told = panel.ItemFromNotification(host.panelNotifications.back());
         EXPECT_EQ(told, item);
         EXPECT_EQ(&told->Group(), &panel.Group(g));
     }
@@ -200,7 +200,7 @@ TEST_F(TaskPanelTest, TheKeyboardStepsThroughTheLinksAndEnterClicksOne) {
         ::SendMessageW(panel.GetSafeHwnd(), WM_KEYDOWN, key, 0);
     ::SendMessageW(panel.GetSafeHwnd(), WM_KEYDOWN, VK_RETURN, 0);
     ASSERT_EQ(host.panelNotifications.size(), 1u);
-    EXPECT_EQ(TaskPanel::ItemFromNotification(host.panelNotifications[0]), panel.FindItem(1, 0))
+    EXPECT_EQ(panel.ItemFromNotification(host.panelNotifications[0]), panel.FindItem(1, 0))
         << "three steps down stop at the last link, one up comes back";
 }
 

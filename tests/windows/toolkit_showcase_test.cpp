@@ -102,7 +102,7 @@ protected:
             FillSolid(canvas.dc(), client, RGB(255, 255, 255));
             PaintBanner(canvas.dc(), client, bannerFont.get());
         };
-        host.onPanelNotify = [this](LPARAM item) { ShowItem(TaskPanel::ItemFromNotification(item)); };
+        host.onPanelNotify = [this](LPARAM item) { ShowItem(nav.ItemFromNotification(item)); };
         ASSERT_TRUE(host.Create(kWidth, kHeight));
         const HWND parent = host.GetSafeHwnd();
 
