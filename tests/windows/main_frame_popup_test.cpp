@@ -1,27 +1,41 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
 #include <memory>
+#include <tuple>
 
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "framework/registry_profile.h"
+#include "framework/resource_usage.h"
 #include "res/resource.h"
 #include "shell/frame_texts.h"
+#include "optimizer/optimizer_win32.h"
 #include "shell/main_frame.h"
 #include "frame_test_support.h"
+
+#include <commctrl.h>
 #include "wine_test_support.h"
 
 namespace {
 
 using qmo::testing::PumpUntil;
 
-// The real frame; only the progress dialog can be replaced by a counter.
+// The real frame; the progress dialog can be replaced by a counter, and a
+// real dialog's work by the test's, watched from the worker.
 class PopupFrame : public CMainFrame {
 public:
     using CMainFrame::CMainFrame;
     bool countInsteadOfRunning = true;
     int runs = 0;
     bool lastSilent = false;
+    std::atomic<int> finishedNotices{0};  // one per worker, whoever started it
+    COptimizeProgressDlg::Work work;      // empty: the full optimization
+    std::atomic<bool> working{false};
+    std::atomic<bool> exitSeen{false};
+    std::atomic<bool> waitingForWorker{false};
+    bool closedWhileWorking = false;
 
 protected:
     void RunOptimizationDialog(bool silent) override {
@@ -30,7 +44,42 @@ protected:
         if (!countInsteadOfRunning)
             CMainFrame::RunOptimizationDialog(silent);
     }
+    COptimizeProgressDlg::Work OptimizationWork() override {
+        if (!work)
+            return {};
+        return [this](HWND bar, bool silent) {
+            working = true;
+            work(bar, silent);
+            working = false;
+        };
+    }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_OPTIMIZATION_FINISHED)
+            ++finishedNotices;
+        return CMainFrame::HandleMessage(message, wParam, lParam);
+    }
+    bool OnCommand(UINT id, UINT code, HWND control) override {
+        if (id == ID_TRAY_EXIT)
+            exitSeen = true;
+        return CMainFrame::OnCommand(id, code, control);
+    }
+    void WaitForOptimizationWorker() override {
+        waitingForWorker = true;
+        CMainFrame::WaitForOptimizationWorker();
+    }
+    void DestroyFrame() override {
+        closedWhileWorking = closedWhileWorking || working;
+        CMainFrame::DestroyFrame();
+    }
 };
+
+// Waits on the worker for what the user-interface thread is to do meanwhile.
+bool WaitFromWorker(const std::atomic<bool>& flag) {
+    const ULONGLONG deadline = ::GetTickCount64() + 10000;
+    while (!flag && ::GetTickCount64() < deadline)
+        ::Sleep(5);
+    return flag;
+}
 
 class MainFramePopupTest : public ::testing::Test, protected qmo::testing::FrameOnScratchKeys<PopupFrame> {
 protected:
@@ -126,6 +175,104 @@ TEST_F(MainFramePopupTest, ExitWithAPopupOpenTakesItAlong) {
     ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(Popup(), nullptr);
+}
+
+// The run is going when the other requests arrive: they were queued before it
+// started, so its dialog's loop delivers them ahead of its completion.
+TEST_F(MainFramePopupTest, RequestsFromEveryEntryDuringARunLeaveOneDialogAndHoldNothing) {
+    frame->countInsteadOfRunning = false;
+    Show();
+    CTesselDesktopSuitFrameView& view = frame->View();
+    const std::array<PageDialog*, 3> pages{&view.PerformancePage(), &view.ProcessPage(), &view.SettingsPage()};
+    const HWND navPanel = view.NavPanel().GetSafeHwnd();
+    const HWND navButton = ::GetDlgItem(navPanel, CTesselDesktopSuitFrameView::IDC_OPTIMIZE_MEMORY);
+    ASSERT_TRUE(navButton);
+    const auto pageClick = [](PageDialog* page) {
+        const HWND button = ::GetDlgItem(page->GetSafeHwnd(), PageDialog::kOptimizeMemoryButton);
+        return std::tuple{page->GetSafeHwnd(), MAKEWPARAM(PageDialog::kOptimizeMemoryButton, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(button)};
+    };
+    // Every entry asks while a run started by a page's button goes on.
+    const auto round = [&](std::size_t firstPage) {
+        for (PageDialog* page : pages) {
+            const auto [window, command, button] = pageClick(page);
+            ::PostMessageW(window, WM_COMMAND, command, button);
+        }
+        ::PostMessageW(navPanel, WM_COMMAND, MAKEWPARAM(CTesselDesktopSuitFrameView::IDC_OPTIMIZE_MEMORY, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(navButton));
+        ::PostMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_OPTIMIZE, 0);  // the tray menu
+        if (Popup() && Message() != "The System Memory is optimized") {
+            const HWND popup = Popup()->GetSafeHwnd();
+            ::PostMessageW(popup, WM_MOUSEMOVE, 0, MAKELPARAM(40, 75));
+            ::PostMessageW(popup, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 75));
+            ::PostMessageW(popup, WM_LBUTTONUP, 0, MAKELPARAM(40, 75));
+        }
+        const auto [window, command, button] = pageClick(pages[firstPage % pages.size()]);
+        const int before = frame->finishedNotices;
+        ::SendMessageW(window, WM_COMMAND, command, button);
+        qmo::testing::PumpPending();
+        return frame->finishedNotices - before;
+    };
+
+    frame->ShowCriticalLimitPopup();
+    ASSERT_TRUE(WaitUntilShown());
+    EXPECT_EQ(round(0), 1) << "one dialog, whatever else asked";
+    EXPECT_EQ(frame->runs, 1);
+    EXPECT_FALSE(frame->m_bOptimizing);
+    EXPECT_EQ(frame->m_bOptimizeCommandRunning, 0);
+
+    // What the first runs load stays loaded; a sweep block or handle left
+    // behind by a second run would show as growth over the next ones.
+    const qmo::ResourceUsage before = qmo::MeasureResourceUsage();
+    for (std::size_t page = 1; page <= 3; ++page)
+        EXPECT_EQ(round(page), 1) << page;
+    const qmo::ResourceUsage after = qmo::MeasureResourceUsage();
+    EXPECT_LE(after.handles, before.handles + 2);
+    EXPECT_LE(after.gdiObjects, before.gdiObjects + 2);
+    EXPECT_LE(after.userObjects, before.userObjects + 2);
+    EXPECT_LT(after.privateBytes, before.privateBytes + 8 * 1024 * 1024) << "a sweep block was left behind";
+}
+
+TEST_F(MainFramePopupTest, ExitDuringARunWaitsUntilTheDialogHasClosedThenEndsTheLoop) {
+    frame->countInsteadOfRunning = false;
+    const HWND window = frame->GetSafeHwnd();
+    bool aliveAfterExit = false;
+    frame->work = [&](HWND bar, bool) {
+        ::PostMessageW(window, WM_COMMAND, ID_TRAY_EXIT, 0);  // as the tray menu or the uninstaller
+        aliveAfterExit = WaitFromWorker(frame->exitSeen) && ::IsWindow(window) && ::IsWindow(bar);
+        ::SendMessageW(bar, PBM_SETPOS, 50, 0);
+    };
+    ::SendMessageW(window, WM_COMMAND, ID_OPTIMIZE, 0);
+    EXPECT_TRUE(aliveAfterExit);
+    EXPECT_FALSE(frame->closedWhileWorking);
+    EXPECT_EQ(frame->finishedNotices, 1);
+    EXPECT_TRUE(::IsWindow(window)) << "the exit comes from the message loop, after the dialog";
+
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(window); }));
+    EXPECT_FALSE(frame->TrayIcon().IsCreated());
+    MSG quit{};
+    ASSERT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 0u);
+}
+
+TEST_F(MainFramePopupTest, TheSessionEndingDuringARunClosesOnlyOnceTheWorkerIsDone) {
+    frame->countInsteadOfRunning = false;
+    Show();  // a visible run: the sweep too
+    const HWND window = frame->GetSafeHwnd();
+    frame->work = [&](HWND bar, bool silent) {
+        EXPECT_FALSE(silent);
+        ::PostMessageW(window, WM_ENDSESSION, TRUE, 0);
+        EXPECT_TRUE(WaitFromWorker(frame->waitingForWorker));
+        ::OptimizeSystemMemory(bar, silent);
+    };
+    ::SendMessageW(window, WM_COMMAND, ID_OPTIMIZE, 0);
+    EXPECT_FALSE(frame->closedWhileWorking);
+    EXPECT_EQ(frame->finishedNotices, 1);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_FALSE(frame->TrayIcon().IsCreated());
+    MSG quit{};
+    ASSERT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 0u);
 }
 
 }  // namespace
