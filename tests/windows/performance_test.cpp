@@ -144,6 +144,7 @@ TEST(GdiCanvas, TheGraphDrawsItsCurveGridAndFrameWhereTheGeometrySays) {
         graph.m_aX[static_cast<std::size_t>(i)] = i;
         graph.m_aY[static_cast<std::size_t>(i)] = i < 50 ? 50 : qmo::PDH_VALUE_UNAVAILABLE;
     }
+    graph.m_aY[60] = 50;  // alone between gaps, at x = 50 + 60 × 5.9
     {
         qmo::GdiCanvas canvas(picture.dc(), nullptr);
         qmo::PaintHistoryGraph(canvas, graph, kWidth, kHeight);
@@ -156,6 +157,7 @@ TEST(GdiCanvas, TheGraphDrawsItsCurveGridAndFrameWhereTheGeometrySays) {
     EXPECT_EQ(picture.At(200, 62), kCurve) << "value 50 on the curve";
     EXPECT_EQ(picture.At(50, 100), kCurve) << "the first point rises from the baseline";
     EXPECT_NE(picture.At(500, 62), kCurve) << "no curve over unavailable samples";
+    EXPECT_EQ(picture.At(404, 62), kCurve) << "a sample alone between gaps is a dot";
     for (int y = 0; y < 12; ++y)
         EXPECT_NE(picture.At(500, y), kCurve) << "nothing off the top for -999";
 }
