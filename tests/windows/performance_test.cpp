@@ -7,6 +7,7 @@
 #include "framework/application.h"
 #include "framework/registry_profile.h"
 #include "framework/unique_handle.h"
+#include "perf/message_caption.h"
 #include "perf/perf_win32.h"
 #include "shell/main_frame.h"
 #include "frame_test_support.h"
@@ -207,6 +208,14 @@ TEST_F(PerformancePageTest, TheBoundControlsPaintTheirModels) {
     const qmo::Point centre{client.right / 2, client.bottom / 2};
     // Two thirds of the way out along the needle.
     EXPECT_EQ(picture.At(centre.x + (tip.x - centre.x) * 2 / 3, centre.y + (tip.y - centre.y) * 2 / 3), kNeedle);
+}
+
+// The query failure is reported while the frame is being created, before it is the main window.
+TEST_F(PerformancePageTest, MessageBoxesAreCaptionedWithTheProgramsTitleEvenBeforeThereIsAMainWindow) {
+    ::SetWindowTextW(frame->GetSafeHwnd(), L"Renamed");
+    EXPECT_EQ(qmo::MessageBoxCaption(), L"Renamed") << "the main window's title while there is one";
+    application.SetMainWindow(nullptr);
+    EXPECT_EQ(qmo::MessageBoxCaption(), qmo::kMainWindowTitle);
 }
 
 TEST_F(PerformancePageTest, DestroyingThePageClosesItsQuery) {
