@@ -15,7 +15,7 @@ constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , please 
 
 CPerformancePage::CPerformancePage()
     : PageDialog(kTemplateId, {kOptimizeMemoryButton, kHiddenOptimizeButton}),
-      m_sampler(m_counterApi, m_commitCharge, m_processSystem) {}
+      m_sampler(m_counterApi, m_commitCharge, m_processorTimes, m_processSystem) {}
 
 BOOL CPerformancePage::OnInitDialog() {
     BindControls();

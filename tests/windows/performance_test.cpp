@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <pdh.h>
+#include <pdhmsg.h>
 
 #include <memory>
 #include <vector>
 
+#include "config/optimizer_settings.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "framework/registry_profile.h"
@@ -60,8 +63,9 @@ TEST(CommitChargeOnTheSystem, IsAPlausiblePercentage) {
 TEST(CommitChargeOnTheSystem, TheSamplerShowsCommittedMemoryFromTheFirstTick) {
     qmo::PdhCounterApi api;
     qmo::SystemCommitCharge commitCharge;
+    qmo::SystemProcessorTimes processorTimes;
     qmo::Win32ProcessSystem processes;
-    qmo::PerformanceSampler sampler(api, commitCharge, processes);
+    qmo::PerformanceSampler sampler(api, commitCharge, processorTimes, processes);
     ASSERT_TRUE(sampler.Start());
     qmo::GaugeModel memoryGauge, processorGauge;
     qmo::HistoryGraphModel memoryGraph, processorGraph;
@@ -69,6 +73,60 @@ TEST(CommitChargeOnTheSystem, TheSamplerShowsCommittedMemoryFromTheFirstTick) {
     EXPECT_GT(memoryGauge.m_nValue, 0);
     EXPECT_LE(memoryGauge.m_nValue, 100);
     EXPECT_EQ(memoryGraph.m_aY[0], memoryGauge.m_nValue);
+}
+
+// Performance counters switched off: the system refuses every counter.
+class CountersSwitchedOff : public qmo::PdhCounterApi {
+public:
+    bool AddEnglishCounter(Handle, const std::string&, std::uintptr_t, Handle&) override { return false; }
+    bool AddCounter(Handle, const std::string&, std::uintptr_t, Handle&) override { return false; }
+};
+
+class CountingHost : public PerformanceHost {
+public:
+    const OptimizerSettings& Settings() const override { return settings; }
+    bool IsOptimizing() const override { return false; }
+    void ShowCriticalLimitPopup() override { ++popups; }
+    OptimizerSettings settings;
+    int popups = 0;
+};
+
+TEST(PdhOnTheSystem, AQueryWithoutCountersHasNoDataToCollect) {
+    PDH_HQUERY query = nullptr;
+    ASSERT_EQ(::PdhOpenQueryW(nullptr, 0, &query), ERROR_SUCCESS);
+    EXPECT_EQ(static_cast<DWORD>(::PdhCollectQueryData(query)), static_cast<DWORD>(PDH_NO_DATA));
+    ::PdhCloseQuery(query);
+}
+
+TEST(PdhOnTheSystem, WithEveryCounterRefusedTheSystemsFiguresFeedTheTicks) {
+    CountersSwitchedOff api;
+    qmo::SystemCommitCharge commitCharge;
+    qmo::SystemProcessorTimes processorTimes;
+    qmo::Win32ProcessSystem processes;
+    qmo::PerformanceSampler sampler(api, commitCharge, processorTimes, processes);
+    ASSERT_TRUE(sampler.Start());
+    CountingHost host;
+    host.settings.m_nCriticalLimit = 0;
+    qmo::GaugeModel memoryGauge, processorGauge;
+    qmo::HistoryGraphModel memoryGraph, processorGraph;
+    const qmo::PerformanceDisplays displays{memoryGauge, processorGauge, memoryGraph, processorGraph};
+    ASSERT_TRUE(sampler.Sample(&host, displays));
+    EXPECT_GT(memoryGauge.m_nValue, 0);
+    EXPECT_LE(memoryGauge.m_nValue, 100);
+    EXPECT_EQ(processorGauge.m_nValue, qmo::PDH_VALUE_UNAVAILABLE);
+    EXPECT_EQ(host.popups, 1);
+    // The next tick measures the processor time that passed since this one.
+    const auto spent = [&] {
+        const std::optional<qmo::ProcessorTimes> times = processorTimes.Read();
+        return times ? times->kernel + times->user : 0;
+    };
+    const std::uint64_t first = spent();
+    ASSERT_TRUE(PumpUntil([&] { return spent() > first; }, 5000));
+    ASSERT_TRUE(sampler.Sample(&host, displays));
+    EXPECT_GE(processorGauge.m_nValue, 0);
+    EXPECT_LE(processorGauge.m_nValue, 100);
+    EXPECT_EQ(host.popups, 2);
+    EXPECT_EQ(processorGraph.m_nCount, 2);
 }
 
 // A picture of `width` × `height` painted by `paint` onto a GDI canvas.
