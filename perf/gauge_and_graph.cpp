@@ -1,5 +1,6 @@
 #include "perf/gauge_and_graph.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -85,19 +86,29 @@ void PaintCurve(Canvas& canvas, const HistoryGraphModel& graph, int width, int h
     canvas.SelectPen(kRed, 1);
     const double yScale = RoundToDecimals(static_cast<float>(height - kPlotBottomMargin) * 0.01f, 1);
     const double xScale = RoundToDecimals(static_cast<float>(width - 54) * 0.01f, 1);
+    const int count = std::min(graph.m_nCount, HISTORY_CAPACITY);
+    const auto available = [&](int i) {
+        return i < count && graph.m_aY[static_cast<std::size_t>(i)] != PDH_VALUE_UNAVAILABLE;
+    };
     canvas.MoveTo({kPlotLeft, height - kPlotBottomMargin});
     bool afterGap = false;
-    for (int i = 0; i < graph.m_nCount && i < HISTORY_CAPACITY; ++i) {
-        const int value = graph.m_aY[static_cast<std::size_t>(i)];
-        if (value == PDH_VALUE_UNAVAILABLE) {
+    for (int i = 0; i < count; ++i) {
+        if (!available(i)) {
             afterGap = true;
             continue;
         }
+        const int value = graph.m_aY[static_cast<std::size_t>(i)];
         const Point point{static_cast<int>(kPlotLeft + i * xScale),
                           static_cast<int>(height - (value * yScale + kPlotBottomMargin))};
-        if (afterGap)
-            canvas.MoveTo(point);
-        canvas.LineTo(point);
+        if (!afterGap) {
+            canvas.LineTo(point);
+            continue;
+        }
+        canvas.MoveTo(point);
+        // A sample alone between gaps has no line to be part of: it is a dot
+        // (a line leaves out its end point).
+        if (!available(i + 1))
+            canvas.LineTo({point.x + 1, point.y});
         afterGap = false;
     }
 }

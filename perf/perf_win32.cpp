@@ -25,8 +25,12 @@ COLORREF ToColorRef(CanvasColor color) noexcept {
     return RGB(color.red, color.green, color.blue);
 }
 
+std::uint64_t ToUInt64(FILETIME time) noexcept {
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
 std::int64_t ToInt64(FILETIME time) noexcept {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return static_cast<std::int64_t>(ToUInt64(time));
 }
 
 }  // namespace
@@ -90,6 +94,13 @@ std::optional<int> SystemCommitCharge::CommittedPercent() {
         return std::nullopt;
     const auto total = static_cast<unsigned long long>(information.CommitTotal);
     return static_cast<int>(total * 100 / information.CommitLimit);
+}
+
+std::optional<ProcessorTimes> SystemProcessorTimes::Read() {
+    FILETIME idle{}, kernel{}, user{};
+    if (!::GetSystemTimes(&idle, &kernel, &user))
+        return std::nullopt;
+    return ProcessorTimes{ToUInt64(idle), ToUInt64(kernel), ToUInt64(user)};
 }
 
 GdiCanvas::GdiCanvas(HDC dc, HFONT font) noexcept

@@ -1,6 +1,7 @@
 #pragma once
 // The performance monitor's seams on the real system: PDH for the counters,
-// the system's performance information for the commit charge, and GDI for
+// the system's performance information for the commit charge and its
+// processor times for the load when the counters are missing, and GDI for
 // the gauge and graph pictures.
 #include <windows.h>
 
@@ -25,6 +26,12 @@ public:
 class SystemCommitCharge : public CommitChargeSource {
 public:
     std::optional<int> CommittedPercent() override;
+};
+
+// GetSystemTimes: idle, kernel and user time of all processors together.
+class SystemProcessorTimes : public ProcessorTimesSource {
+public:
+    std::optional<ProcessorTimes> Read() override;
 };
 
 // Draws on a device context with the DC pen and brush; only a pen wider than

@@ -1,9 +1,10 @@
 #include "perf/performance_page.h"
 
 #include <cstdlib>
-#include <iterator>
+#include <string>
 
 #include "framework/application.h"
+#include "perf/message_caption.h"
 #include "toolkit/ui_fonts.h"
 
 namespace {
@@ -14,7 +15,7 @@ constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , please 
 
 CPerformancePage::CPerformancePage()
     : PageDialog(kTemplateId, {kOptimizeMemoryButton, kHiddenOptimizeButton}),
-      m_sampler(m_counterApi, m_commitCharge, m_processSystem) {}
+      m_sampler(m_counterApi, m_commitCharge, m_processorTimes, m_processSystem) {}
 
 BOOL CPerformancePage::OnInitDialog() {
     BindControls();
@@ -80,10 +81,7 @@ PerformanceHost* CPerformancePage::Host() {
 }
 
 void CPerformancePage::EndOnQueryFailure() {
-    wchar_t title[201] = {};  // at most 200 characters of it
-    const qmo::Application* application = qmo::Application::Current();
-    if (const qmo::Window* main = application ? application->MainWindow() : nullptr)
-        ::GetWindowTextW(main->GetSafeHwnd(), title, static_cast<int>(std::size(title)));
-    ::MessageBoxW(m_hWnd, kQueryFailureText, title, MB_OK);
+    const std::wstring caption = qmo::MessageBoxCaption();
+    ::MessageBoxW(m_hWnd, kQueryFailureText, caption.c_str(), MB_OK);
     std::exit(0);
 }

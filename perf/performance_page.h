@@ -51,6 +51,7 @@ private:
     CHistoryGraphCtrl m_wndProcessorGraph;
     qmo::PdhCounterApi m_counterApi;
     qmo::SystemCommitCharge m_commitCharge;
+    qmo::SystemProcessorTimes m_processorTimes;
     qmo::Win32ProcessSystem m_processSystem;
     qmo::PerformanceSampler m_sampler;
 };

@@ -17,6 +17,18 @@ void CopyHistory(HistoryGraphModel& graph, const std::array<float, HISTORY_CAPAC
     }
 }
 
+// The busy share of the processor time between two readings; unavailable when
+// no time lies between them.
+int ProcessorPercentBetween(const ProcessorTimes& earlier, const ProcessorTimes& later) {
+    const std::uint64_t before = earlier.kernel + earlier.user;
+    const std::uint64_t now = later.kernel + later.user;
+    if (now <= before || later.idle < earlier.idle)
+        return PDH_VALUE_UNAVAILABLE;
+    const std::uint64_t total = now - before;
+    const std::uint64_t idle = std::min(later.idle - earlier.idle, total);
+    return static_cast<int>((total - idle) * 100 / total);
+}
+
 }  // namespace
 
 bool PerformanceSampler::Start() {
@@ -28,9 +40,13 @@ bool PerformanceSampler::Start() {
 }
 
 bool PerformanceSampler::Sample(PerformanceHost* host, const PerformanceDisplays& displays) {
-    if (!m_query.Collect())
+    if (!m_query.IsOpen())
         return false;
-    const int processorValue = m_query.GetValue(m_nProcessorCounter);
+    // A query without counters has nothing to collect (the system answers "no
+    // data"); the system's own figures stand in for both values then.
+    if (m_query.HasCounters() && !m_query.Collect())
+        return false;
+    const int processorValue = ReadProcessorValue();
     const int memoryValue = ReadMemoryValue();
     CheckCriticalLimit(host, memoryValue);
 
@@ -40,6 +56,19 @@ bool PerformanceSampler::Sample(PerformanceHost* host, const PerformanceDisplays
     CopyHistory(displays.processorGraph, m_aProcessorX, m_aProcessorY, m_nHistoryCount);
     CopyHistory(displays.memoryGraph, m_aMemoryX, m_aMemoryY, m_nHistoryCount);
     return true;
+}
+
+int PerformanceSampler::ReadProcessorValue() {
+    if (m_nProcessorCounter >= 0)
+        return m_query.GetValue(m_nProcessorCounter);
+    // Like the counter, the load is a rate: the first reading only starts it.
+    const std::optional<ProcessorTimes> now = m_processorTimes.Read();
+    if (!now)
+        return PDH_VALUE_UNAVAILABLE;
+    const int percent =
+        m_lastProcessorTimes ? ProcessorPercentBetween(*m_lastProcessorTimes, *now) : PDH_VALUE_UNAVAILABLE;
+    m_lastProcessorTimes = now;
+    return percent;
 }
 
 int PerformanceSampler::ReadMemoryValue() {

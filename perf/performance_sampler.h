@@ -5,6 +5,7 @@
 // gauges and graphs show; every five minutes it trims all working sets when
 // automatic optimization is on.
 #include <array>
+#include <cstdint>
 #include <optional>
 
 #include "perf/gauge_and_graph.h"
@@ -38,6 +39,23 @@ public:
     virtual std::optional<int> CommittedPercent() = 0;
 };
 
+// Processor time since start-up, summed over all processors, in 100 ns units.
+// The kernel time includes the idle time.
+struct ProcessorTimes {
+    std::uint64_t idle = 0;
+    std::uint64_t kernel = 0;
+    std::uint64_t user = 0;
+};
+
+// The system's own account of processor time, for systems whose processor
+// counter is missing or whose performance counters are disabled.
+class ProcessorTimesSource {
+public:
+    virtual ~ProcessorTimesSource() = default;
+    // Nothing when unknown.
+    virtual std::optional<ProcessorTimes> Read() = 0;
+};
+
 struct PerformanceDisplays {
     GaugeModel& memoryGauge;
     GaugeModel& processorGauge;
@@ -47,12 +65,14 @@ struct PerformanceDisplays {
 
 class PerformanceSampler {
 public:
-    PerformanceSampler(CounterApi& counters, CommitChargeSource& commitCharge, ProcessSystem& processes) noexcept
-        : m_query(counters), m_commitCharge(commitCharge), m_processes(processes) {}
+    PerformanceSampler(CounterApi& counters, CommitChargeSource& commitCharge, ProcessorTimesSource& processorTimes,
+                       ProcessSystem& processes) noexcept
+        : m_query(counters), m_commitCharge(commitCharge), m_processorTimes(processorTimes), m_processes(processes) {}
 
     // Opens the query and adds both counters; false when the query cannot be opened.
     bool Start();
-    // One sampling tick; false when nothing could be collected and nothing changed.
+    // One sampling tick; false when nothing could be collected and nothing
+    // changed. Counters that could not be added read the system's own figures.
     bool Sample(PerformanceHost* host, const PerformanceDisplays& displays);
     void AutoOptimize(PerformanceHost* host);
     void Stop() { m_query.Close(); }
@@ -68,12 +88,16 @@ public:
     int m_nHistoryCount = 0;
 
 private:
+    int ReadProcessorValue();
     int ReadMemoryValue();
     void CheckCriticalLimit(PerformanceHost* host, int memoryValue);
     void AddToHistory(int processorValue, int memoryValue);
 
     CPdhQuery m_query;
     CommitChargeSource& m_commitCharge;
+    ProcessorTimesSource& m_processorTimes;
+    // The reading of the tick before, from which the next processor load is measured.
+    std::optional<ProcessorTimes> m_lastProcessorTimes;
     ProcessSystem& m_processes;
 };
 

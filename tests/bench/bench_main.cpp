@@ -55,8 +55,9 @@ public:
 struct TickBench {
     qmo::PdhCounterApi api;
     qmo::SystemCommitCharge commitCharge;
+    qmo::SystemProcessorTimes processorTimes;
     qmo::Win32ProcessSystem processes;
-    qmo::PerformanceSampler sampler{api, commitCharge, processes};
+    qmo::PerformanceSampler sampler{api, commitCharge, processorTimes, processes};
     QuietHost host;
     qmo::GaugeModel memoryGauge, processorGauge;
     qmo::HistoryGraphModel memoryGraph, processorGraph;

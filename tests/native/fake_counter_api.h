@@ -33,10 +33,11 @@ public:
         localizedAdds.push_back(path);
         return Add(query, localizedPaths, path, counter);
     }
+    // A query without counters has no data, as the system answers (PDH_NO_DATA).
     bool CollectQueryData(Handle query) override {
         EXPECT_EQ(query, kQuery);
         ++collections;
-        return !failCollect;
+        return !failCollect && !added.empty();
     }
     bool GetFormattedLong(Handle counter, std::int32_t& value) override {
         if (failFormatted.count(counter) || !values.count(counter))

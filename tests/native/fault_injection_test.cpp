@@ -263,7 +263,9 @@ public:
     bool AddCounter(Handle query, const std::string& path, std::uintptr_t, Handle& counter) override {
         return Add("add localized", query, path, counter);
     }
-    bool CollectQueryData(Handle) override {
+    bool CollectQueryData(Handle query) override {
+        if (reinterpret_cast<Query*>(query)->counters.empty())
+            return false;  // no data, whatever else goes wrong
         if (m_plan.Fails("collect"))
             return false;
         ++tick;
@@ -339,12 +341,25 @@ public:
     std::optional<int> CommittedPercent() override { return 51; }
 };
 
+// A processor busy 70 percent of the time from one reading to the next.
+class SteadyProcessorTimes : public ProcessorTimesSource {
+public:
+    std::optional<ProcessorTimes> Read() override {
+        now.idle += 30;
+        now.kernel += 60;
+        now.user += 40;
+        return now;
+    }
+    ProcessorTimes now;
+};
+
 TEST(FaultInjection, SamplerShowsWhatItCouldReadAndAFailedCollectionChangesNothing) {
     const int runs = RunWithEveryFault([](FaultPlan& plan) {
         FaultyCounters counters(plan);
         FixedCommitCharge commitCharge;
+        SteadyProcessorTimes processorTimes;
         FakeProcesses processes;
-        PerformanceSampler sampler(counters, commitCharge, processes);
+        PerformanceSampler sampler(counters, commitCharge, processorTimes, processes);
         LimitHost host;
         GaugeModel memoryGauge, processorGauge;
         HistoryGraphModel memoryGraph, processorGraph;
@@ -367,12 +382,14 @@ TEST(FaultInjection, SamplerShowsWhatItCouldReadAndAFailedCollectionChangesNothi
                 continue;
             }
             // A counter is missing only when neither of its names could be added; then the
-            // processor reads unavailable and the memory comes from the system's commit charge.
+            // processor load is measured from the system's processor times (from the second
+            // reading on) and the memory comes from the system's commit charge.
             const auto expected = [&](int id, const char* path, int missing) {
                 EXPECT_EQ(id < 0, counters.failedAdds[path] == 2) << path;
                 return id < 0 ? missing : counters.unreadable.count(path) ? PDH_VALUE_UNAVAILABLE : counters.ValueOf(path);
             };
-            const int cpu = expected(sampler.m_nProcessorCounter, kProcessorCounterPath, PDH_VALUE_UNAVAILABLE);
+            const int cpu = expected(sampler.m_nProcessorCounter, kProcessorCounterPath,
+                                     samples == 0 ? PDH_VALUE_UNAVAILABLE : 70);
             const int memory = expected(sampler.m_nMemoryCounter, kMemoryCounterPath, 51);
             ASSERT_EQ(processorGraph.m_nCount, ++samples);
             const auto last = static_cast<std::size_t>(samples - 1);

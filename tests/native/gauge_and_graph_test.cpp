@@ -253,19 +253,30 @@ TEST_F(GraphPaint, UnavailableSamplesLeaveGapsInTheCurve) {
     Fill({PDH_VALUE_UNAVAILABLE, 10, 20, PDH_VALUE_UNAVAILABLE, 30, 40});
     Paint();
     const auto curve = Curve();
-    ASSERT_EQ(curve.size(), 4u);
+    ASSERT_EQ(curve.size(), 2u);
     // Point 1 starts the curve where it is; nothing comes up from the baseline.
-    EXPECT_TRUE(curve[0].from == curve[0].to);
-    EXPECT_EQ(curve[0].to.x, 55);
-    EXPECT_TRUE(curve[1].from == curve[0].to);
-    EXPECT_EQ(curve[1].to.x, 61);
+    EXPECT_EQ(curve[0].from.x, 55);
+    EXPECT_EQ(curve[0].to.x, 61);
     // After the gap at point 3 the curve starts again at point 4.
-    EXPECT_TRUE(curve[2].from == curve[2].to);
-    EXPECT_EQ(curve[2].to.x, 73);
-    EXPECT_TRUE(curve[3].from == curve[2].to);
+    EXPECT_EQ(curve[1].from.x, 73);
+    EXPECT_EQ(curve[1].to.x, 79);
     for (const CanvasStep& line : curve)
         EXPECT_GT(line.to.y, 0) << "never drawn off the top for -999";
     EXPECT_EQ(Caption(), "CPU Usage   40 %");
+}
+
+TEST_F(GraphPaint, ASampleAloneBetweenGapsOrAfterTheLastGapIsADot) {
+    Fill({PDH_VALUE_UNAVAILABLE, 50, PDH_VALUE_UNAVAILABLE, 20, 30, PDH_VALUE_UNAVAILABLE, 0});
+    Paint();
+    const auto curve = Curve();
+    ASSERT_EQ(curve.size(), 3u);
+    // One pixel: a line leaves out its end point.
+    EXPECT_TRUE(curve[0].from == (Point{55, 62}));
+    EXPECT_TRUE(curve[0].to == (Point{56, 62}));
+    EXPECT_EQ(curve[1].from.x, 67) << "two samples make a line and no dot";
+    EXPECT_EQ(curve[1].to.x, 73);
+    EXPECT_TRUE(curve[2].from == (Point{85, 123}));
+    EXPECT_TRUE(curve[2].to == (Point{86, 123}));
 }
 
 TEST_F(GraphPaint, TheCaptionSaysNotAvailableWhenTheLatestPointIs) {

@@ -131,8 +131,10 @@ TEST(PdhQuery, AQueryThatCannotBeOpenedTakesNoCounters) {
 
 TEST(PdhQuery, ACollectionFailureIsReported) {
     FakeCounterApi api;
+    api.englishPaths = {kCpu};
     CPdhQuery query(api);
     ASSERT_TRUE(query.Open());
+    ASSERT_EQ(query.AddCounter(kCpu), 0);
     EXPECT_TRUE(query.Collect());
     api.failCollect = true;
     EXPECT_FALSE(query.Collect());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 
 #include "config/optimizer_settings.h"
@@ -30,6 +31,24 @@ public:
         return percent;
     }
     std::optional<int> percent;
+    int reads = 0;
+};
+
+// The system's processor times, moved on by the test between ticks.
+class FakeProcessorTimes : public ProcessorTimesSource {
+public:
+    std::optional<ProcessorTimes> Read() override {
+        ++reads;
+        return fail ? std::nullopt : std::optional<ProcessorTimes>(now);
+    }
+    // Time passes: `kernel` and `user` busy, `idle` idle (which the system counts as kernel time too).
+    void Pass(std::uint64_t kernel, std::uint64_t user, std::uint64_t idle) {
+        now.idle += idle;
+        now.kernel += kernel + idle;
+        now.user += user;
+    }
+    ProcessorTimes now{5000, 9000, 3000};
+    bool fail = false;
     int reads = 0;
 };
 
@@ -64,8 +83,9 @@ protected:
 
     FakeCounterApi api;
     FakeCommitCharge commitCharge;
+    FakeProcessorTimes processorTimes;
     CountingProcesses processes;
-    PerformanceSampler sampler{api, commitCharge, processes};
+    PerformanceSampler sampler{api, commitCharge, processorTimes, processes};
     FakeHost host;
     GaugeModel memoryGauge, processorGauge;
     HistoryGraphModel memoryGraph, processorGraph;
@@ -170,7 +190,7 @@ TEST_F(SamplerTest, AfterAHundredTicksTheHistoryScrolls) {
 TEST_F(SamplerTest, CommittedMemoryComesFromTheSystemWhenTheCounterIsMissing) {
     FakeCounterApi bare;
     bare.englishPaths = {kProcessorCounterPath};
-    PerformanceSampler fallback(bare, commitCharge, processes);
+    PerformanceSampler fallback(bare, commitCharge, processorTimes, processes);
     ASSERT_TRUE(fallback.Start());
     EXPECT_EQ(fallback.m_nMemoryCounter, -1);
     host.settings.m_nCriticalLimit = 50;
@@ -186,9 +206,58 @@ TEST_F(SamplerTest, CommittedMemoryComesFromTheSystemWhenTheCounterIsMissing) {
     EXPECT_EQ(memoryGraph.m_aY[2], PDH_VALUE_UNAVAILABLE);
 }
 
-TEST_F(SamplerTest, TheSystemFigureIsNotReadWhileTheCounterWorks) {
+// Counters disabled or corrupted: none can be added, and the system has no data to collect.
+TEST_F(SamplerTest, WithNoCounterAtAllTheSystemsFiguresFeedTheGaugesAndTheLimitCheck) {
+    FakeCounterApi disabled;
+    PerformanceSampler fallback(disabled, commitCharge, processorTimes, processes);
+    ASSERT_TRUE(fallback.Start());
+    host.settings.m_nCriticalLimit = 80;
+    commitCharge.percent = 85;
+    ASSERT_TRUE(fallback.Sample(&host, displays));
+    EXPECT_EQ(memoryGauge.m_nValue, 85);
+    EXPECT_EQ(processorGauge.Text(), "CPU Usage  n/a") << "a load needs two readings";
+    EXPECT_EQ(host.popups, 1);
+    processorTimes.Pass(200, 500, 300);
+    ASSERT_TRUE(fallback.Sample(&host, displays));
+    EXPECT_EQ(processorGauge.m_nValue, 70) << "700 busy of 1000";
+    EXPECT_EQ(host.popups, 2);
+    ASSERT_EQ(processorGraph.m_nCount, 2);
+    EXPECT_EQ(processorGraph.m_aY[1], 70);
+    EXPECT_EQ(memoryGraph.m_aY[1], 85);
+}
+
+TEST_F(SamplerTest, WithoutItsCounterTheProcessorLoadIsMeasuredBetweenTicks) {
+    FakeCounterApi memoryOnly;
+    memoryOnly.englishPaths = {kMemoryCounterPath};
+    PerformanceSampler fallback(memoryOnly, commitCharge, processorTimes, processes);
+    ASSERT_TRUE(fallback.Start());
+    memoryOnly.values[memoryOnly.CounterFor(kMemoryCounterPath)] = 44;
+    const auto tick = [&] {
+        EXPECT_TRUE(fallback.Sample(&host, displays));
+        return processorGauge.m_nValue;
+    };
+    EXPECT_EQ(tick(), PDH_VALUE_UNAVAILABLE);
+    EXPECT_EQ(memoryGauge.m_nValue, 44) << "the memory counter still counts";
+    processorTimes.Pass(0, 250, 750);
+    EXPECT_EQ(tick(), 25);
+    EXPECT_EQ(tick(), PDH_VALUE_UNAVAILABLE) << "no time passed";
+    processorTimes.Pass(100, 0, 0);
+    processorTimes.fail = true;
+    EXPECT_EQ(tick(), PDH_VALUE_UNAVAILABLE);
+    processorTimes.fail = false;
+    processorTimes.Pass(0, 100, 200);
+    EXPECT_EQ(tick(), 50) << "measured from the last reading there was";
+    memoryOnly.failCollect = true;
+    EXPECT_FALSE(fallback.Sample(&host, displays)) << "the tick still stops when the counters cannot be collected";
+    EXPECT_EQ(processorTimes.reads, 5);
+    EXPECT_EQ(commitCharge.reads, 0);
+}
+
+TEST_F(SamplerTest, TheSystemFiguresAreNotReadWhileTheCountersWork) {
+    Tick(1, 2);
     Tick(1, 2);
     EXPECT_EQ(commitCharge.reads, 0);
+    EXPECT_EQ(processorTimes.reads, 0);
 }
 
 TEST_F(SamplerTest, AutomaticOptimizationTrimsOnlyWhenTurnedOn) {
@@ -208,8 +277,9 @@ TEST(Sampler, StartFailsWhenTheQueryCannotBeOpened) {
     FakeCounterApi api;
     api.failOpen = true;
     FakeCommitCharge commitCharge;
+    FakeProcessorTimes processorTimes;
     CountingProcesses processes;
-    PerformanceSampler sampler(api, commitCharge, processes);
+    PerformanceSampler sampler(api, commitCharge, processorTimes, processes);
     EXPECT_FALSE(sampler.Start());
     EXPECT_TRUE(api.englishAdds.empty());
 }

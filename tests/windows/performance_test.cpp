@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
+#include <pdh.h>
+#include <pdhmsg.h>
 
 #include <memory>
 #include <vector>
 
+#include "config/optimizer_settings.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "framework/registry_profile.h"
 #include "framework/unique_handle.h"
+#include "perf/message_caption.h"
 #include "perf/perf_win32.h"
 #include "shell/main_frame.h"
 #include "frame_test_support.h"
@@ -59,8 +63,9 @@ TEST(CommitChargeOnTheSystem, IsAPlausiblePercentage) {
 TEST(CommitChargeOnTheSystem, TheSamplerShowsCommittedMemoryFromTheFirstTick) {
     qmo::PdhCounterApi api;
     qmo::SystemCommitCharge commitCharge;
+    qmo::SystemProcessorTimes processorTimes;
     qmo::Win32ProcessSystem processes;
-    qmo::PerformanceSampler sampler(api, commitCharge, processes);
+    qmo::PerformanceSampler sampler(api, commitCharge, processorTimes, processes);
     ASSERT_TRUE(sampler.Start());
     qmo::GaugeModel memoryGauge, processorGauge;
     qmo::HistoryGraphModel memoryGraph, processorGraph;
@@ -68,6 +73,60 @@ TEST(CommitChargeOnTheSystem, TheSamplerShowsCommittedMemoryFromTheFirstTick) {
     EXPECT_GT(memoryGauge.m_nValue, 0);
     EXPECT_LE(memoryGauge.m_nValue, 100);
     EXPECT_EQ(memoryGraph.m_aY[0], memoryGauge.m_nValue);
+}
+
+// Performance counters switched off: the system refuses every counter.
+class CountersSwitchedOff : public qmo::PdhCounterApi {
+public:
+    bool AddEnglishCounter(Handle, const std::string&, std::uintptr_t, Handle&) override { return false; }
+    bool AddCounter(Handle, const std::string&, std::uintptr_t, Handle&) override { return false; }
+};
+
+class CountingHost : public PerformanceHost {
+public:
+    const OptimizerSettings& Settings() const override { return settings; }
+    bool IsOptimizing() const override { return false; }
+    void ShowCriticalLimitPopup() override { ++popups; }
+    OptimizerSettings settings;
+    int popups = 0;
+};
+
+TEST(PdhOnTheSystem, AQueryWithoutCountersHasNoDataToCollect) {
+    PDH_HQUERY query = nullptr;
+    ASSERT_EQ(::PdhOpenQueryW(nullptr, 0, &query), ERROR_SUCCESS);
+    EXPECT_EQ(static_cast<DWORD>(::PdhCollectQueryData(query)), static_cast<DWORD>(PDH_NO_DATA));
+    ::PdhCloseQuery(query);
+}
+
+TEST(PdhOnTheSystem, WithEveryCounterRefusedTheSystemsFiguresFeedTheTicks) {
+    CountersSwitchedOff api;
+    qmo::SystemCommitCharge commitCharge;
+    qmo::SystemProcessorTimes processorTimes;
+    qmo::Win32ProcessSystem processes;
+    qmo::PerformanceSampler sampler(api, commitCharge, processorTimes, processes);
+    ASSERT_TRUE(sampler.Start());
+    CountingHost host;
+    host.settings.m_nCriticalLimit = 0;
+    qmo::GaugeModel memoryGauge, processorGauge;
+    qmo::HistoryGraphModel memoryGraph, processorGraph;
+    const qmo::PerformanceDisplays displays{memoryGauge, processorGauge, memoryGraph, processorGraph};
+    ASSERT_TRUE(sampler.Sample(&host, displays));
+    EXPECT_GT(memoryGauge.m_nValue, 0);
+    EXPECT_LE(memoryGauge.m_nValue, 100);
+    EXPECT_EQ(processorGauge.m_nValue, qmo::PDH_VALUE_UNAVAILABLE);
+    EXPECT_EQ(host.popups, 1);
+    // The next tick measures the processor time that passed since this one.
+    const auto spent = [&] {
+        const std::optional<qmo::ProcessorTimes> times = processorTimes.Read();
+        return times ? times->kernel + times->user : 0;
+    };
+    const std::uint64_t first = spent();
+    ASSERT_TRUE(PumpUntil([&] { return spent() > first; }, 5000));
+    ASSERT_TRUE(sampler.Sample(&host, displays));
+    EXPECT_GE(processorGauge.m_nValue, 0);
+    EXPECT_LE(processorGauge.m_nValue, 100);
+    EXPECT_EQ(host.popups, 2);
+    EXPECT_EQ(processorGraph.m_nCount, 2);
 }
 
 // A picture of `width` × `height` painted by `paint` onto a GDI canvas.
@@ -144,6 +203,7 @@ TEST(GdiCanvas, TheGraphDrawsItsCurveGridAndFrameWhereTheGeometrySays) {
         graph.m_aX[static_cast<std::size_t>(i)] = i;
         graph.m_aY[static_cast<std::size_t>(i)] = i < 50 ? 50 : qmo::PDH_VALUE_UNAVAILABLE;
     }
+    graph.m_aY[60] = 50;  // alone between gaps, at x = 50 + 60 × 5.9
     {
         qmo::GdiCanvas canvas(picture.dc(), nullptr);
         qmo::PaintHistoryGraph(canvas, graph, kWidth, kHeight);
@@ -156,6 +216,7 @@ TEST(GdiCanvas, TheGraphDrawsItsCurveGridAndFrameWhereTheGeometrySays) {
     EXPECT_EQ(picture.At(200, 62), kCurve) << "value 50 on the curve";
     EXPECT_EQ(picture.At(50, 100), kCurve) << "the first point rises from the baseline";
     EXPECT_NE(picture.At(500, 62), kCurve) << "no curve over unavailable samples";
+    EXPECT_EQ(picture.At(404, 62), kCurve) << "a sample alone between gaps is a dot";
     for (int y = 0; y < 12; ++y)
         EXPECT_NE(picture.At(500, y), kCurve) << "nothing off the top for -999";
 }
@@ -205,6 +266,14 @@ TEST_F(PerformancePageTest, TheBoundControlsPaintTheirModels) {
     const qmo::Point centre{client.right / 2, client.bottom / 2};
     // Two thirds of the way out along the needle.
     EXPECT_EQ(picture.At(centre.x + (tip.x - centre.x) * 2 / 3, centre.y + (tip.y - centre.y) * 2 / 3), kNeedle);
+}
+
+// The query failure is reported while the frame is being created, before it is the main window.
+TEST_F(PerformancePageTest, MessageBoxesAreCaptionedWithTheProgramsTitleEvenBeforeThereIsAMainWindow) {
+    ::SetWindowTextW(frame->GetSafeHwnd(), L"Renamed");
+    EXPECT_EQ(qmo::MessageBoxCaption(), L"Renamed") << "the main window's title while there is one";
+    application.SetMainWindow(nullptr);
+    EXPECT_EQ(qmo::MessageBoxCaption(), qmo::kMainWindowTitle);
 }
 
 TEST_F(PerformancePageTest, DestroyingThePageClosesItsQuery) {
