@@ -100,6 +100,8 @@ void PerformanceSampler::AddToHistory(int processorValue, int memoryValue) {
 }
 
 void PerformanceSampler::AutoOptimize(PerformanceHost* host) {
+    // Not through the optimization gate: the trim may run while a progress
+    // dialog's worker runs, as it shares nothing with it (no sweep blocks).
     if (host && host->Settings().m_bAutoOptimize)
         TrimAllWorkingSets(m_processes);
 }
