@@ -268,6 +268,20 @@ int Deliver(const Args& args, bool post) {
     return 0;
 }
 
+// post-commands ID...: posts the commands to the main window back to back,
+// so that each arrives while the one before is still being handled (an Exit
+// during an optimization, say).
+int PostCommands(const Args& args) {
+    if (args.words.empty())
+        Fail(L"expected ID...");
+    args.Allow({}, args.words.size());
+    HWND frame = RequireFrame();
+    for (const std::wstring& id : args.words)
+        if (!::PostMessageW(frame, WM_COMMAND, static_cast<WPARAM>(ParseNumber(id)), 0))
+            Fail(L"PostMessage failed, error " + std::to_wstring(::GetLastError()));
+    return 0;
+}
+
 // stop-program: tray "Exit" to every main window there is, then wait-gone.
 int StopProgram(const Args& args) {
     args.Allow({}, 0);
@@ -1194,6 +1208,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"wait-gone", WaitGone},
         {L"send", [](const Args& args) { return Deliver(args, false); }},
         {L"post", [](const Args& args) { return Deliver(args, true); }},
+        {L"post-commands", PostCommands},
         {L"stop-program", StopProgram},
         {L"wait-popup", WaitPopup},
         {L"no-popup", NoPopup},

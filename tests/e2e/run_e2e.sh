@@ -242,6 +242,17 @@ scenario_tray_optimize() {
   running "$pid" || fail "the program ended"
 }
 
+# "Exit" arriving while a visible optimization runs: the program waits for
+# the run, then ends as a normal Exit does.
+scenario_exit_during_optimization() {
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden || return 1
+  act "show the window" --visible WM_COMMAND $ID_TRAY_SHOW_HIDE || return 1
+  drv post-commands $ID_OPTIMIZE $ID_TRAY_EXIT || return 1
+  drv wait-gone && wait_exit "$pid" && drv wait-tray-icon "$TITLE" --gone
+}
+
 # The window brought up from the tray on each page, kept as pictures.
 scenario_pages() {
   start_program
@@ -370,7 +381,7 @@ EXE_WIN="$(head -n 1 "$SCRATCH/exe-path")"
 passed=0
 failed=0
 started=$SECONDS
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize pages performance-page critical-limit-popup settings-page about-box process-list soak"
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 for name in ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}; do
   REASON=""
