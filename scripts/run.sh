@@ -45,7 +45,10 @@ trap stop INT TERM
 
 qmo_wine_setup "$BUILD" 2>"$ERR" || failed "setting up wine" "$(tail -n 1 "$ERR")"
 
-wine "$BUILD/QuenvaleMemoryOptimizer.exe" </dev/null &
+# Wine's own output (and that of the desktop it starts) goes to a log: the
+# terminal keeps the script's lines only.
+WINE_LOG="$ROOT/build/run-wine.log"
+wine "$BUILD/QuenvaleMemoryOptimizer.exe" </dev/null >"$WINE_LOG" 2>&1 &
 program=$!
 
 # The driver's reason for a failed step is the last line of its output.
@@ -55,7 +58,7 @@ driver() {
   return 1
 }
 why="$(driver wait-window --hidden --timeout-ms 60000 && driver wait-tray-icon "$TITLE" --timeout-ms 30000)" ||
-  failed "starting the program (it did not reach the tray)" "$why"
+  failed "starting the program (it did not reach the tray; wine's output: $WINE_LOG)" "$why"
 
 if [ -n "$had_screen" ]; then
   echo "run: Quenvale Memory Optimizer is in the tray of the wine desktop on $DISPLAY (Ctrl+C ends it)"
