@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both trees and runs the test rings: native unit tests, the Windows
-# tests under wine, the end-to-end ring against the real program, and the
-# package ring (installer, help, uninstaller) under wine.
+# tests under wine, the end-to-end ring against the real program, the
+# package ring (installer, help, uninstaller) under wine, and the readme ring
+# (the README's scripts/run.sh, stopped with Ctrl+C).
 # Ends with one line "N passed, N failed" over all rings; non-zero on failure.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -92,6 +93,12 @@ if build windows; then
   fi
   qmo_wine_teardown
   trap - EXIT
+  # The readme ring runs scripts/run.sh as a newcomer does, without a screen;
+  # run.sh sets up the prefix itself, so it comes after the shared session.
+  readme_log="$LOGS/readme.log"
+  env -u DISPLAY -u WINEPREFIX "$ROOT/tests/readme/run_readme.sh" >"$readme_log" 2>&1 </dev/null
+  cat "$readme_log"
+  add_counts_from_log readme "$readme_log" readme
 else
   add_counts windows 0 1
 fi

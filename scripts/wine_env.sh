@@ -10,31 +10,49 @@
 
 QMO_DESKTOP_SIZE="${QMO_DESKTOP_SIZE:-1280x800}"
 
-qmo_wine_setup() {
-  local build_dir="$1" own_display="${2:-}"
-  mkdir -p "$build_dir"
-  export WINEPREFIX="$build_dir/wineprefix"
+# The variables every wine call of BUILD_DIR's prefix runs with.
+qmo_wine_environment() {  # build dir
+  export WINEPREFIX="$1/wineprefix"
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export WINEARCH=win64
+}
+
+# Returns non-zero after one line "wine: ..." on stderr saying what failed.
+qmo_wine_setup() {
+  local build_dir="$1" own_display="${2:-}" status
+  mkdir -p "$build_dir"
+  qmo_wine_environment "$build_dir"
   QMO_XVFB_PID=""
   if [ -z "${DISPLAY:-}" ] || [ "$own_display" = "--own-display" ]; then
-    qmo_start_xvfb
+    qmo_start_xvfb || return 1
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine: creating the prefix in $WINEPREFIX (first time only)"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wine: creating the prefix in $WINEPREFIX failed" >&2; return 1; }
+  fi
+  # One server for the whole session, started with no pipe to hold open and
+  # before any wine call could start a short-lived one. Status 2 means a
+  # server of this prefix runs already (a caller's session): it is used.
+  wineserver -p </dev/null >/dev/null 2>&1
+  status=$?
+  if [ $status -ne 0 ] && [ $status -ne 2 ]; then
+    echo "wine: starting wineserver failed (status $status)" >&2
+    return 1
   fi
   # A crash ends the crashing program at once instead of waiting in winedbg.
   wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
     </dev/null >/dev/null 2>&1 || true
-  # One server for the whole session, started with no pipe to hold open.
-  wineserver -p </dev/null >/dev/null 2>&1
   # Every program of this prefix opens in one virtual desktop, so that the
   # program, its driver and the screenshots all see the same screen.
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$QMO_DESKTOP_SIZE" /f >/dev/null 2>&1
+  if ! wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 ||
+    ! wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$QMO_DESKTOP_SIZE" /f \
+      </dev/null >/dev/null 2>&1; then
+    echo "wine: setting the virtual desktop in $WINEPREFIX failed" >&2
+    return 1
+  fi
 }
 
 qmo_start_xvfb() {
