@@ -7,32 +7,16 @@ if(NOT MSVC)
 endif()
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-set(QMO_ART_DIR ${CMAKE_BINARY_DIR}/art)
-set(QMO_ICONS app.ico tray.ico tray_anim_1.ico tray_anim_2.ico tray_anim_3.ico tray_anim_4.ico popup_close.bmp)
-list(TRANSFORM QMO_ICONS PREPEND ${QMO_ART_DIR}/ OUTPUT_VARIABLE QMO_ICON_FILES)
-add_custom_command(
-  OUTPUT ${QMO_ICON_FILES}
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/res/art/draw_icons.py ${QMO_ART_DIR}
-  DEPENDS ${CMAKE_SOURCE_DIR}/res/art/draw_icons.py
-  COMMENT "Drawing the icons"
-)
-# The banner, the task icon strip and the Optimize Memory button picture.
-set(QMO_BANNER_ART banner_left.bmp banner_middle.bmp banner_right.bmp task_icons.bmp optimize_button.bmp)
-list(TRANSFORM QMO_BANNER_ART PREPEND ${QMO_ART_DIR}/ OUTPUT_VARIABLE QMO_BANNER_FILES)
-add_custom_command(
-  OUTPUT ${QMO_BANNER_FILES}
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/res/art/draw_banner.py ${QMO_ART_DIR}
-  DEPENDS ${CMAKE_SOURCE_DIR}/res/art/draw_banner.py ${CMAKE_SOURCE_DIR}/res/art/draw_icons.py
-  COMMENT "Drawing the banner and the task icons"
-)
-list(APPEND QMO_ICON_FILES ${QMO_BANNER_FILES})
+# The artwork is committed, drawn by res/art/draw_art.py (the native ring checks it).
+set(QMO_ART_DIR ${CMAKE_SOURCE_DIR}/res/art/out)
+set(QMO_ART app.ico tray.ico tray_anim_1.ico tray_anim_2.ico tray_anim_3.ico tray_anim_4.ico popup_close.bmp
+  banner_left.bmp banner_middle.bmp banner_right.bmp task_icons.bmp optimize_button.bmp)
+list(TRANSFORM QMO_ART PREPEND ${QMO_ART_DIR}/ OUTPUT_VARIABLE QMO_ART_FILES)
 set(QMO_PAGE_RESOURCES ${CMAKE_SOURCE_DIR}/res/pages.rc ${CMAKE_SOURCE_DIR}/res/pages_resource.h
   ${CMAKE_SOURCE_DIR}/res/about.rc ${CMAKE_SOURCE_DIR}/res/about_resource.h
   ${CMAKE_SOURCE_DIR}/res/process.rc ${CMAKE_SOURCE_DIR}/res/process_resource.h)
-add_custom_target(qmo_art DEPENDS ${QMO_ICON_FILES})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/app.rc PROPERTIES
-  OBJECT_DEPENDS "${QMO_ICON_FILES};${QMO_PAGE_RESOURCES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+  OBJECT_DEPENDS "${QMO_ART_FILES};${QMO_PAGE_RESOURCES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 
 # The Win32 layer, shared by the program and the Windows tests.
 add_library(qmo_win32 STATIC
@@ -83,7 +67,6 @@ target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 ad
 # Resources of the program, linked into the exe and into the Windows tests.
 add_library(qmo_resources OBJECT res/app.rc)
 target_include_directories(qmo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${QMO_ART_DIR})
-add_dependencies(qmo_resources qmo_art)
 
 add_executable(QuenvaleMemoryOptimizer WIN32 app/main.cpp $<TARGET_OBJECTS:qmo_resources>)
 target_link_libraries(QuenvaleMemoryOptimizer PRIVATE qmo_win32)
@@ -133,6 +116,7 @@ add_custom_command(
   VERBATIM
 )
 add_custom_target(qmo_help ALL DEPENDS ${QMO_HELP_FILE})
+find_package(Python3 REQUIRED COMPONENTS Interpreter)  # for the help file's check
 add_test(NAME help_file COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/check_help.py
          ${QMO_HELP_FILE} ${CMAKE_SOURCE_DIR}/help ${CMAKE_SOURCE_DIR}/res/pages.rc)
 endif()

@@ -8,7 +8,7 @@
 #define IDC_STATIC (-1)
 #endif
 
-// Bitmaps drawn at build time by res/art/draw_banner.py.
+// Bitmaps drawn by res/art/draw_art.py.
 #define IDB_TASK_ICONS 130
 #define IDB_BANNER_LEFT 133
 #define IDB_BANNER_MIDDLE 134

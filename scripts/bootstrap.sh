@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
   fp-utils nsis
+  python3-pil fonts-dejavu-core
 )
 
 missing=()

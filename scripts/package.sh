@@ -31,7 +31,7 @@ sed "s/@VERSION@/$VERSION/" "$ROOT/installer/README.txt" | sed 's/$/\r/' >"$STAG
 echo "package: installer $VERSION"
 makensis -V2 -NOCD \
   "-DVERSION=$VERSION" "-DVERSION_QUAD=$VERSION_QUAD" \
-  "-DSTAGE=$STAGE" "-DOUTDIR=$OUT" "-DICON=$BUILD/art/app.ico" \
+  "-DSTAGE=$STAGE" "-DOUTDIR=$OUT" "-DICON=$ROOT/res/art/out/app.ico" \
   "$ROOT/installer/QuenvaleMemoryOptimizer.nsi"
 
 ZIP="$OUT/QuenvaleMemoryOptimizer-$VERSION-portable.zip"
