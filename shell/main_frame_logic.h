@@ -27,7 +27,8 @@ public:
     void OptimizeNow();
 
     void LoadSettings();
-    void SaveSettings();
+    // The logon task is left alone by the saves that cannot change it.
+    void SaveSettings(qmo::LogonTaskUpdate task = qmo::LogonTaskUpdate::InStep);
 
     bool m_bHidden = true;
     bool m_bOptimizing = false;
