@@ -45,8 +45,10 @@ std::string_view Trimmed(std::string_view text) {
 
 // Text of the first <tag>...</tag>; none when the element is missing.
 std::optional<std::string_view> ElementText(std::string_view xml, std::string_view tag) {
-    const std::string open = "<" + std::string(tag) + ">";
-    const std::string close = "</" + std::string(tag) + ">";
+    std::string open(1, '<');
+    open.append(tag).push_back('>');
+    std::string close = "</";
+    close.append(tag).push_back('>');
     const auto start = xml.find(open);
     if (start == std::string_view::npos)
         return std::nullopt;
