@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <optional>
 
 namespace qmo {
 namespace {
@@ -41,14 +43,42 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-}  // namespace
+// Text of the first <tag>...</tag>; none when the element is missing.
+std::optional<std::string_view> ElementText(std::string_view xml, std::string_view tag) {
+    std::string open(1, '<');
+    open.append(tag).push_back('>');
+    std::string close = "</";
+    close.append(tag).push_back('>');
+    const auto start = xml.find(open);
+    if (start == std::string_view::npos)
+        return std::nullopt;
+    const auto end = xml.find(close, start + open.size());
+    if (end == std::string_view::npos)
+        return std::nullopt;
+    return xml.substr(start + open.size(), end - start - open.size());
+}
 
-std::string LogonTaskXml(const LogonTaskDefinition& definition) {
+// FNV-1a, 64 bits, as 16 hex digits: a change of the definition changes it.
+std::string Digest(std::string_view text) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ULL;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string digits(16, '0');
+    for (auto digit = digits.rbegin(); digit != digits.rend(); ++digit, hash >>= 4)
+        *digit = kHex[hash & 0xF];
+    return digits;
+}
+
+std::string DefinitionXml(const LogonTaskDefinition& definition, std::string_view version) {
     const std::string user = Escaped(definition.userId);
     std::string xml;
     xml += "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\n";
     xml += "  <RegistrationInfo>\n";
     xml += "    <Author>Quenvale</Author>\n";
+    xml += "    <Version>" + std::string(version) + "</Version>\n";
     xml += "    <Description>Starts Quenvale Memory Optimizer in the notification area when you log on. "
            "Kept by its setting \"Run Optimizer at startup\".</Description>\n";
     xml += "  </RegistrationInfo>\n";
@@ -92,9 +122,31 @@ std::string LogonTaskXml(const LogonTaskDefinition& definition) {
     return xml;
 }
 
+// Whatever else the scheduler rewrote, the version it kept names the
+// definition; a task turned off in the scheduler no longer starts anything.
+bool RegisteredAsWanted(std::string_view registered, std::string_view wanted) {
+    const auto version = [](std::string_view xml) {
+        return ElementText(ElementText(xml, "RegistrationInfo").value_or(""), "Version");
+    };
+    if (version(registered) != version(wanted))
+        return false;
+    const auto enabled = ElementText(ElementText(registered, "Settings").value_or(""), "Enabled");
+    return !enabled || *enabled == "true" || *enabled == "1";
+}
+
+}  // namespace
+
+std::string LogonTaskXml(const LogonTaskDefinition& definition) {
+    return DefinitionXml(definition, Digest(DefinitionXml(definition, {})));
+}
+
 bool UpdateLogonTask(LogonTaskScheduler& scheduler, const std::string& executablePath, bool enabled) {
-    if (!enabled)
+    std::string registered;
+    if (!enabled) {
+        if (scheduler.ReadTaskXml(kLogonTaskName, registered) == TaskReadBack::Missing)
+            return true;
         return scheduler.DeleteTask(kLogonTaskName);
+    }
     const std::string folder = FolderOf(executablePath);
     if (folder.empty())
         return false;
@@ -102,7 +154,11 @@ bool UpdateLogonTask(LogonTaskScheduler& scheduler, const std::string& executabl
     // A logon trigger without a user would start the program at anyone's logon.
     if (definition.userId.empty())
         return false;
-    return scheduler.RegisterTask(kLogonTaskName, LogonTaskXml(definition));
+    const std::string wanted = LogonTaskXml(definition);
+    if (scheduler.ReadTaskXml(kLogonTaskName, registered) == TaskReadBack::Read &&
+        RegisteredAsWanted(registered, wanted))
+        return true;
+    return scheduler.RegisterTask(kLogonTaskName, wanted);
 }
 
 bool IsCommandSwitch(std::string_view commandLine, std::string_view commandSwitch) {

@@ -43,6 +43,26 @@ std::string TaskSchedulerLogonTasks::CurrentUserId() {
     return Narrow(name);
 }
 
+TaskReadBack TaskSchedulerLogonTasks::ReadTaskXml(std::string_view name, std::string& xml) {
+    const com_apartment apartment;
+    if (!apartment.usable())
+        return TaskReadBack::Unreadable;
+    const com_ptr<ITaskFolder> folder = ConnectRootTaskFolder();
+    const unique_bstr taskName = MakeBstr(Widen(name));
+    if (!folder || !taskName)
+        return TaskReadBack::Unreadable;
+    com_ptr<IRegisteredTask> task;
+    const HRESULT found = folder->GetTask(taskName.get(), task.put());
+    if (IsMissingTask(found))
+        return TaskReadBack::Missing;
+    BSTR text = nullptr;
+    if (FAILED(found) || FAILED(task->get_Xml(&text)))
+        return TaskReadBack::Unreadable;
+    const unique_bstr definition(text);
+    xml = Narrow(std::wstring_view(definition.get(), definition ? ::SysStringLen(definition.get()) : 0));
+    return TaskReadBack::Read;
+}
+
 bool TaskSchedulerLogonTasks::RegisterTask(std::string_view name, const std::string& xml) {
     const com_apartment apartment;
     if (!apartment.usable())

@@ -1,5 +1,6 @@
 #pragma once
-// The logon task kept through the Task Scheduler's COM interface.
+// The logon task kept through the Task Scheduler's COM interface. Each call
+// brings COM up on its calling thread for its own length.
 #include <windows.h>
 #include <taskschd.h>
 
@@ -14,6 +15,7 @@ namespace qmo {
 class TaskSchedulerLogonTasks : public LogonTaskScheduler {
 public:
     std::string CurrentUserId() override;
+    TaskReadBack ReadTaskXml(std::string_view name, std::string& xml) override;
     bool RegisterTask(std::string_view name, const std::string& xml) override;
     bool DeleteTask(std::string_view name) override;
 };

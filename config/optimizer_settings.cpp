@@ -1,7 +1,5 @@
 #include "config/optimizer_settings.h"
 
-#include "config/logon_task.h"
-
 namespace qmo {
 namespace {
 
@@ -50,13 +48,13 @@ bool RunEntryData(const std::string& executablePath, bool clear, std::string& da
     return true;
 }
 
-void UpdateRunEntry(RunEntryStore& store, bool clear) {
+void UpdateRunEntry(RunEntryStore& store, bool clear, LogonTaskUpdate task) {
     const std::string path = clear ? std::string() : store.ExecutablePath();
     std::string data;
     if (RunEntryData(path, clear, data))
         store.WriteRunValue(data);
-    if (LogonTaskScheduler* tasks = store.LogonTasks())
-        UpdateLogonTask(*tasks, path, !clear);
+    if (task == LogonTaskUpdate::InStep)
+        store.KeepLogonTaskInStep(path, !clear);
 }
 
 }  // namespace qmo

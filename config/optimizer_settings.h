@@ -6,8 +6,6 @@
 
 namespace qmo {
 
-class LogonTaskScheduler;
-
 inline constexpr std::string_view kSettingsSection = "Settings";
 inline constexpr std::string_view kRunValueName = "Z Wyndle Memory opt";
 
@@ -32,10 +30,14 @@ public:
     virtual std::string ExecutablePath() = 0;
     // Writes the Run value; false when the Run key cannot be opened for writing.
     virtual bool WriteRunValue(const std::string& data) = 0;
-    // Where the elevated logon task is kept in step with the Run value;
-    // none for a store that keeps the Run value alone.
-    virtual LogonTaskScheduler* LogonTasks() { return nullptr; }
+    // Brings the elevated logon task in step with the Run value, in its own
+    // time; a store that keeps the Run value alone does nothing.
+    virtual void KeepLogonTaskInStep(const std::string& executablePath, bool enabled) {}
 };
+
+// Whether a save concerns the logon task: only those that can change the
+// run-at-startup setting do, and the task is slow to reach.
+enum class LogonTaskUpdate { InStep, LeftAlone };
 
 }  // namespace qmo
 
@@ -65,9 +67,9 @@ void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings);
 bool RunEntryData(const std::string& executablePath, bool clear, std::string& data);
 
 // Keeps the Run value in step: the quoted path, or empty data when clearing;
-// then registers or removes the logon task of the store, if it has one. A Run
-// key that cannot be written is silently left as it was, and a task the
-// scheduler refuses never keeps the Run value from being written.
-void UpdateRunEntry(RunEntryStore& store, bool clear);
+// then, unless told to leave it alone, asks the store to bring the logon task
+// in step. A Run key that cannot be written is silently left as it was, and
+// the task never keeps the Run value from being written.
+void UpdateRunEntry(RunEntryStore& store, bool clear, LogonTaskUpdate task = LogonTaskUpdate::InStep);
 
 }  // namespace qmo

@@ -23,7 +23,9 @@ std::wstring ModuleFilePath() {
 }
 
 RegistryRunEntry::RegistryRunEntry(HKEY root, std::wstring keyPath, LogonTaskScheduler* logonTasks)
-    : m_root(root), m_keyPath(std::move(keyPath)), m_logonTasks(logonTasks) {}
+    : m_root(root),
+      m_keyPath(std::move(keyPath)),
+      m_logonTasks(logonTasks ? std::make_unique<LogonTaskKeeper>(*logonTasks) : nullptr) {}
 
 std::string RegistryRunEntry::ExecutablePath() {
     return Narrow(ModuleFilePath());
@@ -38,6 +40,16 @@ bool RegistryRunEntry::WriteRunValue(const std::string& data) {
     const DWORD size = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
     return ::RegSetValueExW(key.get(), Widen(kRunValueName).c_str(), 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(text.c_str()), size) == ERROR_SUCCESS;
+}
+
+void RegistryRunEntry::KeepLogonTaskInStep(const std::string& executablePath, bool enabled) {
+    if (m_logonTasks)
+        m_logonTasks->Request(executablePath, enabled);
+}
+
+void RegistryRunEntry::WaitForLogonTask() {
+    if (m_logonTasks)
+        m_logonTasks->WaitUntilIdle();
 }
 
 }  // namespace qmo

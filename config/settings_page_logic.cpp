@@ -56,7 +56,8 @@ void SettingsPageLogic::ApplyOptimizerSettings(MainFrameLogic& frame) {
         frame.m_strShortcutKey = shortcut;
     frame.m_nCriticalLimit = ParseCriticalLimit(m_controls.Text(IDC_SETTINGS_CRITICAL_LIMIT));
     frame.m_bAutoOptimize = m_controls.IsChecked(IDC_SETTINGS_AUTO_OPTIMIZE);
-    frame.SaveSettings();
+    // Nothing here bears on starting at logon.
+    frame.SaveSettings(LogonTaskUpdate::LeftAlone);
 }
 
 void SettingsPageLogic::ApplyGeneralSettings(MainFrameLogic& frame) {

@@ -70,7 +70,7 @@ void MainFrameLogic::LoadSettings() {
     qmo::ReadSettings(SettingsProfile(), *this);
 }
 
-void MainFrameLogic::SaveSettings() {
+void MainFrameLogic::SaveSettings(qmo::LogonTaskUpdate task) {
     qmo::WriteSettings(SettingsProfile(), *this);
-    qmo::UpdateRunEntry(RunEntry(), !m_bRunAtStartup);
+    qmo::UpdateRunEntry(RunEntry(), !m_bRunAtStartup, task);
 }

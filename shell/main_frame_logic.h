@@ -37,7 +37,8 @@ public:
     void OnSessionEnding();
 
     void LoadSettings();
-    void SaveSettings();
+    // The logon task is left alone by the saves that cannot change it.
+    void SaveSettings(qmo::LogonTaskUpdate task = qmo::LogonTaskUpdate::InStep);
 
     bool m_bHidden = true;
     bool m_bOptimizing = false;

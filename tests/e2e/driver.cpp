@@ -968,7 +968,8 @@ int StartShortcut(const Args& args) {
     return 0;
 }
 
-// check-task present|absent NAME: the task in the root folder of the Task Scheduler.
+// check-task present|absent NAME: the task in the root folder of the Task
+// Scheduler, waited for: the program keeps its task in step on a worker.
 int CheckTask(const Args& args) {
     args.Allow({}, 2);
     ComScope com;
@@ -987,12 +988,15 @@ int CheckTask(const Args& args) {
     ::SysFreeString(rootPath);
     ComPtr<ITaskFolder> folder(root);
     BSTR name = ::SysAllocString(args.words[1].c_str());
-    IRegisteredTask* task = nullptr;
-    const bool present = SUCCEEDED(folder->GetTask(name, &task));
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        IRegisteredTask* task = nullptr;
+        const bool present = SUCCEEDED(folder->GetTask(name, &task));
+        ComPtr<IRegisteredTask> owned(task);
+        if (present == (args.words[0] == L"present"))
+            return {};
+        return L"the task " + Quoted(args.words[1]) + (present ? L" is registered" : L" is not registered");
+    });
     ::SysFreeString(name);
-    ComPtr<IRegisteredTask> owned(task);
-    if (present != (args.words[0] == L"present"))
-        Fail(L"the task " + Quoted(args.words[1]) + (present ? L" is registered" : L" is not registered"));
     return 0;
 }
 

@@ -54,6 +54,12 @@ public:
 
 class FakeRunEntry : public RunEntryStore {
 public:
+    struct LogonTaskRequest {
+        std::string executablePath;
+        bool enabled;
+        bool operator==(const LogonTaskRequest&) const = default;
+    };
+
     std::string ExecutablePath() override { return executablePath; }
     bool WriteRunValue(const std::string& data) override {
         ++writeAttempts;
@@ -62,11 +68,15 @@ public:
         value = data;
         return true;
     }
+    void KeepLogonTaskInStep(const std::string& path, bool enabled) override {
+        logonTaskRequests.push_back({path, enabled});
+    }
 
     std::string executablePath = "C:\\Program Files\\Quenvale\\QuenvaleMemoryOptimizer.exe";
     bool writable = true;
     int writeAttempts = 0;
     std::optional<std::string> value;
+    std::vector<LogonTaskRequest> logonTaskRequests;
 };
 
 }  // namespace qmo::testing

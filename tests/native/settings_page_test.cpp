@@ -196,6 +196,20 @@ TEST_F(SettingsPageTest, UncheckingRunAtStartupAndTheLowerApplyBlanksTheRunEntry
     EXPECT_EQ(frame.run.value, "\"" + frame.run.executablePath + "\"");
 }
 
+// The logon task is slow to reach; the upper group cannot change it.
+TEST_F(SettingsPageTest, OnlyTheLowerApplyAsksForTheLogonTaskWhileBothRewriteTheRunEntry) {
+    logic.Load(frame);
+    frame.run.value = "stale";
+    logic.ApplyOptimizerSettings(frame);
+    EXPECT_EQ(frame.run.value, "\"" + frame.run.executablePath + "\"");
+    EXPECT_TRUE(frame.run.logonTaskRequests.empty());
+
+    controls.checks[IDC_SETTINGS_RUN_AT_STARTUP] = false;
+    logic.ApplyGeneralSettings(frame);
+    ASSERT_EQ(frame.run.logonTaskRequests.size(), 1u);
+    EXPECT_FALSE(frame.run.logonTaskRequests[0].enabled);
+}
+
 TEST_F(SettingsPageTest, TheShortcutLetterTravelsThroughTheComboAndIsNeverStoredEmpty) {
     frame.m_strShortcutKey = "K";
     logic.Load(frame);

@@ -145,6 +145,20 @@ TEST(RunEntry, UnwritableRunKeyLeavesItAsItWasButTheProfileIsStillSaved) {
     EXPECT_EQ(profile.writes.size(), 6u);
 }
 
+TEST(RunEntry, EverySaveAsksForTheLogonTaskUnlessToldToLeaveItAlone) {
+    FakeRunEntry run;
+    UpdateRunEntry(run, false);
+    UpdateRunEntry(run, true);
+    using Request = FakeRunEntry::LogonTaskRequest;
+    const std::vector<Request> asked{{run.executablePath, true}, {"", false}};
+    EXPECT_EQ(run.logonTaskRequests, asked);
+
+    UpdateRunEntry(run, false, LogonTaskUpdate::LeftAlone);
+    EXPECT_EQ(run.value, "\"" + run.executablePath + "\"");
+    EXPECT_EQ(run.writeAttempts, 3);
+    EXPECT_EQ(run.logonTaskRequests, asked);
+}
+
 TEST(RunEntry, UnknownExecutablePathWritesNothingRatherThanEmptyQuotes) {
     FakeRunEntry run;
     run.executablePath.clear();

@@ -77,14 +77,19 @@ void ExpectRegisteredLogonTask(const ReadBack& task) {
         EXPECT_EQ(task.triggerCountResult, E_NOTIMPL);
 }
 
-// The real scheduler, remembering the definition it was handed.
+// The real scheduler, remembering the definition it was handed, how often,
+// and on which thread.
 class RecordingTasks : public TaskSchedulerLogonTasks {
 public:
     bool RegisterTask(std::string_view name, const std::string& xml) override {
         lastXml = xml;
+        ++registrations;
+        threadId = ::GetCurrentThreadId();
         return TaskSchedulerLogonTasks::RegisterTask(name, xml);
     }
     std::string lastXml;
+    int registrations = 0;
+    DWORD threadId = 0;
 };
 
 // The parts of the handed-over definition that wine does not keep.
@@ -126,15 +131,43 @@ TEST(LogonTaskTest, TheSaveThatWritesTheRunValueKeepsTheTaskInStep) {
     RecordingTasks tasks;
     RegistryRunEntry entry(scratch.Root(), scratch.Path(), &tasks);
 
+    ASSERT_TRUE(UpdateLogonTask(tasks, "", false));
     UpdateRunEntry(entry, false);
     EXPECT_EQ(testing::AsText(testing::ReadRawValue(scratch.Root(), scratch.Path(), L"Z Wyndle Memory opt")),
               L"\"" + ModuleFilePath() + L"\"");
+    entry.WaitForLogonTask();
     ExpectRegisteredLogonTask(ReadRegisteredTask(kTaskName));
     ExpectElevatedLogonDefinition(tasks.lastXml, tasks.CurrentUserId(), Narrow(ModuleFilePath()));
+    EXPECT_NE(tasks.threadId, ::GetCurrentThreadId()) << "the scheduler was called on the caller's thread";
+
+    // What the scheduler kept reads back as the task wanted: no second registration.
+    UpdateRunEntry(entry, false);
+    entry.WaitForLogonTask();
+    EXPECT_EQ(tasks.registrations, 1);
 
     UpdateRunEntry(entry, true);
     EXPECT_EQ(testing::AsText(testing::ReadRawValue(scratch.Root(), scratch.Path(), L"Z Wyndle Memory opt")), L"");
+    entry.WaitForLogonTask();
     EXPECT_FALSE(ReadRegisteredTask(kTaskName).exists);
+}
+
+TEST(LogonTaskTest, ReadBackTellsAMissingTaskFromARegisteredOne) {
+    TaskSchedulerLogonTasks tasks;
+    const std::string name = "QuenvaleTests read-back " + std::to_string(::GetCurrentProcessId());
+    std::string xml = "untouched";
+    EXPECT_EQ(tasks.ReadTaskXml(name, xml), TaskReadBack::Missing);
+    EXPECT_EQ(xml, "untouched");
+
+    const std::string wanted = LogonTaskXml({tasks.CurrentUserId(), Narrow(ModuleFilePath()), "C:\\"});
+    ASSERT_TRUE(tasks.RegisterTask(name, wanted));
+    ASSERT_EQ(tasks.ReadTaskXml(name, xml), TaskReadBack::Read);
+    const auto version = [](const std::string& text) {
+        const auto start = text.find("<Version>");
+        return start == std::string::npos ? std::string() : text.substr(start, text.find("</Version>") - start);
+    };
+    EXPECT_FALSE(version(wanted).empty());
+    EXPECT_EQ(version(xml), version(wanted)) << xml;
+    EXPECT_TRUE(tasks.DeleteTask(name));
 }
 
 TEST(LogonTaskTest, RemoveSwitchDeletesTheTaskAndSucceedsWhenThereIsNone) {
