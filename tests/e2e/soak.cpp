@@ -83,12 +83,41 @@ bool Shown() {
     return ::IsWindowVisible(Frame()) && !::IsIconic(Frame());
 }
 
+bool AnyUnpainted() {
+    if (!::IsWindowVisible(Frame()))
+        return false;
+    bool unpainted = ::GetUpdateRect(Frame(), nullptr, FALSE) != FALSE;
+    ::EnumChildWindows(
+        Frame(),
+        [](HWND child, LPARAM context) -> BOOL {
+            if (::IsWindowVisible(child) && ::GetUpdateRect(child, nullptr, FALSE))
+                *reinterpret_cast<bool*>(context) = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&unpainted));
+    return unpainted;
+}
+
+// Messages sent back to back leave the program no idle moment to paint: a
+// page shown and left at once would never be drawn, and its first drawing
+// (and whatever that loads) would come at some random later moment. So each
+// shown page is given the time to paint, as a user would see it.
+void WaitPainted() {
+    const ULONGLONG deadline = ::GetTickCount64() + 10000;
+    while (AnyUnpainted()) {
+        if (::GetTickCount64() > deadline)
+            Fail("the window did not paint within 10 s");
+        ::Sleep(10);
+    }
+}
+
 // WM_CLOSE toggles the window between shown and the tray.
 void Toggle() {
     const bool wasShown = Shown();
     Send(WM_CLOSE);
     if (Shown() == wasShown)
         Fail("WM_CLOSE did not toggle the window");
+    WaitPainted();
 }
 
 // Counts popups as they come up in full, telling the kinds apart by the
@@ -150,12 +179,26 @@ struct Sample {
     long seconds, gdi, user, handles, privateKiB;
 };
 
+// Kinds of the resource message beyond the four figures, recorded to tell
+// what grew: the cached window DCs left out of the GDI figure, and every GDI
+// object by type.
+constexpr WPARAM kIdleWindowDCs = 4, kGdiOfType = 0x100;
+constexpr struct {
+    DWORD type;
+    const char* column;
+} kGdiTypes[] = {{OBJ_DC, "dc"},       {OBJ_MEMDC, "memdc"}, {OBJ_BITMAP, "bitmap"}, {OBJ_FONT, "font"},
+                 {OBJ_BRUSH, "brush"}, {OBJ_PEN, "pen"},     {OBJ_EXTPEN, "extpen"}, {OBJ_REGION, "region"},
+                 {OBJ_PAL, "palette"}};
+
 class Sampler {
 public:
     explicit Sampler(const char* csvPath) : m_csv(std::fopen(csvPath, "w")), m_start(::GetTickCount64()) {
         if (!m_csv)
             Fail(std::string("cannot write ") + csvPath);
-        std::fprintf(m_csv, "seconds,gdi_objects,user_objects,handles,private_kib\n");
+        std::fprintf(m_csv, "seconds,gdi_objects,user_objects,handles,private_kib,idle_window_dcs");
+        for (const auto& kind : kGdiTypes)
+            std::fprintf(m_csv, ",all_%s", kind.column);
+        std::fprintf(m_csv, "\n");
     }
     ~Sampler() { std::fclose(m_csv); }
 
@@ -169,8 +212,11 @@ public:
         const Sample sample{Elapsed(), static_cast<long>(Send(message, 0)), static_cast<long>(Send(message, 1)),
                             static_cast<long>(Send(message, 2)), static_cast<long>(Send(message, 3))};
         m_samples.push_back(sample);
-        std::fprintf(m_csv, "%ld,%ld,%ld,%ld,%ld\n", sample.seconds, sample.gdi, sample.user, sample.handles,
-                     sample.privateKiB);
+        std::fprintf(m_csv, "%ld,%ld,%ld,%ld,%ld,%ld", sample.seconds, sample.gdi, sample.user, sample.handles,
+                     sample.privateKiB, static_cast<long>(Send(message, kIdleWindowDCs)));
+        for (const auto& kind : kGdiTypes)
+            std::fprintf(m_csv, ",%ld", static_cast<long>(Send(message, kGdiOfType + kind.type)));
+        std::fprintf(m_csv, "\n");
         std::fflush(m_csv);
     }
 
@@ -196,6 +242,7 @@ struct Counts {
 
 void Switch(UINT command, Counts& counts) {
     Send(WM_COMMAND, command);
+    WaitPainted();
     ++counts.switches;
 }
 

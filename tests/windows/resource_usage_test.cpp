@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -46,6 +47,32 @@ TEST(ResourceUsage, TheCountsSeeObjectsComeAndGo) {
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_EQ(after.handles, before.handles);
     EXPECT_EQ(after.userObjects, before.userObjects);
+}
+
+// Wine keeps a cache of DCs for painting windows in the process and makes new
+// ones whenever all it has are in use. Held, they are the program's; given
+// back, they are left out however many there are.
+TEST(ResourceUsage, CachedWindowDCsCountOnlyWhileHeld) {
+    qmo::unique_hwnd window(
+        ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(window);
+    const ResourceUsage before = MeasureResourceUsage();
+    constexpr DWORD kHeld = 80;  // more than wine's cache keeps, so that new ones are made
+    std::vector<HDC> held;
+    for (DWORD i = 0; i < kHeld; ++i)
+        held.push_back(::GetDC(window.get()));
+    ASSERT_EQ(std::count(held.begin(), held.end(), nullptr), 0);
+    const ResourceUsage holding = MeasureResourceUsage();
+    EXPECT_GE(holding.gdiObjects, before.gdiObjects + kHeld);
+
+    for (HDC dc : held)
+        ::ReleaseDC(window.get(), dc);
+    const ResourceUsage released = MeasureResourceUsage();
+    EXPECT_EQ(released.gdiObjects, before.gdiObjects);
+    EXPECT_GE(released.idleWindowDCs, kHeld);
+
+    window.reset();
+    EXPECT_EQ(MeasureResourceUsage().gdiObjects, before.gdiObjects);
 }
 
 // The main window in use: page switches, full repaints of every control and
