@@ -102,16 +102,16 @@ bool CProcessPage::AutoRefreshSetting() {
     return settings ? settings->m_bAutoRefreshProcessList : OptimizerSettings{}.m_bAutoRefreshProcessList;
 }
 
-void CProcessPage::ShowRows(const std::vector<qmo::ProcessEntry>& rows, int selected) {
-    m_wndList.ShowRows(rows, selected);
+void CProcessPage::ShowRows(const std::vector<qmo::ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) {
+    m_wndList.ShowRows(rows, selectedPid);
 }
 
 void CProcessPage::ShowSortArrow(int column, bool ascending) {
     m_wndList.SetSortArrow(column, ascending);
 }
 
-int CProcessPage::SelectionMark() const {
-    return m_wndList.SelectionMark();
+std::optional<std::uint32_t> CProcessPage::SelectedProcessId() const {
+    return m_wndList.SelectedProcessId();
 }
 
 std::wstring CProcessPage::MessageCaption() const {

@@ -41,9 +41,9 @@ protected:
     qmo::ProcessInspector& Inspector() override { return m_inspector; }
     qmo::IconIndexSource& Icons() override { return m_icons; }
     qmo::ProcessSystem& TrimSystem() override { return m_trimSystem; }
-    void ShowRows(const std::vector<qmo::ProcessEntry>& rows, int selected) override;
+    void ShowRows(const std::vector<qmo::ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) override;
     void ShowSortArrow(int column, bool ascending) override;
-    int SelectionMark() const override;
+    std::optional<std::uint32_t> SelectedProcessId() const override;
     qmo::MessageAnswer ShowMessage(std::string_view text, qmo::MessageButtons buttons) override;
 
 private:
