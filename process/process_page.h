@@ -48,6 +48,7 @@ protected:
 
 private:
     void OnNotify(const NMHDR& header);
+    void OnWindowPosChanged();
     void OnContextMenu();
     void OnTimer(UINT_PTR id);
     // The setting as the main frame holds it now; the defaults without a main frame.
@@ -57,4 +58,5 @@ private:
     qmo::Win32ProcessInspector m_inspector;
     qmo::ShellIconIndexSource m_icons;
     qmo::Win32ProcessSystem m_trimSystem;
+    bool m_visible = false;
 };
