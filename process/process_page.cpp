@@ -59,17 +59,28 @@ bool CProcessPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_NOTIFY:
         OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         return false;  // nothing here needs an answer
-    case WM_SHOWWINDOW:
-        if (wParam)
-            RefreshProcessList();
-        return false;
+    case WM_WINDOWPOSCHANGED:
+        OnWindowPosChanged();
+        break;  // the default handling still sends WM_SIZE and WM_MOVE
     case WM_TIMER:
         OnTimer(wParam);
         result = 0;
         return true;
     default:
-        return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
+        break;
     }
+    return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
+}
+
+// The tab control shows its pages with SetWindowPos, which sends no
+// WM_SHOWWINDOW, and moves the shown page on every resize: the page watches
+// its own style for the moment it comes up.
+void CProcessPage::OnWindowPosChanged() {
+    const bool visible = (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    const bool cameUp = visible && !m_visible;
+    m_visible = visible;
+    if (cameUp)
+        RefreshProcessList();
 }
 
 void CProcessPage::OnNotify(const NMHDR& header) {
@@ -102,16 +113,16 @@ bool CProcessPage::AutoRefreshSetting() {
     return settings ? settings->m_bAutoRefreshProcessList : OptimizerSettings{}.m_bAutoRefreshProcessList;
 }
 
-void CProcessPage::ShowRows(const std::vector<qmo::ProcessEntry>& rows, int selected) {
-    m_wndList.ShowRows(rows, selected);
+void CProcessPage::ShowRows(const std::vector<qmo::ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) {
+    m_wndList.ShowRows(rows, selectedPid);
 }
 
 void CProcessPage::ShowSortArrow(int column, bool ascending) {
     m_wndList.SetSortArrow(column, ascending);
 }
 
-int CProcessPage::SelectionMark() const {
-    return m_wndList.SelectionMark();
+std::optional<std::uint32_t> CProcessPage::SelectedProcessId() const {
+    return m_wndList.SelectedProcessId();
 }
 
 std::wstring CProcessPage::MessageCaption() const {

@@ -41,13 +41,14 @@ protected:
     qmo::ProcessInspector& Inspector() override { return m_inspector; }
     qmo::IconIndexSource& Icons() override { return m_icons; }
     qmo::ProcessSystem& TrimSystem() override { return m_trimSystem; }
-    void ShowRows(const std::vector<qmo::ProcessEntry>& rows, int selected) override;
+    void ShowRows(const std::vector<qmo::ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) override;
     void ShowSortArrow(int column, bool ascending) override;
-    int SelectionMark() const override;
+    std::optional<std::uint32_t> SelectedProcessId() const override;
     qmo::MessageAnswer ShowMessage(std::string_view text, qmo::MessageButtons buttons) override;
 
 private:
     void OnNotify(const NMHDR& header);
+    void OnWindowPosChanged();
     void OnContextMenu();
     void OnTimer(UINT_PTR id);
     // The setting as the main frame holds it now; the defaults without a main frame.
@@ -57,4 +58,5 @@ private:
     qmo::Win32ProcessInspector m_inspector;
     qmo::ShellIconIndexSource m_icons;
     qmo::Win32ProcessSystem m_trimSystem;
+    bool m_visible = false;
 };

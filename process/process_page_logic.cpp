@@ -10,23 +10,16 @@ void ProcessPageLogic::RefreshProcessList() {
     m_rows = SnapshotProcessRows(Inspector(), Icons());
     // The arrow must not claim an order the rows do not have.
     SortProcessRows(m_rows, m_nSortColumn, m_bSortAscending);
-    ShowRows(m_rows, -1);
+    ShowRows(m_rows, std::nullopt);
 }
 
 void ProcessPageLogic::SortColumn(int column, bool ascending) {
     m_nSortColumn = column;
     m_bSortAscending = ascending;
     ShowSortArrow(column, ascending);
-    const ProcessEntry* selected = SelectedRow();
-    const std::optional<std::uint32_t> selectedPid = selected ? std::optional(selected->pid) : std::nullopt;
+    const std::optional<std::uint32_t> selectedPid = SelectedProcessId();
     SortProcessRows(m_rows, column, ascending);
-    int selectedIndex = -1;
-    if (selectedPid) {
-        const auto found = std::find_if(m_rows.begin(), m_rows.end(),
-                                        [&](const ProcessEntry& row) { return row.pid == *selectedPid; });
-        selectedIndex = found == m_rows.end() ? -1 : static_cast<int>(found - m_rows.begin());
-    }
-    ShowRows(m_rows, selectedIndex);
+    ShowRows(m_rows, selectedPid);
 }
 
 void ProcessPageLogic::OnColumnClick(int column) {
@@ -38,11 +31,14 @@ void ProcessPageLogic::OnRefreshTimer(bool autoRefresh) {
         RefreshProcessList();
 }
 
+// By id, never by position: the list may hold fewer rows than the snapshot.
 const ProcessEntry* ProcessPageLogic::SelectedRow() const {
-    const int mark = SelectionMark();
-    if (mark < 0 || static_cast<std::size_t>(mark) >= m_rows.size())
+    const std::optional<std::uint32_t> pid = SelectedProcessId();
+    if (!pid)
         return nullptr;
-    return &m_rows[static_cast<std::size_t>(mark)];
+    const auto found =
+        std::find_if(m_rows.begin(), m_rows.end(), [&](const ProcessEntry& row) { return row.pid == *pid; });
+    return found == m_rows.end() ? nullptr : &*found;
 }
 
 bool ProcessPageLogic::IsTheListedProcess(ProcessInspector::Handle process, const ProcessEntry& row) {

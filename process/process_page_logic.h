@@ -3,6 +3,8 @@
 // refresh, End Process and Optimize Selected Process with their messages.
 // The Win32 page derives from this and supplies the list, the message boxes
 // and the system.
+#include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -47,11 +49,13 @@ protected:
     virtual ProcessInspector& Inspector() = 0;
     virtual IconIndexSource& Icons() = 0;
     virtual ProcessSystem& TrimSystem() = 0;
-    // Replaces the list's rows; `selected` is the row to select, -1 for none.
-    virtual void ShowRows(const std::vector<ProcessEntry>& rows, int selected) = 0;
+    // Replaces the list's rows, each carrying its process id; the row of
+    // `selectedPid` becomes the only selected one. A row the list fails to
+    // take is left out, so list positions need not match `rows`.
+    virtual void ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) = 0;
     virtual void ShowSortArrow(int column, bool ascending) = 0;
-    // The row the user selected last, -1 when none is selected.
-    virtual int SelectionMark() const = 0;
+    // The process id kept with the row the user selected last; none when no row is selected.
+    virtual std::optional<std::uint32_t> SelectedProcessId() const = 0;
     virtual MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) = 0;
 
 private:

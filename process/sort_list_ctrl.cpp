@@ -44,11 +44,12 @@ void CSortListCtrl::SetSmallImageList(HIMAGELIST images) {
     ::SendMessageW(m_hWnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
 }
 
-void CSortListCtrl::ShowRows(const std::vector<ProcessEntry>& rows, int selected) {
+void CSortListCtrl::ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) {
     // One repaint for the whole list instead of one per row.
     ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0);
     int index = 0;
+    int selected = -1;
     for (const ProcessEntry& row : rows) {
         std::wstring name = Widen(row.name);
         LVITEMW item{};
@@ -62,9 +63,11 @@ void CSortListCtrl::ShowRows(const std::vector<ProcessEntry>& rows, int selected
             continue;
         SetCellText(m_hWnd, inserted, 2, row.path);
         SetCellText(m_hWnd, inserted, 1, row.memoryText);
+        if (selectedPid && row.pid == *selectedPid)
+            selected = inserted;
         ++index;
     }
-    if (selected >= 0 && selected < index) {
+    if (selected >= 0) {
         ListView_SetItemState(m_hWnd, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         ::SendMessageW(m_hWnd, LVM_SETSELECTIONMARK, 0, selected);
         ::SendMessageW(m_hWnd, LVM_ENSUREVISIBLE, selected, FALSE);
@@ -85,6 +88,15 @@ int CSortListCtrl::SelectionMark() const {
     const int mark = static_cast<int>(::SendMessageW(m_hWnd, LVM_GETSELECTIONMARK, 0, 0));
     const bool markSelected = mark >= 0 && (ListView_GetItemState(m_hWnd, mark, LVIS_SELECTED) & LVIS_SELECTED);
     return markSelected ? mark : ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED);
+}
+
+std::optional<std::uint32_t> CSortListCtrl::SelectedProcessId() const {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = SelectionMark();
+    if (item.iItem < 0 || !::SendMessageW(m_hWnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(item.lParam);
 }
 
 }  // namespace qmo

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "process/fit_header_ctrl.h"
@@ -24,11 +26,16 @@ public:
     void SetSmallImageList(HIMAGELIST images);
     void SetSortArrow(int column, bool ascending) { m_header.SetSortArrow(column, ascending); }
 
-    // Replaces every row; `selected` becomes the only selected row (-1: none).
-    void ShowRows(const std::vector<ProcessEntry>& rows, int selected);
+    // Replaces every row; the row of `selectedPid` becomes the only selected
+    // one. A row the list view refuses is left out.
+    void ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid);
+    // The process id in the data of the row selected last; none when no row is selected.
+    std::optional<std::uint32_t> SelectedProcessId() const;
+    bool HasSelection() const;
+
+private:
     // The row selected last, or -1 when no row is selected.
     int SelectionMark() const;
-    bool HasSelection() const;
 
 private:
     HWND m_hWnd = nullptr;

@@ -1201,6 +1201,60 @@ int CheckProcessList(const Args& args) {
     return 0;
 }
 
+// ---- a process started while the program runs ---------------------------------
+
+HANDLE OpenHoldEvent(const std::wstring& name, DWORD access) {
+    return ::OpenEventW(access, FALSE, (L"Local\\" + name).c_str());
+}
+
+// hold NAME [--timeout-ms N]: stays running until `release NAME`, or fails at
+// the deadline. Run from a copy of the driver, it is a process with a name of
+// its own for the process list to show.
+int Hold(const Args& args) {
+    args.Allow({}, 1);
+    UniqueHandle released(::CreateEventW(nullptr, TRUE, FALSE, (L"Local\\" + args.words[0]).c_str()));
+    if (!released)
+        Fail(L"cannot create the event " + Quoted(args.words[0]));
+    if (::WaitForSingleObject(released.get(), args.timeoutMs) != WAIT_OBJECT_0)
+        Fail(L"not released within " + std::to_wstring(args.timeoutMs) + L" ms");
+    return 0;
+}
+
+// wait-held NAME: a `hold NAME` runs.
+int WaitHeld(const Args& args) {
+    args.Allow({}, 1);
+    WaitUntil(args.timeoutMs, [&]() -> std::wstring {
+        UniqueHandle held(OpenHoldEvent(args.words[0], SYNCHRONIZE));
+        return held ? L"" : L"no process holds " + Quoted(args.words[0]);
+    });
+    return 0;
+}
+
+// release NAME: the `hold NAME` running ends.
+int Release(const Args& args) {
+    args.Allow({}, 1);
+    UniqueHandle held(OpenHoldEvent(args.words[0], EVENT_MODIFY_STATE));
+    if (!held || !::SetEvent(held.get()))
+        Fail(L"no process holds " + Quoted(args.words[0]));
+    return 0;
+}
+
+// check-list-row IMAGE [--gone]: the list shown now has a row of that image
+// name (with --gone: none), as it stands, without waiting for a refresh.
+int CheckListRow(const Args& args) {
+    args.Allow({L"--gone"}, 1);
+    const bool gone = args.Has(L"--gone");
+    HWND list = RequireListView();
+    const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    bool found = false;
+    for (int row = 0; row < rows && !found; ++row)
+        found = ::lstrcmpiW(CellText(list, row, 0).c_str(), args.words[0].c_str()) == 0;
+    if (found == gone)
+        Fail(L"the list of " + std::to_wstring(rows) + L" rows " + (found ? L"has" : L"has no") + L" row " +
+             Quoted(args.words[0]));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -1242,6 +1296,10 @@ int wmain(int argc, wchar_t** argv) {
         {L"check-no-run-entry", CheckNoRunEntry},
         {L"click-list-header", ClickListHeader},
         {L"check-process-list", CheckProcessList},
+        {L"hold", Hold},
+        {L"wait-held", WaitHeld},
+        {L"release", Release},
+        {L"check-list-row", CheckListRow},
     };
     if (argc >= 2)
         for (const auto& command : kCommands)

@@ -352,6 +352,26 @@ scenario_process_list() {
   running "$pid" || fail "the program ended"
 }
 
+# With automatic refresh off, a process started while another page shows is
+# in the list when the process page is shown again.
+scenario_process_page_shown_again() {
+  local newcomer=qmo_e2e_newcomer.exe hold=QmoE2eNewcomer holder status=0 reason
+  cp "$DRIVER" "$SCRATCH/$newcomer" || fail "cannot copy the driver" || return 1
+  start_on_record CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:0 bARPL=dword:0 || return 1
+  act "the process page" --visible WM_COMMAND $ID_VIEW_PROCESSES || return 1
+  drv check-list-row $newcomer --gone || return 1
+  act "the performance page" --visible WM_COMMAND $ID_VIEW_PERFORMANCE || return 1
+  wine "$SCRATCH/$newcomer" hold $hold --timeout-ms 120000 </dev/null >>"$LOG" 2>&1 &
+  holder=$!
+  drv wait-held $hold &&
+    act "the process page again" --visible WM_COMMAND $ID_VIEW_PROCESSES &&
+    drv check-list-row $newcomer &&
+    shot process-page-shown-again || status=1
+  reason=$REASON
+  drv release $hold && wait "$holder" || fail "the started process: $REASON" || status=1
+  [ $status -eq 0 ] || { REASON=${reason:-$REASON}; return 1; }
+}
+
 # Ten minutes and more of use, shown and then in the tray, while the program's
 # GDI and USER objects, handles and private bytes are sampled every 10 s into
 # soak.csv. Its figures and margins are printed with the ring's output.
@@ -381,7 +401,7 @@ EXE_WIN="$(head -n 1 "$SCRATCH/exe-path")"
 passed=0
 failed=0
 started=$SECONDS
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list soak"
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 for name in ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}; do
   REASON=""

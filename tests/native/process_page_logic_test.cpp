@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <set>
 
 #include "fake_processes.h"
 #include "process/process_page_logic.h"
@@ -14,13 +15,14 @@ using testing::FakeProcess;
 using testing::FakeProcesses;
 
 // The page without a window: remembers what the list was shown and which
-// messages were raised, and answers questions from a script.
+// messages were raised, and answers questions from a script. Like the list
+// view, it may refuse a row, which leaves that row out.
 class RecordingPage : public ProcessPageLogic {
 public:
     FakeProcesses processes;
     FakeIcons icons;
     std::vector<ProcessEntry> shown;
-    int shownSelected = -1;
+    std::set<std::uint32_t> refusedPids;
     int refreshes = 0;
     std::pair<int, bool> arrow{-1, false};
     int selectionMark = -1;
@@ -49,14 +51,24 @@ protected:
     ProcessInspector& Inspector() override { return processes; }
     IconIndexSource& Icons() override { return icons; }
     ProcessSystem& TrimSystem() override { return processes; }
-    void ShowRows(const std::vector<ProcessEntry>& rows, int selected) override {
-        shown = rows;
-        shownSelected = selected;
-        selectionMark = selected;
+    void ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) override {
+        shown.clear();
+        selectionMark = -1;
+        for (const ProcessEntry& row : rows) {
+            if (refusedPids.count(row.pid))
+                continue;
+            if (row.pid == selectedPid)
+                selectionMark = static_cast<int>(shown.size());
+            shown.push_back(row);
+        }
         ++refreshes;
     }
     void ShowSortArrow(int column, bool ascending) override { arrow = {column, ascending}; }
-    int SelectionMark() const override { return selectionMark; }
+    std::optional<std::uint32_t> SelectedProcessId() const override {
+        if (selectionMark < 0)
+            return std::nullopt;
+        return shown.at(static_cast<std::size_t>(selectionMark)).pid;
+    }
     MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) override {
         messages.emplace_back(text);
         if (buttons == MessageButtons::Ok)
@@ -125,7 +137,7 @@ TEST_F(ProcessPage, StartsSortedByMemoryAscendingAndRefreshKeepsThatOrder) {
     page.processes.Add(16, {.name = "new.exe", .workingSet = 4096 * 1024});
     page.RefreshProcessList();
     EXPECT_EQ(page.Memory(), (Texts{"900 BYTES", "2048 K", "4096 K", "10240 K"}));
-    EXPECT_EQ(page.shownSelected, -1);
+    EXPECT_EQ(page.selectionMark, -1);
 }
 
 TEST_F(ProcessPage, EveryColumnClickTogglesTheDirectionWhicheverColumn) {
@@ -147,8 +159,26 @@ TEST_F(ProcessPage, EveryColumnClickTogglesTheDirectionWhicheverColumn) {
 TEST_F(ProcessPage, SortingKeepsTheSelectedProcessSelected) {
     page.Select("big.exe");
     page.OnColumnClick(kMemoryColumn);  // descending: big.exe comes first
-    ASSERT_EQ(page.shownSelected, 0);
+    ASSERT_EQ(page.selectionMark, 0);
     EXPECT_EQ(page.shown[0].name, "big.exe");
+}
+
+// With a row the list refused, list positions and snapshot positions part.
+TEST_F(ProcessPage, CommandsActOnTheSelectedRowsOwnProcessWhenTheListLeftARowOut) {
+    page.refusedPids = {8};  // Small.exe, first by memory
+    page.RefreshProcessList();
+    ASSERT_EQ(page.Names(), (Texts{"mid.exe", "big.exe"}));
+    page.Select("mid.exe");
+    page.OptimizeSelectedProcess();
+    EXPECT_EQ(page.processes.trimmed, std::vector<std::uint32_t>{12});
+
+    page.Select("big.exe");
+    page.OnColumnClick(kNameColumn);  // descending: mid.exe, big.exe
+    ASSERT_EQ(page.Names(), (Texts{"mid.exe", "big.exe"}));
+    EXPECT_EQ(page.selectionMark, 1);
+    page.answers = {MessageAnswer::Yes};
+    page.EndProcess();
+    EXPECT_EQ(page.processes.terminated, (std::vector<FakeProcesses::Open>{{4, 0}}));
 }
 
 TEST_F(ProcessPage, TimerRefreshesOnlyWhileTheSettingIsOn) {

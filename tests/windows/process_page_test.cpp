@@ -1,6 +1,7 @@
 // The process page on a real Win32: the real process list, a child process
 // ended through End Process with its real message boxes, the header's fit,
-// arrow and menu, and the context menu resource.
+// arrow and menu, the context menu resource, and the page refreshed each time
+// the real frame shows it.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,6 +16,9 @@
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "process/process_page.h"
+#include "res/resource.h"
+#include "shell/main_frame.h"
+#include "frame_test_support.h"
 #include "single_instance_child.h"
 #include "toolkit_test_support.h"
 #include "wine_test_support.h"
@@ -98,6 +102,53 @@ private:
     std::thread m_thread;
 };
 
+// Idle second processes of this test binary, each ending by itself after a
+// minute; those still running are ended with their owner.
+class IdleChildren {
+public:
+    // Waits for each to be gone, so that the next test's children find their names free.
+    ~IdleChildren() {
+        for (auto& child : m_children) {
+            ::TerminateProcess(child.get(), 1);
+            ::WaitForSingleObject(child.get(), 5000);
+        }
+    }
+    // The new child's id, 0 when it could not be started.
+    DWORD Start() {
+        wchar_t exe[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        const std::wstring suffix = std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(m_children.size());
+        std::wstring command = L"\"" + std::wstring(exe) + L"\" " + qmo::testing::kFirstInstanceChildSwitch +
+                               L" Local\\QuenvaleProcessPageTest-" + suffix + L" ProcessPageChild-" + suffix;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION created{};
+        if (!::CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created))
+            return 0;
+        ::CloseHandle(created.hThread);
+        m_children.emplace_back(created.hProcess);
+        ::WaitForInputIdle(created.hProcess, 10000);
+        return created.dwProcessId;
+    }
+    HANDLE Last() const { return m_children.back().get(); }
+
+private:
+    std::vector<qmo::unique_kernel_handle> m_children;
+};
+
+int RowOf(HWND list, DWORD pid) {
+    const int count = ListView_GetItemCount(list);
+    for (int row = 0; row < count; ++row) {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        ListView_GetItem(list, &item);
+        if (static_cast<DWORD>(item.lParam) == pid)
+            return row;
+    }
+    return -1;
+}
+
 class ProcessPageTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -107,25 +158,9 @@ protected:
         ASSERT_TRUE(page.CreateModeless(host.GetSafeHwnd()));
         ::SetWindowPos(page.GetSafeHwnd(), nullptr, 0, 0, 860, 560, SWP_NOZORDER | SWP_SHOWWINDOW);
     }
-    void TearDown() override {
-        for (auto& child : children)
-            ::TerminateProcess(child.get(), 1);
-    }
-
     HWND List() { return page.List().GetSafeHwnd(); }
     HWND Header() { return ListView_GetHeader(List()); }
-    int RowOf(DWORD pid) {
-        const int count = ListView_GetItemCount(List());
-        for (int row = 0; row < count; ++row) {
-            LVITEMW item{};
-            item.mask = LVIF_PARAM;
-            item.iItem = row;
-            ListView_GetItem(List(), &item);
-            if (static_cast<DWORD>(item.lParam) == pid)
-                return row;
-        }
-        return -1;
-    }
+    int RowOf(DWORD pid) { return ::RowOf(List(), pid); }
     std::wstring Cell(int row, int column) {
         wchar_t text[300] = {};
         ListView_GetItemText(List(), row, column, text, 300);
@@ -137,23 +172,6 @@ protected:
     }
     void Click(UINT button) {
         ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-    }
-    // An idle second process of this test binary that ends by itself after a minute.
-    DWORD StartIdleChild() {
-        wchar_t exe[MAX_PATH] = {};
-        ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        const std::wstring suffix = std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(children.size());
-        std::wstring command = L"\"" + std::wstring(exe) + L"\" " + qmo::testing::kFirstInstanceChildSwitch +
-                               L" Local\\QuenvaleProcessPageTest-" + suffix + L" ProcessPageChild-" + suffix;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION created{};
-        if (!::CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created))
-            return 0;
-        ::CloseHandle(created.hThread);
-        children.emplace_back(created.hProcess);
-        ::WaitForInputIdle(created.hProcess, 10000);
-        return created.dwProcessId;
     }
     std::vector<int> ColumnWidths() {
         std::vector<int> widths;
@@ -176,7 +194,7 @@ protected:
     TestApplication application;
     qmo::testing::ControlHost host;
     CProcessPage page;
-    std::vector<qmo::unique_kernel_handle> children;
+    IdleChildren children;
 };
 
 TEST_F(ProcessPageTest, ListsThisProcessWithItsNamePathIconAndWorkingSetInKibibytes) {
@@ -225,7 +243,7 @@ TEST_F(ProcessPageTest, HeaderFitsItsColumnsInEqualSharesAtEverySize) {
 }
 
 TEST_F(ProcessPageTest, EndProcessEndsAChildAfterConfirmingAndDropsItsRow) {
-    const DWORD child = StartIdleChild();
+    const DWORD child = children.Start();
     ASSERT_NE(child, 0u);
     ASSERT_TRUE(PumpUntil([&] {
         Click(CProcessPage::kRefreshButton);
@@ -239,15 +257,15 @@ TEST_F(ProcessPageTest, EndProcessEndsAChildAfterConfirmingAndDropsItsRow) {
     EXPECT_EQ(seen[0].text, L"Do you realy want to terminate selected process?");
     EXPECT_EQ(seen[1].text, L"Process Terminated Successfully");
     EXPECT_FALSE(seen[0].icon || seen[1].icon);
-    ASSERT_EQ(::WaitForSingleObject(children.back().get(), 5000), WAIT_OBJECT_0);
+    ASSERT_EQ(::WaitForSingleObject(children.Last(), 5000), WAIT_OBJECT_0);
     DWORD exitCode = 1;
-    ::GetExitCodeProcess(children.back().get(), &exitCode);
+    ::GetExitCodeProcess(children.Last(), &exitCode);
     EXPECT_EQ(exitCode, 0u);
     EXPECT_EQ(RowOf(child), -1);
 }
 
 TEST_F(ProcessPageTest, AnsweringNoLeavesTheChildRunningAndTheListAsItWas) {
-    const DWORD child = StartIdleChild();
+    const DWORD child = children.Start();
     ASSERT_NE(child, 0u);
     ASSERT_TRUE(PumpUntil([&] {
         Click(CProcessPage::kRefreshButton);
@@ -258,7 +276,7 @@ TEST_F(ProcessPageTest, AnsweringNoLeavesTheChildRunningAndTheListAsItWas) {
     MessageBoxAnswerer answerer(kFrameTitle, {IDNO});
     Click(CProcessPage::kEndProcessButton);
     EXPECT_EQ(answerer.Texts(), std::vector<std::wstring>{L"Do you realy want to terminate selected process?"});
-    EXPECT_EQ(::WaitForSingleObject(children.back().get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(::WaitForSingleObject(children.Last(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_EQ(RowOf(child), row);
 }
 
@@ -324,6 +342,92 @@ TEST_F(ProcessPageTest, RefreshesLeakNoHandlesOrGdiObjects) {
     EXPECT_EQ(handlesAfter, handlesBefore);
     EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
 }
+
+// Counts the list's rebuilds: every refresh empties the list first.
+class ListRebuildCounter {
+public:
+    explicit ListRebuildCounter(HWND list) : m_list(list) {
+        ::SetWindowSubclass(list, &ListRebuildCounter::Count, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~ListRebuildCounter() { ::RemoveWindowSubclass(m_list, &ListRebuildCounter::Count, 0); }
+    ListRebuildCounter(const ListRebuildCounter&) = delete;
+    ListRebuildCounter& operator=(const ListRebuildCounter&) = delete;
+
+    int rebuilds = 0;
+
+private:
+    static LRESULT CALLBACK Count(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+        if (message == LVM_DELETEALLITEMS)
+            ++reinterpret_cast<ListRebuildCounter*>(self)->rebuilds;
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+
+    HWND m_list;
+};
+
+enum class PageSwitch { NavigationLink, Tab, MenuCommand };
+constexpr const char* kPageSwitchNames[] = {"NavigationLink", "Tab", "MenuCommand"};
+
+// The page inside the real frame, switched to and away the ways a user can,
+// with automatic refresh off so that only the showing refreshes.
+class ProcessPageShowingTest : public ::testing::TestWithParam<PageSwitch>,
+                               protected qmo::testing::FrameOnScratchKeys<> {
+protected:
+    ProcessPageShowingTest() : FrameOnScratchKeys(L"ProcessPageShowing") {}
+    void SetUp() override {
+        ASSERT_TRUE(Create());
+        frame->m_bAutoRefreshProcessList = false;
+        Show();
+        ASSERT_EQ(View().PageTabs().SelectedTab(), kPerformanceTab);
+    }
+
+    static constexpr int kPerformanceTab = 0;
+    static constexpr int kProcessTab = 1;
+
+    CTesselDesktopSuitFrameView& View() { return frame->View(); }
+    HWND List() { return View().ProcessPage().List().GetSafeHwnd(); }
+    void SwitchTo(int tab) {
+        switch (GetParam()) {
+        case PageSwitch::NavigationLink: {
+            qmo::TaskPanel& panel = View().NavPanel();
+            const qmo::TaskItem* link = panel.FindItem(static_cast<std::size_t>(tab), 0);
+            ASSERT_NE(link, nullptr);
+            qmo::testing::Click(panel.GetSafeHwnd(), qmo::testing::CentreOf(panel.ItemRect(*link)));
+            break;
+        }
+        case PageSwitch::Tab:
+            qmo::testing::Click(View().PageTabs().GetSafeHwnd(),
+                                qmo::testing::CentreOf(View().PageTabs().TabRect(tab)));
+            break;
+        case PageSwitch::MenuCommand:
+            ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_VIEW_PERFORMANCE + tab, 0);
+            break;
+        }
+        ASSERT_EQ(View().PageTabs().SelectedTab(), tab);
+    }
+
+    IdleChildren children;
+};
+
+TEST_P(ProcessPageShowingTest, EveryShowingRefreshesTheListOnce) {
+    ListRebuildCounter counter(List());
+    for (int showing = 1; showing <= 2; ++showing) {
+        const DWORD child = children.Start();
+        ASSERT_NE(child, 0u);
+        ASSERT_EQ(RowOf(List(), child), -1);
+        SwitchTo(kProcessTab);
+        qmo::testing::PumpPending();
+        EXPECT_GE(RowOf(List(), child), 0) << "showing " << showing;
+        EXPECT_EQ(counter.rebuilds, showing);
+        SwitchTo(kPerformanceTab);
+    }
+    qmo::testing::PumpPending();
+    EXPECT_EQ(counter.rebuilds, 2) << "hiding refreshed";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWay, ProcessPageShowingTest,
+                         ::testing::Values(PageSwitch::NavigationLink, PageSwitch::Tab, PageSwitch::MenuCommand),
+                         [](const auto& info) { return std::string(kPageSwitchNames[static_cast<int>(info.param)]); });
 
 }  // namespace
 
