@@ -86,9 +86,6 @@ bool CSettingsPage::OnCommand(UINT id, UINT code, HWND control) {
 
 bool CSettingsPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_WINDOWPOSCHANGED:
-        OnWindowPosChanged();
-        break;  // the default handling still sends WM_SIZE and WM_MOVE
     case WM_VSCROLL:
         if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(m_hWnd, kCriticalLimitSpin)) {
             m_logic.OnSpinScrolled(static_cast<short>(HIWORD(wParam)));
@@ -102,14 +99,8 @@ bool CSettingsPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPar
     return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
 }
 
-// The page host shows its pages with SetWindowPos as often as with
-// ShowWindow, so the page watches its own style for the moment it comes up.
-void CSettingsPage::OnWindowPosChanged() {
-    const bool visible = (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
-    const bool cameUp = visible && !m_visible;
-    m_visible = visible;
-    if (!cameUp)
-        return;
+// Each showing starts from what the main frame holds now.
+void CSettingsPage::OnPageShown() {
     if (const MainFrameLogic* frame = SettingsRecordHolder())
         m_logic.Load(*frame);
 }

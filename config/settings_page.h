@@ -45,11 +45,10 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnPageShown() override;
 
 private:
-    void OnWindowPosChanged();
 
     SettingsDialogControls m_controls{m_hWnd};
     qmo::SettingsPageLogic m_logic{m_controls};
-    bool m_visible = false;
 };

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "framework/application.h"
-#include "perf/message_caption.h"
+#include "shell/message_caption.h"
 #include "toolkit/ui_fonts.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "process/process_sort.h"
-#include "shell/frame_texts.h"
+#include "shell/message_caption.h"
 #include "toolkit/ui_fonts.h"
 
 CProcessPage::CProcessPage() : PageDialog(kTemplateId) {}
@@ -59,9 +59,11 @@ bool CProcessPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_NOTIFY:
         OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         return false;  // nothing here needs an answer
-    case WM_WINDOWPOSCHANGED:
-        OnWindowPosChanged();
-        break;  // the default handling still sends WM_SIZE and WM_MOVE
+    case WM_SHOWWINDOW:
+        // The main window back from the tray with this page on top: shown too.
+        if (wParam && lParam == SW_PARENTOPENING)
+            RefreshProcessList();
+        break;
     case WM_TIMER:
         OnTimer(wParam);
         result = 0;
@@ -72,15 +74,8 @@ bool CProcessPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
     return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
 }
 
-// The tab control shows its pages with SetWindowPos, which sends no
-// WM_SHOWWINDOW, and moves the shown page on every resize: the page watches
-// its own style for the moment it comes up.
-void CProcessPage::OnWindowPosChanged() {
-    const bool visible = (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
-    const bool cameUp = visible && !m_visible;
-    m_visible = visible;
-    if (cameUp)
-        RefreshProcessList();
+void CProcessPage::OnPageShown() {
+    RefreshProcessList();
 }
 
 void CProcessPage::OnNotify(const NMHDR& header) {
@@ -125,18 +120,8 @@ std::optional<std::uint32_t> CProcessPage::SelectedProcessId() const {
     return m_wndList.SelectedProcessId();
 }
 
-std::wstring CProcessPage::MessageCaption() const {
-    const qmo::Application* application = qmo::Application::Current();
-    const qmo::Window* main = application ? application->MainWindow() : nullptr;
-    if (!main || !main->GetSafeHwnd())
-        return qmo::kMainWindowTitle;
-    wchar_t title[200] = {};
-    ::GetWindowTextW(main->GetSafeHwnd(), title, static_cast<int>(std::size(title)));
-    return title;
-}
-
 qmo::MessageAnswer CProcessPage::ShowMessage(std::string_view text, qmo::MessageButtons buttons) {
-    const std::wstring caption = MessageCaption();
+    const std::wstring caption = qmo::MessageBoxCaption();
     const UINT type = buttons == qmo::MessageButtons::YesNo ? MB_YESNO : MB_OK;
     switch (::MessageBoxW(m_hWnd, qmo::Widen(text).c_str(), caption.c_str(), type)) {
     case IDOK:

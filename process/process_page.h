@@ -29,13 +29,12 @@ public:
     CProcessPage();
 
     qmo::CSortListCtrl& List() noexcept { return m_wndList; }
-    // The caption of the page's message boxes: the main window's title now.
-    std::wstring MessageCaption() const;
 
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnPageShown() override;
 
     // ProcessPageLogic
     qmo::ProcessInspector& Inspector() override { return m_inspector; }
@@ -48,7 +47,6 @@ protected:
 
 private:
     void OnNotify(const NMHDR& header);
-    void OnWindowPosChanged();
     void OnContextMenu();
     void OnTimer(UINT_PTR id);
     // The setting as the main frame holds it now; the defaults without a main frame.
@@ -58,5 +56,4 @@ private:
     qmo::Win32ProcessInspector m_inspector;
     qmo::ShellIconIndexSource m_icons;
     qmo::Win32ProcessSystem m_trimSystem;
-    bool m_visible = false;
 };

@@ -64,6 +64,9 @@ bool PageDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam,
         OnPaint();
         result = 0;
         return true;
+    case WM_WINDOWPOSCHANGED:
+        OnWindowPosChanged();
+        break;  // the default handling still sends WM_SIZE and WM_MOVE
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORMSGBOX: {
@@ -74,8 +77,17 @@ bool PageDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam,
         return true;
     }
     default:
-        return CResizeDialog::HandleDialogMessage(message, wParam, lParam, result);
+        break;
     }
+    return CResizeDialog::HandleDialogMessage(message, wParam, lParam, result);
+}
+
+void PageDialog::OnWindowPosChanged() {
+    const bool visible = (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    const bool cameUp = visible && !m_visible;
+    m_visible = visible;
+    if (cameUp)
+        OnPageShown();
 }
 
 void PageDialog::OnPaint() {

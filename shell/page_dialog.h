@@ -38,12 +38,18 @@ protected:
     void RunFullOptimization();
     // Takes over the template's push buttons; call from OnInitDialog.
     void AttachButtons(std::initializer_list<UINT> ids);
+    // The page has just come up in the tab control, by whichever route. The
+    // tab control shows pages with SetWindowPos, which sends no WM_SHOWWINDOW,
+    // and moves the shown page on every resize: the page's style tells.
+    virtual void OnPageShown() {}
 
 private:
     void OnPaint();
+    void OnWindowPosChanged();
 
     std::vector<UINT> m_optimizeButtons;
     qmo::OptimizationGate* m_gate = nullptr;
+    bool m_visible = false;
     std::map<UINT, std::unique_ptr<qmo::ThemedButton>> m_buttons;
 };
 

@@ -10,7 +10,7 @@
 #include "framework/application.h"
 #include "framework/registry_profile.h"
 #include "framework/unique_handle.h"
-#include "perf/message_caption.h"
+#include "shell/message_caption.h"
 #include "perf/perf_win32.h"
 #include "shell/main_frame.h"
 #include "frame_test_support.h"

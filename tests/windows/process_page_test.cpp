@@ -425,6 +425,20 @@ TEST_P(ProcessPageShowingTest, EveryShowingRefreshesTheListOnce) {
     EXPECT_EQ(counter.rebuilds, 2) << "hiding refreshed";
 }
 
+TEST_P(ProcessPageShowingTest, TheWindowBackFromTheTrayOnThePageRefreshesItToo) {
+    SwitchTo(kProcessTab);
+    qmo::testing::PumpPending();
+    ListRebuildCounter counter(List());
+    ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);  // to the tray
+    ASSERT_FALSE(::IsWindowVisible(frame->GetSafeHwnd()));
+    const DWORD child = children.Start();
+    ASSERT_NE(child, 0u);
+    ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_TRAY_SHOW_HIDE, 0);
+    qmo::testing::PumpPending();
+    EXPECT_GE(RowOf(List(), child), 0);
+    EXPECT_EQ(counter.rebuilds, 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryWay, ProcessPageShowingTest,
                          ::testing::Values(PageSwitch::NavigationLink, PageSwitch::Tab, PageSwitch::MenuCommand),
                          [](const auto& info) { return std::string(kPageSwitchNames[static_cast<int>(info.param)]); });
