@@ -22,8 +22,6 @@ protected:
     // Answers a message; return true when handled, with the result in `result`.
     virtual bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    bool IsModal() const noexcept { return m_modal; }
-
 private:
     static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 

@@ -28,7 +28,6 @@ public:
     bool WriteProfileInt(std::string_view section, std::string_view entry, int value) override;
     bool WriteProfileString(std::string_view section, std::string_view entry, const std::string& value) override;
 
-    const std::wstring& BasePath() const noexcept { return m_basePath; }
 
 private:
     struct RawValue {

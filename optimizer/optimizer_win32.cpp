@@ -59,22 +59,6 @@ void ProgressBarSink::SetPosition(int position) {
 
 }  // namespace qmo
 
-bool TrimProcessWorkingSet(DWORD processId) {
-    qmo::Win32ProcessSystem system;
-    return qmo::TrimProcessWorkingSet(system, processId);
-}
-
-void TrimAllWorkingSets() {
-    qmo::Win32ProcessSystem system;
-    qmo::TrimAllWorkingSets(system);
-}
-
-void SweepPhysicalMemory(HWND progressBar) {
-    qmo::ProgressBarSink progress(progressBar);
-    qmo::CrtSweepHeap heap;
-    qmo::SweepPhysicalMemory(progress, heap);
-}
-
 void OptimizeSystemMemory(HWND progressBar, bool silent) {
     qmo::ProgressBarSink progress(progressBar);
     qmo::Win32ProcessSystem system;

@@ -35,7 +35,5 @@ private:
 
 }  // namespace qmo
 
-bool TrimProcessWorkingSet(DWORD processId);
-void TrimAllWorkingSets();
-void SweepPhysicalMemory(HWND progressBar);
+// The full optimization on the real system, reporting to a progress bar.
 void OptimizeSystemMemory(HWND progressBar, bool silent);

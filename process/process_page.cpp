@@ -59,11 +59,6 @@ bool CProcessPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_NOTIFY:
         OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         return false;  // nothing here needs an answer
-    case WM_SHOWWINDOW:
-        // The main window back from the tray with this page on top: shown too.
-        if (wParam && lParam == SW_PARENTOPENING)
-            RefreshProcessList();
-        break;
     case WM_TIMER:
         OnTimer(wParam);
         result = 0;

@@ -18,4 +18,3 @@ inline constexpr UINT WM_ACTIVATE_FIRST_INSTANCE = WM_APP + 100;
 inline constexpr UINT WM_OPTIMIZATION_FINISHED = WM_USER + 1;
 inline constexpr UINT WM_OPTIMIZE_COMPLETE = WM_USER + 2;
 inline constexpr UINT WM_POPUP_NOTIFY = WM_USER + 9037;
-inline constexpr UINT WM_TASKPANEL_NOTIFY = 0x27EC;

@@ -260,6 +260,7 @@ void CMainFrame::HideWindow() {
 void CMainFrame::ShowWindowWithTitle() {
     ::SetWindowTextW(m_hWnd, qmo::kMainWindowTitle);
     ::ShowWindow(m_hWnd, SW_SHOW);
+    m_view.OnFrameShown();
 }
 
 bool CMainFrame::IsWindowShown() const {

@@ -17,7 +17,6 @@ constexpr UINT kBannerMiddle = 134;
 constexpr UINT kBannerRight = 150;
 constexpr UINT kOptimizeButtonImage = 148;
 constexpr DWORD kPanelStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
-constexpr DWORD kExtendedButtonStyle = 0x1000;
 constexpr wchar_t kRightsNotice[] =
     L"Quenvale Memory Optimizer \u00A9 2011 Quenvale Software. Visit www.quenvale.example for updates and support.";
 
@@ -58,6 +57,11 @@ CTesselDesktopSuitFrameView::CTesselDesktopSuitFrameView(qmo::OptimizationGate& 
     m_pagePerformance.SetOptimizationGate(&gate);
     m_pageProcess.SetOptimizationGate(&gate);
     m_pageSettings.SetOptimizationGate(&gate);
+}
+
+void CTesselDesktopSuitFrameView::OnFrameShown() {
+    if (m_pageProcess.IsCreated() && ::IsWindowVisible(m_pageProcess.GetSafeHwnd()))
+        m_pageProcess.RefreshProcessList();
 }
 
 CTesselDesktopSuitFrameView::~CTesselDesktopSuitFrameView() {

@@ -60,6 +60,10 @@ public:
     void SelectNavigationGroup(std::size_t group);
     // The user activated tab `group`: the same, but the tab selects itself.
     void SelectNavigationGroupFromTab(std::size_t group);
+    // The main window is back from the tray. Its pages hear nothing of it (a
+    // child is not told when its parent shows), so the process list on top
+    // is refreshed here to show what runs now.
+    void OnFrameShown();
 
     qmo::TaskPanel& NavPanel() noexcept { return m_wndNavPanel; }
     qmo::TaskPanel& TitlePanel() noexcept { return m_wndTitlePanel; }

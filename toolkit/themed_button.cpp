@@ -116,11 +116,6 @@ bool ThemedButton::UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon
     return extracted;
 }
 
-void ThemedButton::RemoveIcons() {
-    m_icons = ImageStrip();
-    Redraw();
-}
-
 bool ThemedButton::ReflectCommand(WPARAM wParam, LPARAM lParam) {
     if (HIWORD(wParam) != BN_CLICKED || !lParam)
         return false;

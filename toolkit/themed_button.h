@@ -44,7 +44,6 @@ public:
     // icons, when the strip or a cell is missing.
     bool SetIcons(UINT stripResource, int normalIcon, int hotIcon, int cx = 16, int cy = 16);
     bool SetIcons(HBITMAP strip, int normalIcon, int hotIcon, int cx = 16, int cy = 16);
-    void RemoveIcons();
 
     bool IsHot() const noexcept { return m_hot; }
 
