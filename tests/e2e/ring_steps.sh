@@ -34,3 +34,26 @@ drv() {
   # All the step said, on one line: a reason, or whatever else ended it.
   fail "$1: exit status $status: $(grep -v '^[[:space:]]*$' "$STEP_ERR" | tail -n 5 | tr '\r\n' '  ')"
 }
+
+# Runs each named step (function PREFIX_name, dashes as underscores) and
+# prints PASS or FAIL with its reason; counts them in `passed` and `failed`.
+# BEFORE, when given, runs ahead of each step and fails it when it fails.
+ring_run_steps() {  # function prefix, "before" command or "", step names...
+  local prefix=$1 before=$2 step
+  shift 2
+  passed=0
+  failed=0
+  for step in "$@"; do
+    REASON=""
+    if [ -n "$before" ] && ! "$before"; then
+      echo "FAIL $step: no clean start: $REASON"
+      failed=$((failed + 1))
+    elif "${prefix}_${step//-/_}"; then
+      echo "PASS $step"
+      passed=$((passed + 1))
+    else
+      echo "FAIL $step: $REASON"
+      failed=$((failed + 1))
+    fi
+  done
+}

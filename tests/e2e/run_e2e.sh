@@ -398,24 +398,11 @@ winepath -w "$EXE" </dev/null >"$SCRATCH/exe-path" 2>/dev/null
 EXE_WIN="$(head -n 1 "$SCRATCH/exe-path")"
 [ -n "$EXE_WIN" ] || { echo "e2e: winepath cannot name $EXE" >&2; exit 2; }
 
-passed=0
-failed=0
 started=$SECONDS
 ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
-for name in ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}; do
-  REASON=""
-  if ! clean_state; then
-    echo "FAIL $name: no clean start: $REASON"
-    failed=$((failed + 1))
-  elif "scenario_${name//-/_}"; then
-    echo "PASS $name"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $name: $REASON"
-    failed=$((failed + 1))
-  fi
-done
+# shellcheck disable=SC2086
+ring_run_steps scenario clean_state ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}
 echo "e2e: the ring took $((SECONDS - started)) s; artefacts in $ART"
 echo "e2e: $passed passed, $failed failed"
 [ $failed -eq 0 ]

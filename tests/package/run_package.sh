@@ -132,19 +132,8 @@ check_uninstall_keeps_settings() {
     drv check-settings "${DEFAULTS[@]}"
 }
 
-passed=0
-failed=0
 started=$SECONDS
-for step in portable-zip install versions start-from-shortcut help-opens uninstall-keeps-settings; do
-  REASON=""
-  if "check_${step//-/_}"; then
-    echo "PASS $step"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $step: $REASON"
-    failed=$((failed + 1))
-  fi
-done
+ring_run_steps check "" portable-zip install versions start-from-shortcut help-opens uninstall-keeps-settings
 drv stop-program || true
 rm -f "$STEP_ERR"
 [ $OWN_WINE -eq 0 ] || qmo_wine_teardown

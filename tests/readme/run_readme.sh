@@ -147,19 +147,8 @@ if ! timeout 30 wineserver -w 2>/dev/null; then
   exit 2
 fi
 
-passed=0
-failed=0
 started=$SECONDS
-for step in reaches-tray screenshot ctrl-c-ends-it failure-in-one-line; do
-  REASON=""
-  if "check_${step//-/_}"; then
-    echo "PASS $step"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $step: $REASON"
-    failed=$((failed + 1))
-  fi
-done
+ring_run_steps check "" reaches-tray screenshot ctrl-c-ends-it failure-in-one-line
 echo "readme: the ring took $((SECONDS - started)) s; the screenshot is kept in $ART"
 echo "readme: $passed passed, $failed failed"
 [ $failed -eq 0 ]
