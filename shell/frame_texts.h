@@ -15,6 +15,8 @@ inline constexpr UINT kTrayAnimationPeriodMs = 500;
 }  // namespace qmo
 
 inline constexpr UINT WM_ACTIVATE_FIRST_INSTANCE = WM_APP + 100;
-inline constexpr UINT WM_OPTIMIZATION_FINISHED = WM_USER + 1;
-inline constexpr UINT WM_OPTIMIZE_COMPLETE = WM_USER + 2;
+// The worker's two messages sit above WM_APP: values from WM_USER on mean
+// something to dialogs already (WM_USER + 2 is DM_REPOSITION).
+inline constexpr UINT WM_OPTIMIZATION_FINISHED = WM_APP + 1;
+inline constexpr UINT WM_OPTIMIZE_COMPLETE = WM_APP + 2;
 inline constexpr UINT WM_POPUP_NOTIFY = WM_USER + 9037;
