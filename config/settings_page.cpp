@@ -31,10 +31,7 @@ void SettingsDialogControls::SetText(int control, const std::string& text) {
 }
 
 std::string SettingsDialogControls::Text(int control) {
-    const HWND item = ::GetDlgItem(m_dialog, control);
-    std::vector<wchar_t> text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
-    const int length = ::GetWindowTextW(item, text.data(), static_cast<int>(text.size()));
-    return qmo::Narrow(std::wstring_view(text.data(), static_cast<std::size_t>(length > 0 ? length : 0)));
+    return qmo::Narrow(qmo::WindowText(::GetDlgItem(m_dialog, control)));
 }
 
 void SettingsDialogControls::SetChecked(int control, bool checked) {

@@ -9,6 +9,13 @@ constexpr wchar_t kObjectProperty[] = L"Quenvale.WindowObject";
 
 }  // namespace
 
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    const int length = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return text;
+}
+
 Window::~Window() {
     DestroyWindow();
 }

@@ -3,6 +3,8 @@
 // creation, and each class answers messages in one HandleMessage switch.
 #include <windows.h>
 
+#include <string>
+
 namespace qmo {
 
 struct WindowClass {
@@ -13,6 +15,9 @@ struct WindowClass {
     HBRUSH background = nullptr;
     HICON smallIcon = nullptr;
 };
+
+// A window's whole text, however long; empty for none.
+std::wstring WindowText(HWND window);
 
 class Window {
 public:

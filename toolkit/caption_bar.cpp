@@ -49,9 +49,7 @@ void CaptionBar::SetText(std::wstring_view text) {
 std::wstring CaptionBar::Text() const {
     if (!m_hWnd)
         return {};
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(m_hWnd)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size()))));
-    return text;
+    return WindowText(m_hWnd);
 }
 
 LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

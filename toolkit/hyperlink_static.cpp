@@ -12,12 +12,6 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 0x514C;  // ours among a static's subclasses
 
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 UINT AlignmentOf(HWND window) {
     const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)) & SS_TYPEMASK;
     if (style == SS_CENTER)

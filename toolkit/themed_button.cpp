@@ -27,12 +27,6 @@ DWORD WithType(DWORD style, DWORD type) {
     return (style & ~static_cast<DWORD>(BS_TYPEMASK)) | type;
 }
 
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 }  // namespace
 
 ThemedButton::~ThemedButton() {
