@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <array>
-#include <vector>
 
 #include "framework/application.h"
 #include "framework/text.h"
