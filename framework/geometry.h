@@ -1,7 +1,15 @@
 #pragma once
-// Plain pixel geometry for the portable core (no <windows.h> here).
+// Plain pixel geometry and colour for the portable core (no <windows.h> here).
+#include <cstdint>
 
 namespace qmo {
+
+struct Color {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const Color&, const Color&) = default;
+};
 
 struct Point {
     int x = 0;

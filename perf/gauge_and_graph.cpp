@@ -10,15 +10,15 @@
 namespace qmo {
 namespace {
 
-constexpr CanvasColor kWhite{255, 255, 255};
-constexpr CanvasColor kBlack{0, 0, 0};
-constexpr CanvasColor kFrameBlue{150, 180, 206};
-constexpr CanvasColor kGaugeTop{230, 250, 250};
-constexpr CanvasColor kGraphTop{250, 250, 250};
-constexpr CanvasColor kGraphBottom{222, 235, 250};
-constexpr CanvasColor kNeedle{250, 180, 21};
-constexpr CanvasColor kHubInner{0, 0, 255};
-constexpr CanvasColor kRed{255, 0, 0};
+constexpr Color kWhite{255, 255, 255};
+constexpr Color kBlack{0, 0, 0};
+constexpr Color kFrameBlue{150, 180, 206};
+constexpr Color kGaugeTop{230, 250, 250};
+constexpr Color kGraphTop{250, 250, 250};
+constexpr Color kGraphBottom{222, 235, 250};
+constexpr Color kNeedle{250, 180, 21};
+constexpr Color kHubInner{0, 0, 255};
+constexpr Color kRed{255, 0, 0};
 
 constexpr int kRestAngle = 225;  // value 0, lower left
 constexpr double kDegreesPerPercent = 2.7;

@@ -21,10 +21,6 @@ CounterApi::Handle ToHandle(T handle) noexcept {
     return reinterpret_cast<CounterApi::Handle>(handle);
 }
 
-COLORREF ToColorRef(CanvasColor color) noexcept {
-    return RGB(color.red, color.green, color.blue);
-}
-
 std::uint64_t ToUInt64(FILETIME time) noexcept {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -117,15 +113,15 @@ GdiCanvas::~GdiCanvas() {
         ::SelectObject(m_dc, m_oldFont);
 }
 
-void GdiCanvas::FillSolid(const Rect& rect, CanvasColor color) {
+void GdiCanvas::FillSolid(const Rect& rect, Color color) {
     qmo::FillSolid(m_dc, ToRect(rect), ToColorRef(color));
 }
 
-void GdiCanvas::FillVerticalGradient(const Rect& rect, CanvasColor top, CanvasColor bottom) {
+void GdiCanvas::FillVerticalGradient(const Rect& rect, Color top, Color bottom) {
     qmo::FillVerticalGradient(m_dc, ToRect(rect), ToColorRef(top), ToColorRef(bottom));
 }
 
-void GdiCanvas::SelectPen(CanvasColor color, int width) {
+void GdiCanvas::SelectPen(Color color, int width) {
     // The wide pen in use is put down before it is replaced.
     ::SelectObject(m_dc, ::GetStockObject(DC_PEN));
     m_widePen.reset();
@@ -140,7 +136,7 @@ void GdiCanvas::SelectPen(CanvasColor color, int width) {
         ::SetDCPenColor(m_dc, ToColorRef(color));
 }
 
-void GdiCanvas::SelectBrush(CanvasColor color) {
+void GdiCanvas::SelectBrush(Color color) {
     ::SetDCBrushColor(m_dc, ToColorRef(color));
 }
 
@@ -168,7 +164,7 @@ void GdiCanvas::Ellipse(const Rect& bounds) {
     ::Ellipse(m_dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
 }
 
-void GdiCanvas::Text(Point at, std::string_view utf8, CanvasColor color) {
+void GdiCanvas::Text(Point at, std::string_view utf8, Color color) {
     const std::wstring text = Widen(utf8);
     const COLORREF oldColor = ::SetTextColor(m_dc, ToColorRef(color));
     const COLORREF oldBackground = ::SetBkColor(m_dc, RGB(255, 255, 255));

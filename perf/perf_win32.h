@@ -43,16 +43,16 @@ public:
     GdiCanvas& operator=(const GdiCanvas&) = delete;
     ~GdiCanvas() override;
 
-    void FillSolid(const Rect& rect, CanvasColor color) override;
-    void FillVerticalGradient(const Rect& rect, CanvasColor top, CanvasColor bottom) override;
-    void SelectPen(CanvasColor color, int width) override;
-    void SelectBrush(CanvasColor color) override;
+    void FillSolid(const Rect& rect, Color color) override;
+    void FillVerticalGradient(const Rect& rect, Color top, Color bottom) override;
+    void SelectPen(Color color, int width) override;
+    void SelectBrush(Color color) override;
     void Pie(const Rect& bounds, Point start, Point end) override;
     void MoveTo(Point to) override;
     void LineTo(Point to) override;
     void Polygon(std::span<const Point> points) override;
     void Ellipse(const Rect& bounds) override;
-    void Text(Point at, std::string_view utf8, CanvasColor color) override;
+    void Text(Point at, std::string_view utf8, Color color) override;
 
 private:
     HDC m_dc;

@@ -5,13 +5,13 @@
 namespace qmo {
 namespace {
 
-constexpr PopupColor kBlack{0, 0, 0};
-constexpr PopupColor kWhite{255, 255, 255};
-constexpr PopupColor kRed{255, 0, 0};
-constexpr PopupColor kGreen{0, 255, 0};
-constexpr PopupColor kMessagePanel{243, 247, 214};
+constexpr Color kBlack{0, 0, 0};
+constexpr Color kWhite{255, 255, 255};
+constexpr Color kRed{255, 0, 0};
+constexpr Color kGreen{0, 255, 0};
+constexpr Color kMessagePanel{243, 247, 214};
 
-PopupContent BuildPopup(PopupColor frameColor, std::string message, int messageId) {
+PopupContent BuildPopup(Color frameColor, std::string message, int messageId) {
     PopupContent content;
     content.width = kNotificationPopupWidth;
     content.height = kNotificationPopupHeight;

@@ -16,13 +16,6 @@ namespace qmo {
 using PopupPoint = Point;
 using PopupRect = Rect;
 
-struct PopupColor {
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-    friend bool operator==(const PopupColor&, const PopupColor&) = default;
-};
-
 enum class PopupTextLayout {
     SingleLineCentred,  // one line, vertically centred in the rectangle
     WordWrapped,        // broken between words from the rectangle's top
@@ -39,10 +32,10 @@ enum class PopupImageCell { Normal = 0, Hot = 1, Pressed = 2 };
 
 struct PopupElement {
     PopupRect rect;
-    std::optional<PopupColor> fill;
+    std::optional<Color> fill;
     bool border = false;  // one black pixel inside the rectangle
     std::string text;     // UTF-8; none when empty
-    PopupColor textColor;
+    Color textColor;
     bool bold = false;
     bool link = false;  // underlined while hot
     PopupTextLayout layout = PopupTextLayout::SingleLineCentred;

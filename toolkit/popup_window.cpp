@@ -6,6 +6,7 @@
 
 #include "framework/application.h"
 #include "framework/text.h"
+#include "toolkit/ui_paint.h"
 
 namespace qmo {
 namespace {
@@ -15,14 +16,6 @@ constexpr UINT_PTR kDisplayTimer = 2;
 
 ULONGLONG Now() noexcept {
     return ::GetTickCount64();
-}
-
-COLORREF ToColorRef(PopupColor color) noexcept {
-    return RGB(color.red, color.green, color.blue);
-}
-
-RECT ToRect(const PopupRect& rect) noexcept {
-    return RECT{rect.left, rect.top, rect.right, rect.bottom};
 }
 
 UINT TextFormat(PopupTextLayout layout) noexcept {

@@ -10,6 +10,10 @@
 
 namespace qmo {
 
+inline COLORREF ToColorRef(Color color) noexcept {
+    return RGB(color.red, color.green, color.blue);
+}
+
 inline RECT ToRect(const Rect& rect) noexcept {
     return RECT{rect.left, rect.top, rect.right, rect.bottom};
 }

@@ -10,11 +10,11 @@ namespace {
 using testing::CanvasStep;
 using testing::RecordingCanvas;
 
-constexpr CanvasColor kWhite{255, 255, 255};
-constexpr CanvasColor kBlack{0, 0, 0};
-constexpr CanvasColor kRed{255, 0, 0};
-constexpr CanvasColor kFrameBlue{150, 180, 206};
-constexpr CanvasColor kNeedle{250, 180, 21};
+constexpr Color kWhite{255, 255, 255};
+constexpr Color kBlack{0, 0, 0};
+constexpr Color kRed{255, 0, 0};
+constexpr Color kFrameBlue{150, 180, 206};
+constexpr Color kNeedle{250, 180, 21};
 
 bool operator==(Point a, Point b) {
     return a.x == b.x && a.y == b.y;
@@ -164,7 +164,7 @@ TEST_F(GaugePaint, TheNeedleReachesTheRimAndTheHubIsDrawnOverIt) {
     EXPECT_EQ(ellipses[0].rect, (Rect{76, 68, 100, 92}));
     EXPECT_EQ(ellipses[0].brush, kBlack);
     EXPECT_EQ(ellipses[1].rect, (Rect{78, 70, 98, 90}));
-    EXPECT_EQ(ellipses[1].brush, (CanvasColor{0, 0, 255}));
+    EXPECT_EQ(ellipses[1].brush, (Color{0, 0, 255}));
 }
 
 class GraphPaint : public ::testing::Test {

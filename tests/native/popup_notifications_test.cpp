@@ -38,8 +38,8 @@ TEST(PopupNotifications, BothPopupsDifferOnlyInFrameColourAndMessage) {
     const PopupContent critical = BuildCriticalLimitPopup(85);
     const PopupContent optimized = BuildOptimizedPopup();
     ASSERT_EQ(critical.elements.Count(), optimized.elements.Count());
-    EXPECT_EQ(critical.elements[0].fill, (PopupColor{255, 0, 0}));
-    EXPECT_EQ(optimized.elements[0].fill, (PopupColor{0, 255, 0}));
+    EXPECT_EQ(critical.elements[0].fill, (Color{255, 0, 0}));
+    EXPECT_EQ(optimized.elements[0].fill, (Color{0, 255, 0}));
     EXPECT_EQ(optimized.elements[3].text, "The System Memory is optimized");
     for (std::size_t i = 0; i < critical.elements.Count(); ++i) {
         const PopupElement& a = critical.elements[i];

@@ -14,24 +14,24 @@ struct CanvasStep {
     Point to;
     std::vector<Point> points;
     std::string text;
-    CanvasColor color;  // fill, text or pen colour
-    CanvasColor brush;
+    Color color;  // fill, text or pen colour
+    Color brush;
     int penWidth = 0;
 };
 
 class RecordingCanvas : public Canvas {
 public:
-    void FillSolid(const Rect& rect, CanvasColor color) override { Add(CanvasStep::Fill, rect).color = color; }
-    void FillVerticalGradient(const Rect& rect, CanvasColor top, CanvasColor bottom) override {
+    void FillSolid(const Rect& rect, Color color) override { Add(CanvasStep::Fill, rect).color = color; }
+    void FillVerticalGradient(const Rect& rect, Color top, Color bottom) override {
         CanvasStep& step = Add(CanvasStep::Gradient, rect);
         step.color = top;
         step.brush = bottom;
     }
-    void SelectPen(CanvasColor color, int width) override {
+    void SelectPen(Color color, int width) override {
         m_pen = color;
         m_penWidth = width;
     }
-    void SelectBrush(CanvasColor color) override { m_brush = color; }
+    void SelectBrush(Color color) override { m_brush = color; }
     void Pie(const Rect& bounds, Point start, Point end) override {
         CanvasStep& step = Add(CanvasStep::Pie, bounds);
         step.from = start;
@@ -48,7 +48,7 @@ public:
         Add(CanvasStep::Polygon).points.assign(points.begin(), points.end());
     }
     void Ellipse(const Rect& bounds) override { Add(CanvasStep::Ellipse, bounds); }
-    void Text(Point at, std::string_view utf8, CanvasColor color) override {
+    void Text(Point at, std::string_view utf8, Color color) override {
         CanvasStep& step = Add(CanvasStep::Text);
         step.from = at;
         step.text = utf8;
@@ -80,8 +80,8 @@ private:
         return steps.back();
     }
 
-    CanvasColor m_pen;
-    CanvasColor m_brush;
+    Color m_pen;
+    Color m_brush;
     int m_penWidth = 0;
     Point m_position;
 };

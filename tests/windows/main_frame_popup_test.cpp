@@ -110,7 +110,7 @@ TEST_F(MainFramePopupTest, CriticalLimitPopupStatesTheLimitAndFurtherRequestsAre
     ASSERT_NE(Popup(), nullptr);
     const qmo::PopupWindow* first = Popup();
     EXPECT_EQ(Message(), "The system has crossed critical limit 85% ");
-    EXPECT_EQ(Popup()->Elements()[0].fill, (qmo::PopupColor{255, 0, 0}));
+    EXPECT_EQ(Popup()->Elements()[0].fill, (qmo::Color{255, 0, 0}));
 
     frame->ShowCriticalLimitPopup();
     EXPECT_EQ(Popup(), first);
@@ -151,7 +151,7 @@ TEST_F(MainFramePopupTest, OptimizedPopupRunsItsLifeAndMakesRoomForTheNext) {
     EXPECT_EQ(::SendMessageW(frame->GetSafeHwnd(), WM_OPTIMIZATION_FINISHED, 0, 0), 1);
     ASSERT_NE(Popup(), nullptr);
     EXPECT_EQ(Message(), "The System Memory is optimized");
-    EXPECT_EQ(Popup()->Elements()[0].fill, (qmo::PopupColor{0, 255, 0}));
+    EXPECT_EQ(Popup()->Elements()[0].fill, (qmo::Color{0, 255, 0}));
     EXPECT_TRUE(PumpUntil([&] { return Popup() == nullptr; }, 15000)) << "the popup never went away";
     EXPECT_TRUE(frame->ShowOptimizedPopup());
 }

@@ -248,7 +248,7 @@ TEST_F(PerformancePageTest, TheTickRaisesTheCriticalLimitPopupWhileTheWindowIsHi
     frame->m_nCriticalLimit = 0;
     ASSERT_TRUE(PumpUntil([&] { return frame->ActivePopup() != nullptr; }, 5000));
     EXPECT_EQ(frame->ActivePopup()->Elements()[3].text, "The system has crossed critical limit 0% ");
-    EXPECT_EQ(frame->ActivePopup()->Elements()[0].fill, (qmo::PopupColor{255, 0, 0}));
+    EXPECT_EQ(frame->ActivePopup()->Elements()[0].fill, (qmo::Color{255, 0, 0}));
     EXPECT_FALSE(::IsWindowVisible(frame->GetSafeHwnd()));
 }
 
