@@ -48,7 +48,10 @@ qmo_wine_setup "$BUILD" 2>"$ERR" || failed "setting up wine" "$(tail -n 1 "$ERR"
 # Wine's own output (and that of the desktop it starts) goes to a log: the
 # terminal keeps the script's lines only.
 WINE_LOG="$ROOT/build/run-wine.log"
-wine "$BUILD/QuenvaleMemoryOptimizer.exe" </dev/null >"$WINE_LOG" 2>&1 &
+# In a session of its own: Ctrl+C reaches the script alone, whose stop ends
+# the wine session; a program hit by the same signal would race the stop and
+# be reported as failed.
+setsid wine "$BUILD/QuenvaleMemoryOptimizer.exe" </dev/null >"$WINE_LOG" 2>&1 &
 program=$!
 
 # The driver's reason for a failed step is the last line of its output.
