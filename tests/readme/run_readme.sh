@@ -80,9 +80,11 @@ stop_run() {
 
 check_reaches_tray() {
   rm -f "$SCREENSHOT"
-  # Its own process group, so that SIGINT reaches it as a terminal's Ctrl+C does.
+  # Its own process group, so that SIGINT reaches it as a terminal's Ctrl+C
+  # does; and SIGINT handled as in a terminal even when this ring was started
+  # in the background, where it comes ignored (and a shell cannot trap it).
   set -m
-  env -u DISPLAY "$ROOT/scripts/run.sh" </dev/null >"$OUT" 2>"$ERR" &
+  env -u DISPLAY --default-signal=INT "$ROOT/scripts/run.sh" </dev/null >"$OUT" 2>"$ERR" &
   RUN_PID=$!
   RUN_GROUP=$RUN_PID
   set +m
