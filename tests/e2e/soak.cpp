@@ -25,7 +25,6 @@ constexpr wchar_t kPopupClass[] = L"Quenvale.PopupWindow";
 constexpr UINT kViewPerformance = 32772, kViewProcesses = 32773, kViewSettings = 32774, kOptimize = 32775;
 constexpr int kRefresh = 1005, kApplyOptimizer = 1005, kApplyGeneral = 1006, kShowNotification = 1012;
 constexpr DWORD kSampleEveryMs = 10000;
-constexpr DWORD kPopupWaitMs = 8000;
 constexpr int kPopupWidth = 270, kPopupHeight = 128;
 
 // What may grow after the first minute: a leak of one object per action or per
@@ -205,16 +204,9 @@ public:
 
     long Elapsed() const { return static_cast<long>((::GetTickCount64() - m_start) / 1000); }
 
-    // Takes a sample when one is due; called between actions. A popup holds
-    // its own windows and GDI objects while it lives, so a sample waits for a
-    // moment without one: samples then compare like with like, and whatever a
-    // popup leaves behind still shows. One that never goes is sampled anyway.
+    // Takes a sample when one is due; called between actions.
     void Tick() {
-        const ULONGLONG due = m_start + m_samples.size() * kSampleEveryMs;
-        const ULONGLONG now = ::GetTickCount64();
-        if (now < due)
-            return;
-        if (::FindWindowW(kPopupClass, nullptr) && now < due + kPopupWaitMs)
+        if (::GetTickCount64() - m_start < m_samples.size() * kSampleEveryMs)
             return;
         const UINT message = ::RegisterWindowMessageW(L"Quenvale.ResourceUsage");
         const Sample sample{Elapsed(), static_cast<long>(Send(message, 0)), static_cast<long>(Send(message, 1)),
