@@ -48,7 +48,6 @@ protected:
     void OnPageShown() override;
 
 private:
-
     SettingsDialogControls m_controls{m_hWnd};
     qmo::SettingsPageLogic m_logic{m_controls};
 };

@@ -37,7 +37,6 @@ private:
     // The row selected last, or -1 when no row is selected.
     int SelectionMark() const;
 
-private:
     HWND m_hWnd = nullptr;
     CFitHeaderCtrl m_header;
 };
