@@ -5,7 +5,7 @@
 
 #include "framework/application.h"
 #include "res/pages_resource.h"
-#include "shell/frame_texts.h"
+#include "pages/frame_texts.h"
 #include "toolkit/ui_paint.h"
 
 namespace {

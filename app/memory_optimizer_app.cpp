@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
-#include "shell/frame_texts.h"
+#include "pages/frame_texts.h"
 #include "shell/main_frame.h"
 
 CMemoryOptimizerApp::CMemoryOptimizerApp() : m_instanceGuard(qmo::kSingleInstanceMutexName) {}
@@ -23,9 +23,11 @@ bool CMemoryOptimizerApp::InitInstance() {
     ::InitCommonControlsEx(&controls);
 
     SetApplicationTitle(qmo::LoadResourceString(IDS_APPLICATION_TITLE));
-    SetRegistryKey(L"Local AppWizard-Generated Applications");
+    // The settings live under HKEY_CURRENT_USER\Software\<key>\<application title>.
+    m_profile = std::make_unique<qmo::RegistryProfile>(
+        HKEY_CURRENT_USER, L"Software\\Local AppWizard-Generated Applications\\" + ApplicationTitle());
 
-    m_frame = std::make_unique<CMainFrame>(Profile(), m_runEntry);
+    m_frame = std::make_unique<CMainFrame>(*m_profile, m_runEntry);
     if (!m_frame->Create()) {
         m_frame.reset();
         return false;

@@ -3,6 +3,7 @@
 
 #include "app/single_instance.h"
 #include "config/logon_task_win32.h"
+#include "config/registry_profile.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 
@@ -24,6 +25,7 @@ private:
     qmo::SingleInstanceGuard m_instanceGuard;
     qmo::TaskSchedulerLogonTasks m_logonTasks;
     qmo::RegistryRunEntry m_runEntry{HKEY_LOCAL_MACHINE, qmo::kRunKeyPath, &m_logonTasks};
+    std::unique_ptr<qmo::RegistryProfile> m_profile;
     std::unique_ptr<CMainFrame> m_frame;
     bool m_quietSecondStart = false;
 };

@@ -27,7 +27,7 @@ add_library(qmo_win32 STATIC
   framework/application.cpp
   framework/dialog.cpp
   framework/frame_window.cpp
-  framework/registry_profile.cpp
+  config/registry_profile.cpp
   framework/resource_usage.cpp
   framework/text.cpp
   framework/window.cpp
@@ -36,7 +36,7 @@ add_library(qmo_win32 STATIC
   perf/performance_page.cpp
   process/process_page.cpp
   shell/main_frame.cpp
-  shell/page_dialog.cpp
+  pages/page_dialog.cpp
   shell/tessel_view.cpp
   toolkit/popup_window.cpp
   toolkit/caption_bar.cpp
@@ -56,10 +56,10 @@ add_library(qmo_win32 STATIC
   toolkit/hyperlink_static.cpp
   about/about_dlg.cpp
   config/logon_task_win32.cpp
-  process/fit_header_ctrl.cpp
+  toolkit/fit_header_ctrl.cpp
   process/process_inspector_win32.cpp
-  process/sort_list_ctrl.cpp
-  process/system_image_list.cpp
+  toolkit/sort_list_ctrl.cpp
+  toolkit/system_image_list.cpp
 )
 target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi pdh ole32 oleaut32 secur32
                       taskschd)

@@ -4,23 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "framework/profile_store.h"
+
 namespace qmo {
 
 inline constexpr std::string_view kSettingsSection = "Settings";
 inline constexpr std::string_view kRunValueName = "Z Wyndle Memory opt";
-
-// Per-user profile: section/value access with a default for anything missing
-// or unreadable. Writes report success, but callers here ignore it.
-class ProfileStore {
-public:
-    virtual ~ProfileStore() = default;
-    virtual int GetProfileInt(std::string_view section, std::string_view entry, int defaultValue) = 0;
-    virtual std::string GetProfileString(std::string_view section, std::string_view entry,
-                                         const std::string& defaultValue) = 0;
-    virtual bool WriteProfileInt(std::string_view section, std::string_view entry, int value) = 0;
-    virtual bool WriteProfileString(std::string_view section, std::string_view entry,
-                                    const std::string& value) = 0;
-};
 
 // The machine-wide logon Run value of this program.
 class RunEntryStore {

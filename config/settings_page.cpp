@@ -4,18 +4,11 @@
 
 #include <array>
 
-#include "framework/application.h"
 #include "framework/text.h"
-#include "shell/main_frame_logic.h"
+#include "res/pages_resource.h"
 #include "toolkit/ui_fonts.h"
 
 namespace {
-
-// The record lives in the main frame; without one (no application running) the page edits nothing.
-MainFrameLogic* SettingsRecordHolder() {
-    qmo::Application* application = qmo::Application::Current();
-    return application ? dynamic_cast<MainFrameLogic*>(application->MainWindow()) : nullptr;
-}
 
 constexpr std::array<int, 12> kBoldControls{
     IDC_SETTINGS_GENERAL_HEADING,  IDC_SETTINGS_OPTIMIZER_HEADING, IDC_SETTINGS_CRITICAL_LIMIT,
@@ -53,7 +46,7 @@ void SettingsDialogControls::AddComboItem(int control, const std::string& item) 
     ::SendDlgItemMessageW(m_dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(qmo::Widen(item).c_str()));
 }
 
-CSettingsPage::CSettingsPage() : PageDialog(kTemplateId) {}
+CSettingsPage::CSettingsPage(qmo::SettingsHolder* holder) : PageDialog(kTemplateId), m_holder(holder) {}
 
 BOOL CSettingsPage::OnInitDialog() {
     m_logic.Initialize();
@@ -69,11 +62,11 @@ BOOL CSettingsPage::OnInitDialog() {
 
 bool CSettingsPage::OnCommand(UINT id, UINT code, HWND control) {
     if (code == BN_CLICKED && (id == kApplyOptimizerButton || id == kApplyGeneralButton)) {
-        if (MainFrameLogic* frame = SettingsRecordHolder()) {
+        if (m_holder) {
             if (id == kApplyOptimizerButton)
-                m_logic.ApplyOptimizerSettings(*frame);
+                m_logic.ApplyOptimizerSettings(*m_holder);
             else
-                m_logic.ApplyGeneralSettings(*frame);
+                m_logic.ApplyGeneralSettings(*m_holder);
         }
         return true;
     }
@@ -95,8 +88,8 @@ bool CSettingsPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPar
     return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
 }
 
-// Each showing starts from what the main frame holds now.
+// Each showing starts from what the holder has now.
 void CSettingsPage::OnPageShown() {
-    if (const MainFrameLogic* frame = SettingsRecordHolder())
-        m_logic.Load(*frame);
+    if (m_holder)
+        m_logic.Load(*m_holder);
 }

@@ -1,11 +1,12 @@
 #pragma once
 // The page that edits the settings record: the controls are loaded from the
-// main frame's record each time the page comes up, and each "Apply" copies
+// holder's record each time the page comes up, and each "Apply" copies
 // its group back and saves the whole record.
 #include <string>
 
+#include "config/settings_holder.h"
 #include "config/settings_page_logic.h"
-#include "shell/page_dialog.h"
+#include "pages/page_dialog.h"
 
 // The page's controls, reached through the dialog by id.
 class SettingsDialogControls : public qmo::SettingsPageControls {
@@ -39,7 +40,8 @@ public:
     static constexpr UINT kApplyOptimizerButton = 1005;
     static constexpr UINT kApplyGeneralButton = 1006;
 
-    CSettingsPage();
+    // Without a holder the page edits nothing.
+    explicit CSettingsPage(qmo::SettingsHolder* holder);
 
 protected:
     BOOL OnInitDialog() override;
@@ -50,4 +52,5 @@ protected:
 private:
     SettingsDialogControls m_controls{m_hWnd};
     qmo::SettingsPageLogic m_logic{m_controls};
+    qmo::SettingsHolder* m_holder;
 };

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "framework/format_decimal.h"
-#include "shell/main_frame_logic.h"
+#include "res/pages_resource.h"
 
 namespace qmo {
 
@@ -33,38 +33,41 @@ void SettingsPageLogic::Initialize() {
         m_controls.AddComboItem(IDC_SETTINGS_SHORTCUT_KEY, std::string(1, letter));
 }
 
-void SettingsPageLogic::Load(const MainFrameLogic& frame) {
-    m_controls.SetChecked(IDC_SETTINGS_RUN_AT_STARTUP, frame.m_bRunAtStartup);
-    m_controls.SetChecked(IDC_SETTINGS_SHOW_NOTIFICATION, frame.m_bShowNotification);
-    m_controls.SetChecked(IDC_SETTINGS_AUTO_OPTIMIZE, frame.m_bAutoOptimize);
-    m_controls.SetChecked(IDC_SETTINGS_AUTO_REFRESH, frame.m_bAutoRefreshProcessList);
-    m_controls.SetText(IDC_SETTINGS_SHORTCUT_KEY, frame.m_strShortcutKey);
-    m_controls.SetText(IDC_SETTINGS_CRITICAL_LIMIT, FormatSignedDecimal(frame.m_nCriticalLimit));
+void SettingsPageLogic::Load(const SettingsHolder& holder) {
+    const OptimizerSettings& record = holder.Settings();
+    m_controls.SetChecked(IDC_SETTINGS_RUN_AT_STARTUP, record.m_bRunAtStartup);
+    m_controls.SetChecked(IDC_SETTINGS_SHOW_NOTIFICATION, record.m_bShowNotification);
+    m_controls.SetChecked(IDC_SETTINGS_AUTO_OPTIMIZE, record.m_bAutoOptimize);
+    m_controls.SetChecked(IDC_SETTINGS_AUTO_REFRESH, record.m_bAutoRefreshProcessList);
+    m_controls.SetText(IDC_SETTINGS_SHORTCUT_KEY, record.m_strShortcutKey);
+    m_controls.SetText(IDC_SETTINGS_CRITICAL_LIMIT, FormatSignedDecimal(record.m_nCriticalLimit));
     m_controls.SetSpinPosition(IDC_SETTINGS_LIMIT_SPIN,
-                               static_cast<std::int16_t>(static_cast<std::uint32_t>(frame.m_nCriticalLimit) & 0xFFFF));
+                               static_cast<std::int16_t>(static_cast<std::uint32_t>(record.m_nCriticalLimit) & 0xFFFF));
 }
 
 void SettingsPageLogic::OnSpinScrolled(int position) {
     m_controls.SetText(IDC_SETTINGS_CRITICAL_LIMIT, FormatSignedDecimal(position));
 }
 
-void SettingsPageLogic::ApplyOptimizerSettings(MainFrameLogic& frame) {
+void SettingsPageLogic::ApplyOptimizerSettings(SettingsHolder& holder) {
+    OptimizerSettings record = holder.Settings();
     // An empty letter would make the saved record count as absent at the next
     // start, wiping every setting; the letter the record has is kept instead.
     const std::string shortcut = m_controls.Text(IDC_SETTINGS_SHORTCUT_KEY);
     if (!shortcut.empty())
-        frame.m_strShortcutKey = shortcut;
-    frame.m_nCriticalLimit = ParseCriticalLimit(m_controls.Text(IDC_SETTINGS_CRITICAL_LIMIT));
-    frame.m_bAutoOptimize = m_controls.IsChecked(IDC_SETTINGS_AUTO_OPTIMIZE);
+        record.m_strShortcutKey = shortcut;
+    record.m_nCriticalLimit = ParseCriticalLimit(m_controls.Text(IDC_SETTINGS_CRITICAL_LIMIT));
+    record.m_bAutoOptimize = m_controls.IsChecked(IDC_SETTINGS_AUTO_OPTIMIZE);
     // Nothing here bears on starting at logon.
-    frame.SaveSettings(LogonTaskUpdate::LeftAlone);
+    holder.ApplySettings(record, LogonTaskUpdate::LeftAlone);
 }
 
-void SettingsPageLogic::ApplyGeneralSettings(MainFrameLogic& frame) {
-    frame.m_bRunAtStartup = m_controls.IsChecked(IDC_SETTINGS_RUN_AT_STARTUP);
-    frame.m_bShowNotification = m_controls.IsChecked(IDC_SETTINGS_SHOW_NOTIFICATION);
-    frame.m_bAutoRefreshProcessList = m_controls.IsChecked(IDC_SETTINGS_AUTO_REFRESH);
-    frame.SaveSettings();
+void SettingsPageLogic::ApplyGeneralSettings(SettingsHolder& holder) {
+    OptimizerSettings record = holder.Settings();
+    record.m_bRunAtStartup = m_controls.IsChecked(IDC_SETTINGS_RUN_AT_STARTUP);
+    record.m_bShowNotification = m_controls.IsChecked(IDC_SETTINGS_SHOW_NOTIFICATION);
+    record.m_bAutoRefreshProcessList = m_controls.IsChecked(IDC_SETTINGS_AUTO_REFRESH);
+    holder.ApplySettings(record, LogonTaskUpdate::InStep);
 }
 
 }  // namespace qmo

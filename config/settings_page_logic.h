@@ -2,13 +2,11 @@
 // The settings page's rules, apart from any window: what its controls show
 // when the page comes up, and which record fields each of its two "Apply"
 // buttons takes from them. The controls are reached by id through the seam
-// below; the record is the main frame's, saved through the frame.
+// below; the record is its holder's, saved through the holder.
 #include <string>
 #include <string_view>
 
-#include "res/pages_resource.h"
-
-class MainFrameLogic;
+#include "config/settings_holder.h"
 
 namespace qmo {
 
@@ -41,13 +39,13 @@ public:
     // Up-down range and start position, "0" in the field, the letters of the hidden combo box.
     void Initialize();
     // Every time the page is shown: unapplied edits give way to the record.
-    void Load(const MainFrameLogic& frame);
+    void Load(const SettingsHolder& holder);
     // The up-down's scroll notification: its position goes into the field.
     void OnSpinScrolled(int position);
     // Upper "Apply": limit, shortcut letter and automatic optimization, then the whole record is saved.
-    void ApplyOptimizerSettings(MainFrameLogic& frame);
+    void ApplyOptimizerSettings(SettingsHolder& holder);
     // Lower "Apply": startup, notification and automatic refresh, then the whole record is saved.
-    void ApplyGeneralSettings(MainFrameLogic& frame);
+    void ApplyGeneralSettings(SettingsHolder& holder);
 
 private:
     SettingsPageControls& m_controls;

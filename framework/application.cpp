@@ -56,16 +56,6 @@ bool Application::PreTranslate(MSG& message) {
     return false;
 }
 
-void Application::SetRegistryKey(const std::wstring& key) {
-    m_profile = std::make_unique<RegistryProfile>(HKEY_CURRENT_USER, L"Software\\" + key + L"\\" + m_appTitle);
-}
-
-RegistryProfile& Application::Profile() {
-    if (!m_profile)
-        SetRegistryKey(L"Quenvale");
-    return *m_profile;
-}
-
 bool Application::OnCommand(UINT) {
     return false;
 }

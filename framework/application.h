@@ -1,12 +1,9 @@
 #pragma once
 // The application object: instance handle, main window, message loop with the
-// pre-translation chain, and the per-user registry profile.
+// pre-translation chain.
 #include <windows.h>
 
-#include <memory>
 #include <string>
-
-#include "framework/registry_profile.h"
 
 namespace qmo {
 
@@ -28,10 +25,6 @@ public:
     Window* MainWindow() const noexcept { return m_pMainWnd; }
     void SetMainWindow(Window* window) noexcept { m_pMainWnd = window; }
 
-    // Profile root HKEY_CURRENT_USER\Software\<key>\<application title>.
-    void SetRegistryKey(const std::wstring& key);
-    RegistryProfile& Profile();
-
     // Commands no window handled.
     virtual bool OnCommand(UINT id);
 
@@ -51,7 +44,6 @@ private:
     HINSTANCE m_instance = nullptr;
     int m_showCommand = SW_SHOWNORMAL;
     std::wstring m_appTitle;
-    std::unique_ptr<RegistryProfile> m_profile;
 };
 
 // A string from the module's string table; empty if there is none.

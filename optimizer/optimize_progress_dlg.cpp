@@ -3,14 +3,12 @@
 #include <system_error>
 #include <thread>
 
-#include "framework/application.h"
 #include "framework/unique_handle.h"
 #include "optimizer/optimizer_win32.h"
-#include "shell/frame_texts.h"
-#include "shell/main_frame_logic.h"
+#include "pages/frame_texts.h"
 
-COptimizeProgressDlg::COptimizeProgressDlg(HWND parent, Work work, ThreadStarter startThread)
-    : Dialog(kTemplateId), m_parent(parent), m_work(std::move(work)), m_startThread(std::move(startThread)) {
+COptimizeProgressDlg::COptimizeProgressDlg(qmo::OptimizationRunOwner& owner, Work work, ThreadStarter startThread)
+    : Dialog(kTemplateId), m_owner(owner), m_work(std::move(work)), m_startThread(std::move(startThread)) {
     if (!m_work)
         m_work = [](HWND progressBar, bool silent) { ::OptimizeSystemMemory(progressBar, silent); };
     if (!m_startThread)
@@ -34,22 +32,12 @@ void COptimizeProgressDlg::WaitForWorker() {
 }
 
 INT_PTR COptimizeProgressDlg::Run() {
-    HWND owner = m_parent;
-    if (!owner)
-        if (qmo::Window* main = qmo::Application::Current() ? qmo::Application::Current()->MainWindow() : nullptr)
-            owner = main->GetSafeHwnd();
-    return DoModal(owner);
-}
-
-void COptimizeProgressDlg::SetFrameOptimizing(bool optimizing) {
-    qmo::Application* application = qmo::Application::Current();
-    if (auto* frame = dynamic_cast<MainFrameLogic*>(application ? application->MainWindow() : nullptr))
-        frame->m_bOptimizing = optimizing;
+    return DoModal(m_owner.RunOwnerWindow());
 }
 
 BOOL COptimizeProgressDlg::OnInitDialog() {
     m_wndProgress = ::GetDlgItem(m_hWnd, kProgressBarId);
-    SetFrameOptimizing(true);
+    m_owner.SetOptimizing(true);
     if (m_bSilent)
         ::MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);
     StartWorker();
@@ -57,8 +45,7 @@ BOOL COptimizeProgressDlg::OnInitDialog() {
 }
 
 void COptimizeProgressDlg::StartWorker() {
-    qmo::Window* main = qmo::Application::Current() ? qmo::Application::Current()->MainWindow() : nullptr;
-    WorkerJob job{this, m_hWnd, m_wndProgress, main ? main->GetSafeHwnd() : nullptr, m_bSilent != 0, m_work};
+    WorkerJob job{this, m_hWnd, m_wndProgress, m_owner.RunOwnerWindow(), m_bSilent != 0, m_work};
     m_workerStarted = true;
     try {
         m_startThread([job] { OptimizeWorkerProc(job); });
@@ -115,6 +102,6 @@ bool COptimizeProgressDlg::HandleDialogMessage(UINT message, WPARAM, LPARAM lPar
 void COptimizeProgressDlg::FinishIfDone() {
     if (!m_bDone)
         return;
-    SetFrameOptimizing(false);
+    m_owner.SetOptimizing(false);
     EndDialog(0);
 }

@@ -7,6 +7,20 @@
 
 #include "framework/dialog.h"
 
+namespace qmo {
+
+// The window a run belongs to: it owns the dialog, is told when the run has
+// finished (WM_OPTIMIZATION_FINISHED, sent by the worker) and knows while a
+// run is going.
+class OptimizationRunOwner {
+public:
+    virtual ~OptimizationRunOwner() = default;
+    virtual HWND RunOwnerWindow() const = 0;
+    virtual void SetOptimizing(bool optimizing) = 0;
+};
+
+}  // namespace qmo
+
 class COptimizeProgressDlg : public qmo::Dialog {
 public:
     static constexpr UINT kTemplateId = 138;
@@ -18,11 +32,11 @@ public:
     // Starts the worker; throws std::system_error when no thread can be had.
     using ThreadStarter = std::function<void(std::function<void()> body)>;
 
-    explicit COptimizeProgressDlg(HWND parent = nullptr, Work work = {}, ThreadStarter startThread = {});
+    explicit COptimizeProgressDlg(qmo::OptimizationRunOwner& owner, Work work = {}, ThreadStarter startThread = {});
     // Never leaves a worker writing into a freed dialog.
     ~COptimizeProgressDlg() override;
 
-    // Runs modally, owned by the given parent or else by the main window; 0 when done.
+    // Runs modally, owned by the run's owner; 0 when done.
     INT_PTR Run();
 
     // Returns once the worker has finished with this dialog, answering the
@@ -50,11 +64,10 @@ private:
     static unsigned OptimizeWorkerProc(WorkerJob job);
     void StartWorker();
     void FinishIfDone();
-    void SetFrameOptimizing(bool optimizing);
 
     HWND m_wndProgress = nullptr;
     bool m_workerStarted = false;
-    HWND m_parent;
+    qmo::OptimizationRunOwner& m_owner;
     Work m_work;
     ThreadStarter m_startThread;
 };

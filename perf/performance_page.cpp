@@ -4,7 +4,7 @@
 #include <string>
 
 #include "framework/application.h"
-#include "shell/message_caption.h"
+#include "pages/message_caption.h"
 #include "toolkit/ui_fonts.h"
 
 namespace {
@@ -13,9 +13,9 @@ constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , please 
 
 }  // namespace
 
-CPerformancePage::CPerformancePage()
+CPerformancePage::CPerformancePage(PerformanceHost* host)
     : PageDialog(kTemplateId, {kOptimizeMemoryButton, kHiddenOptimizeButton}),
-      m_sampler(m_counterApi, m_commitCharge, m_processorTimes, m_processSystem) {}
+      m_sampler(m_counterApi, m_commitCharge, m_processorTimes, m_processSystem), m_host(host) {}
 
 BOOL CPerformancePage::OnInitDialog() {
     BindControls();
@@ -64,20 +64,15 @@ void CPerformancePage::OnTimer(UINT_PTR id) {
     if (id == ID_TIMER_SAMPLE)
         OnSampleTick();
     else if (id == ID_TIMER_AUTO_OPTIMIZE)
-        m_sampler.AutoOptimize(Host());
+        m_sampler.AutoOptimize(m_host);
 }
 
 void CPerformancePage::OnSampleTick() {
-    if (!m_sampler.Sample(Host(), {m_wndMemoryGauge, m_wndProcessorGauge, m_wndMemoryGraph, m_wndProcessorGraph}))
+    if (!m_sampler.Sample(m_host, {m_wndMemoryGauge, m_wndProcessorGauge, m_wndMemoryGraph, m_wndProcessorGraph}))
         return;
     for (HWND control : {m_wndProcessorGauge.GetSafeHwnd(), m_wndMemoryGauge.GetSafeHwnd(),
                          m_wndProcessorGraph.GetSafeHwnd(), m_wndMemoryGraph.GetSafeHwnd()})
         ::InvalidateRect(control, nullptr, TRUE);
-}
-
-PerformanceHost* CPerformancePage::Host() {
-    qmo::Application* application = qmo::Application::Current();
-    return application ? dynamic_cast<PerformanceHost*>(application->MainWindow()) : nullptr;
 }
 
 void CPerformancePage::EndOnQueryFailure() {

@@ -6,7 +6,7 @@
 #include "perf/perf_win32.h"
 #include "perf/performance_controls.h"
 #include "perf/performance_sampler.h"
-#include "shell/page_dialog.h"
+#include "pages/page_dialog.h"
 
 class CPerformancePage : public PageDialog {
 public:
@@ -25,7 +25,8 @@ public:
     static constexpr UINT kSampleIntervalMs = 1000;
     static constexpr UINT kAutoOptimizeIntervalMs = 300000;
 
-    CPerformancePage();
+    // The ticks read the host at the moment of use; without one they sample alone.
+    explicit CPerformancePage(PerformanceHost* host);
 
     CGaugeCtrl& MemoryGauge() noexcept { return m_wndMemoryGauge; }
     CGaugeCtrl& ProcessorGauge() noexcept { return m_wndProcessorGauge; }
@@ -38,8 +39,6 @@ protected:
     bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    // The main frame, as the ticks see it; null while there is none.
-    static PerformanceHost* Host();
     void BindControls();
     void OnTimer(UINT_PTR id);
     void OnSampleTick();
@@ -54,4 +53,5 @@ private:
     qmo::SystemProcessorTimes m_processorTimes;
     qmo::Win32ProcessSystem m_processSystem;
     qmo::PerformanceSampler m_sampler;
+    PerformanceHost* m_host;
 };

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "framework/text.h"
+#include "toolkit/system_image_list.h"
 
 namespace qmo {
 namespace {
@@ -84,6 +85,10 @@ std::optional<std::string> Win32ProcessInspector::SystemDirectory() {
 
 bool Win32ProcessInspector::TerminateProcess(Handle process, std::uint32_t exitCode) {
     return ::TerminateProcess(Raw(process), exitCode) != FALSE;
+}
+
+int ShellIconIndexSource::IconIndex(const std::string& path) {
+    return CSystemImageList().GetIconIndex(Widen(path), true);
 }
 
 }  // namespace qmo

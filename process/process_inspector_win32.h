@@ -21,4 +21,10 @@ public:
     bool TerminateProcess(Handle process, std::uint32_t exitCode) override;
 };
 
+// Small icons of the shell's system image list, for the process list.
+class ShellIconIndexSource : public IconIndexSource {
+public:
+    int IconIndex(const std::string& path) override;
+};
+
 }  // namespace qmo

@@ -5,10 +5,10 @@
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "process/process_sort.h"
-#include "shell/message_caption.h"
+#include "pages/message_caption.h"
 #include "toolkit/ui_fonts.h"
 
-CProcessPage::CProcessPage() : PageDialog(kTemplateId) {}
+CProcessPage::CProcessPage(const qmo::SettingsHolder* settings) : PageDialog(kTemplateId), m_settings(settings) {}
 
 BOOL CProcessPage::OnInitDialog() {
     if (m_wndList.SubclassDlgItem(kProcessList, m_hWnd)) {
@@ -97,14 +97,16 @@ void CProcessPage::OnTimer(UINT_PTR id) {
         OnRefreshTimer(AutoRefreshSetting());
 }
 
-bool CProcessPage::AutoRefreshSetting() {
-    const qmo::Application* application = qmo::Application::Current();
-    const auto* settings = application ? dynamic_cast<const OptimizerSettings*>(application->MainWindow()) : nullptr;
-    return settings ? settings->m_bAutoRefreshProcessList : OptimizerSettings{}.m_bAutoRefreshProcessList;
+bool CProcessPage::AutoRefreshSetting() const {
+    return (m_settings ? m_settings->Settings() : OptimizerSettings{}).m_bAutoRefreshProcessList;
 }
 
 void CProcessPage::ShowRows(const std::vector<qmo::ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) {
-    m_wndList.ShowRows(rows, selectedPid);
+    std::vector<qmo::SortListRow> listRows;
+    listRows.reserve(rows.size());
+    for (const qmo::ProcessEntry& row : rows)
+        listRows.push_back({{row.name, row.memoryText, row.path}, row.iconIndex, row.pid});
+    m_wndList.ShowRows(listRows, selectedPid);
 }
 
 void CProcessPage::ShowSortArrow(int column, bool ascending) {
@@ -112,7 +114,7 @@ void CProcessPage::ShowSortArrow(int column, bool ascending) {
 }
 
 std::optional<std::uint32_t> CProcessPage::SelectedProcessId() const {
-    return m_wndList.SelectedProcessId();
+    return m_wndList.SelectedData();
 }
 
 qmo::MessageAnswer CProcessPage::ShowMessage(std::string_view text, qmo::MessageButtons buttons) {

@@ -5,12 +5,13 @@
 // Process and Optimize Memory.
 #include <string>
 
+#include "config/settings_holder.h"
 #include "optimizer/optimizer_win32.h"
 #include "process/process_inspector_win32.h"
 #include "process/process_page_logic.h"
-#include "process/sort_list_ctrl.h"
-#include "process/system_image_list.h"
-#include "shell/page_dialog.h"
+#include "toolkit/sort_list_ctrl.h"
+#include "toolkit/system_image_list.h"
+#include "pages/page_dialog.h"
 
 class CProcessPage : public PageDialog, public qmo::ProcessPageLogic {
 public:
@@ -26,7 +27,8 @@ public:
     static constexpr UINT_PTR kRefreshTimer = 1;
     static constexpr UINT kRefreshPeriodMs = 30000;
 
-    CProcessPage();
+    // The automatic refresh follows the holder's setting; its default without one.
+    explicit CProcessPage(const qmo::SettingsHolder* settings = nullptr);
 
     qmo::CSortListCtrl& List() noexcept { return m_wndList; }
 
@@ -49,11 +51,11 @@ private:
     void OnNotify(const NMHDR& header);
     void OnContextMenu();
     void OnTimer(UINT_PTR id);
-    // The setting as the main frame holds it now; the defaults without a main frame.
-    static bool AutoRefreshSetting();
+    bool AutoRefreshSetting() const;
 
     qmo::CSortListCtrl m_wndList;
     qmo::Win32ProcessInspector m_inspector;
     qmo::ShellIconIndexSource m_icons;
     qmo::Win32ProcessSystem m_trimSystem;
+    const qmo::SettingsHolder* m_settings;
 };

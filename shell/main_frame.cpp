@@ -12,12 +12,12 @@
 #include "framework/text.h"
 #include "res/resource.h"
 #include "shell/frame_input_filter.h"
-#include "shell/frame_texts.h"
+#include "pages/frame_texts.h"
 #include "shell/help_file.h"
 #include "shell/popup_notifications.h"
 
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
-    : m_profile(profile), m_runEntry(runEntry), m_view(*this) {}
+    : m_profile(profile), m_runEntry(runEntry), m_view(*this, *this, *this) {}
 
 CMainFrame::~CMainFrame() {
     DestroyWindow();
@@ -152,7 +152,7 @@ void CMainFrame::OnDestroy() {
 }
 
 void CMainFrame::ShowCriticalLimitPopup() {
-    ShowPopup(qmo::BuildCriticalLimitPopup(m_nCriticalLimit));
+    ShowPopup(qmo::BuildCriticalLimitPopup(Settings().m_nCriticalLimit));
 }
 
 bool CMainFrame::ShowOptimizedPopup() {
@@ -272,7 +272,7 @@ void CMainFrame::RestoreWindow() {
 }
 
 void CMainFrame::RunOptimizationDialog(bool silent) {
-    COptimizeProgressDlg dialog(nullptr, OptimizationWork());
+    COptimizeProgressDlg dialog(*this, OptimizationWork());
     dialog.m_bSilent = silent ? 1 : 0;
     m_pRunningDialog = &dialog;
     dialog.Run();

@@ -11,7 +11,8 @@
 #include "toolkit/popup_window.h"
 #include "toolkit/tray_icon.h"
 
-class CMainFrame : public qmo::FrameWindow, public MainFrameLogic, public PerformanceHost {
+class CMainFrame : public qmo::FrameWindow, public MainFrameLogic, public PerformanceHost,
+                   private qmo::OptimizationRunOwner {
 public:
     CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry);
     ~CMainFrame() override;
@@ -25,6 +26,9 @@ public:
     void ShowCriticalLimitPopup() override;
     // The green notice that an optimization has finished; false if dropped.
     bool ShowOptimizedPopup();
+
+    // The record, for the pages and the performance page's ticks alike.
+    const OptimizerSettings& Settings() const override { return MainFrameLogic::Settings(); }
 
     CTesselDesktopSuitFrameView& View() noexcept { return m_view; }
     const qmo::PopupWindow* ActivePopup() const noexcept { return m_pActivePopup; }
@@ -52,8 +56,10 @@ protected:
     qmo::RunEntryStore& RunEntry() override { return m_runEntry; }
 
     // PerformanceHost: what the performance page's tick reads.
-    const OptimizerSettings& Settings() const override { return *this; }
     bool IsOptimizing() const override { return m_bOptimizing; }
+    // OptimizationRunOwner: the frame owns the progress dialog and hears the run's end.
+    HWND RunOwnerWindow() const override { return m_hWnd; }
+    void SetOptimizing(bool optimizing) override { m_bOptimizing = optimizing; }
 
 private:
     int OnCreate();

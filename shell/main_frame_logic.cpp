@@ -67,10 +67,15 @@ void MainFrameLogic::OnSessionEnding() {
 }
 
 void MainFrameLogic::LoadSettings() {
-    qmo::ReadSettings(SettingsProfile(), *this);
+    qmo::ReadSettings(SettingsProfile(), m_settings);
 }
 
 void MainFrameLogic::SaveSettings(qmo::LogonTaskUpdate task) {
-    qmo::WriteSettings(SettingsProfile(), *this);
-    qmo::UpdateRunEntry(RunEntry(), !m_bRunAtStartup, task);
+    qmo::WriteSettings(SettingsProfile(), m_settings);
+    qmo::UpdateRunEntry(RunEntry(), !m_settings.m_bRunAtStartup, task);
+}
+
+void MainFrameLogic::ApplySettings(const OptimizerSettings& settings, qmo::LogonTaskUpdate task) {
+    m_settings = settings;
+    SaveSettings(task);
 }

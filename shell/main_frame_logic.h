@@ -2,15 +2,15 @@
 // The main frame's rules, apart from any window: the hidden/visible state and
 // its transitions, and the settings record it holds for the whole run. The
 // Win32 frame derives from this and supplies the window operations.
-#include "config/optimizer_settings.h"
-#include "optimizer/optimization_gate.h"
+#include "config/settings_holder.h"
+#include "pages/optimization_gate.h"
 
 namespace qmo {
 class ProfileStore;
 class RunEntryStore;
 }  // namespace qmo
 
-class MainFrameLogic : public OptimizerSettings, public qmo::OptimizationGate {
+class MainFrameLogic : public qmo::SettingsHolder, public qmo::OptimizationGate {
 public:
     virtual ~MainFrameLogic() = default;
 
@@ -39,6 +39,8 @@ public:
     void LoadSettings();
     // The logon task is left alone by the saves that cannot change it.
     void SaveSettings(qmo::LogonTaskUpdate task = qmo::LogonTaskUpdate::InStep);
+    const OptimizerSettings& Settings() const override { return m_settings; }
+    void ApplySettings(const OptimizerSettings& settings, qmo::LogonTaskUpdate task) override;
 
     bool m_bHidden = true;
     bool m_bOptimizing = false;
@@ -64,4 +66,7 @@ protected:
     virtual void DestroyFrame() = 0;
     virtual qmo::ProfileStore& SettingsProfile() = 0;
     virtual qmo::RunEntryStore& RunEntry() = 0;
+
+private:
+    OptimizerSettings m_settings;
 };

@@ -52,8 +52,10 @@ bool COptimizeMemoryButton::OnClicked() {
     return true;
 }
 
-CTesselDesktopSuitFrameView::CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate)
-    : m_wndPageTabs(*this), m_btnOptimize(gate) {
+CTesselDesktopSuitFrameView::CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate, qmo::SettingsHolder& settings,
+                                                         PerformanceHost& performance)
+    : m_wndPageTabs(*this), m_btnOptimize(gate), m_pagePerformance(&performance), m_pageProcess(&settings),
+      m_pageSettings(&settings) {
     m_pagePerformance.SetOptimizationGate(&gate);
     m_pageProcess.SetOptimizationGate(&gate);
     m_pageSettings.SetOptimizationGate(&gate);

@@ -5,7 +5,7 @@
 // agreement whenever the page changes.
 #include "config/settings_page.h"
 #include "framework/window.h"
-#include "optimizer/optimization_gate.h"
+#include "pages/optimization_gate.h"
 #include "perf/performance_page.h"
 #include "process/process_page.h"
 #include "shell/navigation.h"
@@ -47,8 +47,11 @@ public:
     static constexpr UINT IDC_PAGE_TABS = 61209;
     static constexpr UINT kPanelId = 1;
 
-    // Every optimize button of the view and its pages asks `gate` for a run.
-    explicit CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate);
+    // Every optimize button of the view and its pages asks `gate` for a run;
+    // the pages read and save the settings through `settings`, and the
+    // performance page's ticks report to `performance`.
+    CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate, qmo::SettingsHolder& settings,
+                                PerformanceHost& performance);
     // The children go while their objects still live.
     ~CTesselDesktopSuitFrameView() override;
 

@@ -14,7 +14,7 @@
 #include "framework/unique_handle.h"
 #include "process/process_inspector_win32.h"
 #include "process/process_page.h"
-#include "process/system_image_list.h"
+#include "toolkit/system_image_list.h"
 
 namespace qmo::bench {
 namespace {

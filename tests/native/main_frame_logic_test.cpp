@@ -230,21 +230,21 @@ TEST(MainFrameOptimize, ARequestWhileADialogRunsIsIgnoredAndTheGuardIsReleasedAf
 
 TEST(MainFrameSettings, SaveWritesTheProfileAndKeepsTheRunEntryInStep) {
     RecordingFrame frame;
-    frame.m_nCriticalLimit = 250;
-    frame.m_bRunAtStartup = false;
-    frame.SaveSettings();
+    OptimizerSettings settings;
+    settings.m_nCriticalLimit = 250;
+    settings.m_bRunAtStartup = false;
+    frame.ApplySettings(settings, qmo::LogonTaskUpdate::InStep);
     EXPECT_EQ(frame.profile.Int("CL"), 250);
     EXPECT_EQ(frame.run.value, "");
 
-    frame.m_bRunAtStartup = true;
-    frame.SaveSettings();
+    settings.m_bRunAtStartup = true;
+    frame.ApplySettings(settings, qmo::LogonTaskUpdate::InStep);
     EXPECT_EQ(frame.run.value, "\"" + frame.run.executablePath + "\"");
 
     RecordingFrame reader;
     reader.profile = frame.profile;
     reader.LoadSettings();
-    EXPECT_EQ(reader.m_nCriticalLimit, 250);
-    EXPECT_TRUE(reader.m_bRunAtStartup);
+    EXPECT_EQ(reader.Settings(), settings);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_processes.h"
-#include "process/column_fit.h"
+#include "toolkit/column_fit.h"
 #include "process/process_snapshot.h"
 
 namespace qmo {

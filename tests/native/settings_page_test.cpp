@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/settings_page_logic.h"
+#include "res/pages_resource.h"
 #include "fake_settings_stores.h"
 #include "shell/main_frame_logic.h"
 
@@ -19,6 +20,15 @@ class RecordFrame : public MainFrameLogic {
 public:
     qmo::testing::FakeProfile profile;
     qmo::testing::FakeRunEntry run;
+
+    // The record as if it had been saved with `change` and loaded at start-up.
+    template <class Change>
+    void Hold(Change change) {
+        OptimizerSettings record = Settings();
+        change(record);
+        qmo::WriteSettings(profile, record);
+        LoadSettings();
+    }
 
 protected:
     void ShowBalloonTip() override {}
@@ -106,8 +116,8 @@ TEST_F(SettingsPageTest, ShowingWithTheDefaultsGives80AndFourCheckedBoxes) {
 }
 
 TEST_F(SettingsPageTest, EachBoxShowsItsOwnField) {
-    frame.m_bRunAtStartup = false;
-    frame.m_bAutoRefreshProcessList = false;
+    frame.Hold([](OptimizerSettings& s) { s.m_bRunAtStartup = false; });
+    frame.Hold([](OptimizerSettings& s) { s.m_bAutoRefreshProcessList = false; });
     logic.Load(frame);
     EXPECT_FALSE(controls.checks[IDC_SETTINGS_RUN_AT_STARTUP]);
     EXPECT_TRUE(controls.checks[IDC_SETTINGS_SHOW_NOTIFICATION]);
@@ -116,14 +126,14 @@ TEST_F(SettingsPageTest, EachBoxShowsItsOwnField) {
 }
 
 TEST_F(SettingsPageTest, TheUpDownStepsTheFieldAndStopsAt10And100) {
-    frame.m_nCriticalLimit = 99;
+    frame.Hold([](OptimizerSettings& s) { s.m_nCriticalLimit = 99; });
     logic.Load(frame);
     controls.ClickSpinArrow(+1);
     EXPECT_EQ(LimitField(), "100");
     controls.ClickSpinArrow(+1);
     EXPECT_EQ(LimitField(), "100");
 
-    frame.m_nCriticalLimit = 11;
+    frame.Hold([](OptimizerSettings& s) { s.m_nCriticalLimit = 11; });
     logic.Load(frame);
     controls.ClickSpinArrow(-1);
     controls.ClickSpinArrow(-1);
@@ -131,11 +141,11 @@ TEST_F(SettingsPageTest, TheUpDownStepsTheFieldAndStopsAt10And100) {
 }
 
 TEST_F(SettingsPageTest, TheUpDownTakesTheLow16BitsOfTheLimit) {
-    frame.m_nCriticalLimit = 65536 + 42;
+    frame.Hold([](OptimizerSettings& s) { s.m_nCriticalLimit = 65536 + 42; });
     logic.Load(frame);
     EXPECT_EQ(LimitField(), "65578");
     EXPECT_EQ(controls.spin, 42);
-    frame.m_nCriticalLimit = -3;  // a negative short, held at the bottom of the range
+    frame.Hold([](OptimizerSettings& s) { s.m_nCriticalLimit = -3; });  // a negative short, held at the bottom of the range
     logic.Load(frame);
     EXPECT_EQ(LimitField(), "-3");
     EXPECT_EQ(controls.spin, 10);
@@ -146,7 +156,7 @@ TEST_F(SettingsPageTest, A250TypedAndTheUpperApplyIsStoredAndShownNextTime) {
     TypeLimit("250");
     logic.ApplyOptimizerSettings(frame);
     EXPECT_EQ(frame.profile.Int("CL"), 250);
-    EXPECT_EQ(frame.m_nCriticalLimit, 250);
+    EXPECT_EQ(frame.Settings().m_nCriticalLimit, 250);
 
     TypeLimit("55");  // not applied: the next showing overwrites it
     logic.Load(frame);
@@ -211,7 +221,7 @@ TEST_F(SettingsPageTest, OnlyTheLowerApplyAsksForTheLogonTaskWhileBothRewriteThe
 }
 
 TEST_F(SettingsPageTest, TheShortcutLetterTravelsThroughTheComboAndIsNeverStoredEmpty) {
-    frame.m_strShortcutKey = "K";
+    frame.Hold([](OptimizerSettings& s) { s.m_strShortcutKey = "K"; });
     logic.Load(frame);
     controls.texts[IDC_SETTINGS_SHORTCUT_KEY] = "Q";
     logic.ApplyOptimizerSettings(frame);

@@ -7,7 +7,7 @@
 #include "about/about_dlg.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
-#include "framework/registry_profile.h"
+#include "config/registry_profile.h"
 #include "res/resource.h"
 #include "shell/main_frame.h"
 #include "toolkit_test_support.h"

@@ -7,7 +7,7 @@
 
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
-#include "framework/registry_profile.h"
+#include "config/registry_profile.h"
 #include "shell/main_frame.h"
 #include "wine_test_support.h"
 
@@ -51,6 +51,15 @@ public:
         ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);
         if (!::IsWindowVisible(frame->GetSafeHwnd()))
             ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);
+    }
+
+    // The frame's record with `change` made, saved on the scratch keys as the
+    // settings page would (the logon task left alone).
+    template <class Change>
+    void ChangeSettings(Change change) {
+        OptimizerSettings record = frame->Settings();
+        change(record);
+        frame->ApplySettings(record, LogonTaskUpdate::LeftAlone);
     }
 
     FrameTestApplication application;

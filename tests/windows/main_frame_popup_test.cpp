@@ -7,10 +7,10 @@
 
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
-#include "framework/registry_profile.h"
+#include "config/registry_profile.h"
 #include "framework/resource_usage.h"
 #include "res/resource.h"
-#include "shell/frame_texts.h"
+#include "pages/frame_texts.h"
 #include "optimizer/optimizer_win32.h"
 #include "shell/main_frame.h"
 #include "frame_test_support.h"
@@ -105,7 +105,7 @@ protected:
 };
 
 TEST_F(MainFramePopupTest, CriticalLimitPopupStatesTheLimitAndFurtherRequestsAreDropped) {
-    frame->m_nCriticalLimit = 85;
+    ChangeSettings([](OptimizerSettings& s) { s.m_nCriticalLimit = 85; });
     frame->ShowCriticalLimitPopup();
     ASSERT_NE(Popup(), nullptr);
     const qmo::PopupWindow* first = Popup();
@@ -120,7 +120,7 @@ TEST_F(MainFramePopupTest, CriticalLimitPopupStatesTheLimitAndFurtherRequestsAre
 }
 
 TEST_F(MainFramePopupTest, NegativeLimitIsShownAsTheUserSetIt) {
-    frame->m_nCriticalLimit = -1;
+    ChangeSettings([](OptimizerSettings& s) { s.m_nCriticalLimit = -1; });
     frame->ShowCriticalLimitPopup();
     EXPECT_EQ(Message(), "The system has crossed critical limit -1% ");
 }

@@ -6,9 +6,9 @@
 
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
-#include "framework/registry_profile.h"
+#include "config/registry_profile.h"
 #include "res/resource.h"
-#include "shell/frame_texts.h"
+#include "pages/frame_texts.h"
 #include "shell/main_frame.h"
 #include "wine_test_support.h"
 
@@ -81,10 +81,10 @@ TEST_F(MainFrameTest, StoredSettingsAreLoadedAndRunAtStartupOffBlanksTheEntry) {
     seed.WriteProfileInt("Settings", "SN", 7);
     qmo::testing::WriteRawValue(scratch.Root(), runKey, L"Z Wyndle Memory opt", REG_SZ, L"old", 8);
     Start();
-    EXPECT_EQ(frame->m_nCriticalLimit, 150);
-    EXPECT_EQ(frame->m_strShortcutKey, "Z");
-    EXPECT_FALSE(frame->m_bRunAtStartup);
-    EXPECT_TRUE(frame->m_bShowNotification);
+    EXPECT_EQ(frame->Settings().m_nCriticalLimit, 150);
+    EXPECT_EQ(frame->Settings().m_strShortcutKey, "Z");
+    EXPECT_FALSE(frame->Settings().m_bRunAtStartup);
+    EXPECT_TRUE(frame->Settings().m_bShowNotification);
     EXPECT_EQ(Setting(L"SN").data, (std::vector<BYTE>{1, 0, 0, 0}));
     const auto entry = ReadRawValue(scratch.Root(), runKey, L"Z Wyndle Memory opt");
     EXPECT_TRUE(entry.exists);

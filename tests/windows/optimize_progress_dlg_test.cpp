@@ -11,8 +11,7 @@
 #include "framework/application.h"
 #include "optimizer/optimize_progress_dlg.h"
 #include "optimizer/optimizer_win32.h"
-#include "shell/frame_texts.h"
-#include "shell/main_frame_logic.h"
+#include "pages/frame_texts.h"
 #include "wine_test_support.h"
 
 namespace {
@@ -22,9 +21,9 @@ protected:
     bool InitInstance() override { return true; }
 };
 
-// The application's main window as the dialog sees it: records the popup
-// request and what the dialog looked like at that moment.
-class RecordingMainFrame : public qmo::Window, public MainFrameLogic {
+// The window the run belongs to: records the popup request and what the
+// dialog looked like at that moment.
+class RecordingMainFrame : public qmo::Window, public qmo::OptimizationRunOwner {
 public:
     bool Create() {
         return qmo::Window::Create(qmo::WindowClass{L"QuenvaleTest.OptimizeOwner"}, 0, L"owner", WS_OVERLAPPEDWINDOW,
@@ -45,17 +44,11 @@ protected:
         }
         return DefaultHandler(message, wParam, lParam);
     }
-    void ShowBalloonTip() override {}
-    void HideWindow() override {}
-    void ShowWindowWithTitle() override {}
-    bool IsWindowShown() const override { return true; }
-    void RestoreWindow() override {}
-    void RunOptimizationDialog(bool) override {}
-    void WaitForOptimizationWorker() override {}
-    void PostExit() override {}
-    void DestroyFrame() override {}
-    qmo::ProfileStore& SettingsProfile() override { std::abort(); }
-    qmo::RunEntryStore& RunEntry() override { std::abort(); }
+
+public:
+    HWND RunOwnerWindow() const override { return m_hWnd; }
+    void SetOptimizing(bool optimizing) override { m_bOptimizing = optimizing; }
+    bool m_bOptimizing = false;
 };
 
 // Sets each position on the real bar and reads back what the bar shows.
@@ -85,7 +78,7 @@ protected:
 TEST_F(ProgressDialogTest, NormalRunShowsEveryPositionThenAsksForThePopupBeforeClosing) {
     std::vector<int> shown;
     bool optimizingDuringWork = false;
-    COptimizeProgressDlg dialog(nullptr, [&](HWND bar, bool silent) {
+    COptimizeProgressDlg dialog(frame, [&](HWND bar, bool silent) {
         EXPECT_FALSE(silent);
         frame.dialog = ::GetParent(bar);
         optimizingDuringWork = frame.m_bOptimizing;
@@ -111,7 +104,7 @@ TEST_F(ProgressDialogTest, NormalRunShowsEveryPositionThenAsksForThePopupBeforeC
 }
 
 TEST_F(ProgressDialogTest, TheRealOptimizationRunsToTheEnd) {
-    COptimizeProgressDlg dialog;
+    COptimizeProgressDlg dialog(frame);
     EXPECT_EQ(dialog.Run(), 0);
     EXPECT_EQ(frame.finished, 1);
     EXPECT_FALSE(frame.m_bOptimizing);
@@ -120,7 +113,7 @@ TEST_F(ProgressDialogTest, TheRealOptimizationRunsToTheEnd) {
 TEST_F(ProgressDialogTest, SilentRunIsOnePixelAtTheOriginAndMovesNoBar) {
     RECT placed{};
     int barAfter = -1;
-    COptimizeProgressDlg dialog(nullptr, [&](HWND bar, bool silent) {
+    COptimizeProgressDlg dialog(frame, [&](HWND bar, bool silent) {
         EXPECT_TRUE(silent);
         ::GetWindowRect(::GetParent(bar), &placed);
         ::OptimizeSystemMemory(bar, silent);
@@ -138,7 +131,7 @@ TEST_F(ProgressDialogTest, SilentRunIsOnePixelAtTheOriginAndMovesNoBar) {
 
 TEST_F(ProgressDialogTest, EnterEscapeAndEveryCloseRequestAreRefusedWhileItRuns) {
     bool stillOpen = true;
-    COptimizeProgressDlg dialog(nullptr, [&](HWND bar, bool) {
+    COptimizeProgressDlg dialog(frame, [&](HWND bar, bool) {
         const HWND window = ::GetParent(bar);
         // The worker starts before the modal loop has shown the dialog.
         const ULONGLONG deadline = ::GetTickCount64() + 10000;
@@ -164,7 +157,7 @@ TEST_F(ProgressDialogTest, EnterEscapeAndEveryCloseRequestAreRefusedWhileItRuns)
 
 TEST_F(ProgressDialogTest, APaintOnceDoneClosesItAndTheLaterCompletionChangesNothing) {
     COptimizeProgressDlg* self = nullptr;
-    COptimizeProgressDlg dialog(nullptr, [&](HWND bar, bool) {
+    COptimizeProgressDlg dialog(frame, [&](HWND bar, bool) {
         const HWND window = ::GetParent(bar);
         self->m_bDone = 1;  // as if the worker had got that far
         ::InvalidateRect(window, nullptr, FALSE);
@@ -186,7 +179,7 @@ TEST_F(ProgressDialogTest, APaintOnceDoneClosesItAndTheLaterCompletionChangesNot
 TEST_F(ProgressDialogTest, NoThreadToBeHadRunsTheWorkInPlaceAndStillEnds) {
     bool worked = false;
     COptimizeProgressDlg dialog(
-        nullptr, [&](HWND, bool) { worked = true; },
+        frame, [&](HWND, bool) { worked = true; },
         [](std::function<void()>) { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); });
     EXPECT_EQ(dialog.Run(), 0);
     EXPECT_TRUE(worked);

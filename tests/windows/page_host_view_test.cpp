@@ -4,7 +4,7 @@
 
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
-#include "framework/registry_profile.h"
+#include "config/registry_profile.h"
 #include "res/resource.h"
 #include "shell/main_frame.h"
 #include "shell/view_layout.h"

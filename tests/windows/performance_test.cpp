@@ -8,9 +8,9 @@
 #include "config/optimizer_settings.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
-#include "framework/registry_profile.h"
+#include "config/registry_profile.h"
 #include "framework/unique_handle.h"
-#include "shell/message_caption.h"
+#include "pages/message_caption.h"
 #include "perf/perf_win32.h"
 #include "shell/main_frame.h"
 #include "frame_test_support.h"
@@ -245,7 +245,7 @@ TEST_F(PerformancePageTest, TheTicksFillTheGaugesAndGraphs) {
 }
 
 TEST_F(PerformancePageTest, TheTickRaisesTheCriticalLimitPopupWhileTheWindowIsHidden) {
-    frame->m_nCriticalLimit = 0;
+    ChangeSettings([](OptimizerSettings& s) { s.m_nCriticalLimit = 0; });
     ASSERT_TRUE(PumpUntil([&] { return frame->ActivePopup() != nullptr; }, 5000));
     EXPECT_EQ(frame->ActivePopup()->Elements()[3].text, "The system has crossed critical limit 0% ");
     EXPECT_EQ(frame->ActivePopup()->Elements()[0].fill, (qmo::Color{255, 0, 0}));

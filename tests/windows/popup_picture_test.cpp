@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
-#include "shell/frame_texts.h"
+#include "pages/frame_texts.h"
 #include "shell/popup_notifications.h"
 #include "toolkit/popup_window.h"
 #include "wine_test_support.h"

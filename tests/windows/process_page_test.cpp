@@ -376,7 +376,7 @@ protected:
     ProcessPageShowingTest() : FrameOnScratchKeys(L"ProcessPageShowing") {}
     void SetUp() override {
         ASSERT_TRUE(Create());
-        frame->m_bAutoRefreshProcessList = false;
+        ChangeSettings([](OptimizerSettings& s) { s.m_bAutoRefreshProcessList = false; });
         Show();
         ASSERT_EQ(View().PageTabs().SelectedTab(), kPerformanceTab);
     }

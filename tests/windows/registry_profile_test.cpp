@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "framework/registry_profile.h"
+#include "config/optimizer_settings.h"
+#include "config/registry_profile.h"
 #include "wine_test_support.h"
 
 namespace qmo {

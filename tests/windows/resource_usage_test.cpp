@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "config/registry_run_entry.h"
-#include "framework/registry_profile.h"
+#include "config/registry_profile.h"
 #include "framework/resource_usage.h"
 #include "framework/unique_handle.h"
 #include "shell/main_frame.h"

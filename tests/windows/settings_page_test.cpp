@@ -9,7 +9,7 @@
 
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
-#include "framework/registry_profile.h"
+#include "config/registry_profile.h"
 #include "res/pages_resource.h"
 #include "res/resource.h"
 #include "shell/main_frame.h"
@@ -124,7 +124,7 @@ TEST_F(SettingsPageTest, A250TypedAndTheUpperApplyIsStoredAndShownNextTime) {
     Type(L"250");
     Click(IDC_SETTINGS_APPLY_OPTIMIZER);
     EXPECT_EQ(StoredNumber(L"CL"), 250u);
-    EXPECT_EQ(frame->m_nCriticalLimit, 250);
+    EXPECT_EQ(frame->Settings().m_nCriticalLimit, 250);
     Type(L"60");  // never applied
     SwitchAwayAndBack();
     EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"250");

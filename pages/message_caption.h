@@ -9,7 +9,7 @@
 
 #include "framework/application.h"
 #include "framework/window.h"
-#include "shell/frame_texts.h"
+#include "pages/frame_texts.h"
 
 namespace qmo {
 

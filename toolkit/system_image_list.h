@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include "process/process_snapshot.h"
-
 class CSystemImageList {
 public:
     virtual ~CSystemImageList() = default;
@@ -16,13 +14,3 @@ public:
     HIMAGELIST GetImageList(bool small);
     int GetIconIndex(const std::wstring& path, bool small);
 };
-
-namespace qmo {
-
-// Small icons, for the process list.
-class ShellIconIndexSource : public IconIndexSource {
-public:
-    int IconIndex(const std::string& path) override;
-};
-
-}  // namespace qmo

@@ -1,4 +1,4 @@
-#include "shell/page_dialog.h"
+#include "pages/page_dialog.h"
 
 #include <algorithm>
 

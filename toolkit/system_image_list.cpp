@@ -1,8 +1,6 @@
-#include "process/system_image_list.h"
+#include "toolkit/system_image_list.h"
 
 #include <shellapi.h>
-
-#include "framework/text.h"
 
 HIMAGELIST CSystemImageList::GetImageList(bool small) {
     SHFILEINFOW info{};
@@ -16,11 +14,3 @@ int CSystemImageList::GetIconIndex(const std::wstring& path, bool small) {
     ::SHGetFileInfoW(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags);
     return info.iIcon;
 }
-
-namespace qmo {
-
-int ShellIconIndexSource::IconIndex(const std::string& path) {
-    return CSystemImageList().GetIconIndex(Widen(path), true);
-}
-
-}  // namespace qmo

@@ -1,4 +1,4 @@
-#include "process/column_fit.h"
+#include "toolkit/column_fit.h"
 
 #include <algorithm>
 

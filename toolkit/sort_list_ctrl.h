@@ -1,18 +1,26 @@
 #pragma once
-// The process list's control: a report list view with grid lines and
-// full-row select, the fitting header with its sort arrow, and the process
-// rows with the process id as each row's data.
+// A sortable report list: a list view with grid lines and full-row select,
+// the fitting header with its sort arrow, and rows that each carry a number
+// as their data (the caller's key for the row).
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
-#include "process/fit_header_ctrl.h"
-#include "process/process_snapshot.h"
+#include "toolkit/fit_header_ctrl.h"
 
 namespace qmo {
+
+// One row: its cells by column (the first is the item's own text), its image
+// in the small image list, and its data.
+struct SortListRow {
+    std::vector<std::string> cells;
+    int image = 0;
+    std::uint32_t data = 0;
+};
 
 class CSortListCtrl {
 public:
@@ -26,11 +34,11 @@ public:
     void SetSmallImageList(HIMAGELIST images);
     void SetSortArrow(int column, bool ascending) { m_header.SetSortArrow(column, ascending); }
 
-    // Replaces every row; the row of `selectedPid` becomes the only selected
-    // one. A row the list view refuses is left out.
-    void ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid);
-    // The process id in the data of the row selected last; none when no row is selected.
-    std::optional<std::uint32_t> SelectedProcessId() const;
+    // Replaces every row; the row whose data is `selectedData` becomes the
+    // only selected one. A row the list view refuses is left out.
+    void ShowRows(const std::vector<SortListRow>& rows, std::optional<std::uint32_t> selectedData);
+    // The data of the row selected last; none when no row is selected.
+    std::optional<std::uint32_t> SelectedData() const;
     bool HasSelection() const;
 
 private:

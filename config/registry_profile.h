@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "config/optimizer_settings.h"
 #include "config/profile_value_codec.h"
+#include "framework/profile_store.h"
 
 namespace qmo {
 

@@ -1,4 +1,4 @@
-#include "framework/registry_profile.h"
+#include "config/registry_profile.h"
 
 #include <vector>
 

@@ -1,11 +1,11 @@
-#include "process/fit_header_ctrl.h"
+#include "toolkit/fit_header_ctrl.h"
 
 #include <windowsx.h>
 
 #include <vector>
 
 #include "framework/unique_handle.h"
-#include "process/column_fit.h"
+#include "toolkit/column_fit.h"
 
 namespace qmo {
 namespace {

@@ -1,4 +1,4 @@
-#include "process/sort_list_ctrl.h"
+#include "toolkit/sort_list_ctrl.h"
 
 #include <string>
 
@@ -44,26 +44,26 @@ void CSortListCtrl::SetSmallImageList(HIMAGELIST images) {
     ::SendMessageW(m_hWnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
 }
 
-void CSortListCtrl::ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) {
+void CSortListCtrl::ShowRows(const std::vector<SortListRow>& rows, std::optional<std::uint32_t> selectedData) {
     // One repaint for the whole list instead of one per row.
     ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0);
     int index = 0;
     int selected = -1;
-    for (const ProcessEntry& row : rows) {
-        std::wstring name = Widen(row.name);
+    for (const SortListRow& row : rows) {
+        std::wstring name = row.cells.empty() ? std::wstring() : Widen(row.cells.front());
         LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
         item.iItem = index;
         item.pszText = name.data();
-        item.iImage = row.iconIndex;
-        item.lParam = static_cast<LPARAM>(row.pid);
+        item.iImage = row.image;
+        item.lParam = static_cast<LPARAM>(row.data);
         const int inserted = static_cast<int>(::SendMessageW(m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
         if (inserted < 0)
             continue;
-        SetCellText(m_hWnd, inserted, 2, row.path);
-        SetCellText(m_hWnd, inserted, 1, row.memoryText);
-        if (selectedPid && row.pid == *selectedPid)
+        for (std::size_t column = row.cells.size(); column-- > 1;)
+            SetCellText(m_hWnd, inserted, static_cast<int>(column), row.cells[column]);
+        if (selectedData && row.data == *selectedData)
             selected = inserted;
         ++index;
     }
@@ -90,7 +90,7 @@ int CSortListCtrl::SelectionMark() const {
     return markSelected ? mark : ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED);
 }
 
-std::optional<std::uint32_t> CSortListCtrl::SelectedProcessId() const {
+std::optional<std::uint32_t> CSortListCtrl::SelectedData() const {
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = SelectionMark();

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "optimizer/optimization_gate.h"
+#include "pages/optimization_gate.h"
 #include "toolkit/resize_dialog.h"
 #include "toolkit/themed_button.h"
 

@@ -1,0 +1,17 @@
+#pragma once
+// Where the settings record lives for the whole run. Pages read it when they
+// are shown and hand back their edits, which are saved at once.
+#include "config/optimizer_settings.h"
+
+namespace qmo {
+
+class SettingsHolder {
+public:
+    virtual ~SettingsHolder() = default;
+    virtual const OptimizerSettings& Settings() const = 0;
+    // Takes `settings` as the record and saves it; saves that cannot change
+    // the run-at-startup setting leave the logon task alone.
+    virtual void ApplySettings(const OptimizerSettings& settings, LogonTaskUpdate task) = 0;
+};
+
+}  // namespace qmo

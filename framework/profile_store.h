@@ -1,0 +1,26 @@
+#pragma once
+// A per-user profile: named values grouped in sections, read with a default
+// for anything missing or unreadable.
+#include <string>
+#include <string_view>
+
+#ifdef _WIN32
+// The system's headers turn these method names into macros; seeing them first
+// renames every declaration alike, whichever header a file includes first.
+#include <windows.h>
+#endif
+
+namespace qmo {
+
+class ProfileStore {
+public:
+    virtual ~ProfileStore() = default;
+    virtual int GetProfileInt(std::string_view section, std::string_view entry, int defaultValue) = 0;
+    virtual std::string GetProfileString(std::string_view section, std::string_view entry,
+                                         const std::string& defaultValue) = 0;
+    virtual bool WriteProfileInt(std::string_view section, std::string_view entry, int value) = 0;
+    virtual bool WriteProfileString(std::string_view section, std::string_view entry,
+                                    const std::string& value) = 0;
+};
+
+}  // namespace qmo
