@@ -18,64 +18,29 @@ set(QMO_PAGE_RESOURCES ${CMAKE_SOURCE_DIR}/res/pages.rc ${CMAKE_SOURCE_DIR}/res/
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/app.rc PROPERTIES
   OBJECT_DEPENDS "${QMO_ART_FILES};${QMO_PAGE_RESOURCES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 
-# The Win32 layer, shared by the program and the Windows tests.
-add_library(qmo_win32 STATIC
-  app/memory_optimizer_app.cpp
-  app/single_instance.cpp
-  config/registry_run_entry.cpp
-  config/settings_page.cpp
-  framework/application.cpp
-  framework/dialog.cpp
-  framework/frame_window.cpp
-  config/registry_profile.cpp
-  framework/resource_usage.cpp
-  framework/text.cpp
-  framework/window.cpp
-  optimizer/optimize_progress_dlg.cpp
-  optimizer/optimizer_win32.cpp
-  perf/performance_page.cpp
-  process/process_page.cpp
-  shell/main_frame.cpp
-  pages/page_dialog.cpp
-  shell/tessel_view.cpp
-  toolkit/popup_window.cpp
-  toolkit/caption_bar.cpp
-  toolkit/image_strip.cpp
-  toolkit/page_tab_control.cpp
-  toolkit/task_panel.cpp
-  toolkit/task_panel_painter.cpp
-  toolkit/themed_button.cpp
-  toolkit/ui_fonts.cpp
-  toolkit/ui_paint.cpp
-  toolkit/ui_palette.cpp
-  toolkit/resize_dialog.cpp
-  toolkit/tray_icon.cpp
-  perf/perf_win32.cpp
-  perf/performance_controls.cpp
-  toolkit/shell_opener.cpp
-  toolkit/hyperlink_static.cpp
-  about/about_dlg.cpp
-  config/logon_task_win32.cpp
-  toolkit/fit_header_ctrl.cpp
-  process/process_inspector_win32.cpp
-  toolkit/sort_list_ctrl.cpp
-  toolkit/system_image_list.cpp
-)
-target_link_libraries(qmo_win32 PUBLIC qmo_core comctl32 shell32 user32 gdi32 advapi32 psapi pdh ole32 oleaut32 secur32
-                      taskschd)
+# Every floor with its system libraries, for the program and its Windows tests.
+target_link_libraries(qmo_framework PUBLIC comctl32 shell32 user32 gdi32 advapi32 psapi pdh ole32 oleaut32
+                      secur32 taskschd)
+add_library(qmo_win32 INTERFACE)
+target_link_libraries(qmo_win32 INTERFACE qmo_app)
+target_include_directories(qmo_win32 INTERFACE ${CMAKE_SOURCE_DIR})
 
 # Resources of the program, linked into the exe and into the Windows tests.
 add_library(qmo_resources OBJECT res/app.rc)
 target_include_directories(qmo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${QMO_ART_DIR})
 
 add_executable(QuenvaleMemoryOptimizer WIN32 app/main.cpp $<TARGET_OBJECTS:qmo_resources>)
-target_link_libraries(QuenvaleMemoryOptimizer PRIVATE qmo_win32)
+get_property(QMO_APP_ROOT GLOBAL PROPERTY QMO_FLOOR_ROOT_app)
+target_include_directories(QuenvaleMemoryOptimizer PRIVATE ${QMO_APP_ROOT})
+target_link_libraries(QuenvaleMemoryOptimizer PRIVATE qmo_app)
 if(NOT MSVC)
   target_link_options(QuenvaleMemoryOptimizer PRIVATE -municode)
 endif()
 set_target_properties(QuenvaleMemoryOptimizer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-add_subdirectory(tests/windows)
+if(QMO_BUILD_TESTS)
+  add_subdirectory(tests/windows)
+endif()
 add_subdirectory(tests/e2e)
 
 # Benchmarks print figures; scripts/bench.sh runs them under wine.
