@@ -17,7 +17,7 @@
 #include "shell/popup_notifications.h"
 
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
-    : m_profile(profile), m_runEntry(runEntry), m_view(*this, *this, *this) {}
+    : m_logic(*this, profile, runEntry), m_view(m_logic, m_logic, *this) {}
 
 CMainFrame::~CMainFrame() {
     DestroyWindow();
@@ -49,13 +49,13 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         return OnCreate();
     case WM_CLOSE:
-        ToggleMainWindow();
+        m_logic.ToggleMainWindow();
         return 0;
     case WM_HELP:
         OnHelp();
         return TRUE;
     case WM_ACTIVATE_FIRST_INSTANCE:
-        OnActivateFirstInstance();
+        m_logic.OnActivateFirstInstance();
         return 0;
     case WM_OPTIMIZATION_FINISHED:
         return ShowOptimizedPopup() ? 1 : 0;
@@ -63,7 +63,7 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnPopupNotify(wParam, lParam);
     case WM_ENDSESSION:
         if (wParam)
-            OnSessionEnding();
+            m_logic.OnSessionEnding();
         return 0;
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
@@ -82,9 +82,9 @@ int CMainFrame::OnCreate() {
         return -1;
     SetViewWindow(m_view.GetSafeHwnd());
 
-    LoadSettings();
-    SaveSettings();
-    LoadSettings();
+    m_logic.LoadSettings();
+    m_logic.SaveSettings();
+    m_logic.LoadSettings();
 
     CreateTrayIcon();
     ShowBalloonTip();
@@ -103,32 +103,32 @@ void CMainFrame::CreateTrayIcon() {
 void CMainFrame::OnSize(UINT type, int width, int height) {
     FrameWindow::OnSize(type, width, height);
     if (type == SIZE_MINIMIZED)
-        OnMinimized();
+        m_logic.OnMinimized();
 }
 
 bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
     switch (id) {
     case ID_VISIT_WEBSITE:
-        ShowMainWindowIfHidden();
+        m_logic.ShowMainWindowIfHidden();
         OpenProductWebPage(SW_SHOW);
         return true;
     case ID_VIEW_PERFORMANCE:
     case ID_VIEW_PROCESSES:
     case ID_VIEW_SETTINGS:
-        ShowMainWindowIfHidden();
+        m_logic.ShowMainWindowIfHidden();
         m_view.SelectNavigationGroup(id - ID_VIEW_PERFORMANCE);
         return true;
     case ID_OPTIMIZE:
-        OptimizeNow();
+        m_logic.OptimizeNow();
         return true;
     case ID_TRAY_SHOW_HIDE:
-        ToggleMainWindow();
+        m_logic.ToggleMainWindow();
         return true;
     case ID_TRAY_EXIT:
-        Exit();
+        m_logic.Exit();
         return true;
     case ID_HELP_TOPICS:
-        ShowMainWindowIfHidden();
+        m_logic.ShowMainWindowIfHidden();
         ::SendMessageW(m_hWnd, WM_HELP, 0, 0);
         return true;
     case ID_APP_ABOUT: {
@@ -152,7 +152,7 @@ void CMainFrame::OnDestroy() {
 }
 
 void CMainFrame::ShowCriticalLimitPopup() {
-    ShowPopup(qmo::BuildCriticalLimitPopup(Settings().m_nCriticalLimit));
+    ShowPopup(qmo::BuildCriticalLimitPopup(m_logic.Settings().m_nCriticalLimit));
 }
 
 bool CMainFrame::ShowOptimizedPopup() {
@@ -177,7 +177,7 @@ LRESULT CMainFrame::OnPopupNotify(WPARAM code, LPARAM data) {
     if (code == qmo::kPopupElementClicked) {
         const qmo::PopupElement* element = qmo::PopupWindow::FromClickNotification(data);
         if (qmo::PopupClickActionFor(element->id) == qmo::PopupClickAction::StartOptimization)
-            OptimizeNow();  // the popup stays and runs out on its own
+            m_logic.OptimizeNow();  // the popup stays and runs out on its own
         else
             ClosePopupOf(element);
     } else if (code == qmo::kPopupStateChanged) {

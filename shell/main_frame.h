@@ -11,7 +11,7 @@
 #include "toolkit/popup_window.h"
 #include "toolkit/tray_icon.h"
 
-class CMainFrame : public qmo::FrameWindow, public MainFrameLogic, public PerformanceHost,
+class CMainFrame : public qmo::FrameWindow, public PerformanceHost, private MainFrameWindow,
                    private qmo::OptimizationRunOwner {
 public:
     CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry);
@@ -27,8 +27,14 @@ public:
     // The green notice that an optimization has finished; false if dropped.
     bool ShowOptimizedPopup();
 
-    // The record, for the pages and the performance page's ticks alike.
-    const OptimizerSettings& Settings() const override { return MainFrameLogic::Settings(); }
+    // The frame's rules and the settings record it holds.
+    MainFrameLogic& Logic() noexcept { return m_logic; }
+    const MainFrameLogic& Logic() const noexcept { return m_logic; }
+    void OptimizeNow() { m_logic.OptimizeNow(); }
+
+    // PerformanceHost: what the performance page's tick reads.
+    const OptimizerSettings& Settings() const override { return m_logic.Settings(); }
+    bool IsOptimizing() const override { return m_logic.Optimizing(); }
 
     CTesselDesktopSuitFrameView& View() noexcept { return m_view; }
     const qmo::PopupWindow* ActivePopup() const noexcept { return m_pActivePopup; }
@@ -40,7 +46,7 @@ protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnDestroy() override;
 
-    // MainFrameLogic's window operations.
+    // The window operations of the frame's rules.
     void ShowBalloonTip() override;
     void HideWindow() override;
     void ShowWindowWithTitle() override;
@@ -52,14 +58,9 @@ protected:
     void DestroyFrame() override { DestroyWindow(); }
     // What a run's worker does; the full optimization.
     virtual COptimizeProgressDlg::Work OptimizationWork() { return {}; }
-    qmo::ProfileStore& SettingsProfile() override { return m_profile; }
-    qmo::RunEntryStore& RunEntry() override { return m_runEntry; }
-
-    // PerformanceHost: what the performance page's tick reads.
-    bool IsOptimizing() const override { return m_bOptimizing; }
     // OptimizationRunOwner: the frame owns the progress dialog and hears the run's end.
     HWND RunOwnerWindow() const override { return m_hWnd; }
-    void SetOptimizing(bool optimizing) override { m_bOptimizing = optimizing; }
+    void SetOptimizing(bool optimizing) override { m_logic.SetOptimizing(optimizing); }
 
 private:
     int OnCreate();
@@ -70,8 +71,7 @@ private:
     LRESULT OnPopupNotify(WPARAM code, LPARAM data);
     void ClosePopupOf(const qmo::PopupElement* element);
 
-    qmo::ProfileStore& m_profile;
-    qmo::RunEntryStore& m_runEntry;
+    MainFrameLogic m_logic;
     qmo::PopupWindow* m_pActivePopup = nullptr;
     std::list<qmo::PopupPtr> m_popups;  // alive popups; never more than one
     COptimizeProgressDlg* m_pRunningDialog = nullptr;  // the run going on, if any

@@ -3,15 +3,15 @@
 void MainFrameLogic::ToggleMainWindow() {
     m_bHidden = !m_bHidden;
     if (m_bHidden) {
-        ShowBalloonTip();
-        HideWindow();
+        m_window.ShowBalloonTip();
+        m_window.HideWindow();
     } else {
-        ShowWindowWithTitle();
+        m_window.ShowWindowWithTitle();
     }
 }
 
 void MainFrameLogic::ShowMainWindowIfHidden() {
-    if (!IsWindowShown())
+    if (!m_window.IsWindowShown())
         ToggleMainWindow();
 }
 
@@ -19,16 +19,16 @@ void MainFrameLogic::OnActivateFirstInstance() {
     if (!m_bHidden)
         return;
     m_bHidden = false;
-    ShowWindowWithTitle();
+    m_window.ShowWindowWithTitle();
 }
 
 void MainFrameLogic::OnMinimized() {
-    RestoreWindow();
+    m_window.RestoreWindow();
     if (m_bHidden) {
         // Minimized while the frame already counts as hidden (a start-up show
         // command from a "minimized" shortcut): hiding keeps flag and window in
         // agreement, where a toggle would mark a hidden window as visible.
-        HideWindow();
+        m_window.HideWindow();
         return;
     }
     ToggleMainWindow();
@@ -42,11 +42,11 @@ bool MainFrameLogic::RequestOptimization(qmo::OptimizationStart start) {
     if (m_bOptimizeCommandRunning)
         return false;
     m_bOptimizeCommandRunning = 1;
-    RunOptimizationDialog(start == qmo::OptimizationStart::SilentWhenHidden && !IsWindowShown());
+    m_window.RunOptimizationDialog(start == qmo::OptimizationStart::SilentWhenHidden && !m_window.IsWindowShown());
     m_bOptimizeCommandRunning = 0;
     if (m_bExitPending) {
         m_bExitPending = false;
-        PostExit();
+        m_window.PostExit();
     }
     return true;
 }
@@ -56,23 +56,23 @@ void MainFrameLogic::Exit() {
         m_bExitPending = true;
         return;
     }
-    DestroyFrame();
+    m_window.DestroyFrame();
 }
 
 void MainFrameLogic::OnSessionEnding() {
     if (m_bOptimizeCommandRunning)
-        WaitForOptimizationWorker();
+        m_window.WaitForOptimizationWorker();
     m_bExitPending = false;
-    DestroyFrame();
+    m_window.DestroyFrame();
 }
 
 void MainFrameLogic::LoadSettings() {
-    qmo::ReadSettings(SettingsProfile(), m_settings);
+    qmo::ReadSettings(m_profile, m_settings);
 }
 
 void MainFrameLogic::SaveSettings(qmo::LogonTaskUpdate task) {
-    qmo::WriteSettings(SettingsProfile(), m_settings);
-    qmo::UpdateRunEntry(RunEntry(), !m_settings.m_bRunAtStartup, task);
+    qmo::WriteSettings(m_profile, m_settings);
+    qmo::UpdateRunEntry(m_runEntry, !m_settings.m_bRunAtStartup, task);
 }
 
 void MainFrameLogic::ApplySettings(const OptimizerSettings& settings, qmo::LogonTaskUpdate task) {

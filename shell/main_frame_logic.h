@@ -1,7 +1,7 @@
 #pragma once
 // The main frame's rules, apart from any window: the hidden/visible state and
 // its transitions, and the settings record it holds for the whole run. The
-// Win32 frame derives from this and supplies the window operations.
+// Win32 frame holds it and supplies the window operations.
 #include "config/settings_holder.h"
 #include "pages/optimization_gate.h"
 
@@ -10,9 +10,30 @@ class ProfileStore;
 class RunEntryStore;
 }  // namespace qmo
 
-class MainFrameLogic : public qmo::SettingsHolder, public qmo::OptimizationGate {
+// The window operations the frame's rules call for; the Win32 frame supplies them.
+class MainFrameWindow {
 public:
-    virtual ~MainFrameLogic() = default;
+    virtual ~MainFrameWindow() = default;
+    virtual void ShowBalloonTip() = 0;
+    virtual void HideWindow() = 0;
+    // Resets the title and shows the window in the placement it had.
+    virtual void ShowWindowWithTitle() = 0;
+    virtual bool IsWindowShown() const = 0;
+    virtual void RestoreWindow() = 0;
+    virtual void RunOptimizationDialog(bool silent) = 0;
+    // Services the running worker's requests until it has finished with the
+    // dialog; called during a run only.
+    virtual void WaitForOptimizationWorker() = 0;
+    // Exit once the handler that ran the dialog has returned (a popup or a
+    // page may be on the stack under it).
+    virtual void PostExit() = 0;
+    virtual void DestroyFrame() = 0;
+};
+
+class MainFrameLogic final : public qmo::SettingsHolder, public qmo::OptimizationGate {
+public:
+    MainFrameLogic(MainFrameWindow& window, qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry) noexcept
+        : m_window(window), m_profile(profile), m_runEntry(runEntry) {}
 
     // Close box, Alt+F4, "E&xit", Ctrl+X and the tray's show/hide: hides a
     // visible window (with the balloon tip) and shows a hidden one.
@@ -42,31 +63,21 @@ public:
     const OptimizerSettings& Settings() const override { return m_settings; }
     void ApplySettings(const OptimizerSettings& settings, qmo::LogonTaskUpdate task) override;
 
+    bool Hidden() const noexcept { return m_bHidden; }
+    // A progress dialog is up; the dialog itself says so.
+    bool Optimizing() const noexcept { return m_bOptimizing; }
+    void SetOptimizing(bool optimizing) noexcept { m_bOptimizing = optimizing; }
+    // The gate is closed: an optimization command is running.
+    bool OptimizeCommandRunning() const noexcept { return m_bOptimizeCommandRunning != 0; }
+    bool ExitPending() const noexcept { return m_bExitPending; }
+
+private:
+    MainFrameWindow& m_window;
+    qmo::ProfileStore& m_profile;
+    qmo::RunEntryStore& m_runEntry;
+    OptimizerSettings m_settings;
     bool m_bHidden = true;
     bool m_bOptimizing = false;
     int m_bOptimizeCommandRunning = 0;
     bool m_bExitPending = false;
-
-protected:
-    MainFrameLogic() = default;
-
-    virtual void ShowBalloonTip() = 0;
-    virtual void HideWindow() = 0;
-    // Resets the title and shows the window in the placement it had.
-    virtual void ShowWindowWithTitle() = 0;
-    virtual bool IsWindowShown() const = 0;
-    virtual void RestoreWindow() = 0;
-    virtual void RunOptimizationDialog(bool silent) = 0;
-    // Services the running worker's requests until it has finished with the
-    // dialog; called during a run only.
-    virtual void WaitForOptimizationWorker() = 0;
-    // Exit once the handler that ran the dialog has returned (a popup or a
-    // page may be on the stack under it).
-    virtual void PostExit() = 0;
-    virtual void DestroyFrame() = 0;
-    virtual qmo::ProfileStore& SettingsProfile() = 0;
-    virtual qmo::RunEntryStore& RunEntry() = 0;
-
-private:
-    OptimizerSettings m_settings;
 };

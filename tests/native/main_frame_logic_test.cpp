@@ -11,7 +11,7 @@ namespace {
 
 // Stands in for the window: remembers the calls and tracks visibility as the
 // system would.
-class RecordingFrame : public MainFrameLogic {
+class RecordingFrame : public MainFrameWindow {
 public:
     std::vector<std::string> calls;
     bool visible = false;
@@ -21,6 +21,7 @@ public:
     std::function<void(RecordingFrame&)> duringRun;
     qmo::testing::FakeProfile profile;
     qmo::testing::FakeRunEntry run;
+    MainFrameLogic logic{*this, profile, run};
 
 protected:
     void ShowBalloonTip() override { calls.push_back("balloon"); }
@@ -39,95 +40,93 @@ protected:
     }
     void RunOptimizationDialog(bool silent) override {
         calls.push_back(silent ? "dialog(silent)" : "dialog");
-        guardDuringRun = m_bOptimizeCommandRunning;
+        guardDuringRun = logic.OptimizeCommandRunning();
         if (reenter)
-            OptimizeNow();  // e.g. the popup's text clicked while the dialog runs
+            logic.OptimizeNow();  // e.g. the popup's text clicked while the dialog runs
         if (duringRun)
             duringRun(*this);
     }
     void WaitForOptimizationWorker() override { calls.push_back("wait for worker"); }
     void PostExit() override { calls.push_back("post exit"); }
     void DestroyFrame() override { calls.push_back("destroy"); }
-    qmo::ProfileStore& SettingsProfile() override { return profile; }
-    qmo::RunEntryStore& RunEntry() override { return run; }
 };
 
 using Calls = std::vector<std::string>;
 
 TEST(MainFrameVisibility, StartsHiddenAndNotOptimizing) {
     RecordingFrame frame;
-    EXPECT_TRUE(frame.m_bHidden);
-    EXPECT_FALSE(frame.m_bOptimizing);
+    EXPECT_TRUE(frame.logic.Hidden());
+    EXPECT_FALSE(frame.logic.Optimizing());
 }
 
 TEST(MainFrameVisibility, ToggleShowsWithTitleThenHidesWithBalloonFirst) {
     RecordingFrame frame;
-    frame.ToggleMainWindow();
-    EXPECT_FALSE(frame.m_bHidden);
+    frame.logic.ToggleMainWindow();
+    EXPECT_FALSE(frame.logic.Hidden());
     EXPECT_EQ(frame.calls, Calls{"title+show"});
 
     frame.calls.clear();
-    frame.ToggleMainWindow();
-    EXPECT_TRUE(frame.m_bHidden);
+    frame.logic.ToggleMainWindow();
+    EXPECT_TRUE(frame.logic.Hidden());
     EXPECT_EQ(frame.calls, (Calls{"balloon", "hide"}));
 }
 
 TEST(MainFrameVisibility, ShowIfHiddenActsOnlyOnAnInvisibleWindow) {
     RecordingFrame frame;
-    frame.ShowMainWindowIfHidden();
+    frame.logic.ShowMainWindowIfHidden();
     EXPECT_TRUE(frame.visible);
-    EXPECT_FALSE(frame.m_bHidden);
+    EXPECT_FALSE(frame.logic.Hidden());
 
     frame.calls.clear();
-    frame.ShowMainWindowIfHidden();
+    frame.logic.ShowMainWindowIfHidden();
     EXPECT_TRUE(frame.calls.empty());
     EXPECT_TRUE(frame.visible);
 }
 
 TEST(MainFrameVisibility, SecondInstanceShowsAHiddenWindowWithoutBalloonAndNeverHides) {
     RecordingFrame frame;
-    frame.OnActivateFirstInstance();
-    EXPECT_FALSE(frame.m_bHidden);
+    frame.logic.OnActivateFirstInstance();
+    EXPECT_FALSE(frame.logic.Hidden());
     EXPECT_EQ(frame.calls, Calls{"title+show"});
 
     frame.calls.clear();
-    frame.OnActivateFirstInstance();
+    frame.logic.OnActivateFirstInstance();
     EXPECT_TRUE(frame.calls.empty());
-    EXPECT_FALSE(frame.m_bHidden);
+    EXPECT_FALSE(frame.logic.Hidden());
 }
 
 TEST(MainFrameVisibility, MinimizingRestoresThePlacementAndGoesToTheTray) {
     RecordingFrame frame;
-    frame.ToggleMainWindow();
+    frame.logic.ToggleMainWindow();
     frame.calls.clear();
 
-    frame.OnMinimized();
-    EXPECT_TRUE(frame.m_bHidden);
+    frame.logic.OnMinimized();
+    EXPECT_TRUE(frame.logic.Hidden());
     EXPECT_FALSE(frame.visible);
     EXPECT_EQ(frame.calls, (Calls{"restore", "balloon", "hide"}));
 
     // Shown again from the tray, it comes back visible.
-    frame.ToggleMainWindow();
+    frame.logic.ToggleMainWindow();
     EXPECT_TRUE(frame.visible);
 }
 
 TEST(MainFrameVisibility, MinimizedWhileStillCountedHiddenStaysHiddenAndConsistent) {
     RecordingFrame frame;  // as during start-up, before the window is first hidden
-    frame.OnMinimized();
-    EXPECT_TRUE(frame.m_bHidden);
+    frame.logic.OnMinimized();
+    EXPECT_TRUE(frame.logic.Hidden());
     EXPECT_FALSE(frame.visible);
     EXPECT_EQ(frame.calls, (Calls{"restore", "hide"}));
 
-    frame.ToggleMainWindow();
+    frame.logic.ToggleMainWindow();
     EXPECT_TRUE(frame.visible);
 }
 
 TEST(MainFrameOptimize, RunsSilentlyWhenHiddenAndNormallyWhenVisible) {
     RecordingFrame frame;
-    frame.OptimizeNow();
-    frame.ToggleMainWindow();
+    frame.logic.OptimizeNow();
+    frame.logic.ToggleMainWindow();
     frame.calls.clear();
-    frame.OptimizeNow();
+    frame.logic.OptimizeNow();
     EXPECT_EQ(frame.calls, Calls{"dialog"});
     EXPECT_TRUE(frame.visible);
 }
@@ -137,10 +136,10 @@ TEST(MainFrameOptimize, RunsSilentlyWhenHiddenAndNormallyWhenVisible) {
 using Entry = std::function<void(MainFrameLogic&)>;
 const std::vector<std::pair<std::string, Entry>>& Entries() {
     static const std::vector<std::pair<std::string, Entry>> entries{
-        {"OptimizeNow", [](MainFrameLogic& frame) { frame.OptimizeNow(); }},
-        {"visible", [](MainFrameLogic& frame) { frame.RequestOptimization(qmo::OptimizationStart::Visible); }},
+        {"OptimizeNow", [](MainFrameLogic& logic) { logic.OptimizeNow(); }},
+        {"visible", [](MainFrameLogic& logic) { logic.RequestOptimization(qmo::OptimizationStart::Visible); }},
         {"silent when hidden",
-         [](MainFrameLogic& frame) { frame.RequestOptimization(qmo::OptimizationStart::SilentWhenHidden); }},
+         [](MainFrameLogic& logic) { logic.RequestOptimization(qmo::OptimizationStart::SilentWhenHidden); }},
     };
     return entries;
 }
@@ -152,12 +151,12 @@ TEST(MainFrameOptimize, EveryEntryIsRefusedWhileARunFromAnyEntryIsGoing) {
             frame.visible = true;
             frame.duringRun = [&second = second](RecordingFrame& running) {
                 running.duringRun = nullptr;
-                second(running);
+                second(running.logic);
             };
-            first(frame);
+            first(frame.logic);
             EXPECT_EQ(frame.calls, Calls{"dialog"}) << firstName << " then " << secondName;
-            EXPECT_EQ(frame.m_bOptimizeCommandRunning, 0);
-            second(frame);
+            EXPECT_FALSE(frame.logic.OptimizeCommandRunning());
+            second(frame.logic);
             EXPECT_EQ(frame.calls, (Calls{"dialog", "dialog"})) << "the gate opens again after the run";
         }
 }
@@ -167,17 +166,17 @@ TEST(MainFrameOptimize, OnlyTheVisibleStartIgnoresAHiddenWindow) {
     bool refused = false;
     frame.duringRun = [&](RecordingFrame& running) {
         running.duringRun = nullptr;
-        refused = !running.RequestOptimization(qmo::OptimizationStart::Visible);
+        refused = !running.logic.RequestOptimization(qmo::OptimizationStart::Visible);
     };
-    EXPECT_TRUE(frame.RequestOptimization(qmo::OptimizationStart::Visible));
+    EXPECT_TRUE(frame.logic.RequestOptimization(qmo::OptimizationStart::Visible));
     EXPECT_TRUE(refused);
-    frame.RequestOptimization(qmo::OptimizationStart::SilentWhenHidden);
+    frame.logic.RequestOptimization(qmo::OptimizationStart::SilentWhenHidden);
     EXPECT_EQ(frame.calls, (Calls{"dialog", "dialog(silent)"}));
 }
 
 TEST(MainFrameExit, ExitOutsideARunClosesTheFrameAtOnce) {
     RecordingFrame frame;
-    frame.Exit();
+    frame.logic.Exit();
     EXPECT_EQ(frame.calls, Calls{"destroy"});
 }
 
@@ -185,45 +184,45 @@ TEST(MainFrameExit, ExitDuringARunWaitsForTheRunToEndThenExitsFromTheLoop) {
     RecordingFrame frame;
     Calls duringRun;
     frame.duringRun = [&](RecordingFrame& running) {
-        running.Exit();
-        running.Exit();  // the tray's Exit and the uninstaller's, both
+        running.logic.Exit();
+        running.logic.Exit();  // the tray's Exit and the uninstaller's, both
         duringRun = running.calls;
     };
-    frame.OptimizeNow();
+    frame.logic.OptimizeNow();
     EXPECT_EQ(duringRun, Calls{"dialog(silent)"}) << "nothing closed under the worker";
     EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "post exit"})) << "one exit, after the dialog";
-    EXPECT_FALSE(frame.m_bExitPending);
+    EXPECT_FALSE(frame.logic.ExitPending());
 
     frame.calls.clear();
-    frame.Exit();  // the posted exit arrives
+    frame.logic.Exit();  // the posted exit arrives
     EXPECT_EQ(frame.calls, Calls{"destroy"});
 }
 
 TEST(MainFrameExit, TheSessionEndingDuringARunWaitsForTheWorkerBeforeClosing) {
     RecordingFrame frame;
     frame.duringRun = [](RecordingFrame& running) {
-        running.Exit();
-        running.OnSessionEnding();
+        running.logic.Exit();
+        running.logic.OnSessionEnding();
     };
-    frame.OptimizeNow();
+    frame.logic.OptimizeNow();
     EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "wait for worker", "destroy"}))
         << "closed once, and no exit posted to a frame that is gone";
 
     RecordingFrame idle;
-    idle.OnSessionEnding();
+    idle.logic.OnSessionEnding();
     EXPECT_EQ(idle.calls, Calls{"destroy"});
 }
 
 TEST(MainFrameOptimize, ARequestWhileADialogRunsIsIgnoredAndTheGuardIsReleasedAfter) {
     RecordingFrame frame;
     frame.reenter = true;
-    frame.OptimizeNow();
+    frame.logic.OptimizeNow();
     EXPECT_EQ(frame.calls, Calls{"dialog(silent)"});
     EXPECT_EQ(frame.guardDuringRun, 1);
-    EXPECT_EQ(frame.m_bOptimizeCommandRunning, 0);
+    EXPECT_FALSE(frame.logic.OptimizeCommandRunning());
 
     frame.reenter = false;
-    frame.OptimizeNow();
+    frame.logic.OptimizeNow();
     EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "dialog(silent)"}));
     EXPECT_FALSE(frame.visible);
 }
@@ -233,18 +232,18 @@ TEST(MainFrameSettings, SaveWritesTheProfileAndKeepsTheRunEntryInStep) {
     OptimizerSettings settings;
     settings.m_nCriticalLimit = 250;
     settings.m_bRunAtStartup = false;
-    frame.ApplySettings(settings, qmo::LogonTaskUpdate::InStep);
+    frame.logic.ApplySettings(settings, qmo::LogonTaskUpdate::InStep);
     EXPECT_EQ(frame.profile.Int("CL"), 250);
     EXPECT_EQ(frame.run.value, "");
 
     settings.m_bRunAtStartup = true;
-    frame.ApplySettings(settings, qmo::LogonTaskUpdate::InStep);
+    frame.logic.ApplySettings(settings, qmo::LogonTaskUpdate::InStep);
     EXPECT_EQ(frame.run.value, "\"" + frame.run.executablePath + "\"");
 
     RecordingFrame reader;
     reader.profile = frame.profile;
-    reader.LoadSettings();
-    EXPECT_EQ(reader.Settings(), settings);
+    reader.logic.LoadSettings();
+    EXPECT_EQ(reader.logic.Settings(), settings);
 }
 
 }  // namespace

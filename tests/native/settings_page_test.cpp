@@ -16,18 +16,19 @@ namespace {
 using qmo::SettingsPageLogic;
 
 // The main frame with the window left out: the record and its real save path.
-class RecordFrame : public MainFrameLogic {
+class RecordFrame : public MainFrameWindow {
 public:
     qmo::testing::FakeProfile profile;
     qmo::testing::FakeRunEntry run;
+    MainFrameLogic logic{*this, profile, run};
 
     // The record as if it had been saved with `change` and loaded at start-up.
     template <class Change>
     void Hold(Change change) {
-        OptimizerSettings record = Settings();
+        OptimizerSettings record = logic.Settings();
         change(record);
         qmo::WriteSettings(profile, record);
-        LoadSettings();
+        logic.LoadSettings();
     }
 
 protected:
@@ -40,8 +41,6 @@ protected:
     void WaitForOptimizationWorker() override {}
     void PostExit() override {}
     void DestroyFrame() override {}
-    qmo::ProfileStore& SettingsProfile() override { return profile; }
-    qmo::RunEntryStore& RunEntry() override { return run; }
 };
 
 // The page's controls as the common controls behave: the up-down keeps its
@@ -106,7 +105,7 @@ TEST_F(SettingsPageTest, InitializationSetsTheRangeTheZeroFieldAndTheLettersAToZ
 }
 
 TEST_F(SettingsPageTest, ShowingWithTheDefaultsGives80AndFourCheckedBoxes) {
-    logic.Load(frame);
+    logic.Load(frame.logic);
     EXPECT_EQ(LimitField(), "80");
     EXPECT_EQ(controls.spin, 80);
     EXPECT_EQ(controls.texts[IDC_SETTINGS_SHORTCUT_KEY], "O");
@@ -118,7 +117,7 @@ TEST_F(SettingsPageTest, ShowingWithTheDefaultsGives80AndFourCheckedBoxes) {
 TEST_F(SettingsPageTest, EachBoxShowsItsOwnField) {
     frame.Hold([](OptimizerSettings& s) { s.m_bRunAtStartup = false; });
     frame.Hold([](OptimizerSettings& s) { s.m_bAutoRefreshProcessList = false; });
-    logic.Load(frame);
+    logic.Load(frame.logic);
     EXPECT_FALSE(controls.checks[IDC_SETTINGS_RUN_AT_STARTUP]);
     EXPECT_TRUE(controls.checks[IDC_SETTINGS_SHOW_NOTIFICATION]);
     EXPECT_TRUE(controls.checks[IDC_SETTINGS_AUTO_OPTIMIZE]);
@@ -127,14 +126,14 @@ TEST_F(SettingsPageTest, EachBoxShowsItsOwnField) {
 
 TEST_F(SettingsPageTest, TheUpDownStepsTheFieldAndStopsAt10And100) {
     frame.Hold([](OptimizerSettings& s) { s.m_nCriticalLimit = 99; });
-    logic.Load(frame);
+    logic.Load(frame.logic);
     controls.ClickSpinArrow(+1);
     EXPECT_EQ(LimitField(), "100");
     controls.ClickSpinArrow(+1);
     EXPECT_EQ(LimitField(), "100");
 
     frame.Hold([](OptimizerSettings& s) { s.m_nCriticalLimit = 11; });
-    logic.Load(frame);
+    logic.Load(frame.logic);
     controls.ClickSpinArrow(-1);
     controls.ClickSpinArrow(-1);
     EXPECT_EQ(LimitField(), "10");
@@ -142,94 +141,94 @@ TEST_F(SettingsPageTest, TheUpDownStepsTheFieldAndStopsAt10And100) {
 
 TEST_F(SettingsPageTest, TheUpDownTakesTheLow16BitsOfTheLimit) {
     frame.Hold([](OptimizerSettings& s) { s.m_nCriticalLimit = 65536 + 42; });
-    logic.Load(frame);
+    logic.Load(frame.logic);
     EXPECT_EQ(LimitField(), "65578");
     EXPECT_EQ(controls.spin, 42);
     frame.Hold([](OptimizerSettings& s) { s.m_nCriticalLimit = -3; });  // a negative short, held at the bottom of the range
-    logic.Load(frame);
+    logic.Load(frame.logic);
     EXPECT_EQ(LimitField(), "-3");
     EXPECT_EQ(controls.spin, 10);
 }
 
 TEST_F(SettingsPageTest, A250TypedAndTheUpperApplyIsStoredAndShownNextTime) {
-    logic.Load(frame);
+    logic.Load(frame.logic);
     TypeLimit("250");
-    logic.ApplyOptimizerSettings(frame);
+    logic.ApplyOptimizerSettings(frame.logic);
     EXPECT_EQ(frame.profile.Int("CL"), 250);
-    EXPECT_EQ(frame.Settings().m_nCriticalLimit, 250);
+    EXPECT_EQ(frame.logic.Settings().m_nCriticalLimit, 250);
 
     TypeLimit("55");  // not applied: the next showing overwrites it
-    logic.Load(frame);
+    logic.Load(frame.logic);
     EXPECT_EQ(LimitField(), "250");
 }
 
 TEST_F(SettingsPageTest, AClearedFieldIsStoredAs0) {
-    logic.Load(frame);
+    logic.Load(frame.logic);
     TypeLimit("");
-    logic.ApplyOptimizerSettings(frame);
+    logic.ApplyOptimizerSettings(frame.logic);
     EXPECT_EQ(frame.profile.Int("CL"), 0);
 }
 
 TEST_F(SettingsPageTest, EachApplyWritesAllSixValuesWithTheOtherGroupFromTheRecord) {
-    logic.Load(frame);
+    logic.Load(frame.logic);
     TypeLimit("30");
     controls.checks[IDC_SETTINGS_AUTO_OPTIMIZE] = false;
     controls.checks[IDC_SETTINGS_SHOW_NOTIFICATION] = false;
 
-    logic.ApplyGeneralSettings(frame);
+    logic.ApplyGeneralSettings(frame.logic);
     EXPECT_EQ(frame.profile.writes, (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL"}));
     EXPECT_EQ(frame.profile.Int("CL"), 80);
     EXPECT_EQ(frame.profile.Int("bAOMAMSF"), 1);
     EXPECT_EQ(frame.profile.Int("SN"), 0);
 
-    logic.Load(frame);  // switching pages and back
+    logic.Load(frame.logic);  // switching pages and back
     EXPECT_EQ(LimitField(), "80");
     EXPECT_TRUE(controls.checks[IDC_SETTINGS_AUTO_OPTIMIZE]);
 
     controls.checks[IDC_SETTINGS_SHOW_NOTIFICATION] = true;  // not applied by the upper button
     controls.checks[IDC_SETTINGS_AUTO_OPTIMIZE] = false;
-    logic.ApplyOptimizerSettings(frame);
+    logic.ApplyOptimizerSettings(frame.logic);
     EXPECT_EQ(frame.profile.writes.size(), 12u);
     EXPECT_EQ(frame.profile.Int("SN"), 0);
     EXPECT_EQ(frame.profile.Int("bAOMAMSF"), 0);
 }
 
 TEST_F(SettingsPageTest, UncheckingRunAtStartupAndTheLowerApplyBlanksTheRunEntryAtOnce) {
-    logic.Load(frame);
+    logic.Load(frame.logic);
     controls.checks[IDC_SETTINGS_RUN_AT_STARTUP] = false;
-    logic.ApplyGeneralSettings(frame);
+    logic.ApplyGeneralSettings(frame.logic);
     EXPECT_EQ(frame.run.value, std::string());
     EXPECT_EQ(frame.profile.Int("RAS"), 0);
 
     controls.checks[IDC_SETTINGS_RUN_AT_STARTUP] = true;
-    logic.ApplyGeneralSettings(frame);
+    logic.ApplyGeneralSettings(frame.logic);
     EXPECT_EQ(frame.run.value, "\"" + frame.run.executablePath + "\"");
 }
 
 // The logon task is slow to reach; the upper group cannot change it.
 TEST_F(SettingsPageTest, OnlyTheLowerApplyAsksForTheLogonTaskWhileBothRewriteTheRunEntry) {
-    logic.Load(frame);
+    logic.Load(frame.logic);
     frame.run.value = "stale";
-    logic.ApplyOptimizerSettings(frame);
+    logic.ApplyOptimizerSettings(frame.logic);
     EXPECT_EQ(frame.run.value, "\"" + frame.run.executablePath + "\"");
     EXPECT_TRUE(frame.run.logonTaskRequests.empty());
 
     controls.checks[IDC_SETTINGS_RUN_AT_STARTUP] = false;
-    logic.ApplyGeneralSettings(frame);
+    logic.ApplyGeneralSettings(frame.logic);
     ASSERT_EQ(frame.run.logonTaskRequests.size(), 1u);
     EXPECT_FALSE(frame.run.logonTaskRequests[0].enabled);
 }
 
 TEST_F(SettingsPageTest, TheShortcutLetterTravelsThroughTheComboAndIsNeverStoredEmpty) {
     frame.Hold([](OptimizerSettings& s) { s.m_strShortcutKey = "K"; });
-    logic.Load(frame);
+    logic.Load(frame.logic);
     controls.texts[IDC_SETTINGS_SHORTCUT_KEY] = "Q";
-    logic.ApplyOptimizerSettings(frame);
+    logic.ApplyOptimizerSettings(frame.logic);
     EXPECT_EQ(frame.profile.String("SC"), "Q");
 
     // An empty letter would void the whole stored record at the next start.
     controls.texts[IDC_SETTINGS_SHORTCUT_KEY] = "";
-    logic.ApplyOptimizerSettings(frame);
+    logic.ApplyOptimizerSettings(frame.logic);
     EXPECT_EQ(frame.profile.String("SC"), "Q");
 }
 

@@ -59,7 +59,7 @@ public:
     void ChangeSettings(Change change) {
         OptimizerSettings record = frame->Settings();
         change(record);
-        frame->ApplySettings(record, LogonTaskUpdate::LeftAlone);
+        frame->Logic().ApplySettings(record, LogonTaskUpdate::LeftAlone);
     }
 
     FrameTestApplication application;

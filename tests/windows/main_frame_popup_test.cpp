@@ -163,8 +163,8 @@ TEST_F(MainFramePopupTest, RealOptimizationFromTheLinkWhileItsPopupStaysOpen) {
     const qmo::PopupWindow* critical = Popup();
     Click(40, 75);  // runs the silent progress dialog inside the click
     EXPECT_EQ(frame->runs, 1);
-    EXPECT_FALSE(frame->m_bOptimizing);
-    EXPECT_EQ(frame->m_bOptimizeCommandRunning, 0);
+    EXPECT_FALSE(frame->Logic().Optimizing());
+    EXPECT_FALSE(frame->Logic().OptimizeCommandRunning());
     // The "optimized" notice came while the red one was open, and was dropped.
     EXPECT_EQ(Popup(), critical);
 }
@@ -218,8 +218,8 @@ TEST_F(MainFramePopupTest, RequestsFromEveryEntryDuringARunLeaveOneDialogAndHold
     ASSERT_TRUE(WaitUntilShown());
     EXPECT_EQ(round(0), 1) << "one dialog, whatever else asked";
     EXPECT_EQ(frame->runs, 1);
-    EXPECT_FALSE(frame->m_bOptimizing);
-    EXPECT_EQ(frame->m_bOptimizeCommandRunning, 0);
+    EXPECT_FALSE(frame->Logic().Optimizing());
+    EXPECT_FALSE(frame->Logic().OptimizeCommandRunning());
 
     // What the first runs load stays loaded; a sweep block or handle left
     // behind by a second run would show as growth over the next ones.

@@ -56,7 +56,7 @@ protected:
 TEST_F(MainFrameTest, StartEndsHiddenInTheTrayWithAllSettingsAndTheRunEntryWritten) {
     Start();
     EXPECT_FALSE(Visible());
-    EXPECT_TRUE(frame->m_bHidden);
+    EXPECT_TRUE(frame->Logic().Hidden());
     EXPECT_TRUE(frame->TrayIcon().IsCreated());
     EXPECT_TRUE(::IsWindow(frame->View().GetSafeHwnd()));
 
@@ -95,7 +95,7 @@ TEST_F(MainFrameTest, CloseExitAndTrayToggleHideAndShow) {
     Start();
     ::SendMessageW(Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(Visible());
-    EXPECT_FALSE(frame->m_bHidden);
+    EXPECT_FALSE(frame->Logic().Hidden());
     ::SendMessageW(Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(Visible());
     EXPECT_TRUE(::IsWindow(Hwnd()));
@@ -132,7 +132,7 @@ TEST_F(MainFrameTest, MinimizingGoesToTheTrayAndShowingRestoresTheMaximizedPlace
     ASSERT_TRUE(::IsZoomed(Hwnd()));
     ::ShowWindow(Hwnd(), SW_MINIMIZE);
     EXPECT_FALSE(Visible());
-    EXPECT_TRUE(frame->m_bHidden);
+    EXPECT_TRUE(frame->Logic().Hidden());
     EXPECT_FALSE(::IsIconic(Hwnd()));
 
     ::SendMessageW(Hwnd(), WM_CLOSE, 0, 0);
@@ -173,7 +173,7 @@ TEST_F(MainFrameTest, KeysReachingTheFrameAreSwallowedAndCtrlXHides) {
         EXPECT_TRUE(qmo::Application::PreTranslate(ctrlX));
     }
     EXPECT_TRUE(PumpUntil([&] { return !Visible(); }));
-    EXPECT_TRUE(frame->m_bHidden);
+    EXPECT_TRUE(frame->Logic().Hidden());
 }
 
 // Answers the first message box with the given caption and records its text.
