@@ -6,11 +6,12 @@
 #include "framework/application.h"
 #include "framework/unique_handle.h"
 #include "optimizer/optimizer_win32.h"
-#include "shell/frame_texts.h"
+#include "res/messages.h"
+#include "res/resource.h"
 #include "shell/main_frame_logic.h"
 
 COptimizeProgressDlg::COptimizeProgressDlg(HWND parent, Work work, ThreadStarter startThread)
-    : Dialog(kTemplateId), m_parent(parent), m_work(std::move(work)), m_startThread(std::move(startThread)) {
+    : Dialog(IDD_OPTIMIZE_PROGRESS), m_parent(parent), m_work(std::move(work)), m_startThread(std::move(startThread)) {
     if (!m_work)
         m_work = [](HWND progressBar, bool silent) { ::OptimizeSystemMemory(progressBar, silent); };
     if (!m_startThread)
@@ -48,7 +49,7 @@ void COptimizeProgressDlg::SetFrameOptimizing(bool optimizing) {
 }
 
 BOOL COptimizeProgressDlg::OnInitDialog() {
-    m_wndProgress = ::GetDlgItem(m_hWnd, kProgressBarId);
+    m_wndProgress = ::GetDlgItem(m_hWnd, IDC_OPTIMIZE_PROGRESS);
     SetFrameOptimizing(true);
     if (m_bSilent)
         ::MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);

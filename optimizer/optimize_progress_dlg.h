@@ -9,9 +9,6 @@
 
 class COptimizeProgressDlg : public qmo::Dialog {
 public:
-    static constexpr UINT kTemplateId = 138;
-    static constexpr UINT kProgressBarId = 1006;
-
     // What the worker runs; the full optimization unless a test says otherwise.
     using Work = std::function<void(HWND progressBar, bool silent)>;
 

@@ -7,8 +7,8 @@
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "framework/registry_profile.h"
+#include "res/messages.h"
 #include "res/resource.h"
-#include "shell/frame_texts.h"
 #include "shell/main_frame.h"
 #include "wine_test_support.h"
 
@@ -104,7 +104,7 @@ TEST_F(MainFrameTest, CloseExitAndTrayToggleHideAndShow) {
     EXPECT_TRUE(Visible());
     Command(ID_TRAY_SHOW_HIDE);
     EXPECT_FALSE(Visible());
-    ::SendMessageW(frame->TrayIcon().NotificationWindow(), qmo::TrayIcon::kCallbackMessage, qmo::TrayIcon::kIconId,
+    ::SendMessageW(frame->TrayIcon().NotificationWindow(), WM_TRAY_NOTIFY, qmo::TrayIcon::kIconId,
                    WM_LBUTTONDBLCLK);
     EXPECT_TRUE(Visible());
 }

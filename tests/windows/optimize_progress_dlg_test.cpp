@@ -11,7 +11,7 @@
 #include "framework/application.h"
 #include "optimizer/optimize_progress_dlg.h"
 #include "optimizer/optimizer_win32.h"
-#include "shell/frame_texts.h"
+#include "res/messages.h"
 #include "shell/main_frame_logic.h"
 #include "wine_test_support.h"
 

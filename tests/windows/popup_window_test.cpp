@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "framework/dialog.h"
-#include "shell/frame_texts.h"
+#include "res/messages.h"
 #include "shell/popup_notifications.h"
 #include "toolkit/popup_window.h"
 #include "wine_test_support.h"
