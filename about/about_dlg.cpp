@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/application.h"
+#include "res/about_resource.h"
 #include "res/pages_resource.h"
 #include "pages/frame_texts.h"
 #include "toolkit/ui_paint.h"
@@ -20,15 +21,15 @@ struct AboutLink {
 // The web link shows the host name only; it opens the product page itself,
 // with its scheme, so the shell never takes it for a file name.
 constexpr std::array<AboutLink, 3> kLinks{{
-    {CAboutDlg::IDC_LINK_SUPPORT, L"mailto:support@quenvale.example"},
-    {CAboutDlg::IDC_LINK_SALES, L"mailto:sales@quenvale.example"},
-    {CAboutDlg::IDC_LINK_WEB, qmo::kProductWebPage},
+    {IDC_LINK_SUPPORT, L"mailto:support@quenvale.example"},
+    {IDC_LINK_SALES, L"mailto:sales@quenvale.example"},
+    {IDC_LINK_WEB, qmo::kProductWebPage},
 }};
 
 }  // namespace
 
 CAboutDlg::CAboutDlg(qmo::ShellOpener& opener)
-    : Dialog(kTemplateId), m_opener(opener), m_brWhite(::CreateSolidBrush(kWhite)) {}
+    : Dialog(IDD_ABOUTBOX), m_opener(opener), m_brWhite(::CreateSolidBrush(kWhite)) {}
 
 CAboutDlg::~CAboutDlg() {
     // The links let go of their statics before the dialog window goes.

@@ -8,11 +8,6 @@
 
 class CAboutDlg : public qmo::Dialog {
 public:
-    static constexpr UINT kTemplateId = 100;
-    static constexpr UINT IDC_LINK_WEB = 1025;
-    static constexpr UINT IDC_LINK_SUPPORT = 1035;
-    static constexpr UINT IDC_LINK_SALES = 1036;
-
     explicit CAboutDlg(qmo::ShellOpener& opener = qmo::SystemShellOpener());
     ~CAboutDlg() override;
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "res/messages.h"
 #include "res/resource.h"
 #include "pages/frame_texts.h"
 #include "shell/main_frame.h"

@@ -46,24 +46,24 @@ void SettingsDialogControls::AddComboItem(int control, const std::string& item) 
     ::SendDlgItemMessageW(m_dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(qmo::Widen(item).c_str()));
 }
 
-CSettingsPage::CSettingsPage(qmo::SettingsHolder* holder) : PageDialog(kTemplateId), m_holder(holder) {}
+CSettingsPage::CSettingsPage(qmo::SettingsHolder* holder) : PageDialog(IDD_SETTINGS_PAGE), m_holder(holder) {}
 
 BOOL CSettingsPage::OnInitDialog() {
     m_logic.Initialize();
     for (int id : kBoldControls)
         ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT,
                               reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
-    AddAnchor(kOptimizerSettingsLine, qmo::kAnchorStretchWidth);
-    AddAnchor(kGeneralSettingsLine, qmo::kAnchorStretchWidth);
-    AddAnchor(kOptimizeMemoryButton, qmo::kAnchorBottomRight);
-    AttachButtons({kApplyOptimizerButton, kApplyGeneralButton, kOptimizeMemoryButton});
+    AddAnchor(IDC_SETTINGS_OPTIMIZER_RULE, qmo::kAnchorStretchWidth);
+    AddAnchor(IDC_SETTINGS_GENERAL_RULE, qmo::kAnchorStretchWidth);
+    AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
+    AttachButtons({IDC_SETTINGS_APPLY_OPTIMIZER, IDC_SETTINGS_APPLY_GENERAL, IDC_PAGE_OPTIMIZE_MEMORY});
     return TRUE;
 }
 
 bool CSettingsPage::OnCommand(UINT id, UINT code, HWND control) {
-    if (code == BN_CLICKED && (id == kApplyOptimizerButton || id == kApplyGeneralButton)) {
+    if (code == BN_CLICKED && (id == IDC_SETTINGS_APPLY_OPTIMIZER || id == IDC_SETTINGS_APPLY_GENERAL)) {
         if (m_holder) {
-            if (id == kApplyOptimizerButton)
+            if (id == IDC_SETTINGS_APPLY_OPTIMIZER)
                 m_logic.ApplyOptimizerSettings(*m_holder);
             else
                 m_logic.ApplyGeneralSettings(*m_holder);
@@ -76,7 +76,7 @@ bool CSettingsPage::OnCommand(UINT id, UINT code, HWND control) {
 bool CSettingsPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_VSCROLL:
-        if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(m_hWnd, kCriticalLimitSpin)) {
+        if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(m_hWnd, IDC_SETTINGS_LIMIT_SPIN)) {
             m_logic.OnSpinScrolled(static_cast<short>(HIWORD(wParam)));
             result = 0;
             return true;

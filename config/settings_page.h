@@ -27,19 +27,6 @@ private:
 
 class CSettingsPage : public PageDialog {
 public:
-    static constexpr UINT kTemplateId = 140;
-    static constexpr UINT kCriticalLimitEdit = 1007;
-    static constexpr UINT kRunAtStartupCheck = 1011;
-    static constexpr UINT kShowNotificationCheck = 1012;
-    static constexpr UINT kCriticalLimitSpin = 1013;
-    static constexpr UINT kShortcutKeyCombo = 1014;
-    static constexpr UINT kAutoOptimizeCheck = 1027;
-    static constexpr UINT kAutoRefreshCheck = 1028;
-    static constexpr UINT kOptimizerSettingsLine = 1023;
-    static constexpr UINT kGeneralSettingsLine = 1024;
-    static constexpr UINT kApplyOptimizerButton = 1005;
-    static constexpr UINT kApplyGeneralButton = 1006;
-
     // Without a holder the page edits nothing.
     explicit CSettingsPage(qmo::SettingsHolder* holder);
 

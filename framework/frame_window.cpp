@@ -1,6 +1,7 @@
 #include "framework/frame_window.h"
 
 #include "framework/application.h"
+#include "res/resource.h"
 
 namespace qmo {
 
@@ -33,7 +34,7 @@ void FrameWindow::OnSize(UINT type, int width, int height) {
 }
 
 bool FrameWindow::OnCommand(UINT id, UINT, HWND) {
-    if (id == kCommandAppExit) {
+    if (id == ID_APP_EXIT) {
         ::SendMessageW(m_hWnd, WM_CLOSE, 0, 0);
         return true;
     }

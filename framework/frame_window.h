@@ -21,6 +21,4 @@ private:
     HWND m_view = nullptr;  // borrowed: the view is a member of the derived frame
 };
 
-inline constexpr UINT kCommandAppExit = 57665;
-
 }  // namespace qmo

@@ -5,10 +5,11 @@
 
 #include "framework/unique_handle.h"
 #include "optimizer/optimizer_win32.h"
-#include "pages/frame_texts.h"
+#include "res/messages.h"
+#include "res/resource.h"
 
 COptimizeProgressDlg::COptimizeProgressDlg(qmo::OptimizationRunOwner& owner, Work work, ThreadStarter startThread)
-    : Dialog(kTemplateId), m_owner(owner), m_work(std::move(work)), m_startThread(std::move(startThread)) {
+    : Dialog(IDD_OPTIMIZE_PROGRESS), m_owner(owner), m_work(std::move(work)), m_startThread(std::move(startThread)) {
     if (!m_work)
         m_work = [](HWND progressBar, bool silent) { ::OptimizeSystemMemory(progressBar, silent); };
     if (!m_startThread)
@@ -36,7 +37,7 @@ INT_PTR COptimizeProgressDlg::Run() {
 }
 
 BOOL COptimizeProgressDlg::OnInitDialog() {
-    m_wndProgress = ::GetDlgItem(m_hWnd, kProgressBarId);
+    m_wndProgress = ::GetDlgItem(m_hWnd, IDC_OPTIMIZE_PROGRESS);
     m_owner.SetOptimizing(true);
     if (m_bSilent)
         ::MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);

@@ -23,9 +23,6 @@ public:
 
 class COptimizeProgressDlg : public qmo::Dialog {
 public:
-    static constexpr UINT kTemplateId = 138;
-    static constexpr UINT kProgressBarId = 1006;
-
     // What the worker runs; the full optimization unless a test says otherwise.
     using Work = std::function<void(HWND progressBar, bool silent)>;
 

@@ -1,5 +1,5 @@
 #pragma once
-// Fixed texts and messages of the main frame that other windows rely on.
+// Fixed texts of the main frame that other windows rely on.
 #include <windows.h>
 
 namespace qmo {
@@ -13,10 +13,3 @@ inline constexpr wchar_t kProductWebPage[] = L"https://www.quenvale.example/memo
 inline constexpr UINT kTrayAnimationPeriodMs = 500;
 
 }  // namespace qmo
-
-inline constexpr UINT WM_ACTIVATE_FIRST_INSTANCE = WM_APP + 100;
-// The worker's two messages sit above WM_APP: values from WM_USER on mean
-// something to dialogs already (WM_USER + 2 is DM_REPOSITION).
-inline constexpr UINT WM_OPTIMIZATION_FINISHED = WM_APP + 1;
-inline constexpr UINT WM_OPTIMIZE_COMPLETE = WM_APP + 2;
-inline constexpr UINT WM_POPUP_NOTIFY = WM_USER + 9037;

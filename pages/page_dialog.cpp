@@ -28,8 +28,8 @@ void PageDialog::AttachButtons(std::initializer_list<UINT> ids) {
         if (button->SubclassDlgItem(id, m_hWnd))
             m_buttons[id] = std::move(button);
     }
-    if (qmo::ThemedButton* optimize = Button(kOptimizeMemoryButton))
-        optimize->SetImage(kOptimizeButtonImage);
+    if (qmo::ThemedButton* optimize = Button(IDC_PAGE_OPTIMIZE_MEMORY))
+        optimize->SetImage(IDB_OPTIMIZE_BUTTON);
 }
 
 qmo::ThemedButton* PageDialog::Button(UINT id) {

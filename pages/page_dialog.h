@@ -8,15 +8,14 @@
 #include <vector>
 
 #include "pages/optimization_gate.h"
+#include "res/pages_resource.h"
 #include "toolkit/resize_dialog.h"
 #include "toolkit/themed_button.h"
 
 class PageDialog : public CResizeDialog {
 public:
-    static constexpr UINT kOptimizeMemoryButton = 1029;
-
     // `optimizeButtons`: the controls that start the full optimization.
-    PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons = {kOptimizeMemoryButton});
+    PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons = {IDC_PAGE_OPTIMIZE_MEMORY});
     // The page's window goes while the page's handlers still exist.
     ~PageDialog() override;
 
@@ -27,8 +26,6 @@ public:
 
     // Where the page's optimize buttons ask for a run; given before the page is created.
     void SetOptimizationGate(qmo::OptimizationGate* gate) noexcept { m_gate = gate; }
-
-    static constexpr UINT kOptimizeButtonImage = 148;
 
 protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;

@@ -14,22 +14,22 @@ constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , please 
 }  // namespace
 
 CPerformancePage::CPerformancePage(PerformanceHost* host)
-    : PageDialog(kTemplateId, {kOptimizeMemoryButton, kHiddenOptimizeButton}),
+    : PageDialog(IDD_PERFORMANCE_PAGE, {IDC_PAGE_OPTIMIZE_MEMORY, IDC_PERF_OPTIMISE}),
       m_sampler(m_counterApi, m_commitCharge, m_processorTimes, m_processSystem), m_host(host) {}
 
 BOOL CPerformancePage::OnInitDialog() {
     BindControls();
-    for (UINT stretching : {kMemoryLine, kProcessorLine, kProcessorGraph, kMemoryGraph})
+    for (UINT stretching : {IDC_PERF_MEMORY_RULE, IDC_PERF_CPU_RULE, IDC_PERF_CPU_GRAPH, IDC_PERF_MEMORY_GRAPH})
         AddAnchor(stretching, qmo::kAnchorStretchWidth);
-    AddAnchor(kOptimizeMemoryButton, qmo::kAnchorBottomRight);
-    for (UINT label : {kMemoryLabel, kProcessorLabel})
+    AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
+    for (UINT label : {IDC_PERF_MEMORY_LABEL, IDC_PERF_CPU_LABEL})
         ::SendDlgItemMessageW(m_hWnd, label, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()),
                               TRUE);
     if (!m_sampler.Start())
         EndOnQueryFailure();
     ::SetTimer(m_hWnd, ID_TIMER_SAMPLE, kSampleIntervalMs, nullptr);
     ::SetTimer(m_hWnd, ID_TIMER_AUTO_OPTIMIZE, kAutoOptimizeIntervalMs, nullptr);
-    AttachButtons({kOptimizeMemoryButton});
+    AttachButtons({IDC_PAGE_OPTIMIZE_MEMORY});
     m_wndProcessorGraph.m_strCaption = "CPU Usage  ";
     m_wndMemoryGraph.m_strCaption = "Memory Usage ";
     m_wndMemoryGauge.m_strCaption = "Memory Usage ";
@@ -38,10 +38,10 @@ BOOL CPerformancePage::OnInitDialog() {
 }
 
 void CPerformancePage::BindControls() {
-    m_wndMemoryGauge.SubclassDlgItem(kMemoryGauge, m_hWnd);
-    m_wndProcessorGauge.SubclassDlgItem(kProcessorGauge, m_hWnd);
-    m_wndMemoryGraph.SubclassDlgItem(kMemoryGraph, m_hWnd);
-    m_wndProcessorGraph.SubclassDlgItem(kProcessorGraph, m_hWnd);
+    m_wndMemoryGauge.SubclassDlgItem(IDC_PERF_MEMORY_GAUGE, m_hWnd);
+    m_wndProcessorGauge.SubclassDlgItem(IDC_PERF_CPU_GAUGE, m_hWnd);
+    m_wndMemoryGraph.SubclassDlgItem(IDC_PERF_MEMORY_GRAPH, m_hWnd);
+    m_wndProcessorGraph.SubclassDlgItem(IDC_PERF_CPU_GRAPH, m_hWnd);
 }
 
 bool CPerformancePage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -10,16 +10,6 @@
 
 class CPerformancePage : public PageDialog {
 public:
-    static constexpr UINT kTemplateId = 135;
-    static constexpr UINT kMemoryLabel = 1025;
-    static constexpr UINT kProcessorLabel = 1026;
-    static constexpr UINT kMemoryLine = 1017;
-    static constexpr UINT kProcessorLine = 1018;
-    static constexpr UINT kMemoryGauge = 1034;
-    static constexpr UINT kProcessorGauge = 1032;
-    static constexpr UINT kMemoryGraph = 1031;
-    static constexpr UINT kProcessorGraph = 1030;
-    static constexpr UINT kHiddenOptimizeButton = 1005;
     static constexpr UINT_PTR ID_TIMER_SAMPLE = 1;
     static constexpr UINT_PTR ID_TIMER_AUTO_OPTIMIZE = 2;
     static constexpr UINT kSampleIntervalMs = 1000;

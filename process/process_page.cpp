@@ -6,12 +6,13 @@
 #include "framework/unique_handle.h"
 #include "process/process_sort.h"
 #include "pages/message_caption.h"
+#include "res/process_resource.h"
 #include "toolkit/ui_fonts.h"
 
-CProcessPage::CProcessPage(const qmo::SettingsHolder* settings) : PageDialog(kTemplateId), m_settings(settings) {}
+CProcessPage::CProcessPage(const qmo::SettingsHolder* settings) : PageDialog(IDD_PROCESS_PAGE), m_settings(settings) {}
 
 BOOL CProcessPage::OnInitDialog() {
-    if (m_wndList.SubclassDlgItem(kProcessList, m_hWnd)) {
+    if (m_wndList.SubclassDlgItem(IDC_PROCESS_LIST, m_hWnd)) {
         m_wndList.InsertColumn(qmo::kNameColumn, L"Process Name", 150);
         m_wndList.InsertColumn(qmo::kMemoryColumn, L"Memory usage", 100);
         m_wndList.InsertColumn(qmo::kPathColumn, L"Process Path", 500);
@@ -19,17 +20,17 @@ BOOL CProcessPage::OnInitDialog() {
     }
     SortColumn(m_nSortColumn, m_bSortAscending);
     m_wndList.SetSmallImageList(CSystemImageList().GetImageList(true));
-    AddAnchor(kProcessList, qmo::kAnchorStretchBoth);
-    for (UINT button : {kRefreshButton, kEndProcessButton, kOptimizeSelectedButton})
+    AddAnchor(IDC_PROCESS_LIST, qmo::kAnchorStretchBoth);
+    for (UINT button : {IDC_PROCESS_REFRESH, IDC_PROCESS_END, IDC_PROCESS_OPTIMIZE_SELECTED})
         AddAnchor(button, qmo::kAnchorMoveDown);
-    AddAnchor(kTitleLine, qmo::kAnchorStretchWidth);
-    AddAnchor(kTitleLabel, qmo::kAnchorFixed);
-    AddAnchor(kOptimizeMemoryButton, qmo::kAnchorBottomRight);
-    ::SendDlgItemMessageW(m_hWnd, kTitleLabel, WM_SETFONT,
+    AddAnchor(IDC_PROCESS_RULE, qmo::kAnchorStretchWidth);
+    AddAnchor(IDC_PROCESS_HEADING, qmo::kAnchorFixed);
+    AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
+    ::SendDlgItemMessageW(m_hWnd, IDC_PROCESS_HEADING, WM_SETFONT,
                           reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
     RefreshProcessList();
     ::SetTimer(m_hWnd, kRefreshTimer, kRefreshPeriodMs, nullptr);
-    AttachButtons({kEndProcessButton, kRefreshButton, kOptimizeSelectedButton, kOptimizeMemoryButton});
+    AttachButtons({IDC_PROCESS_END, IDC_PROCESS_REFRESH, IDC_PROCESS_OPTIMIZE_SELECTED, IDC_PAGE_OPTIMIZE_MEMORY});
     return TRUE;
 }
 
@@ -39,13 +40,13 @@ bool CProcessPage::OnCommand(UINT id, UINT code, HWND control) {
     if (code != BN_CLICKED)
         return false;
     switch (id) {
-    case kRefreshButton:
+    case IDC_PROCESS_REFRESH:
         RefreshProcessList();
         return true;
-    case kEndProcessButton:
+    case IDC_PROCESS_END:
         EndProcess();
         return true;
-    case kOptimizeSelectedButton:
+    case IDC_PROCESS_OPTIMIZE_SELECTED:
     case ID_OPTIMIZE_SELECTED_PROCESS:
         OptimizeSelectedProcess();
         return true;
@@ -83,7 +84,7 @@ void CProcessPage::OnNotify(const NMHDR& header) {
 }
 
 void CProcessPage::OnContextMenu() {
-    qmo::unique_menu menu(::LoadMenuW(qmo::Application::InstanceHandle(), MAKEINTRESOURCEW(kContextMenu)));
+    qmo::unique_menu menu(::LoadMenuW(qmo::Application::InstanceHandle(), MAKEINTRESOURCEW(IDR_PROCESS_CONTEXT_MENU)));
     HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup || !m_wndList.HasSelection())
         return;

@@ -15,15 +15,6 @@
 
 class CProcessPage : public PageDialog, public qmo::ProcessPageLogic {
 public:
-    static constexpr UINT kTemplateId = 136;
-    static constexpr UINT kProcessList = 1000;
-    static constexpr UINT kRefreshButton = 1005;
-    static constexpr UINT kEndProcessButton = 1006;
-    static constexpr UINT kOptimizeSelectedButton = 1031;
-    static constexpr UINT kTitleLabel = 1025;
-    static constexpr UINT kTitleLine = 1017;
-    static constexpr UINT kContextMenu = 151;
-    static constexpr UINT ID_OPTIMIZE_SELECTED_PROCESS = 32782;
     static constexpr UINT_PTR kRefreshTimer = 1;
     static constexpr UINT kRefreshPeriodMs = 30000;
 

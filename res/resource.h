@@ -16,6 +16,23 @@
 
 #define IDS_APPLICATION_TITLE 57344
 
+// Groups and links of the navigation panel; each id is also its caption's string.
+#define ID_TASKGROUP_PERFORMANCE 130
+#define ID_TASKITEM_PERFORMANCE 131
+#define ID_TASKGROUP_PROCESS 61204
+#define ID_TASKGROUP_SETTINGS 61205
+#define ID_TASKITEM_PROCESS 61206
+#define ID_TASKITEM_SETTINGS 61207
+#define ID_TASKGROUP_OPTIMIZE 61210
+
+// Child windows of the main frame's view: the view itself, its footer and two
+// task panels (all three 1), the page tabs and the navigation panel's
+// optimize button.
+#define IDC_PAGE_HOST_VIEW 0xE900
+#define IDC_VIEW_PANEL 1
+#define IDC_PAGE_TABS 61209
+#define IDC_OPTIMIZE_MEMORY 300
+
 #define IDD_OPTIMIZE_PROGRESS 138
 #define IDC_OPTIMIZE_PROGRESS 1006
 

@@ -26,8 +26,9 @@ FRAME_CLASS="Quenvale.MainFrame"
 BASELINE_CLASS="Quenvale.BaselineTray"
 IDLE_SECONDS="${QMO_BENCH_IDLE_SECONDS:-60}"
 OUT="$(mktemp)"
-ID_VIEW_PERFORMANCE=32772
-ID_TRAY_EXIT=32777
+# shellcheck source=res_ids.sh
+source "$ROOT/scripts/res_ids.sh"
+qmo_res_ids ID_VIEW_PERFORMANCE ID_TRAY_EXIT || exit 1
 
 # Wine's output goes to a file, never a pipe: a wine process may keep a pipe open.
 meter() { wine "$METER" "$@" </dev/null >"$OUT" 2>/dev/null && cat "$OUT"; }

@@ -10,6 +10,7 @@
 #include "framework/application.h"
 #include "framework/resource_usage.h"
 #include "framework/text.h"
+#include "res/messages.h"
 #include "res/resource.h"
 #include "shell/frame_input_filter.h"
 #include "pages/frame_texts.h"

@@ -4,15 +4,9 @@
 #include <optional>
 #include <string>
 
-namespace qmo {
+#include "res/resource.h"
 
-inline constexpr int ID_TASKGROUP_PERFORMANCE = 130;
-inline constexpr int ID_TASKITEM_PERFORMANCE = 131;
-inline constexpr int ID_TASKGROUP_PROCESS = 61204;
-inline constexpr int ID_TASKITEM_PROCESS = 61206;
-inline constexpr int ID_TASKGROUP_SETTINGS = 61205;
-inline constexpr int ID_TASKITEM_SETTINGS = 61207;
-inline constexpr int ID_TASKGROUP_OPTIMIZE = 61210;
+namespace qmo {
 
 // A link of the navigation panel as the rule sees it.
 struct NavigationItem {

@@ -1,6 +1,7 @@
 #include "shell/popup_notifications.h"
 
 #include "framework/format_decimal.h"
+#include "res/resource.h"
 
 namespace qmo {
 namespace {
@@ -52,7 +53,7 @@ PopupContent BuildPopup(Color frameColor, std::string message, int messageId) {
     PopupElement icon;
     icon.rect = {12, 30, 12, 47};  // no width: the icon is never hit
     icon.image = PopupImage::Icon;
-    icon.imageResource = kPopupIconResource;
+    icon.imageResource = IDR_MAINFRAME;
     icon.imageWidth = 32;
     icon.imageHeight = 32;
     elements.Add(icon);
@@ -60,7 +61,7 @@ PopupContent BuildPopup(Color frameColor, std::string message, int messageId) {
     PopupElement close;
     close.rect = {260, 6, 270, 19};
     close.image = PopupImage::CloseButton;
-    close.imageResource = kPopupCloseBitmapResource;
+    close.imageResource = IDB_POPUP_CLOSE;
     close.imageWidth = 13;
     close.imageHeight = 13;
     close.id = kPopupCloseButtonId;

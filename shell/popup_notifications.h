@@ -13,9 +13,6 @@ inline constexpr int kNotificationPopupWidth = 270;
 inline constexpr int kNotificationPopupHeight = 128;
 inline constexpr int kOptimizeLinkId = 100;
 inline constexpr int kPopupCloseButtonId = -1;
-// Resources of the program: the application icon and the close button's cells.
-inline constexpr unsigned kPopupIconResource = 128;
-inline constexpr unsigned kPopupCloseBitmapResource = 142;
 inline constexpr char kPopupTitle[] = "Quenvale Memory Optimizer";
 inline constexpr char kOptimizedMessage[] = "The System Memory is optimized";
 

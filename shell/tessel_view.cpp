@@ -5,17 +5,14 @@
 #include "framework/application.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"
+#include "res/pages_resource.h"
+#include "res/resource.h"
 #include "shell/view_layout.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
 
 namespace {
 
-constexpr UINT kTaskIcons = 130;
-constexpr UINT kBannerLeft = 133;
-constexpr UINT kBannerMiddle = 134;
-constexpr UINT kBannerRight = 150;
-constexpr UINT kOptimizeButtonImage = 148;
 constexpr DWORD kPanelStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
 constexpr wchar_t kRightsNotice[] =
     L"Quenvale Memory Optimizer \u00A9 2011 Quenvale Software. Visit www.quenvale.example for updates and support.";
@@ -74,7 +71,7 @@ bool CTesselDesktopSuitFrameView::Create(HWND frame) {
     qmo::WindowClass windowClass{L"Quenvale.PageHostView"};
     windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
     return Window::Create(windowClass, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, frame,
-                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kControlId)));
+                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_PAGE_HOST_VIEW)));
 }
 
 LRESULT CTesselDesktopSuitFrameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -94,7 +91,7 @@ LRESULT CTesselDesktopSuitFrameView::HandleMessage(UINT message, WPARAM wParam, 
     case WM_SYSCOLORCHANGE:
         OnSystemChange(message, wParam, lParam);
         return 0;
-    case qmo::kTaskPanelNotifyMessage:
+    case WM_TASKPANEL_NOTIFY:
         // Only links of the navigation panel switch pages; any other value,
         // from whichever program sent it, is not ours to read.
         if (wParam == qmo::kTaskPanelItemClick)
@@ -141,23 +138,23 @@ void CTesselDesktopSuitFrameView::OnSystemChange(UINT message, WPARAM wParam, LP
 
 bool CTesselDesktopSuitFrameView::CreateFooter() {
     if (!m_wndFooter.Create(kRightsNotice, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, RECT{}, m_hWnd,
-                            kPanelId))
+                            IDC_VIEW_PANEL))
         return false;
     m_wndFooter.SetColors(::GetSysColor(COLOR_3DFACE), ::GetSysColor(COLOR_3DSHADOW), ::GetSysColor(COLOR_WINDOW));
     return true;
 }
 
 bool CTesselDesktopSuitFrameView::CreateNavPanel() {
-    if (!m_wndNavPanel.Create(kPanelStyle, RECT{}, m_hWnd, kPanelId))
+    if (!m_wndNavPanel.Create(kPanelStyle, RECT{}, m_hWnd, IDC_VIEW_PANEL))
         return false;
     m_wndNavPanel.SetTheme(qmo::kTaskPanelNavigationTheme);
     m_wndNavPanel.SetExpandable(false);
     m_wndNavPanel.SetAnimation(false);
     m_wndNavPanel.SetSpecialCaptionColor(RGB(0, 0, 255));
-    m_wndNavPanel.SetImageList(kTaskIcons, 16, 16);
-    AddNavGroup(qmo::ID_TASKGROUP_PERFORMANCE, qmo::ID_TASKITEM_PERFORMANCE, true, 24);
-    AddNavGroup(qmo::ID_TASKGROUP_PROCESS, qmo::ID_TASKITEM_PROCESS, false, 18);
-    AddNavGroup(qmo::ID_TASKGROUP_SETTINGS, qmo::ID_TASKITEM_SETTINGS, false, 58);
+    m_wndNavPanel.SetImageList(IDB_TASK_ICONS, 16, 16);
+    AddNavGroup(ID_TASKGROUP_PERFORMANCE, ID_TASKITEM_PERFORMANCE, true, 24);
+    AddNavGroup(ID_TASKGROUP_PROCESS, ID_TASKITEM_PROCESS, false, 18);
+    AddNavGroup(ID_TASKGROUP_SETTINGS, ID_TASKITEM_SETTINGS, false, 58);
     AddOptimizeGroup();
     return true;
 }
@@ -170,25 +167,24 @@ void CTesselDesktopSuitFrameView::AddNavGroup(int groupId, int itemId, bool spec
 }
 
 void CTesselDesktopSuitFrameView::AddOptimizeGroup() {
-    qmo::TaskGroup& group = m_wndNavPanel.AddGroup(qmo::ID_TASKGROUP_OPTIMIZE, Caption(qmo::ID_TASKGROUP_OPTIMIZE));
+    qmo::TaskGroup& group = m_wndNavPanel.AddGroup(ID_TASKGROUP_OPTIMIZE, Caption(ID_TASKGROUP_OPTIMIZE));
     if (!m_btnOptimize.Create(L"Optimize Memory", WS_CHILD | WS_VISIBLE | BS_FLAT | BS_NOTIFY | BS_OWNERDRAW,
                               RECT{0, 0, 300, 52}, m_wndNavPanel.GetSafeHwnd(), IDC_OPTIMIZE_MEMORY))
         return;
-    m_btnOptimize.SetImage(kOptimizeButtonImage);
+    m_btnOptimize.SetImage(IDB_OPTIMIZE_BUTTON);
     m_wndNavPanel.AddControlItem(group, IDC_OPTIMIZE_MEMORY, m_btnOptimize.GetSafeHwnd());
     ::SendMessageW(m_btnOptimize.GetSafeHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceFont()),
                    TRUE);
 }
 
 bool CTesselDesktopSuitFrameView::CreateTitlePanel() {
-    if (!m_wndTitlePanel.Create(kPanelStyle, RECT{}, m_hWnd, kPanelId))
+    if (!m_wndTitlePanel.Create(kPanelStyle, RECT{}, m_hWnd, IDC_VIEW_PANEL))
         return false;
     m_wndTitlePanel.SetTheme(qmo::kTaskPanelTitleTheme);
     m_wndTitlePanel.SetExpandable(false);
     m_wndTitlePanel.SetAnimation(false);
-    m_wndTitlePanel.SetImageList(kTaskIcons, 16, 16);
-    qmo::TaskGroup& group = m_wndTitlePanel.AddGroup(qmo::ID_TASKGROUP_PERFORMANCE,
-                                                     Caption(qmo::ID_TASKGROUP_PERFORMANCE));
+    m_wndTitlePanel.SetImageList(IDB_TASK_ICONS, 16, 16);
+    qmo::TaskGroup& group = m_wndTitlePanel.AddGroup(ID_TASKGROUP_PERFORMANCE, Caption(ID_TASKGROUP_PERFORMANCE));
     group.SetMargins({0, 5, 0, 0});
     m_wndTitlePanel.AddTextItem(group, 0, L"fff", true);
     ShowNavigationItem(m_wndNavPanel.FindItem(0, 0), true);
@@ -199,7 +195,7 @@ bool CTesselDesktopSuitFrameView::CreatePageTabs() {
     if (!m_wndPageTabs.Create(kPanelStyle, RECT{0, 0, 200, 200}, m_hWnd, IDC_PAGE_TABS))
         return false;
     m_wndPageTabs.SetBoldSelected(true);
-    m_wndPageTabs.SetImageList(kTaskIcons, 16, 16);
+    m_wndPageTabs.SetImageList(IDB_TASK_ICONS, 16, 16);
     const HWND tabs = m_wndPageTabs.GetSafeHwnd();
     m_pagePerformance.CreateModeless(tabs);
     m_pageProcess.CreateModeless(tabs);
@@ -218,14 +214,14 @@ void CTesselDesktopSuitFrameView::StylePageButtons() {
         UINT id;
         int icon;  // -1: none
     };
-    const std::array<Styled, 8> buttons{{{m_pagePerformance, PageDialog::kOptimizeMemoryButton, -1},
-                                         {m_pageProcess, CProcessPage::kEndProcessButton, 45},
-                                         {m_pageProcess, CProcessPage::kRefreshButton, 23},
-                                         {m_pageProcess, CProcessPage::kOptimizeSelectedButton, 24},
-                                         {m_pageProcess, PageDialog::kOptimizeMemoryButton, -1},
-                                         {m_pageSettings, CSettingsPage::kApplyOptimizerButton, 53},
-                                         {m_pageSettings, CSettingsPage::kApplyGeneralButton, 53},
-                                         {m_pageSettings, PageDialog::kOptimizeMemoryButton, -1}}};
+    const std::array<Styled, 8> buttons{{{m_pagePerformance, IDC_PAGE_OPTIMIZE_MEMORY, -1},
+                                         {m_pageProcess, IDC_PROCESS_END, 45},
+                                         {m_pageProcess, IDC_PROCESS_REFRESH, 23},
+                                         {m_pageProcess, IDC_PROCESS_OPTIMIZE_SELECTED, 24},
+                                         {m_pageProcess, IDC_PAGE_OPTIMIZE_MEMORY, -1},
+                                         {m_pageSettings, IDC_SETTINGS_APPLY_OPTIMIZER, 53},
+                                         {m_pageSettings, IDC_SETTINGS_APPLY_GENERAL, 53},
+                                         {m_pageSettings, IDC_PAGE_OPTIMIZE_MEMORY, -1}}};
     for (const Styled& styled : buttons) {
         qmo::ThemedButton* button = styled.page.Button(styled.id);
         if (!button)
@@ -233,7 +229,7 @@ void CTesselDesktopSuitFrameView::StylePageButtons() {
         ::SendMessageW(button->GetSafeHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceFont()),
                        TRUE);
         if (styled.icon >= 0)
-            button->SetIcons(kTaskIcons, styled.icon, styled.icon);
+            button->SetIcons(IDB_TASK_ICONS, styled.icon, styled.icon);
     }
 }
 
@@ -270,7 +266,7 @@ void CTesselDesktopSuitFrameView::OnDraw(HDC dc, int width) {
         return qmo::unique_bitmap(static_cast<HBITMAP>(
             ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     };
-    const std::array<qmo::unique_bitmap, 3> art{load(kBannerLeft), load(kBannerMiddle), load(kBannerRight)};
+    const std::array<qmo::unique_bitmap, 3> art{load(IDB_BANNER_LEFT), load(IDB_BANNER_MIDDLE), load(IDB_BANNER_RIGHT)};
     for (const auto& bitmap : art)
         if (!bitmap)
             return;

@@ -42,11 +42,6 @@ private:
 
 class CTesselDesktopSuitFrameView : public qmo::Window, private qmo::NavigationTarget {
 public:
-    static constexpr UINT kControlId = 0xE900;
-    static constexpr UINT IDC_OPTIMIZE_MEMORY = 300;
-    static constexpr UINT IDC_PAGE_TABS = 61209;
-    static constexpr UINT kPanelId = 1;
-
     // Every optimize button of the view and its pages asks `gate` for a run;
     // the pages read and save the settings through `settings`, and the
     // performance page's ticks report to `performance`.

@@ -313,7 +313,7 @@ LRESULT TaskPanel::OnChildCommand(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TaskPanel::Click(TaskItem& item) {
-    ::SendMessageW(::GetParent(m_hWnd), kTaskPanelNotifyMessage, kTaskPanelItemClick, reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(::GetParent(m_hWnd), WM_TASKPANEL_NOTIFY, kTaskPanelItemClick, reinterpret_cast<LPARAM>(&item));
 }
 
 }  // namespace qmo

@@ -6,7 +6,7 @@
 //
 // A click on a link item tells the parent:
 //
-//   SendMessage(parent, kTaskPanelNotifyMessage, kTaskPanelItemClick, (LPARAM)TaskItem*)
+//   SendMessage(parent, WM_TASKPANEL_NOTIFY, kTaskPanelItemClick, (LPARAM)TaskItem*)
 //
 // Commands from embedded child windows go to the panel's parent as if the
 // children were its own, after a themed button has had its own look at them.
@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "framework/window.h"
+#include "res/messages.h"
 #include "toolkit/image_strip.h"
 #include "toolkit/task_panel_model.h"
 #include "toolkit/task_panel_painter.h"
 
 namespace qmo {
 
-inline constexpr UINT kTaskPanelNotifyMessage = 0x27EC;
 inline constexpr WPARAM kTaskPanelItemClick = 1;
 inline constexpr wchar_t kTaskPanelClassName[] = L"Quenvale.TaskPanel";
 

@@ -4,6 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/text.h"
+#include "res/messages.h"
 #include "toolkit/tray_icon_rules.h"
 
 namespace qmo {
@@ -105,14 +106,14 @@ HICON TrayIcon::ShownIcon() const {
 bool TrayIcon::AddToShell() {
     NOTIFYICONDATAW data = BaseData();
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = kCallbackMessage;
+    data.uCallbackMessage = WM_TRAY_NOTIFY;
     data.hIcon = ShownIcon();
     CopyTruncated(data.szTip, std::size(data.szTip), m_tooltip);
     return ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
 }
 
 LRESULT TrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kCallbackMessage) {
+    if (message == WM_TRAY_NOTIFY) {
         OnNotification(LOWORD(lParam));
         return 0;
     }

@@ -17,7 +17,6 @@ namespace qmo {
 
 class TrayIcon : private Window {
 public:
-    static constexpr UINT kCallbackMessage = WM_APP + 1;
     static constexpr UINT kIconId = 1;
 
     TrayIcon() = default;

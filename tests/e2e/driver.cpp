@@ -21,6 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "res/pages_resource.h"
+#include "res/resource.h"
+
 namespace {
 
 constexpr wchar_t kFrameClass[] = L"Quenvale.MainFrame";
@@ -31,7 +34,6 @@ constexpr wchar_t kProfileKey[] = QMO_PROFILE_KEY;
 constexpr wchar_t kSettingsKey[] = QMO_PROFILE_KEY L"\\Settings";
 constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Z Wyndle Memory opt";
-constexpr UINT kExitCommand = 32777;
 constexpr DWORD kPollMs = 50;
 constexpr UINT kReplyTimeoutMs = 5000;
 
@@ -286,7 +288,7 @@ int PostCommands(const Args& args) {
 int StopProgram(const Args& args) {
     args.Allow({}, 0);
     for (HWND frame : TopLevelWindows(kFrameClass))
-        ::PostMessageW(frame, WM_COMMAND, kExitCommand, 0);
+        ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
     return WaitGone(args);
 }
 
@@ -367,7 +369,6 @@ int ColumnsWith(HWND control, DWORD colour) {
 // drawn and both history curves run over several samples.
 int WaitLivePerformance(const Args& args) {
     args.Allow({}, 0);
-    constexpr int kMemoryGauge = 1034, kProcessorGauge = 1032, kMemoryGraph = 1031, kProcessorGraph = 1030;
     constexpr DWORD kNeedle = Rgb(250, 180, 21), kCurve = Rgb(255, 0, 0);
     constexpr int kSamplesSpan = 30;  // columns: a curve over some five seconds
     WaitUntil(args.timeoutMs, [&]() -> std::wstring {
@@ -375,15 +376,15 @@ int WaitLivePerformance(const Args& args) {
         HWND frame = LookUpFrame(unmet);
         if (!frame)
             return unmet;
-        for (int gauge : {kMemoryGauge, kProcessorGauge}) {
-            HWND control = FindPageControl(frame, kMemoryGauge, gauge);
+        for (int gauge : {IDC_PERF_MEMORY_GAUGE, IDC_PERF_CPU_GAUGE}) {
+            HWND control = FindPageControl(frame, IDC_PERF_MEMORY_GAUGE, gauge);
             if (!control)
                 return L"the performance page is not shown";
             if (ColumnsWith(control, kNeedle) == 0)
                 return L"gauge " + std::to_wstring(gauge) + L" has no needle";
         }
-        for (int graph : {kMemoryGraph, kProcessorGraph}) {
-            const int columns = ColumnsWith(FindPageControl(frame, kMemoryGauge, graph), kCurve);
+        for (int graph : {IDC_PERF_MEMORY_GRAPH, IDC_PERF_CPU_GRAPH}) {
+            const int columns = ColumnsWith(FindPageControl(frame, IDC_PERF_MEMORY_GAUGE, graph), kCurve);
             if (columns < kSamplesSpan)
                 return L"graph " + std::to_wstring(graph) + L" has a curve over only " + std::to_wstring(columns) +
                        L" columns";

@@ -30,15 +30,11 @@ HELP_FILE="Help- Quenvale Memory Optimizer.chm"
 HELP_MISSING_TEXT="Help file not found, PLease reinstall software"
 DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1)
 
-ID_VIEW_PERFORMANCE=32772
-ID_VIEW_PROCESSES=32773
-ID_VIEW_SETTINGS=32774
-ID_OPTIMIZE=32775
-ID_TRAY_SHOW_HIDE=32776
-ID_TRAY_EXIT=32777
-ID_HELP_TOPICS=32780
-ID_APP_EXIT=57665
-ID_APP_ABOUT=57664
+# shellcheck source=../../scripts/res_ids.sh
+source "$ROOT/scripts/res_ids.sh"
+qmo_res_ids ID_VIEW_PERFORMANCE ID_VIEW_PROCESSES ID_VIEW_SETTINGS ID_OPTIMIZE ID_TRAY_SHOW_HIDE ID_TRAY_EXIT \
+  ID_HELP_TOPICS ID_APP_EXIT ID_APP_ABOUT IDC_SETTINGS_CRITICAL_LIMIT IDC_SETTINGS_RUN_AT_STARTUP \
+  IDC_SETTINGS_APPLY_OPTIMIZER IDC_SETTINGS_APPLY_GENERAL || exit 2
 ABOUT_TITLE="About Quenvale Memory Optimizer"
 
 EXIT_TIMEOUT_S=10   # a start that hands over, or an exit, takes about a second
@@ -298,7 +294,8 @@ scenario_critical_limit_popup() {
 # A change applied on the settings page is in the registry at once and is
 # what the page shows after a restart; each Apply saves the whole record.
 scenario_settings_page() {
-  local limit=1007 run_at_startup=1011 apply_upper=1005 apply_lower=1006
+  local limit=$IDC_SETTINGS_CRITICAL_LIMIT run_at_startup=$IDC_SETTINGS_RUN_AT_STARTUP
+  local apply_upper=$IDC_SETTINGS_APPLY_OPTIMIZER apply_lower=$IDC_SETTINGS_APPLY_GENERAL
   start_program
   drv wait-window --hidden || return 1
   act "the settings page" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1

@@ -18,12 +18,13 @@
 #include <thread>
 #include <vector>
 
+#include "res/pages_resource.h"
+#include "res/resource.h"
+
 namespace {
 
 constexpr wchar_t kFrameClass[] = L"Quenvale.MainFrame";
 constexpr wchar_t kPopupClass[] = L"Quenvale.PopupWindow";
-constexpr UINT kViewPerformance = 32772, kViewProcesses = 32773, kViewSettings = 32774, kOptimize = 32775;
-constexpr int kRefresh = 1005, kApplyOptimizer = 1005, kApplyGeneral = 1006, kShowNotification = 1012;
 constexpr DWORD kSampleEveryMs = 10000;
 constexpr int kPopupWidth = 270, kPopupHeight = 128;
 
@@ -250,24 +251,24 @@ void Switch(UINT command, Counts& counts) {
 // applied and normal optimizations, with hide/show cycles among them, until
 // the critical-limit popups that come by themselves have been seen 50 times.
 void ShownPhase(Sampler& sampler, Counts& counts, const PopupWatcher& popups) {
-    Switch(kViewPerformance, counts);
+    Switch(ID_VIEW_PERFORMANCE, counts);
     for (int round = 0; counts.switches < 300 || counts.refreshes < 100 || counts.applies < 50 ||
                         counts.normal < 25 || counts.cycles < 10 || popups.Critical() < 50;
          ++round) {
         if (sampler.Elapsed() > 900)
             Fail("the shown part did not complete in time (" + std::to_string(popups.Critical()) +
                  " critical-limit popups seen)");
-        Switch(kViewProcesses, counts);
-        Click(kRefresh);
+        Switch(ID_VIEW_PROCESSES, counts);
+        Click(IDC_PROCESS_REFRESH);
         ++counts.refreshes;
         if (round % 2 == 0) {
-            Switch(kViewSettings, counts);
-            Click(round % 4 == 0 ? kApplyOptimizer : kApplyGeneral);
+            Switch(ID_VIEW_SETTINGS, counts);
+            Click(round % 4 == 0 ? IDC_SETTINGS_APPLY_OPTIMIZER : IDC_SETTINGS_APPLY_GENERAL);
             ++counts.applies;
         }
-        Switch(kViewPerformance, counts);
+        Switch(ID_VIEW_PERFORMANCE, counts);
         if (round % 4 == 0 && counts.normal < 25) {
-            Send(WM_COMMAND, kOptimize);
+            Send(WM_COMMAND, ID_OPTIMIZE);
             ++counts.normal;
         }
         if (round % 10 == 5 && counts.cycles < 10) {
@@ -282,18 +283,18 @@ void ShownPhase(Sampler& sampler, Counts& counts, const PopupWatcher& popups) {
 // In the tray with notifications off: silent optimizations, each followed by
 // its own popup, and hide/show cycles.
 void HiddenPhase(Sampler& sampler, Counts& counts, const PopupWatcher& popups, long minSeconds) {
-    Switch(kViewSettings, counts);
-    ::SendMessageW(ShownControl(kShowNotification), BM_SETCHECK, BST_UNCHECKED, 0);
-    Click(kApplyGeneral);
+    Switch(ID_VIEW_SETTINGS, counts);
+    ::SendMessageW(ShownControl(IDC_SETTINGS_SHOW_NOTIFICATION), BM_SETCHECK, BST_UNCHECKED, 0);
+    Click(IDC_SETTINGS_APPLY_GENERAL);
     ++counts.applies;
-    Switch(kViewPerformance, counts);
+    Switch(ID_VIEW_PERFORMANCE, counts);
     Toggle();
     while (counts.silent < 25 || popups.Optimized() < 50 || counts.cycles < 20 || sampler.Elapsed() < minSeconds) {
         // Each optimization waits for the last popup to go, so it gets its own.
         while (popups.AnyShown())
             Pause(sampler, 200);
         if (counts.silent < 60) {
-            Send(WM_COMMAND, kOptimize);
+            Send(WM_COMMAND, ID_OPTIMIZE);
             ++counts.silent;
         }
         if (counts.cycles < 20 && counts.silent % 3 == 0) {

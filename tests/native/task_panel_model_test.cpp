@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "toolkit/task_panel_model.h"
 
 namespace qmo {
@@ -102,8 +103,8 @@ TEST_F(TaskPanelModelTest, LongTextWrapsAndPushesWhatFollowsDown) {
 }
 
 TEST_F(TaskPanelModelTest, AControlItemIsAsTallAsItsWindowAndAsWideAsTheBodysInside) {
-    TaskGroup& group = model.AddGroup(61210, "Optimize Memory now..");
-    const TaskItem& button = group.AddControl(300, 52);
+    TaskGroup& group = model.AddGroup(ID_TASKGROUP_OPTIMIZE, "Optimize Memory now..");
+    const TaskItem& button = group.AddControl(IDC_OPTIMIZE_MEMORY, 52);
     Layout(235);
 
     EXPECT_EQ(group.InnerWidth(), 235 - 2 * 10 - 2 * 7);
@@ -244,7 +245,7 @@ TEST(TaskPanelLookTest, ThePageTitleLinesItsDescriptionUpUnderTheHeadingText) {
     TaskPanelModel model;
     model.SetLook(TaskPanelLookFor(kTaskPanelTitleTheme));
     model.SetExpandable(false);
-    TaskGroup& title = model.AddGroup(130, "Current System Performance", 24);
+    TaskGroup& title = model.AddGroup(ID_TASKGROUP_PERFORMANCE, "Current System Performance", 24);
     title.SetMargins({0, 5, 0, 0});
     const TaskItem& description = title.AddText(0, "This option will help you", true);
     FixedPitchMeasure measure;

@@ -28,7 +28,9 @@ INSTALL_DIR_WIN="C:\\Program Files\\$PRODUCT"
 EXE_WIN="$INSTALL_DIR_WIN\\QuenvaleMemoryOptimizer.exe"
 SHORTCUT_WIN="C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$PRODUCT.lnk"
 HELP_TITLE="$PRODUCT Help"
-ID_HELP_TOPICS=32780
+# shellcheck source=../../scripts/res_ids.sh
+source "$ROOT/scripts/res_ids.sh"
+qmo_res_ids ID_HELP_TOPICS || exit 2
 DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1)
 TIMEOUT_S=60
 

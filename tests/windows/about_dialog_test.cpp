@@ -8,6 +8,7 @@
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "config/registry_profile.h"
+#include "res/about_resource.h"
 #include "res/resource.h"
 #include "shell/main_frame.h"
 #include "toolkit_test_support.h"
@@ -73,9 +74,9 @@ TEST_F(AboutDialogTest, ShowsTheTitleVersionAndLinksWithTheFocusOnOk) {
     for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         versionShown = versionShown || Text(child) == L"Quenvale Memory Optimizer Version 11.03";
     EXPECT_TRUE(versionShown);
-    EXPECT_EQ(Text(::GetDlgItem(window, CAboutDlg::IDC_LINK_SUPPORT)), L"support@quenvale.example");
-    EXPECT_EQ(Text(::GetDlgItem(window, CAboutDlg::IDC_LINK_SALES)), L"sales@quenvale.example");
-    EXPECT_EQ(Text(::GetDlgItem(window, CAboutDlg::IDC_LINK_WEB)), L"www.quenvale.example");
+    EXPECT_EQ(Text(::GetDlgItem(window, IDC_LINK_SUPPORT)), L"support@quenvale.example");
+    EXPECT_EQ(Text(::GetDlgItem(window, IDC_LINK_SALES)), L"sales@quenvale.example");
+    EXPECT_EQ(Text(::GetDlgItem(window, IDC_LINK_WEB)), L"www.quenvale.example");
     EXPECT_EQ(::GetFocus(), ::GetDlgItem(window, IDOK));
 }
 
@@ -85,7 +86,7 @@ TEST_F(AboutDialogTest, TheBackgroundIsWhiteBehindTextsAndLinks) {
     const ClientPicture picture = ClientPicture::FromScreen(window);
     EXPECT_EQ(picture.At(3, picture.Height() - 3), kWhite);
     EXPECT_EQ(picture.At(picture.Width() - 3, picture.Height() / 2), kWhite);
-    for (int id : {CAboutDlg::IDC_LINK_SUPPORT, CAboutDlg::IDC_LINK_WEB}) {
+    for (int id : {IDC_LINK_SUPPORT, IDC_LINK_WEB}) {
         const RECT link = qmo::testing::ChildRect(::GetDlgItem(window, id));
         EXPECT_EQ(picture.At(link.right - 1, link.top), kWhite) << id;
     }

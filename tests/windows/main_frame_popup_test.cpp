@@ -9,6 +9,8 @@
 #include "framework/application.h"
 #include "config/registry_profile.h"
 #include "framework/resource_usage.h"
+#include "res/messages.h"
+#include "res/pages_resource.h"
 #include "res/resource.h"
 #include "pages/frame_texts.h"
 #include "optimizer/optimizer_win32.h"
@@ -185,11 +187,11 @@ TEST_F(MainFramePopupTest, RequestsFromEveryEntryDuringARunLeaveOneDialogAndHold
     CTesselDesktopSuitFrameView& view = frame->View();
     const std::array<PageDialog*, 3> pages{&view.PerformancePage(), &view.ProcessPage(), &view.SettingsPage()};
     const HWND navPanel = view.NavPanel().GetSafeHwnd();
-    const HWND navButton = ::GetDlgItem(navPanel, CTesselDesktopSuitFrameView::IDC_OPTIMIZE_MEMORY);
+    const HWND navButton = ::GetDlgItem(navPanel, IDC_OPTIMIZE_MEMORY);
     ASSERT_TRUE(navButton);
     const auto pageClick = [](PageDialog* page) {
-        const HWND button = ::GetDlgItem(page->GetSafeHwnd(), PageDialog::kOptimizeMemoryButton);
-        return std::tuple{page->GetSafeHwnd(), MAKEWPARAM(PageDialog::kOptimizeMemoryButton, BN_CLICKED),
+        const HWND button = ::GetDlgItem(page->GetSafeHwnd(), IDC_PAGE_OPTIMIZE_MEMORY);
+        return std::tuple{page->GetSafeHwnd(), MAKEWPARAM(IDC_PAGE_OPTIMIZE_MEMORY, BN_CLICKED),
                           reinterpret_cast<LPARAM>(button)};
     };
     // Every entry asks while a run started by a page's button goes on.
@@ -198,7 +200,7 @@ TEST_F(MainFramePopupTest, RequestsFromEveryEntryDuringARunLeaveOneDialogAndHold
             const auto [window, command, button] = pageClick(page);
             ::PostMessageW(window, WM_COMMAND, command, button);
         }
-        ::PostMessageW(navPanel, WM_COMMAND, MAKEWPARAM(CTesselDesktopSuitFrameView::IDC_OPTIMIZE_MEMORY, BN_CLICKED),
+        ::PostMessageW(navPanel, WM_COMMAND, MAKEWPARAM(IDC_OPTIMIZE_MEMORY, BN_CLICKED),
                        reinterpret_cast<LPARAM>(navButton));
         ::PostMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_OPTIMIZE, 0);  // the tray menu
         if (Popup() && Message() != "The System Memory is optimized") {

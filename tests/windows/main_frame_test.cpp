@@ -9,6 +9,7 @@
 #include "config/registry_profile.h"
 #include "res/resource.h"
 #include "pages/frame_texts.h"
+#include "res/messages.h"
 #include "shell/main_frame.h"
 #include "wine_test_support.h"
 
@@ -104,7 +105,7 @@ TEST_F(MainFrameTest, CloseExitAndTrayToggleHideAndShow) {
     EXPECT_TRUE(Visible());
     Command(ID_TRAY_SHOW_HIDE);
     EXPECT_FALSE(Visible());
-    ::SendMessageW(frame->TrayIcon().NotificationWindow(), qmo::TrayIcon::kCallbackMessage, qmo::TrayIcon::kIconId,
+    ::SendMessageW(frame->TrayIcon().NotificationWindow(), WM_TRAY_NOTIFY, qmo::TrayIcon::kIconId,
                    WM_LBUTTONDBLCLK);
     EXPECT_TRUE(Visible());
 }

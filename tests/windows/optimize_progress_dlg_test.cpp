@@ -12,6 +12,7 @@
 #include "optimizer/optimize_progress_dlg.h"
 #include "optimizer/optimizer_win32.h"
 #include "pages/frame_texts.h"
+#include "res/messages.h"
 #include "wine_test_support.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "config/registry_profile.h"
+#include "res/pages_resource.h"
 #include "res/resource.h"
 #include "shell/main_frame.h"
 #include "shell/view_layout.h"
@@ -55,10 +56,10 @@ TEST_F(PageHostViewTest, ChildrenHaveTheirIdsAndTheLayoutsRectangles) {
         HWND window;
         int id;
         qmo::Box box;
-    } children[] = {{View().Footer().GetSafeHwnd(), 1, layout.footer},
-                    {View().NavPanel().GetSafeHwnd(), 1, layout.navPanel},
-                    {View().TitlePanel().GetSafeHwnd(), 1, layout.titlePanel},
-                    {View().PageTabs().GetSafeHwnd(), 61209, layout.pageTabs}};
+    } children[] = {{View().Footer().GetSafeHwnd(), IDC_VIEW_PANEL, layout.footer},
+                    {View().NavPanel().GetSafeHwnd(), IDC_VIEW_PANEL, layout.navPanel},
+                    {View().TitlePanel().GetSafeHwnd(), IDC_VIEW_PANEL, layout.titlePanel},
+                    {View().PageTabs().GetSafeHwnd(), IDC_PAGE_TABS, layout.pageTabs}};
     for (const auto& child : children) {
         ASSERT_TRUE(::IsWindow(child.window));
         EXPECT_EQ(::GetDlgCtrlID(child.window), child.id);
@@ -131,12 +132,12 @@ TEST_F(PageHostViewTest, ANotificationNamingNoLinkOfOursChangesNothing) {
                              reinterpret_cast<LPARAM>(onTheHeap.get()), reinterpret_cast<LPARAM>(titleItem),
                              reinterpret_cast<LPARAM>(&View().NavPanel().Group(1))};
     for (LPARAM value : madeUp) {
-        ::SendMessageW(View().GetSafeHwnd(), qmo::kTaskPanelNotifyMessage, qmo::kTaskPanelItemClick, value);
+        ::SendMessageW(View().GetSafeHwnd(), WM_TASKPANEL_NOTIFY, qmo::kTaskPanelItemClick, value);
         EXPECT_EQ(SelectedTab(), 0) << value;
         EXPECT_EQ(Special(), (std::vector<bool>{true, false, false, false})) << value;
     }
     // The real thing still works.
-    ::SendMessageW(View().GetSafeHwnd(), qmo::kTaskPanelNotifyMessage, qmo::kTaskPanelItemClick,
+    ::SendMessageW(View().GetSafeHwnd(), WM_TASKPANEL_NOTIFY, qmo::kTaskPanelItemClick,
                    reinterpret_cast<LPARAM>(View().NavPanel().FindItem(2, 0)));
     EXPECT_EQ(SelectedTab(), 2);
 }
@@ -155,7 +156,7 @@ TEST_F(PageHostViewTest, MenuCommandsGiveTheSameResultAsTheLinks) {
 TEST_F(PageHostViewTest, PagesSwallowEnterAndEscapeAndStayOpen) {
     for (PageDialog* page : std::initializer_list<PageDialog*>{&View().PerformancePage(), &View().ProcessPage(),
                                                                &View().SettingsPage()}) {
-        const HWND button = ::GetDlgItem(page->GetSafeHwnd(), PageDialog::kOptimizeMemoryButton);
+        const HWND button = ::GetDlgItem(page->GetSafeHwnd(), IDC_PAGE_OPTIMIZE_MEMORY);
         ASSERT_TRUE(button);
         for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
             MSG message{button, WM_KEYDOWN, key, 0, 0, {}};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "res/resource.h"
 #include "toolkit/page_tab_control.h"
 #include "toolkit_test_support.h"
 #include "wine_test_support.h"
@@ -19,7 +20,6 @@ using testing::CentreOf;
 using testing::ChildRect;
 
 constexpr DWORD kTabStyle = 0x56010000;  // child, visible, clip siblings and children, tab stop
-constexpr UINT kTabsId = 61209;
 
 // Stands in for the page host's derived control: records each activation and
 // what was selected when it came.
@@ -51,7 +51,7 @@ class PageTabControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(host.Create(800, 600));
-        ASSERT_TRUE(tabs.Create(kTabStyle, RECT{0, 0, 600, 400}, host.GetSafeHwnd(), kTabsId));
+        ASSERT_TRUE(tabs.Create(kTabStyle, RECT{0, 0, 600, 400}, host.GetSafeHwnd(), IDC_PAGE_TABS));
         const unique_bitmap strip = testing::MakeIconStrip(65);
         ASSERT_TRUE(tabs.SetImageList(strip.get(), 16, 16));
         for (HWND& page : pages) {
@@ -126,7 +126,7 @@ TEST_F(PageTabControlTest, SelectTabSwapsThePagesAndTellsTheParentOnce) {
     EXPECT_TRUE(FillsThePageArea(2));
     ASSERT_EQ(host.notifications.size(), 1u);
     EXPECT_EQ(host.notifications[0].code, static_cast<UINT>(TCN_SELCHANGE));
-    EXPECT_EQ(host.notifications[0].idFrom, kTabsId);
+    EXPECT_EQ(host.notifications[0].idFrom, IDC_PAGE_TABS);
     EXPECT_EQ(host.notifications[0].hwndFrom, tabs.GetSafeHwnd());
 
     EXPECT_FALSE(tabs.SelectTab(2)) << "already selected";

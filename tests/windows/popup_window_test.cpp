@@ -5,6 +5,7 @@
 
 #include "framework/dialog.h"
 #include "pages/frame_texts.h"
+#include "res/messages.h"
 #include "shell/popup_notifications.h"
 #include "toolkit/popup_window.h"
 #include "wine_test_support.h"

@@ -16,6 +16,8 @@
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "process/process_page.h"
+#include "res/pages_resource.h"
+#include "res/process_resource.h"
 #include "res/resource.h"
 #include "shell/main_frame.h"
 #include "frame_test_support.h"
@@ -223,7 +225,7 @@ TEST_F(ProcessPageTest, ListsThisProcessWithItsNamePathIconAndWorkingSetInKibiby
 TEST_F(ProcessPageTest, StartsSortedByMemoryWithTheArrowOnThatColumnAndKeepsItOverARefresh) {
     EXPECT_TRUE(HeaderFormat(1) & HDF_SORTUP);
     EXPECT_FALSE(HeaderFormat(0) & (HDF_SORTUP | HDF_SORTDOWN));
-    Click(CProcessPage::kRefreshButton);
+    Click(IDC_PROCESS_REFRESH);
     const auto& rows = page.Rows();
     ASSERT_EQ(static_cast<std::size_t>(ListView_GetItemCount(List())), rows.size());
     for (std::size_t i = 1; i < rows.size(); ++i)
@@ -246,12 +248,12 @@ TEST_F(ProcessPageTest, EndProcessEndsAChildAfterConfirmingAndDropsItsRow) {
     const DWORD child = children.Start();
     ASSERT_NE(child, 0u);
     ASSERT_TRUE(PumpUntil([&] {
-        Click(CProcessPage::kRefreshButton);
+        Click(IDC_PROCESS_REFRESH);
         return RowOf(child) >= 0;
     }, 10000));
     Select(RowOf(child));
     MessageBoxAnswerer answerer(kFrameTitle, {IDYES, IDOK});
-    Click(CProcessPage::kEndProcessButton);
+    Click(IDC_PROCESS_END);
     const auto seen = answerer.Answered();
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].text, L"Do you realy want to terminate selected process?");
@@ -268,13 +270,13 @@ TEST_F(ProcessPageTest, AnsweringNoLeavesTheChildRunningAndTheListAsItWas) {
     const DWORD child = children.Start();
     ASSERT_NE(child, 0u);
     ASSERT_TRUE(PumpUntil([&] {
-        Click(CProcessPage::kRefreshButton);
+        Click(IDC_PROCESS_REFRESH);
         return RowOf(child) >= 0;
     }, 10000));
     const int row = RowOf(child);
     Select(row);
     MessageBoxAnswerer answerer(kFrameTitle, {IDNO});
-    Click(CProcessPage::kEndProcessButton);
+    Click(IDC_PROCESS_END);
     EXPECT_EQ(answerer.Texts(), std::vector<std::wstring>{L"Do you realy want to terminate selected process?"});
     EXPECT_EQ(::WaitForSingleObject(children.Last(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_EQ(RowOf(child), row);
@@ -282,10 +284,10 @@ TEST_F(ProcessPageTest, AnsweringNoLeavesTheChildRunningAndTheListAsItWas) {
 
 TEST_F(ProcessPageTest, CommandsWithoutASelectionAskForOneAndOptimizeTrimsTheSelectedRow) {
     MessageBoxAnswerer answerer(kFrameTitle, {IDOK, IDOK, IDOK});
-    Click(CProcessPage::kEndProcessButton);
-    Click(CProcessPage::kOptimizeSelectedButton);
+    Click(IDC_PROCESS_END);
+    Click(IDC_PROCESS_OPTIMIZE_SELECTED);
     Select(RowOf(::GetCurrentProcessId()));
-    ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, CProcessPage::ID_OPTIMIZE_SELECTED_PROCESS, 0);
+    ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, ID_OPTIMIZE_SELECTED_PROCESS, 0);
     EXPECT_EQ(answerer.Texts(), (std::vector<std::wstring>{L"Please select process to terminate",
                                                            L"Please select process to Optimize",
                                                            L"Optimization  Done..!!"}));
@@ -318,25 +320,25 @@ TEST_F(ProcessPageTest, HeaderMenuChecksTheStateAndItsEntriesSortOrAlign) {
 }
 
 TEST_F(ProcessPageTest, ContextMenuResourceHasTheOneOptimizeEntry) {
-    qmo::unique_menu menu(::LoadMenuW(qmo::Application::InstanceHandle(), MAKEINTRESOURCEW(CProcessPage::kContextMenu)));
+    qmo::unique_menu menu(::LoadMenuW(qmo::Application::InstanceHandle(), MAKEINTRESOURCEW(IDR_PROCESS_CONTEXT_MENU)));
     ASSERT_TRUE(menu);
     wchar_t text[64] = {};
     ::GetMenuStringW(menu.get(), 0, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, L"Opt Process");
     HMENU popup = ::GetSubMenu(menu.get(), 0);
     ASSERT_EQ(::GetMenuItemCount(popup), 1);
-    EXPECT_EQ(::GetMenuItemID(popup, 0), CProcessPage::ID_OPTIMIZE_SELECTED_PROCESS);
+    EXPECT_EQ(::GetMenuItemID(popup, 0), ID_OPTIMIZE_SELECTED_PROCESS);
     ::GetMenuStringW(popup, 0, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, L"Optimize Selected Process ");
 }
 
 TEST_F(ProcessPageTest, RefreshesLeakNoHandlesOrGdiObjects) {
-    Click(CProcessPage::kRefreshButton);
+    Click(IDC_PROCESS_REFRESH);
     DWORD handlesBefore = 0;
     ::GetProcessHandleCount(::GetCurrentProcess(), &handlesBefore);
     const DWORD gdiBefore = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     for (int i = 0; i < 20; ++i)
-        Click(CProcessPage::kRefreshButton);
+        Click(IDC_PROCESS_REFRESH);
     DWORD handlesAfter = 0;
     ::GetProcessHandleCount(::GetCurrentProcess(), &handlesAfter);
     EXPECT_EQ(handlesAfter, handlesBefore);

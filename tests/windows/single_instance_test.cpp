@@ -5,13 +5,12 @@
 #include "app/single_instance.h"
 #include "config/registry_run_entry.h"
 #include "framework/unique_handle.h"
+#include "res/messages.h"
 #include "single_instance_child.h"
 #include "wine_test_support.h"
 
 namespace qmo {
 namespace {
-
-constexpr UINT kActivate = WM_APP + 100;
 
 std::wstring UniqueName(const wchar_t* what) {
     return std::wstring(L"QuenvaleTest-") + what + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
@@ -45,7 +44,8 @@ TEST(SingleInstance, SecondProcessHandsOverToTheFirstAndTheNameIsFreedWhenItEnds
     {
         SingleInstanceGuard second(mutexName.c_str());
         EXPECT_TRUE(second.AnotherInstanceRuns());
-        EXPECT_TRUE(HandOverToFirstInstance(testing::kFirstInstanceChildClass, title.c_str(), kActivate));
+        EXPECT_TRUE(
+            HandOverToFirstInstance(testing::kFirstInstanceChildClass, title.c_str(), WM_ACTIVATE_FIRST_INSTANCE));
     }
 
     ASSERT_EQ(::WaitForSingleObject(child.get(), 30000), WAIT_OBJECT_0) << "first instance was not activated";
@@ -75,7 +75,7 @@ public:
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == kActivate) {
+        if (message == WM_ACTIVATE_FIRST_INSTANCE) {
             lastActivated = window;
             return 0;
         }
@@ -89,17 +89,18 @@ TEST(SingleInstance, HandOverPrefersTheFrameClassOverAnotherWindowWithTheTitle) 
     TitledWindow frame(L"QuenvaleTest.Frame", title);
     TitledWindow decoy(L"QuenvaleTest.Decoy", title);
     TitledWindow::lastActivated = nullptr;
-    EXPECT_TRUE(HandOverToFirstInstance(L"QuenvaleTest.Frame", title.c_str(), kActivate));
+    EXPECT_TRUE(HandOverToFirstInstance(L"QuenvaleTest.Frame", title.c_str(), WM_ACTIVATE_FIRST_INSTANCE));
     EXPECT_EQ(TitledWindow::lastActivated, frame.get());
 
     // Without a frame of that class, any window with the title is asked.
     TitledWindow::lastActivated = nullptr;
-    EXPECT_TRUE(HandOverToFirstInstance(L"QuenvaleTest.NoSuchClass", title.c_str(), kActivate));
+    EXPECT_TRUE(HandOverToFirstInstance(L"QuenvaleTest.NoSuchClass", title.c_str(), WM_ACTIVATE_FIRST_INSTANCE));
     EXPECT_NE(TitledWindow::lastActivated, nullptr);
 }
 
 TEST(SingleInstance, HandOverWithNoWindowFindsNothing) {
-    EXPECT_FALSE(HandOverToFirstInstance(L"QuenvaleTest.Frame", UniqueName(L"nobody").c_str(), kActivate));
+    EXPECT_FALSE(
+        HandOverToFirstInstance(L"QuenvaleTest.Frame", UniqueName(L"nobody").c_str(), WM_ACTIVATE_FIRST_INSTANCE));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "res/resource.h"
 #include "toolkit/task_panel.h"
 #include "toolkit/themed_button.h"
 #include "toolkit/ui_paint.h"
@@ -46,14 +47,15 @@ protected:
         const struct {
             int group, item, icon;
             const wchar_t *caption, *link;
-        } groups[] = {{130, 131, 24, L"Current System Performance",
+        } groups[] = {{ID_TASKGROUP_PERFORMANCE, ID_TASKITEM_PERFORMANCE, 24, L"Current System Performance",
                        L"This option will help you to view Current System Performance"},
-                      {61204, 61206, 18, L"Current System Process",
+                      {ID_TASKGROUP_PROCESS, ID_TASKITEM_PROCESS, 18, L"Current System Process",
                        L"This option will help you to view Current Running Processes and control them"},
-                      {61205, 61207, 58, L"Settings", L"This option will help you to configure Optimizer Settings"}};
+                      {ID_TASKGROUP_SETTINGS, ID_TASKITEM_SETTINGS, 58, L"Settings",
+                       L"This option will help you to configure Optimizer Settings"}};
         for (const auto& g : groups)
             panel.AddLinkItem(panel.AddGroup(g.group, g.caption), g.item, g.link, g.icon);
-        TaskGroup& optimize = panel.AddGroup(61210, L"Optimize Memory now..");
+        TaskGroup& optimize = panel.AddGroup(ID_TASKGROUP_OPTIMIZE, L"Optimize Memory now..");
         ASSERT_TRUE(button.Create(L"Optimize Memory", kButtonStyle, RECT{0, 0, 300, 52}, panel.GetSafeHwnd(), 300));
         panel.AddControlItem(optimize, 300, button.GetSafeHwnd());
         panel.Group(0).SetSpecial(true);
@@ -79,7 +81,7 @@ TEST_F(TaskPanelTest, ClickingALinkSendsTheOwnerThatItemsPointer) {
         EXPECT_EQ(told, item);
         EXPECT_EQ(&told->Group(), &panel.Group(g));
     }
-    EXPECT_EQ(panel.FindItem(1, 0)->Id(), 61206);
+    EXPECT_EQ(panel.FindItem(1, 0)->Id(), ID_TASKITEM_PROCESS);
     EXPECT_EQ(panel.FindItem(1, 0)->Icon(), 18);
     EXPECT_FALSE(panel.FindItem(3, 1));
     EXPECT_FALSE(panel.FindItem(4, 0));
@@ -228,7 +230,7 @@ TEST(TaskPanelTitleTest, TheTitlePanelShowsItsIconHeadingAndBoldLineWithinItsHei
     title.SetExpandable(false);
     const unique_bitmap strip = testing::MakeIconStrip(65);
     title.SetImageList(strip.get(), 16, 16);
-    TaskGroup& group = title.AddGroup(130, L"Current System Performance");
+    TaskGroup& group = title.AddGroup(ID_TASKGROUP_PERFORMANCE, L"Current System Performance");
     group.SetMargins({0, 5, 0, 0});
     TaskItem& line = title.AddTextItem(group, 0, L"fff", true);
 

@@ -6,16 +6,16 @@
 #include <string>
 
 #include "app/single_instance.h"
+#include "res/messages.h"
 #include "single_instance_child.h"
 
 namespace qmo::testing {
 namespace {
 
-constexpr UINT kActivate = WM_APP + 100;
 constexpr UINT_PTR kGiveUpTimer = 1;
 
 LRESULT CALLBACK ChildProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kActivate) {
+    if (message == WM_ACTIVATE_FIRST_INSTANCE) {
         ::PostQuitMessage(static_cast<int>(kChildActivatedExitCode));
         return 0;
     }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/dialog.h"
+#include "res/resource.h"
 #include "toolkit/themed_button.h"
 #include "toolkit_test_support.h"
 #include "wine_test_support.h"
@@ -16,7 +17,6 @@ using testing::ClientPicture;
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr UINT kTestDialog = 900;  // tests/windows/test_dialogs.rc: an edit, OK (default) and Cancel
 constexpr UINT kTestEdit = 901;
-constexpr UINT kPopupCloseBitmap = 142;
 
 class CountingButton : public ThemedButton {
 public:
@@ -142,10 +142,10 @@ TEST_F(ThemedButtonTest, TheParentsButtonBackgroundShowsAtTheRoundedCorners) {
 TEST_F(ThemedButtonTest, APictureShowsAtItsNaturalSize) {
     BITMAP expected{};
     const unique_bitmap close(static_cast<HBITMAP>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kPopupCloseBitmap), IMAGE_BITMAP, 0, 0, 0)));
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_POPUP_CLOSE), IMAGE_BITMAP, 0, 0, 0)));
     ASSERT_TRUE(close);
     ::GetObjectW(close.get(), sizeof(expected), &expected);
-    ASSERT_TRUE(button.SetImage(kPopupCloseBitmap));
+    ASSERT_TRUE(button.SetImage(IDB_POPUP_CLOSE));
     EXPECT_EQ(button.ImageSize().cx, expected.bmWidth);
     EXPECT_EQ(button.ImageSize().cy, expected.bmHeight);
 

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "res/pages_resource.h"
+#include "res/resource.h"
 #include "toolkit/caption_bar.h"
 #include "toolkit/page_tab_control.h"
 #include "toolkit/task_panel.h"
@@ -28,8 +30,6 @@ constexpr int kBanner = 70, kNavWidth = 235, kTitleHeight = 80, kFooterHeight = 
 constexpr DWORD kPanelStyle = 0x56010000;
 constexpr DWORD kNavButtonStyle = 0x5000C00B;
 constexpr DWORD kPageButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-// The program's art; without it the controls simply show no pictures.
-constexpr UINT kProgramIcons = 130, kProgramButtonImage = 148;
 
 // A white page with a few of the controls the program's pages carry.
 class ShowcasePage : public Window {
@@ -126,22 +126,24 @@ protected:
         nav.SetExpandable(false);
         nav.SetAnimation(false);
         nav.SetSpecialCaptionColor(RGB(0, 0, 255));
-        nav.SetImageList(kProgramIcons, 16, 16);
+        nav.SetImageList(IDB_TASK_ICONS, 16, 16);
         const struct {
             int group, item, icon;
             const wchar_t *caption, *link;
-        } groups[] = {{130, 131, 24, L"Current System Performance",
+        } groups[] = {{ID_TASKGROUP_PERFORMANCE, ID_TASKITEM_PERFORMANCE, 24, L"Current System Performance",
                        L"This option will help you to view Current System Performance"},
-                      {61204, 61206, 18, L"Current System Process",
+                      {ID_TASKGROUP_PROCESS, ID_TASKITEM_PROCESS, 18, L"Current System Process",
                        L"This option will help you to view Current Running Processes and control them"},
-                      {61205, 61207, 58, L"Settings", L"This option will help you to configure Optimizer Settings"}};
+                      {ID_TASKGROUP_SETTINGS, ID_TASKITEM_SETTINGS, 58, L"Settings",
+                       L"This option will help you to configure Optimizer Settings"}};
         for (const auto& g : groups)
             nav.AddLinkItem(nav.AddGroup(g.group, g.caption), g.item, g.link, g.icon);
-        TaskGroup& optimize = nav.AddGroup(61210, L"Optimize Memory now..");
+        TaskGroup& optimize = nav.AddGroup(ID_TASKGROUP_OPTIMIZE, L"Optimize Memory now..");
         ASSERT_TRUE(
-            optimizeButton.Create(L"Optimize Memory", kNavButtonStyle, RECT{0, 0, 300, 52}, nav.GetSafeHwnd(), 300));
-        optimizeButton.SetImage(kProgramButtonImage);
-        nav.AddControlItem(optimize, 300, optimizeButton.GetSafeHwnd());
+            optimizeButton.Create(L"Optimize Memory", kNavButtonStyle, RECT{0, 0, 300, 52}, nav.GetSafeHwnd(),
+                                  IDC_OPTIMIZE_MEMORY));
+        optimizeButton.SetImage(IDB_OPTIMIZE_BUTTON);
+        nav.AddControlItem(optimize, IDC_OPTIMIZE_MEMORY, optimizeButton.GetSafeHwnd());
         ::SendMessageW(optimizeButton.GetSafeHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(StandardInterfaceFont()),
                        TRUE);
     }
@@ -151,31 +153,35 @@ protected:
         title.SetTheme(kTaskPanelTitleTheme);
         title.SetExpandable(false);
         title.SetAnimation(false);
-        title.SetImageList(kProgramIcons, 16, 16);
-        TaskGroup& group = title.AddGroup(130, L"Current System Performance");
+        title.SetImageList(IDB_TASK_ICONS, 16, 16);
+        TaskGroup& group = title.AddGroup(ID_TASKGROUP_PERFORMANCE, L"Current System Performance");
         group.SetMargins({0, 5, 0, 0});
         title.AddTextItem(group, 0, L"fff", true);
     }
 
     void BuildTabs(HWND parent) {
         const int top = kBanner + kTitleHeight;
-        ASSERT_TRUE(tabs.Create(kPanelStyle, RECT{kNavWidth, top, kWidth, kHeight - kFooterHeight}, parent, 61209));
-        tabs.SetImageList(kProgramIcons, 16, 16);
+        ASSERT_TRUE(tabs.Create(kPanelStyle, RECT{kNavWidth, top, kWidth, kHeight - kFooterHeight}, parent,
+                                IDC_PAGE_TABS));
+        tabs.SetImageList(IDB_TASK_ICONS, 16, 16);
         for (ShowcasePage& page : pages)
             ASSERT_TRUE(page.Create(tabs.GetSafeHwnd()));
 
         pages[0].AddText(L"Committed memory and processor load, sampled once a second.", RECT{24, 20, 600, 40});
-        pages[0].AddButton(L"Optimize Memory", RECT{24, 56, 184, 88}, 1029);
-        ThemedButton& end = pages[1].AddButton(L"End Process", RECT{24, 20, 164, 52}, 1006);
-        ThemedButton& refresh = pages[1].AddButton(L"Refresh ", RECT{176, 20, 296, 52}, 1005);
-        ThemedButton& selected = pages[1].AddButton(L"Optimize Selected Process", RECT{308, 20, 528, 52}, 1031);
-        pages[1].AddButton(L"Optimize Memory", RECT{540, 20, 700, 52}, 1029);
-        end.SetIcons(kProgramIcons, 45, 45);
-        refresh.SetIcons(kProgramIcons, 23, 23);
-        selected.SetIcons(kProgramIcons, 24, 24);
+        pages[0].AddButton(L"Optimize Memory", RECT{24, 56, 184, 88}, IDC_PAGE_OPTIMIZE_MEMORY);
+        ThemedButton& end = pages[1].AddButton(L"End Process", RECT{24, 20, 164, 52}, IDC_PROCESS_END);
+        ThemedButton& refresh = pages[1].AddButton(L"Refresh ", RECT{176, 20, 296, 52}, IDC_PROCESS_REFRESH);
+        ThemedButton& selected =
+            pages[1].AddButton(L"Optimize Selected Process", RECT{308, 20, 528, 52}, IDC_PROCESS_OPTIMIZE_SELECTED);
+        pages[1].AddButton(L"Optimize Memory", RECT{540, 20, 700, 52}, IDC_PAGE_OPTIMIZE_MEMORY);
+        end.SetIcons(IDB_TASK_ICONS, 45, 45);
+        refresh.SetIcons(IDB_TASK_ICONS, 23, 23);
+        selected.SetIcons(IDB_TASK_ICONS, 24, 24);
         pages[2].AddText(L"Critical limit: 80 %", RECT{24, 20, 300, 40});
-        pages[2].AddButton(L"Apply", RECT{24, 52, 144, 84}, 1005).SetIcons(kProgramIcons, 53, 53);
-        pages[2].AddButton(L"Apply", RECT{156, 52, 276, 84}, 1006).SetIcons(kProgramIcons, 53, 53);
+        pages[2].AddButton(L"Apply", RECT{24, 52, 144, 84}, IDC_SETTINGS_APPLY_OPTIMIZER)
+            .SetIcons(IDB_TASK_ICONS, 53, 53);
+        pages[2].AddButton(L"Apply", RECT{156, 52, 276, 84}, IDC_SETTINGS_APPLY_GENERAL)
+            .SetIcons(IDB_TASK_ICONS, 53, 53);
         ::EnableWindow(pages[2].buttons.back()->GetSafeHwnd(), FALSE);
 
         const wchar_t* captions[] = {L" Current System Performance ", L" Current System Process ", L" Settings "};

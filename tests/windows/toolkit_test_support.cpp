@@ -1,5 +1,6 @@
 #include "toolkit_test_support.h"
 
+#include "res/messages.h"
 #include "toolkit/themed_button.h"
 
 namespace qmo::testing {
@@ -54,7 +55,7 @@ bool ControlHost::Create(int width, int height) {
 
 LRESULT ControlHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case 0x27EC:  // the task panel's notification
+    case WM_TASKPANEL_NOTIFY:
         panelNotifications.push_back(lParam);
         if (onPanelNotify)
             onPanelNotify(lParam);

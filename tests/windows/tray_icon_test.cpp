@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "res/messages.h"
 #include "res/resource.h"
 #include "toolkit/tray_icon.h"
 #include "wine_test_support.h"
@@ -37,7 +38,7 @@ protected:
                                 ID_TRAY_SHOW_HIDE));
     }
     LRESULT Notify(UINT event) {
-        return ::SendMessageW(tray.NotificationWindow(), TrayIcon::kCallbackMessage, TrayIcon::kIconId, event);
+        return ::SendMessageW(tray.NotificationWindow(), WM_TRAY_NOTIFY, TrayIcon::kIconId, event);
     }
 
     CommandSink owner;
