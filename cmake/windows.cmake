@@ -31,6 +31,7 @@ add_library(qmo_win32 STATIC
   framework/resource_usage.cpp
   framework/text.cpp
   framework/window.cpp
+  framework/subclassed_control.cpp
   optimizer/optimize_progress_dlg.cpp
   optimizer/optimizer_win32.cpp
   perf/performance_page.cpp

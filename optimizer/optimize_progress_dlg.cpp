@@ -48,7 +48,7 @@ void COptimizeProgressDlg::SetFrameOptimizing(bool optimizing) {
 }
 
 BOOL COptimizeProgressDlg::OnInitDialog() {
-    m_wndProgress = ::GetDlgItem(m_hWnd, kProgressBarId);
+    m_wndProgress = Item(kProgressBarId);
     SetFrameOptimizing(true);
     if (m_bSilent)
         ::MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);
@@ -91,12 +91,6 @@ bool COptimizeProgressDlg::HandleDialogMessage(UINT message, WPARAM, LPARAM lPar
         FinishIfDone();
         result = 0;
         return true;
-    case WM_PAINT: {
-        qmo::paint_dc paint(m_hWnd);
-        FinishIfDone();
-        result = 0;
-        return true;
-    }
     case WM_GETMINMAXINFO:
         // A silent run shrinks the dialog to a single pixel, below the
         // smallest size the system allows a captioned window by default.
@@ -110,6 +104,12 @@ bool COptimizeProgressDlg::HandleDialogMessage(UINT message, WPARAM, LPARAM lPar
     default:
         return false;
     }
+}
+
+bool COptimizeProgressDlg::OnPaint() {
+    qmo::paint_dc paint(m_hWnd);
+    FinishIfDone();
+    return true;
 }
 
 void COptimizeProgressDlg::FinishIfDone() {

@@ -35,13 +35,13 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnTimer(UINT_PTR id) override;
+    void OnDestroy() override;
 
 private:
     // The main frame, as the ticks see it; null while there is none.
     static PerformanceHost* Host();
     void BindControls();
-    void OnTimer(UINT_PTR id);
     void OnSampleTick();
     [[noreturn]] void EndOnQueryFailure();
 

@@ -12,7 +12,7 @@
 #include "process/system_image_list.h"
 #include "shell/page_dialog.h"
 
-class CProcessPage : public PageDialog, public qmo::ProcessPageLogic {
+class CProcessPage : public PageDialog, private qmo::ProcessPageSeams {
 public:
     static constexpr UINT kTemplateId = 136;
     static constexpr UINT kProcessList = 1000;
@@ -29,14 +29,17 @@ public:
     CProcessPage();
 
     qmo::CSortListCtrl& List() noexcept { return m_wndList; }
+    qmo::ProcessPageLogic& Logic() noexcept { return m_logic; }
 
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
-    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnNotify(UINT id, NMHDR* header, LRESULT& result) override;
+    bool OnTimer(UINT_PTR id) override;
     void OnPageShown() override;
 
-    // ProcessPageLogic
+private:
+    // ProcessPageSeams
     qmo::ProcessInspector& Inspector() override { return m_inspector; }
     qmo::IconIndexSource& Icons() override { return m_icons; }
     qmo::ProcessSystem& TrimSystem() override { return m_trimSystem; }
@@ -45,10 +48,7 @@ protected:
     std::optional<std::uint32_t> SelectedProcessId() const override;
     qmo::MessageAnswer ShowMessage(std::string_view text, qmo::MessageButtons buttons) override;
 
-private:
-    void OnNotify(const NMHDR& header);
-    void OnContextMenu();
-    void OnTimer(UINT_PTR id);
+    void ShowRowMenu();
     // The setting as the main frame holds it now; the defaults without a main frame.
     static bool AutoRefreshSetting();
 
@@ -56,4 +56,5 @@ private:
     qmo::Win32ProcessInspector m_inspector;
     qmo::ShellIconIndexSource m_icons;
     qmo::Win32ProcessSystem m_trimSystem;
+    qmo::ProcessPageLogic m_logic{*this};
 };

@@ -19,10 +19,6 @@
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
     : m_profile(profile), m_runEntry(runEntry), m_view(*this) {}
 
-CMainFrame::~CMainFrame() {
-    DestroyWindow();
-}
-
 bool CMainFrame::Create() {
     const HINSTANCE instance = qmo::Application::InstanceHandle();
     qmo::WindowClass windowClass{qmo::kMainFrameClassName};
@@ -100,10 +96,11 @@ void CMainFrame::CreateTrayIcon() {
     m_trayIcon.StartAnimation(qmo::kTrayAnimationPeriodMs);
 }
 
-void CMainFrame::OnSize(UINT type, int width, int height) {
+bool CMainFrame::OnSize(UINT type, int width, int height) {
     FrameWindow::OnSize(type, width, height);
     if (type == SIZE_MINIMIZED)
         OnMinimized();
+    return true;
 }
 
 bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {

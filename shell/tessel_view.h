@@ -50,7 +50,6 @@ public:
     // Every optimize button of the view and its pages asks `gate` for a run.
     explicit CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate);
     // The children go while their objects still live.
-    ~CTesselDesktopSuitFrameView() override;
 
     bool Create(HWND frame);
 
@@ -75,6 +74,10 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnSize(UINT type, int cx, int cy) override;
+    bool OnEraseBkgnd(HDC dc) override;
+    bool OnPaint() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
     void OnCreate();
@@ -85,8 +88,6 @@ private:
     bool CreateTitlePanel();
     bool CreatePageTabs();
     void StylePageButtons();
-    void OnSize(int cx, int cy);
-    void OnPaint();
     void OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam);
     void OnDraw(HDC dc, int width);
 
