@@ -31,11 +31,6 @@ constexpr std::array<AboutLink, 3> kLinks{{
 CAboutDlg::CAboutDlg(qmo::ShellOpener& opener)
     : Dialog(IDD_ABOUTBOX), m_opener(opener), m_brWhite(::CreateSolidBrush(kWhite)) {}
 
-CAboutDlg::~CAboutDlg() {
-    // The links let go of their statics before the dialog window goes.
-    DestroyWindow();
-}
-
 BOOL CAboutDlg::OnInitDialog() {
     Dialog::OnInitDialog();
     m_banner = ::GetWindow(m_hWnd, GW_CHILD);  // first in the template
@@ -61,43 +56,31 @@ bool CAboutDlg::OnCommand(UINT id, UINT code, HWND control) {
     return Dialog::OnCommand(id, code, control);
 }
 
-bool CAboutDlg::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        result = TRUE;  // the paint covers every pixel
-        return true;
-    case WM_PAINT:
-        OnPaint();
-        result = 0;
-        return true;
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-        result = OnCtlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return true;
-    default:
-        return Dialog::HandleDialogMessage(message, wParam, lParam, result);
-    }
+bool CAboutDlg::OnEraseBkgnd(HDC) {
+    return true;  // the paint covers every pixel
 }
 
-LRESULT CAboutDlg::OnCtlColor(UINT message, HDC dc, HWND control) {
+HBRUSH CAboutDlg::OnCtlColor(UINT message, HDC dc, HWND control) {
+    if (message != WM_CTLCOLORMSGBOX && message != WM_CTLCOLOREDIT && message != WM_CTLCOLORSTATIC)
+        return Dialog::OnCtlColor(message, dc, control);
     // The system's answer first, as for any window; it also sets the text colour.
     const LRESULT standard = ::DefWindowProcW(m_hWnd, message, reinterpret_cast<WPARAM>(dc),
                                            reinterpret_cast<LPARAM>(control));
     if (!m_brWhite)
-        return standard;
+        return reinterpret_cast<HBRUSH>(standard);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetBkColor(dc, kWhite);
-    return reinterpret_cast<LRESULT>(m_brWhite.get());
+    return m_brWhite.get();
 }
 
-void CAboutDlg::OnPaint() {
+bool CAboutDlg::OnPaint() {
     qmo::paint_dc paint(m_hWnd);
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     qmo::BufferedCanvas canvas(paint.get(), client);
     qmo::FillSolid(canvas.dc(), client, kWhite);
     ExtendBanner(canvas.dc(), client);
+    return true;
 }
 
 // Where the dialog font makes the box wider than the banner picture, the

@@ -9,7 +9,6 @@
 class CAboutDlg : public qmo::Dialog {
 public:
     explicit CAboutDlg(qmo::ShellOpener& opener = qmo::SystemShellOpener());
-    ~CAboutDlg() override;
 
     qmo::HyperlinkStatic m_wndLinkSupport;
     qmo::HyperlinkStatic m_wndLinkSales;
@@ -18,12 +17,12 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
-    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnEraseBkgnd(HDC dc) override;
+    bool OnPaint() override;
+    HBRUSH OnCtlColor(UINT message, HDC dc, HWND control) override;
 
 private:
-    void OnPaint();
     void ExtendBanner(HDC dc, const RECT& client);
-    LRESULT OnCtlColor(UINT message, HDC dc, HWND control);
 
     qmo::ShellOpener& m_opener;
     qmo::unique_brush m_brWhite;

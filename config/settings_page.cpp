@@ -19,31 +19,31 @@ constexpr std::array<int, 12> kBoldControls{
 }  // namespace
 
 void SettingsDialogControls::SetText(int control, const std::string& text) {
-    ::SetDlgItemTextW(m_dialog, control, qmo::Widen(text).c_str());
+    m_dialog.SetItemText(control, qmo::Widen(text));
 }
 
 std::string SettingsDialogControls::Text(int control) {
-    return qmo::Narrow(qmo::WindowText(::GetDlgItem(m_dialog, control)));
+    return qmo::Narrow(m_dialog.ItemText(control));
 }
 
 void SettingsDialogControls::SetChecked(int control, bool checked) {
-    ::CheckDlgButton(m_dialog, control, checked ? BST_CHECKED : BST_UNCHECKED);
+    m_dialog.CheckItem(control, checked);
 }
 
 bool SettingsDialogControls::IsChecked(int control) {
-    return ::IsDlgButtonChecked(m_dialog, control) == BST_CHECKED;
+    return m_dialog.IsItemChecked(control);
 }
 
 void SettingsDialogControls::SetSpinRange(int control, int lowest, int highest) {
-    ::SendDlgItemMessageW(m_dialog, control, UDM_SETRANGE32, static_cast<WPARAM>(lowest), highest);
+    m_dialog.SendItemMessage(control, UDM_SETRANGE32, static_cast<WPARAM>(lowest), highest);
 }
 
 void SettingsDialogControls::SetSpinPosition(int control, int position) {
-    ::SendDlgItemMessageW(m_dialog, control, UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(position), 0));
+    m_dialog.SendItemMessage(control, UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(position), 0));
 }
 
 void SettingsDialogControls::AddComboItem(int control, const std::string& item) {
-    ::SendDlgItemMessageW(m_dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(qmo::Widen(item).c_str()));
+    m_dialog.SendItemMessage(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(qmo::Widen(item).c_str()));
 }
 
 CSettingsPage::CSettingsPage(qmo::SettingsHolder* holder) : PageDialog(IDD_SETTINGS_PAGE), m_holder(holder) {}
@@ -51,8 +51,7 @@ CSettingsPage::CSettingsPage(qmo::SettingsHolder* holder) : PageDialog(IDD_SETTI
 BOOL CSettingsPage::OnInitDialog() {
     m_logic.Initialize();
     for (int id : kBoldControls)
-        ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT,
-                              reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
+        SendItemMessage(id, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
     AddAnchor(IDC_SETTINGS_OPTIMIZER_RULE, qmo::kAnchorStretchWidth);
     AddAnchor(IDC_SETTINGS_GENERAL_RULE, qmo::kAnchorStretchWidth);
     AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
@@ -73,19 +72,11 @@ bool CSettingsPage::OnCommand(UINT id, UINT code, HWND control) {
     return PageDialog::OnCommand(id, code, control);
 }
 
-bool CSettingsPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (message) {
-    case WM_VSCROLL:
-        if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(m_hWnd, IDC_SETTINGS_LIMIT_SPIN)) {
-            m_logic.OnSpinScrolled(static_cast<short>(HIWORD(wParam)));
-            result = 0;
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
+bool CSettingsPage::OnVScroll(UINT, int position, HWND scrollBar) {
+    if (!scrollBar || scrollBar != Item(IDC_SETTINGS_LIMIT_SPIN))
+        return false;
+    m_logic.OnSpinScrolled(position);
+    return true;
 }
 
 // Each showing starts from what the holder has now.

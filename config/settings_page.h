@@ -11,7 +11,7 @@
 // The page's controls, reached through the dialog by id.
 class SettingsDialogControls : public qmo::SettingsPageControls {
 public:
-    explicit SettingsDialogControls(HWND& dialog) noexcept : m_dialog(dialog) {}
+    explicit SettingsDialogControls(qmo::Dialog& dialog) noexcept : m_dialog(dialog) {}
 
     void SetText(int control, const std::string& text) override;
     std::string Text(int control) override;
@@ -22,7 +22,7 @@ public:
     void AddComboItem(int control, const std::string& item) override;
 
 private:
-    HWND& m_dialog;  // the page's own handle, null until it exists
+    qmo::Dialog& m_dialog;  // the page itself
 };
 
 class CSettingsPage : public PageDialog {
@@ -33,11 +33,11 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
-    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnVScroll(UINT code, int position, HWND scrollBar) override;
     void OnPageShown() override;
 
 private:
-    SettingsDialogControls m_controls{m_hWnd};
+    SettingsDialogControls m_controls{*this};
     qmo::SettingsPageLogic m_logic{m_controls};
     qmo::SettingsHolder* m_holder;
 };

@@ -62,11 +62,45 @@ bool Dialog::HandleDialogMessage(UINT, WPARAM, LPARAM, LRESULT&) {
     return false;
 }
 
+HWND Dialog::Item(UINT id) const noexcept {
+    return m_hWnd ? ::GetDlgItem(m_hWnd, static_cast<int>(id)) : nullptr;
+}
+
+std::wstring Dialog::ItemText(UINT id) const {
+    const HWND item = Item(id);
+    return item ? WindowText(item) : std::wstring();
+}
+
+void Dialog::SetItemText(UINT id, const std::wstring& text) {
+    if (const HWND item = Item(id))
+        ::SetWindowTextW(item, text.c_str());
+}
+
+bool Dialog::IsItemChecked(UINT id) const noexcept {
+    return m_hWnd && ::IsDlgButtonChecked(m_hWnd, static_cast<int>(id)) == BST_CHECKED;
+}
+
+void Dialog::CheckItem(UINT id, bool checked) {
+    if (m_hWnd)
+        ::CheckDlgButton(m_hWnd, static_cast<int>(id), checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Dialog::EnableItem(UINT id, bool enabled) {
+    if (const HWND item = Item(id))
+        ::EnableWindow(item, enabled ? TRUE : FALSE);
+}
+
+LRESULT Dialog::SendItemMessage(UINT id, UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND item = Item(id);
+    return item ? ::SendMessageW(item, message, wParam, lParam) : 0;
+}
+
 INT_PTR CALLBACK Dialog::DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* self = static_cast<Dialog*>(FromHandle(window));
     if (!self && message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
-        self->Attach(window);
+        // A modal dialog's window belongs to DialogBox, which ends it.
+        self->Attach(window, !self->m_modal);
     }
     if (!self)
         return FALSE;
@@ -78,8 +112,8 @@ INT_PTR CALLBACK Dialog::DialogProcedure(HWND window, UINT message, WPARAM wPara
         result = self->OnInitDialog();
     } else if (self->HandleDialogMessage(message, wParam, lParam, result)) {
         handled = true;
-    } else if (message == WM_COMMAND) {
-        handled = self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    } else {
+        handled = self->DispatchTyped(message, wParam, lParam, result);
     }
 
     if (message == WM_NCDESTROY) {

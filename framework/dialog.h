@@ -1,6 +1,9 @@
 #pragma once
 // Dialogs from .rc templates, modal or modeless, on the same object model as
-// windows: the object is attached at WM_INITDIALOG.
+// windows: the object is attached at WM_INITDIALOG, and messages reach the
+// same typed handlers.
+#include <string>
+
 #include "framework/window.h"
 
 namespace qmo {
@@ -15,11 +18,21 @@ public:
 
     bool PreTranslateMessage(MSG& message) override;
 
+    // The dialog's controls by id; null, empty or false while there is no such control.
+    HWND Item(UINT id) const noexcept;
+    std::wstring ItemText(UINT id) const;
+    void SetItemText(UINT id, const std::wstring& text);
+    bool IsItemChecked(UINT id) const noexcept;
+    void CheckItem(UINT id, bool checked);
+    void EnableItem(UINT id, bool enabled);
+    LRESULT SendItemMessage(UINT id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
 protected:
     virtual BOOL OnInitDialog();
     // Default: OK and Cancel end a modal dialog.
-    virtual bool OnCommand(UINT id, UINT code, HWND control);
-    // Answers a message; return true when handled, with the result in `result`.
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    // A message no typed handler fits, offered before them; return true when
+    // handled, with the result in `result`.
     virtual bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:

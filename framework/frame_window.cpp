@@ -5,32 +5,26 @@
 
 namespace qmo {
 
+FrameWindow::~FrameWindow() {
+    if (Application* application = Application::Current(); application && application->MainWindow() == this)
+        application->SetMainWindow(nullptr);
+}
+
 LRESULT FrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SIZE:
-        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
-        return 0;
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
-            return 0;
-        if (Application* application = Application::Current(); application && application->OnCommand(LOWORD(wParam)))
-            return 0;
-        return DefaultHandler(message, wParam, lParam);
-    case WM_DESTROY:
-        OnDestroy();
+    const LRESULT result = Window::HandleMessage(message, wParam, lParam);
+    if (message == WM_DESTROY) {
         if (Application* application = Application::Current(); application && application->MainWindow() == this) {
             application->SetMainWindow(nullptr);
             ::PostQuitMessage(0);
         }
-        return 0;
-    default:
-        return DefaultHandler(message, wParam, lParam);
     }
+    return result;
 }
 
-void FrameWindow::OnSize(UINT type, int width, int height) {
+bool FrameWindow::OnSize(UINT type, int width, int height) {
     if (m_view && type != SIZE_MINIMIZED)
         ::MoveWindow(m_view, 0, 0, width, height, TRUE);
+    return true;
 }
 
 bool FrameWindow::OnCommand(UINT id, UINT, HWND) {
@@ -38,9 +32,8 @@ bool FrameWindow::OnCommand(UINT id, UINT, HWND) {
         ::SendMessageW(m_hWnd, WM_CLOSE, 0, 0);
         return true;
     }
-    return false;
+    Application* application = Application::Current();
+    return application && application->OnCommand(id);
 }
-
-void FrameWindow::OnDestroy() {}
 
 }  // namespace qmo

@@ -6,13 +6,16 @@
 namespace qmo {
 
 class FrameWindow : public Window {
+public:
+    // An application whose main window goes with its object forgets it.
+    ~FrameWindow() override;
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Lays the view out over the client area.
-    virtual void OnSize(UINT type, int width, int height);
-    virtual bool OnCommand(UINT id, UINT code, HWND control);
-    virtual void OnDestroy();
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 
     void SetViewWindow(HWND view) noexcept { m_view = view; }
     HWND ViewWindow() const noexcept { return m_view; }

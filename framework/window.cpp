@@ -7,6 +7,10 @@ namespace {
 
 constexpr wchar_t kObjectProperty[] = L"Quenvale.WindowObject";
 
+POINT PointOf(LPARAM lParam) noexcept {
+    return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
 }  // namespace
 
 std::wstring WindowText(HWND window) {
@@ -17,7 +21,11 @@ std::wstring WindowText(HWND window) {
 }
 
 Window::~Window() {
-    DestroyWindow();
+    const HWND window = m_hWnd;
+    const bool owned = OwnsHandle();
+    Detach();
+    if (owned)
+        ::DestroyWindow(window);
 }
 
 void Window::DestroyWindow() {
@@ -35,8 +43,9 @@ bool Window::PreTranslateMessage(MSG&) {
     return false;
 }
 
-void Window::Attach(HWND window) noexcept {
+void Window::Attach(HWND window, bool owns) noexcept {
     m_hWnd = window;
+    m_ownsHandle = owns;
     ::SetPropW(window, kObjectProperty, this);
 }
 
@@ -44,6 +53,7 @@ void Window::Detach() noexcept {
     if (m_hWnd)
         ::RemovePropW(m_hWnd, kObjectProperty);
     m_hWnd = nullptr;
+    m_ownsHandle = false;
 }
 
 bool Window::Create(const WindowClass& windowClass, DWORD exStyle, const wchar_t* title, DWORD style, int x, int y,
@@ -73,12 +83,93 @@ bool Window::Create(const WindowClass& windowClass, DWORD exStyle, const wchar_t
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (DispatchTyped(message, wParam, lParam, result))
+        return result;
     return DefaultHandler(message, wParam, lParam);
 }
 
 LRESULT Window::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
+
+bool Window::DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    switch (message) {
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        return header && OnNotify(static_cast<UINT>(wParam), header, result);
+    }
+    case WM_TIMER:
+        return OnTimer(static_cast<UINT_PTR>(wParam));
+    case WM_SIZE:
+        return OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+    case WM_MOUSEMOVE:
+        return OnMouseMove(static_cast<UINT>(wParam), PointOf(lParam));
+    case WM_MOUSELEAVE:
+        return OnMouseLeave();
+    case WM_LBUTTONDOWN:
+        return OnLButtonDown(static_cast<UINT>(wParam), PointOf(lParam));
+    case WM_LBUTTONDBLCLK:
+        return OnLButtonDblClk(static_cast<UINT>(wParam), PointOf(lParam));
+    case WM_LBUTTONUP:
+        return OnLButtonUp(static_cast<UINT>(wParam), PointOf(lParam));
+    case WM_KEYDOWN:
+        return OnKeyDown(static_cast<UINT>(wParam));
+    case WM_VSCROLL:
+        return OnVScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), reinterpret_cast<HWND>(lParam));
+    case WM_CONTEXTMENU:
+        return OnContextMenu(reinterpret_cast<HWND>(wParam), PointOf(lParam));
+    case WM_SETCURSOR:
+        if (!OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam)))
+            return false;
+        result = TRUE;
+        return true;
+    case WM_PAINT:
+        return OnPaint();
+    case WM_ERASEBKGND:
+        if (!OnEraseBkgnd(reinterpret_cast<HDC>(wParam)))
+            return false;
+        result = TRUE;
+        return true;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        const HBRUSH brush = OnCtlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        result = reinterpret_cast<LRESULT>(brush);
+        return brush != nullptr;
+    }
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool Window::OnCommand(UINT, UINT, HWND) { return false; }
+bool Window::OnNotify(UINT, NMHDR*, LRESULT&) { return false; }
+bool Window::OnTimer(UINT_PTR) { return false; }
+bool Window::OnSize(UINT, int, int) { return false; }
+bool Window::OnMouseMove(UINT, POINT) { return false; }
+bool Window::OnMouseLeave() { return false; }
+bool Window::OnLButtonDown(UINT, POINT) { return false; }
+bool Window::OnLButtonDblClk(UINT, POINT) { return false; }
+bool Window::OnLButtonUp(UINT, POINT) { return false; }
+bool Window::OnKeyDown(UINT) { return false; }
+bool Window::OnVScroll(UINT, int, HWND) { return false; }
+bool Window::OnContextMenu(HWND, POINT) { return false; }
+bool Window::OnSetCursor(HWND, UINT, UINT) { return false; }
+bool Window::OnPaint() { return false; }
+bool Window::OnEraseBkgnd(HDC) { return false; }
+HBRUSH Window::OnCtlColor(UINT, HDC, HWND) { return nullptr; }
+void Window::OnDestroy() {}
 
 LRESULT CALLBACK Window::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     Window* self = FromHandle(window);

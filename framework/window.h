@@ -1,6 +1,8 @@
 #pragma once
 // Base of every window of ours: the object is stored with its window at
-// creation, and each class answers messages in one HandleMessage switch.
+// creation. Messages are cracked once, here, into the typed handlers below;
+// a class overrides the handlers it needs and HandleMessage only for a
+// message no handler fits.
 #include <windows.h>
 
 #include <string>
@@ -24,10 +26,15 @@ public:
     Window() = default;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
+    // Lets go of the window first, so that no message reaches a half-destroyed
+    // object, then destroys it if this object made it.
     virtual ~Window();
 
     HWND GetSafeHwnd() const noexcept { return m_hWnd; }
     bool IsCreated() const noexcept { return m_hWnd != nullptr; }
+    // True for a window this object made and must destroy; false for one it
+    // only took over, or a modal dialog, which the system ends.
+    bool OwnsHandle() const noexcept { return m_hWnd != nullptr && m_ownsHandle; }
     void DestroyWindow();
 
     // The object behind one of our windows or dialogs, or null.
@@ -41,17 +48,49 @@ protected:
     bool Create(const WindowClass& windowClass, DWORD exStyle, const wchar_t* title, DWORD style, int x, int y,
                 int width, int height, HWND parent, HMENU menuOrId);
 
+    // Raw messages: the typed handlers first, then the default processing.
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+    // What the window would do without us: DefWindowProc here, the original
+    // procedure for a control taken over.
+    virtual LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+    // Cracks a message into its typed handler; false when no handler took it.
+    bool DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    // Dialogs attach themselves when their window procedure first sees them.
-    void Attach(HWND window) noexcept;
+    // Typed handlers. Each returns true when it handled the message; false
+    // (what the defaults here return) leaves it to the default processing.
+    virtual bool OnCommand(UINT id, UINT code, HWND control);
+    virtual bool OnNotify(UINT id, NMHDR* header, LRESULT& result);
+    virtual bool OnTimer(UINT_PTR id);
+    virtual bool OnSize(UINT type, int width, int height);
+    virtual bool OnMouseMove(UINT flags, POINT point);
+    virtual bool OnMouseLeave();
+    virtual bool OnLButtonDown(UINT flags, POINT point);
+    virtual bool OnLButtonDblClk(UINT flags, POINT point);
+    virtual bool OnLButtonUp(UINT flags, POINT point);
+    virtual bool OnKeyDown(UINT key);
+    virtual bool OnVScroll(UINT code, int position, HWND scrollBar);
+    virtual bool OnContextMenu(HWND window, POINT screen);
+    // True: the cursor is set, stop looking further.
+    virtual bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage);
+    virtual bool OnPaint();
+    // True: the background is taken care of (the paint covers it).
+    virtual bool OnEraseBkgnd(HDC dc);
+    // Any WM_CTLCOLOR* message; a null brush leaves it to the default.
+    virtual HBRUSH OnCtlColor(UINT message, HDC dc, HWND control);
+    // The window is going; the default processing still follows.
+    virtual void OnDestroy();
+
+    // Dialogs attach themselves when their window procedure first sees them;
+    // controls taken over attach without owning.
+    void Attach(HWND window, bool owns = true) noexcept;
     void Detach() noexcept;
 
     HWND m_hWnd = nullptr;
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+    bool m_ownsHandle = false;
 };
 
 }  // namespace qmo

@@ -37,7 +37,7 @@ INT_PTR COptimizeProgressDlg::Run() {
 }
 
 BOOL COptimizeProgressDlg::OnInitDialog() {
-    m_wndProgress = ::GetDlgItem(m_hWnd, IDC_OPTIMIZE_PROGRESS);
+    m_wndProgress = Item(IDC_OPTIMIZE_PROGRESS);
     m_owner.SetOptimizing(true);
     if (m_bSilent)
         ::MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);
@@ -79,12 +79,6 @@ bool COptimizeProgressDlg::HandleDialogMessage(UINT message, WPARAM, LPARAM lPar
         FinishIfDone();
         result = 0;
         return true;
-    case WM_PAINT: {
-        qmo::paint_dc paint(m_hWnd);
-        FinishIfDone();
-        result = 0;
-        return true;
-    }
     case WM_GETMINMAXINFO:
         // A silent run shrinks the dialog to a single pixel, below the
         // smallest size the system allows a captioned window by default.
@@ -98,6 +92,12 @@ bool COptimizeProgressDlg::HandleDialogMessage(UINT message, WPARAM, LPARAM lPar
     default:
         return false;
     }
+}
+
+bool COptimizeProgressDlg::OnPaint() {
+    qmo::paint_dc paint(m_hWnd);
+    FinishIfDone();
+    return true;
 }
 
 void COptimizeProgressDlg::FinishIfDone() {

@@ -8,10 +8,6 @@
 PageDialog::PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons)
     : CResizeDialog(templateId), m_optimizeButtons(optimizeButtons) {}
 
-PageDialog::~PageDialog() {
-    DestroyWindow();
-}
-
 bool IsPageClosingKey(const MSG& message) {
     return message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
 }
@@ -56,30 +52,22 @@ void PageDialog::RunFullOptimization() {
 }
 
 bool PageDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        result = 0;  // the paint covers every pixel
-        return true;
-    case WM_PAINT:
-        OnPaint();
-        result = 0;
-        return true;
-    case WM_WINDOWPOSCHANGED:
+    // The default handling still sends WM_SIZE and WM_MOVE.
+    if (message == WM_WINDOWPOSCHANGED)
         OnWindowPosChanged();
-        break;  // the default handling still sends WM_SIZE and WM_MOVE
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORMSGBOX: {
-        const HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SetBkColor(dc, RGB(255, 255, 255));
-        result = reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
-        return true;
-    }
-    default:
-        break;
-    }
     return CResizeDialog::HandleDialogMessage(message, wParam, lParam, result);
+}
+
+bool PageDialog::OnEraseBkgnd(HDC) {
+    return true;  // the paint covers every pixel
+}
+
+HBRUSH PageDialog::OnCtlColor(UINT message, HDC dc, HWND control) {
+    if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLOREDIT && message != WM_CTLCOLORMSGBOX)
+        return CResizeDialog::OnCtlColor(message, dc, control);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    return static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
 }
 
 void PageDialog::OnWindowPosChanged() {
@@ -90,10 +78,11 @@ void PageDialog::OnWindowPosChanged() {
         OnPageShown();
 }
 
-void PageDialog::OnPaint() {
+bool PageDialog::OnPaint() {
     qmo::PaintClientBuffered(m_hWnd, [this](HDC dc) {
         RECT client{};
         ::GetClientRect(m_hWnd, &client);
         ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     });
+    return true;
 }

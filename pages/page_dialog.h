@@ -16,9 +16,6 @@ class PageDialog : public CResizeDialog {
 public:
     // `optimizeButtons`: the controls that start the full optimization.
     PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons = {IDC_PAGE_OPTIMIZE_MEMORY});
-    // The page's window goes while the page's handlers still exist.
-    ~PageDialog() override;
-
     bool PreTranslateMessage(MSG& message) override;
 
     // A push button of the page, drawn by the toolkit; null if the page has none with that id.
@@ -30,6 +27,9 @@ public:
 protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
     bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnEraseBkgnd(HDC dc) override;
+    bool OnPaint() override;
+    HBRUSH OnCtlColor(UINT message, HDC dc, HWND control) override;
     // The full optimization with its progress dialog, in the normal mode,
     // unless one is already running.
     void RunFullOptimization();
@@ -41,7 +41,6 @@ protected:
     virtual void OnPageShown() {}
 
 private:
-    void OnPaint();
     void OnWindowPosChanged();
 
     std::vector<UINT> m_optimizeButtons;

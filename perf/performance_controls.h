@@ -1,6 +1,6 @@
 #pragma once
 // The gauge and the history graph as windows: template push buttons taken
-// over and painted whole, off screen, from their models.
+// over and painted whole, off screen, from the models they hold.
 #include "perf/gauge_and_graph.h"
 #include "toolkit/themed_button.h"
 
@@ -18,14 +18,31 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     virtual void Paint(qmo::Canvas& canvas, int width, int height) = 0;
+
+private:
+    void PaintClient(HDC dc);
 };
 
-class CGaugeCtrl : public PaintedButton, public qmo::GaugeModel {
+class CGaugeCtrl : public PaintedButton {
+public:
+    qmo::GaugeModel& Model() noexcept { return m_model; }
+    const qmo::GaugeModel& Model() const noexcept { return m_model; }
+
 protected:
     void Paint(qmo::Canvas& canvas, int width, int height) override;
+
+private:
+    qmo::GaugeModel m_model;
 };
 
-class CHistoryGraphCtrl : public PaintedButton, public qmo::HistoryGraphModel {
+class CHistoryGraphCtrl : public PaintedButton {
+public:
+    qmo::HistoryGraphModel& Model() noexcept { return m_model; }
+    const qmo::HistoryGraphModel& Model() const noexcept { return m_model; }
+
 protected:
     void Paint(qmo::Canvas& canvas, int width, int height) override;
+
+private:
+    qmo::HistoryGraphModel m_model;
 };

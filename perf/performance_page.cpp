@@ -23,17 +23,16 @@ BOOL CPerformancePage::OnInitDialog() {
         AddAnchor(stretching, qmo::kAnchorStretchWidth);
     AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
     for (UINT label : {IDC_PERF_MEMORY_LABEL, IDC_PERF_CPU_LABEL})
-        ::SendDlgItemMessageW(m_hWnd, label, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()),
-                              TRUE);
+        SendItemMessage(label, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
     if (!m_sampler.Start())
         EndOnQueryFailure();
     ::SetTimer(m_hWnd, ID_TIMER_SAMPLE, kSampleIntervalMs, nullptr);
     ::SetTimer(m_hWnd, ID_TIMER_AUTO_OPTIMIZE, kAutoOptimizeIntervalMs, nullptr);
     AttachButtons({IDC_PAGE_OPTIMIZE_MEMORY});
-    m_wndProcessorGraph.m_strCaption = "CPU Usage  ";
-    m_wndMemoryGraph.m_strCaption = "Memory Usage ";
-    m_wndMemoryGauge.m_strCaption = "Memory Usage ";
-    m_wndProcessorGauge.m_strCaption = "CPU Usage  ";
+    m_wndProcessorGraph.Model().m_strCaption = "CPU Usage  ";
+    m_wndMemoryGraph.Model().m_strCaption = "Memory Usage ";
+    m_wndMemoryGauge.Model().m_strCaption = "Memory Usage ";
+    m_wndProcessorGauge.Model().m_strCaption = "CPU Usage  ";
     return TRUE;
 }
 
@@ -44,31 +43,22 @@ void CPerformancePage::BindControls() {
     m_wndProcessorGraph.SubclassDlgItem(IDC_PERF_CPU_GRAPH, m_hWnd);
 }
 
-bool CPerformancePage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (message) {
-    case WM_TIMER:
-        OnTimer(static_cast<UINT_PTR>(wParam));
-        result = 0;
-        return true;
-    case WM_DESTROY: {
-        const bool handled = PageDialog::HandleDialogMessage(message, wParam, lParam, result);
-        m_sampler.Stop();
-        return handled;
-    }
-    default:
-        return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
-    }
+void CPerformancePage::OnDestroy() {
+    PageDialog::OnDestroy();
+    m_sampler.Stop();
 }
 
-void CPerformancePage::OnTimer(UINT_PTR id) {
+bool CPerformancePage::OnTimer(UINT_PTR id) {
     if (id == ID_TIMER_SAMPLE)
         OnSampleTick();
     else if (id == ID_TIMER_AUTO_OPTIMIZE)
         m_sampler.AutoOptimize(m_host);
+    return true;
 }
 
 void CPerformancePage::OnSampleTick() {
-    if (!m_sampler.Sample(m_host, {m_wndMemoryGauge, m_wndProcessorGauge, m_wndMemoryGraph, m_wndProcessorGraph}))
+    if (!m_sampler.Sample(m_host, {m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(), m_wndMemoryGraph.Model(),
+                                   m_wndProcessorGraph.Model()}))
         return;
     for (HWND control : {m_wndProcessorGauge.GetSafeHwnd(), m_wndMemoryGauge.GetSafeHwnd(),
                          m_wndProcessorGraph.GetSafeHwnd(), m_wndMemoryGraph.GetSafeHwnd()})

@@ -26,11 +26,11 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnTimer(UINT_PTR id) override;
+    void OnDestroy() override;
 
 private:
     void BindControls();
-    void OnTimer(UINT_PTR id);
     void OnSampleTick();
     [[noreturn]] void EndOnQueryFailure();
 

@@ -18,7 +18,7 @@ BOOL CProcessPage::OnInitDialog() {
         m_wndList.InsertColumn(qmo::kPathColumn, L"Process Path", 500);
         m_wndList.Header().SetAutofit(true);
     }
-    SortColumn(m_nSortColumn, m_bSortAscending);
+    m_logic.SortColumn(m_logic.SortedColumn(), m_logic.IsSortAscending());
     m_wndList.SetSmallImageList(CSystemImageList().GetImageList(true));
     AddAnchor(IDC_PROCESS_LIST, qmo::kAnchorStretchBoth);
     for (UINT button : {IDC_PROCESS_REFRESH, IDC_PROCESS_END, IDC_PROCESS_OPTIMIZE_SELECTED})
@@ -26,9 +26,8 @@ BOOL CProcessPage::OnInitDialog() {
     AddAnchor(IDC_PROCESS_RULE, qmo::kAnchorStretchWidth);
     AddAnchor(IDC_PROCESS_HEADING, qmo::kAnchorFixed);
     AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
-    ::SendDlgItemMessageW(m_hWnd, IDC_PROCESS_HEADING, WM_SETFONT,
-                          reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
-    RefreshProcessList();
+    SendItemMessage(IDC_PROCESS_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
+    m_logic.RefreshProcessList();
     ::SetTimer(m_hWnd, kRefreshTimer, kRefreshPeriodMs, nullptr);
     AttachButtons({IDC_PROCESS_END, IDC_PROCESS_REFRESH, IDC_PROCESS_OPTIMIZE_SELECTED, IDC_PAGE_OPTIMIZE_MEMORY});
     return TRUE;
@@ -41,49 +40,36 @@ bool CProcessPage::OnCommand(UINT id, UINT code, HWND control) {
         return false;
     switch (id) {
     case IDC_PROCESS_REFRESH:
-        RefreshProcessList();
+        m_logic.RefreshProcessList();
         return true;
     case IDC_PROCESS_END:
-        EndProcess();
+        m_logic.EndProcess();
         return true;
     case IDC_PROCESS_OPTIMIZE_SELECTED:
     case ID_OPTIMIZE_SELECTED_PROCESS:
-        OptimizeSelectedProcess();
+        m_logic.OptimizeSelectedProcess();
         return true;
     default:
         return false;
     }
 }
 
-bool CProcessPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (message) {
-    case WM_NOTIFY:
-        OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-        return false;  // nothing here needs an answer
-    case WM_TIMER:
-        OnTimer(wParam);
-        result = 0;
-        return true;
-    default:
-        break;
-    }
-    return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
-}
 
 void CProcessPage::OnPageShown() {
-    RefreshProcessList();
+    m_logic.RefreshProcessList();
 }
 
-void CProcessPage::OnNotify(const NMHDR& header) {
-    if (header.hwndFrom != m_wndList.GetSafeHwnd())
-        return;
-    if (header.code == LVN_COLUMNCLICK)
-        OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
-    else if (header.code == NM_RCLICK)
-        OnContextMenu();
+bool CProcessPage::OnNotify(UINT, NMHDR* header, LRESULT&) {
+    if (header->hwndFrom != m_wndList.GetSafeHwnd())
+        return false;
+    if (header->code == LVN_COLUMNCLICK)
+        m_logic.OnColumnClick(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
+    else if (header->code == NM_RCLICK)
+        ShowRowMenu();
+    return false;  // nothing here needs an answer
 }
 
-void CProcessPage::OnContextMenu() {
+void CProcessPage::ShowRowMenu() {
     qmo::unique_menu menu(::LoadMenuW(qmo::Application::InstanceHandle(), MAKEINTRESOURCEW(IDR_PROCESS_CONTEXT_MENU)));
     HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup || !m_wndList.HasSelection())
@@ -93,9 +79,10 @@ void CProcessPage::OnContextMenu() {
     ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, m_hWnd, nullptr);
 }
 
-void CProcessPage::OnTimer(UINT_PTR id) {
+bool CProcessPage::OnTimer(UINT_PTR id) {
     if (id == kRefreshTimer)
-        OnRefreshTimer(AutoRefreshSetting());
+        m_logic.OnRefreshTimer(AutoRefreshSetting());
+    return true;
 }
 
 bool CProcessPage::AutoRefreshSetting() const {

@@ -13,7 +13,7 @@
 #include "toolkit/system_image_list.h"
 #include "pages/page_dialog.h"
 
-class CProcessPage : public PageDialog, public qmo::ProcessPageLogic {
+class CProcessPage : public PageDialog, private qmo::ProcessPageSeams {
 public:
     static constexpr UINT_PTR kRefreshTimer = 1;
     static constexpr UINT kRefreshPeriodMs = 30000;
@@ -22,14 +22,17 @@ public:
     explicit CProcessPage(const qmo::SettingsHolder* settings = nullptr);
 
     qmo::CSortListCtrl& List() noexcept { return m_wndList; }
+    qmo::ProcessPageLogic& Logic() noexcept { return m_logic; }
 
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
-    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnNotify(UINT id, NMHDR* header, LRESULT& result) override;
+    bool OnTimer(UINT_PTR id) override;
     void OnPageShown() override;
 
-    // ProcessPageLogic
+private:
+    // ProcessPageSeams
     qmo::ProcessInspector& Inspector() override { return m_inspector; }
     qmo::IconIndexSource& Icons() override { return m_icons; }
     qmo::ProcessSystem& TrimSystem() override { return m_trimSystem; }
@@ -38,10 +41,7 @@ protected:
     std::optional<std::uint32_t> SelectedProcessId() const override;
     qmo::MessageAnswer ShowMessage(std::string_view text, qmo::MessageButtons buttons) override;
 
-private:
-    void OnNotify(const NMHDR& header);
-    void OnContextMenu();
-    void OnTimer(UINT_PTR id);
+    void ShowRowMenu();
     bool AutoRefreshSetting() const;
 
     qmo::CSortListCtrl m_wndList;
@@ -49,4 +49,5 @@ private:
     qmo::ShellIconIndexSource m_icons;
     qmo::Win32ProcessSystem m_trimSystem;
     const qmo::SettingsHolder* m_settings;
+    qmo::ProcessPageLogic m_logic{*this};
 };

@@ -7,23 +7,23 @@
 namespace qmo {
 
 void ProcessPageLogic::RefreshProcessList() {
-    m_rows = SnapshotProcessRows(Inspector(), Icons());
+    m_rows = SnapshotProcessRows(m_seams.Inspector(), m_seams.Icons());
     // The arrow must not claim an order the rows do not have.
-    SortProcessRows(m_rows, m_nSortColumn, m_bSortAscending);
-    ShowRows(m_rows, std::nullopt);
+    SortProcessRows(m_rows, m_sortColumn, m_sortAscending);
+    m_seams.ShowRows(m_rows, std::nullopt);
 }
 
 void ProcessPageLogic::SortColumn(int column, bool ascending) {
-    m_nSortColumn = column;
-    m_bSortAscending = ascending;
-    ShowSortArrow(column, ascending);
-    const std::optional<std::uint32_t> selectedPid = SelectedProcessId();
+    m_sortColumn = column;
+    m_sortAscending = ascending;
+    m_seams.ShowSortArrow(column, ascending);
+    const std::optional<std::uint32_t> selectedPid = m_seams.SelectedProcessId();
     SortProcessRows(m_rows, column, ascending);
-    ShowRows(m_rows, selectedPid);
+    m_seams.ShowRows(m_rows, selectedPid);
 }
 
 void ProcessPageLogic::OnColumnClick(int column) {
-    SortColumn(column, !m_bSortAscending);
+    SortColumn(column, !m_sortAscending);
 }
 
 void ProcessPageLogic::OnRefreshTimer(bool autoRefresh) {
@@ -33,7 +33,7 @@ void ProcessPageLogic::OnRefreshTimer(bool autoRefresh) {
 
 // By id, never by position: the list may hold fewer rows than the snapshot.
 const ProcessEntry* ProcessPageLogic::SelectedRow() const {
-    const std::optional<std::uint32_t> pid = SelectedProcessId();
+    const std::optional<std::uint32_t> pid = m_seams.SelectedProcessId();
     if (!pid)
         return nullptr;
     const auto found =
@@ -42,54 +42,54 @@ const ProcessEntry* ProcessPageLogic::SelectedRow() const {
 }
 
 bool ProcessPageLogic::IsTheListedProcess(ProcessInspector::Handle process, const ProcessEntry& row) {
-    const std::optional<std::uint64_t> created = Inspector().CreationTime(process);
+    const std::optional<std::uint64_t> created = m_seams.Inspector().CreationTime(process);
     return created && row.creationTime && *created == *row.creationTime;
 }
 
 void ProcessPageLogic::EndProcess() {
     const ProcessEntry* selected = SelectedRow();
     if (!selected) {
-        ShowMessage(kSelectToTerminateText, MessageButtons::Ok);
+        m_seams.ShowMessage(kSelectToTerminateText, MessageButtons::Ok);
         return;
     }
     // A copy: a timer refresh while the question is open replaces the rows.
     const ProcessEntry row = *selected;
-    if (ShowMessage(kConfirmTerminateText, MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (m_seams.ShowMessage(kConfirmTerminateText, MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
-    ProcessInspector& system = Inspector();
+    ProcessInspector& system = m_seams.Inspector();
     const ProcessInspector::Handle process =
         system.OpenProcess(kProcessTerminate | kProcessQueryLimited, false, row.pid);
     if (!process) {
-        ShowMessage(kTerminationFailedText, MessageButtons::Ok);
+        m_seams.ShowMessage(kTerminationFailedText, MessageButtons::Ok);
         return;
     }
     if (!IsTheListedProcess(process, row)) {
         system.CloseProcess(process);
-        ShowMessage(kTerminationFailedText, MessageButtons::Ok);
+        m_seams.ShowMessage(kTerminationFailedText, MessageButtons::Ok);
         RefreshProcessList();  // the row was stale
         return;
     }
     const bool terminated = system.TerminateProcess(process, 0);
     system.CloseProcess(process);
     if (!terminated) {
-        ShowMessage(kCannotTerminateText, MessageButtons::Ok);
+        m_seams.ShowMessage(kCannotTerminateText, MessageButtons::Ok);
         return;
     }
-    ShowMessage(kTerminatedText, MessageButtons::Ok);
+    m_seams.ShowMessage(kTerminatedText, MessageButtons::Ok);
     RefreshProcessList();
 }
 
 void ProcessPageLogic::OptimizeSelectedProcess() {
     const ProcessEntry* selected = SelectedRow();
     if (!selected) {
-        ShowMessage(kSelectToOptimizeText, MessageButtons::Ok);
+        m_seams.ShowMessage(kSelectToOptimizeText, MessageButtons::Ok);
         return;
     }
-    if (!TrimProcessWorkingSet(TrimSystem(), selected->pid)) {
-        ShowMessage(kOptimizationFailedText, MessageButtons::Ok);
+    if (!TrimProcessWorkingSet(m_seams.TrimSystem(), selected->pid)) {
+        m_seams.ShowMessage(kOptimizationFailedText, MessageButtons::Ok);
         return;
     }
-    ShowMessage(kOptimizationDoneText, MessageButtons::Ok);
+    m_seams.ShowMessage(kOptimizationDoneText, MessageButtons::Ok);
     RefreshProcessList();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The process page's rules apart from any window: the rows and their sort,
 // refresh, End Process and Optimize Selected Process with their messages.
-// The Win32 page derives from this and supplies the list, the message boxes
-// and the system.
+// The Win32 page holds one and supplies, through ProcessPageSeams, the list,
+// the message boxes and the system.
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -25,9 +25,27 @@ inline constexpr std::string_view kOptimizationDoneText = "Optimization  Done..!
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No, Closed };
 
+class ProcessPageSeams {
+public:
+    virtual ProcessInspector& Inspector() = 0;
+    virtual IconIndexSource& Icons() = 0;
+    virtual ProcessSystem& TrimSystem() = 0;
+    // Replaces the list's rows, each carrying its process id; the row of
+    // `selectedPid` becomes the only selected one. A row the list fails to
+    // take is left out, so list positions need not match `rows`.
+    virtual void ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) = 0;
+    virtual void ShowSortArrow(int column, bool ascending) = 0;
+    // The process id kept with the row the user selected last; none when no row is selected.
+    virtual std::optional<std::uint32_t> SelectedProcessId() const = 0;
+    virtual MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) = 0;
+
+protected:
+    ~ProcessPageSeams() = default;
+};
+
 class ProcessPageLogic {
 public:
-    virtual ~ProcessPageLogic() = default;
+    explicit ProcessPageLogic(ProcessPageSeams& seams) noexcept : m_seams(seams) {}
 
     // Rebuilds the rows and puts them in the order the sort arrow shows; no row stays selected.
     void RefreshProcessList();
@@ -41,29 +59,18 @@ public:
     void OptimizeSelectedProcess();
 
     const std::vector<ProcessEntry>& Rows() const noexcept { return m_rows; }
-
-    int m_nSortColumn = 1;
-    bool m_bSortAscending = true;
-
-protected:
-    virtual ProcessInspector& Inspector() = 0;
-    virtual IconIndexSource& Icons() = 0;
-    virtual ProcessSystem& TrimSystem() = 0;
-    // Replaces the list's rows, each carrying its process id; the row of
-    // `selectedPid` becomes the only selected one. A row the list fails to
-    // take is left out, so list positions need not match `rows`.
-    virtual void ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) = 0;
-    virtual void ShowSortArrow(int column, bool ascending) = 0;
-    // The process id kept with the row the user selected last; none when no row is selected.
-    virtual std::optional<std::uint32_t> SelectedProcessId() const = 0;
-    virtual MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) = 0;
+    int SortedColumn() const noexcept { return m_sortColumn; }
+    bool IsSortAscending() const noexcept { return m_sortAscending; }
 
 private:
     const ProcessEntry* SelectedRow() const;
     // The id may have been reused since the snapshot: the creation time tells.
     bool IsTheListedProcess(ProcessInspector::Handle process, const ProcessEntry& row);
 
+    ProcessPageSeams& m_seams;
     std::vector<ProcessEntry> m_rows;
+    int m_sortColumn = 1;
+    bool m_sortAscending = true;
 };
 
 }  // namespace qmo

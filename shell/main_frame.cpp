@@ -20,10 +20,6 @@
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
     : m_logic(*this, profile, runEntry), m_view(m_logic, m_logic, *this) {}
 
-CMainFrame::~CMainFrame() {
-    DestroyWindow();
-}
-
 bool CMainFrame::Create() {
     const HINSTANCE instance = qmo::Application::InstanceHandle();
     qmo::WindowClass windowClass{qmo::kMainFrameClassName};
@@ -101,10 +97,11 @@ void CMainFrame::CreateTrayIcon() {
     m_trayIcon.StartAnimation(qmo::kTrayAnimationPeriodMs);
 }
 
-void CMainFrame::OnSize(UINT type, int width, int height) {
+bool CMainFrame::OnSize(UINT type, int width, int height) {
     FrameWindow::OnSize(type, width, height);
     if (type == SIZE_MINIMIZED)
         m_logic.OnMinimized();
+    return true;
 }
 
 bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {

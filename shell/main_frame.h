@@ -15,7 +15,6 @@ class CMainFrame : public qmo::FrameWindow, public PerformanceHost, private Main
                    private qmo::OptimizationRunOwner {
 public:
     CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry);
-    ~CMainFrame() override;
 
     // Creates the window (maximized style, menu 128, icon 128), not yet shown.
     bool Create();
@@ -42,7 +41,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnSize(UINT type, int width, int height) override;
+    bool OnSize(UINT type, int width, int height) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnDestroy() override;
 

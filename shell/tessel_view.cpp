@@ -60,11 +60,7 @@ CTesselDesktopSuitFrameView::CTesselDesktopSuitFrameView(qmo::OptimizationGate& 
 
 void CTesselDesktopSuitFrameView::OnFrameShown() {
     if (m_pageProcess.IsCreated() && ::IsWindowVisible(m_pageProcess.GetSafeHwnd()))
-        m_pageProcess.RefreshProcessList();
-}
-
-CTesselDesktopSuitFrameView::~CTesselDesktopSuitFrameView() {
-    DestroyWindow();
+        m_pageProcess.Logic().RefreshProcessList();
 }
 
 bool CTesselDesktopSuitFrameView::Create(HWND frame) {
@@ -79,14 +75,6 @@ LRESULT CTesselDesktopSuitFrameView::HandleMessage(UINT message, WPARAM wParam, 
     case WM_CREATE:
         OnCreate();
         return 0;
-    case WM_SIZE:
-        OnSize(LOWORD(lParam), HIWORD(lParam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 0;
-    case WM_PAINT:
-        OnPaint();
-        return 0;
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
         OnSystemChange(message, wParam, lParam);
@@ -98,13 +86,17 @@ LRESULT CTesselDesktopSuitFrameView::HandleMessage(UINT message, WPARAM wParam, 
             if (const qmo::TaskItem* item = m_wndNavPanel.ItemFromNotification(lParam))
                 ShowNavigationItem(item, false);
         return 0;
-    case WM_COMMAND:
-        if (qmo::ThemedButton::ReflectCommand(wParam, lParam))
-            return 0;
-        return DefaultHandler(message, wParam, lParam);
     default:
-        return DefaultHandler(message, wParam, lParam);
+        return Window::HandleMessage(message, wParam, lParam);
     }
+}
+
+bool CTesselDesktopSuitFrameView::OnCommand(UINT id, UINT code, HWND control) {
+    return qmo::ThemedButton::ReflectCommand(MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+}
+
+bool CTesselDesktopSuitFrameView::OnEraseBkgnd(HDC) {
+    return true;  // the children and the banner's paint cover every pixel
 }
 
 // Each step needs the ones before; a failure leaves the rest out, and the
@@ -233,7 +225,7 @@ void CTesselDesktopSuitFrameView::StylePageButtons() {
     }
 }
 
-void CTesselDesktopSuitFrameView::OnSize(int cx, int cy) {
+bool CTesselDesktopSuitFrameView::OnSize(UINT, int cx, int cy) {
     const qmo::ViewLayout layout = qmo::LayoutView(cx, cy);
     const auto place = [](const qmo::Window& child, const qmo::Box& box) {
         if (child.GetSafeHwnd())
@@ -246,18 +238,20 @@ void CTesselDesktopSuitFrameView::OnSize(int cx, int cy) {
     // The banner's middle stretches with the width.
     RECT band{0, 0, cx, qmo::BANNER_HEIGHT};
     ::InvalidateRect(m_hWnd, &band, FALSE);
+    return true;
 }
 
-void CTesselDesktopSuitFrameView::OnPaint() {
+bool CTesselDesktopSuitFrameView::OnPaint() {
     qmo::paint_dc paint(m_hWnd);
     RECT band{};
     ::GetClientRect(m_hWnd, &band);
     band.bottom = qmo::BANNER_HEIGHT;
-    if (band.right <= 0)
-        return;
-    qmo::BufferedCanvas canvas(paint.get(), band);
-    ::FillRect(canvas.dc(), &band, ::GetSysColorBrush(COLOR_WINDOW));
-    OnDraw(canvas.dc(), band.right);
+    if (band.right > 0) {
+        qmo::BufferedCanvas canvas(paint.get(), band);
+        ::FillRect(canvas.dc(), &band, ::GetSysColorBrush(COLOR_WINDOW));
+        OnDraw(canvas.dc(), band.right);
+    }
+    return true;
 }
 
 void CTesselDesktopSuitFrameView::OnDraw(HDC dc, int width) {

@@ -48,7 +48,6 @@ public:
     CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate, qmo::SettingsHolder& settings,
                                 PerformanceHost& performance);
     // The children go while their objects still live.
-    ~CTesselDesktopSuitFrameView() override;
 
     bool Create(HWND frame);
 
@@ -73,6 +72,10 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnSize(UINT type, int cx, int cy) override;
+    bool OnEraseBkgnd(HDC dc) override;
+    bool OnPaint() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
     void OnCreate();
@@ -83,8 +86,6 @@ private:
     bool CreateTitlePanel();
     bool CreatePageTabs();
     void StylePageButtons();
-    void OnSize(int cx, int cy);
-    void OnPaint();
     void OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam);
     void OnDraw(HDC dc, int width);
 

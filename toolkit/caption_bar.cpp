@@ -57,10 +57,6 @@ LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
         return painted;
     switch (message) {
-    case WM_SIZE:
-        // Centred text moves with every change of width.
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
-        return 0;
     case WM_SETTEXT: {
         const LRESULT result = DefaultHandler(message, wParam, lParam);
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
@@ -80,8 +76,14 @@ LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         return 0;
     default:
-        return DefaultHandler(message, wParam, lParam);
+        return Window::HandleMessage(message, wParam, lParam);
     }
+}
+
+bool CaptionBar::OnSize(UINT, int, int) {
+    // Centred text moves with every change of width.
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return true;
 }
 
 void CaptionBar::Paint(HDC dc) {

@@ -31,6 +31,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnSize(UINT type, int width, int height) override;
 
 private:
     void Paint(HDC dc);

@@ -1,7 +1,5 @@
 #include "toolkit/fit_header_ctrl.h"
 
-#include <windowsx.h>
-
 #include <vector>
 
 #include "framework/unique_handle.h"
@@ -9,8 +7,6 @@
 
 namespace qmo {
 namespace {
-
-constexpr UINT_PTR kSubclassId = 0x5148;
 
 int ColumnCount(HWND header) {
     return static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
@@ -21,23 +17,6 @@ void AppendItem(HMENU menu, HeaderMenuCommand command, const wchar_t* text, bool
 }
 
 }  // namespace
-
-CFitHeaderCtrl::~CFitHeaderCtrl() {
-    if (m_hWnd)
-        ::RemoveWindowSubclass(m_hWnd, &CFitHeaderCtrl::SubclassProcedure, kSubclassId);
-}
-
-bool CFitHeaderCtrl::AttachHeader(HWND header) {
-    if (m_hWnd || !header ||
-        !::SetWindowSubclass(header, &CFitHeaderCtrl::SubclassProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-        return false;
-    m_hWnd = header;
-    return true;
-}
-
-void CFitHeaderCtrl::Detach() noexcept {
-    m_hWnd = nullptr;
-}
 
 void CFitHeaderCtrl::SetAutofit(bool on) {
     m_autofit = on;
@@ -151,45 +130,30 @@ void CFitHeaderCtrl::SetColumnAlignment(int column, int alignment) {
     ::InvalidateRect(::GetParent(m_hWnd), nullptr, TRUE);
 }
 
-void CFitHeaderCtrl::OnContextMenu(POINT screen) {
+bool CFitHeaderCtrl::OnContextMenu(HWND, POINT screen) {
+    if (screen.x == -1 && screen.y == -1)
+        ::GetCursorPos(&screen);
     HDHITTESTINFO hit{};
     hit.pt = screen;
     ::ScreenToClient(m_hWnd, &hit.pt);
     const int column = static_cast<int>(::SendMessageW(m_hWnd, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (column < 0)
-        return;
+        return true;
     unique_menu menu(CreateColumnMenu(column));
     if (!menu)
-        return;
+        return true;
     const auto chosen = static_cast<HeaderMenuCommand>(::TrackPopupMenu(
         menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0, m_hWnd, nullptr));
     ApplyMenuCommand(column, chosen);
+    return true;
 }
 
-LRESULT CALLBACK CFitHeaderCtrl::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                                   UINT_PTR subclassId, DWORD_PTR data) noexcept {
-    auto* self = reinterpret_cast<CFitHeaderCtrl*>(data);
-    switch (message) {
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(window, &CFitHeaderCtrl::SubclassProcedure, subclassId);
-        self->Detach();
-        break;
-    case WM_CONTEXTMENU: {
-        POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (screen.x == -1 && screen.y == -1)
-            ::GetCursorPos(&screen);
-        self->OnContextMenu(screen);
-        return 0;
-    }
-    case WM_WINDOWPOSCHANGED: {
-        const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
-        self->FitIfWidthChanged();
-        return result;
-    }
-    default:
-        break;
-    }
-    return ::DefSubclassProc(window, message, wParam, lParam);
+LRESULT CFitHeaderCtrl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_WINDOWPOSCHANGED)
+        return SubclassedControl::HandleMessage(message, wParam, lParam);
+    const LRESULT result = DefaultHandler(message, wParam, lParam);
+    FitIfWidthChanged();
+    return result;
 }
 
 }  // namespace qmo

@@ -5,19 +5,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "framework/subclassed_control.h"
+
 namespace qmo {
 
 enum class HeaderMenuCommand : UINT { None = 0, SortAscending = 1, SortDescending, AlignLeft, AlignCenter, AlignRight };
 
-class CFitHeaderCtrl {
+class CFitHeaderCtrl : public SubclassedControl {
 public:
-    CFitHeaderCtrl() = default;
-    CFitHeaderCtrl(const CFitHeaderCtrl&) = delete;
-    CFitHeaderCtrl& operator=(const CFitHeaderCtrl&) = delete;
-    ~CFitHeaderCtrl();
-
-    bool AttachHeader(HWND header);
-    HWND GetSafeHwnd() const noexcept { return m_hWnd; }
+    bool AttachHeader(HWND header) { return Subclass(header, false); }
 
     void SetAutofit(bool on);
     void Fit();
@@ -32,15 +28,14 @@ public:
     // column to the list, as a click on the header would.
     void ApplyMenuCommand(int column, HeaderMenuCommand command);
 
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnContextMenu(HWND window, POINT screen) override;
+
 private:
-    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                              UINT_PTR subclassId, DWORD_PTR data) noexcept;
-    void OnContextMenu(POINT screen);
     int ColumnFormat(int column) const;
     void SetColumnAlignment(int column, int alignment);
-    void Detach() noexcept;
 
-    HWND m_hWnd = nullptr;
     bool m_autofit = false;
     bool m_fitting = false;
     int m_fittedWidth = -1;

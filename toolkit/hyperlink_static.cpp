@@ -10,8 +10,6 @@
 namespace qmo {
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x514C;  // ours among a static's subclasses
-
 UINT AlignmentOf(HWND window) {
     const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)) & SS_TYPEMASK;
     if (style == SS_CENTER)
@@ -24,21 +22,15 @@ UINT AlignmentOf(HWND window) {
 }  // namespace
 
 HyperlinkStatic::~HyperlinkStatic() {
-    if (!m_hWnd)
-        return;
-    ::RemoveWindowSubclass(m_hWnd, &HyperlinkStatic::SubclassProcedure, kSubclassId);
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    Detach();
+    const HWND control = m_hWnd;
+    Unsubclass();
+    if (control)
+        ::InvalidateRect(control, nullptr, TRUE);
 }
 
 bool HyperlinkStatic::SubclassDlgItem(UINT id, HWND dialog) {
-    HWND control = ::GetDlgItem(dialog, static_cast<int>(id));
-    if (m_hWnd || !control || Window::FromHandle(control))
+    if (!Subclass(::GetDlgItem(dialog, static_cast<int>(id)), false))
         return false;
-    if (!::SetWindowSubclass(control, &HyperlinkStatic::SubclassProcedure, kSubclassId,
-                             reinterpret_cast<DWORD_PTR>(this)))
-        return false;
-    Window::Attach(control);
     Redraw();
     return true;
 }
@@ -50,24 +42,9 @@ void HyperlinkStatic::SetBackgroundColour(COLORREF colour) {
 }
 
 COLORREF HyperlinkStatic::TextColour() const noexcept {
-    if (m_hovered)
+    if (m_hover.IsInside())
         return kHoverColour;
     return m_visited ? kVisitedColour : kLinkColour;
-}
-
-LRESULT CALLBACK HyperlinkStatic::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                                    UINT_PTR subclassId, DWORD_PTR data) noexcept {
-    auto* self = reinterpret_cast<HyperlinkStatic*>(data);
-    if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(window, &HyperlinkStatic::SubclassProcedure, subclassId);
-        self->Detach();
-        return ::DefSubclassProc(window, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
-}
-
-LRESULT HyperlinkStatic::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefSubclassProc(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -78,50 +55,45 @@ LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_NCHITTEST:
         // A plain static lets the mouse through to its dialog.
         return HTCLIENT;
-    case WM_SETCURSOR:
-        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
-        return TRUE;
-    case WM_MOUSEMOVE:
-        OnMouseMove();
-        return 0;
-    case WM_MOUSELEAVE:
-        SetHovered(false);
-        return 0;
-    case WM_LBUTTONDOWN:
-        m_pressed = true;
-        return 0;
-    case WM_LBUTTONUP: {
-        RECT client{};
-        ::GetClientRect(m_hWnd, &client);
-        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (std::exchange(m_pressed, false) && ::PtInRect(&client, at))
-            OnClick();
-        return 0;
-    }
     case WM_SETTEXT:
     case WM_SETFONT: {
-        const LRESULT result = Default(message, wParam, lParam);
+        const LRESULT result = DefaultHandler(message, wParam, lParam);
         Redraw();
         return result;
     }
     default:
-        return Default(message, wParam, lParam);
+        return SubclassedControl::HandleMessage(message, wParam, lParam);
     }
 }
 
-void HyperlinkStatic::OnMouseMove() {
-    if (m_hovered)
-        return;
-    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
-    ::TrackMouseEvent(&track);
-    SetHovered(true);
+bool HyperlinkStatic::OnSetCursor(HWND, UINT, UINT) {
+    ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+    return true;
 }
 
-void HyperlinkStatic::SetHovered(bool hovered) {
-    if (m_hovered == hovered)
-        return;
-    m_hovered = hovered;
-    Redraw();
+bool HyperlinkStatic::OnMouseMove(UINT, POINT) {
+    if (m_hover.Moved(m_hWnd))
+        Redraw();
+    return true;
+}
+
+bool HyperlinkStatic::OnMouseLeave() {
+    if (m_hover.Left())
+        Redraw();
+    return true;
+}
+
+bool HyperlinkStatic::OnLButtonDown(UINT, POINT) {
+    m_pressed = true;
+    return true;
+}
+
+bool HyperlinkStatic::OnLButtonUp(UINT, POINT point) {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    if (std::exchange(m_pressed, false) && ::PtInRect(&client, point))
+        OnClick();
+    return true;
 }
 
 void HyperlinkStatic::OnClick() {

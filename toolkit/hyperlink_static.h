@@ -9,12 +9,13 @@
 #include <string>
 
 #include "framework/unique_handle.h"
-#include "framework/window.h"
+#include "framework/subclassed_control.h"
+#include "toolkit/hover_tracker.h"
 #include "toolkit/shell_opener.h"
 
 namespace qmo {
 
-class HyperlinkStatic : public Window {
+class HyperlinkStatic : public SubclassedControl {
 public:
     static constexpr COLORREF kLinkColour = RGB(0, 0, 255);
     static constexpr COLORREF kHoverColour = RGB(255, 0, 0);
@@ -32,20 +33,20 @@ public:
     void SetOpenOnClick(bool open) noexcept { m_openOnClick = open; }
     void SetShellOpener(ShellOpener& opener) noexcept { m_opener = &opener; }
 
-    bool IsHovered() const noexcept { return m_hovered; }
+    bool IsHovered() const noexcept { return m_hover.IsInside(); }
     bool IsVisited() const noexcept { return m_visited; }
     COLORREF TextColour() const noexcept;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;
+    bool OnMouseMove(UINT flags, POINT point) override;
+    bool OnMouseLeave() override;
+    bool OnLButtonDown(UINT flags, POINT point) override;
+    bool OnLButtonUp(UINT flags, POINT point) override;
 
 private:
-    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                              UINT_PTR subclassId, DWORD_PTR data) noexcept;
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc);
-    void OnMouseMove();
-    void SetHovered(bool hovered);
     void OnClick();
     HFONT UnderlinedFont();
     void Redraw();
@@ -53,7 +54,7 @@ private:
     std::wstring m_target;
     COLORREF m_background = RGB(255, 255, 255);
     bool m_openOnClick = true;
-    bool m_hovered = false;
+    HoverTracker m_hover;
     bool m_visited = false;
     bool m_pressed = false;
     ShellOpener* m_opener = &SystemShellOpener();

@@ -170,28 +170,8 @@ LRESULT PageTabControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
         return painted;
     switch (message) {
-    case WM_SIZE:
-        Relayout();
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        m_keyboardCues = false;
-        ActivateByUser(HitTestTab(m_layout, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
-        return 0;
-    case WM_MOUSEMOVE:
-        OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        return 0;
-    case WM_MOUSELEAVE:
-        m_trackingLeave = false;
-        m_hot = -1;
-        Redraw();
-        return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
-    case WM_KEYDOWN:
-        if (OnKeyDown(static_cast<UINT>(wParam)))
-            return 0;
-        break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         Redraw();
@@ -203,21 +183,40 @@ LRESULT PageTabControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         Relayout();
         return 0;
     default:
-        break;
+        return Window::HandleMessage(message, wParam, lParam);
     }
-    return DefaultHandler(message, wParam, lParam);
 }
 
-void PageTabControl::OnMouseMove(POINT point) {
-    if (!m_trackingLeave) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
-        m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;
-    }
+bool PageTabControl::OnSize(UINT, int, int) {
+    Relayout();
+    return true;
+}
+
+bool PageTabControl::OnLButtonDown(UINT, POINT point) {
+    m_keyboardCues = false;
+    ActivateByUser(HitTestTab(m_layout, point.x, point.y));
+    return true;
+}
+
+bool PageTabControl::OnLButtonDblClk(UINT flags, POINT point) {
+    return OnLButtonDown(flags, point);
+}
+
+bool PageTabControl::OnMouseLeave() {
+    m_hover.Left();
+    m_hot = -1;
+    Redraw();
+    return true;
+}
+
+bool PageTabControl::OnMouseMove(UINT, POINT point) {
+    m_hover.Moved(m_hWnd);
     const int hot = HitTestTab(m_layout, point.x, point.y);
     if (hot != m_hot) {
         m_hot = hot;
         Redraw();
     }
+    return true;
 }
 
 bool PageTabControl::OnKeyDown(UINT key) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "framework/window.h"
+#include "toolkit/hover_tracker.h"
 #include "toolkit/image_strip.h"
 #include "toolkit/page_tab_layout.h"
 #include "toolkit/ui_fonts.h"
@@ -56,6 +57,12 @@ protected:
     virtual void OnTabActivated(int index);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnLButtonDown(UINT flags, POINT point) override;
+    bool OnLButtonDblClk(UINT flags, POINT point) override;
+    bool OnMouseMove(UINT flags, POINT point) override;
+    bool OnMouseLeave() override;
+    bool OnKeyDown(UINT key) override;
 
 private:
     struct Tab {
@@ -70,8 +77,6 @@ private:
     void Relayout();
     void Paint(HDC dc);
     void PaintTab(HDC dc, int index);
-    void OnMouseMove(POINT point);
-    bool OnKeyDown(UINT key);
     void Redraw();
 
     std::vector<Tab> m_tabs;
@@ -82,7 +87,7 @@ private:
     UiFonts m_fonts;
     bool m_boldSelected = true;
     int m_hot = -1;
-    bool m_trackingLeave = false;
+    HoverTracker m_hover;
     bool m_keyboardCues = false;
 };
 

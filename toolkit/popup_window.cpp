@@ -58,9 +58,7 @@ PopupWindow::PopupWindow(PopupContent content)
     m_timeline.SetStateListener([this](PopupState state) { OnStateChanged(state); });
 }
 
-PopupWindow::~PopupWindow() {
-    DestroyWindow();
-}
+PopupWindow::~PopupWindow() = default;
 
 void PopupWindow::Release() noexcept {
     if (m_gate.Release()) {
@@ -188,50 +186,32 @@ LRESULT PopupWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT PopupWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_TIMER:
-        if (wParam == kSlideTimer || wParam == kDisplayTimer) {
-            if (wParam == kDisplayTimer) {
-                // One-shot: Sync arms it again when the pointer holds the popup.
-                ::KillTimer(m_hWnd, kDisplayTimer);
-                m_displayTimerDue = 0;
-            }
-            m_timeline.AdvanceTo(Now());
-            Sync();
-            return 0;
-        }
-        break;
-    case WM_MOUSEMOVE:
-        OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        return 0;
-    case WM_MOUSELEAVE:
-        OnMouseLeave();
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        OnButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        return 0;
-    case WM_LBUTTONUP:
-        OnButtonUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        return 0;
     case WM_CAPTURECHANGED:
         if (m_content.elements.CancelPress())
             Redraw();
         return 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
-    case WM_SETCURSOR:
-        if (OnSetCursor())
-            return TRUE;
-        break;
-    case WM_ERASEBKGND:
-        return 1;  // the canvas covers every pixel
-    case WM_PAINT:
-        OnPaint();
-        return 0;
     default:
-        break;
+        return Window::HandleMessage(message, wParam, lParam);
     }
-    return DefaultHandler(message, wParam, lParam);
+}
+
+bool PopupWindow::OnTimer(UINT_PTR id) {
+    if (id != kSlideTimer && id != kDisplayTimer)
+        return false;
+    if (id == kDisplayTimer) {
+        // One-shot: Sync arms it again when the pointer holds the popup.
+        ::KillTimer(m_hWnd, kDisplayTimer);
+        m_displayTimerDue = 0;
+    }
+    m_timeline.AdvanceTo(Now());
+    Sync();
+    return true;
+}
+
+bool PopupWindow::OnEraseBkgnd(HDC) {
+    return true;  // the canvas covers every pixel
 }
 
 bool PopupWindow::IsInside(POINT point) const {
@@ -246,11 +226,8 @@ PopupPoint PopupWindow::ContentPoint(POINT point) const {
     return IsInside(point) ? PopupPoint{point.x, point.y} : PopupPoint{-1, -1};
 }
 
-void PopupWindow::OnMouseMove(POINT point) {
-    if (!m_trackingLeave) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
-        m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;
-    }
+bool PopupWindow::OnMouseMove(UINT, POINT point) {
+    m_hover.Moved(m_hWnd);
     // Captured while the button is held, moves outside come here too.
     if (IsInside(point))
         m_timeline.PointerEntered(Now());
@@ -259,23 +236,30 @@ void PopupWindow::OnMouseMove(POINT point) {
     if (m_content.elements.PointerMovedTo(ContentPoint(point)))
         Redraw();
     Sync();
+    return true;
 }
 
-void PopupWindow::OnMouseLeave() {
-    m_trackingLeave = false;
+bool PopupWindow::OnMouseLeave() {
+    m_hover.Left();
     m_timeline.PointerLeft(Now());
     if (m_content.elements.PointerLeft())
         Redraw();
     Sync();
+    return true;
 }
 
-void PopupWindow::OnButtonDown(POINT point) {
+bool PopupWindow::OnLButtonDown(UINT, POINT point) {
     ::SetCapture(m_hWnd);
     if (m_content.elements.ButtonDown(ContentPoint(point)))
         Redraw();
+    return true;
 }
 
-void PopupWindow::OnButtonUp(POINT point) {
+bool PopupWindow::OnLButtonDblClk(UINT flags, POINT point) {
+    return OnLButtonDown(flags, point);
+}
+
+bool PopupWindow::OnLButtonUp(UINT, POINT point) {
     const PopupElements::Release release = m_content.elements.ButtonUp(ContentPoint(point));
     if (::GetCapture() == m_hWnd)
         ::ReleaseCapture();
@@ -283,9 +267,10 @@ void PopupWindow::OnButtonUp(POINT point) {
         Redraw();
     if (release.clicked)
         Notify(kPopupElementClicked, reinterpret_cast<LPARAM>(&m_content.elements[*release.clicked]));
+    return true;
 }
 
-bool PopupWindow::OnSetCursor() {
+bool PopupWindow::OnSetCursor(HWND, UINT, UINT) {
     const DWORD position = ::GetMessagePos();
     POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     ::ScreenToClient(m_hWnd, &point);
@@ -362,7 +347,7 @@ void PopupWindow::Notify(WPARAM kind, LPARAM data) {
         ::SendMessageW(m_owner, m_notifyMessage, kind, data);
 }
 
-void PopupWindow::OnPaint() {
+bool PopupWindow::OnPaint() {
     paint_dc paint(m_hWnd);
     if (!m_canvas) {
         m_canvas.reset(::CreateCompatibleBitmap(paint.get(), m_content.width, m_content.height));
@@ -370,7 +355,7 @@ void PopupWindow::OnPaint() {
     }
     unique_dc memory(::CreateCompatibleDC(paint.get()));
     if (!m_canvas || !memory)
-        return;
+        return true;
     scoped_select canvas(memory.get(), m_canvas.get());
     if (m_canvasDirty) {
         Compose(memory.get());
@@ -379,6 +364,7 @@ void PopupWindow::OnPaint() {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     ::BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    return true;
 }
 
 void PopupWindow::Compose(HDC dc) {

@@ -20,6 +20,7 @@
 
 #include "framework/unique_handle.h"
 #include "framework/window.h"
+#include "toolkit/hover_tracker.h"
 #include "toolkit/popup_content.h"
 #include "toolkit/release_gate.h"
 
@@ -80,12 +81,15 @@ private:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnMouseMove(POINT point);
-    void OnMouseLeave();
-    void OnButtonDown(POINT point);
-    void OnButtonUp(POINT point);
-    void OnPaint();
-    bool OnSetCursor();
+    bool OnTimer(UINT_PTR id) override;
+    bool OnMouseMove(UINT flags, POINT point) override;
+    bool OnMouseLeave() override;
+    bool OnLButtonDown(UINT flags, POINT point) override;
+    bool OnLButtonDblClk(UINT flags, POINT point) override;
+    bool OnLButtonUp(UINT flags, POINT point) override;
+    bool OnEraseBkgnd(HDC dc) override;
+    bool OnPaint() override;
+    bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;
     void OnStateChanged(PopupState state);
 
     void PrepareContent();
@@ -110,7 +114,7 @@ private:
     int m_shownHeight = -1;
     bool m_slideTimerOn = false;
     ULONGLONG m_displayTimerDue = 0;
-    bool m_trackingLeave = false;
+    HoverTracker m_hover;
 
     // Made once per popup; the canvas holds the whole content at full height.
     std::vector<std::wstring> m_texts;

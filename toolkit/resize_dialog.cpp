@@ -1,7 +1,7 @@
 #include "toolkit/resize_dialog.h"
 
 void CResizeDialog::AddAnchor(UINT controlId, const qmo::Anchors& anchors) {
-    HWND control = ::GetDlgItem(m_hWnd, static_cast<int>(controlId));
+    HWND control = Item(controlId);
     if (!control)
         return;
     if (!m_haveOriginalSize) {
@@ -16,18 +16,11 @@ void CResizeDialog::AddAnchor(UINT controlId, const qmo::Anchors& anchors) {
     m_anchored.push_back({control, {placed.left, placed.top, placed.right, placed.bottom}, anchors});
 }
 
-bool CResizeDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == WM_SIZE && wParam != SIZE_MINIMIZED) {
-        OnSize(LOWORD(lParam), HIWORD(lParam));
-        result = 0;
-        return true;
-    }
-    return Dialog::HandleDialogMessage(message, wParam, lParam, result);
-}
-
-void CResizeDialog::OnSize(int width, int height) {
+bool CResizeDialog::OnSize(UINT type, int width, int height) {
+    if (type == SIZE_MINIMIZED)
+        return false;
     if (!m_haveOriginalSize || m_anchored.empty())
-        return;
+        return true;
     const int dx = width - m_originalSize.cx;
     const int dy = height - m_originalSize.cy;
     HDWP positions = ::BeginDeferWindowPos(static_cast<int>(m_anchored.size()));
@@ -40,4 +33,5 @@ void CResizeDialog::OnSize(int width, int height) {
     if (positions)
         ::EndDeferWindowPos(positions);
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return true;
 }

@@ -12,7 +12,7 @@ public:
 protected:
     // Registers a control at its present place; call from OnInitDialog.
     void AddAnchor(UINT controlId, const qmo::Anchors& anchors);
-    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnSize(UINT type, int width, int height) override;
 
 private:
     struct Anchored {
@@ -20,8 +20,6 @@ private:
         qmo::Rect original;
         qmo::Anchors anchors;
     };
-    void OnSize(int width, int height);
-
     std::vector<Anchored> m_anchored;
     SIZE m_originalSize{};
     bool m_haveOriginalSize = false;

@@ -133,32 +133,15 @@ void TaskPanel::Redraw() {
 }
 
 LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SIZE:
-        Relayout();
-        Redraw();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_PRINTCLIENT:
+    // A printed copy shows the panel at rest, without the pointer's and the focus's highlights.
+    if (message == WM_PRINTCLIENT) {
         m_painter.Paint(reinterpret_cast<HDC>(wParam), ClientRect(m_hWnd), m_model, m_icons, {});
         return 0;
-    case WM_MOUSEMOVE:
-        OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        return 0;
-    case WM_MOUSELEAVE:
-        OnMouseLeave();
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        OnButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        return 0;
-    case WM_LBUTTONUP:
-        OnButtonUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        return 0;
+    }
+    LRESULT painted = 0;
+    if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
+        return painted;
+    switch (message) {
     case WM_CAPTURECHANGED:
         if (m_pressedLink || m_pressedCaption) {
             m_pressedLink = nullptr;
@@ -166,16 +149,8 @@ LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Redraw();
         }
         return 0;
-    case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == m_hWnd && OnSetCursor())
-            return TRUE;
-        break;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
-    case WM_KEYDOWN:
-        if (OnKeyDown(static_cast<UINT>(wParam)))
-            return 0;
-        break;
     case WM_SETFOCUS:
         // Arriving by keyboard, the first link takes the focus and shows it.
         m_keyboardCues = ::GetKeyState(VK_LBUTTON) >= 0;
@@ -191,25 +166,28 @@ LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_THEMECHANGED:
         OnSystemChange();
         return 0;
-    case WM_COMMAND:
-    case WM_NOTIFY:
-        return OnChildCommand(message, wParam, lParam);
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-        ::SetBkColor(reinterpret_cast<HDC>(wParam), m_painter.ControlBackground());
-        return reinterpret_cast<LRESULT>(m_painter.ControlBackgroundBrush());
     default:
-        break;
+        return Window::HandleMessage(message, wParam, lParam);
     }
-    return DefaultHandler(message, wParam, lParam);
 }
 
-void TaskPanel::OnPaint() {
-    paint_dc dc(m_hWnd);
-    const RECT client = ClientRect(m_hWnd);
-    BufferedCanvas canvas(dc.get(), client);
-    TaskPanelHighlights highlights{m_hot, m_pressedLink, m_focused, m_keyboardCues && ::GetFocus() == m_hWnd};
-    m_painter.Paint(canvas.dc(), client, m_model, m_icons, highlights);
+bool TaskPanel::OnSize(UINT, int, int) {
+    Relayout();
+    Redraw();
+    return true;
+}
+
+HBRUSH TaskPanel::OnCtlColor(UINT message, HDC dc, HWND control) {
+    if (message != WM_CTLCOLORBTN && message != WM_CTLCOLORSTATIC)
+        return Window::OnCtlColor(message, dc, control);
+    ::SetBkColor(dc, m_painter.ControlBackground());
+    return m_painter.ControlBackgroundBrush();
+}
+
+void TaskPanel::Paint(HDC dc) {
+    const TaskPanelHighlights highlights{m_hot, m_pressedLink, m_focused,
+                                         m_keyboardCues && ::GetFocus() == m_hWnd};
+    m_painter.Paint(dc, ClientRect(m_hWnd), m_model, m_icons, highlights);
 }
 
 void TaskPanel::SetHot(const TaskItem* item) {
@@ -219,26 +197,29 @@ void TaskPanel::SetHot(const TaskItem* item) {
     Redraw();
 }
 
-void TaskPanel::OnMouseMove(POINT point) {
-    if (!m_trackingLeave) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
-        m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;
-    }
+bool TaskPanel::OnMouseMove(UINT, POINT point) {
+    m_hover.Moved(m_hWnd);
     const TaskItem* over = m_model.HitTest(point.x, point.y).link;
     // While a link is held, only that link lights up.
     SetHot(m_pressedLink && over != m_pressedLink ? nullptr : over);
+    return true;
 }
 
-void TaskPanel::OnMouseLeave() {
-    m_trackingLeave = false;
+bool TaskPanel::OnMouseLeave() {
+    m_hover.Left();
     if (!m_pressedLink)
         SetHot(nullptr);
+    return true;
 }
 
-void TaskPanel::OnButtonDown(POINT point) {
+bool TaskPanel::OnLButtonDblClk(UINT flags, POINT point) {
+    return OnLButtonDown(flags, point);
+}
+
+bool TaskPanel::OnLButtonDown(UINT, POINT point) {
     const TaskHit hit = m_model.HitTest(point.x, point.y);
     if (!hit.link && !hit.caption)
-        return;  // nothing to press, and no reason to take the focus
+        return true;  // nothing to press, and no reason to take the focus
     m_pressedLink = hit.link;
     m_pressedCaption = hit.caption;
     if (hit.link) {
@@ -248,9 +229,10 @@ void TaskPanel::OnButtonDown(POINT point) {
     m_keyboardCues = false;
     ::SetCapture(m_hWnd);
     Redraw();
+    return true;
 }
 
-void TaskPanel::OnButtonUp(POINT point) {
+bool TaskPanel::OnLButtonUp(UINT, POINT point) {
     TaskItem* link = std::exchange(m_pressedLink, nullptr);
     TaskGroup* caption = std::exchange(m_pressedCaption, nullptr);
     if (::GetCapture() == m_hWnd)
@@ -261,6 +243,7 @@ void TaskPanel::OnButtonUp(POINT point) {
         Click(*link);
     else if (caption && hit.caption == caption)
         caption->SetExpanded(!caption->IsExpanded());
+    return true;
 }
 
 bool TaskPanel::OnKeyDown(UINT key) {
@@ -287,7 +270,9 @@ bool TaskPanel::OnKeyDown(UINT key) {
     }
 }
 
-bool TaskPanel::OnSetCursor() {
+bool TaskPanel::OnSetCursor(HWND window, UINT, UINT) {
+    if (window != m_hWnd)
+        return false;
     POINT point{};
     ::GetCursorPos(&point);
     ::ScreenToClient(m_hWnd, &point);
@@ -306,10 +291,17 @@ void TaskPanel::OnSystemChange() {
     Redraw();
 }
 
-LRESULT TaskPanel::OnChildCommand(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && ThemedButton::ReflectCommand(wParam, lParam))
-        return 0;
-    return ::SendMessageW(::GetParent(m_hWnd), message, wParam, lParam);
+bool TaskPanel::OnCommand(UINT id, UINT code, HWND control) {
+    const WPARAM wParam = MAKEWPARAM(id, code);
+    const auto lParam = reinterpret_cast<LPARAM>(control);
+    if (!ThemedButton::ReflectCommand(wParam, lParam))
+        ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, wParam, lParam);
+    return true;
+}
+
+bool TaskPanel::OnNotify(UINT id, NMHDR* header, LRESULT& result) {
+    result = ::SendMessageW(::GetParent(m_hWnd), WM_NOTIFY, id, reinterpret_cast<LPARAM>(header));
+    return true;
 }
 
 void TaskPanel::Click(TaskItem& item) {

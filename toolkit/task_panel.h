@@ -18,6 +18,7 @@
 
 #include "framework/window.h"
 #include "res/messages.h"
+#include "toolkit/hover_tracker.h"
 #include "toolkit/image_strip.h"
 #include "toolkit/task_panel_model.h"
 #include "toolkit/task_panel_painter.h"
@@ -72,20 +73,24 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnMouseMove(UINT flags, POINT point) override;
+    bool OnMouseLeave() override;
+    bool OnLButtonDown(UINT flags, POINT point) override;
+    bool OnLButtonDblClk(UINT flags, POINT point) override;
+    bool OnLButtonUp(UINT flags, POINT point) override;
+    bool OnKeyDown(UINT key) override;
+    bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnNotify(UINT id, NMHDR* header, LRESULT& result) override;
+    HBRUSH OnCtlColor(UINT message, HDC dc, HWND control) override;
 
 private:
     void OnModelChanged();
     void Relayout();
     void PlaceControls();
-    void OnPaint();
-    void OnMouseMove(POINT point);
-    void OnMouseLeave();
-    void OnButtonDown(POINT point);
-    void OnButtonUp(POINT point);
-    bool OnKeyDown(UINT key);
-    bool OnSetCursor();
+    void Paint(HDC dc);
     void OnSystemChange();
-    LRESULT OnChildCommand(UINT message, WPARAM wParam, LPARAM lParam);
     void SetHot(const TaskItem* item);
     void Click(TaskItem& item);
     void Redraw();
@@ -101,7 +106,7 @@ private:
     TaskGroup* m_pressedCaption = nullptr;
     TaskItem* m_focused = nullptr;
     bool m_keyboardCues = false;
-    bool m_trackingLeave = false;
+    HoverTracker m_hover;
 };
 
 }  // namespace qmo

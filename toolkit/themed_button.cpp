@@ -13,7 +13,6 @@
 namespace qmo {
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x5142;  // ours among a button's subclasses
 constexpr int kCornerRadius = 4;
 constexpr int kPaddingX = 12;
 constexpr int kContentGap = 8;
@@ -30,18 +29,14 @@ DWORD WithType(DWORD style, DWORD type) {
 }  // namespace
 
 ThemedButton::~ThemedButton() {
-    if (!m_hWnd)
+    if (!m_hWnd || OwnsHandle())
         return;
-    if (m_createdHere) {
-        ::DestroyWindow(m_hWnd);  // its WM_NCDESTROY lets go of this object
-        return;
-    }
     // The window belongs to a dialog that lives on: hand it back as it was.
-    ::RemoveWindowSubclass(m_hWnd, &ThemedButton::SubclassProcedure, kSubclassId);
-    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE));
-    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, WithType(style, m_originalStyle & BS_TYPEMASK));
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    Detach();
+    const HWND button = m_hWnd;
+    Unsubclass();
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(button, GWL_STYLE));
+    ::SetWindowLongPtrW(button, GWL_STYLE, WithType(style, m_originalStyle & BS_TYPEMASK));
+    ::InvalidateRect(button, nullptr, TRUE);
 }
 
 bool ThemedButton::Create(std::wstring_view caption, DWORD style, const RECT& rect, HWND parent, UINT id) {
@@ -53,29 +48,24 @@ bool ThemedButton::Create(std::wstring_view caption, DWORD style, const RECT& re
                                     Application::InstanceHandle(), nullptr);
     if (!button)
         return false;
-    if (!Subclass(button)) {
+    if (!TakeOver(button, true)) {
         ::DestroyWindow(button);
         return false;
     }
-    m_createdHere = true;
     return true;
 }
 
 bool ThemedButton::Attach(HWND button) {
-    if (m_hWnd || !button || !IsButtonClass(button) || Window::FromHandle(button))
-        return false;
-    m_createdHere = false;
-    return Subclass(button);
+    return button && IsButtonClass(button) && TakeOver(button, false);
 }
 
 bool ThemedButton::SubclassDlgItem(UINT id, HWND dialog) {
     return Attach(::GetDlgItem(dialog, static_cast<int>(id)));
 }
 
-bool ThemedButton::Subclass(HWND button) {
-    if (!::SetWindowSubclass(button, &ThemedButton::SubclassProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+bool ThemedButton::TakeOver(HWND button, bool owns) {
+    if (!Subclass(button, owns))
         return false;
-    Window::Attach(button);
     m_originalStyle = static_cast<DWORD>(::GetWindowLongPtrW(button, GWL_STYLE));
     m_default = (m_originalStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     // Owner-drawn, the button's own drawing outside WM_PAINT goes to the
@@ -130,18 +120,11 @@ bool ThemedButton::OnClicked() {
     return false;
 }
 
-LRESULT CALLBACK ThemedButton::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                                 UINT_PTR subclassId, DWORD_PTR data) noexcept {
-    auto* self = reinterpret_cast<ThemedButton*>(data);
-    if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(window, &ThemedButton::SubclassProcedure, subclassId);
-        self->Detach();
-        return ::DefSubclassProc(window, message, wParam, lParam);
-    }
-    ++self->m_dispatchDepth;
-    const LRESULT result = self->HandleMessage(message, wParam, lParam);
-    if (--self->m_dispatchDepth == 0)
-        self->m_clickReflected = false;
+LRESULT ThemedButton::ReceiveMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    ++m_dispatchDepth;
+    const LRESULT result = HandleMessage(message, wParam, lParam);
+    if (--m_dispatchDepth == 0)
+        m_clickReflected = false;
     return result;
 }
 
@@ -150,23 +133,6 @@ LRESULT ThemedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
         return painted;
     switch (message) {
-    case WM_LBUTTONDBLCLK:
-        // A quick second click is one more click, not a double click.
-        return Default(WM_LBUTTONDOWN, wParam, lParam);
-    case WM_MOUSEMOVE:
-        OnMouseMove();
-        break;
-    case WM_MOUSELEAVE:
-        OnMouseLeave();
-        break;
-    case WM_KEYDOWN:
-        // Outside a dialog nothing turns Enter into a click for us.
-        if (wParam == VK_RETURN && ::IsWindowEnabled(m_hWnd)) {
-            ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), BN_CLICKED),
-                           reinterpret_cast<LPARAM>(m_hWnd));
-            return 0;
-        }
-        break;
     case WM_GETDLGCODE:
         // Still a push button to the dialog manager, which then moves the default look with the focus.
         return DLGC_BUTTON | (m_default ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
@@ -184,17 +150,27 @@ LRESULT ThemedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_SETTINGCHANGE:
         return DefaultAndRedraw(message, wParam, lParam);
     default:
-        break;
+        return SubclassedControl::HandleMessage(message, wParam, lParam);
     }
-    return Default(message, wParam, lParam);
 }
 
-LRESULT ThemedButton::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefSubclassProc(m_hWnd, message, wParam, lParam);
+bool ThemedButton::OnLButtonDblClk(UINT flags, POINT point) {
+    // A quick second click is one more click, not a double click.
+    DefaultHandler(WM_LBUTTONDOWN, flags, MAKELPARAM(point.x, point.y));
+    return true;
+}
+
+bool ThemedButton::OnKeyDown(UINT key) {
+    // Outside a dialog nothing turns Enter into a click for us.
+    if (key != VK_RETURN || !::IsWindowEnabled(m_hWnd))
+        return false;
+    ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(m_hWnd));
+    return true;
 }
 
 LRESULT ThemedButton::DefaultAndRedraw(UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = Default(message, wParam, lParam);
+    const LRESULT result = DefaultHandler(message, wParam, lParam);
     Redraw();
     return result;
 }
@@ -204,23 +180,17 @@ void ThemedButton::Redraw() {
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-void ThemedButton::OnMouseMove() {
-    if (!m_trackingLeave) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
-        m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;
-    }
-    if (!m_hot) {
-        m_hot = true;
+// The button's own tracking of the pointer goes on underneath.
+bool ThemedButton::OnMouseMove(UINT, POINT) {
+    if (m_hover.Moved(m_hWnd))
         Redraw();
-    }
+    return false;
 }
 
-void ThemedButton::OnMouseLeave() {
-    m_trackingLeave = false;
-    if (m_hot) {
-        m_hot = false;
+bool ThemedButton::OnMouseLeave() {
+    if (m_hover.Left())
         Redraw();
-    }
+    return false;
 }
 
 void ThemedButton::Paint(HDC dc) {
@@ -244,7 +214,7 @@ void ThemedButton::PaintFace(HDC dc, const RECT& face, bool pressed) {
     const bool focusShown = ::GetFocus() == m_hWnd && !(::SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
     const COLORREF fill = !enabled  ? palette.control
                           : pressed ? palette.controlPressed
-                          : m_hot   ? palette.controlHot
+                          : IsHot() ? palette.controlHot
                                     : palette.control;
     const COLORREF border = enabled && (focusShown || m_default) ? palette.accent : palette.border;
     FillRoundRect(dc, face, kCornerRadius, fill, border);
@@ -287,7 +257,7 @@ void ThemedButton::PaintContent(HDC dc, RECT face, bool pressed) {
     if (m_image)
         m_image.Draw(dc, 0, layout.image.left, layout.image.top, !enabled, fadeTo);
     if (m_icons)
-        m_icons.Draw(dc, m_hot && enabled ? 1 : 0, layout.icon.left, layout.icon.top, !enabled, fadeTo);
+        m_icons.Draw(dc, m_hover.IsInside() && enabled ? 1 : 0, layout.icon.left, layout.icon.top, !enabled, fadeTo);
     if (!layout.caption.IsEmpty()) {
         RECT caption{layout.caption.left, face.top, layout.caption.right, face.bottom};
         ::SetBkMode(dc, TRANSPARENT);

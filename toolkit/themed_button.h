@@ -19,12 +19,13 @@
 
 #include <string_view>
 
-#include "framework/window.h"
+#include "framework/subclassed_control.h"
+#include "toolkit/hover_tracker.h"
 #include "toolkit/image_strip.h"
 
 namespace qmo {
 
-class ThemedButton : public Window {
+class ThemedButton : public SubclassedControl {
 public:
     ThemedButton() = default;
     ~ThemedButton() override;
@@ -45,7 +46,7 @@ public:
     bool SetIcons(UINT stripResource, int normalIcon, int hotIcon, int cx = 16, int cy = 16);
     bool SetIcons(HBITMAP strip, int normalIcon, int hotIcon, int cx = 16, int cy = 16);
 
-    bool IsHot() const noexcept { return m_hot; }
+    bool IsHot() const noexcept { return m_hover.IsInside(); }
 
     // Calls OnClicked of the themed button a BN_CLICKED came from; true when
     // it reports the click handled, so the parent does nothing more with it.
@@ -58,26 +59,24 @@ protected:
 
     // Derived classes pass what they do not handle on to this one.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT ReceiveMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnMouseMove(UINT flags, POINT point) override;
+    bool OnMouseLeave() override;
+    bool OnLButtonDblClk(UINT flags, POINT point) override;
+    bool OnKeyDown(UINT key) override;
 
 private:
-    static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                              UINT_PTR subclassId, DWORD_PTR data) noexcept;
-    bool Subclass(HWND button);
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+    bool TakeOver(HWND button, bool owns);
     LRESULT DefaultAndRedraw(UINT message, WPARAM wParam, LPARAM lParam);
     bool UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon);
-    void OnMouseMove();
-    void OnMouseLeave();
     void Paint(HDC dc);
     void PaintFace(HDC dc, const RECT& face, bool pressed);
     void PaintContent(HDC dc, RECT face, bool pressed);
     void Redraw();
 
     DWORD m_originalStyle = 0;
-    bool m_createdHere = false;
     bool m_default = false;  // the dialog's default push button
-    bool m_hot = false;
-    bool m_trackingLeave = false;
+    HoverTracker m_hover;
     // One click may be reflected by each parent it passes; the hook hears it once.
     int m_dispatchDepth = 0;
     bool m_clickReflected = false;

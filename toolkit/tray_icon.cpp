@@ -117,15 +117,18 @@ LRESULT TrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnNotification(LOWORD(lParam));
         return 0;
     }
-    if (message == WM_TIMER && wParam == kAnimationTimer) {
-        OnAnimationTick();
-        return 0;
-    }
     if (m_taskbarCreatedMessage && message == m_taskbarCreatedMessage) {
         OnTaskbarCreated();
         return 0;
     }
-    return DefaultHandler(message, wParam, lParam);
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+bool TrayIcon::OnTimer(UINT_PTR id) {
+    if (id != kAnimationTimer)
+        return false;
+    OnAnimationTick();
+    return true;
 }
 
 void TrayIcon::OnNotification(UINT event) {

@@ -37,6 +37,7 @@ public:
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnTimer(UINT_PTR id) override;
     void OnNotification(UINT event);
     void OnAnimationTick();
     void OnTaskbarCreated();

@@ -108,7 +108,7 @@ void PrintProcessListFigures(int runs) {
     }
     PageHost host;
     CProcessPage& page = host.Page();
-    const double refreshMs = MedianMs(runs, [&] { page.RefreshProcessList(); });
+    const double refreshMs = MedianMs(runs, [&] { page.Logic().RefreshProcessList(); });
     const int rows = ListView_GetItemCount(page.List().GetSafeHwnd());
 
     Win32ProcessInspector inspector;

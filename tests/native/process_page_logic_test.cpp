@@ -17,8 +17,9 @@ using testing::FakeProcesses;
 // The page without a window: remembers what the list was shown and which
 // messages were raised, and answers questions from a script. Like the list
 // view, it may refuse a row, which leaves that row out.
-class RecordingPage : public ProcessPageLogic {
+class RecordingPage : public ProcessPageSeams, public ProcessPageLogic {
 public:
+    RecordingPage() : ProcessPageLogic(static_cast<ProcessPageSeams&>(*this)) {}
     FakeProcesses processes;
     FakeIcons icons;
     std::vector<ProcessEntry> shown;
@@ -125,7 +126,7 @@ protected:
         page.processes.Add(4, {.name = "big.exe", .workingSet = 10240 * 1024, .creationTime = 40});
         page.processes.Add(8, {.name = "Small.exe", .workingSet = 900, .creationTime = 80});
         page.processes.Add(12, {.name = "mid.exe", .workingSet = 2048 * 1024, .creationTime = 120});
-        page.SortColumn(page.m_nSortColumn, page.m_bSortAscending);
+        page.SortColumn(page.SortedColumn(), page.IsSortAscending());
         page.RefreshProcessList();
     }
     RecordingPage page;

@@ -4,6 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/dialog.h"
+#include "framework/subclassed_control.h"
 #include "framework/window.h"
 #include "wine_test_support.h"
 
@@ -67,6 +68,64 @@ TEST(WindowBase, ASecondCreateOnALiveObjectIsRefused) {
     CountingWindow window;
     ASSERT_TRUE(window.Create());
     EXPECT_FALSE(window.Create());
+}
+
+// A static taken over: counts the moves it hears, leaves everything else to the static.
+class ProbeControl : public SubclassedControl {
+public:
+    bool Take(HWND control, bool owns) { return Subclass(control, owns); }
+    int moves = 0;
+    POINT last{};
+
+protected:
+    bool OnMouseMove(UINT, POINT point) override {
+        ++moves;
+        last = point;
+        return false;
+    }
+};
+
+HWND MakeStatic(const wchar_t* text) {
+    return ::CreateWindowExW(0, L"STATIC", text, WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[32] = {};
+    ::SendMessageW(window, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST(SubclassedControlBase, AForeignControlOutlivesItsObjectAndAnswersAsBefore) {
+    const HWND control = MakeStatic(L"plain");
+    ASSERT_TRUE(control);
+    {
+        ProbeControl probe;
+        ASSERT_TRUE(probe.Take(control, false));
+        EXPECT_FALSE(ProbeControl().Take(control, false)) << "already taken";
+        ::SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(-3, 4));
+        EXPECT_EQ(probe.moves, 1);
+        EXPECT_EQ(probe.last.x, -3) << "left of the control, the point stays signed";
+        EXPECT_EQ(probe.last.y, 4);
+        EXPECT_EQ(TextOf(control), L"plain") << "what no handler takes reaches the static";
+        EXPECT_FALSE(probe.OwnsHandle());
+    }
+    ASSERT_TRUE(::IsWindow(control));
+    EXPECT_EQ(Window::FromHandle(control), nullptr);
+    EXPECT_EQ(TextOf(control), L"plain");
+    ProbeControl again;
+    EXPECT_TRUE(again.Take(control, false)) << "the first hook came off";
+    ::DestroyWindow(control);
+    EXPECT_EQ(again.GetSafeHwnd(), nullptr) << "the control's end lets go of the object";
+}
+
+TEST(SubclassedControlBase, AnOwnedControlGoesWithItsObject) {
+    const HWND control = MakeStatic(L"owned");
+    {
+        ProbeControl probe;
+        ASSERT_TRUE(probe.Take(control, true));
+        EXPECT_TRUE(probe.OwnsHandle());
+    }
+    EXPECT_FALSE(::IsWindow(control));
 }
 
 class TestDialog : public Dialog {

@@ -234,13 +234,13 @@ protected:
 };
 
 TEST_F(PerformancePageTest, TheTicksFillTheGaugesAndGraphs) {
-    EXPECT_EQ(Page().MemoryGauge().m_strCaption, "Memory Usage ");
-    EXPECT_EQ(Page().ProcessorGraph().m_strCaption, "CPU Usage  ");
-    ASSERT_TRUE(PumpUntil([&] { return Page().MemoryGraph().m_nCount >= 2; }, 5000));
-    EXPECT_GT(Page().MemoryGauge().m_nValue, 0);
-    EXPECT_LE(Page().MemoryGauge().m_nValue, 100);
-    EXPECT_EQ(Page().ProcessorGraph().m_nCount, Page().MemoryGraph().m_nCount);
-    EXPECT_GE(Page().ProcessorGraph().m_aY[1], 0) << "the processor reads from the second tick on";
+    EXPECT_EQ(Page().MemoryGauge().Model().m_strCaption, "Memory Usage ");
+    EXPECT_EQ(Page().ProcessorGraph().Model().m_strCaption, "CPU Usage  ");
+    ASSERT_TRUE(PumpUntil([&] { return Page().MemoryGraph().Model().m_nCount >= 2; }, 5000));
+    EXPECT_GT(Page().MemoryGauge().Model().m_nValue, 0);
+    EXPECT_LE(Page().MemoryGauge().Model().m_nValue, 100);
+    EXPECT_EQ(Page().ProcessorGraph().Model().m_nCount, Page().MemoryGraph().Model().m_nCount);
+    EXPECT_GE(Page().ProcessorGraph().Model().m_aY[1], 0) << "the processor reads from the second tick on";
     EXPECT_EQ(Page().Sampler().m_nProcessorCounter, 0);
 }
 
@@ -253,7 +253,7 @@ TEST_F(PerformancePageTest, TheTickRaisesTheCriticalLimitPopupWhileTheWindowIsHi
 }
 
 TEST_F(PerformancePageTest, TheBoundControlsPaintTheirModels) {
-    ASSERT_TRUE(PumpUntil([&] { return Page().MemoryGraph().m_nCount >= 1; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Page().MemoryGraph().Model().m_nCount >= 1; }, 5000));
     CGaugeCtrl& gauge = Page().MemoryGauge();
     RECT client{};
     ::GetClientRect(gauge.GetSafeHwnd(), &client);
@@ -262,7 +262,7 @@ TEST_F(PerformancePageTest, TheBoundControlsPaintTheirModels) {
     gauge.PaintTo(picture.dc());
     EXPECT_EQ(picture.At(0, client.bottom / 2), kFrameBlue);
     EXPECT_EQ(picture.At(client.right / 2, client.bottom / 2), kHubInner);
-    const qmo::Point tip = qmo::PointOnDial(gauge.m_nAngle, {0, 0, client.right, client.bottom});
+    const qmo::Point tip = qmo::PointOnDial(gauge.Model().m_nAngle, {0, 0, client.right, client.bottom});
     const qmo::Point centre{client.right / 2, client.bottom / 2};
     // Two thirds of the way out along the needle.
     EXPECT_EQ(picture.At(centre.x + (tip.x - centre.x) * 2 / 3, centre.y + (tip.y - centre.y) * 2 / 3), kNeedle);

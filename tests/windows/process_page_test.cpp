@@ -226,7 +226,7 @@ TEST_F(ProcessPageTest, StartsSortedByMemoryWithTheArrowOnThatColumnAndKeepsItOv
     EXPECT_TRUE(HeaderFormat(1) & HDF_SORTUP);
     EXPECT_FALSE(HeaderFormat(0) & (HDF_SORTUP | HDF_SORTDOWN));
     Click(IDC_PROCESS_REFRESH);
-    const auto& rows = page.Rows();
+    const auto& rows = page.Logic().Rows();
     ASSERT_EQ(static_cast<std::size_t>(ListView_GetItemCount(List())), rows.size());
     for (std::size_t i = 1; i < rows.size(); ++i)
         EXPECT_LE(rows[i - 1].workingSetBytes.value_or(0), rows[i].workingSetBytes.value_or(0));
@@ -307,8 +307,8 @@ TEST_F(ProcessPageTest, HeaderMenuChecksTheStateAndItsEntriesSortOrAlign) {
 
     // Either sort entry is a click on the column: the direction toggles.
     header.ApplyMenuCommand(0, qmo::HeaderMenuCommand::SortAscending);
-    EXPECT_EQ(page.m_nSortColumn, 0);
-    EXPECT_FALSE(page.m_bSortAscending);
+    EXPECT_EQ(page.Logic().SortedColumn(), 0);
+    EXPECT_FALSE(page.Logic().IsSortAscending());
     EXPECT_TRUE(HeaderFormat(0) & HDF_SORTDOWN);
     EXPECT_FALSE(HeaderFormat(1) & (HDF_SORTUP | HDF_SORTDOWN));
 
