@@ -9,6 +9,8 @@
 #include "pages/frame_texts.h"
 #include "toolkit/ui_paint.h"
 
+namespace qmo {
+
 namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -102,3 +104,5 @@ void CAboutDlg::ExtendBanner(HDC dc, const RECT& client) {
     ::StretchBlt(dc, banner.right, banner.top, client.right - banner.right, banner.bottom - banner.top, source.get(), 0,
                  0, middle.bmWidth, middle.bmHeight, SRCCOPY);
 }
+
+}  // namespace qmo

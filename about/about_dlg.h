@@ -6,6 +6,8 @@
 #include "toolkit/hyperlink_static.h"
 #include "toolkit/shell_opener.h"
 
+namespace qmo {
+
 class CAboutDlg : public qmo::Dialog {
 public:
     explicit CAboutDlg(qmo::ShellOpener& opener = qmo::SystemShellOpener());
@@ -29,3 +31,5 @@ private:
     qmo::unique_bitmap m_bannerMiddle;
     HWND m_banner = nullptr;  // the banner picture control
 };
+
+}  // namespace qmo

@@ -6,7 +6,7 @@
 
 namespace {
 
-CMemoryOptimizerApp theApp;
+qmo::CMemoryOptimizerApp theApp;
 
 }  // namespace
 

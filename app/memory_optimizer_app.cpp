@@ -7,6 +7,8 @@
 #include "pages/frame_texts.h"
 #include "shell/main_frame.h"
 
+namespace qmo {
+
 CMemoryOptimizerApp::CMemoryOptimizerApp() : m_instanceGuard(qmo::kSingleInstanceMutexName) {}
 
 CMemoryOptimizerApp::~CMemoryOptimizerApp() = default;
@@ -42,3 +44,5 @@ bool CMemoryOptimizerApp::InitInstance() {
     ::ShowWindow(frame, SW_HIDE);
     return true;
 }
+
+}  // namespace qmo

@@ -7,6 +7,8 @@
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 
+namespace qmo {
+
 class CMainFrame;
 
 class CMemoryOptimizerApp : public qmo::Application {
@@ -29,3 +31,5 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     bool m_quietSecondStart = false;
 };
+
+}  // namespace qmo

@@ -1,6 +1,7 @@
 #include "config/optimizer_settings.h"
 
 namespace qmo {
+
 namespace {
 
 constexpr std::string_view kCriticalLimit = "CL";

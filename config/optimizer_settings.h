@@ -28,8 +28,6 @@ public:
 // run-at-startup setting do, and the task is slow to reach.
 enum class LogonTaskUpdate { InStep, LeftAlone };
 
-}  // namespace qmo
-
 struct OptimizerSettings {
     int m_nCriticalLimit = 80;
     std::string m_strShortcutKey = "O";
@@ -40,8 +38,6 @@ struct OptimizerSettings {
 
     bool operator==(const OptimizerSettings&) const = default;
 };
-
-namespace qmo {
 
 // Reads the record; a missing or empty "SC" means no saved record exists, and
 // then nothing read is used.

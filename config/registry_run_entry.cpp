@@ -52,10 +52,10 @@ void RegistryRunEntry::WaitForLogonTask() {
         m_logonTasks->WaitUntilIdle();
 }
 
-}  // namespace qmo
-
 void UpdateRunEntry(bool clear) {
     qmo::TaskSchedulerLogonTasks logonTasks;
     qmo::RegistryRunEntry entry(HKEY_LOCAL_MACHINE, qmo::kRunKeyPath, &logonTasks);
     qmo::UpdateRunEntry(entry, clear);
 }
+
+}  // namespace qmo

@@ -36,8 +36,8 @@ private:
 // The full path of this executable, however long.
 std::wstring ModuleFilePath();
 
-}  // namespace qmo
-
 // Writes the Run entry of this executable (its quoted path, or empty data when
 // clearing) and registers or removes its logon task.
 void UpdateRunEntry(bool clear);
+
+}  // namespace qmo

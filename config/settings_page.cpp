@@ -8,6 +8,8 @@
 #include "res/pages_resource.h"
 #include "toolkit/ui_fonts.h"
 
+namespace qmo {
+
 namespace {
 
 constexpr std::array<int, 12> kBoldControls{
@@ -84,3 +86,5 @@ void CSettingsPage::OnPageShown() {
     if (m_holder)
         m_logic.Load(*m_holder);
 }
+
+}  // namespace qmo

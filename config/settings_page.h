@@ -9,6 +9,9 @@
 #include "pages/page_dialog.h"
 
 // The page's controls, reached through the dialog by id.
+
+namespace qmo {
+
 class SettingsDialogControls : public qmo::SettingsPageControls {
 public:
     explicit SettingsDialogControls(qmo::Dialog& dialog) noexcept : m_dialog(dialog) {}
@@ -41,3 +44,5 @@ private:
     qmo::SettingsPageLogic m_logic{m_controls};
     qmo::SettingsHolder* m_holder;
 };
+
+}  // namespace qmo

@@ -33,21 +33,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         profile.Set(name, {type, input.Bytes(length)});
     }
 
-    OptimizerSettings settings;
+    qmo::OptimizerSettings settings;
     qmo::ReadSettings(profile, settings);
     const std::optional<std::string> shortcut =
         profile.values.contains("Settings\\SC")
             ? qmo::DecodeProfileString(profile.values["Settings\\SC"].type, profile.values["Settings\\SC"].data)
             : std::nullopt;
     if (!shortcut || shortcut->empty())
-        Require(settings == OptimizerSettings{});
+        Require(settings == qmo::OptimizerSettings{});
     else
         Require(settings.m_strShortcutKey == *shortcut);
 
     // What was loaded is saved whole and loads again the same.
     qmo::testing::RawProfile saved;
     qmo::WriteSettings(saved, settings);
-    OptimizerSettings reloaded;
+    qmo::OptimizerSettings reloaded;
     reloaded.m_nCriticalLimit = -12345;
     qmo::ReadSettings(saved, reloaded);
     Require(reloaded == settings);

@@ -8,10 +8,12 @@
 #include "res/messages.h"
 #include "res/resource.h"
 
+namespace qmo {
+
 COptimizeProgressDlg::COptimizeProgressDlg(qmo::OptimizationRunOwner& owner, Work work, ThreadStarter startThread)
     : Dialog(IDD_OPTIMIZE_PROGRESS), m_owner(owner), m_work(std::move(work)), m_startThread(std::move(startThread)) {
     if (!m_work)
-        m_work = [](HWND progressBar, bool silent) { ::OptimizeSystemMemory(progressBar, silent); };
+        m_work = [](HWND progressBar, bool silent) { OptimizeSystemMemory(progressBar, silent); };
     if (!m_startThread)
         m_startThread = [](std::function<void()> body) { std::thread(std::move(body)).detach(); };
 }
@@ -106,3 +108,5 @@ void COptimizeProgressDlg::FinishIfDone() {
     m_owner.SetOptimizing(false);
     EndDialog(0);
 }
+
+}  // namespace qmo

@@ -7,19 +7,19 @@
 
 #include "framework/dialog.h"
 
-namespace qmo {
 
 // The window a run belongs to: it owns the dialog, is told when the run has
 // finished (WM_OPTIMIZATION_FINISHED, sent by the worker) and knows while a
 // run is going.
+
+namespace qmo {
+
 class OptimizationRunOwner {
 public:
     virtual ~OptimizationRunOwner() = default;
     virtual HWND RunOwnerWindow() const = 0;
     virtual void SetOptimizing(bool optimizing) = 0;
 };
-
-}  // namespace qmo
 
 class COptimizeProgressDlg : public qmo::Dialog {
 public:
@@ -69,3 +69,5 @@ private:
     Work m_work;
     ThreadStarter m_startThread;
 };
+
+}  // namespace qmo

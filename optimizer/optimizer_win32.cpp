@@ -57,11 +57,11 @@ void ProgressBarSink::SetPosition(int position) {
     ::SendMessageW(m_progressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-}  // namespace qmo
-
 void OptimizeSystemMemory(HWND progressBar, bool silent) {
     qmo::ProgressBarSink progress(progressBar);
     qmo::Win32ProcessSystem system;
     qmo::CrtSweepHeap heap;
     qmo::OptimizeSystemMemory(progress, silent, system, heap);
 }
+
+}  // namespace qmo

@@ -33,7 +33,7 @@ private:
     HWND m_progressBar;
 };
 
-}  // namespace qmo
-
 // The full optimization on the real system, reporting to a progress bar.
 void OptimizeSystemMemory(HWND progressBar, bool silent);
+
+}  // namespace qmo

@@ -5,6 +5,8 @@
 #include "framework/unique_handle.h"
 #include "toolkit/ui_paint.h"
 
+namespace qmo {
+
 PageDialog::PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons)
     : CResizeDialog(templateId), m_optimizeButtons(optimizeButtons) {}
 
@@ -86,3 +88,5 @@ bool PageDialog::OnPaint() {
     });
     return true;
 }
+
+}  // namespace qmo

@@ -12,6 +12,8 @@
 #include "toolkit/resize_dialog.h"
 #include "toolkit/themed_button.h"
 
+namespace qmo {
+
 class PageDialog : public CResizeDialog {
 public:
     // `optimizeButtons`: the controls that start the full optimization.
@@ -51,3 +53,5 @@ private:
 
 // Enter or Escape going to a page or any control on it.
 bool IsPageClosingKey(const MSG& message);
+
+}  // namespace qmo

@@ -4,6 +4,8 @@
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
 
+namespace qmo {
+
 void PaintedButton::PaintTo(HDC dc) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
@@ -32,3 +34,5 @@ void CGaugeCtrl::Paint(qmo::Canvas& canvas, int width, int height) {
 void CHistoryGraphCtrl::Paint(qmo::Canvas& canvas, int width, int height) {
     qmo::PaintHistoryGraph(canvas, m_model, width, height);
 }
+
+}  // namespace qmo

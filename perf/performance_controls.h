@@ -5,8 +5,8 @@
 #include "toolkit/themed_button.h"
 
 namespace qmo {
+
 class Canvas;
-}
 
 // A template button every pixel of which we paint; clicks and keys stay the
 // button's, and nothing but our picture ever shows.
@@ -46,3 +46,5 @@ protected:
 private:
     qmo::HistoryGraphModel m_model;
 };
+
+}  // namespace qmo

@@ -7,6 +7,8 @@
 #include "pages/message_caption.h"
 #include "toolkit/ui_fonts.h"
 
+namespace qmo {
+
 namespace {
 
 constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , please contact software support";
@@ -70,3 +72,5 @@ void CPerformancePage::EndOnQueryFailure() {
     ::MessageBoxW(m_hWnd, kQueryFailureText, caption.c_str(), MB_OK);
     std::exit(0);
 }
+
+}  // namespace qmo

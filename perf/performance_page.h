@@ -8,6 +8,8 @@
 #include "perf/performance_sampler.h"
 #include "pages/page_dialog.h"
 
+namespace qmo {
+
 class CPerformancePage : public PageDialog {
 public:
     static constexpr UINT_PTR ID_TIMER_SAMPLE = 1;
@@ -45,3 +47,5 @@ private:
     qmo::PerformanceSampler m_sampler;
     PerformanceHost* m_host;
 };
+
+}  // namespace qmo

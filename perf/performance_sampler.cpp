@@ -6,6 +6,7 @@
 #include "optimizer/optimizer_engine.h"
 
 namespace qmo {
+
 namespace {
 
 void CopyHistory(HistoryGraphModel& graph, const std::array<float, HISTORY_CAPACITY>& x,

@@ -11,6 +11,8 @@
 #include "perf/gauge_and_graph.h"
 #include "perf/pdh_query.h"
 
+namespace qmo {
+
 struct OptimizerSettings;
 
 // What a tick needs of the main frame, read at the moment of use.
@@ -22,8 +24,6 @@ public:
     virtual bool IsOptimizing() const = 0;
     virtual void ShowCriticalLimitPopup() = 0;
 };
-
-namespace qmo {
 
 class ProcessSystem;
 

@@ -9,6 +9,8 @@
 #include "res/process_resource.h"
 #include "toolkit/ui_fonts.h"
 
+namespace qmo {
+
 CProcessPage::CProcessPage(const qmo::SettingsHolder* settings) : PageDialog(IDD_PROCESS_PAGE), m_settings(settings) {}
 
 BOOL CProcessPage::OnInitDialog() {
@@ -53,7 +55,6 @@ bool CProcessPage::OnCommand(UINT id, UINT code, HWND control) {
         return false;
     }
 }
-
 
 void CProcessPage::OnPageShown() {
     m_logic.RefreshProcessList();
@@ -119,3 +120,5 @@ qmo::MessageAnswer CProcessPage::ShowMessage(std::string_view text, qmo::Message
         return qmo::MessageAnswer::Closed;
     }
 }
+
+}  // namespace qmo

@@ -13,6 +13,8 @@
 #include "toolkit/system_image_list.h"
 #include "pages/page_dialog.h"
 
+namespace qmo {
+
 class CProcessPage : public PageDialog, private qmo::ProcessPageSeams {
 public:
     static constexpr UINT_PTR kRefreshTimer = 1;
@@ -51,3 +53,5 @@ private:
     const qmo::SettingsHolder* m_settings;
     qmo::ProcessPageLogic m_logic{*this};
 };
+
+}  // namespace qmo

@@ -17,6 +17,8 @@
 #include "shell/help_file.h"
 #include "shell/popup_notifications.h"
 
+namespace qmo {
+
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
     : m_logic(*this, profile, runEntry), m_view(m_logic, m_logic, *this) {}
 
@@ -285,3 +287,5 @@ void CMainFrame::WaitForOptimizationWorker() {
 void CMainFrame::PostExit() {
     ::PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(ID_TRAY_EXIT, 0), 0);
 }
+
+}  // namespace qmo

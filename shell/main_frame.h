@@ -11,6 +11,8 @@
 #include "toolkit/popup_window.h"
 #include "toolkit/tray_icon.h"
 
+namespace qmo {
+
 class CMainFrame : public qmo::FrameWindow, public PerformanceHost, private MainFrameWindow,
                    private qmo::OptimizationRunOwner {
 public:
@@ -77,3 +79,5 @@ private:
     CTesselDesktopSuitFrameView m_view;
     qmo::TrayIcon m_trayIcon;
 };
+
+}  // namespace qmo

@@ -1,5 +1,7 @@
 #include "shell/main_frame_logic.h"
 
+namespace qmo {
+
 void MainFrameLogic::ToggleMainWindow() {
     m_bHidden = !m_bHidden;
     if (m_bHidden) {
@@ -79,3 +81,5 @@ void MainFrameLogic::ApplySettings(const OptimizerSettings& settings, qmo::Logon
     m_settings = settings;
     SaveSettings(task);
 }
+
+}  // namespace qmo

@@ -6,9 +6,9 @@
 #include "pages/optimization_gate.h"
 
 namespace qmo {
+
 class ProfileStore;
 class RunEntryStore;
-}  // namespace qmo
 
 // The window operations the frame's rules call for; the Win32 frame supplies them.
 class MainFrameWindow {
@@ -81,3 +81,5 @@ private:
     int m_bOptimizeCommandRunning = 0;
     bool m_bExitPending = false;
 };
+
+}  // namespace qmo

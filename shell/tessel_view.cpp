@@ -11,6 +11,8 @@
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
 
+namespace qmo {
+
 namespace {
 
 constexpr DWORD kPanelStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
@@ -334,3 +336,5 @@ void CTesselDesktopSuitFrameView::SetPageTitle(const std::string& groupCaption, 
     if (title.ItemCount() > 0)
         title.Item(0).SetCaption(itemCaption);
 }
+
+}  // namespace qmo

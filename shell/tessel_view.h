@@ -14,6 +14,8 @@
 #include "toolkit/task_panel.h"
 #include "toolkit/themed_button.h"
 
+namespace qmo {
+
 class CTesselDesktopSuitFrameView;
 
 // Tabs activated by the user switch pages through the view.
@@ -106,3 +108,5 @@ private:
     COptimizeMemoryButton m_btnOptimize;
     qmo::TaskPanel m_wndNavPanel;
 };
+
+}  // namespace qmo

@@ -1,5 +1,7 @@
 #include "toolkit/resize_dialog.h"
 
+namespace qmo {
+
 void CResizeDialog::AddAnchor(UINT controlId, const qmo::Anchors& anchors) {
     HWND control = Item(controlId);
     if (!control)
@@ -35,3 +37,5 @@ bool CResizeDialog::OnSize(UINT type, int width, int height) {
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
     return true;
 }
+
+}  // namespace qmo

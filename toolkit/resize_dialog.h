@@ -5,6 +5,8 @@
 #include "framework/dialog.h"
 #include "toolkit/anchor_layout.h"
 
+namespace qmo {
+
 class CResizeDialog : public qmo::Dialog {
 public:
     using Dialog::Dialog;
@@ -24,3 +26,5 @@ private:
     SIZE m_originalSize{};
     bool m_haveOriginalSize = false;
 };
+
+}  // namespace qmo

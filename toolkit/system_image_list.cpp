@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+namespace qmo {
+
 HIMAGELIST CSystemImageList::GetImageList(bool small) {
     SHFILEINFOW info{};
     const UINT flags = SHGFI_SYSICONINDEX | (small ? SHGFI_SMALLICON : 0);
@@ -14,3 +16,5 @@ int CSystemImageList::GetIconIndex(const std::wstring& path, bool small) {
     ::SHGetFileInfoW(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags);
     return info.iIcon;
 }
+
+}  // namespace qmo

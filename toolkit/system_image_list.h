@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace qmo {
+
 class CSystemImageList {
 public:
     virtual ~CSystemImageList() = default;
@@ -14,3 +16,5 @@ public:
     HIMAGELIST GetImageList(bool small);
     int GetIconIndex(const std::wstring& path, bool small);
 };
+
+}  // namespace qmo

@@ -18,6 +18,8 @@
 #include "optimizer/optimizer_win32.h"
 #include "process_list_bench.h"
 
+using namespace qmo;
+
 namespace {
 
 using qmo::bench::MedianMs;

@@ -7,6 +7,8 @@
 #include "fake_settings_stores.h"
 #include "shell/main_frame_logic.h"
 
+using namespace qmo;
+
 namespace {
 
 // Stands in for the window: remembers the calls and tracks visibility as the

@@ -11,6 +11,8 @@
 #include "fake_settings_stores.h"
 #include "shell/main_frame_logic.h"
 
+using namespace qmo;
+
 namespace {
 
 using qmo::SettingsPageLogic;

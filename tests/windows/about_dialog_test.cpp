@@ -14,6 +14,8 @@
 #include "toolkit_test_support.h"
 #include "wine_test_support.h"
 
+using namespace qmo;
+
 namespace {
 
 using qmo::HyperlinkStatic;

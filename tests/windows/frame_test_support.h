@@ -11,6 +11,7 @@
 #include "shell/main_frame.h"
 #include "wine_test_support.h"
 
+
 namespace qmo::testing {
 
 class FrameTestApplication : public Application {

@@ -20,6 +20,8 @@
 #include <commctrl.h>
 #include "wine_test_support.h"
 
+using namespace qmo;
+
 namespace {
 
 using qmo::testing::PumpUntil;

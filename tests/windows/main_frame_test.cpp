@@ -13,6 +13,8 @@
 #include "shell/main_frame.h"
 #include "wine_test_support.h"
 
+using namespace qmo;
+
 namespace {
 
 using qmo::testing::AsText;

@@ -15,6 +15,8 @@
 #include "res/messages.h"
 #include "wine_test_support.h"
 
+using namespace qmo;
+
 namespace {
 
 class TestApplication : public qmo::Application {

@@ -12,6 +12,8 @@
 #include "frame_test_support.h"
 #include "wine_test_support.h"
 
+using namespace qmo;
+
 namespace {
 
 class PageHostViewTest : public ::testing::Test, protected qmo::testing::FrameOnScratchKeys<> {

@@ -16,6 +16,8 @@
 #include "frame_test_support.h"
 #include "wine_test_support.h"
 
+using namespace qmo;
+
 namespace {
 
 using qmo::testing::PumpUntil;

@@ -25,6 +25,8 @@
 #include "toolkit_test_support.h"
 #include "wine_test_support.h"
 
+using namespace qmo;
+
 namespace {
 
 using qmo::testing::PumpUntil;

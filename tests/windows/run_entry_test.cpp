@@ -4,6 +4,8 @@
 #include "framework/text.h"
 #include "wine_test_support.h"
 
+using namespace qmo;
+
 namespace qmo {
 namespace {
 
