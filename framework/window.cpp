@@ -145,6 +145,10 @@ bool Window::DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = reinterpret_cast<LRESULT>(brush);
         return brush != nullptr;
     }
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        return OnLookChanged();
     case WM_DESTROY:
         OnDestroy();
         return false;
@@ -156,6 +160,7 @@ bool Window::DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 bool Window::OnCommand(UINT, UINT, HWND) { return false; }
 bool Window::OnNotify(UINT, NMHDR*, LRESULT&) { return false; }
 bool Window::OnTimer(UINT_PTR) { return false; }
+bool Window::OnLookChanged() { return false; }
 bool Window::OnSize(UINT, int, int) { return false; }
 bool Window::OnMouseMove(UINT, POINT) { return false; }
 bool Window::OnMouseLeave() { return false; }

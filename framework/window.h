@@ -47,6 +47,12 @@ public:
 protected:
     bool Create(const WindowClass& windowClass, DWORD exStyle, const wchar_t* title, DWORD style, int x, int y,
                 int width, int height, HWND parent, HMENU menuOrId);
+    // A child control of our own class at `rect` of its parent, with control id `id`.
+    bool CreateChild(const WindowClass& windowClass, const wchar_t* title, DWORD style, const RECT& rect, HWND parent,
+                     UINT id) {
+        return Create(windowClass, 0, title, style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                      parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
+    }
 
     // Raw messages: the typed handlers first, then the default processing.
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -61,6 +67,8 @@ protected:
     virtual bool OnCommand(UINT id, UINT code, HWND control);
     virtual bool OnNotify(UINT id, NMHDR* header, LRESULT& result);
     virtual bool OnTimer(UINT_PTR id);
+    // The system's settings, colours or visual theme changed.
+    virtual bool OnLookChanged();
     virtual bool OnSize(UINT type, int width, int height);
     virtual bool OnMouseMove(UINT flags, POINT point);
     virtual bool OnMouseLeave();

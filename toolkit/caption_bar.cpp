@@ -15,8 +15,7 @@ bool CaptionBar::Create(std::wstring_view text, DWORD style, const RECT& rect, H
     WindowClass windowClass{kCaptionBarClassName};
     windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
     const std::wstring title(text);
-    return Window::Create(windowClass, 0, title.c_str(), style, rect.left, rect.top, rect.right - rect.left,
-                          rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
+    return CreateChild(windowClass, title.c_str(), style, rect, parent, id);
 }
 
 void CaptionBar::SetColors(COLORREF border, COLORREF background, COLORREF text) {
@@ -69,15 +68,15 @@ LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(m_font);
-    case WM_SETTINGCHANGE:
-    case WM_SYSCOLORCHANGE:
-    case WM_THEMECHANGED:
-        m_fonts.Reset();
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
-        return 0;
     default:
         return Window::HandleMessage(message, wParam, lParam);
     }
+}
+
+bool CaptionBar::OnLookChanged() {
+    m_fonts.Reset();
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return true;
 }
 
 bool CaptionBar::OnSize(UINT, int, int) {

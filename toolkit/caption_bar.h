@@ -32,6 +32,7 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnSize(UINT type, int width, int height) override;
+    bool OnLookChanged() override;
 
 private:
     void Paint(HDC dc);

@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "framework/unique_handle.h"
+#include "framework/window.h"
 
 namespace qmo {
 
@@ -43,6 +44,27 @@ private:
 
     unique_image_list m_list;
     SIZE m_cell{};
+};
+
+// A self-drawn control that shows icons of one strip; the control lays out
+// or repaints again when its icons change.
+class IconStripWindow : public Window {
+public:
+    // False (and no icons) when the strip cannot be had.
+    bool SetImageList(UINT bitmapResource, int cx, int cy) { return IconsChanged(m_icons.Load(bitmapResource, cx, cy)); }
+    bool SetImageList(HBITMAP strip, int cx, int cy) { return IconsChanged(m_icons.Assign(strip, cx, cy)); }
+
+protected:
+    const ImageStrip& Icons() const noexcept { return m_icons; }
+    virtual void OnIconsChanged() = 0;
+
+private:
+    bool IconsChanged(bool taken) {
+        OnIconsChanged();
+        return taken;
+    }
+
+    ImageStrip m_icons;
 };
 
 }  // namespace qmo

@@ -39,23 +39,10 @@ HWND FirstTabStop(HWND parent) {
 bool PageTabControl::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
     WindowClass windowClass{kPageTabControlClassName};
     windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    if (!Window::Create(windowClass, 0, L"", style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                        parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id))))
+    if (!CreateChild(windowClass, L"", style, rect, parent, id))
         return false;
     Relayout();
     return true;
-}
-
-bool PageTabControl::SetImageList(UINT bitmapResource, int cx, int cy) {
-    const bool loaded = m_icons.Load(bitmapResource, cx, cy);
-    Relayout();
-    return loaded;
-}
-
-bool PageTabControl::SetImageList(HBITMAP strip, int cx, int cy) {
-    const bool assigned = m_icons.Assign(strip, cx, cy);
-    Relayout();
-    return assigned;
 }
 
 void PageTabControl::SetBoldSelected(bool bold) {
@@ -152,7 +139,7 @@ void PageTabControl::Relayout() {
             RECT bounds{};
             ::DrawTextW(measure.get(), tab.caption.c_str(), static_cast<int>(tab.caption.size()), &bounds,
                         DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-            labels.push_back(TabLabel{bounds.right, tab.icon >= 0 && tab.icon < m_icons.Count()});
+            labels.push_back(TabLabel{bounds.right, tab.icon >= 0 && tab.icon < Icons().Count()});
         }
     }
     m_layout = LayoutTabStrip(UiSize{client.right, client.bottom}, labels, m_metrics);
@@ -176,15 +163,15 @@ LRESULT PageTabControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_KILLFOCUS:
         Redraw();
         return 0;
-    case WM_SETTINGCHANGE:
-    case WM_SYSCOLORCHANGE:
-    case WM_THEMECHANGED:
-        m_fonts.Reset();
-        Relayout();
-        return 0;
     default:
         return Window::HandleMessage(message, wParam, lParam);
     }
+}
+
+bool PageTabControl::OnLookChanged() {
+    m_fonts.Reset();
+    Relayout();
+    return true;
 }
 
 bool PageTabControl::OnSize(UINT, int, int) {
@@ -261,7 +248,7 @@ void PageTabControl::PaintTab(HDC dc, int index) {
         FillRoundRect(dc, face, 4, palette.controlHot, palette.controlHot);
 
     if (!place.icon.IsEmpty())
-        m_icons.Draw(dc, tab.icon, place.icon.left, place.icon.top);
+        Icons().Draw(dc, tab.icon, place.icon.left, place.icon.top);
     const HFONT font = m_fonts.Get(selected && m_boldSelected ? UiFontStyle::Bold : UiFontStyle::Regular);
     DrawTextIn(dc, tab.caption, ToRect(place.caption), font, selected ? palette.text : palette.mutedText,
                kCaptionFormat);

@@ -25,12 +25,10 @@ namespace qmo {
 
 inline constexpr wchar_t kPageTabControlClassName[] = L"Quenvale.PageTabControl";
 
-class PageTabControl : public Window {
+class PageTabControl : public IconStripWindow {
 public:
     bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
 
-    bool SetImageList(UINT bitmapResource, int cx, int cy);
-    bool SetImageList(HBITMAP strip, int cx, int cy);
     // The selected tab's caption in bold; on unless switched off.
     void SetBoldSelected(bool bold);
 
@@ -58,6 +56,7 @@ protected:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnSize(UINT type, int width, int height) override;
+    bool OnLookChanged() override;
     bool OnLButtonDown(UINT flags, POINT point) override;
     bool OnLButtonDblClk(UINT flags, POINT point) override;
     bool OnMouseMove(UINT flags, POINT point) override;
@@ -65,6 +64,7 @@ protected:
     bool OnKeyDown(UINT key) override;
 
 private:
+    void OnIconsChanged() override { Relayout(); }
     struct Tab {
         std::wstring caption;
         HWND page = nullptr;
@@ -83,7 +83,6 @@ private:
     TabSelection m_selection;
     TabStripMetrics m_metrics;
     TabStripLayout m_layout;
-    ImageStrip m_icons;
     UiFonts m_fonts;
     bool m_boldSelected = true;
     int m_hot = -1;

@@ -27,8 +27,7 @@ bool TaskPanel::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
     windowClass.style = CS_DBLCLKS;
     windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
     // No background brush: every pixel is painted off screen.
-    if (!Window::Create(windowClass, 0, L"", style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                        parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id))))
+    if (!CreateChild(windowClass, L"", style, rect, parent, id))
         return false;
     Relayout();
     return true;
@@ -42,18 +41,6 @@ void TaskPanel::SetTheme(int theme) {
 void TaskPanel::SetSpecialCaptionColor(COLORREF color) {
     m_painter.SetSpecialCaptionColor(color);
     Redraw();
-}
-
-bool TaskPanel::SetImageList(UINT bitmapResource, int cx, int cy) {
-    const bool loaded = m_icons.Load(bitmapResource, cx, cy);
-    Redraw();
-    return loaded;
-}
-
-bool TaskPanel::SetImageList(HBITMAP strip, int cx, int cy) {
-    const bool assigned = m_icons.Assign(strip, cx, cy);
-    Redraw();
-    return assigned;
 }
 
 TaskGroup& TaskPanel::AddGroup(int id, std::wstring_view caption, int icon) {
@@ -135,7 +122,7 @@ void TaskPanel::Redraw() {
 LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // A printed copy shows the panel at rest, without the pointer's and the focus's highlights.
     if (message == WM_PRINTCLIENT) {
-        m_painter.Paint(reinterpret_cast<HDC>(wParam), ClientRect(m_hWnd), m_model, m_icons, {});
+        m_painter.Paint(reinterpret_cast<HDC>(wParam), ClientRect(m_hWnd), m_model, Icons(), {});
         return 0;
     }
     LRESULT painted = 0;
@@ -161,11 +148,6 @@ LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS:
         Redraw();
         return 0;
-    case WM_SETTINGCHANGE:
-    case WM_SYSCOLORCHANGE:
-    case WM_THEMECHANGED:
-        OnSystemChange();
-        return 0;
     default:
         return Window::HandleMessage(message, wParam, lParam);
     }
@@ -187,7 +169,7 @@ HBRUSH TaskPanel::OnCtlColor(UINT message, HDC dc, HWND control) {
 void TaskPanel::Paint(HDC dc) {
     const TaskPanelHighlights highlights{m_hot, m_pressedLink, m_focused,
                                          m_keyboardCues && ::GetFocus() == m_hWnd};
-    m_painter.Paint(dc, ClientRect(m_hWnd), m_model, m_icons, highlights);
+    m_painter.Paint(dc, ClientRect(m_hWnd), m_model, Icons(), highlights);
 }
 
 void TaskPanel::SetHot(const TaskItem* item) {
@@ -283,12 +265,13 @@ bool TaskPanel::OnSetCursor(HWND window, UINT, UINT) {
     return true;
 }
 
-void TaskPanel::OnSystemChange() {
+bool TaskPanel::OnLookChanged() {
     // Fonts and colours follow the system; the special caption colour was
     // chosen by the owner and stays.
     m_painter.Refresh();
     Relayout();
     Redraw();
+    return true;
 }
 
 bool TaskPanel::OnCommand(UINT id, UINT code, HWND control) {

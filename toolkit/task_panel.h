@@ -28,7 +28,7 @@ namespace qmo {
 inline constexpr WPARAM kTaskPanelItemClick = 1;
 inline constexpr wchar_t kTaskPanelClassName[] = L"Quenvale.TaskPanel";
 
-class TaskPanel : public Window {
+class TaskPanel : public IconStripWindow {
 public:
     TaskPanel();
 
@@ -46,8 +46,6 @@ public:
     void SetSpecialCaptionColor(COLORREF color);
     COLORREF SpecialCaptionColor() const noexcept { return m_painter.SpecialCaptionColor(); }
     // Icons: cells of cx x cy from a bitmap strip, icon id = cell index.
-    bool SetImageList(UINT bitmapResource, int cx, int cy);
-    bool SetImageList(HBITMAP strip, int cx, int cy);
 
     TaskGroup& AddGroup(int id, std::wstring_view caption, int icon = -1);
     TaskItem& AddLinkItem(TaskGroup& group, int id, std::wstring_view caption, int icon);
@@ -86,18 +84,18 @@ protected:
     HBRUSH OnCtlColor(UINT message, HDC dc, HWND control) override;
 
 private:
+    void OnIconsChanged() override { Redraw(); }
     void OnModelChanged();
     void Relayout();
     void PlaceControls();
     void Paint(HDC dc);
-    void OnSystemChange();
+    bool OnLookChanged() override;
     void SetHot(const TaskItem* item);
     void Click(TaskItem& item);
     void Redraw();
 
     TaskPanelModel m_model;
     TaskPanelPainter m_painter;
-    ImageStrip m_icons;
     std::vector<std::pair<const TaskItem*, HWND>> m_controls;
     bool m_animation = false;
 
