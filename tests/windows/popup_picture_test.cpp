@@ -104,10 +104,23 @@ protected:
     }
     // The popup as it stands now. Nothing queued is dispatched on the way: a
     // leave or capture change that wine derives from the real pointer would
-    // otherwise race the look being checked. The peek lets wine put the
-    // fresh paint on the screen.
+    // otherwise race the look being checked. Wine puts a window's fresh paint
+    // on the screen when its thread looks at the queue, but not more often
+    // than every 50 ms or so: the picture counts once two looks a flush apart
+    // agree (within two seconds).
     Picture Capture() {
         ::RedrawWindow(popup->GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Picture last = LookAndCapture();
+        for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 2000;) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 80, 0);
+            Picture now = LookAndCapture();
+            if (now.pixels == last.pixels)
+                return now;
+            last = std::move(now);
+        }
+        return last;
+    }
+    Picture LookAndCapture() {
         MSG next{};
         ::PeekMessageW(&next, nullptr, 0, 0, PM_NOREMOVE);
         return CaptureScreen(popup->FullRect());
