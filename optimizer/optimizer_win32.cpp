@@ -53,6 +53,14 @@ void CrtSweepHeap::Minimize() {
     ::HeapCompact(::GetProcessHeap(), 0);
 }
 
+std::optional<std::uint64_t> SystemPhysicalMemory::BytesInUse() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof(status);
+    if (!::GlobalMemoryStatusEx(&status) || status.ullAvailPhys > status.ullTotalPhys)
+        return std::nullopt;
+    return status.ullTotalPhys - status.ullAvailPhys;
+}
+
 void ProgressBarSink::SetPosition(int position) {
     ::SendMessageW(m_progressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }

@@ -3,6 +3,7 @@
 // trim calls, the C run-time heap, and a progress bar as the progress sink.
 #include <windows.h>
 
+#include "optimizer/freed_memory.h"
 #include "optimizer/optimizer_engine.h"
 
 namespace qmo {
@@ -21,6 +22,12 @@ public:
     void* Allocate(std::size_t size) override;
     void Free(void* block) override;
     void Minimize() override;
+};
+
+// GlobalMemoryStatusEx: total minus available physical memory.
+class SystemPhysicalMemory : public PhysicalMemorySource {
+public:
+    std::optional<std::uint64_t> BytesInUse() override;
 };
 
 // Sends PBM_SETPOS and waits until the bar has taken it.

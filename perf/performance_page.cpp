@@ -54,7 +54,7 @@ bool CPerformancePage::OnTimer(UINT_PTR id) {
     if (id == ID_TIMER_SAMPLE)
         OnSampleTick();
     else if (id == ID_TIMER_AUTO_OPTIMIZE)
-        m_sampler.AutoOptimize(m_host);
+        m_sampler.AutoOptimize(m_host, m_physicalMemory);
     return true;
 }
 

@@ -44,6 +44,7 @@ private:
     qmo::SystemCommitCharge m_commitCharge;
     qmo::SystemProcessorTimes m_processorTimes;
     qmo::Win32ProcessSystem m_processSystem;
+    qmo::SystemPhysicalMemory m_physicalMemory;
     qmo::PerformanceSampler m_sampler;
     PerformanceHost* m_host;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/optimizer_settings.h"
+#include "optimizer/freed_memory.h"
 #include "optimizer/optimizer_engine.h"
 
 namespace qmo {
@@ -100,11 +101,15 @@ void PerformanceSampler::AddToHistory(int processorValue, int memoryValue) {
     m_aMemoryY[last] = static_cast<float>(memoryValue);
 }
 
-void PerformanceSampler::AutoOptimize(PerformanceHost* host) {
+void PerformanceSampler::AutoOptimize(PerformanceHost* host, PhysicalMemorySource& memory) {
     // Not through the optimization gate: the trim may run while a progress
     // dialog's worker runs, as it shares nothing with it (no sweep blocks).
-    if (host && host->Settings().m_bAutoOptimize)
-        TrimAllWorkingSets(m_processes);
+    if (!host || !host->Settings().m_bAutoOptimize)
+        return;
+    FreedMeter meter;
+    meter.RunStarting(memory);
+    TrimAllWorkingSets(m_processes);
+    host->AutomaticTrimFinished(meter.RunEnded(memory));
 }
 
 }  // namespace qmo

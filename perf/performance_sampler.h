@@ -23,9 +23,13 @@ public:
     // A full optimization is running.
     virtual bool IsOptimizing() const = 0;
     virtual void ShowCriticalLimitPopup() = 0;
+    // An automatic trim has ended, having freed this much (unknown when
+    // memory in use could not be read); a host that reports nothing ignores it.
+    virtual void AutomaticTrimFinished(std::optional<std::uint64_t> freedBytes) {}
 };
 
 class ProcessSystem;
+class PhysicalMemorySource;
 
 inline constexpr char kProcessorCounterPath[] = "\\Processor(_Total)\\% Processor Time";
 inline constexpr char kMemoryCounterPath[] = "\\Memory\\% Committed Bytes In Use";
@@ -74,7 +78,8 @@ public:
     // One sampling tick; false when nothing could be collected and nothing
     // changed. Counters that could not be added read the system's own figures.
     bool Sample(PerformanceHost* host, const PerformanceDisplays& displays);
-    void AutoOptimize(PerformanceHost* host);
+    // Trims when automatic optimization is on, and tells the host what that freed.
+    void AutoOptimize(PerformanceHost* host, PhysicalMemorySource& memory);
     void Stop() { m_query.Close(); }
 
     const CPdhQuery& Query() const noexcept { return m_query; }

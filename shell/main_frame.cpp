@@ -57,7 +57,7 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_logic.OnActivateFirstInstance();
         return 0;
     case WM_OPTIMIZATION_FINISHED:
-        return ShowOptimizedPopup() ? 1 : 0;
+        return OnOptimizationFinished() ? 1 : 0;
     case WM_POPUP_NOTIFY:
         return OnPopupNotify(wParam, lParam);
     case WM_ENDSESSION:
@@ -155,8 +155,26 @@ void CMainFrame::ShowCriticalLimitPopup() {
     ShowPopup(qmo::BuildCriticalLimitPopup(m_logic.Settings().m_nCriticalLimit));
 }
 
-bool CMainFrame::ShowOptimizedPopup() {
-    return ShowPopup(qmo::BuildOptimizedPopup());
+bool CMainFrame::ShowOptimizedPopup(std::optional<std::uint64_t> freedBytes) {
+    return ShowPopup(qmo::BuildOptimizedPopup(freedBytes));
+}
+
+// The worker has done its work: memory in use is read again before anything else.
+bool CMainFrame::OnOptimizationFinished() {
+    const std::optional<std::uint64_t> freed = m_freedMeter.RunEnded(PhysicalMemory());
+    ShowLastOptimizationInTooltip(freed);
+    return ShowOptimizedPopup(freed);
+}
+
+void CMainFrame::AutomaticTrimFinished(std::optional<std::uint64_t> freedBytes) {
+    ShowLastOptimizationInTooltip(freedBytes);
+}
+
+void CMainFrame::ShowLastOptimizationInTooltip(std::optional<std::uint64_t> freedBytes) {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    m_trayIcon.SetTooltip(std::wstring(qmo::kMainWindowTitle) + L"\n" +
+                          qmo::Widen(qmo::LastOptimizedLine(now.wHour, now.wMinute, freedBytes)));
 }
 
 bool CMainFrame::ShowPopup(qmo::PopupContent content) {
@@ -275,6 +293,7 @@ void CMainFrame::RunOptimizationDialog(bool silent) {
     COptimizeProgressDlg dialog(*this, OptimizationWork());
     dialog.m_bSilent = silent ? 1 : 0;
     m_pRunningDialog = &dialog;
+    m_freedMeter.RunStarting(PhysicalMemory());
     dialog.Run();
     m_pRunningDialog = nullptr;
 }

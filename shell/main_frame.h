@@ -4,7 +4,9 @@
 #include <list>
 
 #include "framework/frame_window.h"
+#include "optimizer/freed_memory.h"
 #include "optimizer/optimize_progress_dlg.h"
+#include "optimizer/optimizer_win32.h"
 #include "perf/performance_sampler.h"
 #include "shell/main_frame_logic.h"
 #include "shell/tessel_view.h"
@@ -25,8 +27,9 @@ public:
 
     // The red notice that committed memory is above the critical limit.
     void ShowCriticalLimitPopup() override;
-    // The green notice that an optimization has finished; false if dropped.
-    bool ShowOptimizedPopup();
+    // The green notice that an optimization has finished, with what it freed
+    // when that is known; false if dropped.
+    bool ShowOptimizedPopup(std::optional<std::uint64_t> freedBytes = std::nullopt);
 
     // The frame's rules and the settings record it holds.
     MainFrameLogic& Logic() noexcept { return m_logic; }
@@ -36,6 +39,7 @@ public:
     // PerformanceHost: what the performance page's tick reads.
     const OptimizerSettings& Settings() const override { return m_logic.Settings(); }
     bool IsOptimizing() const override { return m_logic.Optimizing(); }
+    void AutomaticTrimFinished(std::optional<std::uint64_t> freedBytes) override;
 
     CTesselDesktopSuitFrameView& View() noexcept { return m_view; }
     const qmo::PopupWindow* ActivePopup() const noexcept { return m_pActivePopup; }
@@ -59,6 +63,8 @@ protected:
     void DestroyFrame() override { DestroyWindow(); }
     // What a run's worker does; the full optimization.
     virtual COptimizeProgressDlg::Work OptimizationWork() { return {}; }
+    // Where a run's freed memory is read; the system's physical memory.
+    virtual qmo::PhysicalMemorySource& PhysicalMemory() { return m_physicalMemory; }
     // OptimizationRunOwner: the frame owns the progress dialog and hears the run's end.
     HWND RunOwnerWindow() const override { return m_hWnd; }
     void SetOptimizing(bool optimizing) override { m_logic.SetOptimizing(optimizing); }
@@ -71,11 +77,16 @@ private:
     bool ShowPopup(qmo::PopupContent content);
     LRESULT OnPopupNotify(WPARAM code, LPARAM data);
     void ClosePopupOf(const qmo::PopupElement* element);
+    bool OnOptimizationFinished();
+    // The tooltip's second line: when the last run ended and what it freed.
+    void ShowLastOptimizationInTooltip(std::optional<std::uint64_t> freedBytes);
 
     MainFrameLogic m_logic;
     qmo::PopupWindow* m_pActivePopup = nullptr;
     std::list<qmo::PopupPtr> m_popups;  // alive popups; never more than one
     COptimizeProgressDlg* m_pRunningDialog = nullptr;  // the run going on, if any
+    qmo::SystemPhysicalMemory m_physicalMemory;
+    qmo::FreedMeter m_freedMeter;
     CTesselDesktopSuitFrameView m_view;
     qmo::TrayIcon m_trayIcon;
 };

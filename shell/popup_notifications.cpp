@@ -1,6 +1,7 @@
 #include "shell/popup_notifications.h"
 
 #include "framework/format_decimal.h"
+#include "optimizer/freed_memory.h"
 #include "res/resource.h"
 
 namespace qmo {
@@ -39,6 +40,7 @@ PopupContent BuildPopup(Color frameColor, std::string message, int messageId) {
     title.layout = PopupTextLayout::SingleLineCentred;
     elements.Add(title);
 
+    content.windowText = message;
     PopupElement text;
     text.rect = {30, 70, 270, 88};
     text.text = std::move(message);
@@ -79,8 +81,19 @@ PopupContent BuildCriticalLimitPopup(int limitPercent) {
     return BuildPopup(kRed, CriticalLimitMessage(limitPercent), kOptimizeLinkId);
 }
 
-PopupContent BuildOptimizedPopup() {
-    return BuildPopup(kGreen, kOptimizedMessage, 0);
+PopupContent BuildOptimizedPopup(std::optional<std::uint64_t> freedBytes) {
+    PopupContent content = BuildPopup(kGreen, kOptimizedMessage, 0);
+    if (!freedBytes)
+        return content;
+    // Under the first line, which stays where it was; a single line fits
+    // between it and the panel's bottom edge.
+    PopupElement freed;
+    freed.rect = {30, 90, 265, 108};
+    freed.text = FreedLine(*freedBytes);
+    freed.textColor = kBlack;
+    content.windowText += "\n" + freed.text;
+    content.elements.Add(std::move(freed));
+    return content;
 }
 
 PopupClickAction PopupClickActionFor(int elementId) {

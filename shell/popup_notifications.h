@@ -2,7 +2,11 @@
 // The two popups the main frame shows: memory crossed the critical limit, and
 // memory was optimized. Same size, timing and layout; they differ in the
 // colour of the frame and in the message, which on the critical-limit popup is
-// a link that starts an optimization.
+// a link that starts an optimization. The green one adds what the run freed
+// on a second line when that is known. Each popup's window text is its whole
+// message, for screen readers.
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "toolkit/popup_content.h"
@@ -20,7 +24,7 @@ inline constexpr char kOptimizedMessage[] = "The System Memory is optimized";
 std::string CriticalLimitMessage(int limitPercent);
 
 PopupContent BuildCriticalLimitPopup(int limitPercent);
-PopupContent BuildOptimizedPopup();
+PopupContent BuildOptimizedPopup(std::optional<std::uint64_t> freedBytes = std::nullopt);
 
 enum class PopupClickAction { StartOptimization, CloseNow };
 

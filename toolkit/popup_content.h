@@ -1,6 +1,8 @@
 #pragma once
-// Everything a popup needs to know before it is shown: its size, its timing
-// and its elements.
+// Everything a popup needs to know before it is shown: its size, its timing,
+// its elements, and the window text that tells assistive technology what it says.
+#include <string>
+
 #include "toolkit/popup_elements.h"
 #include "toolkit/popup_timeline.h"
 
@@ -11,6 +13,7 @@ struct PopupContent {
     int height = 0;
     PopupTiming timing;
     PopupElements elements;
+    std::string windowText;  // UTF-8
 };
 
 }  // namespace qmo

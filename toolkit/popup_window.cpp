@@ -95,8 +95,9 @@ bool PopupWindow::Show(HWND owner, UINT notifyMessage) {
     WindowClass windowClass{kPopupWindowClassName};
     windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
     // No background brush: every pixel comes from the canvas.
-    if (!Window::Create(windowClass, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"", WS_POPUP, full.left,
-                        full.bottom, m_content.width, 0, owner, nullptr))
+    if (!Window::Create(windowClass, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                        Widen(m_content.windowText).c_str(), WS_POPUP, full.left, full.bottom, m_content.width, 0,
+                        owner, nullptr))
         return false;
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, full.left, full.bottom, m_content.width, 0,
                    SWP_NOACTIVATE | SWP_SHOWWINDOW);

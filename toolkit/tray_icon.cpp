@@ -77,6 +77,16 @@ bool TrayIcon::ShowBalloon(const std::wstring& text, const std::wstring& title, 
     return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
+bool TrayIcon::SetTooltip(const std::wstring& tooltip) {
+    m_tooltip = tooltip;
+    if (!m_added)
+        return false;
+    NOTIFYICONDATAW data = BaseData();
+    data.uFlags = NIF_TIP;
+    CopyTruncated(data.szTip, std::size(data.szTip), m_tooltip);
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
 void TrayIcon::Remove() {
     if (GetSafeHwnd())
         ::KillTimer(GetSafeHwnd(), kAnimationTimer);

@@ -27,6 +27,10 @@ public:
     void SetAnimationFrames(std::span<const UINT> iconResources);
     void StartAnimation(UINT periodMs);
     bool ShowBalloon(const std::wstring& text, const std::wstring& title, DWORD iconFlags, UINT seconds);
+    // Replaces the tooltip, cut to what the shell holds; kept for a re-add
+    // after the taskbar comes back.
+    bool SetTooltip(const std::wstring& tooltip);
+    const std::wstring& Tooltip() const noexcept { return m_tooltip; }
     // Takes the icon out of the notification area and releases everything.
     void Remove();
 

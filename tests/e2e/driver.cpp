@@ -585,19 +585,47 @@ std::vector<ShellTip> ShellTips() {
     return tips;
 }
 
-bool TrayIconShown(const std::wstring& tipText) {
-    for (const ShellTip& tip : ShellTips())
-        if (!tip.balloon && tip.placed && tip.text == tipText)
+// The lines of `text` are `patterns`; a pattern ending in '*' matches any line it begins.
+bool LinesMatch(const std::wstring& text, const std::vector<std::wstring>& patterns) {
+    std::vector<std::wstring> lines;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(L'\n', start);
+        lines.push_back(text.substr(start, end == std::wstring::npos ? end : end - start));
+        if (end == std::wstring::npos)
+            break;
+        start = end + 1;
+    }
+    if (lines.size() != patterns.size())
+        return false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::wstring& pattern = patterns[i];
+        if (pattern.ends_with(L'*') ? !lines[i].starts_with(pattern.substr(0, pattern.size() - 1))
+                                    : lines[i] != pattern)
+            return false;
+    }
+    return true;
+}
+
+// An icon whose tip's first line is lines[0]; its further lines are the
+// rest, when given (the tip adds the last run's result after the first).
+bool TrayIconShown(const std::vector<std::wstring>& lines) {
+    for (const ShellTip& tip : ShellTips()) {
+        if (tip.balloon || !tip.placed)
+            continue;
+        if (lines.size() > 1 ? LinesMatch(tip.text, lines)
+                             : tip.text.substr(0, tip.text.find(L'\n')) == lines[0])
             return true;
+    }
     return false;
 }
 
-// wait-tray-icon TIP [--gone]: an icon with this tip is in the notification area (or no longer is).
+// wait-tray-icon TIP [LINE...] [--gone]: an icon with this tip is in the
+// notification area (or no longer is); see TrayIconShown.
 int WaitTrayIcon(const Args& args) {
-    args.Allow({L"--gone"}, 1);
+    args.Allow({L"--gone"}, args.words.empty() ? 1 : args.words.size());
     const bool gone = args.Has(L"--gone");
     WaitUntil(args.timeoutMs, [&]() -> std::wstring {
-        if (TrayIconShown(args.words[0]) == gone)
+        if (TrayIconShown(args.words) == gone)
             return gone ? L"the tray icon " + Quoted(args.words[0]) + L" is still shown"
                         : L"no tray icon with the tip " + Quoted(args.words[0]);
         return {};
@@ -1256,6 +1284,19 @@ int CheckListRow(const Args& args) {
     return 0;
 }
 
+// popup-text LINE...: the one popup shown has these lines as its window text,
+// what a screen reader reads; a LINE ending in '*' matches any line it begins.
+int PopupText(const Args& args) {
+    args.Allow({}, args.words.empty() ? 1 : args.words.size());
+    const std::vector<HWND> popups = VisiblePopups();
+    if (popups.size() != 1)
+        Fail(std::to_wstring(popups.size()) + L" popups are shown");
+    const std::wstring text = TextOf(popups[0]);
+    if (!LinesMatch(text, args.words))
+        Fail(L"the popup's window text is " + Quoted(text));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -1301,6 +1342,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"wait-held", WaitHeld},
         {L"release", Release},
         {L"check-list-row", CheckListRow},
+        {L"popup-text", PopupText},
     };
     if (argc >= 2)
         for (const auto& command : kCommands)

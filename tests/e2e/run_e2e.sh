@@ -396,7 +396,23 @@ EXE_WIN="$(head -n 1 "$SCRATCH/exe-path")"
 [ -n "$EXE_WIN" ] || { echo "e2e: winepath cannot name $EXE" >&2; exit 2; }
 
 started=$SECONDS
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again soak"
+# A run from the tray says what it freed: the green notice's second line, in
+# its window text and in a kept picture, and the last run in the tray tip.
+scenario_freed_report() {
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden || return 1
+  drv wait-tray-icon "$TITLE" "Last optimized*" --gone --timeout-ms 1000 || fail "a result before any run: $REASON" || return 1
+  drv post WM_COMMAND $ID_OPTIMIZE || return 1
+  drv wait-popup || return 1
+  drv popup-text "The System Memory is optimized" "Freed *" || return 1
+  shot popup-freed || return 1
+  drv wait-tray-icon "$TITLE" "Last optimized *" || return 1
+  drv wait-popup --gone --timeout-ms 8000 || return 1
+  running "$pid" || fail "the program ended"
+}
+
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 # shellcheck disable=SC2086
 ring_run_steps scenario clean_state ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}

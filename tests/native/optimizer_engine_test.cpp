@@ -5,10 +5,12 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "optimizer/freed_memory.h"
 #include "optimizer/optimizer_engine.h"
 
 namespace qmo {
@@ -243,6 +245,75 @@ TEST(OptimizeSystem, NormalTrimsFirstThenSweepsEvenWhenTheSnapshotFails) {
     OptimizeSystemMemory(heap, false, system, heap);
     EXPECT_EQ(system.calls, Calls{"snapshot"});
     EXPECT_EQ(heap.positions, ExpectedPositions());
+}
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+
+// Answers each read with the next reading; nothing when they run out or a reading is missing.
+class ScriptedMemory : public PhysicalMemorySource {
+public:
+    explicit ScriptedMemory(std::vector<std::optional<std::uint64_t>> readings) : m_readings(std::move(readings)) {}
+    std::optional<std::uint64_t> BytesInUse() override {
+        return m_next < m_readings.size() ? m_readings[m_next++] : std::nullopt;
+    }
+
+private:
+    std::vector<std::optional<std::uint64_t>> m_readings;
+    std::size_t m_next = 0;
+};
+
+TEST(Freed, TheDropInUseNeverNegativeAndUnknownWhenEitherReadingIs) {
+    constexpr std::uint64_t kTop = UINT64_MAX;
+    const struct {
+        std::optional<std::uint64_t> before, after, freed;
+    } cases[] = {
+        {900 * kMiB, 488 * kMiB, 412 * kMiB},
+        {488 * kMiB, 900 * kMiB, 0},  // more in use afterwards
+        {kMiB, kMiB, 0},
+        {kTop, 0, kTop},
+        {0, kTop, 0},
+        {std::nullopt, kMiB, std::nullopt},
+        {kMiB, std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FreedBetween(c.before, c.after), c.freed) << c.before.value_or(0) << " " << c.after.value_or(0);
+}
+
+TEST(Freed, WholeMegabytesRoundedDownAndLessThanOneBelowTheFirst) {
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, "Freed 0 MB"},
+        {1, "Freed less than 1 MB"},
+        {kMiB - 1, "Freed less than 1 MB"},
+        {kMiB, "Freed 1 MB"},
+        {2 * kMiB - 1, "Freed 1 MB"},
+        {412 * kMiB + kMiB / 2, "Freed 412 MB"},
+        {UINT64_MAX, "Freed 17592186044415 MB"},
+    };
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(FreedLine(bytes), text) << bytes;
+}
+
+TEST(Freed, TheLastRunLineHasATwentyFourHourClockAndTheAmountOnlyWhenKnown) {
+    EXPECT_EQ(LastOptimizedLine(14, 2, 412 * kMiB), "Last optimized 14:02 \xE2\x80\x93 freed 412 MB");
+    EXPECT_EQ(LastOptimizedLine(0, 0, 1), "Last optimized 00:00 \xE2\x80\x93 freed less than 1 MB");
+    EXPECT_EQ(LastOptimizedLine(23, 59, std::nullopt), "Last optimized 23:59");
+}
+
+TEST(Freed, TheMeterReadsAroundOneRunAndEachStartServesOneEnd) {
+    FreedMeter meter;
+    ScriptedMemory around({900 * kMiB, 488 * kMiB, 700 * kMiB});
+    EXPECT_EQ(meter.RunEnded(around), std::nullopt) << "an end without a start reads nothing";
+    meter.RunStarting(around);
+    EXPECT_EQ(meter.RunEnded(around), 412 * kMiB);
+    EXPECT_EQ(meter.RunEnded(around), std::nullopt) << "the start was used up";
+
+    ScriptedMemory failsBefore({std::nullopt, 100 * kMiB});
+    meter.RunStarting(failsBefore);
+    EXPECT_EQ(meter.RunEnded(failsBefore), std::nullopt);
+    ScriptedMemory failsAfter({100 * kMiB, std::nullopt, 50 * kMiB});
+    meter.RunStarting(failsAfter);
+    EXPECT_EQ(meter.RunEnded(failsAfter), std::nullopt);
+    EXPECT_EQ(meter.RunEnded(failsAfter), std::nullopt) << "a failed end still uses up its start";
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "config/optimizer_settings.h"
 #include "fake_counter_api.h"
+#include "optimizer/freed_memory.h"
 #include "optimizer/optimizer_engine.h"
 #include "perf/performance_sampler.h"
 
@@ -18,8 +20,10 @@ public:
     const OptimizerSettings& Settings() const override { return settings; }
     bool IsOptimizing() const override { return optimizing; }
     void ShowCriticalLimitPopup() override { ++popups; }
+    void AutomaticTrimFinished(std::optional<std::uint64_t> freedBytes) override { trimReports.push_back(freedBytes); }
 
     OptimizerSettings settings;
+    std::vector<std::optional<std::uint64_t>> trimReports;
     bool optimizing = false;
     int popups = 0;
 };
@@ -260,17 +264,40 @@ TEST_F(SamplerTest, TheSystemFiguresAreNotReadWhileTheCountersWork) {
     EXPECT_EQ(processorTimes.reads, 0);
 }
 
-TEST_F(SamplerTest, AutomaticOptimizationTrimsOnlyWhenTurnedOn) {
+// Memory in use drops by what the trims free.
+class TrimmedMemory : public PhysicalMemorySource {
+public:
+    explicit TrimmedMemory(const CountingProcesses& processes) : m_processes(processes) {}
+    std::optional<std::uint64_t> BytesInUse() override {
+        if (fail)
+            return std::nullopt;
+        return 900u * 1024 * 1024 - static_cast<std::uint64_t>(m_processes.snapshots) * freedPerTrim;
+    }
+    std::uint64_t freedPerTrim = 0;
+    bool fail = false;
+
+private:
+    const CountingProcesses& m_processes;
+};
+
+TEST_F(SamplerTest, AutomaticOptimizationTrimsOnlyWhenTurnedOnAndReportsWhatItFreed) {
+    TrimmedMemory memory(processes);
+    memory.freedPerTrim = 300;
     host.settings.m_bAutoOptimize = false;
-    sampler.AutoOptimize(&host);
+    sampler.AutoOptimize(&host, memory);
     EXPECT_EQ(processes.snapshots, 0);
+    EXPECT_TRUE(host.trimReports.empty());
     host.settings.m_bAutoOptimize = true;
     host.optimizing = true;  // neither a running optimization nor a low load holds it back
     Tick(1, 1);
-    sampler.AutoOptimize(&host);
+    sampler.AutoOptimize(&host, memory);
     EXPECT_EQ(processes.snapshots, 1);
-    sampler.AutoOptimize(nullptr);
+    sampler.AutoOptimize(nullptr, memory);
     EXPECT_EQ(processes.snapshots, 1);
+    memory.fail = true;
+    sampler.AutoOptimize(&host, memory);
+    EXPECT_EQ(host.trimReports, (std::vector<std::optional<std::uint64_t>>{300, std::nullopt}))
+        << "read before and after the trim; unknown when memory cannot be read";
 }
 
 TEST(Sampler, StartFailsWhenTheQueryCannotBeOpened) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/format_decimal.h"
+#include "optimizer/freed_memory.h"
 #include "shell/popup_notifications.h"
 
 namespace qmo {
@@ -72,6 +73,27 @@ TEST(PopupNotifications, TheLinkStartsAnOptimizationAndEveryOtherClickCloses) {
     EXPECT_EQ(PopupClickActionFor(kOptimizeLinkId), PopupClickAction::StartOptimization);
     for (int id : {kPopupCloseButtonId, 0, kOptimizeLinkId - 1, kOptimizeLinkId + 1, INT_MIN})
         EXPECT_EQ(PopupClickActionFor(id), PopupClickAction::CloseNow) << id;
+}
+
+TEST(PopupNotifications, TheFreedLineSitsUnderTheMessageInsideThePanelAndTheWindowTextHoldsBothLines) {
+    const PopupContent plain = BuildOptimizedPopup();
+    const PopupContent freed = BuildOptimizedPopup(412u * 1024 * 1024);
+    ASSERT_EQ(freed.elements.Count(), plain.elements.Count() + 1) << "unknown: no second line";
+    const PopupElement& panel = freed.elements[1];
+    const PopupElement& message = freed.elements[3];
+    const PopupElement& line = freed.elements[freed.elements.Count() - 1];
+    EXPECT_EQ(line.text, FreedLine(412u * 1024 * 1024));
+    EXPECT_GE(line.rect.top, message.rect.bottom);
+    EXPECT_TRUE(line.rect.left >= panel.rect.left && line.rect.right <= panel.rect.right &&
+                line.rect.bottom < panel.rect.bottom)
+        << "inside the panel's border";
+    EXPECT_EQ(freed.width, plain.width);
+    EXPECT_EQ(freed.height, plain.height);
+
+    EXPECT_EQ(plain.windowText, message.text);
+    EXPECT_EQ(freed.windowText, message.text + "\n" + line.text);
+    const PopupContent critical = BuildCriticalLimitPopup(85);
+    EXPECT_EQ(critical.windowText, critical.elements[3].text);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "framework/application.h"
 #include "config/registry_profile.h"
 #include "framework/resource_usage.h"
+#include "framework/text.h"
 #include "res/messages.h"
 #include "res/pages_resource.h"
 #include "res/resource.h"
@@ -26,6 +27,13 @@ namespace {
 
 using qmo::testing::PumpUntil;
 
+// Physical memory in use as the test sets it, from any thread.
+class SetMemory : public qmo::PhysicalMemorySource {
+public:
+    std::optional<std::uint64_t> BytesInUse() override { return inUse; }
+    std::atomic<std::uint64_t> inUse{900u * 1024 * 1024};
+};
+
 // The real frame; the progress dialog can be replaced by a counter, and a
 // real dialog's work by the test's, watched from the worker.
 class PopupFrame : public CMainFrame {
@@ -40,8 +48,10 @@ public:
     std::atomic<bool> exitSeen{false};
     std::atomic<bool> waitingForWorker{false};
     bool closedWhileWorking = false;
+    SetMemory memory;
 
 protected:
+    qmo::PhysicalMemorySource& PhysicalMemory() override { return memory; }
     void RunOptimizationDialog(bool silent) override {
         ++runs;
         lastSilent = silent;
@@ -96,6 +106,11 @@ protected:
 
     const qmo::PopupWindow* Popup() const { return frame->ActivePopup(); }
     std::string Message() const { return Popup() ? Popup()->Elements()[3].text : std::string(); }
+    std::wstring WindowText() const {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(Popup()->GetSafeHwnd(), text, static_cast<int>(std::size(text)));
+        return text;
+    }
     bool WaitUntilShown() {
         return PumpUntil([&] { return Popup() && Popup()->State() == qmo::PopupState::Shown; }, 5000);
     }
@@ -115,6 +130,7 @@ TEST_F(MainFramePopupTest, CriticalLimitPopupStatesTheLimitAndFurtherRequestsAre
     const qmo::PopupWindow* first = Popup();
     EXPECT_EQ(Message(), "The system has crossed critical limit 85% ");
     EXPECT_EQ(Popup()->Elements()[0].fill, (qmo::Color{255, 0, 0}));
+    EXPECT_EQ(WindowText(), L"The system has crossed critical limit 85% ");
 
     frame->ShowCriticalLimitPopup();
     EXPECT_EQ(Popup(), first);
@@ -158,6 +174,25 @@ TEST_F(MainFramePopupTest, OptimizedPopupRunsItsLifeAndMakesRoomForTheNext) {
     EXPECT_EQ(Popup()->Elements()[0].fill, (qmo::Color{0, 255, 0}));
     EXPECT_TRUE(PumpUntil([&] { return Popup() == nullptr; }, 15000)) << "the popup never went away";
     EXPECT_TRUE(frame->ShowOptimizedPopup());
+}
+
+// Memory in use is read before the dialog starts its worker and again once
+// the worker has done its work; the tooltip says nothing before the first run.
+TEST_F(MainFramePopupTest, ARealRunReportsWhatItFreedInThePopupsWindowTextAndTheTooltip) {
+    frame->countInsteadOfRunning = false;
+    EXPECT_EQ(frame->TrayIcon().Tooltip(), kMainWindowTitle);
+    frame->work = [&](HWND, bool) { frame->memory.inUse -= 412u * 1024 * 1024; };
+    ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_OPTIMIZE, 0);
+    ASSERT_TRUE(WaitUntilShown());
+    EXPECT_EQ(WindowText(), L"The System Memory is optimized\nFreed 412 MB");
+    const std::wstring tooltip = frame->TrayIcon().Tooltip();
+    const std::wstring firstLine = std::wstring(kMainWindowTitle) + L"\nLast optimized ";
+    EXPECT_EQ(tooltip.substr(0, firstLine.size()), firstLine) << qmo::Narrow(tooltip);
+    EXPECT_TRUE(tooltip.ends_with(L" \u2013 freed 412 MB")) << qmo::Narrow(tooltip);
+
+    // The automatic trim reports through the performance host: the tooltip only.
+    frame->AutomaticTrimFinished(std::nullopt);
+    EXPECT_FALSE(frame->TrayIcon().Tooltip().ends_with(L"MB")) << "unknown: no amount";
 }
 
 TEST_F(MainFramePopupTest, RealOptimizationFromTheLinkWhileItsPopupStaysOpen) {
