@@ -71,6 +71,8 @@ private:
     bool ShowPopup(qmo::PopupContent content);
     LRESULT OnPopupNotify(WPARAM code, LPARAM data);
     void ClosePopupOf(const qmo::PopupElement* element);
+    void AllowOptimizeRequests();
+    LRESULT OnOptimizeRequest();
 
     MainFrameLogic m_logic;
     qmo::PopupWindow* m_pActivePopup = nullptr;
@@ -78,6 +80,7 @@ private:
     COptimizeProgressDlg* m_pRunningDialog = nullptr;  // the run going on, if any
     CTesselDesktopSuitFrameView m_view;
     qmo::TrayIcon m_trayIcon;
+    UINT m_optimizeRequestMessage = 0;  // 0 until created, or when it cannot be registered
 };
 
 }  // namespace qmo
