@@ -1,20 +1,54 @@
 #include <windows.h>
 
 #include "app/memory_optimizer_app.h"
+#include "app/single_instance.h"
+#include "config/command_line.h"
 #include "config/logon_task_win32.h"
 #include "framework/text.h"
+#include "optimizer/optimizer_win32.h"
+#include "pages/frame_texts.h"
+#include "res/messages.h"
 
 namespace {
 
-qmo::CMemoryOptimizerApp theApp;
+// What a start does on the real system. The application object, and with it
+// the single-instance name, exists only for a start that runs the program:
+// a start that lists the switches or hands a request over must not make a
+// real start meanwhile think the program already runs.
+class StartActions : public qmo::CommandLineActions {
+public:
+    StartActions(HINSTANCE instance, int showCommand) : m_instance(instance), m_showCommand(showCommand) {}
+
+    void ShowUsage() override {
+        ::MessageBoxW(nullptr, qmo::Widen(qmo::CommandLineUsage()).c_str(), qmo::kMainWindowTitle, MB_OK);
+    }
+    int RemoveLogonTask() override { return qmo::RemoveLogonTaskCommand(); }
+    bool ProgramRuns() override { return qmo::InstanceMutexExists(qmo::kSingleInstanceMutexName); }
+    bool AskRunningProgramToOptimize() override {
+        const UINT message = qmo::OptimizeRequestMessage();
+        if (!message)
+            return false;
+        const auto answer = qmo::HandOverToFirstInstance(qmo::kMainFrameClassName, qmo::kMainWindowTitle, message);
+        return answer == qmo::kOptimizeRequestAccepted;
+    }
+    void TrimAllWorkingSets() override {
+        qmo::Win32ProcessSystem system;
+        qmo::TrimAllWorkingSets(system);
+    }
+    int RunProgram(bool quietSecondStart) override {
+        qmo::CMemoryOptimizerApp app;
+        app.SetQuietSecondStart(quietSecondStart);
+        return app.Run(m_instance, m_showCommand);
+    }
+
+private:
+    HINSTANCE m_instance;
+    int m_showCommand;
+};
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
-    // Run by the uninstaller, even while the program itself still runs.
-    const std::string arguments = commandLine ? qmo::Narrow(commandLine) : std::string();
-    if (qmo::IsCommandSwitch(arguments, qmo::kRemoveLogonTaskSwitch))
-        return qmo::RemoveLogonTaskCommand();
-    theApp.SetQuietSecondStart(qmo::IsCommandSwitch(arguments, qmo::kLogonStartSwitch));
-    return theApp.Run(instance, showCommand);
+    StartActions actions(instance, showCommand);
+    return qmo::RunCommandLine(commandLine ? qmo::Narrow(commandLine) : std::string(), actions);
 }

@@ -11,15 +11,20 @@ constexpr UINT kHandOverTimeoutMs = 10000;
 SingleInstanceGuard::SingleInstanceGuard(const wchar_t* mutexName)
     : m_mutex(::CreateMutexW(nullptr, FALSE, mutexName)), m_creationError(::GetLastError()) {}
 
-bool HandOverToFirstInstance(const wchar_t* frameClassName, const wchar_t* title, UINT message) {
+bool InstanceMutexExists(const wchar_t* mutexName) {
+    return static_cast<bool>(unique_kernel_handle(::OpenMutexW(SYNCHRONIZE, FALSE, mutexName)));
+}
+
+std::optional<LRESULT> HandOverToFirstInstance(const wchar_t* frameClassName, const wchar_t* title, UINT message) {
     HWND window = ::FindWindowW(frameClassName, title);
     if (!window)
         window = ::FindWindowW(nullptr, title);
     if (!window)
-        return false;
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kHandOverTimeoutMs, &ignored);
-    return true;
+        return std::nullopt;
+    DWORD_PTR answer = 0;
+    if (!::SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kHandOverTimeoutMs, &answer))
+        return std::nullopt;
+    return static_cast<LRESULT>(answer);
 }
 
 }  // namespace qmo

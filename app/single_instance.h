@@ -3,6 +3,8 @@
 // and the hand-over of a second start to the window of the first.
 #include <windows.h>
 
+#include <optional>
+
 #include "framework/unique_handle.h"
 
 namespace qmo {
@@ -22,9 +24,14 @@ private:
     DWORD m_creationError = 0;
 };
 
-// Asks the first instance's main window to show itself. The frame's own class
-// is looked for first, so that a message box captioned with the same title is
-// never taken for the main window. False if no window was found.
-bool HandOverToFirstInstance(const wchar_t* frameClassName, const wchar_t* title, UINT message);
+// Whether an instance holds the mutex, asked without creating it: a start
+// that only hands a request over must not take the name for its own length.
+bool InstanceMutexExists(const wchar_t* mutexName);
+
+// Sends the message to the first instance's main window. The frame's own
+// class is looked for first, so that a message box captioned with the same
+// title is never taken for the main window. The window's answer; nothing if
+// no window was found or it did not answer in time.
+std::optional<LRESULT> HandOverToFirstInstance(const wchar_t* frameClassName, const wchar_t* title, UINT message);
 
 }  // namespace qmo

@@ -1,7 +1,8 @@
 #include "config/logon_task.h"
 
+#include "config/command_line.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <optional>
 
@@ -32,15 +33,6 @@ std::string FolderOf(const std::string& path) {
     if (separator == 2 && path[1] == ':')
         return path.substr(0, 3);
     return path.substr(0, separator);
-}
-
-std::string_view Trimmed(std::string_view text) {
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && isSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 // Text of the first <tag>...</tag>; none when the element is missing.
@@ -159,15 +151,6 @@ bool UpdateLogonTask(LogonTaskScheduler& scheduler, const std::string& executabl
         RegisteredAsWanted(registered, wanted))
         return true;
     return scheduler.RegisterTask(kLogonTaskName, wanted);
-}
-
-bool IsCommandSwitch(std::string_view commandLine, std::string_view commandSwitch) {
-    const std::string_view word = Trimmed(commandLine);
-    return std::equal(word.begin(), word.end(), commandSwitch.begin(), commandSwitch.end(),
-                      [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                      });
 }
 
 }  // namespace qmo

@@ -9,12 +9,6 @@
 namespace qmo {
 
 inline constexpr std::string_view kLogonTaskName = "Quenvale Memory Optimizer";
-// The program's command-line switches. The uninstaller runs it with the first
-// to remove the logon task of the user who runs it; the logon task starts it
-// with the second, which ends quietly when the program already runs (started
-// from the Run key, on a system where that works) instead of showing it.
-inline constexpr std::string_view kRemoveLogonTaskSwitch = "/RemoveLogonTask";
-inline constexpr std::string_view kLogonStartSwitch = "/Logon";
 // The task waits this long after logon, so a start from the Run key comes first.
 inline constexpr std::string_view kLogonTaskDelay = "PT30S";
 
@@ -53,8 +47,5 @@ std::string LogonTaskXml(const LogonTaskDefinition& definition);
 // Returns whether the scheduler now matches the setting; an unknown path or
 // user registers nothing.
 bool UpdateLogonTask(LogonTaskScheduler& scheduler, const std::string& executablePath, bool enabled);
-
-// True for a command line that is exactly this switch (any case, spaces around).
-bool IsCommandSwitch(std::string_view commandLine, std::string_view commandSwitch);
 
 }  // namespace qmo

@@ -34,3 +34,20 @@ constexpr bool AllDistinct(std::initializer_list<UINT> values) {
 static_assert(qmo::messages_detail::AllDistinct({WM_ACTIVATE_FIRST_INSTANCE, WM_OPTIMIZATION_FINISHED,
                                                  WM_OPTIMIZE_COMPLETE, WM_TRAY_NOTIFY, WM_POPUP_NOTIFY,
                                                  WM_TASKPANEL_NOTIFY}));
+
+namespace qmo {
+
+// A start with the optimize switch asks the running program to optimize.
+// Registered by name, since a fixed value may mean something else to another
+// window with our title. It carries nothing; the frame answers with the
+// value below, which a window that does not know the message never returns.
+inline constexpr wchar_t kOptimizeRequestMessageName[] = L"Quenvale.OptimizeRequest";
+inline constexpr LRESULT kOptimizeRequestAccepted = 0x514D4F;
+
+// 0 when the system cannot register it.
+inline UINT OptimizeRequestMessage() {
+    static const UINT message = ::RegisterWindowMessageW(kOptimizeRequestMessageName);
+    return message;
+}
+
+}  // namespace qmo

@@ -72,6 +72,8 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         if (message == qmo::ResourceUsageMessage())
             return qmo::AnswerResourceUsage(wParam);
+        if (m_optimizeRequestMessage != 0 && message == m_optimizeRequestMessage)
+            return OnOptimizeRequest();
         return FrameWindow::HandleMessage(message, wParam, lParam);
     }
 }
@@ -87,6 +89,7 @@ int CMainFrame::OnCreate() {
 
     CreateTrayIcon();
     ShowBalloonTip();
+    AllowOptimizeRequests();
     return 0;
 }
 
@@ -305,6 +308,22 @@ void CMainFrame::WaitForOptimizationWorker() {
 
 void CMainFrame::PostExit() {
     ::PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(ID_TRAY_EXIT, 0), 0);
+}
+
+// The optimize switch of another start reaches us as a registered message.
+// An elevated window hears it from a start that is not elevated only when it
+// lets it through, as the tray lets the taskbar's message through.
+void CMainFrame::AllowOptimizeRequests() {
+    m_optimizeRequestMessage = qmo::OptimizeRequestMessage();
+    if (m_optimizeRequestMessage)
+        ::ChangeWindowMessageFilterEx(m_hWnd, m_optimizeRequestMessage, MSGFLT_ALLOW, nullptr);
+}
+
+LRESULT CMainFrame::OnOptimizeRequest() {
+    // Answered before the run: the asking start ends at once, whatever the run takes.
+    ::ReplyMessage(qmo::kOptimizeRequestAccepted);
+    m_logic.OptimizeNow();
+    return qmo::kOptimizeRequestAccepted;
 }
 
 }  // namespace qmo

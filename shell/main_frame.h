@@ -80,6 +80,8 @@ private:
     bool OnOptimizationFinished();
     // The tooltip's second line: when the last run ended and what it freed.
     void ShowLastOptimizationInTooltip(std::optional<std::uint64_t> freedBytes);
+    void AllowOptimizeRequests();
+    LRESULT OnOptimizeRequest();
 
     MainFrameLogic m_logic;
     qmo::PopupWindow* m_pActivePopup = nullptr;
@@ -89,6 +91,7 @@ private:
     qmo::FreedMeter m_freedMeter;
     CTesselDesktopSuitFrameView m_view;
     qmo::TrayIcon m_trayIcon;
+    UINT m_optimizeRequestMessage = 0;  // 0 until created, or when it cannot be registered
 };
 
 }  // namespace qmo

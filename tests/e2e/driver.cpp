@@ -476,17 +476,18 @@ std::vector<HWND> VisibleButtons(HWND dialog) {
     return buttons;
 }
 
-// Waits for a message box of the main window captioned `caption`.
-HWND WaitMessageBox(const std::wstring& caption, DWORD timeoutMs) {
-    HWND frame = RequireFrame();
+// Waits for a message box of the main window captioned `caption`, or of no
+// window at all (a start that shows one before, or without, a main window).
+HWND WaitMessageBox(const std::wstring& caption, DWORD timeoutMs, bool ownerless = false) {
+    HWND owner = ownerless ? nullptr : RequireFrame();
     HWND found = nullptr;
     WaitUntil(timeoutMs, [&]() -> std::wstring {
         for (HWND box : TopLevelWindows(L"#32770"))
-            if (::GetWindow(box, GW_OWNER) == frame && ::IsWindowVisible(box) && TextOf(box) == caption) {
+            if (::GetWindow(box, GW_OWNER) == owner && ::IsWindowVisible(box) && TextOf(box) == caption) {
                 found = box;
                 return {};
             }
-        return L"no message box captioned " + Quoted(caption) + L" over the main window";
+        return L"no message box captioned " + Quoted(caption) + (ownerless ? L" of its own" : L" over the main window");
     });
     return found;
 }
@@ -505,10 +506,11 @@ int CheckMessageBox(const Args& args) {
     return 0;
 }
 
-// press-ok CAPTION: answers the box as a click on OK does, and waits for it to close.
+// press-ok CAPTION [--ownerless]: answers the box as a click on OK does, and
+// waits for it to close.
 int PressOk(const Args& args) {
-    args.Allow({}, 1);
-    HWND box = WaitMessageBox(args.words[0], args.timeoutMs);
+    args.Allow({L"--ownerless"}, 1);
+    HWND box = WaitMessageBox(args.words[0], args.timeoutMs, args.Has(L"--ownerless"));
     HWND ok = ::GetDlgItem(box, IDOK);
     if (!ok)
         Fail(L"the message box has no OK button");

@@ -65,16 +65,17 @@ running() {
   [ -e "/proc/$1" ] && ! grep -q '^State:[[:space:]]*Z' "/proc/$1/status" 2>/dev/null
 }
 
-# Waits for our wine process $1 to end and checks that it ended cleanly.
+# Waits for our wine process $1 to end and checks that it ended with status
+# $2 (0, cleanly, when not given).
 wait_exit() {
-  local pid=$1 deadline=$((SECONDS + EXIT_TIMEOUT_S)) status
+  local pid=$1 expected=${2:-0} deadline=$((SECONDS + EXIT_TIMEOUT_S)) status
   while running "$pid"; do
     [ $SECONDS -lt $deadline ] || fail "process $pid still runs after ${EXIT_TIMEOUT_S} s" || return 1
     sleep 0.1
   done
   wait "$pid" 2>/dev/null
   status=$?
-  [ $status -eq 0 ] || fail "process $pid exited with status $status"
+  [ $status -eq "$expected" ] || fail "process $pid exited with status $status"
 }
 
 # Tray "Exit": the window goes, the process ends, the icon leaves the tray.
@@ -382,6 +383,33 @@ scenario_soak() {
   running "$pid" || fail "the program ended"
 }
 
+# The command line. /Optimize with none running trims in its own process and
+# leaves nothing behind; with the program running in the tray it hands over:
+# the asking start ends 0, the notice shows and the window stays hidden. /?
+# and an unknown switch show the list of switches (status 0 and 2) and change
+# nothing.
+scenario_command_line() {
+  start_program /Optimize
+  wait_exit "$STARTED" || fail "/Optimize with none running: $REASON" || return 1
+  drv wait-gone && drv no-popup 1000 || fail "/Optimize with none running left something: $REASON" || return 1
+  start_program '/?'
+  drv press-ok "$TITLE" --ownerless && wait_exit "$STARTED" || fail "/?: $REASON" || return 1
+
+  start_program
+  local first=$STARTED
+  drv wait-window --hidden || return 1
+  start_program -optimize
+  wait_exit "$STARTED" || fail "/Optimize with the program running: $REASON" || return 1
+  drv wait-popup || fail "no notice after /Optimize: $REASON" || return 1
+  shot popup-command-line || return 1
+  drv wait-window --hidden || fail "/Optimize showed the window: $REASON" || return 1
+  drv wait-popup --gone --timeout-ms 8000 || return 1
+  start_program /Optimise
+  drv press-ok "$TITLE" --ownerless && wait_exit "$STARTED" 2 || fail "an unknown switch: $REASON" || return 1
+  drv no-popup 1500 && drv wait-window --hidden || fail "after an unknown switch: $REASON" || return 1
+  running "$first" || fail "the program ended"
+}
+
 # ---- the ring ----------------------------------------------------------------
 
 finish() {
@@ -412,7 +440,7 @@ scenario_freed_report() {
   running "$pid" || fail "the program ended"
 }
 
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report soak"
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 # shellcheck disable=SC2086
 ring_run_steps scenario clean_state ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}

@@ -382,16 +382,5 @@ TEST(LogonTaskKeeper, GoingAwayFinishesTheLatestRequestFirst) {
     EXPECT_TRUE(scheduler.registeredXml.empty());
 }
 
-TEST(CommandSwitch, OnlyTheSwitchItselfInAnyCase) {
-    EXPECT_TRUE(IsCommandSwitch("/RemoveLogonTask", kRemoveLogonTaskSwitch));
-    EXPECT_TRUE(IsCommandSwitch("  /removelogontask \r\n", kRemoveLogonTaskSwitch));
-    EXPECT_TRUE(IsCommandSwitch(" /LOGON", kLogonStartSwitch));
-    EXPECT_FALSE(IsCommandSwitch("", kRemoveLogonTaskSwitch));
-    EXPECT_FALSE(IsCommandSwitch("/RemoveLogonTaskX", kRemoveLogonTaskSwitch));
-    EXPECT_FALSE(IsCommandSwitch("/RemoveLogon", kRemoveLogonTaskSwitch));
-    EXPECT_FALSE(IsCommandSwitch("/RemoveLogonTask /S", kRemoveLogonTaskSwitch));
-    EXPECT_FALSE(IsCommandSwitch("/Logon", kRemoveLogonTaskSwitch));
-}
-
 }  // namespace
 }  // namespace qmo

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <thread>
 #include <tuple>
 
 #include "config/registry_run_entry.h"
@@ -312,6 +313,44 @@ TEST_F(MainFramePopupTest, TheSessionEndingDuringARunClosesOnlyOnceTheWorkerIsDo
     MSG quit{};
     ASSERT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
+}
+
+// Another start's optimize switch, as its hand-over sends it: answered as
+// accepted while the run still goes on, the run silent in the tray, and a
+// request during the run turned away by the one gate.
+TEST_F(MainFramePopupTest, OptimizeRequestIsAcceptedAtOnceAndRunsThroughTheGate) {
+    frame->countInsteadOfRunning = false;
+    const HWND window = frame->GetSafeHwnd();
+    const UINT request = qmo::OptimizeRequestMessage();
+    ASSERT_NE(request, 0u);
+    const auto ask = [&] {
+        DWORD_PTR answer = 0;
+        return ::SendMessageTimeoutW(window, request, 0, 0, SMTO_ABORTIFHUNG, 20000, &answer) ? answer : 0;
+    };
+    std::atomic<bool> answered{false};
+    bool answeredDuringTheRun = false;
+    bool silent = false;
+    DWORD_PTR answerDuringTheRun = 0;
+    frame->work = [&](HWND, bool silentRun) {
+        silent = silentRun;
+        answeredDuringTheRun = WaitFromWorker(answered);
+        answerDuringTheRun = ask();
+    };
+    DWORD_PTR firstAnswer = 0;
+    std::thread otherStart([&] {
+        firstAnswer = ask();
+        answered = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return frame->finishedNotices == 1 && !frame->Logic().OptimizeCommandRunning(); },
+                          20000));
+    otherStart.join();
+    EXPECT_EQ(firstAnswer, static_cast<DWORD_PTR>(qmo::kOptimizeRequestAccepted));
+    EXPECT_TRUE(answeredDuringTheRun) << "the asking start waited for the run";
+    EXPECT_TRUE(silent);
+    EXPECT_EQ(answerDuringTheRun, static_cast<DWORD_PTR>(qmo::kOptimizeRequestAccepted));
+    qmo::testing::PumpPending();
+    EXPECT_EQ(frame->runs, 1);
+    EXPECT_EQ(frame->finishedNotices, 1);
 }
 
 }  // namespace

@@ -1,0 +1,83 @@
+#include "config/command_line.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <utility>
+
+namespace qmo {
+namespace {
+
+constexpr std::array<std::pair<std::string_view, CommandSwitch>, 4> kSwitches{{
+    {kOptimizeSwitch, CommandSwitch::Optimize},
+    {kRemoveLogonTaskSwitch, CommandSwitch::RemoveLogonTask},
+    {kLogonStartSwitch, CommandSwitch::Logon},
+    {kHelpSwitch, CommandSwitch::Help},
+}};
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
+CommandSwitch ParseCommandLine(std::string_view arguments) {
+    const auto first = std::find_if_not(arguments.begin(), arguments.end(), IsSpace);
+    const auto end = std::find_if(first, arguments.end(), IsSpace);
+    if (first == end)
+        return CommandSwitch::None;
+    if (std::find_if_not(end, arguments.end(), IsSpace) != arguments.end())
+        return CommandSwitch::Unknown;
+    const std::string_view word(&*first, static_cast<std::size_t>(end - first));
+    if (word.size() < 2 || (word.front() != '/' && word.front() != '-'))
+        return CommandSwitch::Unknown;
+    for (const auto& [name, meaning] : kSwitches)
+        if (SameLetters(word.substr(1), name.substr(1)))
+            return meaning;
+    return CommandSwitch::Unknown;
+}
+
+std::string CommandLineUsage() {
+    std::string text = "QuenvaleMemoryOptimizer.exe takes one switch at most:\n\n";
+    text += std::string(kOptimizeSwitch) +
+            "\tOptimizes memory now: the running program optimizes silently and shows its notice; "
+            "without a running program, this start trims all working sets and ends.\n";
+    text += std::string(kRemoveLogonTaskSwitch) +
+            "\tRemoves the task that starts the program when you log on (the uninstaller runs it).\n";
+    text += std::string(kLogonStartSwitch) +
+            "\tStarts the program in the tray; does nothing when it already runs (the logon task uses it).\n";
+    text += std::string(kHelpSwitch) + "\tShows this list.\n\n";
+    text += "A switch may start with - instead of /, in any case.";
+    return text;
+}
+
+int RunCommandLine(std::string_view arguments, CommandLineActions& actions) {
+    switch (ParseCommandLine(arguments)) {
+    case CommandSwitch::None:
+        return actions.RunProgram(false);
+    case CommandSwitch::Logon:
+        return actions.RunProgram(true);
+    case CommandSwitch::RemoveLogonTask:
+        return actions.RemoveLogonTask();
+    case CommandSwitch::Optimize:
+        if (actions.ProgramRuns())
+            return actions.AskRunningProgramToOptimize() ? kCommandDone : kCommandInstanceUnreachable;
+        actions.TrimAllWorkingSets();
+        return kCommandDone;
+    case CommandSwitch::Help:
+        actions.ShowUsage();
+        return kCommandDone;
+    case CommandSwitch::Unknown:
+        break;
+    }
+    actions.ShowUsage();
+    return kCommandUnknownSwitch;
+}
+
+}  // namespace qmo

@@ -1,0 +1,54 @@
+#pragma once
+// The program's command line: one switch at most, '/' or '-' in front, any
+// case. What each switch does is decided here; the start-up supplies the
+// actions. Portable.
+#include <string>
+#include <string_view>
+
+namespace qmo {
+
+// Run by scripts and the task scheduler: the running program optimizes
+// silently, or, with none running, this start trims every process and ends.
+inline constexpr std::string_view kOptimizeSwitch = "/Optimize";
+// Run by the uninstaller, even while the program itself still runs: removes
+// the logon task of the user who runs it.
+inline constexpr std::string_view kRemoveLogonTaskSwitch = "/RemoveLogonTask";
+// The logon task starts the program with it; it ends quietly when the program
+// already runs (started from the Run key, where that works) instead of showing it.
+inline constexpr std::string_view kLogonStartSwitch = "/Logon";
+inline constexpr std::string_view kHelpSwitch = "/?";
+
+enum class CommandSwitch { None, Optimize, RemoveLogonTask, Logon, Help, Unknown };
+
+// More than one word is unknown: a switch half understood must change nothing.
+CommandSwitch ParseCommandLine(std::string_view arguments);
+
+// The text of the box that lists the switches.
+std::string CommandLineUsage();
+
+// Exit statuses of the starts that do not run the program.
+inline constexpr int kCommandDone = 0;
+inline constexpr int kCommandInstanceUnreachable = 1;
+inline constexpr int kCommandUnknownSwitch = 2;
+
+// What a start can do; the Win32 start-up supplies it.
+class CommandLineActions {
+public:
+    virtual ~CommandLineActions() = default;
+    virtual void ShowUsage() = 0;
+    virtual int RemoveLogonTask() = 0;
+    // Asked without claiming the single-instance name, so a start that only
+    // asks never makes a real start think the program already runs.
+    virtual bool ProgramRuns() = 0;
+    // True once the running program has accepted the request.
+    virtual bool AskRunningProgramToOptimize() = 0;
+    // The silent optimization in this process: the trim only, no window.
+    virtual void TrimAllWorkingSets() = 0;
+    // The program itself; a quiet start ends without bringing up a running one.
+    virtual int RunProgram(bool quietSecondStart) = 0;
+};
+
+// Does what the command line asks and returns the process's exit status.
+int RunCommandLine(std::string_view arguments, CommandLineActions& actions);
+
+}  // namespace qmo
