@@ -20,7 +20,7 @@
 namespace qmo {
 
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
-    : m_logic(*this, profile, runEntry), m_view(m_logic, m_logic, *this) {}
+    : m_logic(*this, profile, runEntry, *this), m_view(m_logic, m_logic, *this) {}
 
 bool CMainFrame::Create() {
     const HINSTANCE instance = qmo::Application::InstanceHandle();
@@ -84,6 +84,7 @@ int CMainFrame::OnCreate() {
     m_logic.LoadSettings();
     m_logic.SaveSettings();
     m_logic.LoadSettings();
+    m_logic.RegisterShortcut();
 
     CreateTrayIcon();
     ShowBalloonTip();
@@ -149,6 +150,7 @@ void CMainFrame::OnDestroy() {
     m_pActivePopup = nullptr;
     popups.clear();
     m_trayIcon.Remove();
+    m_logic.ReleaseShortcut();
 }
 
 void CMainFrame::ShowCriticalLimitPopup() {
@@ -286,6 +288,22 @@ void CMainFrame::WaitForOptimizationWorker() {
 
 void CMainFrame::PostExit() {
     ::PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(ID_TRAY_EXIT, 0), 0);
+}
+
+bool CMainFrame::OnHotKey(int id, UINT, UINT) {
+    if (id != IDHK_EMERGENCY_OPTIMIZE)
+        return false;
+    OptimizeNow();
+    return true;
+}
+
+bool CMainFrame::RegisterShortcut(char letter) {
+    return ::RegisterHotKey(m_hWnd, IDHK_EMERGENCY_OPTIMIZE, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT,
+                            static_cast<UINT>(letter)) != FALSE;
+}
+
+void CMainFrame::UnregisterShortcut() {
+    ::UnregisterHotKey(m_hWnd, IDHK_EMERGENCY_OPTIMIZE);
 }
 
 }  // namespace qmo
