@@ -10,6 +10,7 @@ constexpr std::string_view kRunAtStartup = "RAS";
 constexpr std::string_view kShowNotification = "SN";
 constexpr std::string_view kAutoOptimize = "bAOMAMSF";
 constexpr std::string_view kAutoRefreshProcessList = "bARPL";
+constexpr std::string_view kEnableShortcut = "bEnableShortcut";
 
 }  // namespace
 
@@ -22,6 +23,8 @@ void ReadSettings(ProfileStore& profile, OptimizerSettings& settings) {
     read.m_bAutoOptimize = profile.GetProfileInt(kSettingsSection, kAutoOptimize, 0) != 0;
     read.m_bAutoRefreshProcessList =
         profile.GetProfileInt(kSettingsSection, kAutoRefreshProcessList, 0) != 0;
+    // Missing from records written before it existed: off.
+    read.m_bEnableShortcut = profile.GetProfileInt(kSettingsSection, kEnableShortcut, 0) != 0;
 
     if (read.m_strShortcutKey.empty())
         return;
@@ -36,6 +39,7 @@ void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings) {
     profile.WriteProfileInt(kSettingsSection, kAutoOptimize, settings.m_bAutoOptimize ? 1 : 0);
     profile.WriteProfileInt(kSettingsSection, kAutoRefreshProcessList,
                             settings.m_bAutoRefreshProcessList ? 1 : 0);
+    profile.WriteProfileInt(kSettingsSection, kEnableShortcut, settings.m_bEnableShortcut ? 1 : 0);
 }
 
 bool RunEntryData(const std::string& executablePath, bool clear, std::string& data) {

@@ -1,5 +1,5 @@
 #pragma once
-// The six user settings and their persistence rules. Portable: the registry
+// The user settings and their persistence rules. Portable: the registry
 // profile and the Run entry are reached through the two seams below.
 #include <string>
 #include <string_view>
@@ -35,6 +35,8 @@ struct OptimizerSettings {
     bool m_bShowNotification = true;
     bool m_bAutoOptimize = true;
     bool m_bAutoRefreshProcessList = true;
+    // The emergency shortcut is opt-in: Ctrl+Alt+letter types characters on AltGr layouts.
+    bool m_bEnableShortcut = false;
 
     bool operator==(const OptimizerSettings&) const = default;
 };
@@ -43,7 +45,7 @@ struct OptimizerSettings {
 // then nothing read is used.
 void ReadSettings(ProfileStore& profile, OptimizerSettings& settings);
 
-// Writes all six values, in declaration order.
+// Writes every value, in declaration order.
 void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings);
 
 // What the Run value holds: the executable path in double quotes, so a path

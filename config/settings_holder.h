@@ -1,6 +1,8 @@
 #pragma once
 // Where the settings record lives for the whole run. Pages read it when they
 // are shown and hand back their edits, which are saved at once.
+#include <string>
+
 #include "config/optimizer_settings.h"
 
 namespace qmo {
@@ -12,6 +14,9 @@ public:
     // Takes `settings` as the record and saves it; saves that cannot change
     // the run-at-startup setting leave the logon task alone.
     virtual void ApplySettings(const OptimizerSettings& settings, LogonTaskUpdate task) = 0;
+    // Why the switched-on emergency shortcut does not work, in plain words;
+    // empty when it works or is off.
+    virtual std::string ShortcutProblem() const = 0;
 };
 
 }  // namespace qmo

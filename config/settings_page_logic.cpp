@@ -39,6 +39,8 @@ void SettingsPageLogic::Load(const SettingsHolder& holder) {
     m_controls.SetChecked(IDC_SETTINGS_SHOW_NOTIFICATION, record.m_bShowNotification);
     m_controls.SetChecked(IDC_SETTINGS_AUTO_OPTIMIZE, record.m_bAutoOptimize);
     m_controls.SetChecked(IDC_SETTINGS_AUTO_REFRESH, record.m_bAutoRefreshProcessList);
+    m_controls.SetChecked(IDC_SETTINGS_ENABLE_SHORTCUT, record.m_bEnableShortcut);
+    m_controls.SetText(IDC_SETTINGS_SHORTCUT_PROBLEM, holder.ShortcutProblem());
     m_controls.SetText(IDC_SETTINGS_SHORTCUT_KEY, record.m_strShortcutKey);
     m_controls.SetText(IDC_SETTINGS_CRITICAL_LIMIT, FormatSignedDecimal(record.m_nCriticalLimit));
     m_controls.SetSpinPosition(IDC_SETTINGS_LIMIT_SPIN,
@@ -58,8 +60,11 @@ void SettingsPageLogic::ApplyOptimizerSettings(SettingsHolder& holder) {
         record.m_strShortcutKey = shortcut;
     record.m_nCriticalLimit = ParseCriticalLimit(m_controls.Text(IDC_SETTINGS_CRITICAL_LIMIT));
     record.m_bAutoOptimize = m_controls.IsChecked(IDC_SETTINGS_AUTO_OPTIMIZE);
+    record.m_bEnableShortcut = m_controls.IsChecked(IDC_SETTINGS_ENABLE_SHORTCUT);
     // Nothing here bears on starting at logon.
     holder.ApplySettings(record, LogonTaskUpdate::LeftAlone);
+    // The shortcut is registered as the record is taken; the page says how that went.
+    m_controls.SetText(IDC_SETTINGS_SHORTCUT_PROBLEM, holder.ShortcutProblem());
 }
 
 void SettingsPageLogic::ApplyGeneralSettings(SettingsHolder& holder) {
@@ -68,6 +73,7 @@ void SettingsPageLogic::ApplyGeneralSettings(SettingsHolder& holder) {
     record.m_bShowNotification = m_controls.IsChecked(IDC_SETTINGS_SHOW_NOTIFICATION);
     record.m_bAutoRefreshProcessList = m_controls.IsChecked(IDC_SETTINGS_AUTO_REFRESH);
     holder.ApplySettings(record, LogonTaskUpdate::InStep);
+    m_controls.SetText(IDC_SETTINGS_SHORTCUT_PROBLEM, holder.ShortcutProblem());
 }
 
 }  // namespace qmo

@@ -36,13 +36,15 @@ class SettingsPageLogic {
 public:
     explicit SettingsPageLogic(SettingsPageControls& controls) noexcept : m_controls(controls) {}
 
-    // Up-down range and start position, "0" in the field, the letters of the hidden combo box.
+    // Up-down range and start position, "0" in the field, the shortcut's letters.
     void Initialize();
     // Every time the page is shown: unapplied edits give way to the record.
     void Load(const SettingsHolder& holder);
     // The up-down's scroll notification: its position goes into the field.
     void OnSpinScrolled(int position);
-    // Upper "Apply": limit, shortcut letter and automatic optimization, then the whole record is saved.
+    // Upper "Apply": limit, shortcut letter and switch, automatic optimization,
+    // then the whole record is saved. After either Apply the page tells
+    // whether the shortcut could be had.
     void ApplyOptimizerSettings(SettingsHolder& holder);
     // Lower "Apply": startup, notification and automatic refresh, then the whole record is saved.
     void ApplyGeneralSettings(SettingsHolder& holder);

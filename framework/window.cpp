@@ -120,6 +120,8 @@ bool Window::DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         return OnKeyDown(static_cast<UINT>(wParam));
     case WM_VSCROLL:
         return OnVScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), reinterpret_cast<HWND>(lParam));
+    case WM_HOTKEY:
+        return OnHotKey(static_cast<int>(wParam), LOWORD(lParam), HIWORD(lParam));
     case WM_CONTEXTMENU:
         return OnContextMenu(reinterpret_cast<HWND>(wParam), PointOf(lParam));
     case WM_SETCURSOR:
@@ -170,6 +172,7 @@ bool Window::OnLButtonUp(UINT, POINT) { return false; }
 bool Window::OnKeyDown(UINT) { return false; }
 bool Window::OnVScroll(UINT, int, HWND) { return false; }
 bool Window::OnContextMenu(HWND, POINT) { return false; }
+bool Window::OnHotKey(int, UINT, UINT) { return false; }
 bool Window::OnSetCursor(HWND, UINT, UINT) { return false; }
 bool Window::OnPaint() { return false; }
 bool Window::OnEraseBkgnd(HDC) { return false; }

@@ -77,6 +77,8 @@ protected:
     virtual bool OnLButtonUp(UINT flags, POINT point);
     virtual bool OnKeyDown(UINT key);
     virtual bool OnVScroll(UINT code, int position, HWND scrollBar);
+    // A system-wide key combination registered on this window was pressed.
+    virtual bool OnHotKey(int id, UINT modifiers, UINT virtualKey);
     virtual bool OnContextMenu(HWND window, POINT screen);
     // True: the cursor is set, stop looking further.
     virtual bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage);

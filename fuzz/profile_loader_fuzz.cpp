@@ -1,5 +1,5 @@
 // The settings loader fed arbitrary registry contents: any type, any size, any
-// bytes for each of the six values. It must never crash or leak, must keep the
+// bytes for each of the values. It must never crash or leak, must keep the
 // defaults unless a shortcut is readable, and what it loaded must be written
 // back so that it loads again unchanged.
 #include <cstdlib>
@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kValueNames[] = {"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL"};
+constexpr const char* kValueNames[] = {"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL", "bEnableShortcut"};
 
 void Require(bool condition) {
     if (!condition)

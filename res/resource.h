@@ -48,3 +48,7 @@
 #define ID_HELP_TOPICS 32780
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665
+
+// The main frame's system-wide hotkey: Ctrl+Alt+letter, the emergency
+// optimization (an application's hotkey ids lie below 0xC000).
+#define IDHK_EMERGENCY_OPTIMIZE 1

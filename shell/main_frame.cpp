@@ -20,7 +20,7 @@
 namespace qmo {
 
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
-    : m_logic(*this, profile, runEntry), m_view(m_logic, m_logic, *this) {}
+    : m_logic(*this, profile, runEntry, *this), m_view(m_logic, m_logic, *this) {}
 
 bool CMainFrame::Create() {
     const HINSTANCE instance = qmo::Application::InstanceHandle();
@@ -86,6 +86,7 @@ int CMainFrame::OnCreate() {
     m_logic.LoadSettings();
     m_logic.SaveSettings();
     m_logic.LoadSettings();
+    m_logic.RegisterShortcut();
 
     CreateTrayIcon();
     ShowBalloonTip();
@@ -152,6 +153,7 @@ void CMainFrame::OnDestroy() {
     m_pActivePopup = nullptr;
     popups.clear();
     m_trayIcon.Remove();
+    m_logic.ReleaseShortcut();
 }
 
 void CMainFrame::ShowCriticalLimitPopup() {
@@ -324,6 +326,22 @@ LRESULT CMainFrame::OnOptimizeRequest() {
     ::ReplyMessage(qmo::kOptimizeRequestAccepted);
     m_logic.OptimizeNow();
     return qmo::kOptimizeRequestAccepted;
+}
+
+bool CMainFrame::OnHotKey(int id, UINT, UINT) {
+    if (id != IDHK_EMERGENCY_OPTIMIZE)
+        return false;
+    OptimizeNow();
+    return true;
+}
+
+bool CMainFrame::RegisterShortcut(char letter) {
+    return ::RegisterHotKey(m_hWnd, IDHK_EMERGENCY_OPTIMIZE, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT,
+                            static_cast<UINT>(letter)) != FALSE;
+}
+
+void CMainFrame::UnregisterShortcut() {
+    ::UnregisterHotKey(m_hWnd, IDHK_EMERGENCY_OPTIMIZE);
 }
 
 }  // namespace qmo

@@ -16,7 +16,7 @@
 namespace qmo {
 
 class CMainFrame : public qmo::FrameWindow, public PerformanceHost, private MainFrameWindow,
-                   private qmo::OptimizationRunOwner {
+                   private qmo::OptimizationRunOwner, private qmo::HotkeyRegistrar {
 public:
     CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry);
 
@@ -50,6 +50,8 @@ protected:
     bool OnSize(UINT type, int width, int height) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnDestroy() override;
+    // The emergency shortcut: an optimization through the one gate.
+    bool OnHotKey(int id, UINT modifiers, UINT virtualKey) override;
 
     // The window operations of the frame's rules.
     void ShowBalloonTip() override;
@@ -68,6 +70,9 @@ protected:
     // OptimizationRunOwner: the frame owns the progress dialog and hears the run's end.
     HWND RunOwnerWindow() const override { return m_hWnd; }
     void SetOptimizing(bool optimizing) override { m_logic.SetOptimizing(optimizing); }
+    // HotkeyRegistrar: the emergency shortcut, on this window.
+    bool RegisterShortcut(char letter) override;
+    void UnregisterShortcut() override;
 
 private:
     int OnCreate();

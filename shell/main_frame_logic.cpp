@@ -80,6 +80,7 @@ void MainFrameLogic::SaveSettings(qmo::LogonTaskUpdate task) {
 void MainFrameLogic::ApplySettings(const OptimizerSettings& settings, qmo::LogonTaskUpdate task) {
     m_settings = settings;
     SaveSettings(task);
+    m_shortcut.Follow(m_settings);
 }
 
 }  // namespace qmo

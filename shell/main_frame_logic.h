@@ -2,6 +2,7 @@
 // The main frame's rules, apart from any window: the hidden/visible state and
 // its transitions, and the settings record it holds for the whole run. The
 // Win32 frame holds it and supplies the window operations.
+#include "config/emergency_shortcut.h"
 #include "config/settings_holder.h"
 #include "pages/optimization_gate.h"
 
@@ -32,8 +33,9 @@ public:
 
 class MainFrameLogic final : public qmo::SettingsHolder, public qmo::OptimizationGate {
 public:
-    MainFrameLogic(MainFrameWindow& window, qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry) noexcept
-        : m_window(window), m_profile(profile), m_runEntry(runEntry) {}
+    MainFrameLogic(MainFrameWindow& window, qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry,
+                   qmo::HotkeyRegistrar& shortcutKeys) noexcept
+        : m_window(window), m_profile(profile), m_runEntry(runEntry), m_shortcut(shortcutKeys) {}
 
     // Close box, Alt+F4, "E&xit", Ctrl+X and the tray's show/hide: hides a
     // visible window (with the balloon tip) and shows a hidden one.
@@ -61,7 +63,13 @@ public:
     // The logon task is left alone by the saves that cannot change it.
     void SaveSettings(qmo::LogonTaskUpdate task = qmo::LogonTaskUpdate::InStep);
     const OptimizerSettings& Settings() const override { return m_settings; }
+    // Saves, then brings the emergency shortcut in step with the record.
     void ApplySettings(const OptimizerSettings& settings, qmo::LogonTaskUpdate task) override;
+    std::string ShortcutProblem() const override { return m_shortcut.Problem(); }
+    // Once the start-up's loading is done, and at exit.
+    void RegisterShortcut() { m_shortcut.Follow(m_settings); }
+    void ReleaseShortcut() { m_shortcut.Release(); }
+    const qmo::EmergencyShortcut& Shortcut() const noexcept { return m_shortcut; }
 
     bool Hidden() const noexcept { return m_bHidden; }
     // A progress dialog is up; the dialog itself says so.
@@ -76,6 +84,7 @@ private:
     qmo::ProfileStore& m_profile;
     qmo::RunEntryStore& m_runEntry;
     OptimizerSettings m_settings;
+    qmo::EmergencyShortcut m_shortcut;
     bool m_bHidden = true;
     bool m_bOptimizing = false;
     int m_bOptimizeCommandRunning = 0;

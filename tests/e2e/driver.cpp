@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <cwctype>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -1299,6 +1300,25 @@ int PopupText(const Args& args) {
     return 0;
 }
 
+// ---- the keyboard ------------------------------------------------------------
+
+// press-ctrl-alt LETTER: Ctrl+Alt+LETTER typed on the keyboard, as keyboard input.
+int PressCtrlAlt(const Args& args) {
+    args.Allow({}, 1);
+    if (args.words[0].size() != 1 || !std::iswupper(args.words[0][0]))
+        Fail(L"expected one capital letter, not " + Quoted(args.words[0]));
+    const WORD order[] = {VK_CONTROL, VK_MENU, static_cast<WORD>(args.words[0][0])};
+    INPUT keys[6] = {};
+    for (int i = 0; i < 3; ++i) {
+        keys[i].type = keys[5 - i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = keys[5 - i].ki.wVk = order[i];
+        keys[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    if (::SendInput(6, keys, sizeof(INPUT)) != 6)
+        Fail(L"the keys were not taken, error " + std::to_wstring(::GetLastError()));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -1345,6 +1365,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"release", Release},
         {L"check-list-row", CheckListRow},
         {L"popup-text", PopupText},
+        {L"press-ctrl-alt", PressCtrlAlt},
     };
     if (argc >= 2)
         for (const auto& command : kCommands)

@@ -28,7 +28,7 @@ TITLE="Quenvale Memory Optimizer"
 BALLOON_TEXT="Quenvale Optimizer is working in background"
 HELP_FILE="Help- Quenvale Memory Optimizer.chm"
 HELP_MISSING_TEXT="Help file not found, PLease reinstall software"
-DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1)
+DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0)
 
 # shellcheck source=../../scripts/res_ids.sh
 source "$ROOT/scripts/res_ids.sh"
@@ -187,9 +187,10 @@ start_on_record() {
 
 scenario_bad_registry() {
   local sc
-  # A number stored as text and a flag stored as bytes read as 0; the rest of the record stands.
-  start_on_record CL=sz:55 SC=sz:K RAS=dword:1 SN=binary:01000000 bAOMAMSF=dword:0 bARPL=dword:1 || return 1
-  drv check-settings CL=dword:0 SC=sz:K RAS=dword:1 SN=dword:0 bAOMAMSF=dword:0 bARPL=dword:1 &&
+  # A number stored as text and flags stored as bytes or text read as 0; the rest of the record stands.
+  start_on_record CL=sz:55 SC=sz:K RAS=dword:1 SN=binary:01000000 bAOMAMSF=dword:0 bARPL=dword:1 \
+    bEnableShortcut=sz:1 || return 1
+  drv check-settings CL=dword:0 SC=sz:K RAS=dword:1 SN=dword:0 bAOMAMSF=dword:0 bARPL=dword:1 bEnableShortcut=dword:0 &&
     drv check-run-entry quoted "$EXE_WIN" || fail "CL as text, SN as bytes: $REASON" || return 1
   end_program "$STARTED" || return 1
 
@@ -204,7 +205,7 @@ scenario_bad_registry() {
   # Start with Windows turned off: the Run value left from before is blanked.
   drv seed-run-entry "\"$EXE_WIN\"" || return 1
   start_on_record CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 || return 1
-  drv check-settings CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 &&
+  drv check-settings CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 &&
     drv check-run-entry empty || fail "RAS=0: $REASON" || return 1
   end_program "$STARTED"
 }
@@ -303,17 +304,17 @@ scenario_settings_page() {
   drv check-text $limit 80 && drv check-checked $run_at_startup 1 || return 1
   shot settings-page || return 1
   drv set-text $limit 65 && drv click $run_at_startup && drv click $apply_upper || return 1
-  drv check-settings CL=dword:65 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 &&
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 &&
     drv check-run-entry quoted "$EXE_WIN" || fail "after the upper Apply: $REASON" || return 1
   drv click $apply_lower || return 1
-  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 &&
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 &&
     drv check-run-entry empty || fail "after the lower Apply: $REASON" || return 1
   shot settings-applied || return 1
   end_program "$STARTED" || return 1
 
   start_program
   drv wait-window --hidden || return 1
-  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 &&
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 &&
     drv check-run-entry empty || fail "after a restart: $REASON" || return 1
   act "the settings page after a restart" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
   drv check-text $limit 65 && drv check-checked $run_at_startup 0 || fail "after a restart: $REASON"
@@ -410,6 +411,35 @@ scenario_command_line() {
   running "$first" || fail "the program ended"
 }
 
+# The emergency shortcut typed on the keyboard: nothing while it is off (the
+# default); switched on from the settings page it optimizes with the window in
+# the tray, and a letter applied later takes over from the old one.
+scenario_emergency_shortcut() {
+  qmo_res_ids IDC_SETTINGS_ENABLE_SHORTCUT IDC_SETTINGS_SHORTCUT_KEY || return 1
+  local switch=$IDC_SETTINGS_ENABLE_SHORTCUT letter=$IDC_SETTINGS_SHORTCUT_KEY apply=$IDC_SETTINGS_APPLY_OPTIMIZER
+  start_program
+  local pid=$STARTED
+  drv wait-window --hidden || return 1
+  drv press-ctrl-alt O && drv no-popup 3000 || fail "switched off: $REASON" || return 1
+  act "the settings page" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
+  drv check-checked $switch 0 && drv click $switch && drv click $apply || return 1
+  drv check-settings CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 \
+    bEnableShortcut=dword:1 || fail "switched on: $REASON" || return 1
+  shot settings-shortcut-on || return 1
+  act "back to the tray" --hidden WM_CLOSE || return 1
+  drv press-ctrl-alt O && drv wait-popup || fail "Ctrl+Alt+O switched on: $REASON" || return 1
+  drv wait-window --hidden || fail "the shortcut showed the window: $REASON" || return 1
+  drv wait-popup --gone --timeout-ms 8000 || return 1
+
+  act "the settings page again" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
+  drv set-text $letter K && drv click $apply || return 1
+  act "back to the tray again" --hidden WM_CLOSE || return 1
+  drv press-ctrl-alt O && drv no-popup 3000 || fail "Ctrl+Alt+O once K is applied: $REASON" || return 1
+  drv press-ctrl-alt K && drv wait-popup || fail "Ctrl+Alt+K: $REASON" || return 1
+  drv wait-window --hidden || fail "Ctrl+Alt+K showed the window: $REASON" || return 1
+  running "$pid" || fail "the program ended"
+}
+
 # ---- the ring ----------------------------------------------------------------
 
 finish() {
@@ -440,7 +470,7 @@ scenario_freed_report() {
   running "$pid" || fail "the program ended"
 }
 
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line soak"
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line emergency-shortcut soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 # shellcheck disable=SC2086
 ring_run_steps scenario clean_state ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}

@@ -1,10 +1,13 @@
 #pragma once
 // In-memory profile and Run entry that remember what was written, in order.
+#include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "config/emergency_shortcut.h"
 #include "config/optimizer_settings.h"
 
 namespace qmo::testing {
@@ -77,6 +80,25 @@ public:
     int writeAttempts = 0;
     std::optional<std::string> value;
     std::vector<LogonTaskRequest> logonTaskRequests;
+};
+
+// The system's hotkeys as RegisterHotKey keeps them: a combination another
+// program holds is refused, and registering again under the same id keeps
+// the old combination besides the new one until it is unregistered.
+class FakeHotkeys : public HotkeyRegistrar {
+public:
+    bool RegisterShortcut(char letter) override {
+        ++registrations;
+        if (heldElsewhere.contains(letter) || std::count(ours.begin(), ours.end(), letter))
+            return false;
+        ours.push_back(letter);
+        return true;
+    }
+    void UnregisterShortcut() override { ours.clear(); }
+
+    std::set<char> heldElsewhere;
+    std::vector<char> ours;  // what this program holds, oldest first
+    int registrations = 0;
 };
 
 }  // namespace qmo::testing

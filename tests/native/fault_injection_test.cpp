@@ -431,10 +431,11 @@ TEST(FaultInjection, AValueOfAnyWrongTypeOrSizeReadsAsMissingAndTheNextSaveRepai
         {"SN", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_bShowNotification = false; }},
         {"bAOMAMSF", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_bAutoOptimize = false; }},
         {"bARPL", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_bAutoRefreshProcessList = false; }},
+        {"bEnableShortcut", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_bEnableShortcut = false; }},
         // Without a shortcut there is no stored record: the settings stay as they were.
         {"SC", kProfileTypeString, EncodeProfileString("Q"), [](OptimizerSettings& s) { s = {}; }},
     };
-    const OptimizerSettings stored{65, "Q", true, true, true, true};
+    const OptimizerSettings stored{65, "Q", true, true, true, true, true};
 
     for (const Entry& entry : entries) {
         std::vector<testing::RawValue> wrong = entry.type == kProfileTypeDword ? badInt : badString;
@@ -497,18 +498,20 @@ TEST(FaultInjection, SavingWritesWhatItCanAndLeavesWhatCannotBeWrittenAsItWas) {
     const int runs = RunWithEveryFault([](FaultPlan& plan) {
         FaultyProfile profile(plan);
         FaultyRunEntry run(plan);
-        const std::vector<std::pair<std::string, int>> switches{{"RAS", 1}, {"SN", 1}, {"bAOMAMSF", 0}, {"bARPL", 1}};
+        const std::vector<std::pair<std::string, int>> switches{
+            {"RAS", 1}, {"SN", 1}, {"bAOMAMSF", 0}, {"bARPL", 1}, {"bEnableShortcut", 1}};
         profile.SetInt("CL", 30);
         profile.SetString("SC", "Z");
         for (const auto& [name, saved] : switches)
             profile.SetInt(name, 1 - saved);
         run.value = "\"C:\\old\\path.exe\"";
 
-        const OptimizerSettings settings{90, "Q", true, true, false, true};
+        const OptimizerSettings settings{90, "Q", true, true, false, true, true};
         WriteSettings(profile, settings);
         UpdateRunEntry(run, !settings.m_bRunAtStartup);
 
-        EXPECT_EQ(profile.attempts, (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL"}));
+        EXPECT_EQ(profile.attempts,
+                  (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL", "bEnableShortcut"}));
         EXPECT_EQ(profile.Int("CL"), plan.Failed("CL") ? 30 : 90);
         EXPECT_EQ(profile.String("SC"), plan.Failed("SC") ? "Z" : "Q");
         for (const auto& [name, saved] : switches)
@@ -516,7 +519,7 @@ TEST(FaultInjection, SavingWritesWhatItCanAndLeavesWhatCannotBeWrittenAsItWas) {
         EXPECT_EQ(run.writeAttempts, 1);
         EXPECT_EQ(run.value, plan.Failed("run key") ? "\"C:\\old\\path.exe\"" : "\"" + run.executablePath + "\"");
     });
-    EXPECT_EQ(runs, 2 * 7);
+    EXPECT_EQ(runs, 2 * 8);
 }
 
 }  // namespace

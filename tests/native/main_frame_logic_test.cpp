@@ -23,7 +23,8 @@ public:
     std::function<void(RecordingFrame&)> duringRun;
     qmo::testing::FakeProfile profile;
     qmo::testing::FakeRunEntry run;
-    MainFrameLogic logic{*this, profile, run};
+    qmo::testing::FakeHotkeys hotkeys;
+    MainFrameLogic logic{*this, profile, run, hotkeys};
 
 protected:
     void ShowBalloonTip() override { calls.push_back("balloon"); }

@@ -22,7 +22,8 @@ class RecordFrame : public MainFrameWindow {
 public:
     qmo::testing::FakeProfile profile;
     qmo::testing::FakeRunEntry run;
-    MainFrameLogic logic{*this, profile, run};
+    qmo::testing::FakeHotkeys hotkeys;
+    MainFrameLogic logic{*this, profile, run, hotkeys};
 
     // The record as if it had been saved with `change` and loaded at start-up.
     template <class Change>
@@ -171,14 +172,15 @@ TEST_F(SettingsPageTest, AClearedFieldIsStoredAs0) {
     EXPECT_EQ(frame.profile.Int("CL"), 0);
 }
 
-TEST_F(SettingsPageTest, EachApplyWritesAllSixValuesWithTheOtherGroupFromTheRecord) {
+TEST_F(SettingsPageTest, EachApplyWritesAllValuesWithTheOtherGroupFromTheRecord) {
     logic.Load(frame.logic);
     TypeLimit("30");
     controls.checks[IDC_SETTINGS_AUTO_OPTIMIZE] = false;
     controls.checks[IDC_SETTINGS_SHOW_NOTIFICATION] = false;
 
     logic.ApplyGeneralSettings(frame.logic);
-    EXPECT_EQ(frame.profile.writes, (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL"}));
+    EXPECT_EQ(frame.profile.writes,
+              (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL", "bEnableShortcut"}));
     EXPECT_EQ(frame.profile.Int("CL"), 80);
     EXPECT_EQ(frame.profile.Int("bAOMAMSF"), 1);
     EXPECT_EQ(frame.profile.Int("SN"), 0);
@@ -190,7 +192,7 @@ TEST_F(SettingsPageTest, EachApplyWritesAllSixValuesWithTheOtherGroupFromTheReco
     controls.checks[IDC_SETTINGS_SHOW_NOTIFICATION] = true;  // not applied by the upper button
     controls.checks[IDC_SETTINGS_AUTO_OPTIMIZE] = false;
     logic.ApplyOptimizerSettings(frame.logic);
-    EXPECT_EQ(frame.profile.writes.size(), 12u);
+    EXPECT_EQ(frame.profile.writes.size(), 14u);
     EXPECT_EQ(frame.profile.Int("SN"), 0);
     EXPECT_EQ(frame.profile.Int("bAOMAMSF"), 0);
 }
@@ -232,6 +234,100 @@ TEST_F(SettingsPageTest, TheShortcutLetterTravelsThroughTheComboAndIsNeverStored
     controls.texts[IDC_SETTINGS_SHORTCUT_KEY] = "";
     logic.ApplyOptimizerSettings(frame.logic);
     EXPECT_EQ(frame.profile.String("SC"), "Q");
+}
+
+// --- The emergency shortcut, from the page through the record to the system ---
+
+class ShortcutTest : public SettingsPageTest {
+protected:
+    // As the frame starts: the record loaded, then the shortcut registered.
+    void Start(bool enabled, const std::string& letter) {
+        frame.Hold([&](OptimizerSettings& s) {
+            s.m_bEnableShortcut = enabled;
+            s.m_strShortcutKey = letter;
+        });
+        frame.logic.RegisterShortcut();
+        logic.Load(frame.logic);
+    }
+    void ApplyUpper(bool enabled, const std::string& letter) {
+        controls.checks[IDC_SETTINGS_ENABLE_SHORTCUT] = enabled;
+        controls.texts[IDC_SETTINGS_SHORTCUT_KEY] = letter;
+        logic.ApplyOptimizerSettings(frame.logic);
+    }
+    std::vector<char> Held() const { return frame.hotkeys.ours; }
+    std::string Problem() { return controls.texts[IDC_SETTINGS_SHORTCUT_PROBLEM]; }
+};
+
+TEST_F(ShortcutTest, OffByDefaultAndAtAStartWithItOffNothingIsRegistered) {
+    frame.logic.RegisterShortcut();
+    logic.Load(frame.logic);
+    EXPECT_FALSE(controls.checks[IDC_SETTINGS_ENABLE_SHORTCUT]);
+    EXPECT_EQ(frame.hotkeys.registrations, 0);
+    EXPECT_EQ(Problem(), "");
+    logic.ApplyOptimizerSettings(frame.logic);
+    logic.ApplyGeneralSettings(frame.logic);
+    EXPECT_EQ(frame.hotkeys.registrations, 0);
+}
+
+TEST_F(ShortcutTest, StartRegistersTheStoredLetterAndEachChangeReleasesTheOldOneFirst) {
+    Start(true, "K");
+    EXPECT_TRUE(controls.checks[IDC_SETTINGS_ENABLE_SHORTCUT]);
+    EXPECT_EQ(Held(), std::vector<char>{'K'});
+
+    ApplyUpper(true, "K");  // nothing changed: kept, not asked for again
+    logic.ApplyGeneralSettings(frame.logic);
+    EXPECT_EQ(frame.hotkeys.registrations, 1);
+
+    ApplyUpper(true, "q");
+    EXPECT_EQ(Held(), std::vector<char>{'Q'});
+    EXPECT_EQ(frame.profile.String("SC"), "q") << "the letter is stored as it was given";
+
+    ApplyUpper(false, "Q");
+    EXPECT_TRUE(Held().empty());
+    EXPECT_EQ(frame.profile.Int("bEnableShortcut"), 0);
+    ApplyUpper(true, "Q");
+    EXPECT_EQ(Held(), std::vector<char>{'Q'});
+    EXPECT_EQ(frame.profile.Int("bEnableShortcut"), 1);
+
+    frame.logic.ReleaseShortcut();  // exit
+    EXPECT_TRUE(Held().empty());
+}
+
+TEST_F(ShortcutTest, AHeldCombinationIsStoredAndNamedOnThePageUntilOneThatCanBeHadIsApplied) {
+    frame.hotkeys.heldElsewhere = {'K', 'J'};
+    Start(true, "K");
+    EXPECT_TRUE(Held().empty());
+    EXPECT_EQ(Problem(), "Ctrl + Alt + K is used by another program");
+
+    ApplyUpper(true, "J");
+    EXPECT_EQ(frame.profile.String("SC"), "J");
+    EXPECT_EQ(frame.profile.Int("bEnableShortcut"), 1);
+    EXPECT_EQ(Problem(), "Ctrl + Alt + J is used by another program");
+    logic.Load(frame.logic);  // shown again: still said
+    EXPECT_EQ(Problem(), "Ctrl + Alt + J is used by another program");
+
+    frame.hotkeys.heldElsewhere.clear();  // the other program let go: the same letter, applied again, is had
+    ApplyUpper(true, "J");
+    EXPECT_EQ(Held(), std::vector<char>{'J'});
+    EXPECT_EQ(Problem(), "");
+
+    frame.hotkeys.heldElsewhere = {'K'};
+    ApplyUpper(true, "K");
+    EXPECT_TRUE(Held().empty()) << "the old combination is released even when the new one is refused";
+    ApplyUpper(false, "K");
+    EXPECT_EQ(Problem(), "") << "switched off, nothing is wrong";
+}
+
+TEST_F(ShortcutTest, TextThatIsNotOneLetterRegistersNothingAndSaysSo) {
+    for (const std::string text : {"1", "KK", " ", "\xC3\x96"}) {
+        Start(true, "K");
+        ApplyUpper(true, text);
+        EXPECT_TRUE(Held().empty()) << text;
+        EXPECT_EQ(Problem(), "The shortcut needs a single letter from A to Z") << text;
+    }
+    EXPECT_EQ(qmo::ShortcutLetter("z"), 'Z');
+    for (const char* outside : {"@", "[", "`", "{"})
+        EXPECT_EQ(qmo::ShortcutLetter(outside), std::nullopt) << outside;
 }
 
 TEST(ParseCriticalLimit, ReadsASignedNumberAndGives0ForNothingReadable) {

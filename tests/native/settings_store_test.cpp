@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+#include <vector>
+
 #include "config/optimizer_settings.h"
 #include "fake_settings_stores.h"
 
@@ -41,11 +45,13 @@ TEST(SettingsStore, FirstStartKeepsDefaultsAndWritesAllSixValuesAndTheQuotedRunE
     StartUp(settings, profile, run);
 
     EXPECT_EQ(settings, kDefaults);
-    EXPECT_EQ(profile.writes, (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL"}));
+    EXPECT_EQ(profile.writes,
+              (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL", "bEnableShortcut"}));
     EXPECT_EQ(profile.Int("CL"), 80);
     EXPECT_EQ(profile.String("SC"), "O");
     for (const char* flag : {"RAS", "SN", "bAOMAMSF", "bARPL"})
         EXPECT_EQ(profile.Int(flag), 1) << flag;
+    EXPECT_EQ(profile.Int("bEnableShortcut"), 0) << "the shortcut is opt-in";
     EXPECT_EQ(run.value, "\"C:\\Program Files\\Quenvale\\QuenvaleMemoryOptimizer.exe\"");
 }
 
@@ -87,10 +93,28 @@ TEST(SettingsStore, MissingValuesOfAStoredRecordReadAsZeroAndFalse) {
     FakeProfile profile;
     profile.SetString("SC", "O");
     OptimizerSettings settings;
+    settings.m_bEnableShortcut = true;
     ReadSettings(profile, settings);
     EXPECT_EQ(settings.m_nCriticalLimit, 0);
     EXPECT_FALSE(settings.m_bRunAtStartup || settings.m_bShowNotification || settings.m_bAutoOptimize ||
-                 settings.m_bAutoRefreshProcessList);
+                 settings.m_bAutoRefreshProcessList || settings.m_bEnableShortcut);
+}
+
+// A record written before the shortcut's switch existed keeps its values and the shortcut stays off.
+TEST(SettingsStore, AnOlderRecordReadsWithTheShortcutOffAndAnyNonZeroSwitchTurnsItOn) {
+    for (const auto& [stored, on] : std::vector<std::pair<std::optional<int>, bool>>{
+             {std::nullopt, false}, {0, false}, {1, true}, {-7, true}}) {
+        FakeProfile profile;
+        StoreRecord(profile, 70, "K", 1, 1, 1, 1);
+        if (stored)
+            profile.SetInt("bEnableShortcut", *stored);
+        OptimizerSettings settings;
+        ReadSettings(profile, settings);
+        EXPECT_EQ(settings.m_nCriticalLimit, 70);
+        EXPECT_EQ(settings.m_bEnableShortcut, on) << stored.value_or(999);
+        WriteSettings(profile, settings);
+        EXPECT_EQ(profile.Int("bEnableShortcut"), on ? 1 : 0);
+    }
 }
 
 TEST(SettingsStore, AnyNonZeroSwitchIsTrueAndIsWrittenBackAsOne) {
@@ -142,7 +166,7 @@ TEST(RunEntry, UnwritableRunKeyLeavesItAsItWasButTheProfileIsStillSaved) {
     StartUp(settings, profile, run);
     EXPECT_EQ(run.writeAttempts, 1);
     EXPECT_FALSE(run.value.has_value());
-    EXPECT_EQ(profile.writes.size(), 6u);
+    EXPECT_EQ(profile.writes.size(), 7u);
 }
 
 TEST(RunEntry, EverySaveAsksForTheLogonTaskUnlessToldToLeaveItAlone) {

@@ -93,7 +93,7 @@ class HelpFile(unittest.TestCase):
     def test_settings_page_names_each_setting_as_the_program_shows_it(self):
         with open(PAGES_RC, encoding="utf-8") as rc:
             checkboxes = re.findall(r'CONTROL\s+"([^"]+)",\s*IDC_SETTINGS_\w+,\s*"Button",\s*BS_AUTOCHECKBOX', rc.read())
-        self.assertEqual(len(checkboxes), 4, checkboxes)
+        self.assertEqual(len(checkboxes), 5, checkboxes)
         with open(self.extracted("settings_page.htm"), encoding="utf-8") as page:
             text = re.sub(r"\s+", " ", page.read())
         for label in checkboxes:

@@ -70,4 +70,27 @@ public:
     std::unique_ptr<Frame> frame;
 };
 
+// Ctrl+Alt+`letter` taken as another program takes it, for as long as this lives.
+class HotkeyHeldElsewhere {
+public:
+    explicit HotkeyHeldElsewhere(char letter)
+        : m_held(::RegisterHotKey(nullptr, kId, MOD_CONTROL | MOD_ALT, static_cast<UINT>(letter)) != FALSE) {}
+    ~HotkeyHeldElsewhere() {
+        if (m_held)
+            ::UnregisterHotKey(nullptr, kId);
+    }
+    HotkeyHeldElsewhere(const HotkeyHeldElsewhere&) = delete;
+    HotkeyHeldElsewhere& operator=(const HotkeyHeldElsewhere&) = delete;
+    bool Held() const noexcept { return m_held; }
+
+private:
+    static constexpr int kId = 0xB00;
+    bool m_held;
+};
+
+// Whether another program could take Ctrl+Alt+`letter` now; it is let go at once.
+inline bool CombinationFree(char letter) {
+    return HotkeyHeldElsewhere(letter).Held();
+}
+
 }  // namespace qmo::testing

@@ -241,6 +241,7 @@ TEST_F(MainFramePopupTest, RequestsFromEveryEntryDuringARunLeaveOneDialogAndHold
         ::PostMessageW(navPanel, WM_COMMAND, MAKEWPARAM(IDC_OPTIMIZE_MEMORY, BN_CLICKED),
                        reinterpret_cast<LPARAM>(navButton));
         ::PostMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_OPTIMIZE, 0);  // the tray menu
+        ::PostMessageW(frame->GetSafeHwnd(), WM_HOTKEY, IDHK_EMERGENCY_OPTIMIZE, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'O'));
         if (Popup() && Message() != "The System Memory is optimized") {
             const HWND popup = Popup()->GetSafeHwnd();
             ::PostMessageW(popup, WM_MOUSEMOVE, 0, MAKELPARAM(40, 75));
@@ -351,6 +352,38 @@ TEST_F(MainFramePopupTest, OptimizeRequestIsAcceptedAtOnceAndRunsThroughTheGate)
     qmo::testing::PumpPending();
     EXPECT_EQ(frame->runs, 1);
     EXPECT_EQ(frame->finishedNotices, 1);
+}
+
+// Ctrl+Alt+letter pressed on the keyboard, as the system sees keys typed.
+void PressCtrlAlt(char letter) {
+    std::array<INPUT, 6> keys{};
+    const std::array<WORD, 3> order{VK_CONTROL, VK_MENU, static_cast<WORD>(letter)};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        keys[i].type = keys[5 - i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = keys[5 - i].ki.wVk = order[i];
+        keys[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
+TEST_F(MainFramePopupTest, TheSwitchedOnShortcutIsTheSystemsAndItsKeysOptimizeThroughTheGate) {
+    EXPECT_TRUE(qmo::testing::CombinationFree('O')) << "off by default";
+    ChangeSettings([](OptimizerSettings& s) { s.m_bEnableShortcut = true; });
+    EXPECT_FALSE(qmo::testing::CombinationFree('O'));
+
+    PressCtrlAlt('O');
+    EXPECT_TRUE(PumpUntil([&] { return frame->runs == 1; })) << "the keys started no run";
+    EXPECT_TRUE(frame->lastSilent) << "hidden: a silent run";
+    Show();
+    ::SendMessageW(frame->GetSafeHwnd(), WM_HOTKEY, IDHK_EMERGENCY_OPTIMIZE, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'O'));
+    EXPECT_EQ(frame->runs, 2);
+    EXPECT_FALSE(frame->lastSilent) << "shown: the visible dialog";
+
+    ChangeSettings([](OptimizerSettings& s) { s.m_strShortcutKey = "K"; });
+    EXPECT_TRUE(qmo::testing::CombinationFree('O')) << "the old letter is let go";
+    EXPECT_FALSE(qmo::testing::CombinationFree('K'));
+    ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_TRUE(qmo::testing::CombinationFree('K')) << "released on exit";
 }
 
 }  // namespace

@@ -69,15 +69,15 @@ std::vector<PageTemplate> Pages() {
          {
              {1029, L"Button", L"Optimize Memory", true, 407, 232, 125, 30, push, WS_TABSTOP},
              {1007, L"Edit", L"", true, 17, 25, 31, 16, kAny, ES_NUMBER | WS_BORDER | WS_TABSTOP},
-             {1020, L"Static", L"Configure Critical Limit ", true, 94, 28, 207, 9, text, 0},
-             {1021, L"Static", L"Ctrl + Alt + ", false, 240, 25, 36, 9, text, 0},
-             {1022, L"Static", L"Configure emergency optimization shortcut", false, 318, 26, 199, 10, text, 0},
+             {1020, L"Static", L"Configure Critical Limit ", true, 94, 28, 110, 9, text, 0},
+             {1021, L"Static", L"Ctrl + Alt + ", true, 212, 28, 46, 9, text, 0},
+             {1022, L"Static", L"Configure emergency optimization shortcut", true, 296, 28, 200, 10, text, 0},
              {1005, L"Button", L"Apply", true, 245, 67, 71, 19, push, WS_TABSTOP},
              {1011, L"Button", L"Run Optimizer at startup ", true, 19, 132, 292, 13, check, WS_TABSTOP},
              {1012, L"Button", L"Show notification when system reaches critical limit", true, 19, 147, 371, 13, check,
               WS_TABSTOP},
              {1013, UPDOWN_CLASSW, L"", true, 67, 24, 11, 17, kAny, UDS_ARROWKEYS},
-             {1014, L"ComboBox", L"", false, 276, 23, 34, 14, kAny, CBS_DROPDOWN | CBS_SORT | WS_VSCROLL},
+             {1014, L"ComboBox", L"", true, 260, 25, 30, 100, kAny, CBS_DROPDOWN | CBS_SORT | WS_VSCROLL},
              {1019, L"Static", L"%", true, 55, 29, 8, 12, text, 0},
              {1006, L"Button", L"Apply", true, 245, 186, 71, 19, push, WS_TABSTOP},
              {1017, L"Static", L"Optimizer Settings", true, 7, 7, 81, 12, text, 0},
@@ -89,6 +89,8 @@ std::vector<PageTemplate> Pages() {
              {1028, L"Button",
               L"Automatically refresh process list...(The process list will refresh in every 30 seconds)", true, 19,
               163, 514, 11, check, WS_TABSTOP},
+             {1030, L"Button", L"Enable emergency optimization shortcut", true, 7, 70, 230, 12, check, WS_TABSTOP},
+             {1031, L"Static", L"", true, 212, 42, 320, 10, text, 0},
          }},
     };
 }

@@ -88,7 +88,7 @@ TEST_F(SettingsPageTest, ShowingWithTheDefaultsGives80AndFourCheckedBoxes) {
     EXPECT_EQ(Text(IDC_SETTINGS_SHORTCUT_KEY), L"O");
 }
 
-TEST_F(SettingsPageTest, TheHiddenComboHoldsTheLettersAndTheBoldFontIsOnTheTexts) {
+TEST_F(SettingsPageTest, TheComboHoldsTheLettersAndTheBoldFontIsOnTheTexts) {
     const HWND combo = Item(IDC_SETTINGS_SHORTCUT_KEY);
     ASSERT_EQ(::SendMessageW(combo, CB_GETCOUNT, 0, 0), 26);
     wchar_t first[4] = {}, last[4] = {};
@@ -96,8 +96,9 @@ TEST_F(SettingsPageTest, TheHiddenComboHoldsTheLettersAndTheBoldFontIsOnTheTexts
     ::SendMessageW(combo, CB_GETLBTEXT, 25, reinterpret_cast<LPARAM>(last));
     EXPECT_STREQ(first, L"A");
     EXPECT_STREQ(last, L"Z");
-    for (int hidden : {IDC_SETTINGS_SHORTCUT_KEY, IDC_SETTINGS_SHORTCUT_PREFIX, IDC_SETTINGS_SHORTCUT_LABEL})
-        EXPECT_FALSE(::IsWindowVisible(Item(hidden))) << hidden;
+    for (int shown : {IDC_SETTINGS_SHORTCUT_KEY, IDC_SETTINGS_SHORTCUT_PREFIX, IDC_SETTINGS_SHORTCUT_LABEL,
+                      IDC_SETTINGS_ENABLE_SHORTCUT})
+        EXPECT_TRUE(::IsWindowVisible(Item(shown))) << shown;
 
     const auto bold = reinterpret_cast<LRESULT>(qmo::StandardInterfaceBoldFont());
     for (int id : {IDC_SETTINGS_OPTIMIZER_HEADING, IDC_SETTINGS_CRITICAL_LIMIT, IDC_SETTINGS_AUTO_REFRESH,
@@ -213,6 +214,59 @@ TEST_F(SettingsPageTest, ThePageIsWhiteBehindItsTexts) {
     EXPECT_EQ(picture.At(2, 2), RGB(255, 255, 255));
     EXPECT_EQ(picture.At(heading.right - 1, heading.bottom - 1), RGB(255, 255, 255));
     EXPECT_EQ(picture.At(picture.Width() / 2, picture.Height() - 3), RGB(255, 255, 255));
+}
+
+// The shortcut's row shares the critical limit's: what is shown must fit, in
+// the bold font the page gives it, and no control may cover another.
+TEST_F(SettingsPageTest, NoShownControlOverlapsAnotherAndTheShortcutTextsFit) {
+    std::vector<HWND> shown;
+    for (HWND child = ::GetWindow(Page(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::IsWindowVisible(child))
+            shown.push_back(child);
+    for (std::size_t a = 0; a < shown.size(); ++a)
+        for (std::size_t b = a + 1; b < shown.size(); ++b) {
+            const RECT first = qmo::testing::ChildRect(shown[a]);
+            const RECT second = qmo::testing::ChildRect(shown[b]);
+            RECT common{};
+            EXPECT_FALSE(::IntersectRect(&common, &first, &second))
+                << ::GetDlgCtrlID(shown[a]) << " and " << ::GetDlgCtrlID(shown[b]);
+        }
+
+    HDC dc = ::GetDC(Page());
+    const HGDIOBJ old = ::SelectObject(dc, qmo::StandardInterfaceBoldFont());
+    for (int id : {IDC_SETTINGS_LIMIT_LABEL, IDC_SETTINGS_SHORTCUT_PREFIX, IDC_SETTINGS_SHORTCUT_LABEL}) {
+        const std::wstring text = Text(id);
+        SIZE extent{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        const RECT place = qmo::testing::ChildRect(Item(id));
+        EXPECT_LE(extent.cx, place.right - place.left) << id;
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(Page(), dc);
+}
+
+// Another program holds the combination: the choice is stored all the same,
+// and the page says so beside the field until one that can be had is applied.
+TEST_F(SettingsPageTest, ARefusedCombinationIsStoredAndNamedOnThePageUntilOneIsHad) {
+    auto other = std::make_unique<qmo::testing::HotkeyHeldElsewhere>('K');
+    ASSERT_TRUE(other->Held());
+    Click(IDC_SETTINGS_ENABLE_SHORTCUT);
+    ::SetWindowTextW(Item(IDC_SETTINGS_SHORTCUT_KEY), L"K");
+    Click(IDC_SETTINGS_APPLY_OPTIMIZER);
+    EXPECT_EQ(AsText(Stored(L"SC")), L"K");
+    EXPECT_EQ(StoredNumber(L"bEnableShortcut"), 1u);
+    EXPECT_EQ(Text(IDC_SETTINGS_SHORTCUT_PROBLEM), L"Ctrl + Alt + K is used by another program");
+    EXPECT_TRUE(::IsWindowVisible(Item(IDC_SETTINGS_SHORTCUT_PROBLEM)));
+    SwitchAwayAndBack();
+    EXPECT_EQ(Text(IDC_SETTINGS_SHORTCUT_PROBLEM), L"Ctrl + Alt + K is used by another program");
+
+    other.reset();
+    Click(IDC_SETTINGS_APPLY_OPTIMIZER);
+    EXPECT_EQ(Text(IDC_SETTINGS_SHORTCUT_PROBLEM), L"");
+    EXPECT_FALSE(qmo::testing::CombinationFree('K')) << "the program holds it now";
+    Click(IDC_SETTINGS_ENABLE_SHORTCUT);
+    Click(IDC_SETTINGS_APPLY_OPTIMIZER);
+    EXPECT_TRUE(qmo::testing::CombinationFree('K')) << "switched off, it is let go";
 }
 
 }  // namespace
