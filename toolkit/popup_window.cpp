@@ -52,10 +52,25 @@ PopupPtr PopupWindow::Make(PopupContent content) {
 }
 
 PopupWindow::PopupWindow(PopupContent content)
-    : m_content(std::move(content)), m_timeline(m_content.height, m_content.timing) {
-    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_workArea, 0))
-        m_workArea = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    : m_content(std::move(content)), m_timeline(m_content.height, m_content.timing), m_workArea(WorkArea()) {
     m_timeline.SetStateListener([this](PopupState state) { OnStateChanged(state); });
+}
+
+RECT PopupWindow::WorkArea() noexcept {
+    RECT area{};
+    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
+        area = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    return area;
+}
+
+bool PopupWindow::OnLookChanged() {
+    const RECT area = WorkArea();
+    if (!::EqualRect(&area, &m_workArea)) {
+        m_workArea = area;
+        m_shownHeight = -1;  // placed again at the height it has
+        Sync();
+    }
+    return false;  // the default processing as well
 }
 
 PopupWindow::~PopupWindow() = default;

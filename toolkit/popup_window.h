@@ -82,6 +82,8 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnTimer(UINT_PTR id) override;
+    // The taskbar moved or changed size: the popup keeps to the corner of the new work area.
+    bool OnLookChanged() override;
     bool OnMouseMove(UINT flags, POINT point) override;
     bool OnMouseLeave() override;
     bool OnLButtonDown(UINT flags, POINT point) override;
@@ -107,6 +109,7 @@ private:
     PopupContent m_content;
     PopupTimeline m_timeline;
     ReleaseGate m_gate;
+    static RECT WorkArea() noexcept;
     RECT m_workArea{};
     HWND m_owner = nullptr;
     UINT m_notifyMessage = 0;

@@ -149,6 +149,24 @@ TEST_F(PopupWindowTest, SlidesUpOutOfTheWorkAreasCornerToFullSizeWithoutTakingTh
     EXPECT_FALSE(owner.foreignPointer);
 }
 
+// The taskbar grows while a popup is up: the popup moves to the new corner.
+TEST_F(PopupWindowTest, KeepsToTheCornerWhenTheWorkAreaChanges) {
+    PopupWindow& popup = Show(BuildOptimizedPopup());
+    ASSERT_TRUE(WaitFor(kShown, 3000));
+    RECT area = WorkArea();
+    const RECT before = area;
+    area.bottom -= 40;
+    area.right -= 30;
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_SETWORKAREA, 0, &area, 0));
+    struct Restore {
+        RECT area;
+        ~Restore() { ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &area, 0); }
+    } restore{before};
+    ::SendMessageW(popup.GetSafeHwnd(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_TRUE(SameRect(WindowRect(popup.GetSafeHwnd()), RECT{area.right - 270, area.bottom - 128, area.right,
+                                                               area.bottom}));
+}
+
 TEST_F(PopupWindowTest, ClicksReportTheElementUnderPressAndRelease) {
     PopupWindow& popup = Show(BuildCriticalLimitPopup(80));
     ASSERT_TRUE(WaitFor(kShown, 3000));
