@@ -81,8 +81,10 @@ void CProcessPage::ShowRowMenu() {
 }
 
 bool CProcessPage::OnTimer(UINT_PTR id) {
+    // A list nobody sees is not worth the snapshot: a page out of sight (or
+    // in a window hidden in the tray) is refreshed when it is shown again.
     if (id == kRefreshTimer)
-        m_logic.OnRefreshTimer(AutoRefreshSetting());
+        m_logic.OnRefreshTimer(AutoRefreshSetting() && ::IsWindowVisible(m_hWnd));
     return true;
 }
 

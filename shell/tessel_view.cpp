@@ -258,11 +258,12 @@ bool CTesselDesktopSuitFrameView::OnPaint() {
 
 void CTesselDesktopSuitFrameView::OnDraw(HDC dc, int width) {
     const HINSTANCE instance = qmo::Application::InstanceHandle();
-    const auto load = [instance](UINT id) {
-        return qmo::unique_bitmap(static_cast<HBITMAP>(
-            ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-    };
-    const std::array<qmo::unique_bitmap, 3> art{load(IDB_BANNER_LEFT), load(IDB_BANNER_MIDDLE), load(IDB_BANNER_RIGHT)};
+    const std::array<UINT, 3> ids{IDB_BANNER_LEFT, IDB_BANNER_MIDDLE, IDB_BANNER_RIGHT};
+    for (std::size_t index = 0; index < ids.size(); ++index)
+        if (!m_bannerArt[index])
+            m_bannerArt[index].reset(static_cast<HBITMAP>(
+                ::LoadImageW(instance, MAKEINTRESOURCEW(ids[index]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    const auto& art = m_bannerArt;
     for (const auto& bitmap : art)
         if (!bitmap)
             return;

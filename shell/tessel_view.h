@@ -107,6 +107,8 @@ private:
     CSettingsPage m_pageSettings;
     COptimizeMemoryButton m_btnOptimize;
     qmo::TaskPanel m_wndNavPanel;
+    // The banner's three pieces, loaded at the first paint and kept.
+    std::array<qmo::unique_bitmap, 3> m_bannerArt;
 };
 
 }  // namespace qmo
