@@ -331,7 +331,7 @@ LRESULT CMainFrame::OnOptimizeRequest() {
 bool CMainFrame::OnHotKey(int id, UINT, UINT) {
     if (id != IDHK_EMERGENCY_OPTIMIZE)
         return false;
-    OptimizeNow();
+    m_logic.OptimizeNow();
     return true;
 }
 

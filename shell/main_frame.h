@@ -34,7 +34,6 @@ public:
     // The frame's rules and the settings record it holds.
     MainFrameLogic& Logic() noexcept { return m_logic; }
     const MainFrameLogic& Logic() const noexcept { return m_logic; }
-    void OptimizeNow() { m_logic.OptimizeNow(); }
 
     // PerformanceHost: what the performance page's tick reads.
     const OptimizerSettings& Settings() const override { return m_logic.Settings(); }

@@ -263,8 +263,7 @@ void CTesselDesktopSuitFrameView::OnDraw(HDC dc, int width) {
         if (!m_bannerArt[index])
             m_bannerArt[index].reset(static_cast<HBITMAP>(
                 ::LoadImageW(instance, MAKEINTRESOURCEW(ids[index]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-    const auto& art = m_bannerArt;
-    for (const auto& bitmap : art)
+    for (const auto& bitmap : m_bannerArt)
         if (!bitmap)
             return;
     const qmo::BannerPlacement placement = qmo::PlaceBanner(width);
@@ -274,12 +273,12 @@ void CTesselDesktopSuitFrameView::OnDraw(HDC dc, int width) {
     if (!source)
         return;
     ::SetStretchBltMode(dc, HALFTONE);
-    for (std::size_t index = 0; index < art.size(); ++index) {
+    for (std::size_t index = 0; index < m_bannerArt.size(); ++index) {
         const qmo::BannerPiece& piece = *pieces[index];
         BITMAP info{};
-        if (!piece.draw || !::GetObjectW(art[index].get(), sizeof(info), &info))
+        if (!piece.draw || !::GetObjectW(m_bannerArt[index].get(), sizeof(info), &info))
             continue;
-        qmo::scoped_select selected(source.get(), art[index].get());
+        qmo::scoped_select selected(source.get(), m_bannerArt[index].get());
         const qmo::Box& to = piece.target;
         if (to.width == piece.sourceWidth)
             ::BitBlt(dc, to.x, to.y, to.width, to.height, source.get(), piece.sourceX, 0, SRCCOPY);
