@@ -2,16 +2,55 @@
 
 #include "config/optimizer_settings.h"
 #include "framework/application.h"
+#include "framework/com_ptr.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "process/process_sort.h"
 #include "pages/message_caption.h"
+#include "res/messages.h"
 #include "res/process_resource.h"
 #include "toolkit/ui_fonts.h"
 
 namespace qmo {
 
-CProcessPage::CProcessPage(const qmo::SettingsHolder* settings) : PageDialog(IDD_PROCESS_PAGE), m_settings(settings) {}
+namespace {
+
+// Runs on the worker's thread, with objects of its own: the shell's icon
+// lookup wants COM on the thread that asks.
+std::vector<ProcessEntry> TakeSnapshot() {
+    const com_apartment apartment;
+    Win32ProcessInspector inspector;
+    ShellIconIndexSource icons;
+    return SnapshotProcessRows(inspector, icons);
+}
+
+}  // namespace
+
+CProcessPage::CProcessPage(const qmo::SettingsHolder* settings)
+    : PageDialog(IDD_PROCESS_PAGE),
+      m_settings(settings),
+      m_snapshots(TakeSnapshot, [this] { ::PostMessageW(m_hWnd, WM_PROCESS_SNAPSHOT_READY, 0, 0); }) {}
+
+void CProcessPage::RequestSnapshot() {
+    if (!m_snapshots.Request())
+        m_logic.ApplySnapshot(TakeSnapshot());  // no thread to be had: take it here
+}
+
+bool CProcessPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == WM_PROCESS_SNAPSHOT_READY) {
+        // Carries nothing: a made-up one from elsewhere finds no rows waiting.
+        if (auto rows = m_snapshots.TakeResult())
+            m_logic.ApplySnapshot(std::move(*rows));
+        result = 0;
+        return true;
+    }
+    return PageDialog::HandleDialogMessage(message, wParam, lParam, result);
+}
+
+void CProcessPage::OnDestroy() {
+    m_snapshots.Silence();
+    PageDialog::OnDestroy();
+}
 
 BOOL CProcessPage::OnInitDialog() {
     if (m_wndList.SubclassDlgItem(IDC_PROCESS_LIST, m_hWnd)) {

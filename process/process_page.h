@@ -9,6 +9,7 @@
 #include "optimizer/optimizer_win32.h"
 #include "process/process_inspector_win32.h"
 #include "process/process_page_logic.h"
+#include "process/snapshot_worker.h"
 #include "toolkit/sort_list_ctrl.h"
 #include "toolkit/system_image_list.h"
 #include "pages/page_dialog.h"
@@ -25,6 +26,8 @@ public:
 
     qmo::CSortListCtrl& List() noexcept { return m_wndList; }
     qmo::ProcessPageLogic& Logic() noexcept { return m_logic; }
+    // A refresh asked for whose rows have not reached the list yet.
+    bool RefreshPending() const { return m_snapshots.Pending(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -32,11 +35,13 @@ protected:
     bool OnNotify(UINT id, NMHDR* header, LRESULT& result) override;
     bool OnTimer(UINT_PTR id) override;
     void OnPageShown() override;
+    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnDestroy() override;
 
 private:
     // ProcessPageSeams
     qmo::ProcessInspector& Inspector() override { return m_inspector; }
-    qmo::IconIndexSource& Icons() override { return m_icons; }
+    void RequestSnapshot() override;
     qmo::ProcessSystem& TrimSystem() override { return m_trimSystem; }
     void ShowRows(const std::vector<qmo::ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) override;
     void ShowSortArrow(int column, bool ascending) override;
@@ -48,10 +53,11 @@ private:
 
     qmo::CSortListCtrl m_wndList;
     qmo::Win32ProcessInspector m_inspector;
-    qmo::ShellIconIndexSource m_icons;
     qmo::Win32ProcessSystem m_trimSystem;
     const qmo::SettingsHolder* m_settings;
     qmo::ProcessPageLogic m_logic{*this};
+    // Last: it stops (waiting for a snapshot under way) before the rest goes.
+    qmo::SnapshotWorker m_snapshots;
 };
 
 }  // namespace qmo

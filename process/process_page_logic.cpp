@@ -7,7 +7,11 @@
 namespace qmo {
 
 void ProcessPageLogic::RefreshProcessList() {
-    m_rows = SnapshotProcessRows(m_seams.Inspector(), m_seams.Icons());
+    m_seams.RequestSnapshot();
+}
+
+void ProcessPageLogic::ApplySnapshot(std::vector<ProcessEntry> rows) {
+    m_rows = std::move(rows);
     // The arrow must not claim an order the rows do not have.
     SortProcessRows(m_rows, m_sortColumn, m_sortAscending);
     m_seams.ShowRows(m_rows, std::nullopt);

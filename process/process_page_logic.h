@@ -28,7 +28,9 @@ enum class MessageAnswer { Ok, Yes, No, Closed };
 class ProcessPageSeams {
 public:
     virtual ProcessInspector& Inspector() = 0;
-    virtual IconIndexSource& Icons() = 0;
+    // Takes a new snapshot of the processes; its rows reach ApplySnapshot,
+    // at once or later from the owner's thread.
+    virtual void RequestSnapshot() = 0;
     virtual ProcessSystem& TrimSystem() = 0;
     // Replaces the list's rows, each carrying its process id; the row of
     // `selectedPid` becomes the only selected one. A row the list fails to
@@ -47,8 +49,10 @@ class ProcessPageLogic {
 public:
     explicit ProcessPageLogic(ProcessPageSeams& seams) noexcept : m_seams(seams) {}
 
-    // Rebuilds the rows and puts them in the order the sort arrow shows; no row stays selected.
+    // Asks for new rows; they replace the list when they come (ApplySnapshot).
     void RefreshProcessList();
+    // Puts the rows in the order the sort arrow shows now and shows them; no row stays selected.
+    void ApplySnapshot(std::vector<ProcessEntry> rows);
     // Sorts by `column` and shows the arrow there; the selected row stays selected.
     void SortColumn(int column, bool ascending);
     // A click on a column header: the direction toggles at every click, whichever column.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 
 #include "framework/format_decimal.h"
 
@@ -22,6 +23,36 @@ bool MentionsSystemRoot(std::string path) {
     ReplaceAll(path, kObjectManagerPrefix, "");
     return path.find(kSystemRootMarker) != std::string::npos;
 }
+
+// The extension of the path's last name, lower case ("" for none).
+std::string ExtensionOf(const std::string& path) {
+    const std::size_t name = path.find_last_of("\\/");
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (name != std::string::npos && dot < name))
+        return {};
+    std::string extension = path.substr(dot);
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension;
+}
+
+// The system's icon of a file follows from its extension alone, so one
+// snapshot asks once per extension rather than once per process.
+class IconIndexPerExtension : public IconIndexSource {
+public:
+    explicit IconIndexPerExtension(IconIndexSource& source) noexcept : m_source(source) {}
+    int IconIndex(const std::string& path) override {
+        const auto [known, added] = m_indexes.try_emplace(ExtensionOf(path), 0);
+        if (added)
+            known->second = m_source.IconIndex(path);
+        return known->second;
+    }
+
+private:
+    IconIndexSource& m_source;
+    std::map<std::string, int> m_indexes;
+};
 
 }  // namespace
 
@@ -79,8 +110,9 @@ std::vector<ProcessEntry> SnapshotProcessRows(ProcessInspector& system, IconInde
         ids.resize(kMaxProcessIds);
     std::vector<ProcessEntry> rows;
     rows.reserve(ids.size());
+    IconIndexPerExtension iconsOnce(icons);
     for (std::uint32_t id : ids)
-        AddProcessRow(system, icons, id, rows);
+        AddProcessRow(system, iconsOnce, id, rows);
     return rows;
 }
 

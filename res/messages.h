@@ -13,6 +13,9 @@ inline constexpr UINT WM_OPTIMIZATION_FINISHED = WM_APP + 1;
 inline constexpr UINT WM_OPTIMIZE_COMPLETE = WM_APP + 2;
 // The shell's notifications for the tray icon, to the icon's hidden window.
 inline constexpr UINT WM_TRAY_NOTIFY = WM_APP + 3;
+// The process list's snapshot, taken on a worker thread, is ready to be
+// shown; it carries nothing (the page takes the rows from its worker).
+inline constexpr UINT WM_PROCESS_SNAPSHOT_READY = WM_APP + 4;
 // A popup tells its owner of clicks and state changes.
 inline constexpr UINT WM_POPUP_NOTIFY = 0x274D;
 // A task panel tells its parent of a clicked link.
@@ -32,7 +35,8 @@ constexpr bool AllDistinct(std::initializer_list<UINT> values) {
 
 // One value, one meaning: whichever window gets one of ours reads it right.
 static_assert(qmo::messages_detail::AllDistinct({WM_ACTIVATE_FIRST_INSTANCE, WM_OPTIMIZATION_FINISHED,
-                                                 WM_OPTIMIZE_COMPLETE, WM_TRAY_NOTIFY, WM_POPUP_NOTIFY,
+                                                 WM_OPTIMIZE_COMPLETE, WM_TRAY_NOTIFY, WM_PROCESS_SNAPSHOT_READY,
+                                                 WM_POPUP_NOTIFY,
                                                  WM_TASKPANEL_NOTIFY}));
 
 namespace qmo {

@@ -113,12 +113,20 @@ private:
     std::uintptr_t nextHandle = 100;
 };
 
-// Icon index = length of the path, so tests can tell which path was asked.
+// Like the shell's image list, the index follows from the extension alone:
+// here, the characters after the last dot counted (0 without one), so tests
+// can tell which extension was asked.
 class FakeIcons : public IconIndexSource {
 public:
     int IconIndex(const std::string& path) override {
         asked.push_back(path);
-        return static_cast<int>(path.size());
+        return IndexOf(path);
+    }
+    static int IndexOf(const std::string& path) {
+        const std::size_t name = path.find_last_of("\\/");
+        const std::size_t dot = path.rfind('.');
+        const bool none = dot == std::string::npos || (name != std::string::npos && dot < name);
+        return none ? 0 : static_cast<int>(path.size() - dot - 1);
     }
     std::vector<std::string> asked;
 };

@@ -145,7 +145,7 @@ std::optional<ProcessEntry> RowDespite(ProcessEntry row, const std::multiset<std
         row.path.clear();
     else if (failed.count("sysdir"))
         row.path = "c:\\" + row.path.substr(3);  // the fallback root, instead of the system's "C:\"
-    row.iconIndex = static_cast<int>(row.path.size());  // the fake icons' rule
+    row.iconIndex = testing::FakeIcons::IndexOf(row.path);
     return row;
 }
 

@@ -50,7 +50,7 @@ public:
 
 protected:
     ProcessInspector& Inspector() override { return processes; }
-    IconIndexSource& Icons() override { return icons; }
+    void RequestSnapshot() override { ApplySnapshot(SnapshotProcessRows(processes, icons)); }
     ProcessSystem& TrimSystem() override { return processes; }
     void ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) override {
         shown.clear();

@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 #include "fake_processes.h"
+#include "process/snapshot_worker.h"
 #include "toolkit/column_fit.h"
 #include "process/process_snapshot.h"
 
@@ -80,7 +87,19 @@ TEST_F(ProcessSnapshot, FillsEveryCellOfARowFromTheFirstModule) {
     EXPECT_EQ(rows[0].pid, 44u);
     EXPECT_EQ(rows[0].creationTime, 777u);
     EXPECT_EQ(icons.asked, std::vector<std::string>{"C:\\Tools\\Edit.exe"});  // the normalised path
-    EXPECT_EQ(rows[0].iconIndex, static_cast<int>(rows[0].path.size()));
+    EXPECT_EQ(rows[0].iconIndex, FakeIcons::IndexOf(rows[0].path));
+}
+
+TEST_F(ProcessSnapshot, AsksForTheIconOncePerExtension) {
+    processes.Add(4, {.path = "C:\\A\\one.exe", .name = "one.exe"});
+    processes.Add(8, {.path = "C:\\B\\TWO.EXE", .name = "TWO.EXE"});
+    processes.Add(12, {.path = "C:\\x.y\\tool", .name = "tool"});  // a dot in a folder is no extension
+    processes.Add(16, {.path = "C:\\C\\host.com", .name = "host.com"});
+    const auto rows = Snapshot();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(icons.asked.size(), 3u);  // .exe once, whatever its case; none; .com
+    for (const ProcessEntry& row : rows)
+        EXPECT_EQ(row.iconIndex, FakeIcons::IndexOf(row.path)) << row.path;
 }
 
 TEST_F(ProcessSnapshot, OnlyTheFirst1024IdsAreConsidered) {
@@ -143,6 +162,93 @@ TEST(ColumnFit, EqualSharesByIntegerDivisionAndNothingBelowZero) {
     EXPECT_EQ(EqualColumnWidths(883, 3), (std::vector<int>{294, 294, 294}));
     EXPECT_EQ(EqualColumnWidths(-5, 3), (std::vector<int>{0, 0, 0}));
     EXPECT_TRUE(EqualColumnWidths(500, 0).empty());
+}
+
+
+// --- The snapshot worker -----------------------------------------------------
+
+// A snapshot that waits at a gate the test opens, numbering its results.
+class GatedSnapshots {
+public:
+    std::vector<ProcessEntry> Take() {
+        std::unique_lock lock(m_mutex);
+        const int number = ++m_started;
+        m_changed.notify_all();
+        m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_opened >= number; });
+        ProcessEntry row;
+        row.pid = static_cast<std::uint32_t>(number);
+        return {row};
+    }
+    bool WaitStarted(int count) {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_started >= count; });
+    }
+    void Open(int count) {
+        std::lock_guard lock(m_mutex);
+        m_opened = count;
+        m_changed.notify_all();
+    }
+    void Ready() {
+        std::lock_guard lock(m_mutex);
+        ++m_ready;
+        m_changed.notify_all();
+    }
+    bool WaitReady(int count) {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_ready >= count; });
+    }
+    int Started() {
+        std::lock_guard lock(m_mutex);
+        return m_started;
+    }
+    int ReadyCount() {
+        std::lock_guard lock(m_mutex);
+        return m_ready;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_started = 0;
+    int m_opened = 0;
+    int m_ready = 0;
+};
+
+TEST(SnapshotWorker, RequestsDuringASnapshotFoldIntoOneMoreAndOnlyTheNewestIsHandedOver) {
+    GatedSnapshots snapshots;
+    SnapshotWorker worker([&] { return snapshots.Take(); }, [&] { snapshots.Ready(); });
+    EXPECT_FALSE(worker.TakeResult());
+    ASSERT_TRUE(worker.Request());
+    ASSERT_TRUE(snapshots.WaitStarted(1));
+    EXPECT_TRUE(worker.Pending());
+    worker.Request();  // the list changed while the first was under way
+    worker.Request();
+    snapshots.Open(2);
+    ASSERT_TRUE(snapshots.WaitReady(1));
+    EXPECT_EQ(snapshots.Started(), 2);
+    auto rows = worker.TakeResult();
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->front().pid, 2u);
+    EXPECT_FALSE(worker.Pending());
+    EXPECT_FALSE(worker.TakeResult());  // taken once
+
+    ASSERT_TRUE(worker.Request());  // a later request starts a new worker
+    snapshots.Open(3);
+    ASSERT_TRUE(snapshots.WaitReady(2));
+    EXPECT_EQ(worker.TakeResult()->front().pid, 3u);
+}
+
+TEST(SnapshotWorker, GoingAwayMidSnapshotWaitsForItAndSendsNoNote) {
+    GatedSnapshots snapshots;
+    auto worker = std::make_unique<SnapshotWorker>([&] { return snapshots.Take(); }, [&] { snapshots.Ready(); });
+    ASSERT_TRUE(worker->Request());
+    ASSERT_TRUE(snapshots.WaitStarted(1));
+    worker->Request();
+    std::thread opener([&] { snapshots.Open(1); });
+    worker.reset();  // the window went: no note, no second snapshot
+    opener.join();
+    EXPECT_EQ(snapshots.Started(), 1);
+    EXPECT_EQ(snapshots.ReadyCount(), 0);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "process/process_page.h"
+#include "res/messages.h"
 #include "res/pages_resource.h"
 #include "res/process_resource.h"
 #include "res/resource.h"
@@ -161,7 +162,10 @@ protected:
         application.SetMainWindow(&host);
         ASSERT_TRUE(page.CreateModeless(host.GetSafeHwnd()));
         ::SetWindowPos(page.GetSafeHwnd(), nullptr, 0, 0, 860, 560, SWP_NOZORDER | SWP_SHOWWINDOW);
+        ASSERT_TRUE(Refreshed());
     }
+    // The rows of every refresh asked for have reached the list.
+    bool Refreshed() { return PumpUntil([&] { return !page.RefreshPending(); }, 10000); }
     HWND List() { return page.List().GetSafeHwnd(); }
     HWND Header() { return ListView_GetHeader(List()); }
     int RowOf(DWORD pid) { return ::RowOf(List(), pid); }
@@ -174,8 +178,10 @@ protected:
         ListView_SetItemState(List(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         ::SendMessageW(List(), LVM_SETSELECTIONMARK, 0, row);
     }
+    // Returns when the refresh the command may ask for has come.
     void Click(UINT button) {
         ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        EXPECT_TRUE(Refreshed());
     }
     std::vector<int> ColumnWidths() {
         std::vector<int> widths;
@@ -290,6 +296,7 @@ TEST_F(ProcessPageTest, CommandsWithoutASelectionAskForOneAndOptimizeTrimsTheSel
     Click(IDC_PROCESS_OPTIMIZE_SELECTED);
     Select(RowOf(::GetCurrentProcessId()));
     ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, ID_OPTIMIZE_SELECTED_PROCESS, 0);
+    ASSERT_TRUE(Refreshed());
     EXPECT_EQ(answerer.Texts(), (std::vector<std::wstring>{L"Please select process to terminate",
                                                            L"Please select process to Optimize",
                                                            L"Optimization  Done..!!"}));
@@ -369,6 +376,20 @@ private:
     HWND m_list;
 };
 
+TEST_F(ProcessPageTest, ARefreshReturnsAtOnceAndItsRowsComeInOneStepOnItsOwnNote) {
+    ListRebuildCounter counter(List());
+    // A made-up note from elsewhere finds nothing waiting and changes nothing.
+    ::PostMessageW(page.GetSafeHwnd(), WM_PROCESS_SNAPSHOT_READY, 0x1234, 0x5678);
+    qmo::testing::PumpPending();
+    EXPECT_EQ(counter.rebuilds, 0);
+    ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_PROCESS_REFRESH, BN_CLICKED), 0);
+    EXPECT_TRUE(page.RefreshPending());
+    EXPECT_EQ(counter.rebuilds, 0) << "the list did not wait for the snapshot";
+    ASSERT_TRUE(Refreshed());
+    EXPECT_EQ(counter.rebuilds, 1);
+    EXPECT_GE(RowOf(::GetCurrentProcessId()), 0);
+}
+
 enum class PageSwitch { NavigationLink, Tab, MenuCommand };
 constexpr const char* kPageSwitchNames[] = {"NavigationLink", "Tab", "MenuCommand"};
 
@@ -383,6 +404,10 @@ protected:
         ChangeSettings([](OptimizerSettings& s) { s.m_bAutoRefreshProcessList = false; });
         Show();
         ASSERT_EQ(View().PageTabs().SelectedTab(), kPerformanceTab);
+        ASSERT_TRUE(Refreshed());
+    }
+    bool Refreshed() {
+        return PumpUntil([&] { return !View().ProcessPage().RefreshPending(); }, 10000);
     }
 
     static constexpr int kPerformanceTab = 0;
@@ -420,25 +445,26 @@ TEST_P(ProcessPageShowingTest, EveryShowingRefreshesTheListOnce) {
         ASSERT_NE(child, 0u);
         ASSERT_EQ(RowOf(List(), child), -1);
         SwitchTo(kProcessTab);
-        qmo::testing::PumpPending();
+        ASSERT_TRUE(Refreshed());
         EXPECT_GE(RowOf(List(), child), 0) << "showing " << showing;
         EXPECT_EQ(counter.rebuilds, showing);
         SwitchTo(kPerformanceTab);
     }
     qmo::testing::PumpPending();
+    ASSERT_TRUE(Refreshed());
     EXPECT_EQ(counter.rebuilds, 2) << "hiding refreshed";
 }
 
 TEST_P(ProcessPageShowingTest, TheWindowBackFromTheTrayOnThePageRefreshesItToo) {
     SwitchTo(kProcessTab);
-    qmo::testing::PumpPending();
+    ASSERT_TRUE(Refreshed());
     ListRebuildCounter counter(List());
     ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);  // to the tray
     ASSERT_FALSE(::IsWindowVisible(frame->GetSafeHwnd()));
     const DWORD child = children.Start();
     ASSERT_NE(child, 0u);
     ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_TRAY_SHOW_HIDE, 0);
-    qmo::testing::PumpPending();
+    ASSERT_TRUE(Refreshed());
     EXPECT_GE(RowOf(List(), child), 0);
     EXPECT_EQ(counter.rebuilds, 1);
 }
@@ -459,7 +485,7 @@ TEST(ProcessPageLifetime, DestroyingAPageLeavesTheShellsImageListUsable) {
         qmo::testing::ControlHost host;
         ASSERT_TRUE(host.Create(600, 400));
         auto page = std::make_unique<CProcessPage>();
-        ASSERT_TRUE(page->CreateModeless(host.GetSafeHwnd()));
+        ASSERT_TRUE(page->CreateModeless(host.GetSafeHwnd()));  // goes with its first refresh under way
         EXPECT_EQ(ListView_GetImageList(page->List().GetSafeHwnd(), LVSIL_SMALL), shared);
         page.reset();
     }
