@@ -99,9 +99,13 @@ void CProcessPage::OnPageShown() {
     m_logic.RefreshProcessList();
 }
 
-bool CProcessPage::OnNotify(UINT, NMHDR* header, LRESULT&) {
+bool CProcessPage::OnNotify(UINT, NMHDR* header, LRESULT& result) {
     if (header->hwndFrom != m_wndList.GetSafeHwnd())
         return false;
+    if (header->code == LVN_DELETEALLITEMS) {
+        result = TRUE;  // no note per row as a refresh empties the list
+        return true;
+    }
     if (header->code == LVN_COLUMNCLICK)
         m_logic.OnColumnClick(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
     else if (header->code == NM_RCLICK)
