@@ -41,7 +41,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out)
             return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible)) {
             *out = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
@@ -278,7 +278,7 @@ bool AccessibleHost::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         return false;
     if (!m_object)
         m_object = new AccessibleObject(window, m_source);
-    result = ::LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(m_object));
+    result = ::LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(m_object));
     return true;
 }
 
