@@ -20,7 +20,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/app.rc PROPERTIES
 
 # Every floor with its system libraries, for the program and its Windows tests.
 target_link_libraries(qmo_framework PUBLIC comctl32 shell32 user32 gdi32 advapi32 psapi pdh ole32 oleaut32
-                      secur32 taskschd)
+                      secur32 taskschd oleacc)
 add_library(qmo_win32 INTERFACE)
 target_link_libraries(qmo_win32 INTERFACE qmo_app)
 target_include_directories(qmo_win32 INTERFACE ${CMAKE_SOURCE_DIR})

@@ -1,11 +1,56 @@
 #include "pages/page_dialog.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "framework/unique_handle.h"
 #include "toolkit/ui_paint.h"
+#include "toolkit/ui_palette.h"
 
 namespace qmo {
+namespace {
+
+// White, or the system's window colour in high contrast.
+HBRUSH PageBrush() {
+    return IsHighContrast() ? ::GetSysColorBrush(COLOR_WINDOW) : static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+}
+
+// The templates list their controls in no particular order; Tab goes as a
+// reader reads: row by row from the top, left to right within a row (controls
+// whose middles lie within half a height of the row's first share its row).
+void OrderTabStopsByPlace(HWND dialog) {
+    struct Stop {
+        HWND window;
+        RECT rect;
+    };
+    std::vector<Stop> stops;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!(::GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP))
+            continue;
+        RECT rect{};
+        ::GetWindowRect(child, &rect);
+        stops.push_back({child, rect});
+    }
+    const auto middle = [](const RECT& rect) { return (rect.top + rect.bottom) / 2; };
+    std::stable_sort(stops.begin(), stops.end(),
+                     [&](const Stop& a, const Stop& b) { return middle(a.rect) < middle(b.rect); });
+    for (std::size_t row = 0; row < stops.size();) {
+        const RECT& first = stops[row].rect;
+        std::size_t end = row + 1;
+        while (end < stops.size() && middle(stops[end].rect) - middle(first) <= (first.bottom - first.top) / 2)
+            ++end;
+        std::stable_sort(stops.begin() + static_cast<std::ptrdiff_t>(row), stops.begin() + static_cast<std::ptrdiff_t>(end),
+                         [](const Stop& a, const Stop& b) { return a.rect.left < b.rect.left; });
+        row = end;
+    }
+    HWND after = HWND_TOP;
+    for (const Stop& stop : stops) {
+        ::SetWindowPos(stop.window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+        after = stop.window;
+    }
+}
+
+}  // namespace
 
 PageDialog::PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons)
     : CResizeDialog(templateId), m_optimizeButtons(optimizeButtons) {}
@@ -28,6 +73,7 @@ void PageDialog::AttachButtons(std::initializer_list<UINT> ids) {
     }
     if (qmo::ThemedButton* optimize = Button(IDC_PAGE_OPTIMIZE_MEMORY))
         optimize->SetImage(IDB_OPTIMIZE_BUTTON);
+    OrderTabStopsByPlace(m_hWnd);
 }
 
 qmo::ThemedButton* PageDialog::Button(UINT id) {
@@ -68,8 +114,13 @@ HBRUSH PageDialog::OnCtlColor(UINT message, HDC dc, HWND control) {
     if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLOREDIT && message != WM_CTLCOLORMSGBOX)
         return CResizeDialog::OnCtlColor(message, dc, control);
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetBkColor(dc, RGB(255, 255, 255));
-    return static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+    if (IsHighContrast()) {
+        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+    } else {
+        ::SetBkColor(dc, RGB(255, 255, 255));
+    }
+    return PageBrush();
 }
 
 void PageDialog::OnWindowPosChanged() {
@@ -80,11 +131,16 @@ void PageDialog::OnWindowPosChanged() {
         OnPageShown();
 }
 
+bool PageDialog::OnLookChanged() {
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return false;
+}
+
 bool PageDialog::OnPaint() {
     qmo::PaintClientBuffered(m_hWnd, [this](HDC dc) {
         RECT client{};
         ::GetClientRect(m_hWnd, &client);
-        ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        ::FillRect(dc, &client, PageBrush());
     });
     return true;
 }

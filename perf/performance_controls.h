@@ -18,6 +18,9 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     virtual void Paint(qmo::Canvas& canvas, int width, int height) = 0;
+    // A read-only figure: its caption as the name, what it shows after the caption as the value.
+    qmo::AccessibleElement DescribeFigure(long role, const std::string& caption, const std::string& shown) const;
+    bool DoAccessibleAction(int) override { return false; }
 
 private:
     void PaintClient(HDC dc);
@@ -30,6 +33,7 @@ public:
 
 protected:
     void Paint(qmo::Canvas& canvas, int width, int height) override;
+    qmo::AccessibleElement DescribeAccessible(int child) const override;
 
 private:
     qmo::GaugeModel m_model;
@@ -42,6 +46,7 @@ public:
 
 protected:
     void Paint(qmo::Canvas& canvas, int width, int height) override;
+    qmo::AccessibleElement DescribeAccessible(int child) const override;
 
 private:
     qmo::HistoryGraphModel m_model;

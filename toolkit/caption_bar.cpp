@@ -2,6 +2,7 @@
 
 #include "framework/unique_handle.h"
 #include "toolkit/ui_paint.h"
+#include "toolkit/ui_palette.h"
 
 namespace qmo {
 namespace {
@@ -52,6 +53,8 @@ std::wstring CaptionBar::Text() const {
 }
 
 LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     LRESULT painted = 0;
     if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
         return painted;
@@ -85,18 +88,32 @@ bool CaptionBar::OnSize(UINT, int, int) {
     return true;
 }
 
+AccessibleElement CaptionBar::DescribeAccessible(int) const {
+    AccessibleElement element;
+    element.role = ROLE_SYSTEM_STATICTEXT;
+    element.name = Text();
+    element.state = STATE_SYSTEM_READONLY;
+    ::GetClientRect(m_hWnd, &element.bounds);
+    return element;
+}
+
 void CaptionBar::Paint(HDC dc) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
-    FrameSolid(dc, client, BorderColor());
+    // High contrast overrides the colours the owner chose with the system's, and drops the gradient.
+    const bool highContrast = IsHighContrast();
+    const UiPalette palette = CurrentPalette();
+    FrameSolid(dc, client, highContrast ? palette.border : BorderColor());
     RECT inside = client;
     ::InflateRect(&inside, -1, -1);
-    const COLORREF background = BackgroundColor();
-    FillVerticalGradient(dc, inside, Blend(background, RGB(255, 255, 255), kGradientLift), background);
+    const COLORREF background = highContrast ? palette.window : BackgroundColor();
+    FillVerticalGradient(dc, inside, highContrast ? background : Blend(background, RGB(255, 255, 255), kGradientLift),
+                         background);
 
     RECT text = inside;
     ::InflateRect(&text, -kTextPaddingX, 0);
-    DrawTextIn(dc, Text(), text, m_font ? m_font : m_fonts.Get(UiFontStyle::Regular), TextColor(),
+    DrawTextIn(dc, Text(), text, m_font ? m_font : m_fonts.Get(UiFontStyle::Regular),
+               highContrast ? palette.text : TextColor(),
                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
 }
 

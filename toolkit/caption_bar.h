@@ -9,13 +9,14 @@
 #include <string_view>
 
 #include "framework/window.h"
+#include "toolkit/accessible_control.h"
 #include "toolkit/ui_fonts.h"
 
 namespace qmo {
 
 inline constexpr wchar_t kCaptionBarClassName[] = L"Quenvale.CaptionBar";
 
-class CaptionBar : public Window {
+class CaptionBar : public Window, private AccessibleSource {
 public:
     bool Create(std::wstring_view text, DWORD style, const RECT& rect, HWND parent, UINT id);
 
@@ -36,11 +37,13 @@ protected:
 
 private:
     void Paint(HDC dc);
+    AccessibleElement DescribeAccessible(int child) const override;
 
     bool m_colorsSet = false;
     COLORREF m_border = 0, m_background = 0, m_text = 0;
     HFONT m_font = nullptr;  // borrowed from WM_SETFONT
     UiFonts m_fonts;
+    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "toolkit/ui_paint.h"
+#include "toolkit/ui_palette.h"
 
 namespace qmo {
 namespace {
@@ -42,12 +43,18 @@ void HyperlinkStatic::SetBackgroundColour(COLORREF colour) {
 }
 
 COLORREF HyperlinkStatic::TextColour() const noexcept {
+    if (IsHighContrast()) {
+        const UiPalette palette = CurrentPalette();
+        return m_hover.IsInside() ? palette.accentPressed : palette.accent;
+    }
     if (m_hover.IsInside())
         return kHoverColour;
     return m_visited ? kVisitedColour : kLinkColour;
 }
 
 LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     LRESULT painted = 0;
     if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
         return painted;
@@ -56,7 +63,9 @@ LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         // A plain static lets the mouse through to its dialog.
         return HTCLIENT;
     case WM_SETTEXT:
-    case WM_SETFONT: {
+    case WM_SETFONT:
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE: {
         const LRESULT result = DefaultHandler(message, wParam, lParam);
         Redraw();
         return result;
@@ -131,9 +140,27 @@ void HyperlinkStatic::Paint(HDC target) {
     if (client.right <= 0 || client.bottom <= 0)
         return;
     BufferedCanvas canvas(target, client);
-    FillSolid(canvas.dc(), client, m_background);
+    FillSolid(canvas.dc(), client, IsHighContrast() ? CurrentPalette().window : m_background);
     DrawTextIn(canvas.dc(), WindowText(m_hWnd), client, UnderlinedFont(), TextColour(),
                AlignmentOf(m_hWnd) | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+AccessibleElement HyperlinkStatic::DescribeAccessible(int) const {
+    AccessibleElement element;
+    element.role = ROLE_SYSTEM_LINK;
+    element.name = TextWithoutAccessKey(WindowText(m_hWnd));
+    element.value = m_target;
+    element.state = STATE_SYSTEM_LINKED | (m_visited ? STATE_SYSTEM_TRAVERSED : 0) |
+                    (::GetFocus() == m_hWnd ? STATE_SYSTEM_FOCUSED : 0) |
+                    (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_TABSTOP ? STATE_SYSTEM_FOCUSABLE : 0);
+    ::GetClientRect(m_hWnd, &element.bounds);
+    element.defaultAction = L"Jump";
+    return element;
+}
+
+bool HyperlinkStatic::DoAccessibleAction(int) {
+    OnClick();
+    return true;
 }
 
 void HyperlinkStatic::Redraw() {

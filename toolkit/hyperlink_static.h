@@ -1,7 +1,8 @@
 #pragma once
 // A static text that acts as a link: underlined text in blue, red while the
 // mouse is over it, purple once it has been clicked (for the life of the
-// control), over a settable background, with the system's hand cursor.
+// control), over a settable background, with the system's hand cursor; in
+// high contrast, the system's link colours on its window colour.
 // A click opens the link's target through the shell, or, with opening
 // switched off, is reported to the parent as WM_COMMAND with STN_CLICKED.
 #include <windows.h>
@@ -10,12 +11,13 @@
 
 #include "framework/unique_handle.h"
 #include "framework/subclassed_control.h"
+#include "toolkit/accessible_control.h"
 #include "toolkit/hover_tracker.h"
 #include "toolkit/shell_opener.h"
 
 namespace qmo {
 
-class HyperlinkStatic : public SubclassedControl {
+class HyperlinkStatic : public SubclassedControl, private AccessibleSource {
 public:
     static constexpr COLORREF kLinkColour = RGB(0, 0, 255);
     static constexpr COLORREF kHoverColour = RGB(255, 0, 0);
@@ -50,6 +52,8 @@ private:
     void OnClick();
     HFONT UnderlinedFont();
     void Redraw();
+    AccessibleElement DescribeAccessible(int child) const override;
+    bool DoAccessibleAction(int) override;
 
     std::wstring m_target;
     COLORREF m_background = RGB(255, 255, 255);
@@ -60,6 +64,7 @@ private:
     ShellOpener* m_opener = &SystemShellOpener();
     HFONT m_underlinedFrom = nullptr;  // borrowed: the font the underlined one copies
     unique_font m_underlined;
+    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo

@@ -71,6 +71,9 @@ bool PageTabControl::SelectTab(int index) {
         ::ShowWindow(m_tabs[previous].page, SW_HIDE);
     ShowSelectedPage();
     Redraw();
+    AccessibleHost::NotifySelection(m_hWnd, index + 1);
+    if (::GetFocus() == m_hWnd)
+        AccessibleHost::NotifyFocus(m_hWnd, index + 1);
     NMHDR header{m_hWnd, static_cast<UINT_PTR>(::GetDlgCtrlID(m_hWnd)), static_cast<UINT>(TCN_SELCHANGE)};
     ::SendMessageW(::GetParent(m_hWnd), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
     return true;
@@ -153,6 +156,8 @@ void PageTabControl::Redraw() {
 }
 
 LRESULT PageTabControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     LRESULT painted = 0;
     if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
         return painted;
@@ -160,6 +165,11 @@ LRESULT PageTabControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
     case WM_SETFOCUS:
+        // Arriving by keyboard shows where the focus is, as the arrow keys do.
+        m_keyboardCues = ::GetKeyState(VK_LBUTTON) >= 0;
+        Redraw();
+        AccessibleHost::NotifyFocus(m_hWnd, AccessibleFocus());
+        return 0;
     case WM_KILLFOCUS:
         Redraw();
         return 0;
@@ -221,6 +231,37 @@ bool PageTabControl::OnKeyDown(UINT key) {
     m_keyboardCues = true;
     ActivateByUser(m_selection.Neighbour(step));
     Redraw();
+    return true;
+}
+
+AccessibleElement PageTabControl::DescribeAccessible(int child) const {
+    AccessibleElement element;
+    const bool focused = ::GetFocus() == m_hWnd;
+    if (child == CHILDID_SELF) {
+        element.role = ROLE_SYSTEM_PAGETABLIST;
+        element.name = WindowText(m_hWnd);
+        element.state = STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0);
+        ::GetClientRect(m_hWnd, &element.bounds);
+        return element;
+    }
+    const int index = child - 1;
+    const std::wstring& caption = m_tabs[index].caption;
+    // The captions carry spaces for their looks.
+    const std::size_t first = caption.find_first_not_of(L' ');
+    element.name = first == std::wstring::npos ? std::wstring() : caption.substr(first, caption.find_last_not_of(L' ') - first + 1);
+    element.role = ROLE_SYSTEM_PAGETAB;
+    element.state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+    if (index == SelectedTab())
+        element.state |= STATE_SYSTEM_SELECTED | (focused ? STATE_SYSTEM_FOCUSED : 0);
+    element.bounds = TabRect(index);
+    element.defaultAction = L"Switch";
+    return element;
+}
+
+bool PageTabControl::DoAccessibleAction(int child) {
+    if (child < 1 || child > TabCount())
+        return false;
+    ActivateByUser(child - 1);
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "framework/window.h"
+#include "toolkit/accessible_control.h"
 #include "toolkit/hover_tracker.h"
 #include "toolkit/image_strip.h"
 #include "toolkit/page_tab_layout.h"
@@ -25,7 +26,7 @@ namespace qmo {
 
 inline constexpr wchar_t kPageTabControlClassName[] = L"Quenvale.PageTabControl";
 
-class PageTabControl : public IconStripWindow {
+class PageTabControl : public IconStripWindow, private AccessibleSource {
 public:
     bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
 
@@ -78,6 +79,11 @@ private:
     void Paint(HDC dc);
     void PaintTab(HDC dc, int index);
     void Redraw();
+    // Screen readers see one page tab per tab, child n + 1 for tab n.
+    int AccessibleChildCount() const override { return TabCount(); }
+    AccessibleElement DescribeAccessible(int child) const override;
+    bool DoAccessibleAction(int child) override;
+    int AccessibleFocus() const override { return SelectedTab() + 1; }
 
     std::vector<Tab> m_tabs;
     TabSelection m_selection;
@@ -88,6 +94,7 @@ private:
     int m_hot = -1;
     HoverTracker m_hover;
     bool m_keyboardCues = false;
+    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo

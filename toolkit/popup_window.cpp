@@ -1,4 +1,5 @@
 #include "toolkit/popup_window.h"
+#include "toolkit/ui_palette.h"
 
 #include <windowsx.h>
 
@@ -64,6 +65,9 @@ RECT PopupWindow::WorkArea() noexcept {
 }
 
 bool PopupWindow::OnLookChanged() {
+    // The colours may have changed with the high-contrast mode.
+    m_canvasDirty = true;
+    Redraw();
     const RECT area = WorkArea();
     if (!::EqualRect(&area, &m_workArea)) {
         m_workArea = area;
@@ -201,6 +205,8 @@ LRESULT PopupWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT PopupWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     switch (message) {
     case WM_CAPTURECHANGED:
         if (m_content.elements.CancelPress())
@@ -211,6 +217,21 @@ LRESULT PopupWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return Window::HandleMessage(message, wParam, lParam);
     }
+}
+
+AccessibleElement PopupWindow::DescribeAccessible(int) const {
+    AccessibleElement element;
+    element.role = ROLE_SYSTEM_ALERT;
+    for (const std::wstring& text : m_texts) {
+        if (text.empty())
+            continue;
+        if (!element.name.empty())
+            element.name += L' ';
+        element.name += text;
+    }
+    element.state = STATE_SYSTEM_READONLY;
+    ::GetClientRect(m_hWnd, &element.bounds);
+    return element;
 }
 
 bool PopupWindow::OnTimer(UINT_PTR id) {
@@ -385,16 +406,19 @@ bool PopupWindow::OnPaint() {
 
 void PopupWindow::Compose(HDC dc) {
     const auto brush = static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+    // In high contrast every fill is the window colour and every line the text colour.
+    const bool highContrast = IsHighContrast();
+    const UiPalette palette = CurrentPalette();
     ::SetBkMode(dc, TRANSPARENT);
     for (std::size_t i = 0; i < m_content.elements.Count(); ++i) {
         const PopupElement& element = m_content.elements[i];
         const RECT bounds = ToRect(element.rect);
         if (element.fill) {
-            ::SetDCBrushColor(dc, ToColorRef(*element.fill));
+            ::SetDCBrushColor(dc, highContrast ? palette.window : ToColorRef(*element.fill));
             ::FillRect(dc, &bounds, brush);
         }
         if (element.border) {
-            ::SetDCBrushColor(dc, RGB(0, 0, 0));
+            ::SetDCBrushColor(dc, highContrast ? palette.text : RGB(0, 0, 0));
             ::FrameRect(dc, &bounds, brush);
         }
         PaintText(dc, i);
@@ -407,7 +431,8 @@ void PopupWindow::PaintText(HDC dc, std::size_t index) {
     if (m_texts[index].empty())
         return;
     scoped_select font(dc, Font(element.bold, m_content.elements.IsUnderlined(index)));
-    ::SetTextColor(dc, ToColorRef(element.textColor));
+    const COLORREF highContrastText = element.link ? CurrentPalette().accent : CurrentPalette().text;
+    ::SetTextColor(dc, IsHighContrast() ? highContrastText : ToColorRef(element.textColor));
     RECT bounds = ToRect(element.rect);
     ::DrawTextW(dc, m_texts[index].c_str(), -1, &bounds, TextFormat(element.layout));
 }

@@ -20,6 +20,7 @@
 
 #include "framework/unique_handle.h"
 #include "framework/window.h"
+#include "toolkit/accessible_control.h"
 #include "toolkit/hover_tracker.h"
 #include "toolkit/popup_content.h"
 #include "toolkit/release_gate.h"
@@ -38,7 +39,7 @@ struct PopupRelease {
 };
 using PopupPtr = std::unique_ptr<PopupWindow, PopupRelease>;
 
-class PopupWindow : private Window {
+class PopupWindow : private Window, private AccessibleSource {
 public:
     // Takes the work area's bottom-right corner now; nothing is shown yet.
     static PopupPtr Make(PopupContent content);
@@ -93,6 +94,8 @@ private:
     bool OnPaint() override;
     bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;
     void OnStateChanged(PopupState state);
+    // An alert that reads as all of its texts.
+    AccessibleElement DescribeAccessible(int child) const override;
 
     void PrepareContent();
     void LoadArt();
@@ -125,6 +128,7 @@ private:
     std::array<unique_font, 4> m_fonts;  // [bold * 2 + underline]
     unique_bitmap m_canvas;
     bool m_canvasDirty = true;
+    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo

@@ -120,6 +120,8 @@ void TaskPanel::Redraw() {
 }
 
 LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     // A printed copy shows the panel at rest, without the pointer's and the focus's highlights.
     if (message == WM_PRINTCLIENT) {
         m_painter.Paint(reinterpret_cast<HDC>(wParam), ClientRect(m_hWnd), m_model, Icons(), {});
@@ -143,7 +145,7 @@ LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_keyboardCues = ::GetKeyState(VK_LBUTTON) >= 0;
         if (!m_focused)
             m_focused = m_model.NextLink(nullptr, true);
-        Redraw();
+        FocusMoved();
         return 0;
     case WM_KILLFOCUS:
         Redraw();
@@ -238,7 +240,7 @@ bool TaskPanel::OnKeyDown(UINT key) {
         const bool forward = key == VK_DOWN || key == VK_RIGHT;
         if (TaskItem* next = m_model.NextLink(m_focused, forward))
             m_focused = next;
-        Redraw();
+        FocusMoved();
         return true;
     }
     case VK_RETURN:
@@ -285,6 +287,94 @@ bool TaskPanel::OnCommand(UINT id, UINT code, HWND control) {
 bool TaskPanel::OnNotify(UINT id, NMHDR* header, LRESULT& result) {
     result = ::SendMessageW(::GetParent(m_hWnd), WM_NOTIFY, id, reinterpret_cast<LPARAM>(header));
     return true;
+}
+
+void TaskPanel::FocusMoved() {
+    Redraw();
+    if (::GetFocus() == m_hWnd)
+        AccessibleHost::NotifyFocus(m_hWnd, AccessibleChildOf(m_focused));
+}
+
+TaskPanel::AccessiblePart TaskPanel::AccessiblePartAt(int child) const noexcept {
+    int index = 0;
+    for (std::size_t g = 0; g < m_model.GroupCount(); ++g) {
+        TaskGroup& group = m_model.Group(g);
+        if (++index == child)
+            return {&group, nullptr};
+        for (std::size_t i = 0; i < group.ItemCount(); ++i) {
+            TaskItem& item = group.Item(i);
+            if (item.Kind() != TaskItemKind::Control && item.IsShown() && ++index == child)
+                return {&group, &item};
+        }
+    }
+    return {};
+}
+
+int TaskPanel::AccessibleChildOf(const TaskItem* item) const noexcept {
+    for (int child = 1; item && child <= AccessibleChildCount(); ++child)
+        if (AccessiblePartAt(child).item == item)
+            return child;
+    return CHILDID_SELF;
+}
+
+int TaskPanel::AccessibleChildCount() const {
+    int count = 0;
+    for (std::size_t g = 0; g < m_model.GroupCount(); ++g) {
+        const TaskGroup& group = m_model.Group(g);
+        ++count;
+        for (std::size_t i = 0; i < group.ItemCount(); ++i)
+            count += group.Item(i).Kind() != TaskItemKind::Control && group.Item(i).IsShown();
+    }
+    return count;
+}
+
+AccessibleElement TaskPanel::DescribeAccessible(int child) const {
+    const bool focused = ::GetFocus() == m_hWnd;
+    AccessibleElement element;
+    const AccessiblePart part = AccessiblePartAt(child);
+    if (!part.group) {
+        element.role = ROLE_SYSTEM_PANE;
+        element.name = WindowText(m_hWnd);
+        element.state = STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0);
+        ::GetClientRect(m_hWnd, &element.bounds);
+        return element;
+    }
+    // The special group is the current page's: it and its links read as selected.
+    const long selected = part.group->IsSpecial() && Theme() != kTaskPanelTitleTheme ? STATE_SYSTEM_SELECTED : 0;
+    if (!part.item) {
+        element.role = Theme() == kTaskPanelTitleTheme ? ROLE_SYSTEM_STATICTEXT : ROLE_SYSTEM_GROUPING;
+        element.name = Widen(part.group->Caption());
+        element.state = selected | (part.group->IsExpanded() || !IsExpandable() ? 0 : STATE_SYSTEM_COLLAPSED);
+        element.bounds = CaptionRect(*part.group);
+        if (IsExpandable())
+            element.defaultAction = part.group->IsExpanded() ? L"Collapse" : L"Expand";
+        return element;
+    }
+    element.name = Widen(part.item->Caption());
+    element.bounds = ItemRect(*part.item);
+    if (part.item->Kind() == TaskItemKind::Link) {
+        element.role = ROLE_SYSTEM_LINK;
+        element.state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | selected |
+                        (focused && part.item == m_focused ? STATE_SYSTEM_FOCUSED : 0);
+        element.defaultAction = L"Jump";
+    } else {
+        element.role = ROLE_SYSTEM_STATICTEXT;
+        element.state = STATE_SYSTEM_READONLY;
+    }
+    return element;
+}
+
+bool TaskPanel::DoAccessibleAction(int child) {
+    const AccessiblePart part = AccessiblePartAt(child);
+    if (part.item && part.item->Kind() == TaskItemKind::Link) {
+        Click(*part.item);
+        return true;
+    }
+    if (part.group && !part.item && IsExpandable()) {
+        part.group->SetExpanded(!part.group->IsExpanded());
+        return true;
+    }
+    return false;
 }
 
 void TaskPanel::Click(TaskItem& item) {

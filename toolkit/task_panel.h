@@ -18,6 +18,7 @@
 
 #include "framework/window.h"
 #include "res/messages.h"
+#include "toolkit/accessible_control.h"
 #include "toolkit/hover_tracker.h"
 #include "toolkit/image_strip.h"
 #include "toolkit/task_panel_model.h"
@@ -28,7 +29,7 @@ namespace qmo {
 inline constexpr WPARAM kTaskPanelItemClick = 1;
 inline constexpr wchar_t kTaskPanelClassName[] = L"Quenvale.TaskPanel";
 
-class TaskPanel : public IconStripWindow {
+class TaskPanel : public IconStripWindow, private AccessibleSource {
 public:
     TaskPanel();
 
@@ -94,6 +95,20 @@ private:
     void Click(TaskItem& item);
     void Redraw();
 
+    // Screen readers see each group's caption followed by its link and text
+    // items, in reading order (embedded windows answer for themselves).
+    struct AccessiblePart {
+        TaskGroup* group = nullptr;
+        TaskItem* item = nullptr;  // null: the group's caption
+    };
+    AccessiblePart AccessiblePartAt(int child) const noexcept;
+    int AccessibleChildOf(const TaskItem* item) const noexcept;
+    int AccessibleChildCount() const override;
+    AccessibleElement DescribeAccessible(int child) const override;
+    bool DoAccessibleAction(int child) override;
+    int AccessibleFocus() const override { return AccessibleChildOf(m_focused); }
+    void FocusMoved();
+
     TaskPanelModel m_model;
     TaskPanelPainter m_painter;
     std::vector<std::pair<const TaskItem*, HWND>> m_controls;
@@ -105,6 +120,7 @@ private:
     TaskItem* m_focused = nullptr;
     bool m_keyboardCues = false;
     HoverTracker m_hover;
+    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo

@@ -66,6 +66,7 @@ void TaskPanelPainter::Refresh() {
 
 void TaskPanelPainter::DerivePalette() {
     m_palette = CurrentPalette();
+    m_highContrast = IsHighContrast();
     if (!m_specialChosen)
         m_special = m_palette.accent;
     m_controlBrush.reset(::CreateSolidBrush(m_palette.window));
@@ -115,7 +116,7 @@ void TaskPanelPainter::PaintCard(HDC dc, const TaskGroup& group) {
         // The card's own outline, cut off at the caption's foot: rounded on top, square below.
         const int saved = ::SaveDC(dc);
         ::IntersectClipRect(dc, caption.left, caption.top, caption.right, caption.bottom);
-        FillRoundRect(dc, card, kCardRadius, m_special, m_special);
+        FillRoundRect(dc, card, kCardRadius, SpecialFill(), SpecialFill());
         ::RestoreDC(dc, saved);
     } else if (!group.BodyRect().IsEmpty()) {
         FillSolid(dc, RECT{caption.left + 1, caption.bottom - 1, caption.right - 1, caption.bottom},
@@ -126,7 +127,9 @@ void TaskPanelPainter::PaintCard(HDC dc, const TaskGroup& group) {
 void TaskPanelPainter::PaintCaption(HDC dc, const TaskGroup& group, const TaskPanelModel& model,
                                     const ImageStrip& icons) {
     const bool special = group.IsSpecial() && !IsTitle();
-    const COLORREF text = special ? ContrastingText(m_special) : m_palette.text;
+    const COLORREF text = !special ? m_palette.text
+                          : m_highContrast ? m_palette.accentText
+                                           : ContrastingText(m_special);
     const Rect& icon = group.CaptionIconRect();
     if (!icon.IsEmpty())
         icons.Draw(dc, group.Icon(), icon.left, icon.top);

@@ -49,10 +49,13 @@ private:
     void PaintCaption(HDC dc, const TaskGroup& group, const TaskPanelModel& model, const ImageStrip& icons);
     void PaintItem(HDC dc, const TaskItem& item, const ImageStrip& icons, const TaskPanelHighlights& highlights);
     void PaintChevron(HDC dc, const RECT& box, bool expanded, COLORREF color);
+    // The chosen caption colour gives way to the system's highlight in high contrast.
+    COLORREF SpecialFill() const noexcept { return m_highContrast ? m_palette.accentPressed : m_special; }
 
     int m_theme = kTaskPanelNavigationTheme;
     bool m_specialChosen = false;
     UiPalette m_palette{};
+    bool m_highContrast = false;
     COLORREF m_special = 0;
     UiFonts m_fonts;
     unique_brush m_controlBrush;

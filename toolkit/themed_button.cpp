@@ -129,6 +129,8 @@ LRESULT ThemedButton::ReceiveMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 LRESULT ThemedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     LRESULT painted = 0;
     if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
         return painted;
@@ -164,8 +166,39 @@ bool ThemedButton::OnKeyDown(UINT key) {
     // Outside a dialog nothing turns Enter into a click for us.
     if (key != VK_RETURN || !::IsWindowEnabled(m_hWnd))
         return false;
+    SendClick();
+    return true;
+}
+
+void ThemedButton::SendClick() {
     ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), BN_CLICKED),
                    reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+AccessibleElement ThemedButton::DescribeAccessible(int) const {
+    AccessibleElement element;
+    element.role = ROLE_SYSTEM_PUSHBUTTON;
+    element.name = TextWithoutAccessKey(WindowText(m_hWnd));
+    ::GetClientRect(m_hWnd, &element.bounds);
+    if (!::IsWindowEnabled(m_hWnd)) {
+        element.state = STATE_SYSTEM_UNAVAILABLE;
+        return element;
+    }
+    element.state = STATE_SYSTEM_FOCUSABLE;
+    if (::GetFocus() == m_hWnd)
+        element.state |= STATE_SYSTEM_FOCUSED;
+    if (::SendMessageW(m_hWnd, BM_GETSTATE, 0, 0) & BST_PUSHED)
+        element.state |= STATE_SYSTEM_PRESSED;
+    if (m_default)
+        element.state |= STATE_SYSTEM_DEFAULT;
+    element.defaultAction = L"Press";
+    return element;
+}
+
+bool ThemedButton::DoAccessibleAction(int) {
+    if (!::IsWindowEnabled(m_hWnd))
+        return false;
+    SendClick();
     return true;
 }
 

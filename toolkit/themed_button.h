@@ -20,12 +20,13 @@
 #include <string_view>
 
 #include "framework/subclassed_control.h"
+#include "toolkit/accessible_control.h"
 #include "toolkit/hover_tracker.h"
 #include "toolkit/image_strip.h"
 
 namespace qmo {
 
-class ThemedButton : public SubclassedControl {
+class ThemedButton : public SubclassedControl, protected AccessibleSource {
 public:
     ThemedButton() = default;
     ~ThemedButton() override;
@@ -64,8 +65,13 @@ protected:
     bool OnMouseLeave() override;
     bool OnLButtonDblClk(UINT flags, POINT point) override;
     bool OnKeyDown(UINT key) override;
+    // A push button named by its caption; a derived control that shows
+    // something else describes itself instead.
+    AccessibleElement DescribeAccessible(int child) const override;
+    bool DoAccessibleAction(int child) override;
 
 private:
+    void SendClick();
     bool TakeOver(HWND button, bool owns);
     LRESULT DefaultAndRedraw(UINT message, WPARAM wParam, LPARAM lParam);
     bool UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon);
@@ -83,6 +89,7 @@ private:
     bool m_clickHandled = false;
     ImageStrip m_image;
     ImageStrip m_icons;  // [normal, hot]
+    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo

@@ -10,7 +10,7 @@ if(NOT imports)
   message(FATAL_ERROR "no imports found in ${EXE}")
 endif()
 set(system_dlls kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll msvcrt.dll
-    psapi.dll pdh.dll ole32.dll oleaut32.dll uxtheme.dll shlwapi.dll secur32.dll)
+    psapi.dll pdh.dll ole32.dll oleaut32.dll uxtheme.dll shlwapi.dll secur32.dll oleacc.dll)
 foreach(line IN LISTS imports)
   string(REPLACE "DLL Name: " "" dll "${line}")
   string(STRIP "${dll}" dll)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include "config/registry_run_entry.h"
@@ -10,6 +12,7 @@
 #include "shell/main_frame.h"
 #include "shell/view_layout.h"
 #include "frame_test_support.h"
+#include "toolkit_test_support.h"
 #include "wine_test_support.h"
 
 using namespace qmo;
@@ -167,6 +170,74 @@ TEST_F(PageHostViewTest, PagesSwallowEnterAndEscapeAndStayOpen) {
         ::SendMessageW(page->GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
         ::SendMessageW(page->GetSafeHwnd(), WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(::IsWindow(page->GetSafeHwnd()));
+    }
+}
+
+// The page's own control that holds `window` (the edit inside a combo box, say).
+HWND PageControlOf(HWND page, HWND window) {
+    while (window && ::GetParent(window) != page)
+        window = ::GetParent(window);
+    return window;
+}
+
+TEST_F(PageHostViewTest, TabWalksEveryControlOfEachPageOnceInReadingOrder) {
+    for (std::size_t group = 0; group < 3; ++group) {
+        View().SelectNavigationGroup(group);
+        const HWND page = View().PageTabs().TabPage(static_cast<int>(group));
+        SCOPED_TRACE(::testing::Message() << "page " << group);
+        std::vector<HWND> stops;
+        for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            if ((::GetWindowLongPtrW(child, GWL_STYLE) & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE))
+                stops.push_back(child);
+        ASSERT_FALSE(stops.empty());
+
+        const HWND first = ::GetNextDlgTabItem(page, nullptr, FALSE);
+        ::SetFocus(first);
+        std::vector<HWND> walked;
+        for (HWND at = first; walked.size() <= stops.size(); at = PageControlOf(page, ::GetFocus())) {
+            if (!walked.empty() && at == first)
+                break;
+            walked.push_back(at);
+            MSG tab{::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+            EXPECT_TRUE(qmo::Application::PreTranslate(tab));
+        }
+        EXPECT_EQ(walked.size(), stops.size());
+        for (HWND stop : stops)
+            EXPECT_EQ(std::count(walked.begin(), walked.end(), stop), 1) << ::GetDlgCtrlID(stop);
+        // Down the page row by row, left to right within a row.
+        for (std::size_t index = 1; index < walked.size(); ++index) {
+            const RECT from = ChildRect(walked[index - 1]);
+            const RECT to = ChildRect(walked[index]);
+            const int fromMiddle = (from.top + from.bottom) / 2, toMiddle = (to.top + to.bottom) / 2;
+            const int sameRow = std::min(from.bottom - from.top, to.bottom - to.top) / 2;
+            if (std::abs(toMiddle - fromMiddle) <= sameRow)
+                EXPECT_GT(to.left, from.left) << ::GetDlgCtrlID(walked[index]);
+            else
+                EXPECT_GT(toMiddle, fromMiddle) << ::GetDlgCtrlID(walked[index]);
+        }
+    }
+}
+
+TEST_F(PageHostViewTest, EverySelfDrawnControlShowsWhenItHasTheKeyboardFocus) {
+    const HWND elsewhere = ::GetDlgItem(View().ProcessPage().GetSafeHwnd(), IDC_PROCESS_LIST);
+    View().SelectNavigationGroup(1);
+    const HWND controls[] = {View().NavPanel().GetSafeHwnd(), View().PageTabs().GetSafeHwnd(),
+                             ::GetDlgItem(View().NavPanel().GetSafeHwnd(), IDC_OPTIMIZE_MEMORY),
+                             ::GetDlgItem(View().ProcessPage().GetSafeHwnd(), IDC_PROCESS_REFRESH)};
+    const auto picture = [](HWND control) {
+        ::UpdateWindow(control);
+        return qmo::testing::ClientPicture::FromScreen(control);
+    };
+    for (HWND control : controls) {
+        SCOPED_TRACE(::testing::Message() << "control " << ::GetDlgCtrlID(control));
+        ::SetFocus(elsewhere);
+        const auto unfocused = picture(control);
+        // Arriving by keyboard: the mouse button is up.
+        ::SetFocus(control);
+        ASSERT_EQ(::GetFocus(), control);
+        EXPECT_FALSE(picture(control) == unfocused);
+        ::SetFocus(elsewhere);
+        EXPECT_TRUE(picture(control) == unfocused);
     }
 }
 
