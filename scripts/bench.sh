@@ -41,7 +41,7 @@ declare -A EXE=([program]=QuenvaleMemoryOptimizer.exe [fair]=qmo_baseline_idle.e
 declare -A CLASS=([program]=Quenvale.MainFrame [fair]=Quenvale.BaselineIdle [bare]=Quenvale.BaselineTray)
 
 # Wine's output goes to a file, never a pipe: a wine process may keep a pipe open.
-meter() { wine "$METER" "$@" </dev/null >"$OUT" 2>/dev/null && cat "$OUT"; }
+meter() { wine "$METER" "$@" </dev/null >"$OUT" 2>/dev/null && tr -d '\r' <"$OUT"; }
 row() { printf "%-46s %12s %12s %6s %12s %6s\n" "$@"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print "-" }'; }
@@ -88,6 +88,12 @@ windows_path() { winepath -w "$1" </dev/null >"$OUT" 2>/dev/null && head -n 1 "$
 # Median over the starts of one step's time, "-" when it was never marked.
 step_ms() {  # program, step
   awk -v step="$2" '$1 == step { print $2 }' "$STEPS/$1" | median
+}
+
+# The same from the program's entry point on: what it does itself, leaving
+# out the loading of the exe and the DLLs it imports.
+step_from_entry_ms() {  # program, step
+  awk -v step="$2" '$1 == "entry" { entry = $2 } $1 == step { print $2 - entry }' "$STEPS/$1" | median
 }
 
 # Where a process's private bytes are: wine charges a process its resident
@@ -151,22 +157,26 @@ for step in window tray; do
   [ "$step" = tray ] && title="start-up to the tray icon added (median of $STARTS)"
   figure_row "$title" ms "$(step_ms program $step)" "$(step_ms fair $step)" "$(step_ms bare $step)"
 done
+figure_row "  the same from the entry point to the tray icon" ms \
+  "$(step_from_entry_ms program tray)" "$(step_from_entry_ms fair tray)" "$(step_from_entry_ms bare tray)"
 figure_row "start-up to idle in the tray (median of $STARTS)" ms \
-  "$(step_ms program idle)" "$(step_ms fair idle)" "$(step_ms bare idle)"
+  "$(step_ms program ready)" "$(step_ms fair ready)" "$(step_ms bare ready)"
 figure_row "idle CPU per minute, window hidden" ms "${CPU_HIDDEN[program]}" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
 figure_row "idle CPU per minute, performance page shown" ms "$visible_cpu" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
 figure_row "private bytes after ${IDLE_SECONDS} s idle" KiB "${KIB[program]}" "${KIB[fair]}" "${KIB[bare]}"
 echo "(private bytes: the program $(( (KIB[program] - KIB[fair]) / 1024 )) MiB above the baseline)"
 
 echo
-echo "start-up of the program, step by step (median ms from the start; the step's own share)"
+echo "start-up step by step (median ms from the start, of $STARTS starts)"
+printf "  %-20s %10s %10s %10s %10s\n" "step" "program" "its share" "baseline" "bare tray"
 previous=0
-while read -r step; do
-  at=$(step_ms program "$step")
-  printf "  %-22s %9s ms %+9.1f ms\n" "$step" "$at" "$(awk -v a="$at" -v b="$previous" 'BEGIN { print a - b }')"
+while read -r at step; do
+  printf "  %-20s %10s %+10.1f %10s %10s\n" "$step" "$at" "$(awk -v a="$at" -v b="$previous" 'BEGIN { print a - b }')" \
+    "$(step_ms fair "$step")" "$(step_ms bare "$step")"
   previous=$at
-done < <(awk '{ print $1 }' "$STEPS/program" | awk '!seen[$0]++')
-
+done < <(for step in $(awk '{ print $1 }' "$STEPS/program" | sort -u); do
+  echo "$(step_ms program "$step") $step"
+done | sort -n)
 echo
 echo "private KiB by where they are (/proc smaps), the program against the baseline"
 printf "  %-44s %10s %10s %10s\n" "" "program" "baseline" "more"

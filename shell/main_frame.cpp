@@ -81,6 +81,11 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 int CMainFrame::OnCreate() {
     qmo::MarkStartupStep("window");
+    // The icon first: it needs nothing of the view or the settings, and the
+    // program is there for the user as soon as the icon is. A view that fails
+    // takes it away again with the window.
+    CreateTrayIcon();
+    qmo::MarkStartupStep("tray");
     if (!m_view.Create(m_hWnd))
         return -1;
     SetViewWindow(m_view.GetSafeHwnd());
@@ -92,8 +97,6 @@ int CMainFrame::OnCreate() {
     m_logic.RegisterShortcut();
     qmo::MarkStartupStep("settings");
 
-    CreateTrayIcon();
-    qmo::MarkStartupStep("tray");
     ShowBalloonTip();
     AllowOptimizeRequests();
     qmo::MarkStartupStep("balloon");

@@ -86,6 +86,20 @@ void PrintSteps(const std::wstring& tracePath, LONGLONG begin) {
     std::fclose(trace);
 }
 
+std::string ReadAll(const std::wstring& path) {
+    std::string text;
+    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+        char buffer[4096];
+        for (std::size_t read; (read = std::fread(buffer, 1, sizeof(buffer), file)) > 0;)
+            text.append(buffer, read);
+        std::fclose(file);
+    }
+    return text;
+}
+
+bool HasSteps(const std::wstring& tracePath) { return !ReadAll(tracePath).empty(); }
+bool MarkedReady(const std::wstring& tracePath) { return ReadAll(tracePath).find(" ready\n") != std::string::npos; }
+
 int Start(const wchar_t* exe, const wchar_t* className) {
     wchar_t folder[MAX_PATH] = {};
     wchar_t tracePath[MAX_PATH] = {};
@@ -103,8 +117,12 @@ int Start(const wchar_t* exe, const wchar_t* className) {
     ::CloseHandle(started.hThread);
     const ULONGLONG deadline = ::GetTickCount64() + kTimeoutMs;
     for (;;) {
+        // Wine calls a process input-idle at its first look at an empty
+        // queue, which may come long before its message loop: a program
+        // that marks its steps is idle once it marks "ready".
         HWND window = ::FindWindowW(className, nullptr);
-        if (window && !::IsWindowVisible(window) && ::WaitForInputIdle(process.get(), 0) == 0)
+        if (window && !::IsWindowVisible(window) && ::WaitForInputIdle(process.get(), 0) == 0 &&
+            (MarkedReady(tracePath) || !HasSteps(tracePath)))
             break;
         if (::GetTickCount64() > deadline)
             Fail("the program did not come up hidden in time");
