@@ -56,12 +56,16 @@ struct IdleWork {
 };
 IdleWork g_work;
 
-void StartIdleWork(HWND window) {
+void LoadFrames() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     const int size = ::GetSystemMetrics(SM_CXSMICON);
     for (int index = 0; index < kFrameCount; ++index)
         g_work.frames[index] = static_cast<HICON>(
             ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_BASELINE_FRAME_1 + index), IMAGE_ICON, size, size, 0));
+}
+
+// After the icon is added, as nothing of it is needed before.
+void StartIdleWork(HWND window) {
     if (::PdhOpenQueryW(nullptr, 0, &g_work.query) == ERROR_SUCCESS)
         ::PdhAddEnglishCounterW(g_work.query, L"\\Processor(_Total)\\% Processor Time", 0, &g_work.processor);
     ::SetTimer(window, kAnimationTimer, 500, nullptr);
@@ -91,7 +95,10 @@ void EndIdleWork() {
             ::DestroyIcon(frame);
 }
 
-HICON FirstIcon() { return g_work.frames[0]; }
+HICON FirstIcon() {
+    LoadFrames();
+    return g_work.frames[0];
+}
 #else
 void StartIdleWork(HWND) {}
 void OnTimer(HWND, UINT_PTR) {}
@@ -103,10 +110,10 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_CREATE: {
         qmo::MarkStartupStep("window");
-        StartIdleWork(window);
         NOTIFYICONDATAW data = IconData(window, FirstIcon());
         ::Shell_NotifyIconW(NIM_ADD, &data);
         qmo::MarkStartupStep("tray");
+        StartIdleWork(window);
         return 0;
     }
     case WM_TIMER:
