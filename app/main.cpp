@@ -4,6 +4,7 @@
 #include "app/single_instance.h"
 #include "config/command_line.h"
 #include "config/logon_task_win32.h"
+#include "framework/startup_trace.h"
 #include "framework/text.h"
 #include "optimizer/optimizer_win32.h"
 #include "pages/frame_texts.h"
@@ -49,6 +50,7 @@ private:
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
+    qmo::MarkStartupStep("entry");
     StartActions actions(instance, showCommand);
     return qmo::RunCommandLine(commandLine ? qmo::Narrow(commandLine) : std::string(), actions);
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "framework/startup_trace.h"
 #include "res/messages.h"
 #include "res/resource.h"
 #include "pages/frame_texts.h"
@@ -19,11 +20,13 @@ bool CMemoryOptimizerApp::InitInstance() {
             qmo::HandOverToFirstInstance(qmo::kMainFrameClassName, qmo::kMainWindowTitle, WM_ACTIVATE_FIRST_INSTANCE);
         return false;
     }
+    qmo::MarkStartupStep("single-instance");
 
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
     ::InitCommonControlsEx(&controls);
+    qmo::MarkStartupStep("common-controls");
 
     SetApplicationTitle(qmo::LoadResourceString(IDS_APPLICATION_TITLE));
     // The settings live under HKEY_CURRENT_USER\Software\<key>\<application title>.
@@ -41,7 +44,9 @@ bool CMemoryOptimizerApp::InitInstance() {
     const HWND frame = m_frame->GetSafeHwnd();
     ::ShowWindow(frame, SW_SHOWMAXIMIZED);
     ::UpdateWindow(frame);
+    qmo::MarkStartupStep("shown-painted");
     ::ShowWindow(frame, SW_HIDE);
+    qmo::MarkStartupStep("hidden");
     return true;
 }
 

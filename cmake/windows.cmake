@@ -49,16 +49,26 @@ add_executable(qmo_bench tests/bench/bench_main.cpp tests/bench/process_list_ben
 target_link_libraries(qmo_bench PRIVATE qmo_win32)
 set_target_properties(qmo_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# What the benchmarks and the soak run measure against and with.
-add_executable(qmo_baseline_tray WIN32 tests/bench/baseline_tray.cpp)
+# What the benchmarks and the soak run measure against and with: the bare
+# tray program, the same doing the program's idle work, and the meter.
+add_executable(qmo_baseline_tray WIN32 tests/bench/baseline_tray.cpp framework/startup_trace.cpp)
+add_executable(qmo_baseline_idle WIN32 tests/bench/baseline_tray.cpp framework/startup_trace.cpp
+  tests/bench/baseline_idle.rc)
+target_compile_definitions(qmo_baseline_idle PRIVATE QMO_BASELINE_IDLE_WORK)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/bench/baseline_idle.rc PROPERTIES
+  OBJECT_DEPENDS "${QMO_ART_DIR}/tray_anim_1.ico;${QMO_ART_DIR}/tray_anim_2.ico;${QMO_ART_DIR}/tray_anim_3.ico;${QMO_ART_DIR}/tray_anim_4.ico")
 add_executable(qmo_meter tests/bench/meter.cpp)
 target_link_libraries(qmo_baseline_tray PRIVATE shell32 user32)
+target_link_libraries(qmo_baseline_idle PRIVATE shell32 user32 pdh psapi)
 target_link_libraries(qmo_meter PRIVATE user32 psapi)
-if(NOT MSVC)
-  target_link_options(qmo_baseline_tray PRIVATE -municode)
-  target_link_options(qmo_meter PRIVATE -municode)
-endif()
-set_target_properties(qmo_baseline_tray qmo_meter PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+foreach(benchProgram qmo_baseline_tray qmo_baseline_idle qmo_meter)
+  target_include_directories(${benchProgram} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/bench ${QMO_ART_DIR})
+  if(NOT MSVC)
+    target_link_options(${benchProgram} PRIVATE -municode)
+  endif()
+endforeach()
+set_target_properties(qmo_baseline_tray qmo_baseline_idle qmo_meter PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # The version resource of the program.
 target_sources(qmo_resources PRIVATE res/version.rc)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/version.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/version.h)

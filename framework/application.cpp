@@ -1,5 +1,6 @@
 #include "framework/application.h"
 
+#include "framework/startup_trace.h"
 #include "framework/window.h"
 
 namespace qmo {
@@ -33,6 +34,7 @@ int Application::Run(HINSTANCE instance, int showCommand) {
     m_showCommand = showCommand;
     if (!InitInstance())
         return ExitInstance();
+    MarkStartupStep("ready");
 
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

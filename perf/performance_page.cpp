@@ -62,9 +62,12 @@ void CPerformancePage::OnSampleTick() {
     if (!m_sampler.Sample(m_host, {m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(), m_wndMemoryGraph.Model(),
                                    m_wndProcessorGraph.Model()}))
         return;
+    // Nothing is painted for a hidden window (the window is painted whole
+    // when it shows); each invalidation is a trip to the window server.
     for (HWND control : {m_wndProcessorGauge.GetSafeHwnd(), m_wndMemoryGauge.GetSafeHwnd(),
                          m_wndProcessorGraph.GetSafeHwnd(), m_wndMemoryGraph.GetSafeHwnd()})
-        ::InvalidateRect(control, nullptr, TRUE);
+        if (::IsWindowVisible(control))
+            ::InvalidateRect(control, nullptr, TRUE);
 }
 
 void CPerformancePage::EndOnQueryFailure() {

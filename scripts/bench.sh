@@ -15,94 +15,172 @@ trap qmo_wine_teardown EXIT
 qmo_wine_setup "$ROOT/build/windows" --own-display
 
 echo "Quenvale Memory Optimizer benchmarks, $(date -u +%Y-%m-%d), $(nproc) cores, $(uname -m), wine $(wine --version 2>/dev/null)"
-wine "$ROOT/build/windows/qmo_bench.exe"
+# QMO_BENCH_PROGRAM_ONLY=1 leaves out the figures of the parts, for a short run.
+if [ "${QMO_BENCH_PROGRAM_ONLY:-0}" != 1 ]; then
+  wine "$ROOT/build/windows/qmo_bench.exe"
+fi
 
-# ---- the program as a whole, against a minimal tray program ----------------
-# Start-up to hidden-in-tray, idle processor time hidden and visible on the
-# performance page, and private bytes after a minute of idling.
+# ---- the program as a whole ------------------------------------------------
+# Each row stands next to two baselines measured in the same run: the idle
+# work the program must do and nothing else (qmo_baseline_idle: the hidden
+# window, the animated tray icon, one processor-counter collection and the
+# commit charge each second), and the bare tray program (qmo_baseline_tray).
 BUILD="$ROOT/build/windows"
 METER="$BUILD/qmo_meter.exe"
-FRAME_CLASS="Quenvale.MainFrame"
-BASELINE_CLASS="Quenvale.BaselineTray"
 IDLE_SECONDS="${QMO_BENCH_IDLE_SECONDS:-60}"
+STARTS="${QMO_BENCH_STARTS:-5}"
 OUT="$(mktemp)"
+STEPS="$(mktemp -d)"
 # shellcheck source=res_ids.sh
 source "$ROOT/scripts/res_ids.sh"
 qmo_res_ids ID_VIEW_PERFORMANCE ID_TRAY_EXIT || exit 1
 
+# The three programs: exe file name and window class.
+PROGRAMS=(program fair bare)
+declare -A EXE=([program]=QuenvaleMemoryOptimizer.exe [fair]=qmo_baseline_idle.exe [bare]=qmo_baseline_tray.exe)
+declare -A CLASS=([program]=Quenvale.MainFrame [fair]=Quenvale.BaselineIdle [bare]=Quenvale.BaselineTray)
+
 # Wine's output goes to a file, never a pipe: a wine process may keep a pipe open.
-meter() { wine "$METER" "$@" </dev/null >"$OUT" 2>/dev/null && cat "$OUT"; }
-row() { printf "%-44s %12s %12s %8s\n" "$@"; }
+meter() { wine "$METER" "$@" </dev/null >"$OUT" 2>/dev/null && tr -d '\r' <"$OUT"; }
+row() { printf "%-46s %12s %12s %6s %12s %6s\n" "$@"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print "-" }'; }
 
 wait_gone() {  # window class
   local deadline=$((SECONDS + 30))
   while meter private "$1" >/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
 }
-stop_program() { meter post "$FRAME_CLASS" 0x0111 $ID_TRAY_EXIT >/dev/null; wait_gone "$FRAME_CLASS"; }
-stop_baseline() { meter post "$BASELINE_CLASS" 0x0010 >/dev/null; wait_gone "$BASELINE_CLASS"; }
-
-# Processor time of the host process running EXE_NAME, in ms, from /proc:
-# unlike wine's process times it keeps the time of threads that have ended.
-cpu_ms() {  # exe file name
-  local pid found=""
-  # Other wine prefixes may run a program of the same name: take ours.
-  for pid in $(pgrep -f "$1"); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
-      found=$pid
-      break
-    fi
-  done
-  pid=$found
-  [ -n "$pid" ] && awk -v hz="$(getconf CLK_TCK)" '{ print int(($14 + $15) * 1000 / hz) }' "/proc/$pid/stat"
+start() {  # program; its start-up steps are added to $STEPS/<program>
+  meter start "$(windows_path "$BUILD/${EXE[$1]}")" "${CLASS[$1]}" >>"$STEPS/$1"
+}
+stop() {  # program
+  if [ "$1" = program ]; then
+    meter post "${CLASS[$1]}" 0x0111 "$ID_TRAY_EXIT" >/dev/null
+  else
+    meter post "${CLASS[$1]}" 0x0010 >/dev/null
+  fi
+  wait_gone "${CLASS[$1]}"
 }
 
-# CPU milliseconds used over IDLE_SECONDS, scaled to a minute, then private KiB.
-idle_figures() {  # exe file name, window class
-  local before after kib
-  before=$(cpu_ms "$1") || return 1
-  sleep "$IDLE_SECONDS"
-  after=$(cpu_ms "$1") || return 1
-  kib=$(meter private "$2") || return 1
-  echo "$(( (after - before) * 60 / IDLE_SECONDS )) $kib"
+# The host process running EXE_NAME in our prefix (other wine prefixes may
+# run a program of the same name).
+host_pid() {  # exe file name
+  local pid
+  for pid in $(pgrep -f "$1"); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+      echo "$pid"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# Processor time in ms, from /proc: unlike wine's process times it keeps the
+# time of threads that have ended.
+cpu_ms() {  # exe file name
+  local pid
+  pid=$(host_pid "$1") || return 1
+  awk -v hz="$(getconf CLK_TCK)" '{ print int(($14 + $15) * 1000 / hz) }' "/proc/$pid/stat"
 }
 
 windows_path() { winepath -w "$1" </dev/null >"$OUT" 2>/dev/null && head -n 1 "$OUT"; }
-PROGRAM_EXE="$(windows_path "$BUILD/QuenvaleMemoryOptimizer.exe")"
-BASELINE_EXE="$(windows_path "$BUILD/qmo_baseline_tray.exe")"
 
-stop_program
+# Median over the starts of one step's time, "-" when it was never marked.
+step_ms() {  # program, step
+  awk -v step="$2" '$1 == step { print $2 }' "$STEPS/$1" | median
+}
+
+# The same from the program's entry point on: what it does itself, leaving
+# out the loading of the exe and the DLLs it imports.
+step_from_entry_ms() {  # program, step
+  awk -v step="$2" '$1 == "entry" { entry = $2 } $1 == step { print $2 - entry }' "$STEPS/$1" | median
+}
+
+# Where a process's private bytes are: wine charges a process its resident
+# anonymous pages, so /proc/PID/smaps tells them apart by mapping. Prints
+# "category KiB" lines; modules are "dll:NAME".
+memory_breakdown() {  # exe file name
+  local pid
+  pid=$(host_pid "$1") || return 1
+  awk '
+    /^[0-9a-f]+-[0-9a-f]+ / { name = (NF >= 6) ? $6 : ""; for (i = 7; i <= NF; ++i) name = name " " $i; next }
+    /^Anonymous:/ {
+      kib = $2
+      if (kib == 0) next
+      n = split(name, part, "/"); base = tolower(part[n])
+      if (base ~ /\.(dll|exe|drv|ocx|cpl|sys|acm)$/) { sum["images"] += kib; sum["dll:" base] += kib }
+      else if (base ~ /\.so(\.[0-9.]+)?$/ || base ~ /^wine(64)?(-preloader)?$/) sum["unix libraries"] += kib
+      else if (name == "[heap]") sum["unix heap"] += kib
+      else if (name == "[stack]") sum["unix stack"] += kib
+      else sum["anonymous (heaps, stacks, virtual memory)"] += kib
+    }
+    END { for (k in sum) print k "\t" sum[k] }' "/proc/$pid/smaps"
+}
+
+for program in "${PROGRAMS[@]}"; do stop "$program"; done
 wine reg delete 'HKCU\Software\Local AppWizard-Generated Applications\Quenvale Memory Optimizer' /f </dev/null >/dev/null 2>&1 || true
-program_ms=()
-baseline_ms=()
-for _ in 1 2 3 4 5; do
-  program_ms+=("$(meter start "$PROGRAM_EXE" "$FRAME_CLASS")")
-  stop_program
-  baseline_ms+=("$(meter start "$BASELINE_EXE" "$BASELINE_CLASS")")
-  stop_baseline
+for _ in $(seq "$STARTS"); do
+  for program in "${PROGRAMS[@]}"; do
+    start "$program"
+    stop "$program"
+  done
 done
-start_program=$(printf "%s\n" "${program_ms[@]}" | median)
-start_baseline=$(printf "%s\n" "${baseline_ms[@]}" | median)
 
-meter start "$PROGRAM_EXE" "$FRAME_CLASS" >/dev/null
+# Idle: the three run side by side over the same seconds, hidden in the tray.
+for program in "${PROGRAMS[@]}"; do start "$program" >/dev/null; done
 sleep 5
-read -r hidden_cpu hidden_kib < <(idle_figures QuenvaleMemoryOptimizer.exe "$FRAME_CLASS")
-meter post "$FRAME_CLASS" 0x0111 $ID_VIEW_PERFORMANCE >/dev/null
+declare -A CPU_BEFORE CPU_HIDDEN KIB
+for program in "${PROGRAMS[@]}"; do CPU_BEFORE[$program]=$(cpu_ms "${EXE[$program]}"); done
+sleep "$IDLE_SECONDS"
+for program in "${PROGRAMS[@]}"; do
+  CPU_HIDDEN[$program]=$(( ($(cpu_ms "${EXE[$program]}") - CPU_BEFORE[$program]) * 60 / IDLE_SECONDS ))
+  KIB[$program]=$(meter private "${CLASS[$program]}")
+  memory_breakdown "${EXE[$program]}" >"$STEPS/memory-$program"
+done
+for program in fair bare; do stop "$program"; done
+# Then the program alone with its performance page shown.
+meter post "${CLASS[program]}" 0x0111 "$ID_VIEW_PERFORMANCE" >/dev/null
 sleep 5
-read -r visible_cpu _ < <(idle_figures QuenvaleMemoryOptimizer.exe "$FRAME_CLASS")
-stop_program
-
-meter start "$BASELINE_EXE" "$BASELINE_CLASS" >/dev/null
-sleep 5
-read -r baseline_cpu baseline_kib < <(idle_figures qmo_baseline_tray.exe "$BASELINE_CLASS")
-stop_baseline
+before=$(cpu_ms "${EXE[program]}")
+sleep "$IDLE_SECONDS"
+visible_cpu=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
+stop program
 rm -f "$OUT"
 
-row "start-up to hidden in the tray (median of 5)" "$start_program ms" "$start_baseline ms" \
-  "$(ratio "$start_program" "$start_baseline")"
-row "idle CPU, window hidden (per minute)" "$hidden_cpu ms" "$baseline_cpu ms" "$(ratio "$hidden_cpu" "$baseline_cpu")"
-row "idle CPU, performance page shown (per min)" "$visible_cpu ms" "$baseline_cpu ms" \
-  "$(ratio "$visible_cpu" "$baseline_cpu")"
-row "private bytes after ${IDLE_SECONDS} s idle" "$hidden_kib KiB" "$baseline_kib KiB" \
-  "$(ratio "$hidden_kib" "$baseline_kib")"
+echo
+row "the program as a whole" "measured" "baseline" "ratio" "bare tray" "ratio"
+figure_row() {  # title, unit, program's, fair baseline's, bare program's figure
+  row "$1" "$3 $2" "$4 $2" "$(ratio "$3" "$4")" "$5 $2" "$(ratio "$3" "$5")"
+}
+for step in window tray; do
+  title="start-up to the main window (median of $STARTS)"
+  [ "$step" = tray ] && title="start-up to the tray icon added (median of $STARTS)"
+  figure_row "$title" ms "$(step_ms program $step)" "$(step_ms fair $step)" "$(step_ms bare $step)"
+done
+figure_row "  the same from the entry point to the tray icon" ms \
+  "$(step_from_entry_ms program tray)" "$(step_from_entry_ms fair tray)" "$(step_from_entry_ms bare tray)"
+figure_row "start-up to idle in the tray (median of $STARTS)" ms \
+  "$(step_ms program ready)" "$(step_ms fair ready)" "$(step_ms bare ready)"
+figure_row "idle CPU per minute, window hidden" ms "${CPU_HIDDEN[program]}" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
+figure_row "idle CPU per minute, performance page shown" ms "$visible_cpu" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
+figure_row "private bytes after ${IDLE_SECONDS} s idle" KiB "${KIB[program]}" "${KIB[fair]}" "${KIB[bare]}"
+echo "(private bytes: the program $(( (KIB[program] - KIB[fair]) / 1024 )) MiB above the baseline)"
+
+echo
+echo "start-up step by step (median ms from the start, of $STARTS starts)"
+printf "  %-20s %10s %10s %10s %10s\n" "step" "program" "its share" "baseline" "bare tray"
+previous=0
+while read -r at step; do
+  printf "  %-20s %10s %+10.1f %10s %10s\n" "$step" "$at" "$(awk -v a="$at" -v b="$previous" 'BEGIN { print a - b }')" \
+    "$(step_ms fair "$step")" "$(step_ms bare "$step")"
+  previous=$at
+done < <(for step in $(awk '{ print $1 }' "$STEPS/program" | sort -u); do
+  echo "$(step_ms program "$step") $step"
+done | sort -n)
+echo
+echo "private KiB by where they are (/proc smaps), the program against the baseline"
+printf "  %-44s %10s %10s %10s\n" "" "program" "baseline" "more"
+join -t $'\t' -a 1 -a 2 -e 0 -o 0,1.2,2.2 <(sort "$STEPS/memory-program") <(sort "$STEPS/memory-fair") |
+  awk -F '\t' '{ d = $2 - $3; if ($1 !~ /^dll:/ || d >= 64 || d <= -64) printf "  %-44s %10d %10d %+10d\n", $1, $2, $3, d }' |
+  sort -t $'\t' -k1,1
+rm -rf "$STEPS"

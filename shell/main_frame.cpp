@@ -9,6 +9,7 @@
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "framework/resource_usage.h"
+#include "framework/startup_trace.h"
 #include "framework/text.h"
 #include "res/messages.h"
 #include "res/resource.h"
@@ -79,18 +80,26 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int CMainFrame::OnCreate() {
+    qmo::MarkStartupStep("window");
+    // The icon first: it needs nothing of the view or the settings, and the
+    // program is there for the user as soon as the icon is. A view that fails
+    // takes it away again with the window.
+    CreateTrayIcon();
+    qmo::MarkStartupStep("tray");
     if (!m_view.Create(m_hWnd))
         return -1;
     SetViewWindow(m_view.GetSafeHwnd());
+    qmo::MarkStartupStep("view");
 
     m_logic.LoadSettings();
     m_logic.SaveSettings();
     m_logic.LoadSettings();
     m_logic.RegisterShortcut();
+    qmo::MarkStartupStep("settings");
 
-    CreateTrayIcon();
     ShowBalloonTip();
     AllowOptimizeRequests();
+    qmo::MarkStartupStep("balloon");
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "framework/application.h"
+#include "framework/startup_trace.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "res/pages_resource.h"
@@ -104,7 +105,10 @@ bool CTesselDesktopSuitFrameView::OnEraseBkgnd(HDC) {
 // Each step needs the ones before; a failure leaves the rest out, and the
 // view still comes up.
 void CTesselDesktopSuitFrameView::OnCreate() {
-    if (!CreateFooter() || !CreateNavPanel() || !CreateTitlePanel() || !CreatePageTabs())
+    if (!CreateFooter() || !CreateNavPanel() || !CreateTitlePanel())
+        return;
+    qmo::MarkStartupStep("view-panels");
+    if (!CreatePageTabs())
         return;
     StylePageButtons();
 }
@@ -192,8 +196,11 @@ bool CTesselDesktopSuitFrameView::CreatePageTabs() {
     m_wndPageTabs.SetImageList(IDB_TASK_ICONS, 16, 16);
     const HWND tabs = m_wndPageTabs.GetSafeHwnd();
     m_pagePerformance.CreateModeless(tabs);
+    qmo::MarkStartupStep("page-performance");
     m_pageProcess.CreateModeless(tabs);
+    qmo::MarkStartupStep("page-process");
     m_pageSettings.CreateModeless(tabs);
+    qmo::MarkStartupStep("page-settings");
     const std::array<HWND, 3> pages{m_pagePerformance.GetSafeHwnd(), m_pageProcess.GetSafeHwnd(),
                                     m_pageSettings.GetSafeHwnd()};
     for (std::size_t index = 0; index < pages.size(); ++index)

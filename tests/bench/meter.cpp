@@ -2,7 +2,9 @@
 //
 //   qmo_meter start EXE CLASS      starts EXE, waits until its window of CLASS
 //                                  exists hidden and the program is idle, and
-//                                  prints the milliseconds that took
+//                                  prints "STEP MS" lines: each start-up step
+//                                  the program marked (framework/startup_trace.h),
+//                                  then "idle", all from the moment of the start
 //   qmo_meter private CLASS        private KiB of the program owning a window
 //                                  of CLASS (processor time is read from the
 //                                  host: wine's process times lose the time of
@@ -16,7 +18,6 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -61,27 +62,76 @@ unsigned long long PrivateKiB(HANDLE process) {
     return (memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage) / 1024;
 }
 
+double MsBetween(LONGLONG from, LONGLONG to) {
+    LARGE_INTEGER frequency{};
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to - from) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+LONGLONG Now() {
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// The program's trace lines, "COUNTER STEP", each printed as "STEP MS".
+void PrintSteps(const std::wstring& tracePath, LONGLONG begin) {
+    FILE* trace = _wfopen(tracePath.c_str(), L"r");
+    if (!trace)
+        return;
+    long long counter = 0;
+    char step[128];
+    while (std::fscanf(trace, "%lld %127s", &counter, step) == 2)
+        std::printf("%s %.1f\n", step, MsBetween(begin, counter));
+    std::fclose(trace);
+}
+
+std::string ReadAll(const std::wstring& path) {
+    std::string text;
+    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+        char buffer[4096];
+        for (std::size_t read; (read = std::fread(buffer, 1, sizeof(buffer), file)) > 0;)
+            text.append(buffer, read);
+        std::fclose(file);
+    }
+    return text;
+}
+
+bool HasSteps(const std::wstring& tracePath) { return !ReadAll(tracePath).empty(); }
+bool MarkedReady(const std::wstring& tracePath) { return ReadAll(tracePath).find(" ready\n") != std::string::npos; }
+
 int Start(const wchar_t* exe, const wchar_t* className) {
+    wchar_t folder[MAX_PATH] = {};
+    wchar_t tracePath[MAX_PATH] = {};
+    if (!::GetTempPathW(MAX_PATH, folder) || !::GetTempFileNameW(folder, L"qst", 0, tracePath))
+        Fail("cannot make the trace file");
+    ::SetEnvironmentVariableW(L"QMO_STARTUP_TRACE", tracePath);
     std::wstring commandLine = L"\"" + std::wstring(exe) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
-    const auto begin = std::chrono::steady_clock::now();
+    const LONGLONG begin = Now();
     if (!::CreateProcessW(exe, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
         Fail("cannot start the program");
     ProcessHandle process(started.hProcess);
     ::CloseHandle(started.hThread);
     const ULONGLONG deadline = ::GetTickCount64() + kTimeoutMs;
     for (;;) {
+        // Wine calls a process input-idle at its first look at an empty
+        // queue, which may come long before its message loop: a program
+        // that marks its steps is idle once it marks "ready".
         HWND window = ::FindWindowW(className, nullptr);
-        if (window && !::IsWindowVisible(window) && ::WaitForInputIdle(process.get(), 0) == 0)
+        if (window && !::IsWindowVisible(window) && ::WaitForInputIdle(process.get(), 0) == 0 &&
+            (MarkedReady(tracePath) || !HasSteps(tracePath)))
             break;
         if (::GetTickCount64() > deadline)
             Fail("the program did not come up hidden in time");
         ::Sleep(1);
     }
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
-    std::printf("%.1f\n", ms);
+    const LONGLONG idle = Now();
+    PrintSteps(tracePath, begin);
+    std::printf("idle %.1f\n", MsBetween(begin, idle));
+    ::DeleteFileW(tracePath);
     return 0;
 }
 

@@ -3,7 +3,8 @@
 # screen runs it. It must build, start the program in its own Xvfb, save the
 # screenshot and keep the program in the tray; Ctrl+C (SIGINT to its process
 # group, as a terminal sends it) must end the program, its wine session and
-# its Xvfb; and a step that fails must say so in one line.
+# its Xvfb; and a step that fails must say so in one line. A short run of
+# scripts/bench.sh must print its table.
 #
 #   tests/readme/run_readme.sh
 #
@@ -130,6 +131,31 @@ check_failure_in_one_line() {
     fail "stderr is not one line \"run: ... failed\": $(head -n 3 "$ERR" | tr '\n' '|')"
 }
 
+# The README's scripts/bench.sh, short: one start of each program, two idle
+# seconds, the whole-program rows only. Every row must print with its
+# figures and a ratio against each baseline ("-" only against a zero).
+check_bench_prints_table() {
+  local log="$SCRATCH/bench.out" title line
+  env -u DISPLAY QMO_BENCH_PROGRAM_ONLY=1 QMO_BENCH_STARTS=1 QMO_BENCH_IDLE_SECONDS=2 \
+    "$ROOT/scripts/bench.sh" </dev/null >"$log" 2>"$ERR" || fail "bench.sh failed: $(tail -n 1 "$ERR")" || return 1
+  for title in "start-up to the main window" "start-up to the tray icon added" "from the entry point to the tray" \
+    "start-up to idle in the tray" "idle CPU per minute, window hidden" "idle CPU per minute, performance page" \
+    "private bytes after"; do
+    line="$(grep -F -- "$title" "$log" | head -n 1)"
+    [ -n "$line" ] || fail "bench.sh printed no row \"$title\"" || return 1
+    # The last ten fields: measured, baseline, ratio, bare, ratio (figures with their units).
+    echo "$line" | awk '{
+      n = NF; if (NF < 8) exit 1
+      for (i = 0; i < 2; ++i) {
+        figure = $(n - 5 + 3 * i); ratio = $(n - 3 + 3 * i)
+        if (figure !~ /^[0-9.]+$/ || $(n - 7) !~ /^[0-9.]+$/) exit 1
+        if (ratio !~ /^[0-9]+\.[0-9][0-9]$/ && !(ratio == "-" && figure == 0)) exit 1
+      }
+    }' || fail "bench.sh row without its figures and ratios: $line" || return 1
+  done
+  grep -q "^  ready " "$log" || fail "bench.sh printed no start-up steps" || return 1
+}
+
 # Whatever run.sh left behind goes too: its process group, the prefix's session.
 finish() {
   stop_run
@@ -150,7 +176,7 @@ if ! timeout 30 wineserver -w 2>/dev/null; then
 fi
 
 started=$SECONDS
-ring_run_steps check "" reaches-tray screenshot ctrl-c-ends-it failure-in-one-line
+ring_run_steps check "" reaches-tray screenshot ctrl-c-ends-it failure-in-one-line bench-prints-table
 echo "readme: the ring took $((SECONDS - started)) s; the screenshot is kept in $ART"
 echo "readme: $passed passed, $failed failed"
 [ $failed -eq 0 ]
