@@ -68,7 +68,8 @@ BOOL CProcessPage::OnInitDialog() {
     AddAnchor(IDC_PROCESS_HEADING, qmo::kAnchorFixed);
     AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
     SendItemMessage(IDC_PROCESS_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
-    m_logic.RefreshProcessList();
+    // No rows yet: the list is first filled when the page is shown, not for a
+    // program that may spend its life in the tray.
     ::SetTimer(m_hWnd, kRefreshTimer, kRefreshPeriodMs, nullptr);
     AttachButtons({IDC_PROCESS_END, IDC_PROCESS_REFRESH, IDC_PROCESS_OPTIMIZE_SELECTED, IDC_PAGE_OPTIMIZE_MEMORY});
     return TRUE;

@@ -485,7 +485,10 @@ TEST(ProcessPageLifetime, DestroyingAPageLeavesTheShellsImageListUsable) {
         qmo::testing::ControlHost host;
         ASSERT_TRUE(host.Create(600, 400));
         auto page = std::make_unique<CProcessPage>();
-        ASSERT_TRUE(page->CreateModeless(host.GetSafeHwnd()));  // goes with its first refresh under way
+        ASSERT_TRUE(page->CreateModeless(host.GetSafeHwnd()));
+        EXPECT_FALSE(page->RefreshPending()) << "a snapshot for a page nobody has seen yet";
+        ::ShowWindow(page->GetSafeHwnd(), SW_SHOW);  // shown: it goes with its first refresh under way
+        EXPECT_TRUE(page->RefreshPending());
         EXPECT_EQ(ListView_GetImageList(page->List().GetSafeHwnd(), LVSIL_SMALL), shared);
         page.reset();
     }
