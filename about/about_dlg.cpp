@@ -45,7 +45,9 @@ BOOL CAboutDlg::OnInitDialog() {
         link->SetBackgroundColour(kWhite);
         link->SetOpenOnClick(false);  // the click comes to OnCommand instead
     }
-    return TRUE;
+    // The links are tab stops ahead of OK in the template; OK still starts with the focus.
+    ::SetFocus(Item(IDOK));
+    return FALSE;
 }
 
 bool CAboutDlg::OnCommand(UINT id, UINT code, HWND control) {

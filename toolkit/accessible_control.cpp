@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "framework/com_ptr.h"
+
 namespace qmo {
 namespace {
 
@@ -15,6 +17,14 @@ HRESULT AnswerText(const std::wstring& text, BSTR* out) {
         return S_FALSE;
     *out = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+// LresultFromObject needs COM on the asking thread. Set up when a screen
+// reader first asks, not at start-up, and kept until the thread ends; a
+// thread that already has COM, in either apartment, keeps it as it is.
+bool ComReadyOnThisThread() {
+    thread_local const com_apartment apartment;
+    return apartment.usable();
 }
 
 void SetChild(VARIANT* out, long child) {
@@ -274,7 +284,7 @@ bool AccessibleHost::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         Disconnect();
         return false;
     }
-    if (message != WM_GETOBJECT || static_cast<LONG>(lParam) != OBJID_CLIENT)
+    if (message != WM_GETOBJECT || static_cast<LONG>(lParam) != OBJID_CLIENT || !ComReadyOnThisThread())
         return false;
     if (!m_object)
         m_object = new AccessibleObject(window, m_source);

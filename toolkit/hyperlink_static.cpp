@@ -32,6 +32,7 @@ HyperlinkStatic::~HyperlinkStatic() {
 bool HyperlinkStatic::SubclassDlgItem(UINT id, HWND dialog) {
     if (!Subclass(::GetDlgItem(dialog, static_cast<int>(id)), false))
         return false;
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, ::GetWindowLongPtrW(m_hWnd, GWL_STYLE) | WS_TABSTOP);
     Redraw();
     return true;
 }
@@ -62,6 +63,20 @@ LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_NCHITTEST:
         // A plain static lets the mouse through to its dialog.
         return HTCLIENT;
+    case WM_GETDLGCODE: {
+        // Enter belongs to the focused link, not to the default button; and
+        // not DLGC_STATIC, whose focus the dialog passes on as a label's.
+        const auto* queued = reinterpret_cast<const MSG*>(lParam);
+        return queued && queued->message == WM_KEYDOWN && queued->wParam == VK_RETURN ? DLGC_WANTMESSAGE : 0;
+    }
+    case WM_KEYDOWN:
+        // A held key opens the target once.
+        if (HIWORD(lParam) & KF_REPEAT)
+            return 0;
+        return SubclassedControl::HandleMessage(message, wParam, lParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
     case WM_SETTEXT:
     case WM_SETFONT:
     case WM_SYSCOLORCHANGE:
@@ -105,6 +120,13 @@ bool HyperlinkStatic::OnLButtonUp(UINT, POINT point) {
     return true;
 }
 
+bool HyperlinkStatic::OnKeyDown(UINT key) {
+    if (key != VK_RETURN && key != VK_SPACE)
+        return false;
+    OnClick();
+    return true;
+}
+
 void HyperlinkStatic::OnClick() {
     m_visited = true;
     Redraw();
@@ -140,9 +162,38 @@ void HyperlinkStatic::Paint(HDC target) {
     if (client.right <= 0 || client.bottom <= 0)
         return;
     BufferedCanvas canvas(target, client);
-    FillSolid(canvas.dc(), client, IsHighContrast() ? CurrentPalette().window : m_background);
-    DrawTextIn(canvas.dc(), WindowText(m_hWnd), client, UnderlinedFont(), TextColour(),
-               AlignmentOf(m_hWnd) | DT_SINGLELINE | DT_NOPREFIX);
+    const COLORREF background = IsHighContrast() ? CurrentPalette().window : m_background;
+    FillSolid(canvas.dc(), client, background);
+    const HFONT font = UnderlinedFont();
+    const UINT format = AlignmentOf(m_hWnd) | DT_SINGLELINE | DT_NOPREFIX;
+    const std::wstring text = WindowText(m_hWnd);
+    DrawTextIn(canvas.dc(), text, client, font, TextColour(), format);
+    if (::GetFocus() == m_hWnd && !(::SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
+        PaintFocus(canvas.dc(), client, text, font, format, background);
+}
+
+// A dotted box one pixel round the text, kept inside the control.
+void HyperlinkStatic::PaintFocus(HDC dc, const RECT& client, const std::wstring& text, HFONT font, UINT format,
+                                 COLORREF background) {
+    RECT around = client;
+    {
+        scoped_select selected(dc, font);
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &around, format | DT_CALCRECT);
+    }
+    // DT_CALCRECT keeps the left edge; the alignment decides where the text really is.
+    const LONG width = around.right - around.left;
+    if (format & DT_CENTER)
+        around.left = client.left + (client.right - client.left - width) / 2;
+    else if (format & DT_RIGHT)
+        around.left = client.right - width;
+    around.right = around.left + width;
+    ::InflateRect(&around, 1, 1);
+    ::IntersectRect(&around, &around, &client);
+    const COLORREF oldText = ::SetTextColor(dc, TextColour());
+    const COLORREF oldBack = ::SetBkColor(dc, background);
+    ::DrawFocusRect(dc, &around);
+    ::SetBkColor(dc, oldBack);
+    ::SetTextColor(dc, oldText);
 }
 
 AccessibleElement HyperlinkStatic::DescribeAccessible(int) const {

@@ -5,6 +5,8 @@
 // high contrast, the system's link colours on its window colour.
 // A click opens the link's target through the shell, or, with opening
 // switched off, is reported to the parent as WM_COMMAND with STN_CLICKED.
+// It is a tab stop of its dialog: Enter and Space do what a click does, and
+// a focus rectangle round the text shows the keyboard focus.
 #include <windows.h>
 
 #include <string>
@@ -46,9 +48,12 @@ protected:
     bool OnMouseLeave() override;
     bool OnLButtonDown(UINT flags, POINT point) override;
     bool OnLButtonUp(UINT flags, POINT point) override;
+    bool OnKeyDown(UINT key) override;
 
 private:
     void Paint(HDC dc);
+    void PaintFocus(HDC dc, const RECT& client, const std::wstring& text, HFONT font, UINT format,
+                    COLORREF background);
     void OnClick();
     HFONT UnderlinedFont();
     void Redraw();

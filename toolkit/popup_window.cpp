@@ -214,6 +214,9 @@ LRESULT PopupWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
+    case WM_PRINTCLIENT:
+        CopyCanvasTo(reinterpret_cast<HDC>(wParam));
+        return 0;
     default:
         return Window::HandleMessage(message, wParam, lParam);
     }
@@ -386,13 +389,18 @@ void PopupWindow::Notify(WPARAM kind, LPARAM data) {
 
 bool PopupWindow::OnPaint() {
     paint_dc paint(m_hWnd);
+    CopyCanvasTo(paint.get());
+    return true;
+}
+
+void PopupWindow::CopyCanvasTo(HDC target) {
     if (!m_canvas) {
-        m_canvas.reset(::CreateCompatibleBitmap(paint.get(), m_content.width, m_content.height));
+        m_canvas.reset(::CreateCompatibleBitmap(target, m_content.width, m_content.height));
         m_canvasDirty = true;
     }
-    unique_dc memory(::CreateCompatibleDC(paint.get()));
+    unique_dc memory(::CreateCompatibleDC(target));
     if (!m_canvas || !memory)
-        return true;
+        return;
     scoped_select canvas(memory.get(), m_canvas.get());
     if (m_canvasDirty) {
         Compose(memory.get());
@@ -400,8 +408,7 @@ bool PopupWindow::OnPaint() {
     }
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
-    ::BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-    return true;
+    ::BitBlt(target, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
 }
 
 void PopupWindow::Compose(HDC dc) {

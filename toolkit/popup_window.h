@@ -106,6 +106,8 @@ private:
     bool IsInside(POINT point) const;
     PopupPoint ContentPoint(POINT point) const;
     void Compose(HDC dc);
+    // The composed picture, composed again first when it is out of date.
+    void CopyCanvasTo(HDC target);
     void PaintText(HDC dc, std::size_t index);
     void PaintImage(HDC dc, std::size_t index);
 

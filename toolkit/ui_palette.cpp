@@ -1,8 +1,19 @@
 #include "toolkit/ui_palette.h"
 
 namespace qmo {
+namespace {
+
+std::optional<bool> g_highContrastOverride;
+
+}  // namespace
+
+void OverrideHighContrastForTesting(std::optional<bool> on) noexcept {
+    g_highContrastOverride = on;
+}
 
 bool IsHighContrast() {
+    if (g_highContrastOverride)
+        return *g_highContrastOverride;
     HIGHCONTRASTW contrast{};
     contrast.cbSize = sizeof(contrast);
     return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&

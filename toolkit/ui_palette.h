@@ -3,6 +3,8 @@
 // colours when the user runs a high-contrast theme.
 #include <windows.h>
 
+#include <optional>
+
 namespace qmo {
 
 struct UiPalette {
@@ -22,6 +24,10 @@ struct UiPalette {
 };
 
 bool IsHighContrast();
+// A test seam: Wine cannot switch the system's high-contrast mode on
+// (SPI_SETHIGHCONTRAST fails there), so the Windows tests set the answer of
+// IsHighContrast here; nullopt asks the system again. Not for the program.
+void OverrideHighContrastForTesting(std::optional<bool> on) noexcept;
 // Read afresh: call again after WM_SETTINGCHANGE / WM_SYSCOLORCHANGE.
 UiPalette CurrentPalette();
 // Black or white, whichever reads better on `background`.

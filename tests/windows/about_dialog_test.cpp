@@ -156,6 +156,45 @@ TEST_F(AboutDialogTest, EachLinkOpensItsOwnTargetAndASecondOpeningShowsThemUnvis
     }
 }
 
+TEST_F(AboutDialogTest, TabReachesEachLinkWhereEnterAndSpaceClickWithAFocusBoxShown) {
+    auto dialog = Open();
+    const HWND window = dialog->GetSafeHwnd();
+    const HWND support = dialog->m_wndLinkSupport.GetSafeHwnd(), sales = dialog->m_wndLinkSales.GetSafeHwnd(),
+               web = dialog->m_wndLinkWeb.GetSafeHwnd(), ok = ::GetDlgItem(window, IDOK);
+    const auto picture = [](HWND control) {
+        ::UpdateWindow(control);
+        return ClientPicture::FromScreen(control);
+    };
+    const ClientPicture unfocused = picture(support);
+    const auto press = [&](UINT key, LPARAM flags = 0) {
+        MSG down{::GetFocus(), WM_KEYDOWN, key, flags, 0, {}};
+        return ::IsDialogMessageW(window, &down) != FALSE;
+    };
+
+    std::vector<HWND> walked;
+    for (int step = 0; step < 4; ++step) {
+        EXPECT_TRUE(press(VK_TAB));
+        walked.push_back(::GetFocus());
+        if (walked.back() == support) {
+            EXPECT_FALSE(picture(support) == unfocused);
+        }
+    }
+    EXPECT_EQ(walked, (std::vector<HWND>{support, sales, web, ok}));
+    EXPECT_TRUE(picture(support) == unfocused);
+
+    // Enter opens the focused link rather than pressing OK; a held key opens it once.
+    ::SetFocus(support);
+    EXPECT_TRUE(press(VK_RETURN));
+    ::SetFocus(web);
+    EXPECT_TRUE(press(VK_SPACE));
+    EXPECT_TRUE(press(VK_SPACE, LPARAM{KF_REPEAT} << 16));
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ASSERT_EQ(opener.opened.size(), 2u);
+    EXPECT_EQ(opener.opened[0].target, L"mailto:support@quenvale.example");
+    EXPECT_EQ(opener.opened[1].target, L"https://www.quenvale.example/memory-optimizer.html");
+    EXPECT_FALSE(dialog->m_wndLinkSales.IsVisited());
+}
+
 class TestApplication : public qmo::Application {
 protected:
     bool InitInstance() override { return true; }

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "about/about_dlg.h"
@@ -21,8 +24,10 @@
 #include "toolkit/accessible_control.h"
 #include "toolkit/caption_bar.h"
 #include "toolkit/popup_window.h"
+#include "toolkit/ui_palette.h"
 #include "frame_test_support.h"
 #include "toolkit_test_support.h"
+#include "wine_test_support.h"
 
 namespace qmo {
 namespace {
@@ -230,6 +235,7 @@ const ControlCase kControls[] = {
      }},
     {"Popup",
      [](AccessibleControlsTest& test) {
+         EXPECT_TRUE(testing::PumpUntil([&] { return test.popup->State() == PopupState::Shown; }));
          std::wstring text;
          for (const PopupElement& element : test.popup->Elements().All())
              if (!element.text.empty())
@@ -286,5 +292,90 @@ TEST_F(AccessibleControlsTest, AnObjectKeptPastItsControlAnswersNotConnectedAndI
     EXPECT_EQ(LiveAccessibleObjects(), before);
 }
 
+
+// High contrast switched on and off under the same controls. Wine cannot switch
+// the system's mode (SPI_SETHIGHCONTRAST fails there), so the palette's test
+// seam stands in where the system refuses. Nothing is stored, and the system's
+// mode and colours are put back however the test ends.
+class HighContrastTest : public AccessibleControlsTest {
+public:
+    void SetUp() override {
+        AccessibleControlsTest::SetUp();
+        for (std::size_t i = 0; i < kIndices.size(); ++i)
+            m_saved[i] = ::GetSysColor(kIndices[i]);
+    }
+    void TearDown() override {
+        SwitchMode(false);
+        UseColours(m_saved);
+        AccessibleControlsTest::TearDown();
+    }
+
+    // The system colours of a dark scheme, none of them one the light palette uses.
+    static constexpr std::array<int, 7> kIndices{COLOR_WINDOW,        COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HOTLIGHT,
+                                                 COLOR_HIGHLIGHTTEXT, COLOR_GRAYTEXT,   COLOR_BTNFACE};
+    static constexpr std::array<COLORREF, 7> kDark{RGB(8, 4, 20),   RGB(250, 246, 90), RGB(30, 200, 210), RGB(230, 210, 40),
+                                                   RGB(10, 6, 22), RGB(70, 220, 70),  RGB(20, 12, 6)};
+
+    static void UseColours(const std::array<COLORREF, 7>& colours) {
+        ::SetSysColors(static_cast<int>(kIndices.size()), kIndices.data(), colours.data());
+        testing::PumpPending();
+    }
+    // The system's mode where it can be switched (no SPIF_UPDATEINIFILE: nothing stored), told as a
+    // settings change is told.
+    static void SwitchMode(bool on) {
+        HIGHCONTRASTW contrast{sizeof(contrast), on ? static_cast<DWORD>(HCF_HIGHCONTRASTON) : 0, nullptr};
+        const bool switched = ::SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(contrast), &contrast, 0) != FALSE;
+        OverrideHighContrastForTesting(on && !switched ? std::optional<bool>(true) : std::nullopt);
+        ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_ABORTIFHUNG, 2000,
+                              nullptr);
+    }
+    // Which part of the picture is painted in the dark scheme's colours.
+    static double DarkShare(const testing::ClientPicture& picture) {
+        const RECT all{0, 0, picture.Width(), picture.Height()};
+        int dark = 0;
+        for (COLORREF colour : kDark)
+            dark += picture.Count(all, colour);
+        return picture.Width() * picture.Height() > 0 ? double(dark) / (picture.Width() * picture.Height()) : 0;
+    }
+    // Painted now, so that a pending paint afterwards was asked for by the change.
+    static testing::ClientPicture Settled(HWND window) {
+        ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW);
+        return testing::ClientPicture(window);
+    }
+
+protected:
+    std::array<COLORREF, 7> m_saved{};
+};
+
+std::vector<ControlCase> SelfDrawnCases(std::initializer_list<std::string_view> labels) {
+    std::vector<ControlCase> picked;
+    for (const ControlCase& control : kControls)
+        if (std::find(labels.begin(), labels.end(), control.label) != labels.end())
+            picked.push_back(control);
+    return picked;
+}
+
+TEST_P(HighContrastTest, PaintsWithTheSystemColoursWhileTheModeIsOn) {
+    const HWND window = GetParam().expect(*this).window;
+    ASSERT_TRUE(::IsWindow(window));
+    const testing::ClientPicture light = Settled(window);
+    UseColours(kDark);
+    const double before = DarkShare(Settled(window));
+    SwitchMode(true);
+    EXPECT_TRUE(testing::HasPendingPaint(window));
+    const double on = DarkShare(Settled(window));
+    EXPECT_LT(before, 0.5);
+    EXPECT_GT(on, 0.8);
+
+    SwitchMode(false);
+    EXPECT_TRUE(testing::HasPendingPaint(window));
+    UseColours(m_saved);
+    EXPECT_TRUE(Settled(window) == light);
+}
+
+INSTANTIATE_TEST_SUITE_P(SelfDrawn, HighContrastTest,
+                         ::testing::ValuesIn(SelfDrawnCases({"NavigationPanel", "TitlePanel", "PageTabs", "Footer",
+                                                             "OptimizeButton", "Popup"})),
+                         [](const ::testing::TestParamInfo<ControlCase>& info) { return info.param.label; });
 }  // namespace
 }  // namespace qmo
