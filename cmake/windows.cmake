@@ -5,6 +5,14 @@ if(NOT MSVC)
   # A clean Windows has no MinGW runtime DLLs: link the C and C++ runtimes in.
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
+# Sections start on page boundaries in the file, so a loader can map them from
+# the file (shared and paged in on use); wine copies a misaligned image's
+# sections, resources and code included, into the process's private memory.
+if(MSVC)
+  add_link_options(/FILEALIGN:4096)
+else()
+  add_link_options(-Wl,--file-alignment,4096)
+endif()
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 # The artwork is committed, drawn by res/art/draw_art.py (the native ring checks it).
@@ -60,7 +68,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/bench/baseline_idle.rc PRO
 add_executable(qmo_meter tests/bench/meter.cpp)
 target_link_libraries(qmo_baseline_tray PRIVATE shell32 user32)
 target_link_libraries(qmo_baseline_idle PRIVATE shell32 user32 pdh psapi)
-target_link_libraries(qmo_meter PRIVATE user32 psapi)
+target_link_libraries(qmo_meter PRIVATE user32 psapi ntdll)
 foreach(benchProgram qmo_baseline_tray qmo_baseline_idle qmo_meter)
   target_include_directories(${benchProgram} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/bench ${QMO_ART_DIR})
   if(NOT MSVC)

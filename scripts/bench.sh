@@ -97,24 +97,41 @@ step_from_entry_ms() {  # program, step
 }
 
 # Where a process's private bytes are: wine charges a process its resident
-# anonymous pages, so /proc/PID/smaps tells them apart by mapping. Prints
-# "category KiB" lines; modules are "dll:NAME".
-memory_breakdown() {  # exe file name
+# anonymous pages, so /proc/PID/smaps tells them apart by mapping, and the
+# meter says what each address is to Windows (heap, thread stack, image...).
+# Prints "category KiB" lines; images are "image:NAME".
+memory_breakdown() {  # program
   local pid
-  pid=$(host_pid "$1") || return 1
+  pid=$(host_pid "${EXE[$1]}") || return 1
+  meter regions "${CLASS[$1]}" >"$STEPS/regions" || : >"$STEPS/regions"
   awk '
-    /^[0-9a-f]+-[0-9a-f]+ / { name = (NF >= 6) ? $6 : ""; for (i = 7; i <= NF; ++i) name = name " " $i; next }
+    function hex(text,   i, n) {
+      n = 0
+      for (i = 1; i <= length(text); ++i) n = n * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1
+      return n
+    }
+    FNR == NR { from[++regions] = hex($1); to[regions] = hex($2); kind[regions] = $3; next }
+    /^[0-9a-f]+-[0-9a-f]+ / {
+      name = (NF >= 6) ? $6 : ""; for (i = 7; i <= NF; ++i) name = name " " $i
+      split($1, range, "-"); at = hex(range[1]); next
+    }
     /^Anonymous:/ {
       kib = $2
       if (kib == 0) next
       n = split(name, part, "/"); base = tolower(part[n])
-      if (base ~ /\.(dll|exe|drv|ocx|cpl|sys|acm)$/) { sum["images"] += kib; sum["dll:" base] += kib }
-      else if (base ~ /\.so(\.[0-9.]+)?$/ || base ~ /^wine(64)?(-preloader)?$/) sum["unix libraries"] += kib
-      else if (name == "[heap]") sum["unix heap"] += kib
-      else if (name == "[stack]") sum["unix stack"] += kib
-      else sum["anonymous (heaps, stacks, virtual memory)"] += kib
+      if (base ~ /\.so(\.[0-9.]+)?$/ || base ~ /^wine(64)?(-preloader)?$/) { sum["unix libraries"] += kib; next }
+      if (name == "[heap]") { sum["unix heap"] += kib; next }
+      if (name == "[stack]") { sum["unix stack"] += kib; next }
+      what = "wine'"'"'s own anonymous memory"
+      for (r = 1; r <= regions; ++r) if (at >= from[r] && at < to[r]) { what = kind[r]; break }
+      if (what ~ /^image:/) { sum["images (pages copied or written)"] += kib; sum[what] += kib }
+      else if (what == "heap") sum["Windows heaps"] += kib
+      else if (what == "stack") sum["thread stacks"] += kib
+      else if (what == "mapped") sum["mapped views"] += kib
+      else if (what == "virtual") sum["VirtualAlloc, large heap blocks"] += kib
+      else sum[what] += kib
     }
-    END { for (k in sum) print k "\t" sum[k] }' "/proc/$pid/smaps"
+    END { for (k in sum) print k "\t" sum[k] }' "$STEPS/regions" "/proc/$pid/smaps"
 }
 
 for program in "${PROGRAMS[@]}"; do stop "$program"; done
@@ -131,11 +148,12 @@ for program in "${PROGRAMS[@]}"; do start "$program" >/dev/null; done
 sleep 5
 declare -A CPU_BEFORE CPU_HIDDEN KIB
 for program in "${PROGRAMS[@]}"; do CPU_BEFORE[$program]=$(cpu_ms "${EXE[$program]}"); done
+memory_breakdown program >"$STEPS/memory-program-start"
 sleep "$IDLE_SECONDS"
 for program in "${PROGRAMS[@]}"; do
   CPU_HIDDEN[$program]=$(( ($(cpu_ms "${EXE[$program]}") - CPU_BEFORE[$program]) * 60 / IDLE_SECONDS ))
   KIB[$program]=$(meter private "${CLASS[$program]}")
-  memory_breakdown "${EXE[$program]}" >"$STEPS/memory-$program"
+  memory_breakdown "$program" >"$STEPS/memory-$program"
 done
 for program in fair bare; do stop "$program"; done
 # Then the program alone with its performance page shown.
@@ -178,9 +196,13 @@ done < <(for step in $(awk '{ print $1 }' "$STEPS/program" | sort -u); do
   echo "$(step_ms program "$step") $step"
 done | sort -n)
 echo
-echo "private KiB by where they are (/proc smaps), the program against the baseline"
-printf "  %-44s %10s %10s %10s\n" "" "program" "baseline" "more"
-join -t $'\t' -a 1 -a 2 -e 0 -o 0,1.2,2.2 <(sort "$STEPS/memory-program") <(sort "$STEPS/memory-fair") |
-  awk -F '\t' '{ d = $2 - $3; if ($1 !~ /^dll:/ || d >= 64 || d <= -64) printf "  %-44s %10d %10d %+10d\n", $1, $2, $3, d }' |
-  sort -t $'\t' -k1,1
+echo "private KiB by where they are (/proc smaps, and what each address is to Windows):"
+echo "the program 5 s after its start and after the idle time, against the baseline after it"
+printf "  %-40s %10s %10s %10s %10s\n" "" "at start" "program" "baseline" "more"
+join -t $'\t' -a 1 -a 2 -e 0 -o 0,1.2,2.2 <(sort "$STEPS/memory-program-start") <(sort "$STEPS/memory-program") |
+  join -t $'\t' -a 1 -a 2 -e 0 -o 0,1.2,1.3,2.2 - <(sort "$STEPS/memory-fair") |
+  awk -F '\t' '{
+    d = $3 - $4
+    if ($1 !~ /^image:/ || d >= 64 || d <= -64) printf "  %-40s %10d %10d %10d %+10d\n", $1, $2, $3, $4, d
+  }'
 rm -rf "$STEPS"

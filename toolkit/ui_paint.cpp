@@ -7,6 +7,22 @@ int Mix(int from, int to, int percent) noexcept {
     return from + (to - from) * percent / 100;
 }
 
+// A 32-bit section rather than a compatible bitmap: its pixels are the
+// process's own pages and go back to the system when it is deleted, where a
+// large compatible bitmap may leave its size behind in the display driver's
+// heap (wine's, for one).
+HBITMAP CreateBufferBitmap(HDC target, int width, int height) noexcept {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return ::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
 }  // namespace
 
 COLORREF Blend(COLORREF from, COLORREF to, int percent) noexcept {
@@ -80,7 +96,7 @@ BufferedCanvas::BufferedCanvas(HDC target, const RECT& area) noexcept : m_target
     if (width <= 0 || height <= 0)
         return;
     m_memory.reset(::CreateCompatibleDC(target));
-    m_bitmap.reset(::CreateCompatibleBitmap(target, width, height));
+    m_bitmap.reset(CreateBufferBitmap(target, width, height));
     if (!m_memory || !m_bitmap) {
         m_memory.reset();
         return;

@@ -13,14 +13,25 @@
 //                                  program itself counts them (it answers the
 //                                  registered message "Quenvale.ResourceUsage")
 //   qmo_meter post CLASS MSG [W]   posts a message to that window
+//   qmo_meter regions CLASS        "START END KIND" (hex addresses) for each
+//                                  committed allocation of that program, KIND
+//                                  as Windows sees it: heap, stack, image:NAME,
+//                                  mapped or virtual (VirtualAlloc, and a
+//                                  heap's blocks too large for its segments)
 //
 // Exit status 1 with a reason on stderr when the window is not there in time.
 #include <windows.h>
 #include <psapi.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cwchar>
+#include <cwctype>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace {
@@ -162,6 +173,96 @@ int Post(const wchar_t* className, const wchar_t* message, const wchar_t* wParam
     return 0;
 }
 
+template <class Value>
+Value ReadFrom(HANDLE process, std::uintptr_t address) {
+    Value value{};
+    SIZE_T read = 0;
+    ::ReadProcessMemory(process, reinterpret_cast<const void*>(address), &value, sizeof(value), &read);
+    return value;
+}
+
+std::uintptr_t AllocationOf(HANDLE process, std::uintptr_t address) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (!address || !::VirtualQueryEx(process, reinterpret_cast<const void*>(address), &region, sizeof(region)))
+        return 0;
+    return reinterpret_cast<std::uintptr_t>(region.AllocationBase);
+}
+
+// A heap segment starts with the signature 0xFFEEFFEE at offset 0x10, on
+// Windows and under wine alike (wine keeps no list of heaps in the PEB).
+bool IsHeapSegment(HANDLE process, std::uintptr_t allocation) {
+    return ReadFrom<DWORD>(process, allocation + 0x10) == 0xFFEEFFEEu;
+}
+
+// Each thread's stack allocation, found from the stack limit in its TEB.
+std::set<std::uintptr_t> StackBases(HANDLE process) {
+    struct ThreadBasics {
+        LONG exitStatus;
+        PVOID teb;
+        CLIENT_ID client;
+        ULONG_PTR affinity;
+        LONG priority;
+        LONG basePriority;
+    };
+    std::set<std::uintptr_t> stacks;
+    const DWORD processId = ::GetProcessId(process);
+    ProcessHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (snapshot.get() == INVALID_HANDLE_VALUE) {
+        snapshot.release();
+        return stacks;
+    }
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID != processId)
+            continue;
+        ProcessHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+        ThreadBasics basics{};
+        if (!thread || ::NtQueryInformationThread(thread.get(), ThreadBasicInformation, &basics, sizeof(basics),
+                                                  nullptr) != 0)
+            continue;
+        const auto limit = ReadFrom<std::uintptr_t>(process, reinterpret_cast<std::uintptr_t>(basics.teb) + 0x10);
+        stacks.insert(AllocationOf(process, limit));
+    }
+    return stacks;
+}
+
+std::string ImageName(HANDLE process, const void* address) {
+    wchar_t path[MAX_PATH] = {};
+    if (!::GetMappedFileNameW(process, const_cast<void*>(address), path, MAX_PATH))
+        return "?";
+    const wchar_t* name = std::wcsrchr(path, L'\\');
+    std::string narrow;
+    for (const wchar_t* letter = name ? name + 1 : path; *letter; ++letter)
+        narrow += static_cast<char>(*letter < 128 ? std::towlower(*letter) : '_');
+    return narrow;
+}
+
+int Regions(const wchar_t* className) {
+    ProcessHandle process = OpenOwner(FindOrFail(className));
+    const std::set<std::uintptr_t> stacks = StackBases(process.get());
+    MEMORY_BASIC_INFORMATION region{};
+    for (std::uintptr_t address = 0;
+         ::VirtualQueryEx(process.get(), reinterpret_cast<const void*>(address), &region, sizeof(region));
+         address += region.RegionSize) {
+        if (region.State != MEM_COMMIT)
+            continue;
+        const auto allocation = reinterpret_cast<std::uintptr_t>(region.AllocationBase);
+        std::string kind = "virtual";
+        if (region.Type == MEM_PRIVATE && IsHeapSegment(process.get(), allocation))
+            kind = "heap";
+        else if (stacks.count(allocation))
+            kind = "stack";
+        else if (region.Type == MEM_IMAGE)
+            kind = "image:" + ImageName(process.get(), region.AllocationBase);
+        else if (region.Type == MEM_MAPPED)
+            kind = "mapped";
+        std::printf("%llx %llx %s\n", static_cast<unsigned long long>(address),
+                    static_cast<unsigned long long>(address + region.RegionSize), kind.c_str());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -174,5 +275,7 @@ int wmain(int argc, wchar_t** argv) {
         return Resources(argv[2]);
     if (command == L"post" && (argc == 4 || argc == 5))
         return Post(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
-    Fail("usage: qmo_meter start EXE CLASS | private CLASS | resources CLASS | post CLASS MSG [WPARAM]");
+    if (command == L"regions" && argc == 3)
+        return Regions(argv[2]);
+    Fail("usage: qmo_meter start EXE CLASS | private CLASS | resources CLASS | post CLASS MSG [WPARAM] | regions CLASS");
 }
