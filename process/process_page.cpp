@@ -60,7 +60,6 @@ BOOL CProcessPage::OnInitDialog() {
         m_wndList.Header().SetAutofit(true);
     }
     m_logic.SortColumn(m_logic.SortedColumn(), m_logic.IsSortAscending());
-    m_wndList.SetSmallImageList(CSystemImageList().GetImageList(true));
     AddAnchor(IDC_PROCESS_LIST, qmo::kAnchorStretchBoth);
     for (UINT button : {IDC_PROCESS_REFRESH, IDC_PROCESS_END, IDC_PROCESS_OPTIMIZE_SELECTED})
         AddAnchor(button, qmo::kAnchorMoveDown);
@@ -97,6 +96,9 @@ bool CProcessPage::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void CProcessPage::OnPageShown() {
+    // The shell's image lists cost a megabyte or more: made when first needed.
+    if (!ListView_GetImageList(m_wndList.GetSafeHwnd(), LVSIL_SMALL))
+        m_wndList.SetSmallImageList(CSystemImageList().GetImageList(true));
     m_logic.RefreshProcessList();
 }
 
