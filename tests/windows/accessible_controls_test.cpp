@@ -62,26 +62,24 @@ long Number(IAccessible& object, HRESULT (STDMETHODCALLTYPE IAccessible::*getter
     return SUCCEEDED((object.*getter)(Child(child), &value)) && value.vt == VT_I4 ? value.lVal : -1;
 }
 
-std::wstring Trimmed(std::wstring text) {
-    text.erase(0, text.find_first_not_of(L' '));
-    text.erase(text.find_last_not_of(L' ') + 1);
-    return text;
-}
-
 // What one element must read as: `state` bits that must be set, none of `notState`.
 struct Reading {
+    Reading(long role, std::wstring name, long state = 0, std::wstring action = {}, long notState = 0)
+        : role(role), name(std::move(name)), state(state), action(std::move(action)), notState(notState) {}
     long role;
     std::wstring name;
-    long state = 0;
+    long state;
     std::wstring action;
-    long notState = 0;
+    long notState;
 };
 
 struct Expected {
-    HWND window = nullptr;
+    Expected(HWND window, Reading self, std::vector<Reading> children = {}, std::optional<std::wstring> value = L"")
+        : window(window), self(std::move(self)), children(std::move(children)), value(std::move(value)) {}
+    HWND window;
     Reading self;
     std::vector<Reading> children;
-    std::optional<std::wstring> value = L"";
+    std::optional<std::wstring> value;
 };
 
 class AccessibleControlsTest;
@@ -158,8 +156,9 @@ TEST_P(AccessibleControlsTest, ReadsAsWhatItShows) {
     const com_ptr<IAccessible> object = AccessibleOf(expected.window);
     ASSERT_TRUE(object);
     ExpectReads(*object.get(), CHILDID_SELF, expected.self);
-    if (expected.value)
+    if (expected.value) {
         EXPECT_EQ(Read(*object.get(), &IAccessible::get_accValue, CHILDID_SELF), *expected.value);
+    }
     LONG count = -1;
     EXPECT_EQ(object->get_accChildCount(&count), S_OK);
     ASSERT_EQ(count, static_cast<LONG>(expected.children.size()));
