@@ -1,7 +1,8 @@
 #include "config/logon_task_keeper.h"
 
-#include <system_error>
 #include <utility>
+
+#include "framework/worker_thread.h"
 
 namespace qmo {
 
@@ -17,15 +18,7 @@ void LogonTaskKeeper::Request(std::string executablePath, bool enabled) {
     if (m_working)
         return;
     m_working = true;
-    // The worker before has finished its last wish and is on its way out.
-    std::thread finished = std::move(m_worker);
-    lock.unlock();
-    if (finished.joinable())
-        finished.join();
-    lock.lock();
-    try {
-        m_worker = std::thread(&LogonTaskKeeper::Work, this);
-    } catch (const std::system_error&) {
+    if (!ReplaceFinishedWorker(m_worker, lock, [this] { Work(); })) {
         // No thread to be had: this save leaves the task as it is, the next one tries again.
         m_waiting.reset();
         m_working = false;

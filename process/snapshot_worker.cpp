@@ -1,7 +1,8 @@
 #include "process/snapshot_worker.h"
 
-#include <system_error>
 #include <utility>
+
+#include "framework/worker_thread.h"
 
 namespace qmo {
 
@@ -17,20 +18,11 @@ bool SnapshotWorker::Request() {
     if (m_working)
         return true;
     m_working = true;
-    // The worker before has handed over its last result and is on its way out.
-    std::thread finished = std::move(m_worker);
-    lock.unlock();
-    if (finished.joinable())
-        finished.join();
-    lock.lock();
-    try {
-        m_worker = std::thread(&SnapshotWorker::Work, this);
+    if (ReplaceFinishedWorker(m_worker, lock, [this] { Work(); }))
         return true;
-    } catch (const std::system_error&) {
-        m_requested = false;
-        m_working = false;
-        return false;
-    }
+    m_requested = false;
+    m_working = false;
+    return false;
 }
 
 std::optional<std::vector<ProcessEntry>> SnapshotWorker::TakeResult() {
