@@ -1,7 +1,11 @@
 #pragma once
 // The gauge and the history graph as windows: template push buttons taken
 // over and painted whole, off screen, from the models they hold.
+#include <optional>
+
+#include "framework/unique_handle.h"
 #include "perf/gauge_and_graph.h"
+#include "perf/layered_picture.h"
 #include "toolkit/themed_button.h"
 
 namespace qmo {
@@ -9,18 +13,28 @@ namespace qmo {
 class Canvas;
 
 // A template button every pixel of which we paint; clicks and keys stay the
-// button's, and nothing but our picture ever shows.
+// button's, and nothing but our picture ever shows. The still part of the
+// picture is kept until the size, the DPI or the colours change.
 class PaintedButton : public qmo::ThemedButton {
 public:
-    // Paints the whole control into `dc`, composed off screen first.
-    void PaintTo(HDC dc);
+    // Paints the whole control into `dc` as shown at `dpi`.
+    void PaintTo(HDC dc, unsigned dpi);
+    // The system's colours or its high-contrast setting may have changed:
+    // read them again and repaint.
+    void RefreshLook();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    virtual void Paint(qmo::Canvas& canvas, int width, int height) = 0;
+    virtual void PaintStill(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) = 0;
+    virtual void PaintMoving(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) = 0;
 
 private:
-    void PaintClient(HDC dc);
+    HFONT FontFor(unsigned dpi);
+
+    qmo::LayeredPicture m_picture;
+    std::optional<qmo::PerfColors> m_colors;  // read on the first paint after a change
+    qmo::unique_font m_scaledFont;            // the interface font at a DPI not the screen's
+    unsigned m_scaledFontDpi = 0;
 };
 
 class CGaugeCtrl : public PaintedButton {
@@ -29,7 +43,8 @@ public:
     const qmo::GaugeModel& Model() const noexcept { return m_model; }
 
 protected:
-    void Paint(qmo::Canvas& canvas, int width, int height) override;
+    void PaintStill(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) override;
+    void PaintMoving(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) override;
 
 private:
     qmo::GaugeModel m_model;
@@ -41,7 +56,8 @@ public:
     const qmo::HistoryGraphModel& Model() const noexcept { return m_model; }
 
 protected:
-    void Paint(qmo::Canvas& canvas, int width, int height) override;
+    void PaintStill(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) override;
+    void PaintMoving(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) override;
 
 private:
     qmo::HistoryGraphModel m_model;

@@ -58,6 +58,15 @@ bool CPerformancePage::OnTimer(UINT_PTR id) {
     return true;
 }
 
+// A high-contrast theme turned on or off, or new system colours.
+bool CPerformancePage::OnLookChanged() {
+    m_wndMemoryGauge.RefreshLook();
+    m_wndProcessorGauge.RefreshLook();
+    m_wndMemoryGraph.RefreshLook();
+    m_wndProcessorGraph.RefreshLook();
+    return false;
+}
+
 void CPerformancePage::OnSampleTick() {
     if (!m_sampler.Sample(m_host, {m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(), m_wndMemoryGraph.Model(),
                                    m_wndProcessorGraph.Model()}))

@@ -29,6 +29,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool OnTimer(UINT_PTR id) override;
+    bool OnLookChanged() override;
     void OnDestroy() override;
 
 private:

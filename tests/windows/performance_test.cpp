@@ -261,7 +261,7 @@ TEST_F(PerformancePageTest, TheBoundControlsPaintTheirModels) {
     ::GetClientRect(gauge.GetSafeHwnd(), &client);
     ASSERT_GT(client.right, 40);
     Picture picture(client.right, client.bottom);
-    gauge.PaintTo(picture.dc());
+    gauge.PaintTo(picture.dc(), qmo::kDesignDpi);
     EXPECT_EQ(picture.At(0, client.bottom / 2), kFrameBlue);
     EXPECT_EQ(picture.At(client.right / 2, client.bottom / 2), kHubInner);
     const qmo::Point tip = qmo::PointOnDial(gauge.Model().m_nAngle, {0, 0, client.right, client.bottom});
