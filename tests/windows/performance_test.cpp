@@ -8,6 +8,7 @@
 #include "config/optimizer_settings.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
+#include "framework/resource_usage.h"
 #include "config/registry_profile.h"
 #include "framework/unique_handle.h"
 #include "pages/message_caption.h"
@@ -168,6 +169,7 @@ constexpr COLORREF kNeedle = RGB(250, 180, 21);
 constexpr COLORREF kHubInner = RGB(0, 0, 255);
 constexpr COLORREF kCurve = RGB(255, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 TEST(GdiCanvas, TheGaugeShowsItsNeedleWhereTheDialPutsIt) {
     constexpr int kWidth = 177, kHeight = 160;
@@ -268,6 +270,38 @@ TEST_F(PerformancePageTest, TheBoundControlsPaintTheirModels) {
     const qmo::Point centre{client.right / 2, client.bottom / 2};
     // Two thirds of the way out along the needle.
     EXPECT_EQ(picture.At(centre.x + (tip.x - centre.x) * 2 / 3, centre.y + (tip.y - centre.y) * 2 / 3), kNeedle);
+}
+
+// The picture is kept between paints: it must be drawn afresh at a new DPI or
+// size, and the layers and fonts of the old ones go with it.
+TEST_F(PerformancePageTest, TheGaugeAtAnotherDpiOrSizeIsDrawnAfreshAndNoGdiObjectGrows) {
+    CGaugeCtrl& gauge = Page().MemoryGauge();
+    gauge.Model().SetValue(50);  // the needle straight up, clear of the hub's right side
+    RECT client{};
+    ::GetClientRect(gauge.GetSafeHwnd(), &client);
+    Picture picture(client.right + 8, client.bottom);
+    // Right of the centre: the hub's rim at 96 DPI, inside the hub at 144.
+    const auto besideTheCentre = [&](unsigned dpi) {
+        gauge.PaintTo(picture.dc(), dpi);
+        RECT now{};
+        ::GetClientRect(gauge.GetSafeHwnd(), &now);
+        return picture.At(now.right / 2 + 11, now.bottom / 2);
+    };
+    const auto widen = [&](int extra) {
+        ::SetWindowPos(gauge.GetSafeHwnd(), nullptr, 0, 0, client.right + extra, client.bottom,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    EXPECT_NE(besideTheCentre(qmo::kDesignDpi), kHubInner);
+    const DWORD held = qmo::MeasureResourceUsage().gdiObjects;
+    for (int round = 0; round < 10; ++round) {
+        EXPECT_EQ(besideTheCentre(144), kHubInner) << round;
+        widen(8);
+        EXPECT_EQ(besideTheCentre(qmo::kDesignDpi), kBlack) << "the rim at 96 DPI again";
+        EXPECT_EQ(picture.At(client.right + 7, client.bottom / 2), kFrameBlue) << "the border moved out";
+        widen(0);
+    }
+    besideTheCentre(qmo::kDesignDpi);
+    EXPECT_EQ(qmo::MeasureResourceUsage().gdiObjects, held);
 }
 
 // The query failure is reported while the frame is being created, before it is the main window.
