@@ -11,22 +11,22 @@ Color ToColor(COLORREF color) noexcept {
     return {GetRValue(color), GetGValue(color), GetBValue(color)};
 }
 
-qmo::PerfColors CurrentPerfColors() {
-    if (!qmo::IsHighContrast())
-        return qmo::kPerfColors;
+}  // namespace
+
+qmo::PerfColors SystemPerfColors() {
     return qmo::HighContrastPerfColors(ToColor(::GetSysColor(COLOR_WINDOW)), ToColor(::GetSysColor(COLOR_WINDOWTEXT)),
                                        ToColor(::GetSysColor(COLOR_HIGHLIGHT)),
                                        ToColor(::GetSysColor(COLOR_HOTLIGHT)));
 }
 
-}  // namespace
+qmo::PerfColors CurrentPerfColors() {
+    return qmo::IsHighContrast() ? SystemPerfColors() : qmo::kPerfColors;
+}
 
 void PaintedButton::PaintTo(HDC dc, unsigned dpi) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
-    if (!m_colors)
-        m_colors = CurrentPerfColors();
-    const qmo::PerfLook look{dpi, *m_colors};
+    const qmo::PerfLook look{dpi, m_colors};
     const int width = client.right;
     const int height = client.bottom;
     m_picture.Paint(
@@ -35,8 +35,10 @@ void PaintedButton::PaintTo(HDC dc, unsigned dpi) {
         [&](qmo::Canvas& canvas) { PaintMoving(canvas, width, height, look); });
 }
 
-void PaintedButton::RefreshLook() {
-    m_colors.reset();
+void PaintedButton::SetColors(const qmo::PerfColors& colors) {
+    if (colors == m_colors)
+        return;
+    m_colors = colors;
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }

@@ -1,8 +1,6 @@
 #pragma once
 // The gauge and the history graph as windows: template push buttons taken
 // over and painted whole, off screen, from the models they hold.
-#include <optional>
-
 #include "framework/unique_handle.h"
 #include "perf/gauge_and_graph.h"
 #include "perf/layered_picture.h"
@@ -19,9 +17,8 @@ class PaintedButton : public qmo::ThemedButton {
 public:
     // Paints the whole control into `dc` as shown at `dpi`.
     void PaintTo(HDC dc, unsigned dpi);
-    // The system's colours or its high-contrast setting may have changed:
-    // read them again and repaint.
-    void RefreshLook();
+    // Repaints in these colours when they differ from the ones in use.
+    void SetColors(const qmo::PerfColors& colors);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -32,10 +29,15 @@ private:
     HFONT FontFor(unsigned dpi);
 
     qmo::LayeredPicture m_picture;
-    std::optional<qmo::PerfColors> m_colors;  // read on the first paint after a change
+    qmo::PerfColors m_colors = qmo::kPerfColors;
     qmo::unique_font m_scaledFont;            // the interface font at a DPI not the screen's
     unsigned m_scaledFontDpi = 0;
 };
+
+// The system's colours, as a high-contrast theme sets them.
+qmo::PerfColors SystemPerfColors();
+// Ours, or the system's while a high-contrast theme is on.
+qmo::PerfColors CurrentPerfColors();
 
 class CGaugeCtrl : public PaintedButton {
 public:

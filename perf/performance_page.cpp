@@ -43,6 +43,7 @@ void CPerformancePage::BindControls() {
     m_wndProcessorGauge.SubclassDlgItem(IDC_PERF_CPU_GAUGE, m_hWnd);
     m_wndMemoryGraph.SubclassDlgItem(IDC_PERF_MEMORY_GRAPH, m_hWnd);
     m_wndProcessorGraph.SubclassDlgItem(IDC_PERF_CPU_GRAPH, m_hWnd);
+    ColorControls();
 }
 
 void CPerformancePage::OnDestroy() {
@@ -60,11 +61,16 @@ bool CPerformancePage::OnTimer(UINT_PTR id) {
 
 // A high-contrast theme turned on or off, or new system colours.
 bool CPerformancePage::OnLookChanged() {
-    m_wndMemoryGauge.RefreshLook();
-    m_wndProcessorGauge.RefreshLook();
-    m_wndMemoryGraph.RefreshLook();
-    m_wndProcessorGraph.RefreshLook();
+    ColorControls();
     return false;
+}
+
+void CPerformancePage::ColorControls() {
+    const qmo::PerfColors colors = qmo::CurrentPerfColors();
+    m_wndMemoryGauge.SetColors(colors);
+    m_wndProcessorGauge.SetColors(colors);
+    m_wndMemoryGraph.SetColors(colors);
+    m_wndProcessorGraph.SetColors(colors);
 }
 
 void CPerformancePage::OnSampleTick() {

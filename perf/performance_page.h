@@ -34,6 +34,8 @@ protected:
 
 private:
     void BindControls();
+    // Our colours, or the system's in a high-contrast theme, for all four controls.
+    void ColorControls();
     void OnSampleTick();
     [[noreturn]] void EndOnQueryFailure();
 

@@ -3,6 +3,7 @@
 #include <pdhmsg.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "config/optimizer_settings.h"
@@ -14,6 +15,7 @@
 #include "pages/message_caption.h"
 #include "perf/perf_win32.h"
 #include "shell/main_frame.h"
+#include "toolkit/ui_paint.h"
 #include "frame_test_support.h"
 #include "wine_test_support.h"
 
@@ -302,6 +304,29 @@ TEST_F(PerformancePageTest, TheGaugeAtAnotherDpiOrSizeIsDrawnAfreshAndNoGdiObjec
     }
     besideTheCentre(qmo::kDesignDpi);
     EXPECT_EQ(qmo::MeasureResourceUsage().gdiObjects, held);
+}
+
+// Wine has no high-contrast themes: the system's colours are given directly,
+// and the system's change brings back the colours of the moment. A kept
+// picture must not outlive the colours it was drawn in.
+TEST_F(PerformancePageTest, TheGaugeRepaintsInTheColoursItIsGivenAndTakesTheCurrentOnesOnASystemChange) {
+    CGaugeCtrl& gauge = Page().MemoryGauge();
+    RECT client{};
+    ::GetClientRect(gauge.GetSafeHwnd(), &client);
+    Picture picture(client.right, client.bottom);
+    const auto borderAndHub = [&] {
+        gauge.PaintTo(picture.dc(), qmo::kDesignDpi);
+        return std::pair{picture.At(0, client.bottom / 2), picture.At(client.right / 2, client.bottom / 2)};
+    };
+    const auto colorsOf = [](const qmo::PerfColors& colors) {
+        return std::pair{qmo::ToColorRef(colors.frame), qmo::ToColorRef(colors.hub)};
+    };
+    ASSERT_EQ(borderAndHub(), colorsOf(qmo::CurrentPerfColors()));
+    ASSERT_NE(colorsOf(qmo::SystemPerfColors()), colorsOf(qmo::CurrentPerfColors())) << "a change to see";
+    gauge.SetColors(qmo::SystemPerfColors());
+    EXPECT_EQ(borderAndHub(), std::pair(::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_HOTLIGHT)));
+    ::SendMessageW(frame->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(borderAndHub(), colorsOf(qmo::CurrentPerfColors()));
 }
 
 // The query failure is reported while the frame is being created, before it is the main window.
