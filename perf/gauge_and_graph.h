@@ -73,6 +73,7 @@ struct GaugeModel {
     void SetValue(float value);
     // The caption and the value, as the gauge shows them.
     std::string Text() const;
+    friend bool operator==(const GaugeModel&, const GaugeModel&) = default;
 };
 
 struct HistoryGraphModel {
@@ -83,6 +84,7 @@ struct HistoryGraphModel {
 
     // The caption and the latest value, as the graph shows them.
     std::string Text() const;
+    friend bool operator==(const HistoryGraphModel&, const HistoryGraphModel&) = default;
 };
 
 // The still layer: border, dial face, wedge and spokes.

@@ -74,12 +74,23 @@ void CPerformancePage::ColorControls() {
 }
 
 void CPerformancePage::OnSampleTick() {
+    // A control the tick leaves showing what it showed is not repainted: a
+    // steady memory load, or a full history of one value, costs no painting.
+    const qmo::GaugeModel memoryGauge = m_wndMemoryGauge.Model();
+    const qmo::GaugeModel processorGauge = m_wndProcessorGauge.Model();
+    const qmo::HistoryGraphModel memoryGraph = m_wndMemoryGraph.Model();
+    const qmo::HistoryGraphModel processorGraph = m_wndProcessorGraph.Model();
     if (!m_sampler.Sample(m_host, {m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(), m_wndMemoryGraph.Model(),
                                    m_wndProcessorGraph.Model()}))
         return;
-    for (HWND control : {m_wndProcessorGauge.GetSafeHwnd(), m_wndMemoryGauge.GetSafeHwnd(),
-                         m_wndProcessorGraph.GetSafeHwnd(), m_wndMemoryGraph.GetSafeHwnd()})
-        ::InvalidateRect(control, nullptr, TRUE);
+    const auto repaintIfChanged = [](const PaintedButton& control, bool changed) {
+        if (changed)
+            ::InvalidateRect(control.GetSafeHwnd(), nullptr, TRUE);
+    };
+    repaintIfChanged(m_wndProcessorGauge, m_wndProcessorGauge.Model() != processorGauge);
+    repaintIfChanged(m_wndMemoryGauge, m_wndMemoryGauge.Model() != memoryGauge);
+    repaintIfChanged(m_wndProcessorGraph, m_wndProcessorGraph.Model() != processorGraph);
+    repaintIfChanged(m_wndMemoryGraph, m_wndMemoryGraph.Model() != memoryGraph);
 }
 
 void CPerformancePage::EndOnQueryFailure() {
