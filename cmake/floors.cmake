@@ -74,7 +74,7 @@ qmo_floor(optimizer BELOW config
   WIN32 optimize_progress_dlg.cpp optimizer_win32.cpp)
 qmo_floor(perf BELOW optimizer
   PORTABLE pdh_query.cpp gauge_and_graph.cpp performance_sampler.cpp
-  WIN32 perf_win32.cpp performance_controls.cpp performance_page.cpp)
+  WIN32 perf_win32.cpp layered_picture.cpp performance_controls.cpp performance_page.cpp)
 qmo_floor(process BELOW optimizer
   PORTABLE process_snapshot.cpp process_sort.cpp process_page_logic.cpp snapshot_worker.cpp
   WIN32 process_page.cpp process_inspector_win32.cpp)

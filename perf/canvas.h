@@ -29,8 +29,8 @@ public:
     virtual void LineTo(Point to) = 0;
     virtual void Polygon(std::span<const Point> points) = 0;
     virtual void Ellipse(const Rect& bounds) = 0;
-    // One line of text with its top-left corner at `at`, on a white background.
-    virtual void Text(Point at, std::string_view utf8, Color color) = 0;
+    // One line of text with its top-left corner at `at`, on an opaque `background`.
+    virtual void Text(Point at, std::string_view utf8, Color color, Color background) = 0;
 };
 
 }  // namespace qmo

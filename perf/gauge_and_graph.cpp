@@ -10,24 +10,32 @@
 namespace qmo {
 namespace {
 
-constexpr Color kWhite{255, 255, 255};
-constexpr Color kBlack{0, 0, 0};
-constexpr Color kFrameBlue{150, 180, 206};
-constexpr Color kGaugeTop{230, 250, 250};
-constexpr Color kGraphTop{250, 250, 250};
-constexpr Color kGraphBottom{222, 235, 250};
-constexpr Color kNeedle{250, 180, 21};
-constexpr Color kHubInner{0, 0, 255};
-constexpr Color kRed{255, 0, 0};
-
 constexpr int kRestAngle = 225;  // value 0, lower left
 constexpr double kDegreesPerPercent = 2.7;
 constexpr char kUnavailableText[] = "n/a";
 
+// Sizes below are pixels at 96 DPI.
+// Both panels: the surface colour from this row down, under the gradient;
+// the gradient stops short of the bottom by the strip for the text.
+constexpr int kSurfaceTop = 25;
+constexpr int kGaugeStrip = 25;
+constexpr int kGraphStrip = 21;
+constexpr int kDialInset = 5;
 // Graph layout: the plot's left edge, its top, the strip under it.
 constexpr int kPlotLeft = 50;
 constexpr int kPlotTop = 10;
 constexpr int kPlotBottomMargin = 30;
+
+// A look's sizes in pixels at its DPI.
+class Scale {
+public:
+    explicit Scale(const PerfLook& look) noexcept : m_dpi(look.dpi) {}
+    int operator()(int pixels) const noexcept { return ScaleForDpi(pixels, m_dpi); }
+    int Line(int pixels) const noexcept { return ScaleLineForDpi(pixels, m_dpi); }
+
+private:
+    unsigned m_dpi;
+};
 
 std::string Digits(int value) {
     return FormatDecimal(static_cast<std::uint32_t>(value));
@@ -38,59 +46,33 @@ void Line(Canvas& canvas, Point from, Point to) {
     canvas.LineTo(to);
 }
 
-void PaintDialFace(Canvas& canvas, const GaugeModel& gauge, int width, int height) {
-    canvas.SelectPen(kWhite, 2);
-    canvas.FillSolid({0, 0, width, height}, kFrameBlue);
-    canvas.FillSolid({1, 25, width - 1, height - 1}, kWhite);
-    canvas.FillVerticalGradient({1, 1, width - 1, height - 25}, kGaugeTop, kFrameBlue);
-    canvas.SelectBrush(kWhite);
-    const Rect dial{0, 5, width, height - 5};
-    // The wedge below the sweep, between the value-0 and value-100 positions.
-    canvas.Pie(dial, PointOnDial(225, dial), PointOnDial(135, dial));
-    for (int angle = 0; angle < 360; angle += 30)
-        Line(canvas, {dial.right / 2, dial.bottom / 2}, PointOnDial(angle, dial));
-    canvas.Text({5, dial.bottom - 20}, gauge.Text(), kRed);
+// A border of `frame` round a gradient panel over a strip of `surface`.
+void PaintPanel(Canvas& canvas, int width, int height, int strip, Color top, Color bottom, const PerfLook& look) {
+    const Scale px(look);
+    const int border = px.Line(1);
+    canvas.FillSolid({0, 0, width, height}, look.colors.surface);
+    canvas.FillSolid({0, 0, width, height}, look.colors.frame);
+    canvas.FillSolid({border, px(kSurfaceTop), width - border, height - border}, look.colors.surface);
+    canvas.FillVerticalGradient({border, border, width - border, height - strip}, top, bottom);
 }
 
-void PaintNeedle(Canvas& canvas, const GaugeModel& gauge, int width, int height) {
-    canvas.SelectBrush(kNeedle);
-    canvas.SelectPen(kBlack, 1);
-    const Point centre{width / 2, height / 2};
-    const Point tip = PointOnDial(gauge.m_nAngle, {0, 0, width, height});
-    const Rect hub{centre.x - 20, centre.y - 20, centre.x + 20, centre.y + 20};
-    const Point needle[] = {centre, PointOnDial(gauge.m_nAngle - 10, hub), tip, PointOnDial(gauge.m_nAngle + 10, hub)};
-    canvas.Polygon(needle);
-    canvas.SelectBrush(kBlack);
-    canvas.Ellipse({centre.x - 12, centre.y - 12, centre.x + 12, centre.y + 12});
-    canvas.SelectBrush(kHubInner);
-    canvas.Ellipse({centre.x - 10, centre.y - 10, centre.x + 10, centre.y + 10});
-}
-
-void PaintGrid(Canvas& canvas, int width, int height) {
-    canvas.SelectPen(kFrameBlue, 1);
-    const int columnStep = (width - kPlotLeft) / 20;
-    if (columnStep > 0)
-        for (int k = 1; k <= 19; ++k)
-            Line(canvas, {kPlotLeft + k * columnStep, kPlotTop}, {kPlotLeft + k * columnStep, height - kPlotBottomMargin});
-    const int rowStep = (height - kPlotBottomMargin) / 21;
-    for (int k = 0; k <= 20; ++k) {
-        const int y = (height - kPlotBottomMargin) - k * rowStep;
-        Line(canvas, {kPlotLeft, y}, {width, y});
-        if (k % 5 == 0)
-            canvas.Text({10, y - 7}, Digits(5 * k), kBlack);
-    }
+Rect DialRect(int width, int height, const Scale& px) {
+    return {0, px(kDialInset), width, height - px(kDialInset)};
 }
 
 // Unavailable samples leave gaps: the curve starts afresh at the next sample it has.
-void PaintCurve(Canvas& canvas, const HistoryGraphModel& graph, int width, int height) {
-    canvas.SelectPen(kRed, 1);
-    const double yScale = RoundToDecimals(static_cast<float>(height - kPlotBottomMargin) * 0.01f, 1);
-    const double xScale = RoundToDecimals(static_cast<float>(width - 54) * 0.01f, 1);
+void PaintCurveLine(Canvas& canvas, const HistoryGraphModel& graph, int width, int height, const PerfLook& look) {
+    const Scale px(look);
+    canvas.SelectPen(look.colors.curve, px.Line(1));
+    const int left = px(kPlotLeft);
+    const int baseline = height - px(kPlotBottomMargin);
+    const double yScale = RoundToDecimals(static_cast<float>(baseline) * 0.01f, 1);
+    const double xScale = RoundToDecimals(static_cast<float>(width - px(kPlotLeft + 4)) * 0.01f, 1);
     const int count = std::min(graph.m_nCount, HISTORY_CAPACITY);
     const auto available = [&](int i) {
         return i < count && graph.m_aY[static_cast<std::size_t>(i)] != PDH_VALUE_UNAVAILABLE;
     };
-    canvas.MoveTo({kPlotLeft, height - kPlotBottomMargin});
+    canvas.MoveTo({left, baseline});
     bool afterGap = false;
     for (int i = 0; i < count; ++i) {
         if (!available(i)) {
@@ -98,8 +80,8 @@ void PaintCurve(Canvas& canvas, const HistoryGraphModel& graph, int width, int h
             continue;
         }
         const int value = graph.m_aY[static_cast<std::size_t>(i)];
-        const Point point{static_cast<int>(kPlotLeft + i * xScale),
-                          static_cast<int>(height - (value * yScale + kPlotBottomMargin))};
+        const Point point{static_cast<int>(left + i * xScale),
+                          static_cast<int>(height - (value * yScale + px(kPlotBottomMargin)))};
         if (!afterGap) {
             canvas.LineTo(point);
             continue;
@@ -133,6 +115,23 @@ Point PointOnDial(int angle, const Rect& rect) {
             static_cast<int>((rect.top + rect.bottom) * 0.5 - radius * std::cos(theta))};
 }
 
+PerfColors HighContrastPerfColors(Color window, Color windowText, Color highlight, Color hotLight) {
+    return PerfColors{
+        .surface = window,
+        .frame = windowText,
+        .gaugeTop = window,
+        .gaugeBottom = window,
+        .graphTop = window,
+        .graphBottom = window,
+        .needle = highlight,
+        .outline = windowText,
+        .hub = hotLight,
+        .valueText = hotLight,
+        .curve = highlight,
+        .labelText = windowText,
+    };
+}
+
 void GaugeModel::SetValue(float value) {
     m_nValue = static_cast<int>(value);
     if (m_nValue == PDH_VALUE_UNAVAILABLE) {
@@ -154,22 +153,79 @@ std::string HistoryGraphModel::Text() const {
                                            : m_strCaption + " " + Digits(latest) + " %";
 }
 
-void PaintGauge(Canvas& canvas, const GaugeModel& gauge, int width, int height) {
-    canvas.FillSolid({0, 0, width, height}, kWhite);
-    PaintDialFace(canvas, gauge, width, height);
-    PaintNeedle(canvas, gauge, width, height);
+void PaintGaugeFace(Canvas& canvas, int width, int height, const PerfLook& look) {
+    const Scale px(look);
+    const PerfColors& colors = look.colors;
+    PaintPanel(canvas, width, height, px(kGaugeStrip), colors.gaugeTop, colors.gaugeBottom, look);
+    canvas.SelectPen(colors.surface, px.Line(2));
+    canvas.SelectBrush(colors.surface);
+    const Rect dial = DialRect(width, height, px);
+    // The wedge below the sweep, between the value-0 and value-100 positions.
+    canvas.Pie(dial, PointOnDial(225, dial), PointOnDial(135, dial));
+    for (int angle = 0; angle < 360; angle += 30)
+        Line(canvas, {dial.right / 2, dial.bottom / 2}, PointOnDial(angle, dial));
 }
 
-void PaintHistoryGraph(Canvas& canvas, const HistoryGraphModel& graph, int width, int height) {
-    canvas.FillSolid({0, 0, width, height}, kWhite);
-    canvas.FillSolid({0, 0, width, height}, kFrameBlue);
-    canvas.FillSolid({1, 25, width - 1, height - 1}, kWhite);
-    canvas.FillVerticalGradient({1, 1, width - 1, height - 21}, kGraphTop, kGraphBottom);
-    canvas.FillSolid({kPlotLeft, kPlotTop, width, height - kPlotBottomMargin}, kFrameBlue);
-    canvas.FillSolid({kPlotLeft + 1, kPlotTop + 1, width - 1, height - kPlotBottomMargin - 1}, kWhite);
-    PaintGrid(canvas, width, height);
-    PaintCurve(canvas, graph, width, height);
-    canvas.Text({width / 2 - 60, height - 20}, graph.Text(), kBlack);
+void PaintGaugeValue(Canvas& canvas, const GaugeModel& gauge, int width, int height, const PerfLook& look) {
+    const Scale px(look);
+    const PerfColors& colors = look.colors;
+    const Rect dial = DialRect(width, height, px);
+    canvas.Text({px(5), dial.bottom - px(20)}, gauge.Text(), colors.valueText, colors.surface);
+    canvas.SelectBrush(colors.needle);
+    canvas.SelectPen(colors.outline, px.Line(1));
+    const Point centre{width / 2, height / 2};
+    const Point tip = PointOnDial(gauge.m_nAngle, {0, 0, width, height});
+    const auto around = [&](int radius) {
+        return Rect{centre.x - radius, centre.y - radius, centre.x + radius, centre.y + radius};
+    };
+    const Rect shoulders = around(px(20));
+    const Point needle[] = {centre, PointOnDial(gauge.m_nAngle - 10, shoulders), tip,
+                            PointOnDial(gauge.m_nAngle + 10, shoulders)};
+    canvas.Polygon(needle);
+    canvas.SelectBrush(colors.outline);
+    canvas.Ellipse(around(px(12)));
+    canvas.SelectBrush(colors.hub);
+    canvas.Ellipse(around(px(10)));
+}
+
+void PaintGraphGrid(Canvas& canvas, int width, int height, const PerfLook& look) {
+    const Scale px(look);
+    const PerfColors& colors = look.colors;
+    PaintPanel(canvas, width, height, px(kGraphStrip), colors.graphTop, colors.graphBottom, look);
+    const int left = px(kPlotLeft);
+    const int top = px(kPlotTop);
+    const int baseline = height - px(kPlotBottomMargin);
+    const int border = px.Line(1);
+    canvas.FillSolid({left, top, width, baseline}, colors.frame);
+    canvas.FillSolid({left + border, top + border, width - border, baseline - border}, colors.surface);
+    canvas.SelectPen(colors.frame, px.Line(1));
+    const int columnStep = (width - left) / 20;
+    if (columnStep > 0)
+        for (int k = 1; k <= 19; ++k)
+            Line(canvas, {left + k * columnStep, top}, {left + k * columnStep, baseline});
+    const int rowStep = baseline / 21;
+    for (int k = 0; k <= 20; ++k) {
+        const int y = baseline - k * rowStep;
+        Line(canvas, {left, y}, {width, y});
+        if (k % 5 == 0)
+            canvas.Text({px(10), y - px(7)}, Digits(5 * k), colors.labelText, colors.surface);
+    }
+}
+
+void PaintGraphCurve(Canvas& canvas, const HistoryGraphModel& graph, int width, int height, const PerfLook& look) {
+    PaintCurveLine(canvas, graph, width, height, look);
+    const Scale px(look);
+    canvas.Text({width / 2 - px(60), height - px(20)}, graph.Text(), look.colors.labelText, look.colors.surface);
+}
+
+void PaintGauge(Canvas& canvas, const GaugeModel& gauge, int width, int height, const PerfLook& look) {
+    PaintGaugeFace(canvas, width, height, look);
+    PaintGaugeValue(canvas, gauge, width, height, look);
+}
+
+void PaintHistoryGraph(Canvas& canvas, const HistoryGraphModel& graph, int width, int height, const PerfLook& look) {
+    PaintGraphGrid(canvas, width, height, look);
+    PaintGraphCurve(canvas, graph, width, height, look);
 }
 
 }  // namespace qmo

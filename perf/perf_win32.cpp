@@ -164,10 +164,10 @@ void GdiCanvas::Ellipse(const Rect& bounds) {
     ::Ellipse(m_dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
 }
 
-void GdiCanvas::Text(Point at, std::string_view utf8, Color color) {
+void GdiCanvas::Text(Point at, std::string_view utf8, Color color, Color background) {
     const std::wstring text = Widen(utf8);
     const COLORREF oldColor = ::SetTextColor(m_dc, ToColorRef(color));
-    const COLORREF oldBackground = ::SetBkColor(m_dc, RGB(255, 255, 255));
+    const COLORREF oldBackground = ::SetBkColor(m_dc, ToColorRef(background));
     const int oldMode = ::SetBkMode(m_dc, OPAQUE);
     ::TextOutW(m_dc, at.x, at.y, text.c_str(), static_cast<int>(text.size()));
     ::SetBkMode(m_dc, oldMode);

@@ -52,7 +52,7 @@ public:
     void LineTo(Point to) override;
     void Polygon(std::span<const Point> points) override;
     void Ellipse(const Rect& bounds) override;
-    void Text(Point at, std::string_view utf8, Color color) override;
+    void Text(Point at, std::string_view utf8, Color color, Color background) override;
 
 private:
     HDC m_dc;

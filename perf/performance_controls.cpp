@@ -4,31 +4,83 @@
 #include <string_view>
 
 #include "framework/text.h"
+#include "framework/window_dpi.h"
 #include "perf/perf_win32.h"
 #include "toolkit/ui_fonts.h"
-#include "toolkit/ui_paint.h"
+#include "toolkit/ui_palette.h"
 
 namespace qmo {
+namespace {
 
-void PaintedButton::PaintTo(HDC dc) {
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    qmo::BufferedCanvas buffer(dc, client);
-    PaintClient(buffer.dc());
+Color ToColor(COLORREF color) noexcept {
+    return {GetRValue(color), GetGValue(color), GetBValue(color)};
 }
 
-void PaintedButton::PaintClient(HDC dc) {
+}  // namespace
+
+qmo::PerfColors SystemPerfColors() {
+    return qmo::HighContrastPerfColors(ToColor(::GetSysColor(COLOR_WINDOW)), ToColor(::GetSysColor(COLOR_WINDOWTEXT)),
+                                       ToColor(::GetSysColor(COLOR_HIGHLIGHT)),
+                                       ToColor(::GetSysColor(COLOR_HOTLIGHT)));
+}
+
+qmo::PerfColors CurrentPerfColors() {
+    return qmo::IsHighContrast() ? SystemPerfColors() : qmo::kPerfColors;
+}
+
+void PaintedButton::PaintTo(HDC dc, unsigned dpi) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
-    qmo::GdiCanvas canvas(dc, qmo::StandardInterfaceFont());
-    Paint(canvas, client.right, client.bottom);
+    const qmo::PerfLook look{dpi, m_colors};
+    const int width = client.right;
+    const int height = client.bottom;
+    m_picture.Paint(
+        dc, width, height, look, FontFor(dpi),
+        [&](qmo::Canvas& canvas) { PaintStill(canvas, width, height, look); },
+        [&](qmo::Canvas& canvas) { PaintMoving(canvas, width, height, look); });
+}
+
+void PaintedButton::SetColors(const qmo::PerfColors& colors) {
+    if (colors == m_colors)
+        return;
+    m_colors = colors;
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+// The shared interface font is made for the screen's DPI; a window shown at
+// another gets its own copy, scaled, for as long as it stays there.
+HFONT PaintedButton::FontFor(unsigned dpi) {
+    static const unsigned screenDpi = qmo::WindowDpi(nullptr);  // fixed for the process's life
+    if (dpi == screenDpi || dpi == 0) {
+        m_scaledFont.reset();
+        return qmo::StandardInterfaceFont();
+    }
+    if (!m_scaledFont || m_scaledFontDpi != dpi) {
+        LOGFONTW face{};
+        ::GetObjectW(qmo::StandardInterfaceFont(), sizeof(face), &face);
+        face.lfHeight = ::MulDiv(face.lfHeight, static_cast<int>(dpi), static_cast<int>(screenDpi));
+        m_scaledFont.reset(::CreateFontIndirectW(&face));
+        m_scaledFontDpi = dpi;
+    }
+    return m_scaledFont ? m_scaledFont.get() : qmo::StandardInterfaceFont();
 }
 
 LRESULT PaintedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT painted = 0;
-    if (qmo::HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { PaintClient(dc); }, painted))
-        return painted;
-    return ThemedButton::HandleMessage(message, wParam, lParam);
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;  // the picture covers every pixel
+    case WM_PAINT: {
+        qmo::paint_dc dc(m_hWnd);
+        PaintTo(dc.get(), qmo::WindowDpi(m_hWnd));
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        PaintTo(reinterpret_cast<HDC>(wParam), qmo::WindowDpi(m_hWnd));
+        return 0;
+    default:
+        return ThemedButton::HandleMessage(message, wParam, lParam);
+    }
 }
 
 qmo::AccessibleElement PaintedButton::DescribeFigure(long role, const std::string& caption,
@@ -55,12 +107,20 @@ qmo::AccessibleElement CHistoryGraphCtrl::DescribeAccessible(int) const {
     return DescribeFigure(ROLE_SYSTEM_CHART, m_model.m_strCaption, m_model.Text());
 }
 
-void CGaugeCtrl::Paint(qmo::Canvas& canvas, int width, int height) {
-    qmo::PaintGauge(canvas, m_model, width, height);
+void CGaugeCtrl::PaintStill(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) {
+    qmo::PaintGaugeFace(canvas, width, height, look);
 }
 
-void CHistoryGraphCtrl::Paint(qmo::Canvas& canvas, int width, int height) {
-    qmo::PaintHistoryGraph(canvas, m_model, width, height);
+void CGaugeCtrl::PaintMoving(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) {
+    qmo::PaintGaugeValue(canvas, m_model, width, height, look);
+}
+
+void CHistoryGraphCtrl::PaintStill(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) {
+    qmo::PaintGraphGrid(canvas, width, height, look);
+}
+
+void CHistoryGraphCtrl::PaintMoving(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) {
+    qmo::PaintGraphCurve(canvas, m_model, width, height, look);
 }
 
 }  // namespace qmo

@@ -1,7 +1,9 @@
 #pragma once
 // The gauge and the history graph as windows: template push buttons taken
 // over and painted whole, off screen, from the models they hold.
+#include "framework/unique_handle.h"
 #include "perf/gauge_and_graph.h"
+#include "perf/layered_picture.h"
 #include "toolkit/themed_button.h"
 
 namespace qmo {
@@ -9,22 +11,36 @@ namespace qmo {
 class Canvas;
 
 // A template button every pixel of which we paint; clicks and keys stay the
-// button's, and nothing but our picture ever shows.
+// button's, and nothing but our picture ever shows. The still part of the
+// picture is kept until the size, the DPI or the colours change.
 class PaintedButton : public qmo::ThemedButton {
 public:
-    // Paints the whole control into `dc`, composed off screen first.
-    void PaintTo(HDC dc);
+    // Paints the whole control into `dc` as shown at `dpi`.
+    void PaintTo(HDC dc, unsigned dpi);
+    // Repaints in these colours when they differ from the ones in use.
+    void SetColors(const qmo::PerfColors& colors);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    virtual void Paint(qmo::Canvas& canvas, int width, int height) = 0;
+    virtual void PaintStill(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) = 0;
+    virtual void PaintMoving(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) = 0;
     // A read-only figure: its caption as the name, what it shows after the caption as the value.
     qmo::AccessibleElement DescribeFigure(long role, const std::string& caption, const std::string& shown) const;
     bool DoAccessibleAction(int) override { return false; }
 
 private:
-    void PaintClient(HDC dc);
+    HFONT FontFor(unsigned dpi);
+
+    qmo::LayeredPicture m_picture;
+    qmo::PerfColors m_colors = qmo::kPerfColors;
+    qmo::unique_font m_scaledFont;            // the interface font at a DPI not the screen's
+    unsigned m_scaledFontDpi = 0;
 };
+
+// The system's colours, as a high-contrast theme sets them.
+qmo::PerfColors SystemPerfColors();
+// Ours, or the system's while a high-contrast theme is on.
+qmo::PerfColors CurrentPerfColors();
 
 class CGaugeCtrl : public PaintedButton {
 public:
@@ -32,7 +48,8 @@ public:
     const qmo::GaugeModel& Model() const noexcept { return m_model; }
 
 protected:
-    void Paint(qmo::Canvas& canvas, int width, int height) override;
+    void PaintStill(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) override;
+    void PaintMoving(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) override;
     qmo::AccessibleElement DescribeAccessible(int child) const override;
 
 private:
@@ -45,7 +62,8 @@ public:
     const qmo::HistoryGraphModel& Model() const noexcept { return m_model; }
 
 protected:
-    void Paint(qmo::Canvas& canvas, int width, int height) override;
+    void PaintStill(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) override;
+    void PaintMoving(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) override;
     qmo::AccessibleElement DescribeAccessible(int child) const override;
 
 private:

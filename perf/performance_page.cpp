@@ -43,6 +43,7 @@ void CPerformancePage::BindControls() {
     m_wndProcessorGauge.SubclassDlgItem(IDC_PERF_CPU_GAUGE, m_hWnd);
     m_wndMemoryGraph.SubclassDlgItem(IDC_PERF_MEMORY_GRAPH, m_hWnd);
     m_wndProcessorGraph.SubclassDlgItem(IDC_PERF_CPU_GRAPH, m_hWnd);
+    ColorControls();
 }
 
 void CPerformancePage::OnDestroy() {
@@ -58,16 +59,41 @@ bool CPerformancePage::OnTimer(UINT_PTR id) {
     return true;
 }
 
+// A high-contrast theme turned on or off, or new system colours.
+bool CPerformancePage::OnLookChanged() {
+    ColorControls();
+    return false;
+}
+
+void CPerformancePage::ColorControls() {
+    const qmo::PerfColors colors = qmo::CurrentPerfColors();
+    m_wndMemoryGauge.SetColors(colors);
+    m_wndProcessorGauge.SetColors(colors);
+    m_wndMemoryGraph.SetColors(colors);
+    m_wndProcessorGraph.SetColors(colors);
+}
+
 void CPerformancePage::OnSampleTick() {
+    // A control the tick leaves showing what it showed is not repainted: a
+    // steady memory load, or a full history of one value, costs no painting.
+    const qmo::GaugeModel memoryGauge = m_wndMemoryGauge.Model();
+    const qmo::GaugeModel processorGauge = m_wndProcessorGauge.Model();
+    const qmo::HistoryGraphModel memoryGraph = m_wndMemoryGraph.Model();
+    const qmo::HistoryGraphModel processorGraph = m_wndProcessorGraph.Model();
     if (!m_sampler.Sample(m_host, {m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(), m_wndMemoryGraph.Model(),
                                    m_wndProcessorGraph.Model()}))
         return;
     // Nothing is painted for a hidden window (the window is painted whole
-    // when it shows); each invalidation is a trip to the window server.
-    for (HWND control : {m_wndProcessorGauge.GetSafeHwnd(), m_wndMemoryGauge.GetSafeHwnd(),
-                         m_wndProcessorGraph.GetSafeHwnd(), m_wndMemoryGraph.GetSafeHwnd()})
-        if (::IsWindowVisible(control))
-            ::InvalidateRect(control, nullptr, TRUE);
+    // when it shows), nor for a control whose picture this tick left as it was;
+    // each invalidation is a trip to the window server.
+    const auto repaintIfChanged = [](const PaintedButton& control, bool changed) {
+        if (changed && ::IsWindowVisible(control.GetSafeHwnd()))
+            ::InvalidateRect(control.GetSafeHwnd(), nullptr, TRUE);
+    };
+    repaintIfChanged(m_wndProcessorGauge, m_wndProcessorGauge.Model() != processorGauge);
+    repaintIfChanged(m_wndMemoryGauge, m_wndMemoryGauge.Model() != memoryGauge);
+    repaintIfChanged(m_wndProcessorGraph, m_wndProcessorGraph.Model() != processorGraph);
+    repaintIfChanged(m_wndMemoryGraph, m_wndMemoryGraph.Model() != memoryGraph);
 }
 
 void CPerformancePage::EndOnQueryFailure() {

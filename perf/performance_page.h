@@ -29,10 +29,13 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool OnTimer(UINT_PTR id) override;
+    bool OnLookChanged() override;
     void OnDestroy() override;
 
 private:
     void BindControls();
+    // Our colours, or the system's in a high-contrast theme, for all four controls.
+    void ColorControls();
     void OnSampleTick();
     [[noreturn]] void EndOnQueryFailure();
 

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 
 #include "config/optimizer_settings.h"
 #include "optimizer/optimizer_win32.h"
+#include "perf/layered_picture.h"
 #include "perf/perf_win32.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
@@ -53,7 +55,8 @@ public:
 };
 
 // One sampling tick as the page runs it: collection, reads, limit check and
-// history, then the four controls painted into their off-screen buffers.
+// history, then the four controls painted as they paint themselves, the
+// moving parts over their kept still layers.
 struct TickBench {
     qmo::PdhCounterApi api;
     qmo::SystemCommitCharge commitCharge;
@@ -63,30 +66,39 @@ struct TickBench {
     QuietHost host;
     qmo::GaugeModel memoryGauge, processorGauge;
     qmo::HistoryGraphModel memoryGraph, processorGraph;
+    qmo::LayeredPicture pictures[4];
     qmo::unique_dc screen{::CreateCompatibleDC(nullptr)};
 
     // Control sizes of the page at 96 dots per inch.
-    static constexpr RECT kGauge{0, 0, 177, 159};
-    static constexpr RECT kGraph{0, 0, 645, 153};
+    static constexpr SIZE kGauge{177, 159};
+    static constexpr SIZE kGraph{645, 153};
+    const qmo::PerfLook look{};
 
-    void Paint(const RECT& area, const std::function<void(qmo::Canvas&)>& paint) {
-        qmo::BufferedCanvas buffer(screen.get(), area);
-        qmo::GdiCanvas canvas(buffer.dc(), qmo::StandardInterfaceFont());
-        paint(canvas);
+    void PaintGauge(qmo::LayeredPicture& picture, const qmo::GaugeModel& gauge) {
+        picture.Paint(
+            screen.get(), kGauge.cx, kGauge.cy, look, qmo::StandardInterfaceFont(),
+            [&](qmo::Canvas& canvas) { qmo::PaintGaugeFace(canvas, kGauge.cx, kGauge.cy, look); },
+            [&](qmo::Canvas& canvas) { qmo::PaintGaugeValue(canvas, gauge, kGauge.cx, kGauge.cy, look); });
+    }
+    void PaintGraph(qmo::LayeredPicture& picture, const qmo::HistoryGraphModel& graph) {
+        picture.Paint(
+            screen.get(), kGraph.cx, kGraph.cy, look, qmo::StandardInterfaceFont(),
+            [&](qmo::Canvas& canvas) { qmo::PaintGraphGrid(canvas, kGraph.cx, kGraph.cy, look); },
+            [&](qmo::Canvas& canvas) { qmo::PaintGraphCurve(canvas, graph, kGraph.cx, kGraph.cy, look); });
     }
     bool Sample() { return sampler.Sample(&host, {memoryGauge, processorGauge, memoryGraph, processorGraph}); }
-    bool Tick() {
-        if (!Sample())
-            return false;
-        for (const qmo::GaugeModel* gauge : {&memoryGauge, &processorGauge})
-            Paint(kGauge, [&](qmo::Canvas& canvas) { qmo::PaintGauge(canvas, *gauge, kGauge.right, kGauge.bottom); });
-        for (const qmo::HistoryGraphModel* graph : {&memoryGraph, &processorGraph})
-            Paint(kGraph, [&](qmo::Canvas& canvas) {
-                qmo::PaintHistoryGraph(canvas, *graph, kGraph.right, kGraph.bottom);
-            });
-        return true;
+    void PaintAll() {
+        PaintGauge(pictures[0], memoryGauge);
+        PaintGauge(pictures[1], processorGauge);
+        PaintGraph(pictures[2], memoryGraph);
+        PaintGraph(pictures[3], processorGraph);
     }
 };
+
+double MedianOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
 
 }  // namespace
 
@@ -130,14 +142,27 @@ int main() {
     ::ReleaseDC(nullptr, display);
     const qmo::scoped_select onSurface(bench.screen.get(), surface.get());
     int failed = bench.sampler.Start() ? 0 : kTicks;
-    for (int warm = 0; warm < qmo::HISTORY_CAPACITY; ++warm)  // a full history, scrolling from here on
-        failed += bench.Tick() ? 0 : 1;
-    const double tickMs = MedianMs(kTicks, [&] { failed += bench.Tick() ? 0 : 1; });
-    const double sampleMs = MedianMs(kTicks, [&] { failed += bench.Sample() ? 0 : 1; });
+    // Each tick is timed whole and to the end of its sampling, so that both
+    // medians come from the same ticks while the machine's load drifts.
+    std::vector<double> tickUs, sampleUs;
+    for (int tick = 0; tick < qmo::HISTORY_CAPACITY + kTicks; ++tick) {
+        using Clock = std::chrono::steady_clock;
+        const auto start = Clock::now();
+        failed += bench.Sample() ? 0 : 1;
+        const auto sampled = Clock::now();
+        bench.PaintAll();
+        const auto painted = Clock::now();
+        if (tick < qmo::HISTORY_CAPACITY)
+            continue;  // a full history first, scrolling from here on, and the still layers drawn
+        sampleUs.push_back(std::chrono::duration<double, std::micro>(sampled - start).count());
+        tickUs.push_back(std::chrono::duration<double, std::micro>(painted - start).count());
+    }
+    const double tickMs = MedianOf(tickUs) / 1000.0;
+    const double sampleMs = MedianOf(sampleUs) / 1000.0;
     std::printf("%-44s %9.1f us %9.1f us %8.2f\n", "sampling tick with paint vs without paint", tickMs * 1000.0,
                 sampleMs * 1000.0, sampleMs > 0 ? tickMs / sampleMs : 0.0);
     std::printf("(median of %d ticks: collection, reads, limit check, 100-point history, and the four controls\n"
-                " painted into their off-screen buffers%s)\n",
+                " painted over their kept still layers and copied to a screen bitmap%s)\n",
                 kTicks, failed ? "; SOME COLLECTIONS FAILED" : "");
     qmo::bench::PrintProcessListFigures(kRuns);
     return 0;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "perf/gauge_and_graph.h"
 #include "perf/pdh_query.h"
 #include "recording_canvas.h"
@@ -93,11 +95,18 @@ protected:
     void Paint(float value) {
         gauge.m_strCaption = "Memory Usage ";
         gauge.SetValue(value);
-        PaintGauge(canvas, gauge, kWidth, kHeight);
+        PaintGauge(canvas, gauge, kWidth * scale, kHeight * scale, look);
+    }
+    // At twice the design DPI, on a control twice the size.
+    void AtDoubleDpi() {
+        look.dpi = 2 * kDesignDpi;
+        scale = 2;
     }
     static constexpr int kWidth = 177;
     static constexpr int kHeight = 160;
     GaugeModel gauge;
+    PerfLook look;
+    int scale = 1;
     RecordingCanvas canvas;
 };
 
@@ -167,11 +176,37 @@ TEST_F(GaugePaint, TheNeedleReachesTheRimAndTheHubIsDrawnOverIt) {
     EXPECT_EQ(ellipses[1].brush, (Color{0, 0, 255}));
 }
 
+// Pens, insets and the hub grow with the DPI; the control's own size is the window's.
+TEST_F(GaugePaint, AtTwiceTheDpiThePensTheStripAndTheHubAreTwiceAsLarge) {
+    AtDoubleDpi();
+    Paint(50);
+    const auto fills = canvas.Of(CanvasStep::Fill);
+    ASSERT_GE(fills.size(), 3u);
+    EXPECT_EQ(fills[2].rect, (Rect{2, 50, 352, 318})) << "a two-pixel border, the strip from row 50";
+    for (const CanvasStep& spoke : canvas.Of(CanvasStep::Line))
+        EXPECT_EQ(spoke.penWidth, 4);
+    const auto texts = canvas.Of(CanvasStep::Text);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(texts[0].from == (Point{10, 270}));
+    const auto polygons = canvas.Of(CanvasStep::Polygon);
+    ASSERT_EQ(polygons.size(), 1u);
+    EXPECT_EQ(polygons[0].penWidth, 2);
+    EXPECT_NEAR(polygons[0].points[1].y, 160 - 40, 1) << "the shoulders 40 pixels out";
+    const auto ellipses = canvas.Of(CanvasStep::Ellipse);
+    ASSERT_EQ(ellipses.size(), 2u);
+    EXPECT_EQ(ellipses[0].rect, (Rect{153, 136, 201, 184}));
+    EXPECT_EQ(ellipses[1].rect, (Rect{157, 140, 197, 180}));
+}
+
 class GraphPaint : public ::testing::Test {
 protected:
     void Paint() {
         graph.m_strCaption = "CPU Usage  ";
-        PaintHistoryGraph(canvas, graph, kWidth, kHeight);
+        PaintHistoryGraph(canvas, graph, kWidth * scale, kHeight * scale, look);
+    }
+    void AtDoubleDpi() {
+        look.dpi = 2 * kDesignDpi;
+        scale = 2;
     }
     void Fill(std::initializer_list<int> values) {
         graph.m_nCount = 0;
@@ -192,6 +227,8 @@ protected:
     static constexpr int kWidth = 645;
     static constexpr int kHeight = 153;
     HistoryGraphModel graph;
+    PerfLook look;
+    int scale = 1;
     RecordingCanvas canvas;
 };
 
@@ -283,6 +320,54 @@ TEST_F(GraphPaint, TheCaptionSaysNotAvailableWhenTheLatestPointIs) {
     Fill({10, PDH_VALUE_UNAVAILABLE});
     Paint();
     EXPECT_EQ(Caption(), "CPU Usage   n/a");
+}
+
+TEST_F(GraphPaint, AtTwiceTheDpiThePlotMarginsLabelsAndPensAreTwiceAsLarge) {
+    AtDoubleDpi();
+    Fill({50});
+    Paint();
+    const auto fills = canvas.Of(CanvasStep::Fill);
+    ASSERT_EQ(fills.size(), 5u);
+    EXPECT_EQ(fills[3].rect, (Rect{100, 20, 1290, 246}));
+    EXPECT_EQ(fills[4].rect, (Rect{102, 22, 1288, 244}));
+    for (const CanvasStep& line : canvas.Of(CanvasStep::Line))
+        EXPECT_EQ(line.penWidth, 2);
+    const auto texts = canvas.Of(CanvasStep::Text);
+    ASSERT_EQ(texts.size(), 6u);
+    EXPECT_TRUE(texts[0].from == (Point{20, 232})) << "the 0 label beside the baseline at 246";
+    EXPECT_TRUE(texts[5].from == (Point{525, 266})) << "the caption";
+    const auto curve = Curve();
+    ASSERT_EQ(curve.size(), 1u);
+    EXPECT_TRUE(curve[0].from == (Point{100, 246}));
+    EXPECT_TRUE(curve[0].to == (Point{100, 121})) << "306 - (50 x 2.5 + 60)";
+}
+
+// A colour of our own left in either picture would be unreadable on some
+// high-contrast theme.
+TEST(HighContrastPaint, EveryStepOfBothPicturesUsesOnlyTheSystemsColours) {
+    const Color window{1, 1, 1}, windowText{2, 2, 2}, highlight{3, 3, 3}, hotLight{4, 4, 4};
+    const PerfLook look{kDesignDpi, HighContrastPerfColors(window, windowText, highlight, hotLight)};
+    GaugeModel gauge;
+    gauge.SetValue(37);
+    HistoryGraphModel graph;
+    graph.m_nCount = 3;
+    graph.m_aY = {10, 20, 30};
+    RecordingCanvas canvas;
+    PaintGauge(canvas, gauge, 177, 160, look);
+    PaintHistoryGraph(canvas, graph, 645, 153, look);
+    const auto isSystems = [&](Color color) {
+        return color == window || color == windowText || color == highlight || color == hotLight;
+    };
+    std::vector<Color> used;
+    for (const CanvasStep& step : canvas.steps) {
+        EXPECT_TRUE(isSystems(step.color)) << "step " << step.kind;
+        // A line's brush is whatever was selected last; it paints nothing.
+        if (step.kind != CanvasStep::Fill && step.kind != CanvasStep::Line)
+            EXPECT_TRUE(isSystems(step.brush)) << "step " << step.kind;
+        used.push_back(step.color);
+    }
+    for (Color each : {window, windowText, highlight, hotLight})
+        EXPECT_NE(std::find(used.begin(), used.end(), each), used.end());
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ struct CanvasStep {
     std::vector<Point> points;
     std::string text;
     Color color;  // fill, text or pen colour
-    Color brush;
+    Color brush;  // or the text's background
     int penWidth = 0;
 };
 
@@ -48,11 +48,12 @@ public:
         Add(CanvasStep::Polygon).points.assign(points.begin(), points.end());
     }
     void Ellipse(const Rect& bounds) override { Add(CanvasStep::Ellipse, bounds); }
-    void Text(Point at, std::string_view utf8, Color color) override {
+    void Text(Point at, std::string_view utf8, Color color, Color background) override {
         CanvasStep& step = Add(CanvasStep::Text);
         step.from = at;
         step.text = utf8;
         step.color = color;
+        step.brush = background;
     }
 
     std::vector<CanvasStep> Of(CanvasStep::Kind kind) const {

@@ -3,16 +3,19 @@
 #include <pdhmsg.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "config/optimizer_settings.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
+#include "framework/resource_usage.h"
 #include "config/registry_profile.h"
 #include "framework/unique_handle.h"
 #include "pages/message_caption.h"
 #include "perf/perf_win32.h"
 #include "shell/main_frame.h"
+#include "toolkit/ui_paint.h"
 #include "frame_test_support.h"
 #include "wine_test_support.h"
 
@@ -168,6 +171,7 @@ constexpr COLORREF kNeedle = RGB(250, 180, 21);
 constexpr COLORREF kHubInner = RGB(0, 0, 255);
 constexpr COLORREF kCurve = RGB(255, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 TEST(GdiCanvas, TheGaugeShowsItsNeedleWhereTheDialPutsIt) {
     constexpr int kWidth = 177, kHeight = 160;
@@ -261,13 +265,68 @@ TEST_F(PerformancePageTest, TheBoundControlsPaintTheirModels) {
     ::GetClientRect(gauge.GetSafeHwnd(), &client);
     ASSERT_GT(client.right, 40);
     Picture picture(client.right, client.bottom);
-    gauge.PaintTo(picture.dc());
+    gauge.PaintTo(picture.dc(), qmo::kDesignDpi);
     EXPECT_EQ(picture.At(0, client.bottom / 2), kFrameBlue);
     EXPECT_EQ(picture.At(client.right / 2, client.bottom / 2), kHubInner);
     const qmo::Point tip = qmo::PointOnDial(gauge.Model().m_nAngle, {0, 0, client.right, client.bottom});
     const qmo::Point centre{client.right / 2, client.bottom / 2};
     // Two thirds of the way out along the needle.
     EXPECT_EQ(picture.At(centre.x + (tip.x - centre.x) * 2 / 3, centre.y + (tip.y - centre.y) * 2 / 3), kNeedle);
+}
+
+// The picture is kept between paints: it must be drawn afresh at a new DPI or
+// size, and the layers and fonts of the old ones go with it.
+TEST_F(PerformancePageTest, TheGaugeAtAnotherDpiOrSizeIsDrawnAfreshAndNoGdiObjectGrows) {
+    CGaugeCtrl& gauge = Page().MemoryGauge();
+    gauge.Model().SetValue(50);  // the needle straight up, clear of the hub's right side
+    RECT client{};
+    ::GetClientRect(gauge.GetSafeHwnd(), &client);
+    Picture picture(client.right + 8, client.bottom);
+    // Right of the centre: the hub's rim at 96 DPI, inside the hub at 144.
+    const auto besideTheCentre = [&](unsigned dpi) {
+        gauge.PaintTo(picture.dc(), dpi);
+        RECT now{};
+        ::GetClientRect(gauge.GetSafeHwnd(), &now);
+        return picture.At(now.right / 2 + 11, now.bottom / 2);
+    };
+    const auto widen = [&](int extra) {
+        ::SetWindowPos(gauge.GetSafeHwnd(), nullptr, 0, 0, client.right + extra, client.bottom,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    EXPECT_NE(besideTheCentre(qmo::kDesignDpi), kHubInner);
+    const DWORD held = qmo::MeasureResourceUsage().gdiObjects;
+    for (int round = 0; round < 10; ++round) {
+        EXPECT_EQ(besideTheCentre(144), kHubInner) << round;
+        widen(8);
+        EXPECT_EQ(besideTheCentre(qmo::kDesignDpi), kBlack) << "the rim at 96 DPI again";
+        EXPECT_EQ(picture.At(client.right + 7, client.bottom / 2), kFrameBlue) << "the border moved out";
+        widen(0);
+    }
+    besideTheCentre(qmo::kDesignDpi);
+    EXPECT_EQ(qmo::MeasureResourceUsage().gdiObjects, held);
+}
+
+// Wine has no high-contrast themes: the system's colours are given directly,
+// and the system's change brings back the colours of the moment. A kept
+// picture must not outlive the colours it was drawn in.
+TEST_F(PerformancePageTest, TheGaugeRepaintsInTheColoursItIsGivenAndTakesTheCurrentOnesOnASystemChange) {
+    CGaugeCtrl& gauge = Page().MemoryGauge();
+    RECT client{};
+    ::GetClientRect(gauge.GetSafeHwnd(), &client);
+    Picture picture(client.right, client.bottom);
+    const auto borderAndHub = [&] {
+        gauge.PaintTo(picture.dc(), qmo::kDesignDpi);
+        return std::pair{picture.At(0, client.bottom / 2), picture.At(client.right / 2, client.bottom / 2)};
+    };
+    const auto colorsOf = [](const qmo::PerfColors& colors) {
+        return std::pair{qmo::ToColorRef(colors.frame), qmo::ToColorRef(colors.hub)};
+    };
+    ASSERT_EQ(borderAndHub(), colorsOf(qmo::CurrentPerfColors()));
+    ASSERT_NE(colorsOf(qmo::SystemPerfColors()), colorsOf(qmo::CurrentPerfColors())) << "a change to see";
+    gauge.SetColors(qmo::SystemPerfColors());
+    EXPECT_EQ(borderAndHub(), std::pair(::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_HOTLIGHT)));
+    ::SendMessageW(frame->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(borderAndHub(), colorsOf(qmo::CurrentPerfColors()));
 }
 
 // The query failure is reported while the frame is being created, before it is the main window.
