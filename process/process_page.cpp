@@ -3,7 +3,9 @@
 #include "config/optimizer_settings.h"
 #include "framework/application.h"
 #include "framework/text.h"
+#include "framework/dpi_scale.h"
 #include "framework/unique_handle.h"
+#include "framework/window_dpi.h"
 #include "process/process_sort.h"
 #include "pages/message_caption.h"
 #include "res/process_resource.h"
@@ -15,9 +17,11 @@ CProcessPage::CProcessPage(const qmo::SettingsHolder* settings) : PageDialog(IDD
 
 BOOL CProcessPage::OnInitDialog() {
     if (m_wndList.SubclassDlgItem(IDC_PROCESS_LIST, m_hWnd)) {
-        m_wndList.InsertColumn(qmo::kNameColumn, L"Process Name", 150);
-        m_wndList.InsertColumn(qmo::kMemoryColumn, L"Memory usage", 100);
-        m_wndList.InsertColumn(qmo::kPathColumn, L"Process Path", 500);
+        // Widths at 96 DPI, shown at the page's.
+        const unsigned dpi = qmo::WindowDpi(m_hWnd);
+        m_wndList.InsertColumn(qmo::kNameColumn, L"Process Name", qmo::ScaleForDpi(150, dpi));
+        m_wndList.InsertColumn(qmo::kMemoryColumn, L"Memory usage", qmo::ScaleForDpi(100, dpi));
+        m_wndList.InsertColumn(qmo::kPathColumn, L"Process Path", qmo::ScaleForDpi(500, dpi));
         m_wndList.Header().SetAutofit(true);
     }
     m_logic.SortColumn(m_logic.SortedColumn(), m_logic.IsSortAscending());

@@ -35,7 +35,17 @@ bool TaskPanel::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
 
 void TaskPanel::SetTheme(int theme) {
     m_painter.SetTheme(theme);
-    m_model.SetLook(TaskPanelLookFor(m_painter.Theme()));
+    m_model.SetLook(TaskPanelLookFor(m_painter.Theme(), m_dpi));
+}
+
+void TaskPanel::SetDpi(unsigned dpi) {
+    m_dpi = dpi;
+    m_painter.SetDpi(dpi);
+    SetIconDpi(dpi);
+    // A new look lays the panel out again; the same look still needs the new fonts measured.
+    m_model.SetLook(TaskPanelLookFor(m_painter.Theme(), dpi));
+    Relayout();
+    Redraw();
 }
 
 void TaskPanel::SetSpecialCaptionColor(COLORREF color) {

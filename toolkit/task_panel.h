@@ -35,6 +35,8 @@ public:
     bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
 
     void SetTheme(int theme);  // kTaskPanelNavigationTheme or kTaskPanelTitleTheme
+    // Measures, fonts and icons for the window's DPI; laid out again.
+    void SetDpi(unsigned dpi);
     int Theme() const noexcept { return m_painter.Theme(); }
     // Off: captions take no clicks and show no expand button, groups stay open.
     void SetExpandable(bool expandable) { m_model.SetExpandable(expandable); }
@@ -98,6 +100,7 @@ private:
     TaskPanelPainter m_painter;
     std::vector<std::pair<const TaskItem*, HWND>> m_controls;
     bool m_animation = false;
+    unsigned m_dpi = kDesignDpi;
 
     const TaskItem* m_hot = nullptr;
     TaskItem* m_pressedLink = nullptr;

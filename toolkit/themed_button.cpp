@@ -76,18 +76,33 @@ bool ThemedButton::TakeOver(HWND button, bool owns) {
 }
 
 bool ThemedButton::SetImage(UINT bitmapResource) {
-    const bool loaded = m_image.LoadPicture(bitmapResource);
+    m_imageResource = bitmapResource;
+    const bool loaded = m_image.LoadPicture(bitmapResource, m_dpi);
     Redraw();
     return loaded;
 }
 
+void ThemedButton::SetDpi(unsigned dpi) {
+    if (dpi == m_dpi)
+        return;
+    m_dpi = dpi;
+    if (m_imageResource != 0)
+        SetImage(m_imageResource);
+    if (m_iconResource.strip != 0)
+        SetIcons(m_iconResource.strip, m_iconResource.normal, m_iconResource.hot, m_iconResource.cx,
+                 m_iconResource.cy);
+    Redraw();
+}
+
 bool ThemedButton::SetIcons(UINT stripResource, int normalIcon, int hotIcon, int cx, int cy) {
+    m_iconResource = {stripResource, normalIcon, hotIcon, cx, cy};
     ImageStrip strip;
-    strip.Load(stripResource, cx, cy);
+    strip.Load(stripResource, cx, cy, m_dpi);
     return UseIcons(strip, normalIcon, hotIcon);
 }
 
 bool ThemedButton::SetIcons(HBITMAP strip, int normalIcon, int hotIcon, int cx, int cy) {
+    m_iconResource = {};
     ImageStrip icons;
     icons.Assign(strip, cx, cy);
     return UseIcons(icons, normalIcon, hotIcon);
@@ -251,7 +266,8 @@ void ThemedButton::PaintContent(HDC dc, RECT face, bool pressed) {
     if (m_icons)
         content.icon = UiSize{m_icons.CellSize().cx, m_icons.CellSize().cy};
     content.caption = UiSize{measured.right, measured.bottom};
-    const ButtonContentLayout layout = LayoutButtonContent(ToUiRect(face), content, kPaddingX, kContentGap);
+    const ButtonContentLayout layout =
+        LayoutButtonContent(ToUiRect(face), content, ScaleForDpi(kPaddingX, m_dpi), ScaleForDpi(kContentGap, m_dpi));
 
     const COLORREF fadeTo = palette.control;
     if (m_image)
