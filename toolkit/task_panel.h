@@ -89,6 +89,9 @@ private:
     void OnIconsChanged() override { Redraw(); }
     void OnModelChanged();
     void Relayout();
+    // Content taller than the panel scrolls; `position` is clamped to what there is.
+    void ScrollTo(int position);
+    TaskHit HitAt(POINT point) const noexcept { return m_model.HitTest(point.x, point.y + m_scrollY); }
     void PlaceControls();
     void Paint(HDC dc);
     bool OnLookChanged() override;
@@ -101,6 +104,7 @@ private:
     std::vector<std::pair<const TaskItem*, HWND>> m_controls;
     bool m_animation = false;
     unsigned m_dpi = kDesignDpi;
+    int m_scrollY = 0;
 
     const TaskItem* m_hot = nullptr;
     TaskItem* m_pressedLink = nullptr;

@@ -103,8 +103,8 @@ TEST_F(HighDpiChildFrame, TheViewIsLaidOutAt144DpiAndTheNavigationButtonShowsIts
     ASSERT_EQ(WindowDpi(view.GetSafeHwnd()), 144u);
     EXPECT_EQ(view.Dpi(), 144u);
     RECT nav{};
-    ::GetClientRect(view.NavPanel().GetSafeHwnd(), &nav);
-    EXPECT_EQ(nav.right, 353) << "235 at 96 DPI";
+    ::GetWindowRect(view.NavPanel().GetSafeHwnd(), &nav);
+    EXPECT_EQ(nav.right - nav.left, 353) << "235 at 96 DPI";
 
     const HWND button = ::GetDlgItem(view.NavPanel().GetSafeHwnd(), IDC_OPTIMIZE_MEMORY);
     ASSERT_TRUE(button);
