@@ -26,17 +26,51 @@ BOOL CProcessPage::OnInitDialog() {
     }
     m_logic.SortColumn(m_logic.SortedColumn(), m_logic.IsSortAscending());
     m_wndList.SetSmallImageList(CSystemImageList().GetImageList(true));
+    SendItemMessage(IDC_PROCESS_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
+    FitHeading();
     AddAnchor(IDC_PROCESS_LIST, qmo::kAnchorStretchBoth);
     for (UINT button : {IDC_PROCESS_REFRESH, IDC_PROCESS_END, IDC_PROCESS_OPTIMIZE_SELECTED})
         AddAnchor(button, qmo::kAnchorMoveDown);
     AddAnchor(IDC_PROCESS_RULE, qmo::kAnchorStretchWidth);
     AddAnchor(IDC_PROCESS_HEADING, qmo::kAnchorFixed);
     AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
-    SendItemMessage(IDC_PROCESS_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
     m_logic.RefreshProcessList();
     ::SetTimer(m_hWnd, kRefreshTimer, kRefreshPeriodMs, nullptr);
     AttachButtons({IDC_PROCESS_END, IDC_PROCESS_REFRESH, IDC_PROCESS_OPTIMIZE_SELECTED, IDC_PAGE_OPTIMIZE_MEMORY});
     return TRUE;
+}
+
+// The heading's font does not grow with the DPI in step with the dialog's, so
+// at some DPIs its one line needs more than the template gives: it takes that
+// width, and the rule beside it starts after it.
+void CProcessPage::FitHeading() {
+    const HWND heading = Item(IDC_PROCESS_HEADING);
+    const HWND rule = Item(IDC_PROCESS_RULE);
+    if (!heading || !rule)
+        return;
+    const auto placeOf = [this](HWND control) {
+        RECT rect{};
+        ::GetWindowRect(control, &rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    const RECT text = placeOf(heading);
+    RECT needed{0, 0, 0, 0};
+    if (qmo::unique_dc measure{::CreateCompatibleDC(nullptr)}) {
+        qmo::scoped_select font(measure.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(heading, WM_GETFONT, 0, 0)));
+        const std::wstring caption = qmo::WindowText(heading);
+        ::DrawTextW(measure.get(), caption.c_str(), -1, &needed, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+    }
+    if (needed.right <= text.right - text.left)
+        return;
+    const RECT line = placeOf(rule);
+    const int right = text.left + needed.right;
+    ::SetWindowPos(heading, nullptr, 0, 0, needed.right, text.bottom - text.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int gap = qmo::ScaleForDpi(6, qmo::WindowDpi(m_hWnd));
+    if (line.left < right + gap)
+        ::SetWindowPos(rule, nullptr, right + gap, line.top, std::max<int>(line.right - right - gap, 0),
+                       line.bottom - line.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CProcessPage::OnCommand(UINT id, UINT code, HWND control) {

@@ -34,6 +34,7 @@ protected:
     void OnPageShown() override;
 
 private:
+    void FitHeading();
     // ProcessPageSeams
     qmo::ProcessInspector& Inspector() override { return m_inspector; }
     qmo::IconIndexSource& Icons() override { return m_icons; }

@@ -475,7 +475,7 @@ scenario_freed_report() {
 # when a program starts; the setting goes again at the end.
 scenario_high_dpi() {
   local desktop='HKCU\Control Panel\Desktop' status
-  wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1 ||
+  wine reg add "$desktop" /v LogPixels /t REG_DWORD /d ${QMO_E2E_HIGH_DPI:-144} /f </dev/null >/dev/null 2>&1 ||
     fail "cannot set the screen to 144 DPI" || return 1
   high_dpi_pictures
   status=$?
