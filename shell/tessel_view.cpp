@@ -117,6 +117,7 @@ void CTesselDesktopSuitFrameView::OnCreate() {
 }
 
 void CTesselDesktopSuitFrameView::ApplyDpi(unsigned dpi) {
+    SwapSharedFonts(m_dpi, dpi);
     m_dpi = dpi;
     for (auto& bitmap : m_bannerArt)
         bitmap.reset();
@@ -139,6 +140,30 @@ void CTesselDesktopSuitFrameView::ApplyDpi(unsigned dpi) {
         StylePageButtons();
     }
     Relayout();
+}
+
+// Controls of the pages that took a shared font by WM_SETFONT get the same
+// face at the new DPI.
+void CTesselDesktopSuitFrameView::SwapSharedFonts(unsigned from, unsigned to) {
+    if (from == to)
+        return;
+    struct Swap {
+        HFONT regular[2];
+        HFONT bold[2];
+    } swap{{qmo::StandardInterfaceFont(from), qmo::StandardInterfaceFont(to)},
+           {qmo::StandardInterfaceBoldFont(from), qmo::StandardInterfaceBoldFont(to)}};
+    ::EnumChildWindows(
+        m_hWnd,
+        [](HWND child, LPARAM context) -> BOOL {
+            const auto* fonts = reinterpret_cast<const Swap*>(context);
+            const auto font = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0));
+            const HFONT replacement =
+                font == fonts->regular[0] ? fonts->regular[1] : font == fonts->bold[0] ? fonts->bold[1] : nullptr;
+            if (replacement)
+                ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(replacement), TRUE);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&swap));
 }
 
 void CTesselDesktopSuitFrameView::Relayout() {

@@ -95,6 +95,7 @@ private:
     void OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam);
     void OnDraw(HDC dc, int width);
     void Relayout();
+    void SwapSharedFonts(unsigned from, unsigned to);
 
     // NavigationTarget
     int NavigationGroupCount() const override;

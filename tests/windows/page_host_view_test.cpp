@@ -6,6 +6,7 @@
 #include "framework/application.h"
 #include "config/registry_profile.h"
 #include "res/pages_resource.h"
+#include "res/process_resource.h"
 #include "res/resource.h"
 #include "shell/main_frame.h"
 #include "framework/resource_usage.h"
@@ -166,7 +167,10 @@ TEST_F(PageHostViewTest, ADpiChangeLaysTheViewOutAgainAndRemakesItsFontsWithoutG
     const unsigned other = screen == 144 ? 192 : 144;
     const HWND button = ::GetDlgItem(View().NavPanel().GetSafeHwnd(), IDC_OPTIMIZE_MEMORY);
     ASSERT_TRUE(button);
+    const HWND heading = ::GetDlgItem(View().ProcessPage().GetSafeHwnd(), IDC_PROCESS_HEADING);
+    ASSERT_TRUE(heading);
     const LONG screenFont = FontHeight(button);
+    const LONG screenHeading = FontHeight(heading);
     const auto changeTo = [&](unsigned dpi) {
         RECT suggested{};
         ::GetWindowRect(window, &suggested);
@@ -180,9 +184,12 @@ TEST_F(PageHostViewTest, ADpiChangeLaysTheViewOutAgainAndRemakesItsFontsWithoutG
     changeTo(other);
     ExpectChildrenLaidOut(View(), other);
     EXPECT_NEAR(FontHeight(button), ::MulDiv(screenFont, static_cast<int>(other), static_cast<int>(screen)), 1);
+    EXPECT_NEAR(FontHeight(heading), ::MulDiv(screenHeading, static_cast<int>(other), static_cast<int>(screen)), 1)
+        << "a page's heading";
     changeTo(screen);
     ExpectChildrenLaidOut(View(), screen);
     EXPECT_EQ(FontHeight(button), screenFont);
+    EXPECT_EQ(FontHeight(heading), screenHeading);
     const LRESULT settled = gdi();
     changeTo(other);
     changeTo(screen);
