@@ -232,14 +232,15 @@ void ThemedButton::PaintFace(HDC dc, const RECT& face, bool pressed) {
                           : IsHot() ? palette.controlHot
                                     : palette.control;
     const COLORREF border = enabled && (focusShown || m_default) ? palette.accent : palette.border;
-    FillRoundRect(dc, face, kCornerRadius, fill, border);
+    const int radius = ScaleForDpi(kCornerRadius, m_dpi);
+    FillRoundRect(dc, face, radius, fill, border);
     if (enabled && focusShown) {
         RECT ring = face;
         ::InflateRect(&ring, -1, -1);
-        FrameRoundRect(dc, ring, kCornerRadius - 1, palette.accent);
+        FrameRoundRect(dc, ring, radius - 1, palette.accent);
     } else if (enabled && !pressed) {
         // A slightly darker foot gives the face a little depth.
-        FillSolid(dc, RECT{face.left + kCornerRadius, face.bottom - 1, face.right - kCornerRadius, face.bottom},
+        FillSolid(dc, RECT{face.left + radius, face.bottom - 1, face.right - radius, face.bottom},
                   Blend(border, palette.text, 18));
     }
 }
