@@ -4,9 +4,12 @@
 #include <utility>
 
 #include "framework/application.h"
+#include "framework/dpi_scale.h"
+#include "framework/window_dpi.h"
 #include "res/about_resource.h"
 #include "res/pages_resource.h"
 #include "pages/frame_texts.h"
+#include "toolkit/image_strip.h"
 #include "toolkit/ui_paint.h"
 
 namespace qmo {
@@ -36,8 +39,10 @@ CAboutDlg::CAboutDlg(qmo::ShellOpener& opener)
 BOOL CAboutDlg::OnInitDialog() {
     Dialog::OnInitDialog();
     m_banner = ::GetWindow(m_hWnd, GW_CHILD);  // first in the template
-    m_bannerMiddle.reset(static_cast<HBITMAP>(::LoadImageW(qmo::Application::InstanceHandle(),
-                                                           MAKEINTRESOURCEW(IDB_BANNER_MIDDLE), IMAGE_BITMAP, 0, 0, 0)));
+    const unsigned dpi = qmo::WindowDpi(m_hWnd);
+    m_bannerMiddle = qmo::LoadBitmapForDpi(IDB_BANNER_MIDDLE, dpi, false);
+    if (dpi != qmo::kDesignDpi)
+        ShowBannerAtDpi(dpi);
     const std::array<std::pair<qmo::HyperlinkStatic*, UINT>, 3> links{
         {{&m_wndLinkSupport, IDC_LINK_SUPPORT}, {&m_wndLinkSales, IDC_LINK_SALES}, {&m_wndLinkWeb, IDC_LINK_WEB}}};
     for (const auto& [link, id] : links) {
@@ -48,6 +53,22 @@ BOOL CAboutDlg::OnInitDialog() {
     // The links are tab stops ahead of OK in the template; OK still starts with the focus.
     ::SetFocus(Item(IDOK));
     return FALSE;
+}
+
+// The control shows its picture at the size it was drawn; the box's dialog
+// units grow with the DPI, so the banner must too.
+void CAboutDlg::ShowBannerAtDpi(unsigned dpi) {
+    m_bannerLeft = qmo::LoadBitmapForDpi(IDB_BANNER_LEFT, dpi, false);
+    if (!m_banner || !m_bannerLeft)
+        return;
+    m_templateBanner = reinterpret_cast<HBITMAP>(::SendMessageW(
+        m_banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_bannerLeft.get())));
+}
+
+void CAboutDlg::OnDestroy() {
+    if (m_banner && m_bannerLeft)
+        ::SendMessageW(m_banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_templateBanner));
+    Dialog::OnDestroy();
 }
 
 bool CAboutDlg::OnCommand(UINT id, UINT code, HWND control) {

@@ -22,14 +22,20 @@ protected:
     bool OnEraseBkgnd(HDC dc) override;
     bool OnPaint() override;
     HBRUSH OnCtlColor(UINT message, HDC dc, HWND control) override;
+    void OnDestroy() override;
 
 private:
     void ExtendBanner(HDC dc, const RECT& client);
+    void ShowBannerAtDpi(unsigned dpi);
 
     qmo::ShellOpener& m_opener;
     qmo::unique_brush m_brWhite;
     qmo::unique_bitmap m_bannerMiddle;
     HWND m_banner = nullptr;  // the banner picture control
+    // The banner sized for the box's DPI, and the picture the control loaded
+    // itself, given back to it before it goes.
+    qmo::unique_bitmap m_bannerLeft;
+    HBITMAP m_templateBanner = nullptr;
 };
 
 }  // namespace qmo

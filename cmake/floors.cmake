@@ -57,7 +57,7 @@ qmo_floor(framework
   WIN32 application.cpp dialog.cpp frame_window.cpp resource_usage.cpp startup_trace.cpp subclassed_control.cpp
         text.cpp window.cpp window_dpi.cpp)
 qmo_floor(toolkit BELOW framework
-  PORTABLE popup_elements.cpp popup_timeline.cpp button_layout.cpp page_tab_layout.cpp task_panel_model.cpp
+  PORTABLE popup_elements.cpp popup_content.cpp popup_timeline.cpp button_layout.cpp page_tab_layout.cpp task_panel_model.cpp
            anchor_layout.cpp tray_icon_rules.cpp column_fit.cpp
   WIN32 popup_window.cpp caption_bar.cpp image_strip.cpp page_tab_control.cpp task_panel.cpp
         task_panel_painter.cpp themed_button.cpp ui_fonts.cpp ui_paint.cpp ui_palette.cpp resize_dialog.cpp

@@ -106,6 +106,8 @@ bool Window::DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         return OnTimer(static_cast<UINT_PTR>(wParam));
     case WM_SIZE:
         return OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+    case WM_DPICHANGED:
+        return lParam && OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
     case WM_MOUSEMOVE:
         return OnMouseMove(static_cast<UINT>(wParam), PointOf(lParam));
     case WM_MOUSELEAVE:
@@ -164,6 +166,7 @@ bool Window::OnNotify(UINT, NMHDR*, LRESULT&) { return false; }
 bool Window::OnTimer(UINT_PTR) { return false; }
 bool Window::OnLookChanged() { return false; }
 bool Window::OnSize(UINT, int, int) { return false; }
+bool Window::OnDpiChanged(unsigned, const RECT&) { return false; }
 bool Window::OnMouseMove(UINT, POINT) { return false; }
 bool Window::OnMouseLeave() { return false; }
 bool Window::OnLButtonDown(UINT, POINT) { return false; }

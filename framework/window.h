@@ -70,6 +70,9 @@ protected:
     // The system's settings, colours or visual theme changed.
     virtual bool OnLookChanged();
     virtual bool OnSize(UINT type, int width, int height);
+    // The window is now shown at `dpi` (dragged to another monitor, or the
+    // scale changed); `suggested` is the rectangle the system proposes for it.
+    virtual bool OnDpiChanged(unsigned dpi, const RECT& suggested);
     virtual bool OnMouseMove(UINT flags, POINT point);
     virtual bool OnMouseLeave();
     virtual bool OnLButtonDown(UINT flags, POINT point);

@@ -4,7 +4,9 @@
 #include "framework/application.h"
 #include "framework/com_ptr.h"
 #include "framework/text.h"
+#include "framework/dpi_scale.h"
 #include "framework/unique_handle.h"
+#include "framework/window_dpi.h"
 #include "process/process_sort.h"
 #include "pages/message_caption.h"
 #include "res/messages.h"
@@ -54,24 +56,60 @@ void CProcessPage::OnDestroy() {
 
 BOOL CProcessPage::OnInitDialog() {
     if (m_wndList.SubclassDlgItem(IDC_PROCESS_LIST, m_hWnd)) {
-        m_wndList.InsertColumn(qmo::kNameColumn, L"Process Name", 150);
-        m_wndList.InsertColumn(qmo::kMemoryColumn, L"Memory usage", 100);
-        m_wndList.InsertColumn(qmo::kPathColumn, L"Process Path", 500);
+        // Widths at 96 DPI, shown at the page's.
+        const unsigned dpi = qmo::WindowDpi(m_hWnd);
+        m_wndList.InsertColumn(qmo::kNameColumn, L"Process Name", qmo::ScaleForDpi(150, dpi));
+        m_wndList.InsertColumn(qmo::kMemoryColumn, L"Memory usage", qmo::ScaleForDpi(100, dpi));
+        m_wndList.InsertColumn(qmo::kPathColumn, L"Process Path", qmo::ScaleForDpi(500, dpi));
         m_wndList.Header().SetAutofit(true);
     }
     m_logic.SortColumn(m_logic.SortedColumn(), m_logic.IsSortAscending());
+    SendItemMessage(IDC_PROCESS_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
+    FitHeading();
     AddAnchor(IDC_PROCESS_LIST, qmo::kAnchorStretchBoth);
     for (UINT button : {IDC_PROCESS_REFRESH, IDC_PROCESS_END, IDC_PROCESS_OPTIMIZE_SELECTED})
         AddAnchor(button, qmo::kAnchorMoveDown);
     AddAnchor(IDC_PROCESS_RULE, qmo::kAnchorStretchWidth);
     AddAnchor(IDC_PROCESS_HEADING, qmo::kAnchorFixed);
     AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
-    SendItemMessage(IDC_PROCESS_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
     // No rows yet: the list is first filled when the page is shown, not for a
     // program that may spend its life in the tray.
     ::SetTimer(m_hWnd, kRefreshTimer, kRefreshPeriodMs, nullptr);
     AttachButtons({IDC_PROCESS_END, IDC_PROCESS_REFRESH, IDC_PROCESS_OPTIMIZE_SELECTED, IDC_PAGE_OPTIMIZE_MEMORY});
     return TRUE;
+}
+
+// The heading's font does not grow with the DPI in step with the dialog's, so
+// at some DPIs its one line needs more than the template gives: it takes that
+// width, and the rule beside it starts after it.
+void CProcessPage::FitHeading() {
+    const HWND heading = Item(IDC_PROCESS_HEADING);
+    const HWND rule = Item(IDC_PROCESS_RULE);
+    if (!heading || !rule)
+        return;
+    const auto placeOf = [this](HWND control) {
+        RECT rect{};
+        ::GetWindowRect(control, &rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    const RECT text = placeOf(heading);
+    RECT needed{0, 0, 0, 0};
+    if (qmo::unique_dc measure{::CreateCompatibleDC(nullptr)}) {
+        qmo::scoped_select font(measure.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(heading, WM_GETFONT, 0, 0)));
+        const std::wstring caption = qmo::WindowText(heading);
+        ::DrawTextW(measure.get(), caption.c_str(), -1, &needed, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+    }
+    if (needed.right <= text.right - text.left)
+        return;
+    const RECT line = placeOf(rule);
+    const int right = text.left + needed.right;
+    ::SetWindowPos(heading, nullptr, 0, 0, needed.right, text.bottom - text.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int gap = qmo::ScaleForDpi(6, qmo::WindowDpi(m_hWnd));
+    if (line.left < right + gap)
+        ::SetWindowPos(rule, nullptr, right + gap, line.top, std::max<int>(line.right - right - gap, 0),
+                       line.bottom - line.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CProcessPage::OnCommand(UINT id, UINT code, HWND control) {

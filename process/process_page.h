@@ -39,6 +39,7 @@ protected:
     void OnDestroy() override;
 
 private:
+    void FitHeading();
     // ProcessPageSeams
     qmo::ProcessInspector& Inspector() override { return m_inspector; }
     void RequestSnapshot() override;

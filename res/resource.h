@@ -38,6 +38,11 @@
 
 #define IDB_POPUP_CLOSE 142
 
+// A bitmap drawn for 150 % or 200 % display scale has the id of its 100 %
+// picture plus one of these; one that is missing falls back to a smaller size.
+#define IDB_ART_150_OFFSET 1000
+#define IDB_ART_200_OFFSET 2000
+
 #define ID_VISIT_WEBSITE 32771
 #define ID_VIEW_PERFORMANCE 32772
 #define ID_VIEW_PROCESSES 32773

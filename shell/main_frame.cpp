@@ -119,6 +119,15 @@ bool CMainFrame::OnSize(UINT type, int width, int height) {
     return true;
 }
 
+// The view takes the new sizes first, so the move lays it out once, at the new DPI.
+bool CMainFrame::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+    if (m_view.IsCreated())
+        m_view.ApplyDpi(dpi);
+    ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
 bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
     switch (id) {
     case ID_VISIT_WEBSITE:

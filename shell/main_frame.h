@@ -47,6 +47,7 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnSize(UINT type, int width, int height) override;
+    bool OnDpiChanged(unsigned dpi, const RECT& suggested) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnDestroy() override;
     // The emergency shortcut: an optimization through the one gate.

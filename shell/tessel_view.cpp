@@ -6,9 +6,11 @@
 #include "framework/startup_trace.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"
+#include "framework/window_dpi.h"
 #include "res/pages_resource.h"
 #include "res/resource.h"
 #include "shell/view_layout.h"
+#include "toolkit/image_strip.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
 
@@ -16,6 +18,8 @@ namespace qmo {
 
 namespace {
 
+constexpr int kOptimizeButtonHeight = 52;
+constexpr qmo::UiMargins kTitleMargins{0, 5, 0, 0};
 constexpr DWORD kPanelStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
 constexpr wchar_t kRightsNotice[] =
     L"Quenvale Memory Optimizer \u00A9 2011 Quenvale Software. Visit www.quenvale.example for updates and support.";
@@ -111,6 +115,66 @@ void CTesselDesktopSuitFrameView::OnCreate() {
     if (!CreatePageTabs())
         return;
     StylePageButtons();
+    const unsigned dpi = qmo::WindowDpi(m_hWnd);
+    if (dpi != m_dpi)
+        ApplyDpi(dpi);
+}
+
+void CTesselDesktopSuitFrameView::ApplyDpi(unsigned dpi) {
+    SwapSharedFonts(m_dpi, dpi);
+    m_dpi = dpi;
+    for (auto& bitmap : m_bannerArt)
+        bitmap.reset();
+    if (m_wndFooter.IsCreated())
+        m_wndFooter.SetDpi(dpi);
+    for (qmo::TaskPanel* panel : {&m_wndNavPanel, &m_wndTitlePanel})
+        if (panel->IsCreated())
+            panel->SetDpi(dpi);
+    if (m_wndTitlePanel.GroupCount() > 0)
+        m_wndTitlePanel.Group(0).SetMargins(qmo::ScaleForDpi(kTitleMargins, dpi));
+    if (m_btnOptimize.IsCreated()) {
+        m_btnOptimize.SetDpi(dpi);
+        ::SendMessageW(m_btnOptimize.GetSafeHwnd(), WM_SETFONT,
+                       reinterpret_cast<WPARAM>(qmo::StandardInterfaceFont(dpi)), TRUE);
+        if (qmo::TaskItem* slot = m_wndNavPanel.FindItem(m_wndNavPanel.GroupCount() - 1, 0))
+            slot->SetControlHeight(qmo::ScaleForDpi(kOptimizeButtonHeight, dpi));
+    }
+    if (m_wndPageTabs.IsCreated()) {
+        m_wndPageTabs.SetDpi(dpi);
+        StylePageButtons();
+    }
+    Relayout();
+}
+
+// Controls of the pages that took a shared font by WM_SETFONT get the same
+// face at the new DPI.
+void CTesselDesktopSuitFrameView::SwapSharedFonts(unsigned from, unsigned to) {
+    if (from == to)
+        return;
+    struct Swap {
+        HFONT regular[2];
+        HFONT bold[2];
+    } swap{{qmo::StandardInterfaceFont(from), qmo::StandardInterfaceFont(to)},
+           {qmo::StandardInterfaceBoldFont(from), qmo::StandardInterfaceBoldFont(to)}};
+    ::EnumChildWindows(
+        m_hWnd,
+        [](HWND child, LPARAM context) -> BOOL {
+            const auto* fonts = reinterpret_cast<const Swap*>(context);
+            const auto font = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0));
+            const HFONT replacement =
+                font == fonts->regular[0] ? fonts->regular[1] : font == fonts->bold[0] ? fonts->bold[1] : nullptr;
+            if (replacement)
+                ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(replacement), TRUE);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&swap));
+}
+
+void CTesselDesktopSuitFrameView::Relayout() {
+    RECT client{};
+    if (m_hWnd && ::GetClientRect(m_hWnd, &client))
+        OnSize(SIZE_RESTORED, client.right, client.bottom);
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 // Only top-level windows hear of new colours and metrics; every control
@@ -167,7 +231,7 @@ void CTesselDesktopSuitFrameView::AddNavGroup(int groupId, int itemId, bool spec
 void CTesselDesktopSuitFrameView::AddOptimizeGroup() {
     qmo::TaskGroup& group = m_wndNavPanel.AddGroup(ID_TASKGROUP_OPTIMIZE, Caption(ID_TASKGROUP_OPTIMIZE));
     if (!m_btnOptimize.Create(L"Optimize Memory", WS_CHILD | WS_VISIBLE | BS_FLAT | BS_NOTIFY | BS_OWNERDRAW,
-                              RECT{0, 0, 300, 52}, m_wndNavPanel.GetSafeHwnd(), IDC_OPTIMIZE_MEMORY))
+                              RECT{0, 0, 300, kOptimizeButtonHeight}, m_wndNavPanel.GetSafeHwnd(), IDC_OPTIMIZE_MEMORY))
         return;
     m_btnOptimize.SetImage(IDB_OPTIMIZE_BUTTON);
     m_wndNavPanel.AddControlItem(group, IDC_OPTIMIZE_MEMORY, m_btnOptimize.GetSafeHwnd());
@@ -183,7 +247,7 @@ bool CTesselDesktopSuitFrameView::CreateTitlePanel() {
     m_wndTitlePanel.SetAnimation(false);
     m_wndTitlePanel.SetImageList(IDB_TASK_ICONS, 16, 16);
     qmo::TaskGroup& group = m_wndTitlePanel.AddGroup(ID_TASKGROUP_PERFORMANCE, Caption(ID_TASKGROUP_PERFORMANCE));
-    group.SetMargins({0, 5, 0, 0});
+    group.SetMargins(kTitleMargins);
     m_wndTitlePanel.AddTextItem(group, 0, L"fff", true);
     ShowNavigationItem(m_wndNavPanel.FindItem(0, 0), true);
     return true;
@@ -227,15 +291,16 @@ void CTesselDesktopSuitFrameView::StylePageButtons() {
         qmo::ThemedButton* button = styled.page.Button(styled.id);
         if (!button)
             continue;
-        ::SendMessageW(button->GetSafeHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceFont()),
-                       TRUE);
+        ::SendMessageW(button->GetSafeHwnd(), WM_SETFONT,
+                       reinterpret_cast<WPARAM>(qmo::StandardInterfaceFont(m_dpi)), TRUE);
+        button->SetDpi(m_dpi);
         if (styled.icon >= 0)
             button->SetIcons(IDB_TASK_ICONS, styled.icon, styled.icon);
     }
 }
 
 bool CTesselDesktopSuitFrameView::OnSize(UINT, int cx, int cy) {
-    const qmo::ViewLayout layout = qmo::LayoutView(cx, cy);
+    const qmo::ViewLayout layout = qmo::LayoutView(cx, cy, m_dpi);
     const auto place = [](const qmo::Window& child, const qmo::Box& box) {
         if (child.GetSafeHwnd())
             ::MoveWindow(child.GetSafeHwnd(), box.x, box.y, box.width, box.height, TRUE);
@@ -245,7 +310,7 @@ bool CTesselDesktopSuitFrameView::OnSize(UINT, int cx, int cy) {
     place(m_wndTitlePanel, layout.titlePanel);
     place(m_wndPageTabs, layout.pageTabs);
     // The banner's middle stretches with the width.
-    RECT band{0, 0, cx, qmo::BANNER_HEIGHT};
+    RECT band{0, 0, cx, qmo::ScaleForDpi(qmo::BANNER_HEIGHT, m_dpi)};
     ::InvalidateRect(m_hWnd, &band, FALSE);
     return true;
 }
@@ -254,7 +319,7 @@ bool CTesselDesktopSuitFrameView::OnPaint() {
     qmo::paint_dc paint(m_hWnd);
     RECT band{};
     ::GetClientRect(m_hWnd, &band);
-    band.bottom = qmo::BANNER_HEIGHT;
+    band.bottom = qmo::ScaleForDpi(qmo::BANNER_HEIGHT, m_dpi);
     if (band.right > 0) {
         qmo::BufferedCanvas canvas(paint.get(), band);
         ::FillRect(canvas.dc(), &band, ::GetSysColorBrush(COLOR_WINDOW));
@@ -264,16 +329,14 @@ bool CTesselDesktopSuitFrameView::OnPaint() {
 }
 
 void CTesselDesktopSuitFrameView::OnDraw(HDC dc, int width) {
-    const HINSTANCE instance = qmo::Application::InstanceHandle();
     const std::array<UINT, 3> ids{IDB_BANNER_LEFT, IDB_BANNER_MIDDLE, IDB_BANNER_RIGHT};
     for (std::size_t index = 0; index < ids.size(); ++index)
         if (!m_bannerArt[index])
-            m_bannerArt[index].reset(static_cast<HBITMAP>(
-                ::LoadImageW(instance, MAKEINTRESOURCEW(ids[index]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+            m_bannerArt[index] = qmo::LoadBitmapForDpi(ids[index], m_dpi, false);
     for (const auto& bitmap : m_bannerArt)
         if (!bitmap)
             return;
-    const qmo::BannerPlacement placement = qmo::PlaceBanner(width);
+    const qmo::BannerPlacement placement = qmo::PlaceBanner(width, m_dpi);
     const std::array<const qmo::BannerPiece*, 3> pieces{&placement.left, &placement.middle, &placement.right};
 
     qmo::unique_dc source(::CreateCompatibleDC(dc));

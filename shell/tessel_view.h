@@ -63,6 +63,10 @@ public:
     // child is not told when its parent shows), so the process list on top
     // is refreshed here to show what runs now.
     void OnFrameShown();
+    // Everything sized in pixels, the fonts and the pictures made again for
+    // `dpi`, and the children laid out again.
+    void ApplyDpi(unsigned dpi);
+    unsigned Dpi() const noexcept { return m_dpi; }
 
     qmo::TaskPanel& NavPanel() noexcept { return m_wndNavPanel; }
     qmo::TaskPanel& TitlePanel() noexcept { return m_wndTitlePanel; }
@@ -90,6 +94,8 @@ private:
     void StylePageButtons();
     void OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam);
     void OnDraw(HDC dc, int width);
+    void Relayout();
+    void SwapSharedFonts(unsigned from, unsigned to);
 
     // NavigationTarget
     int NavigationGroupCount() const override;
@@ -107,8 +113,9 @@ private:
     CSettingsPage m_pageSettings;
     COptimizeMemoryButton m_btnOptimize;
     qmo::TaskPanel m_wndNavPanel;
-    // The banner's three pieces, loaded at the first paint and kept.
+    // The banner's three pieces at the view's DPI, loaded at the first paint and kept.
     std::array<qmo::unique_bitmap, 3> m_bannerArt;
+    unsigned m_dpi = qmo::kDesignDpi;
 };
 
 }  // namespace qmo

@@ -1,6 +1,8 @@
 #pragma once
 // Where the page host view puts its children and its banner, for a client
-// area of cx by cy pixels. No child ever gets a negative size.
+// area of cx by cy pixels at `dpi`. No child ever gets a negative size. The
+// sizes below are at 96 DPI.
+#include "framework/dpi_scale.h"
 
 namespace qmo {
 
@@ -24,7 +26,7 @@ struct ViewLayout {
     Box pageTabs;
 };
 
-ViewLayout LayoutView(int cx, int cy);
+ViewLayout LayoutView(int cx, int cy, unsigned dpi = kDesignDpi);
 
 inline constexpr int kBannerLeftWidth = 432;
 inline constexpr int kBannerMiddleWidth = 111;
@@ -32,6 +34,8 @@ inline constexpr int kBannerRightWidth = 381;
 inline constexpr int kBannerArtHeight = 69;
 
 // One bitmap copied (or stretched) from its source columns onto the band.
+// Source columns count in pixels of the piece as shown at the band's DPI; the
+// painter maps them onto whichever size of the artwork it holds.
 struct BannerPiece {
     bool draw = false;
     int sourceX = 0;
@@ -49,6 +53,6 @@ struct BannerPlacement {
 // between them. Narrower: the left end is clipped at the window's edge and
 // whatever is left over shows the right end's last columns (with the logo),
 // so the two never overlap.
-BannerPlacement PlaceBanner(int clientWidth);
+BannerPlacement PlaceBanner(int clientWidth, unsigned dpi = kDesignDpi);
 
 }  // namespace qmo

@@ -117,4 +117,10 @@ void CaptionBar::Paint(HDC dc) {
                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
 }
 
+void CaptionBar::SetDpi(unsigned dpi) {
+    m_fonts.SetDpi(dpi);
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 }  // namespace qmo

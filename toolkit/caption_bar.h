@@ -28,6 +28,8 @@ public:
     COLORREF TextColor() const;
 
     void SetText(std::wstring_view text);
+    // Its own font (without one from WM_SETFONT) at the window's DPI.
+    void SetDpi(unsigned dpi);
     std::wstring Text() const;
 
 protected:

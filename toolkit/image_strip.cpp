@@ -1,6 +1,8 @@
 #include "toolkit/image_strip.h"
 
 #include "framework/application.h"
+#include "res/resource.h"
+#include "toolkit/ui_paint.h"
 
 namespace qmo {
 namespace {
@@ -17,10 +19,61 @@ SIZE BitmapSize(HBITMAP bitmap) {
     return SIZE{info.bmWidth, info.bmHeight};
 }
 
+bool HasBitmapResource(UINT id) {
+    return ::FindResourceW(Application::InstanceHandle(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2)) != nullptr;
+}
+
+unique_bitmap StretchedCopy(HBITMAP source, SIZE from, SIZE to, bool keyed) {
+    unique_dc screen(::CreateCompatibleDC(nullptr));
+    HDC desktop = ::GetDC(nullptr);
+    unique_bitmap result(desktop ? ::CreateCompatibleBitmap(desktop, to.cx, to.cy) : nullptr);
+    if (desktop)
+        ::ReleaseDC(nullptr, desktop);
+    unique_dc target(::CreateCompatibleDC(nullptr));
+    if (!screen || !result || !target)
+        return unique_bitmap();
+    scoped_select sourceSelected(screen.get(), source);
+    scoped_select targetSelected(target.get(), result.get());
+    ::SetStretchBltMode(target.get(), keyed ? COLORONCOLOR : HALFTONE);
+    ::SetBrushOrgEx(target.get(), 0, 0, nullptr);
+    ::StretchBlt(target.get(), 0, 0, to.cx, to.cy, screen.get(), 0, 0, from.cx, from.cy, SRCCOPY);
+    return result;
+}
+
 }  // namespace
 
-bool ImageStrip::Load(UINT bitmapResource, int cellWidth, int cellHeight) {
-    return Build(unique_bitmap(LoadBitmapResource(bitmapResource)), cellWidth, cellHeight);
+unique_bitmap LoadBitmapForDpi(UINT bitmapResource, unsigned dpi, bool keyed) {
+    // The wanted size first, then the smaller ones drawn.
+    struct ArtSize {
+        unsigned dpi;
+        UINT id;
+    };
+    const ArtSize sizes[] = {{kDesignDpi * 2, bitmapResource + IDB_ART_200_OFFSET},
+                             {kDesignDpi * 3 / 2, bitmapResource + IDB_ART_150_OFFSET}};
+    unsigned artDpi = kDesignDpi;
+    UINT id = bitmapResource;
+    for (const ArtSize& size : sizes) {
+        if (size.dpi <= ArtDpiFor(dpi) && HasBitmapResource(size.id)) {
+            artDpi = size.dpi;
+            id = size.id;
+            break;
+        }
+    }
+    unique_bitmap art(LoadBitmapResource(id));
+    const SIZE size = BitmapSize(art.get());
+    if (!art || dpi == 0 || dpi == artDpi)
+        return art;
+    // Back to its size at 96 DPI, then on to `dpi`: the result lines up with layouts made from 96 DPI sizes.
+    const SIZE design{::MulDiv(size.cx, kDesignDpi, artDpi), ::MulDiv(size.cy, kDesignDpi, artDpi)};
+    const SIZE shown{ScaleForDpi(static_cast<int>(design.cx), dpi), ScaleForDpi(static_cast<int>(design.cy), dpi)};
+    if (shown.cx == size.cx && shown.cy == size.cy)
+        return art;
+    return StretchedCopy(art.get(), size, shown, keyed);
+}
+
+bool ImageStrip::Load(UINT bitmapResource, int cellWidth, int cellHeight, unsigned dpi) {
+    return Build(LoadBitmapForDpi(bitmapResource, dpi, true), ScaleForDpi(cellWidth, dpi),
+                 ScaleForDpi(cellHeight, dpi));
 }
 
 bool ImageStrip::Assign(HBITMAP strip, int cellWidth, int cellHeight) {
@@ -28,8 +81,8 @@ bool ImageStrip::Assign(HBITMAP strip, int cellWidth, int cellHeight) {
     return Build(unique_bitmap(static_cast<HBITMAP>(::CopyImage(strip, IMAGE_BITMAP, 0, 0, 0))), cellWidth, cellHeight);
 }
 
-bool ImageStrip::LoadPicture(UINT bitmapResource) {
-    unique_bitmap bitmap(LoadBitmapResource(bitmapResource));
+bool ImageStrip::LoadPicture(UINT bitmapResource, unsigned dpi) {
+    unique_bitmap bitmap = LoadBitmapForDpi(bitmapResource, dpi, true);
     const SIZE size = BitmapSize(bitmap.get());
     return Build(std::move(bitmap), size.cx, size.cy);
 }

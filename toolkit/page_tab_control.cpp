@@ -50,6 +50,14 @@ void PageTabControl::SetBoldSelected(bool bold) {
     Relayout();
 }
 
+void PageTabControl::SetDpi(unsigned dpi) {
+    m_metrics = TabStripMetricsFor(dpi);
+    m_fonts.SetDpi(dpi);
+    SetIconDpi(dpi);
+    Relayout();
+    Redraw();
+}
+
 int PageTabControl::InsertTab(int index, std::wstring_view caption, HWND page, int icon) {
     const TabSelection::Insertion insertion = m_selection.Insert(index);
     if (insertion.index < 0)

@@ -32,6 +32,8 @@ public:
 
     // The selected tab's caption in bold; on unless switched off.
     void SetBoldSelected(bool bold);
+    // Strip, fonts and icons for the window's DPI; laid out again.
+    void SetDpi(unsigned dpi);
 
     // Inserts before `index` (past the end appends); returns where the tab
     // went, or -1 for a negative index. The page is hidden, unless this is

@@ -4,6 +4,14 @@
 
 namespace qmo {
 
+TabStripMetrics TabStripMetricsFor(unsigned dpi) {
+    TabStripMetrics metrics;
+    for (int* size : {&metrics.stripHeight, &metrics.stripInset, &metrics.tabGap, &metrics.paddingX, &metrics.iconSize,
+                      &metrics.iconGap})
+        *size = ScaleForDpi(*size, dpi);
+    return metrics;
+}
+
 TabStripLayout LayoutTabStrip(UiSize client, const std::vector<TabLabel>& labels, const TabStripMetrics& metrics) {
     const int width = std::max(client.cx, 0);
     const int height = std::max(client.cy, 0);

@@ -3,6 +3,7 @@
 // is selected as tabs come in and the user moves between them.
 #include <vector>
 
+#include "framework/dpi_scale.h"
 #include "toolkit/ui_geometry.h"
 
 namespace qmo {
@@ -15,6 +16,9 @@ struct TabStripMetrics {
     int iconSize = 16;
     int iconGap = 8;
 };
+
+// The metrics above (at 96 DPI) scaled to `dpi`.
+TabStripMetrics TabStripMetricsFor(unsigned dpi);
 
 // What one tab shows: its caption's width and whether it has an icon.
 struct TabLabel {

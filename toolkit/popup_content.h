@@ -16,4 +16,9 @@ struct PopupContent {
     std::string windowText;  // UTF-8
 };
 
+// The content as shown at `dpi`: its size and every element's rectangle and
+// picture scaled from 96 DPI. The slide keeps its timing, so it covers the
+// taller height in the same steps.
+PopupContent ScaledForDpi(PopupContent content, unsigned dpi);
+
 }  // namespace qmo

@@ -7,6 +7,7 @@
 
 #include "framework/application.h"
 #include "framework/text.h"
+#include "framework/window_dpi.h"
 #include "toolkit/ui_paint.h"
 
 namespace qmo {
@@ -49,11 +50,14 @@ void PopupRelease::operator()(PopupWindow* popup) const noexcept {
 }
 
 PopupPtr PopupWindow::Make(PopupContent content) {
-    return PopupPtr(new PopupWindow(std::move(content)));
+    const RECT area = WorkArea();
+    const unsigned dpi = MonitorDpiAt(POINT{area.right - 1, area.bottom - 1});
+    return PopupPtr(new PopupWindow(ScaledForDpi(std::move(content), dpi), area, dpi));
 }
 
-PopupWindow::PopupWindow(PopupContent content)
-    : m_content(std::move(content)), m_timeline(m_content.height, m_content.timing), m_workArea(WorkArea()) {
+PopupWindow::PopupWindow(PopupContent content, const RECT& workArea, unsigned dpi)
+    : m_content(std::move(content)), m_timeline(m_content.height, m_content.timing), m_workArea(workArea),
+      m_dpi(dpi) {
     m_timeline.SetStateListener([this](PopupState state) { OnStateChanged(state); });
 }
 
@@ -168,6 +172,7 @@ void PopupWindow::LoadArt() {
             BITMAP info{};
             if (!art.image || !::GetObjectW(art.image.get(), sizeof(info), &info))
                 continue;
+            art.cell = SIZE{info.bmWidth / 3, info.bmHeight};
             // Black pixels become white in a one-bit copy: the mask of what shows through.
             art.mask.reset(::CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr));
             unique_dc source(::CreateCompatibleDC(nullptr));
@@ -188,6 +193,10 @@ HFONT PopupWindow::Font(bool bold, bool underline) {
         LOGFONTW face{};
         if (!::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(face), &face, 0))
             ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(face), &face);
+        // The system sizes it for the screen's DPI.
+        const unsigned screen = WindowDpi(nullptr);
+        if (m_dpi != screen)
+            face.lfHeight = ::MulDiv(face.lfHeight, static_cast<int>(m_dpi), static_cast<int>(screen));
         face.lfWeight = bold ? FW_BOLD : FW_NORMAL;
         face.lfUnderline = underline ? TRUE : FALSE;
         font.reset(::CreateFontIndirectW(&face));
@@ -458,17 +467,21 @@ void PopupWindow::PaintImage(HDC dc, std::size_t index) {
     unique_dc source(::CreateCompatibleDC(dc));
     if (!source)
         return;
-    const int cellX = static_cast<int>(m_content.elements.CellOf(index)) * element.imageWidth;
+    const int cellX = static_cast<int>(m_content.elements.CellOf(index)) * art.cell.cx;
     // Clear the opaque pixels through the mask, then OR the image in; its
-    // black, transparent pixels leave what lies below.
+    // black, transparent pixels leave what lies below. Scaled pixel for
+    // pixel, so that mask and image still match.
     ::SetTextColor(dc, RGB(0, 0, 0));
     ::SetBkColor(dc, RGB(255, 255, 255));
+    ::SetStretchBltMode(dc, COLORONCOLOR);
     {
         scoped_select mask(source.get(), art.mask.get());
-        ::BitBlt(dc, x, y, element.imageWidth, element.imageHeight, source.get(), cellX, 0, SRCAND);
+        ::StretchBlt(dc, x, y, element.imageWidth, element.imageHeight, source.get(), cellX, 0, art.cell.cx,
+                     art.cell.cy, SRCAND);
     }
     scoped_select image(source.get(), art.image.get());
-    ::BitBlt(dc, x, y, element.imageWidth, element.imageHeight, source.get(), cellX, 0, SRCPAINT);
+    ::StretchBlt(dc, x, y, element.imageWidth, element.imageHeight, source.get(), cellX, 0, art.cell.cx, art.cell.cy,
+                 SRCPAINT);
 }
 
 }  // namespace qmo

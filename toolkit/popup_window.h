@@ -41,7 +41,8 @@ using PopupPtr = std::unique_ptr<PopupWindow, PopupRelease>;
 
 class PopupWindow : private Window, private AccessibleSource {
 public:
-    // Takes the work area's bottom-right corner now; nothing is shown yet.
+    // Takes the work area's bottom-right corner now, and the content's sizes
+    // at the DPI of the monitor there; nothing is shown yet.
     static PopupPtr Make(PopupContent content);
 
     // Creates the window and starts the slide-in; the owner is told of
@@ -75,9 +76,10 @@ private:
         unique_icon icon;
         unique_bitmap image;
         unique_bitmap mask;  // white where the image is black, i.e. transparent
+        SIZE cell{};         // of the bitmap, before scaling
     };
 
-    explicit PopupWindow(PopupContent content);
+    PopupWindow(PopupContent content, const RECT& workArea, unsigned dpi);
     ~PopupWindow() override;
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -116,6 +118,7 @@ private:
     ReleaseGate m_gate;
     static RECT WorkArea() noexcept;
     RECT m_workArea{};
+    unsigned m_dpi;
     HWND m_owner = nullptr;
     UINT m_notifyMessage = 0;
 

@@ -1,5 +1,10 @@
 #include "toolkit/resize_dialog.h"
 
+#include <windowsx.h>
+
+#include <algorithm>
+#include <tuple>
+
 namespace qmo {
 
 void CResizeDialog::AddAnchor(UINT controlId, const qmo::Anchors& anchors) {
@@ -10,6 +15,7 @@ void CResizeDialog::AddAnchor(UINT controlId, const qmo::Anchors& anchors) {
         RECT client{};
         ::GetClientRect(m_hWnd, &client);
         m_originalSize = {client.right, client.bottom};
+        m_client = m_originalSize;
         m_haveOriginalSize = true;
     }
     RECT placed{};
@@ -23,19 +29,95 @@ bool CResizeDialog::OnSize(UINT type, int width, int height) {
         return false;
     if (!m_haveOriginalSize || m_anchored.empty())
         return true;
-    const int dx = width - m_originalSize.cx;
-    const int dy = height - m_originalSize.cy;
+    m_client = {width, height};
+    Relayout();
+    return true;
+}
+
+// Laid out for the client area or the registered size, whichever is larger;
+// the scroll bars show the part of it in view.
+void CResizeDialog::Relayout() {
+    const int width = std::max(m_client.cx, m_originalSize.cx);
+    const int height = std::max(m_client.cy, m_originalSize.cy);
+    m_scroll.x = std::clamp<int>(m_scroll.x, 0, width - m_client.cx);
+    m_scroll.y = std::clamp<int>(m_scroll.y, 0, height - m_client.cy);
+    for (const auto& [bar, extent, page, position] :
+         {std::tuple{SB_HORZ, width, m_client.cx, m_scroll.x}, std::tuple{SB_VERT, height, m_client.cy, m_scroll.y}}) {
+        SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE | SIF_POS, 0, extent - 1, static_cast<UINT>(page), position,
+                        0};
+        // A bar that comes or goes resizes the client: the WM_SIZE it sends lays out again.
+        ::SetScrollInfo(m_hWnd, bar, &info, TRUE);
+    }
+    if (width != std::max(m_client.cx, m_originalSize.cx) || height != std::max(m_client.cy, m_originalSize.cy))
+        return;  // a bar came or went, and the layout for the new client area is done
     HDWP positions = ::BeginDeferWindowPos(static_cast<int>(m_anchored.size()));
     for (const Anchored& item : m_anchored) {
-        const qmo::Rect to = qmo::AnchoredRect(item.original, item.anchors, dx, dy);
+        qmo::Rect to = qmo::AnchoredRect(item.original, item.anchors, width - m_originalSize.cx,
+                                         height - m_originalSize.cy);
         if (positions)
-            positions = ::DeferWindowPos(positions, item.control, nullptr, to.left, to.top, to.Width(), to.Height(),
-                                         SWP_NOZORDER | SWP_NOACTIVATE);
+            positions = ::DeferWindowPos(positions, item.control, nullptr, to.left - m_scroll.x, to.top - m_scroll.y,
+                                         to.Width(), to.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (positions)
         ::EndDeferWindowPos(positions);
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
-    return true;
+}
+
+int CResizeDialog::ScrollStep(int bar, UINT code) const {
+    SCROLLINFO info{sizeof(info), SIF_ALL};
+    ::GetScrollInfo(m_hWnd, bar, &info);
+    const int line = 20;
+    switch (code) {
+    case SB_LINEUP:
+        return info.nPos - line;
+    case SB_LINEDOWN:
+        return info.nPos + line;
+    case SB_PAGEUP:
+        return info.nPos - static_cast<int>(info.nPage);
+    case SB_PAGEDOWN:
+        return info.nPos + static_cast<int>(info.nPage);
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        return info.nTrackPos;
+    case SB_TOP:
+        return 0;
+    case SB_BOTTOM:
+        return info.nMax;
+    default:
+        return info.nPos;
+    }
+}
+
+void CResizeDialog::ScrollTo(int bar, int position) {
+    LONG& scroll = bar == SB_HORZ ? m_scroll.x : m_scroll.y;
+    const LONG before = scroll;
+    scroll = position;
+    Relayout();
+    if (scroll != before)
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+bool CResizeDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        if (lParam != 0)
+            break;  // from a control
+        const int bar = message == WM_HSCROLL ? SB_HORZ : SB_VERT;
+        ScrollTo(bar, ScrollStep(bar, LOWORD(wParam)));
+        result = 0;
+        return true;
+    }
+    case WM_MOUSEWHEEL:
+        if (m_client.cy >= m_originalSize.cy)
+            break;
+        ScrollTo(SB_VERT, m_scroll.y - GET_WHEEL_DELTA_WPARAM(wParam) * 40 / WHEEL_DELTA);
+        result = 0;
+        return true;
+    default:
+        break;
+    }
+    return Dialog::HandleDialogMessage(message, wParam, lParam, result);
 }
 
 }  // namespace qmo

@@ -1,5 +1,7 @@
 #pragma once
-// A dialog whose registered controls follow its size by their anchors.
+// A dialog whose registered controls follow its size by their anchors. It
+// never lays them out smaller than the size they were registered at (where
+// they were designed not to touch): a smaller dialog scrolls instead.
 #include <vector>
 
 #include "framework/dialog.h"
@@ -15,6 +17,8 @@ protected:
     // Registers a control at its present place; call from OnInitDialog.
     void AddAnchor(UINT controlId, const qmo::Anchors& anchors);
     bool OnSize(UINT type, int width, int height) override;
+    // The dialog's own scroll bars and the wheel; what a control sends is left to the derived class.
+    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     struct Anchored {
@@ -22,9 +26,15 @@ private:
         qmo::Rect original;
         qmo::Anchors anchors;
     };
+    void Relayout();
+    void ScrollTo(int bar, int position);
+    int ScrollStep(int bar, UINT code) const;
+
     std::vector<Anchored> m_anchored;
     SIZE m_originalSize{};
     bool m_haveOriginalSize = false;
+    SIZE m_client{};
+    POINT m_scroll{};  // how far the content is scrolled
 };
 
 }  // namespace qmo

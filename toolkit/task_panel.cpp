@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "toolkit/themed_button.h"
@@ -35,7 +37,17 @@ bool TaskPanel::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
 
 void TaskPanel::SetTheme(int theme) {
     m_painter.SetTheme(theme);
-    m_model.SetLook(TaskPanelLookFor(m_painter.Theme()));
+    m_model.SetLook(TaskPanelLookFor(m_painter.Theme(), m_dpi));
+}
+
+void TaskPanel::SetDpi(unsigned dpi) {
+    m_dpi = dpi;
+    m_painter.SetDpi(dpi);
+    SetIconDpi(dpi);
+    // A new look lays the panel out again; the same look still needs the new fonts measured.
+    m_model.SetLook(TaskPanelLookFor(m_painter.Theme(), dpi));
+    Relayout();
+    Redraw();
 }
 
 void TaskPanel::SetSpecialCaptionColor(COLORREF color) {
@@ -76,11 +88,15 @@ bool TaskPanel::IsGroupSpecial(std::size_t group) const noexcept {
 }
 
 RECT TaskPanel::ItemRect(const TaskItem& item) const noexcept {
-    return ToRect(item.Rect());
+    RECT rect = ToRect(item.Rect());
+    ::OffsetRect(&rect, 0, -m_scrollY);
+    return rect;
 }
 
 RECT TaskPanel::CaptionRect(const TaskGroup& group) const noexcept {
-    return ToRect(group.CaptionRect());
+    RECT rect = ToRect(group.CaptionRect());
+    ::OffsetRect(&rect, 0, -m_scrollY);
+    return rect;
 }
 
 void TaskPanel::OnModelChanged() {
@@ -97,7 +113,18 @@ void TaskPanel::Relayout() {
     if (!m_hWnd)
         return;
     m_painter.Layout(m_model, ClientRect(m_hWnd).right);
+    ScrollTo(m_scrollY);
     PlaceControls();
+}
+
+void TaskPanel::ScrollTo(int position) {
+    const int page = ClientRect(m_hWnd).bottom;
+    const int content = m_model.ContentHeight();
+    m_scrollY = std::clamp(position, 0, std::max(content - page, 0));
+    SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE | SIF_POS, 0, content > page ? content - 1 : 0,
+                    static_cast<UINT>(std::max(page, 0)), m_scrollY, 0};
+    // The bar coming or going resizes the panel, which lays it out again.
+    ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
 }
 
 void TaskPanel::PlaceControls() {
@@ -109,7 +136,7 @@ void TaskPanel::PlaceControls() {
             continue;
         }
         const Rect& rect = item->Rect();
-        ::SetWindowPos(control, nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+        ::SetWindowPos(control, nullptr, rect.left, rect.top - m_scrollY, rect.Width(), rect.Height(),
                        SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
 }
@@ -150,6 +177,26 @@ LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS:
         Redraw();
         return 0;
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL: {
+        const int before = m_scrollY;
+        SCROLLINFO info{sizeof(info), SIF_ALL};
+        ::GetScrollInfo(m_hWnd, SB_VERT, &info);
+        const int line = ScaleForDpi(20, m_dpi);
+        if (message == WM_MOUSEWHEEL)
+            ScrollTo(m_scrollY - GET_WHEEL_DELTA_WPARAM(wParam) * 2 * line / WHEEL_DELTA);
+        else if (LOWORD(wParam) == SB_THUMBTRACK || LOWORD(wParam) == SB_THUMBPOSITION)
+            ScrollTo(info.nTrackPos);
+        else if (LOWORD(wParam) == SB_LINEUP || LOWORD(wParam) == SB_LINEDOWN)
+            ScrollTo(m_scrollY + (LOWORD(wParam) == SB_LINEUP ? -line : line));
+        else if (LOWORD(wParam) == SB_PAGEUP || LOWORD(wParam) == SB_PAGEDOWN)
+            ScrollTo(m_scrollY + (LOWORD(wParam) == SB_PAGEUP ? -1 : 1) * static_cast<int>(info.nPage));
+        if (m_scrollY != before) {
+            PlaceControls();
+            Redraw();
+        }
+        return 0;
+    }
     default:
         return Window::HandleMessage(message, wParam, lParam);
     }
@@ -171,7 +218,13 @@ HBRUSH TaskPanel::OnCtlColor(UINT message, HDC dc, HWND control) {
 void TaskPanel::Paint(HDC dc) {
     const TaskPanelHighlights highlights{m_hot, m_pressedLink, m_focused,
                                          m_keyboardCues && ::GetFocus() == m_hWnd};
-    m_painter.Paint(dc, ClientRect(m_hWnd), m_model, Icons(), highlights);
+    // The painter draws in content coordinates; the scrolled-to part shows.
+    RECT shown = ClientRect(m_hWnd);
+    ::OffsetRect(&shown, 0, m_scrollY);
+    POINT origin{};
+    ::SetViewportOrgEx(dc, 0, -m_scrollY, &origin);
+    m_painter.Paint(dc, shown, m_model, Icons(), highlights);
+    ::SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
 }
 
 void TaskPanel::SetHot(const TaskItem* item) {
@@ -183,7 +236,7 @@ void TaskPanel::SetHot(const TaskItem* item) {
 
 bool TaskPanel::OnMouseMove(UINT, POINT point) {
     m_hover.Moved(m_hWnd);
-    const TaskItem* over = m_model.HitTest(point.x, point.y).link;
+    const TaskItem* over = HitAt(point).link;
     // While a link is held, only that link lights up.
     SetHot(m_pressedLink && over != m_pressedLink ? nullptr : over);
     return true;
@@ -201,7 +254,7 @@ bool TaskPanel::OnLButtonDblClk(UINT flags, POINT point) {
 }
 
 bool TaskPanel::OnLButtonDown(UINT, POINT point) {
-    const TaskHit hit = m_model.HitTest(point.x, point.y);
+    const TaskHit hit = HitAt(point);
     if (!hit.link && !hit.caption)
         return true;  // nothing to press, and no reason to take the focus
     m_pressedLink = hit.link;
@@ -222,7 +275,7 @@ bool TaskPanel::OnLButtonUp(UINT, POINT point) {
     if (::GetCapture() == m_hWnd)
         ::ReleaseCapture();
     Redraw();
-    const TaskHit hit = m_model.HitTest(point.x, point.y);
+    const TaskHit hit = HitAt(point);
     if (link && hit.link == link)
         Click(*link);
     else if (caption && hit.caption == caption)
@@ -260,7 +313,7 @@ bool TaskPanel::OnSetCursor(HWND window, UINT, UINT) {
     POINT point{};
     ::GetCursorPos(&point);
     ::ScreenToClient(m_hWnd, &point);
-    const TaskHit hit = m_model.HitTest(point.x, point.y);
+    const TaskHit hit = HitAt(point);
     if (!hit.link && !hit.caption)
         return false;
     ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));

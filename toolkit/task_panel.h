@@ -36,6 +36,8 @@ public:
     bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
 
     void SetTheme(int theme);  // kTaskPanelNavigationTheme or kTaskPanelTitleTheme
+    // Measures, fonts and icons for the window's DPI; laid out again.
+    void SetDpi(unsigned dpi);
     int Theme() const noexcept { return m_painter.Theme(); }
     // Off: captions take no clicks and show no expand button, groups stay open.
     void SetExpandable(bool expandable) { m_model.SetExpandable(expandable); }
@@ -88,6 +90,9 @@ private:
     void OnIconsChanged() override { Redraw(); }
     void OnModelChanged();
     void Relayout();
+    // Content taller than the panel scrolls; `position` is clamped to what there is.
+    void ScrollTo(int position);
+    TaskHit HitAt(POINT point) const noexcept { return m_model.HitTest(point.x, point.y + m_scrollY); }
     void PlaceControls();
     void Paint(HDC dc);
     bool OnLookChanged() override;
@@ -113,6 +118,8 @@ private:
     TaskPanelPainter m_painter;
     std::vector<std::pair<const TaskItem*, HWND>> m_controls;
     bool m_animation = false;
+    unsigned m_dpi = kDesignDpi;
+    int m_scrollY = 0;
 
     const TaskItem* m_hot = nullptr;
     TaskItem* m_pressedLink = nullptr;

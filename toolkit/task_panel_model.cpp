@@ -19,7 +19,9 @@ bool Assign(T& field, const T& value) {
 
 }  // namespace
 
-TaskPanelLook TaskPanelLookFor(int theme) {
+namespace {
+
+TaskPanelLook DesignLookFor(int theme) {
     TaskPanelLook look;
     if (theme == kTaskPanelTitleTheme) {
         // A page heading: no cards, the description lined up under the heading's text.
@@ -40,6 +42,23 @@ TaskPanelLook TaskPanelLookFor(int theme) {
     look.captionPaddingY = 8;
     look.bodyPadding = {12, 10, 12, 12};
     look.itemSpacing = 8;
+    return look;
+}
+
+}  // namespace
+
+TaskPanelLook TaskPanelLookFor(int theme, unsigned dpi) {
+    TaskPanelLook look = DesignLookFor(theme);
+    look.panelPadding = ScaleForDpi(look.panelPadding, dpi);
+    look.groupMargins = ScaleForDpi(look.groupMargins, dpi);
+    look.captionMinHeight = ScaleForDpi(look.captionMinHeight, dpi);
+    look.captionPaddingX = ScaleForDpi(look.captionPaddingX, dpi);
+    look.captionPaddingY = ScaleForDpi(look.captionPaddingY, dpi);
+    look.bodyPadding = ScaleForDpi(look.bodyPadding, dpi);
+    look.itemSpacing = ScaleForDpi(look.itemSpacing, dpi);
+    look.iconSize = ScaleForDpi(look.iconSize, dpi);
+    look.iconGap = ScaleForDpi(look.iconGap, dpi);
+    look.expandButtonSize = ScaleForDpi(look.expandButtonSize, dpi);
     return look;
 }
 

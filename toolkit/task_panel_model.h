@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/dpi_scale.h"
 #include "toolkit/ui_geometry.h"
 
 namespace qmo {
@@ -45,8 +46,8 @@ struct TaskPanelLook {
 
 inline constexpr int kTaskPanelTitleTheme = 4;
 inline constexpr int kTaskPanelNavigationTheme = 13;
-// Unknown themes get the navigation look.
-TaskPanelLook TaskPanelLookFor(int theme);
+// Unknown themes get the navigation look; every measure scaled to `dpi`.
+TaskPanelLook TaskPanelLookFor(int theme, unsigned dpi = kDesignDpi);
 
 class TaskGroup;
 class TaskPanelModel;

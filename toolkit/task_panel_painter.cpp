@@ -110,13 +110,13 @@ void TaskPanelPainter::Paint(HDC dc, const RECT& client, const TaskPanelModel& m
 
 void TaskPanelPainter::PaintCard(HDC dc, const TaskGroup& group) {
     const RECT card = ToRect(group.Rect());
-    FillRoundRect(dc, card, kCardRadius, m_palette.window, m_palette.border);
+    FillRoundRect(dc, card, ScaleForDpi(kCardRadius, m_fonts.Dpi()), m_palette.window, m_palette.border);
     const RECT caption = ToRect(group.CaptionRect());
     if (group.IsSpecial()) {
         // The card's own outline, cut off at the caption's foot: rounded on top, square below.
         const int saved = ::SaveDC(dc);
         ::IntersectClipRect(dc, caption.left, caption.top, caption.right, caption.bottom);
-        FillRoundRect(dc, card, kCardRadius, SpecialFill(), SpecialFill());
+        FillRoundRect(dc, card, ScaleForDpi(kCardRadius, m_fonts.Dpi()), SpecialFill(), SpecialFill());
         ::RestoreDC(dc, saved);
     } else if (!group.BodyRect().IsEmpty()) {
         FillSolid(dc, RECT{caption.left + 1, caption.bottom - 1, caption.right - 1, caption.bottom},

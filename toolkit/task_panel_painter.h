@@ -31,6 +31,8 @@ public:
     COLORREF SpecialCaptionColor() const noexcept { return m_special; }
     // The system's colours or fonts changed.
     void Refresh();
+    // Fonts for the window's DPI.
+    void SetDpi(unsigned dpi) noexcept { m_fonts.SetDpi(dpi); }
 
     void Layout(TaskPanelModel& model, int width);
     void Paint(HDC dc, const RECT& client, const TaskPanelModel& model, const ImageStrip& icons,

@@ -76,18 +76,33 @@ bool ThemedButton::TakeOver(HWND button, bool owns) {
 }
 
 bool ThemedButton::SetImage(UINT bitmapResource) {
-    const bool loaded = m_image.LoadPicture(bitmapResource);
+    m_imageResource = bitmapResource;
+    const bool loaded = m_image.LoadPicture(bitmapResource, m_dpi);
     Redraw();
     return loaded;
 }
 
+void ThemedButton::SetDpi(unsigned dpi) {
+    if (dpi == m_dpi)
+        return;
+    m_dpi = dpi;
+    if (m_imageResource != 0)
+        SetImage(m_imageResource);
+    if (m_iconResource.strip != 0)
+        SetIcons(m_iconResource.strip, m_iconResource.normal, m_iconResource.hot, m_iconResource.cx,
+                 m_iconResource.cy);
+    Redraw();
+}
+
 bool ThemedButton::SetIcons(UINT stripResource, int normalIcon, int hotIcon, int cx, int cy) {
+    m_iconResource = {stripResource, normalIcon, hotIcon, cx, cy};
     ImageStrip strip;
-    strip.Load(stripResource, cx, cy);
+    strip.Load(stripResource, cx, cy, m_dpi);
     return UseIcons(strip, normalIcon, hotIcon);
 }
 
 bool ThemedButton::SetIcons(HBITMAP strip, int normalIcon, int hotIcon, int cx, int cy) {
+    m_iconResource = {};
     ImageStrip icons;
     icons.Assign(strip, cx, cy);
     return UseIcons(icons, normalIcon, hotIcon);
@@ -250,14 +265,15 @@ void ThemedButton::PaintFace(HDC dc, const RECT& face, bool pressed) {
                           : IsHot() ? palette.controlHot
                                     : palette.control;
     const COLORREF border = enabled && (focusShown || m_default) ? palette.accent : palette.border;
-    FillRoundRect(dc, face, kCornerRadius, fill, border);
+    const int radius = ScaleForDpi(kCornerRadius, m_dpi);
+    FillRoundRect(dc, face, radius, fill, border);
     if (enabled && focusShown) {
         RECT ring = face;
         ::InflateRect(&ring, -1, -1);
-        FrameRoundRect(dc, ring, kCornerRadius - 1, palette.accent);
+        FrameRoundRect(dc, ring, radius - 1, palette.accent);
     } else if (enabled && !pressed) {
         // A slightly darker foot gives the face a little depth.
-        FillSolid(dc, RECT{face.left + kCornerRadius, face.bottom - 1, face.right - kCornerRadius, face.bottom},
+        FillSolid(dc, RECT{face.left + radius, face.bottom - 1, face.right - radius, face.bottom},
                   Blend(border, palette.text, 18));
     }
 }
@@ -284,7 +300,8 @@ void ThemedButton::PaintContent(HDC dc, RECT face, bool pressed) {
     if (m_icons)
         content.icon = UiSize{m_icons.CellSize().cx, m_icons.CellSize().cy};
     content.caption = UiSize{measured.right, measured.bottom};
-    const ButtonContentLayout layout = LayoutButtonContent(ToUiRect(face), content, kPaddingX, kContentGap);
+    const ButtonContentLayout layout =
+        LayoutButtonContent(ToUiRect(face), content, ScaleForDpi(kPaddingX, m_dpi), ScaleForDpi(kContentGap, m_dpi));
 
     const COLORREF fadeTo = palette.control;
     if (m_image)

@@ -49,6 +49,9 @@ public:
 
     bool IsHot() const noexcept { return m_hover.IsInside(); }
 
+    // Spacing, picture and icons (from resources) for the window's DPI.
+    void SetDpi(unsigned dpi);
+
     // Calls OnClicked of the themed button a BN_CLICKED came from; true when
     // it reports the click handled, so the parent does nothing more with it.
     static bool ReflectCommand(WPARAM wParam, LPARAM lParam);
@@ -89,6 +92,16 @@ private:
     bool m_clickHandled = false;
     ImageStrip m_image;
     ImageStrip m_icons;  // [normal, hot]
+    // What the resources were, to load them again at another DPI.
+    unsigned m_dpi = kDesignDpi;
+    UINT m_imageResource = 0;
+    struct {
+        UINT strip = 0;
+        int normal = 0;
+        int hot = 0;
+        int cx = 0;
+        int cy = 0;
+    } m_iconResource;
     AccessibleHost m_accessible{*this};
 };
 

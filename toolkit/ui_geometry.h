@@ -2,6 +2,7 @@
 // Sizes, margins and rectangle helpers for the toolkit's layout rules.
 #include <algorithm>
 
+#include "framework/dpi_scale.h"
 #include "framework/geometry.h"
 
 namespace qmo {
@@ -18,6 +19,11 @@ struct UiMargins {
     int bottom = 0;
 };
 
+// Each side scaled from 96 DPI to `dpi`.
+constexpr UiMargins ScaleForDpi(const UiMargins& margins, unsigned dpi) noexcept {
+    return UiMargins{ScaleForDpi(margins.left, dpi), ScaleForDpi(margins.top, dpi), ScaleForDpi(margins.right, dpi),
+                     ScaleForDpi(margins.bottom, dpi)};
+}
 
 // A rectangle of the given size that never turns inside out.
 inline Rect MakeRect(int left, int top, int width, int height) noexcept {

@@ -6,6 +6,7 @@ import struct
 from PIL import Image, ImageDraw, ImageFilter
 
 SCALE = 4
+ZOOM = 1  # the display scale drawn for: 1, 1.5 or 2 (see drawn_at)
 CLEAR = (0, 0, 0, 0)
 MAGENTA = (255, 0, 255)  # the see-through colour of the task icons and the button picture
 FACE = (240, 242, 246)   # what those stand on: light panels, tabs, buttons
@@ -26,6 +27,27 @@ def smoothstep(e0, e1, v):
     return t * t * (3 - 2 * t)
 
 
+class drawn_at:
+    """Within it, canvases and px() draw at `zoom` times their final-pixel
+    coordinates: the same picture for a display scale of 150 or 200 %."""
+
+    def __init__(self, zoom):
+        self.zoom = zoom
+
+    def __enter__(self):
+        global ZOOM
+        self.saved, ZOOM = ZOOM, self.zoom
+
+    def __exit__(self, *_):
+        global ZOOM
+        ZOOM = self.saved
+
+
+def px(v):
+    """A size in final pixels at the current zoom, halves rounded up as the program does."""
+    return v if ZOOM == 1 else int(v * ZOOM + 0.5)
+
+
 class Canvas:
     """An RGBA picture in final-pixel coordinates, drawn SCALE times larger
     and reduced at the end, which anti-aliases every edge.
@@ -33,7 +55,9 @@ class Canvas:
     shape's height.  Drawing replaces pixels; CLEAR cuts holes."""
 
     def __init__(self, width, height):
-        self.image = Image.new('RGBA', (width * SCALE, height * SCALE), CLEAR)
+        # Exact integers at 100 %, so the files drawn at that scale never change.
+        self.k = SCALE if ZOOM == 1 else SCALE * ZOOM
+        self.image = Image.new('RGBA', (px(width) * SCALE, px(height) * SCALE), CLEAR)
 
     def _paint(self, paint, y0, y1, draw):
         if isinstance(paint[0], int):
@@ -42,21 +66,23 @@ class Canvas:
         mask = Image.new('L', self.image.size)
         draw(ImageDraw.Draw(mask), 255)
         top, bottom = paint
-        span = max(1e-6, (y1 - y0) * SCALE)
+        span = max(1e-6, (y1 - y0) * self.k)
         column = Image.new('RGBA', (1, self.image.height))
-        column.putdata([mix(top, bottom, (y + 0.5 - y0 * SCALE) / span) for y in range(self.image.height)])
+        column.putdata([mix(top, bottom, (y + 0.5 - y0 * self.k) / span) for y in range(self.image.height)])
         self.image.paste(column.resize(self.image.size, Image.Resampling.NEAREST), mask=mask)
 
     def box(self, x0, y0, x1, y1, paint, radius=0):
-        xy = [x0 * SCALE, y0 * SCALE, x1 * SCALE - 1, y1 * SCALE - 1]
-        self._paint(paint, y0, y1, lambda d, f: d.rounded_rectangle(xy, radius * SCALE, fill=f))
+        k = self.k
+        xy = [x0 * k, y0 * k, x1 * k - 1, y1 * k - 1]
+        self._paint(paint, y0, y1, lambda d, f: d.rounded_rectangle(xy, radius * k, fill=f))
 
     def ellipse(self, x0, y0, x1, y1, paint, start=0, end=360, ring=0):
         """A disc, a pie slice from `start` to `end` degrees (clockwise from
         three o'clock), or with `ring` an arc that wide."""
-        xy = [x0 * SCALE, y0 * SCALE, x1 * SCALE - 1, y1 * SCALE - 1]
+        k = self.k
+        xy = [x0 * k, y0 * k, x1 * k - 1, y1 * k - 1]
         if ring:
-            shape = lambda d, f: d.arc(xy, start, end, fill=f, width=round(ring * SCALE))
+            shape = lambda d, f: d.arc(xy, start, end, fill=f, width=round(ring * k))
         elif end - start < 360:
             shape = lambda d, f: d.pieslice(xy, start, end, fill=f)
         else:
@@ -65,24 +91,24 @@ class Canvas:
 
     def poly(self, points, paint, edge=None, width=0):
         """A filled polygon, with an outline `width` wide outside it."""
-        xy = [(x * SCALE, y * SCALE) for x, y in points]
+        xy = [(x * self.k, y * self.k) for x, y in points]
         if edge:
-            ImageDraw.Draw(self.image).line(xy + xy[:2], fill=edge, width=round(2 * width * SCALE), joint='curve')
+            ImageDraw.Draw(self.image).line(xy + xy[:2], fill=edge, width=round(2 * width * self.k), joint='curve')
         ys = [y for _, y in points]
         self._paint(paint, min(ys), max(ys), lambda d, f: d.polygon(xy, fill=f))
 
     def stroke(self, points, colour, width):
         """A polyline with round ends and joints."""
-        xy = [(x * SCALE, y * SCALE) for x, y in points]
+        xy = [(x * self.k, y * self.k) for x, y in points]
         draw = ImageDraw.Draw(self.image)
-        draw.line(xy, fill=colour, width=round(width * SCALE), joint='curve')
-        r = width * SCALE / 2.0
+        draw.line(xy, fill=colour, width=round(width * self.k), joint='curve')
+        r = width * self.k / 2.0
         for x, y in (xy[0], xy[-1]):
             draw.ellipse([x - r, y - r, x + r, y + r], fill=colour)
 
     def under(self, other, blur=0.0):
         """Puts another canvas's picture, softened by `blur` pixels, below this one."""
-        layer = other.image.filter(ImageFilter.GaussianBlur(blur * SCALE)) if blur else other.image
+        layer = other.image.filter(ImageFilter.GaussianBlur(blur * self.k)) if blur else other.image
         self.image = Image.alpha_composite(layer, self.image)
 
     def result(self):

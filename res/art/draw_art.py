@@ -15,7 +15,8 @@ import sys
 
 from PIL import Image, ImageChops, ImageDraw, ImageFont
 
-from art_kit import CLEAR, MAGENTA, Canvas, bmp, ico, keyed, mix, rgb, smoothstep
+import art_kit
+from art_kit import CLEAR, MAGENTA, Canvas, bmp, drawn_at, ico, keyed, mix, px, rgb, smoothstep
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'out')
 FONTS = '/usr/share/fonts/truetype/dejavu/'
@@ -252,11 +253,12 @@ STRIP_ICONS = {18: icon_processes, 23: icon_refresh, 24: icon_performance,
 def task_strip():
     """The 65 cells the panels, tabs and buttons index; only the cells the
     program shows carry a picture."""
-    strip = Image.new('RGB', (16 * STRIP_COUNT, 16), MAGENTA)
+    cell = px(16)
+    strip = Image.new('RGB', (cell * STRIP_COUNT, cell), MAGENTA)
     for index, draw in STRIP_ICONS.items():
         c = Canvas(16, 16)
         draw(c)
-        strip.paste(keyed(c.result()), (16 * index, 0))
+        strip.paste(keyed(c.result()), (cell * index, 0))
     return strip
 
 
@@ -301,8 +303,9 @@ def right_backdrop(x, y):
 
 
 def shade(width, colour_at):
-    image = Image.new('RGB', (width, BANNER_HEIGHT))
-    image.putdata([colour_at(x + 0.5, y + 0.5)[:3] for y in range(BANNER_HEIGHT) for x in range(width)])
+    w, h, z = px(width), px(BANNER_HEIGHT), art_kit.ZOOM
+    image = Image.new('RGB', (w, h))
+    image.putdata([colour_at((x + 0.5) / z, (y + 0.5) / z)[:3] for y in range(h) for x in range(w)])
     return image.convert('RGBA')
 
 
@@ -340,25 +343,25 @@ def emblem(cx, cy):
 
 
 def banner_fonts():
-    return (ImageFont.truetype(FONTS + 'DejaVuSans-Bold.ttf', 23), ImageFont.truetype(FONTS + 'DejaVuSans.ttf', 23),
-            ImageFont.truetype(FONTS + 'DejaVuSans.ttf', 11))
+    return (ImageFont.truetype(FONTS + 'DejaVuSans-Bold.ttf', px(23)),
+            ImageFont.truetype(FONTS + 'DejaVuSans.ttf', px(23)), ImageFont.truetype(FONTS + 'DejaVuSans.ttf', px(11)))
 
 
 def banner_text():
     """The product name (its first word bold) and the tag line:
     [(x, baseline, text, font, colour)]."""
     bold, light, small = banner_fonts()
-    second_x = NAME_X + bold.getlength(PRODUCT_NAME[0] + ' ')
-    return [(NAME_X, NAME_BASELINE, PRODUCT_NAME[0], bold, WHITE),
-            (second_x, NAME_BASELINE, PRODUCT_NAME[1], light, rgb('#dbe9ff')),
-            (NAME_X + 1, TAG_BASELINE, TAG_LINE, small, rgb('#b8d3ff'))]
+    second_x = px(NAME_X) + bold.getlength(PRODUCT_NAME[0] + ' ')
+    return [(px(NAME_X), px(NAME_BASELINE), PRODUCT_NAME[0], bold, WHITE),
+            (second_x, px(NAME_BASELINE), PRODUCT_NAME[1], light, rgb('#dbe9ff')),
+            (px(NAME_X + 1), px(TAG_BASELINE), TAG_LINE, small, rgb('#b8d3ff'))]
 
 
 def banner_left():
     image = Image.alpha_composite(shade(LEFT_WIDTH, left_backdrop), emblem(36, 34))
     shadow = Image.new('RGBA', image.size, CLEAR)
     for x, base, text, font, _ in banner_text()[:2]:  # lifts the name off the blue
-        ImageDraw.Draw(shadow).text((x, base + 1), text, NAVY[:3] + (90,), font, anchor='ls')
+        ImageDraw.Draw(shadow).text((x, base + px(1)), text, NAVY[:3] + (90,), font, anchor='ls')
     image = Image.alpha_composite(image, shadow)
     draw = ImageDraw.Draw(image)
     for x, base, text, font, colour in banner_text():
@@ -376,21 +379,37 @@ def banner_right():
     logo = Canvas(RIGHT_WIDTH, BANNER_HEIGHT)
     logo.under(shadow, 2.0)
     image = Image.alpha_composite(image, logo.result())
-    image.alpha_composite(app_icon(size), (left, top))
+    shown, at = px(size), (px(left), px(top))
+    with drawn_at(1):  # the icon is drawn at the size it is shown
+        icon = app_icon(shown)
+    image.alpha_composite(icon, at)
     return image.convert('RGB')
+
+
+# The pictures drawn again for 150 and 200 % display scale, named with the scale.
+ZOOMED = {'_150': 1.5, '_200': 2}
+
+
+def bitmaps():
+    """{name: image} of the banner pieces, the task icons and the button picture."""
+    banner = [banner_left(), shade(MIDDLE_WIDTH, lambda x, y: sky(y)).convert('RGB'), banner_right()]
+    return dict(zip(('banner_left', 'banner_middle', 'banner_right', 'task_icons', 'optimize_button'),
+                    banner + [task_strip(), optimize_button()]))
 
 
 def artwork():
     """{file name: bytes} of everything the resource files name."""
-    banner = [banner_left(), shade(MIDDLE_WIDTH, lambda x, y: sky(y)).convert('RGB'), banner_right()]
     files = {'app.ico': ico([app_icon(s) for s in (16, 32, 48, 256)]),
              'tray.ico': ico([tray_icon(s) for s in (16, 20, 24, 32)])}
     for frame in range(4):
         files['tray_anim_%d.ico' % (frame + 1)] = ico([tray_icon(s, frame) for s in (16, 20, 24, 32)])
-    for name, image in zip(('banner_left', 'banner_middle', 'banner_right'), banner):
+    for name, image in bitmaps().items():
         files[name + '.bmp'] = bmp(image)
-    files.update({'popup_close.bmp': bmp(close_strip()), 'task_icons.bmp': bmp(task_strip()),
-                  'optimize_button.bmp': bmp(optimize_button())})
+    for suffix, zoom in ZOOMED.items():
+        with drawn_at(zoom):
+            for name, image in bitmaps().items():
+                files[name + suffix + '.bmp'] = bmp(image)
+    files['popup_close.bmp'] = bmp(close_strip())
     return files
 
 

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/dpi_scale.h"
 #include "res/pages_resource.h"
 #include "res/resource.h"
 
@@ -426,7 +427,12 @@ int WaitPopup(const Args& args) {
         ::GetWindowRect(popups[0], &placed);
         if (placed.right != area.right || placed.bottom != area.bottom)
             return L"the popup is not in the bottom-right corner of the work area";
-        if (placed.right - placed.left != kPopupWidth || placed.bottom - placed.top != kPopupHeight)
+        // Its size at 96 DPI, shown at the screen's.
+        HDC screen = ::GetDC(nullptr);
+        const unsigned dpi = static_cast<unsigned>(::GetDeviceCaps(screen, LOGPIXELSY));
+        ::ReleaseDC(nullptr, screen);
+        if (placed.right - placed.left != qmo::ScaleForDpi(kPopupWidth, dpi) ||
+            placed.bottom - placed.top != qmo::ScaleForDpi(kPopupHeight, dpi))
             return L"the popup has not reached its full size";
         return {};
     });

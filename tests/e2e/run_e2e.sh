@@ -470,7 +470,41 @@ scenario_freed_report() {
   running "$pid" || fail "the program ended"
 }
 
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line emergency-shortcut soak"
+# The program on a screen of 144 DPI (150 %), as most laptops run: each page,
+# the About box and both notices, kept as pictures. Wine reads the screen's DPI
+# when a program starts; the setting goes again at the end.
+scenario_high_dpi() {
+  local desktop='HKCU\Control Panel\Desktop' status
+  wine reg add "$desktop" /v LogPixels /t REG_DWORD /d ${QMO_E2E_HIGH_DPI:-144} /f </dev/null >/dev/null 2>&1 ||
+    fail "cannot set the screen to 144 DPI" || return 1
+  high_dpi_pictures
+  status=$?
+  wine reg delete "$desktop" /v LogPixels /f </dev/null >/dev/null 2>&1
+  return $status
+}
+
+high_dpi_pictures() {
+  local command name
+  start_program
+  drv wait-window --hidden || return 1
+  drv post WM_COMMAND $ID_OPTIMIZE && drv wait-popup && drv popup-colour 0 255 0 || return 1
+  shot dpi144-popup-optimized || return 1
+  for command in $ID_VIEW_PERFORMANCE:performance $ID_VIEW_PROCESSES:process $ID_VIEW_SETTINGS:settings; do
+    name=${command#*:}
+    act "the $name page at 144 DPI" --visible WM_COMMAND "${command%%:*}" || return 1
+    shot "dpi144-page-$name" || return 1
+  done
+  drv post WM_COMMAND $ID_APP_ABOUT && drv wait-dialog "$ABOUT_TITLE" || return 1
+  shot dpi144-about-box || return 1
+  drv press-ok "$ABOUT_TITLE" || return 1
+  end_program "$STARTED" || return 1
+  start_on_record CL=dword:0 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:0 bARPL=dword:1 || return 1
+  drv wait-popup --timeout-ms 15000 && drv popup-colour 255 0 0 || return 1
+  shot dpi144-popup-critical-limit || return 1
+  end_program "$STARTED"
+}
+
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line emergency-shortcut high-dpi soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 # shellcheck disable=SC2086
 ring_run_steps scenario clean_state ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}

@@ -34,6 +34,25 @@ TEST(PageTabLayoutTest, TabsSitSideBySideAtTheirNaturalWidthAndThePageFillsTheRe
     EXPECT_EQ(layout.tabs[1].caption.Width(), 60);
 }
 
+TEST(PageTabLayoutTest, At144DpiTheStripAndItsTabsGrowHalfAgainSoTheCaptionsFitAsBefore) {
+    const TabStripMetrics design = TabStripMetricsFor(kDesignDpi);
+    const TabStripMetrics large = TabStripMetricsFor(144);
+    EXPECT_EQ(large.stripHeight * 2, design.stripHeight * 3);
+    EXPECT_EQ(large.iconSize * 2, design.iconSize * 3);
+    // Captions measured with the font of each DPI, in a client sized for it.
+    const std::vector<TabLabel> small{{200, true}, {180, true}, {60, true}};
+    const std::vector<TabLabel> scaled{{300, true}, {270, true}, {90, true}};
+    const TabStripLayout at96 = LayoutTabStrip(UiSize{700, 400}, small, design);
+    const TabStripLayout at144 = LayoutTabStrip(UiSize{1050, 600}, scaled, large);
+    ASSERT_EQ(at144.tabs.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(at144.tabs[i].caption.Width(), scaled[i].captionWidth) << "not squeezed";
+        EXPECT_NEAR(at144.tabs[i].rect.right, at96.tabs[i].rect.right * 3 / 2, 2) << i;
+        EXPECT_EQ(at144.tabs[i].icon.Height(), large.iconSize);
+    }
+    EXPECT_EQ(at144.page.top, large.stripHeight);
+}
+
 TEST(PageTabLayoutTest, SqueezedCaptionsShrinkInProportionWhileIconsKeepTheirSize) {
     const std::vector<TabLabel> labels{{200, true}, {100, true}};
     const TabStripLayout layout = LayoutTabStrip(UiSize{250, 100}, labels, TestMetrics());

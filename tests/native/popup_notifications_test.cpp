@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/dpi_scale.h"
 #include "framework/format_decimal.h"
 #include "optimizer/freed_memory.h"
 #include "shell/popup_notifications.h"
@@ -67,6 +68,36 @@ TEST(PopupNotifications, PointsOnThePopupHitWhatTheUserSeesThere) {
     EXPECT_EQ(idAt(optimized, {269, 18}), kPopupCloseButtonId);
     EXPECT_EQ(idAt(critical, {100, 12}), 0) << "title";
     EXPECT_EQ(*critical.elements.HitTest({12, 35}), 1u) << "the icon has no width: the panel answers";
+}
+
+TEST(PopupNotifications, At144DpiThePopupAndEveryElementAreHalfAgainAsLargeAndHitTheSame) {
+    const PopupContent design = BuildCriticalLimitPopup(90);
+    const PopupContent large = ScaledForDpi(BuildCriticalLimitPopup(90), 144);
+    EXPECT_EQ(large.width, 405);
+    EXPECT_EQ(large.height, 192);
+    ASSERT_EQ(large.elements.Count(), design.elements.Count());
+    for (std::size_t i = 0; i < design.elements.Count(); ++i) {
+        const PopupRect& from = design.elements[i].rect;
+        const PopupRect& to = large.elements[i].rect;
+        EXPECT_NEAR(to.left, from.left * 1.5, 0.5) << i;
+        EXPECT_NEAR(to.top, from.top * 1.5, 0.5) << i;
+        EXPECT_NEAR(to.right, from.right * 1.5, 0.5) << i;
+        EXPECT_NEAR(to.bottom, from.bottom * 1.5, 0.5) << i;
+        EXPECT_NEAR(large.elements[i].imageWidth, design.elements[i].imageWidth * 1.5, 0.5) << i;
+        EXPECT_EQ(large.elements[i].text, design.elements[i].text);
+    }
+    EXPECT_EQ(large.elements[4].imageWidth, 48) << "the icon";
+    for (const PopupPoint point : {PopupPoint{40, 75}, {263, 10}, {100, 12}, {12, 35}, {269, 18}})
+        EXPECT_EQ(large.elements.HitTest({point.x * 3 / 2, point.y * 3 / 2}), design.elements.HitTest(point))
+            << point.x << "," << point.y;
+
+    // The slide covers the taller popup in the same steps and ends at its full height.
+    PopupTimeline slide(large.height, large.timing);
+    EXPECT_EQ(large.timing.Steps(), design.timing.Steps());
+    slide.Start(0);
+    slide.AdvanceTo(large.timing.slideMs);
+    EXPECT_EQ(slide.Height(), 192);
+    EXPECT_EQ(ScaledForDpi(BuildOptimizedPopup(), kDesignDpi).height, design.height);
 }
 
 TEST(PopupNotifications, TheLinkStartsAnOptimizationAndEveryOtherClickCloses) {

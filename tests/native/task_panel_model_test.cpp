@@ -13,17 +13,21 @@ namespace {
 // Every character is 6 pixels wide; lines wrap at the width, a word may break anywhere.
 class FixedPitchMeasure : public TaskTextMeasure {
 public:
+    explicit FixedPitchMeasure(unsigned dpi = kDesignDpi) : dpi(dpi) {}
     int TextHeight(std::string_view text, int width, TaskTextStyle style) override {
         narrowest = std::min(narrowest, width);
         if (text.empty())
             return 0;
-        const int perLine = std::max(width / kCharWidth, 1);
+        const int perLine = std::max(width / ScaleForDpi(kCharWidth, dpi), 1);
         const int lines = (static_cast<int>(text.size()) + perLine - 1) / perLine;
         return lines * LineHeight(style);
     }
-    int LineHeight(TaskTextStyle style) override { return style == TaskTextStyle::Heading ? 20 : 10; }
+    int LineHeight(TaskTextStyle style) override {
+        return ScaleForDpi(style == TaskTextStyle::Heading ? 20 : 10, dpi);
+    }
 
     static constexpr int kCharWidth = 6;
+    unsigned dpi;
     int narrowest = 1 << 30;
 };
 
@@ -241,18 +245,32 @@ TEST_F(TaskPanelModelTest, ANotificationNamesAnItemOnlyWhenTheItemIsOneOfOurs) {
         EXPECT_FALSE(model.OwnItemAt(madeUp)) << madeUp;
 }
 
-TEST(TaskPanelLookTest, ThePageTitleLinesItsDescriptionUpUnderTheHeadingText) {
-    TaskPanelModel model;
-    model.SetLook(TaskPanelLookFor(kTaskPanelTitleTheme));
-    model.SetExpandable(false);
-    TaskGroup& title = model.AddGroup(ID_TASKGROUP_PERFORMANCE, "Current System Performance", 24);
-    title.SetMargins({0, 5, 0, 0});
-    const TaskItem& description = title.AddText(0, "This option will help you", true);
-    FixedPitchMeasure measure;
-    model.Layout(1045, measure);
+TEST(TaskPanelLookTest, ThePageTitleLinesItsDescriptionUpUnderTheHeadingTextAtEveryDpi) {
+    for (const unsigned dpi : {96u, 144u, 192u}) {
+        TaskPanelModel model;
+        model.SetLook(TaskPanelLookFor(kTaskPanelTitleTheme, dpi));
+        model.SetExpandable(false);
+        TaskGroup& title = model.AddGroup(ID_TASKGROUP_PERFORMANCE, "Current System Performance", 24);
+        title.SetMargins(ScaleForDpi(UiMargins{0, 5, 0, 0}, dpi));
+        const TaskItem& description = title.AddText(0, "This option will help you", true);
+        FixedPitchMeasure measure(dpi);
+        model.Layout(ScaleForDpi(1045, dpi), measure);
 
-    EXPECT_EQ(description.TextRect().left, title.CaptionTextRect().left);
-    EXPECT_LE(model.ContentHeight(), 80) << "fits the title panel's height";
+        EXPECT_EQ(description.TextRect().left, title.CaptionTextRect().left) << dpi;
+        EXPECT_EQ(title.CaptionIconRect().Width(), ScaleForDpi(16, dpi)) << "the icon grows with the text";
+        EXPECT_LE(model.ContentHeight(), ScaleForDpi(80, dpi)) << "fits the title panel's height at " << dpi;
+    }
+}
+
+TEST(TaskPanelLookTest, TheNavigationCardsGrowWithTheDpiAndKeepTheirProportions) {
+    const TaskPanelLook design = TaskPanelLookFor(kTaskPanelNavigationTheme);
+    const TaskPanelLook large = TaskPanelLookFor(kTaskPanelNavigationTheme, 144);
+    EXPECT_EQ(TaskPanelLookFor(kTaskPanelNavigationTheme, 0).captionMinHeight, design.captionMinHeight);
+    EXPECT_EQ(large.captionMinHeight * 2, design.captionMinHeight * 3);
+    EXPECT_EQ(large.panelPadding.left * 2, design.panelPadding.left * 3);
+    EXPECT_EQ(large.bodyPadding.bottom * 2, design.bodyPadding.bottom * 3);
+    EXPECT_EQ(large.itemSpacing * 2, design.itemSpacing * 3);
+    EXPECT_EQ(large.iconSize * 2, design.iconSize * 3);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "shell/view_layout.h"
 
 namespace qmo {
@@ -39,6 +41,35 @@ TEST(ViewLayout, TinyAreasGiveNoNegativeSizes) {
     EXPECT_EQ(LayoutView(100, 10).footer, (Box{0, 0, 100, 10}));
 }
 
+TEST(ViewLayout, At144DpiEveryBandAndColumnIsHalfAgainAsLarge) {
+    const ViewLayout layout = LayoutView(1920, 1050, 144);
+    EXPECT_EQ(layout.footer, (Box{0, 1020, 1920, 30}));
+    EXPECT_EQ(layout.navPanel, (Box{0, 105, 353, 915}));
+    EXPECT_EQ(layout.titlePanel, (Box{353, 105, 1567, 120}));
+    EXPECT_EQ(layout.pageTabs, (Box{353, 225, 1567, 795}));
+}
+
+TEST(ViewLayout, AtEveryDpiTheChildrenTileTheAreaBelowTheBand) {
+    for (const unsigned dpi : {96u, 120u, 144u, 168u, 192u, 288u}) {
+        for (auto [cx, cy] : {std::pair{1280, 800}, {1001, 777}, {300, 200}, {50, 20}}) {
+            const ViewLayout layout = LayoutView(cx, cy, dpi);
+            const auto bottom = [](const Box& box) { return box.y + box.height; };
+            EXPECT_EQ(layout.navPanel.y, layout.titlePanel.y) << dpi;
+            EXPECT_EQ(layout.navPanel.x + layout.navPanel.width, std::min(layout.titlePanel.x, cx)) << dpi;
+            EXPECT_EQ(layout.pageTabs.x, layout.titlePanel.x) << dpi;
+            if (layout.pageTabs.height > 0) {
+                EXPECT_EQ(layout.pageTabs.y, bottom(layout.titlePanel)) << dpi << " " << cx << "x" << cy;
+                EXPECT_EQ(bottom(layout.pageTabs), layout.footer.y) << dpi << " " << cx << "x" << cy;
+            }
+            if (layout.navPanel.height > 0)
+                EXPECT_EQ(bottom(layout.navPanel), layout.footer.y) << dpi << " " << cx << "x" << cy;
+            EXPECT_EQ(bottom(layout.footer), cy);
+            for (const Box& box : {layout.footer, layout.navPanel, layout.titlePanel, layout.pageTabs})
+                EXPECT_TRUE(box.width >= 0 && box.height >= 0) << dpi << " " << cx << "x" << cy;
+        }
+    }
+}
+
 TEST(BannerPlacement, WideBandStretchesTheMiddleBetweenTheEnds) {
     const BannerPlacement banner = PlaceBanner(1280);
     EXPECT_EQ(banner.left.target, (Box{0, 0, 432, 69}));
@@ -68,6 +99,19 @@ TEST(BannerPlacement, NarrowBandClipsTheLeftAndShowsTheLogoEndWithoutOverlap) {
     EXPECT_EQ(tiny.left.sourceWidth, 300);
     EXPECT_FALSE(tiny.right.draw);
     EXPECT_FALSE(PlaceBanner(0).left.draw);
+}
+
+TEST(BannerPlacement, At144DpiTheEndsAndTheBandGrowAndStillMeet) {
+    const BannerPlacement wide = PlaceBanner(1920, 144);
+    EXPECT_EQ(wide.left.target, (Box{0, 0, 648, 104}));
+    EXPECT_EQ(wide.right.target, (Box{1348, 0, 572, 104}));
+    EXPECT_EQ(wide.middle.target, (Box{648, 0, 700, 104}));
+
+    // Too narrow for both ends at 144 DPI though wide enough at 96: the logo end is clipped, not overlapped.
+    const BannerPlacement narrow = PlaceBanner(1000, 144);
+    EXPECT_FALSE(narrow.middle.draw);
+    EXPECT_EQ(narrow.right.target, (Box{648, 0, 352, 104}));
+    EXPECT_EQ(narrow.right.sourceX + narrow.right.sourceWidth, 572);
 }
 
 }  // namespace

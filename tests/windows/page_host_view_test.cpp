@@ -8,8 +8,11 @@
 #include "framework/application.h"
 #include "config/registry_profile.h"
 #include "res/pages_resource.h"
+#include "res/process_resource.h"
 #include "res/resource.h"
 #include "shell/main_frame.h"
+#include "framework/resource_usage.h"
+#include "framework/window_dpi.h"
 #include "shell/view_layout.h"
 #include "frame_test_support.h"
 #include "toolkit_test_support.h"
@@ -53,27 +56,32 @@ RECT ChildRect(HWND child) {
     return rect;
 }
 
-TEST_F(PageHostViewTest, ChildrenHaveTheirIdsAndTheLayoutsRectangles) {
+// Every child where the layout for the view's client area at `dpi` puts it.
+void ExpectChildrenLaidOut(CTesselDesktopSuitFrameView& view, unsigned dpi) {
     RECT client{};
-    ::GetClientRect(View().GetSafeHwnd(), &client);
-    const qmo::ViewLayout layout = qmo::LayoutView(client.right, client.bottom);
+    ::GetClientRect(view.GetSafeHwnd(), &client);
+    const qmo::ViewLayout layout = qmo::LayoutView(client.right, client.bottom, dpi);
     const struct {
         HWND window;
         int id;
         qmo::Box box;
-    } children[] = {{View().Footer().GetSafeHwnd(), IDC_VIEW_PANEL, layout.footer},
-                    {View().NavPanel().GetSafeHwnd(), IDC_VIEW_PANEL, layout.navPanel},
-                    {View().TitlePanel().GetSafeHwnd(), IDC_VIEW_PANEL, layout.titlePanel},
-                    {View().PageTabs().GetSafeHwnd(), IDC_PAGE_TABS, layout.pageTabs}};
+    } children[] = {{view.Footer().GetSafeHwnd(), IDC_VIEW_PANEL, layout.footer},
+                    {view.NavPanel().GetSafeHwnd(), IDC_VIEW_PANEL, layout.navPanel},
+                    {view.TitlePanel().GetSafeHwnd(), IDC_VIEW_PANEL, layout.titlePanel},
+                    {view.PageTabs().GetSafeHwnd(), IDC_PAGE_TABS, layout.pageTabs}};
     for (const auto& child : children) {
         ASSERT_TRUE(::IsWindow(child.window));
         EXPECT_EQ(::GetDlgCtrlID(child.window), child.id);
         const RECT placed = ChildRect(child.window);
-        EXPECT_EQ(placed.left, child.box.x);
-        EXPECT_EQ(placed.top, child.box.y);
-        EXPECT_EQ(placed.right - placed.left, child.box.width);
-        EXPECT_EQ(placed.bottom - placed.top, child.box.height);
+        EXPECT_EQ(placed.left, child.box.x) << dpi;
+        EXPECT_EQ(placed.top, child.box.y) << dpi;
+        EXPECT_EQ(placed.right - placed.left, child.box.width) << dpi;
+        EXPECT_EQ(placed.bottom - placed.top, child.box.height) << dpi;
     }
+}
+
+TEST_F(PageHostViewTest, ChildrenHaveTheirIdsAndTheLayoutsRectangles) {
+    ExpectChildrenLaidOut(View(), qmo::WindowDpi(View().GetSafeHwnd()));
     EXPECT_EQ(View().PageTabs().TabCount(), 3);
     EXPECT_EQ(View().NavPanel().GroupCount(), 4u);
 }
@@ -145,6 +153,50 @@ TEST_F(PageHostViewTest, ANotificationNamingNoLinkOfOursChangesNothing) {
     ::SendMessageW(View().GetSafeHwnd(), WM_TASKPANEL_NOTIFY, qmo::kTaskPanelItemClick,
                    reinterpret_cast<LPARAM>(View().NavPanel().FindItem(2, 0)));
     EXPECT_EQ(SelectedTab(), 2);
+}
+
+LONG FontHeight(HWND window) {
+    LOGFONTW face{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)), sizeof(face), &face);
+    return face.lfHeight;
+}
+
+// As when the window is dragged to a monitor of another scale: the view is laid
+// out for the new DPI, its fonts and pictures are made again, and going back
+// and forth holds on to nothing more each time.
+TEST_F(PageHostViewTest, ADpiChangeLaysTheViewOutAgainAndRemakesItsFontsWithoutGrowth) {
+    const HWND window = frame->GetSafeHwnd();
+    const unsigned screen = qmo::WindowDpi(window);
+    const unsigned other = screen == 144 ? 192 : 144;
+    const HWND button = ::GetDlgItem(View().NavPanel().GetSafeHwnd(), IDC_OPTIMIZE_MEMORY);
+    ASSERT_TRUE(button);
+    const HWND heading = ::GetDlgItem(View().ProcessPage().GetSafeHwnd(), IDC_PROCESS_HEADING);
+    ASSERT_TRUE(heading);
+    const LONG screenFont = FontHeight(button);
+    const LONG screenHeading = FontHeight(heading);
+    const auto changeTo = [&](unsigned dpi) {
+        RECT suggested{};
+        ::GetWindowRect(window, &suggested);
+        ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    };
+    const auto gdi = [&] {
+        return ::SendMessageW(window, qmo::ResourceUsageMessage(), static_cast<WPARAM>(qmo::ResourceKind::Gdi), 0);
+    };
+
+    changeTo(other);
+    ExpectChildrenLaidOut(View(), other);
+    EXPECT_NEAR(FontHeight(button), ::MulDiv(screenFont, static_cast<int>(other), static_cast<int>(screen)), 1);
+    EXPECT_NEAR(FontHeight(heading), ::MulDiv(screenHeading, static_cast<int>(other), static_cast<int>(screen)), 1)
+        << "a page's heading";
+    changeTo(screen);
+    ExpectChildrenLaidOut(View(), screen);
+    EXPECT_EQ(FontHeight(button), screenFont);
+    EXPECT_EQ(FontHeight(heading), screenHeading);
+    const LRESULT settled = gdi();
+    changeTo(other);
+    changeTo(screen);
+    EXPECT_EQ(gdi(), settled) << "GDI objects grew over a change of DPI and back";
 }
 
 TEST_F(PageHostViewTest, MenuCommandsGiveTheSameResultAsTheLinks) {

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "framework/dialog.h"
+#include "framework/dpi_scale.h"
+#include "framework/window_dpi.h"
 #include "pages/frame_texts.h"
 #include "res/messages.h"
 #include "shell/popup_notifications.h"
@@ -123,7 +125,9 @@ TEST_F(PopupWindowTest, SlidesUpOutOfTheWorkAreasCornerToFullSizeWithoutTakingTh
         },
         3000));
 
-    const RECT full{area.right - 270, area.bottom - 128, area.right, area.bottom};
+    // 270 x 128 at 96 DPI, at the DPI of the screen.
+    const unsigned dpi = WindowDpi(nullptr);
+    const RECT full{area.right - ScaleForDpi(270, dpi), area.bottom - ScaleForDpi(128, dpi), area.right, area.bottom};
     EXPECT_TRUE(SameRect(WindowRect(window), full));
     EXPECT_TRUE(SameRect(popup.FullRect(), full));
     int partial = 0;
@@ -176,7 +180,9 @@ TEST_F(PopupWindowTest, ClicksReportTheElementUnderPressAndRelease) {
 
     Click(window, Inside(link.rect), Inside(link.rect));
     Click(window, Inside(close.rect), Inside(close.rect));
-    Click(window, POINT{150, 115}, POINT{150, 115});  // the panel below the text
+    const unsigned dpi = WindowDpi(nullptr);
+    const POINT panel{ScaleForDpi(150, dpi), ScaleForDpi(115, dpi)};  // the panel below the text
+    Click(window, panel, panel);
     Click(window, Inside(link.rect), Inside(close.rect));  // pressed on one, released on another
     EXPECT_EQ(owner.clicks, (std::vector<int>{kOptimizeLinkId, kPopupCloseButtonId, 0}));
     EXPECT_EQ(popup.State(), kShown) << "a click alone leaves the popup to its owner";

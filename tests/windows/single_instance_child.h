@@ -13,4 +13,13 @@ inline constexpr DWORD kChildActivatedExitCode = 7;
 // kChildActivatedExitCode once asked to activate (another code on timeout).
 int RunFirstInstanceChild(const wchar_t* mutexName, const wchar_t* title);
 
+// The test binary started again on a screen of 144 DPI runs just the checks
+// of what the windows look like there (the HighDpiChild suite and the
+// existing checks named here); a normal run leaves that suite out.
+inline constexpr wchar_t kHighDpiChildSwitch[] = L"--high-dpi-child";
+inline constexpr char kHighDpiChildFilter[] =
+    "HighDpiChild*:PageHostViewTest.ChildrenHaveTheirIdsAndTheLayoutsRectangles:"
+    "PopupWindowTest.SlidesUpOutOfTheWorkAreasCornerToFullSizeWithoutTakingTheFocus:"
+    "PopupWindowTest.ClicksReportTheElementUnderPressAndRelease";
+
 }  // namespace qmo::testing

@@ -56,8 +56,14 @@ int main(int argc, char** argv) {
     LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &wideCount);
     if (wide && wideCount == 4 && std::wstring(wide[1]) == qmo::testing::kFirstInstanceChildSwitch)
         return qmo::testing::RunFirstInstanceChild(wide[2], wide[3]);
+    const bool highDpiChild = wide && wideCount == 2 && std::wstring(wide[1]) == qmo::testing::kHighDpiChildSwitch;
     ::LocalFree(wide);
 
     ::testing::InitGoogleTest(&argc, argv);
+    std::string& filter = ::testing::GTEST_FLAG(filter);
+    if (highDpiChild)
+        filter = qmo::testing::kHighDpiChildFilter;
+    else
+        filter += filter.find('-') == std::string::npos ? "-HighDpiChild*" : ":HighDpiChild*";
     return RUN_ALL_TESTS();
 }
