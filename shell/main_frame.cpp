@@ -8,6 +8,7 @@
 #include "about/about_dlg.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
+#include "framework/window_dpi.h"
 #include "framework/resource_usage.h"
 #include "framework/startup_trace.h"
 #include "framework/text.h"
@@ -123,6 +124,19 @@ bool CMainFrame::OnSize(UINT type, int width, int height) {
 bool CMainFrame::OnDpiChanged(unsigned dpi, const RECT& suggested) {
     if (m_view.IsCreated())
         m_view.ApplyDpi(dpi);
+    // The class's icons are sized for the DPI the program started at.
+    const auto icon = [dpi](int width, int height) {
+        return qmo::unique_icon(static_cast<HICON>(
+            ::LoadImageW(qmo::Application::InstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                         qmo::SystemMetricForDpi(width, dpi), qmo::SystemMetricForDpi(height, dpi), 0)));
+    };
+    qmo::unique_icon big = icon(SM_CXICON, SM_CYICON);
+    qmo::unique_icon small = icon(SM_CXSMICON, SM_CYSMICON);
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    // The window no longer shows the icons it had: they may go now.
+    m_bigIcon = std::move(big);
+    m_smallIcon = std::move(small);
     ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     return true;

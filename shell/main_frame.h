@@ -95,6 +95,9 @@ private:
     qmo::SystemPhysicalMemory m_physicalMemory;
     qmo::FreedMeter m_freedMeter;
     CTesselDesktopSuitFrameView m_view;
+    // The window's icons at its DPI once it has changed.
+    qmo::unique_icon m_bigIcon;
+    qmo::unique_icon m_smallIcon;
     qmo::TrayIcon m_trayIcon;
     UINT m_optimizeRequestMessage = 0;  // 0 until created, or when it cannot be registered
 };

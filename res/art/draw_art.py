@@ -399,7 +399,7 @@ def bitmaps():
 
 def artwork():
     """{file name: bytes} of everything the resource files name."""
-    files = {'app.ico': ico([app_icon(s) for s in (16, 32, 48, 256)]),
+    files = {'app.ico': ico([app_icon(s) for s in (16, 24, 32, 48, 64, 256)]),
              'tray.ico': ico([tray_icon(s) for s in (16, 20, 24, 32)])}
     for frame in range(4):
         files['tray_anim_%d.ico' % (frame + 1)] = ico([tray_icon(s, frame) for s in (16, 20, 24, 32)])

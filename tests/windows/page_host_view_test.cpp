@@ -184,8 +184,24 @@ TEST_F(PageHostViewTest, ADpiChangeLaysTheViewOutAgainAndRemakesItsFontsWithoutG
         return ::SendMessageW(window, qmo::ResourceUsageMessage(), static_cast<WPARAM>(qmo::ResourceKind::Gdi), 0);
     };
 
+    const auto smallIconWidth = [&] {
+        ICONINFO info{};
+        const HICON icon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+        if (!icon || !::GetIconInfo(icon, &info))
+            return 0;
+        BITMAP bitmap{};
+        ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+        return static_cast<int>(bitmap.bmWidth);
+    };
+    const auto usage = [&] {
+        return ::SendMessageW(window, qmo::ResourceUsageMessage(), static_cast<WPARAM>(qmo::ResourceKind::User), 0);
+    };
+
     changeTo(other);
     ExpectChildrenLaidOut(View(), other);
+    EXPECT_EQ(smallIconWidth(), qmo::SystemMetricForDpi(SM_CXSMICON, other)) << "the window's icon";
     EXPECT_NEAR(FontHeight(button), ::MulDiv(screenFont, static_cast<int>(other), static_cast<int>(screen)), 1);
     EXPECT_NEAR(FontHeight(heading), ::MulDiv(screenHeading, static_cast<int>(other), static_cast<int>(screen)), 1)
         << "a page's heading";
@@ -194,9 +210,11 @@ TEST_F(PageHostViewTest, ADpiChangeLaysTheViewOutAgainAndRemakesItsFontsWithoutG
     EXPECT_EQ(FontHeight(button), screenFont);
     EXPECT_EQ(FontHeight(heading), screenHeading);
     const LRESULT settled = gdi();
+    const LRESULT settledUser = usage();
     changeTo(other);
     changeTo(screen);
     EXPECT_EQ(gdi(), settled) << "GDI objects grew over a change of DPI and back";
+    EXPECT_EQ(usage(), settledUser) << "USER objects (icons) grew over a change of DPI and back";
 }
 
 TEST_F(PageHostViewTest, MenuCommandsGiveTheSameResultAsTheLinks) {
