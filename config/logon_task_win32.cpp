@@ -3,6 +3,7 @@
 #define SECURITY_WIN32
 #include <security.h>
 
+#include "framework/system_function.h"
 #include "framework/text.h"
 
 namespace qmo {
@@ -32,12 +33,17 @@ com_ptr<ITaskFolder> ConnectRootTaskFolder() {
 }
 
 std::string TaskSchedulerLogonTasks::CurrentUserId() {
+    // Looked up here: importing it would load the security packages with the program.
+    using GetUserNameExFunction = BOOLEAN(SEC_ENTRY*)(EXTENDED_NAME_FORMAT, LPWSTR, PULONG);
+    static const auto getUserNameEx = SystemFunction<GetUserNameExFunction>(L"secur32.dll", "GetUserNameExW");
+    if (!getUserNameEx)
+        return {};
     ULONG size = 0;
-    ::GetUserNameExW(NameSamCompatible, nullptr, &size);
+    getUserNameEx(NameSamCompatible, nullptr, &size);
     if (size == 0)
         return {};
     std::wstring name(size, L'\0');
-    if (!::GetUserNameExW(NameSamCompatible, name.data(), &size))
+    if (!getUserNameEx(NameSamCompatible, name.data(), &size))
         return {};
     name.resize(size);
     return Narrow(name);

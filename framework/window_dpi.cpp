@@ -1,6 +1,7 @@
 #include "framework/window_dpi.h"
 
 #include "framework/dpi_scale.h"
+#include "framework/system_function.h"
 
 namespace qmo {
 
@@ -8,13 +9,6 @@ namespace {
 
 // The per-monitor calls are looked up, not imported: the program still starts
 // on systems older than Windows 10 1607 (Windows 8.1 for the monitor's DPI).
-template <typename Function>
-Function SystemFunction(const wchar_t* module, const char* name) noexcept {
-    HMODULE library = ::GetModuleHandleW(module);
-    if (!library)
-        library = ::LoadLibraryExW(module, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return library ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(library, name))) : nullptr;
-}
 
 unsigned ScreenDpi() noexcept {
     HDC screen = ::GetDC(nullptr);

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "framework/com_ptr.h"
+#include "framework/system_function.h"
 
 namespace qmo {
 namespace {
@@ -92,8 +93,12 @@ public:
         if (!Connected())
             return CO_E_OBJNOTCONNECTED;
         // The window's own object, as for any client area.
-        return ::AccessibleObjectFromWindow(m_window, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
-                                            reinterpret_cast<void**>(parent));
+        using ObjectFromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+        static const auto objectFromWindow = SystemFunction<ObjectFromWindow>(L"oleacc.dll", "AccessibleObjectFromWindow");
+        if (!objectFromWindow)
+            return E_FAIL;
+        return objectFromWindow(m_window, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+                                reinterpret_cast<void**>(parent));
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
         if (!count)
@@ -286,9 +291,14 @@ bool AccessibleHost::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
     }
     if (message != WM_GETOBJECT || static_cast<LONG>(lParam) != OBJID_CLIENT || !ComReadyOnThisThread())
         return false;
+    // Loaded with the first request: most users never send one.
+    using ResultFromObject = LRESULT(WINAPI*)(REFIID, WPARAM, IUnknown*);
+    static const auto resultFromObject = SystemFunction<ResultFromObject>(L"oleacc.dll", "LresultFromObject");
+    if (!resultFromObject)
+        return false;
     if (!m_object)
         m_object = new AccessibleObject(window, m_source);
-    result = ::LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(m_object));
+    result = resultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(m_object));
     return true;
 }
 
