@@ -1,11 +1,13 @@
 #include "perf/layered_picture.h"
 
+#include "toolkit/ui_paint.h"
+
 namespace qmo {
 
 bool MemorySurface::Make(HDC target, int width, int height) {
     Release();
     m_dc.reset(::CreateCompatibleDC(target));
-    m_bitmap.reset(::CreateCompatibleBitmap(target, width, height));
+    m_bitmap.reset(CreateBufferBitmap(target, width, height));
     if (!m_dc || !m_bitmap) {
         Release();
         return false;

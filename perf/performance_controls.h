@@ -19,6 +19,9 @@ public:
     void PaintTo(HDC dc, unsigned dpi);
     // Repaints in these colours when they differ from the ones in use.
     void SetColors(const qmo::PerfColors& colors);
+    // Lets go of the kept picture while nobody can see it (the window in the
+    // tray for months); the next paint makes it again.
+    void ReleasePicture() noexcept { m_picture.Release(); }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

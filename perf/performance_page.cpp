@@ -85,9 +85,12 @@ void CPerformancePage::OnSampleTick() {
         return;
     // Nothing is painted for a hidden window (the window is painted whole
     // when it shows), nor for a control whose picture this tick left as it was;
-    // each invalidation is a trip to the window server.
-    const auto repaintIfChanged = [](const PaintedButton& control, bool changed) {
-        if (changed && ::IsWindowVisible(control.GetSafeHwnd()))
+    // each invalidation is a trip to the window server. A hidden control keeps
+    // no picture.
+    const auto repaintIfChanged = [](PaintedButton& control, bool changed) {
+        if (!::IsWindowVisible(control.GetSafeHwnd()))
+            control.ReleasePicture();
+        else if (changed)
             ::InvalidateRect(control.GetSafeHwnd(), nullptr, TRUE);
     };
     repaintIfChanged(m_wndProcessorGauge, m_wndProcessorGauge.Model() != processorGauge);

@@ -7,6 +7,8 @@ int Mix(int from, int to, int percent) noexcept {
     return from + (to - from) * percent / 100;
 }
 
+}  // namespace
+
 // A 32-bit section rather than a compatible bitmap: its pixels are the
 // process's own pages and go back to the system when it is deleted, where a
 // large compatible bitmap may leave its size behind in the display driver's
@@ -22,8 +24,6 @@ HBITMAP CreateBufferBitmap(HDC target, int width, int height) noexcept {
     void* bits = nullptr;
     return ::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
-
-}  // namespace
 
 COLORREF Blend(COLORREF from, COLORREF to, int percent) noexcept {
     return RGB(Mix(GetRValue(from), GetRValue(to), percent), Mix(GetGValue(from), GetGValue(to), percent),
