@@ -10,12 +10,17 @@ namespace {
 // The per-monitor calls are looked up, not imported: the program still starts
 // on systems older than Windows 10 1607 (Windows 8.1 for the monitor's DPI).
 
+// The system's DPI is fixed for a process's life: asked once (a screen DC is a
+// trip to the window server, and fonts and paints ask for it all the time).
 unsigned ScreenDpi() noexcept {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<unsigned>(dpi) : kDesignDpi;
+    static const unsigned dpi = [] {
+        HDC screen = ::GetDC(nullptr);
+        const int pixels = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+        if (screen)
+            ::ReleaseDC(nullptr, screen);
+        return pixels > 0 ? static_cast<unsigned>(pixels) : kDesignDpi;
+    }();
+    return dpi;
 }
 
 }  // namespace
