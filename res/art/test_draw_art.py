@@ -13,7 +13,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import draw_art  # noqa: E402
 
-ICON_SIZES = {'app.ico': [16, 32, 48, 256]}
+# The window's small and large icons at 100, 150 and 200 %, and the shell's largest.
+ICON_SIZES = {'app.ico': [16, 24, 32, 48, 64, 256]}
 for _name in ('tray.ico',) + tuple('tray_anim_%d.ico' % i for i in range(1, 5)):
     ICON_SIZES[_name] = [16, 20, 24, 32]
 BITMAP_SIZES = {
