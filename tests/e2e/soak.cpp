@@ -303,7 +303,7 @@ void HiddenPhase(Sampler& sampler, Counts& counts, const PopupWatcher& popups, l
             ++counts.cycles;
         }
         Pause(sampler, 1000);
-        if (sampler.Elapsed() > minSeconds + 900)
+        if (sampler.Elapsed() > minSeconds + 1800)
             Fail("the schedule did not complete in time (" + std::to_string(popups.Optimized()) +
                  " optimized popups seen)");
     }
