@@ -2,6 +2,13 @@
 
 #include <psapi.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "framework/system_function.h"
+
 namespace qmo {
 namespace {
 
@@ -29,8 +36,55 @@ GdiCount CountLiveGdiObjects(DWORD type = 0) {
     return count;
 }
 
-// Kernel handles are multiples of four.
+// Wine's list of every process's handles, one request to its server; its
+// entries name their process by a full 32-bit id. Empty when not to be had.
+std::optional<DWORD> CountHandlesInSystemList() {
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    static const auto query = SystemFunction<Query>(L"ntdll.dll", "NtQuerySystemInformation");
+    if (!query)
+        return std::nullopt;
+    struct Entry {
+        ULONG process;
+        BYTE type, flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    struct List {
+        ULONG count;
+        Entry entries[1];
+    };
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
+    std::vector<std::byte> buffer(64 * 1024);
+    for (int tries = 0; tries < 8; ++tries) {
+        ULONG needed = 0;
+        const LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == kInfoLengthMismatch) {
+            buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed));
+            continue;
+        }
+        if (status != 0)
+            return std::nullopt;
+        const auto* list = reinterpret_cast<const List*>(buffer.data());
+        const std::size_t room = (buffer.size() - offsetof(List, entries)) / sizeof(Entry);
+        const std::size_t count = std::min<std::size_t>(list->count, room);
+        const DWORD self = ::GetCurrentProcessId();
+        DWORD own = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            if (list->entries[i].process == self)
+                ++own;
+        // Every process holds some: none found means entries laid out otherwise.
+        return own != 0 ? std::optional<DWORD>(own) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// Kernel handles are multiples of four; each probe is a round trip to wine's
+// server, some 3 s for the whole range, so this is the last resort.
 DWORD CountLiveHandles() {
+    if (const std::optional<DWORD> listed = CountHandlesInSystemList())
+        return *listed;
     DWORD count = 0;
     DWORD flags = 0;
     for (UINT_PTR value = 4; value <= 0x10000; value += 4)
@@ -55,27 +109,45 @@ DWORD CountOwnWindows() {
     return count;
 }
 
-}  // namespace
-
-ResourceUsage MeasureResourceUsage() {
-    const HANDLE self = ::GetCurrentProcess();
-    ResourceUsage usage;
-    usage.gdiObjects = ::GetGuiResources(self, GR_GDIOBJECTS);
+void MeasureGdi(ResourceUsage& usage) {
+    usage.gdiObjects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     if (usage.gdiObjects == 0) {
         // An idle cached DC keeps its visible region: two objects each.
         const GdiCount gdi = CountLiveGdiObjects();
         usage.gdiObjects = gdi.live - 2 * gdi.idleWindowDCs;
         usage.idleWindowDCs = gdi.idleWindowDCs;
     }
-    usage.userObjects = ::GetGuiResources(self, GR_USEROBJECTS);
-    if (usage.userObjects == 0)
-        usage.userObjects = CountOwnWindows();
-    if (!::GetProcessHandleCount(self, &usage.handles) || usage.handles == 0)
-        usage.handles = CountLiveHandles();
+}
+
+DWORD MeasureUserObjects() {
+    const DWORD counted = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    return counted != 0 ? counted : CountOwnWindows();
+}
+
+DWORD MeasureHandles() {
+    DWORD handles = 0;
+    if (!::GetProcessHandleCount(::GetCurrentProcess(), &handles) || handles == 0)
+        handles = CountLiveHandles();
+    return handles;
+}
+
+SIZE_T MeasurePrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof(memory);
-    if (::GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory)))
-        usage.privateBytes = memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                                sizeof(memory)))
+        return 0;
+    return memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
+}
+
+}  // namespace
+
+ResourceUsage MeasureResourceUsage() {
+    ResourceUsage usage;
+    MeasureGdi(usage);
+    usage.userObjects = MeasureUserObjects();
+    usage.handles = MeasureHandles();
+    usage.privateBytes = MeasurePrivateBytes();
     return usage;
 }
 
@@ -90,21 +162,25 @@ UINT ResourceUsageMessage() {
     return message;
 }
 
+// Only the figure asked for is measured: a whole measure holds the caller's
+// thread for as long as its slowest figure takes.
 LRESULT AnswerResourceUsage(WPARAM kind) {
     const auto ofType = static_cast<WPARAM>(ResourceKind::GdiOfType);
     if (kind > ofType && kind <= ofType + OBJ_COLORSPACE)
         return CountGdiObjectsOfType(static_cast<DWORD>(kind - ofType));
-    const ResourceUsage usage = MeasureResourceUsage();
+    ResourceUsage usage;
     switch (static_cast<ResourceKind>(kind)) {
     case ResourceKind::Gdi:
+        MeasureGdi(usage);
         return static_cast<LRESULT>(usage.gdiObjects);
     case ResourceKind::User:
-        return static_cast<LRESULT>(usage.userObjects);
+        return static_cast<LRESULT>(MeasureUserObjects());
     case ResourceKind::Handles:
-        return static_cast<LRESULT>(usage.handles);
+        return static_cast<LRESULT>(MeasureHandles());
     case ResourceKind::PrivateKiB:
-        return static_cast<LRESULT>(usage.privateBytes / 1024);
+        return static_cast<LRESULT>(MeasurePrivateBytes() / 1024);
     case ResourceKind::IdleWindowDCs:
+        MeasureGdi(usage);
         return static_cast<LRESULT>(usage.idleWindowDCs);
     case ResourceKind::GdiOfType:
         break;

@@ -239,12 +239,38 @@ void Pause(Sampler& sampler, DWORD ms) {
 
 struct Counts {
     int switches = 0, refreshes = 0, applies = 0, normal = 0, silent = 0, cycles = 0;
+    // Milliseconds spent on each kind of action, to tell where a slow run went.
+    ULONGLONG switchMs = 0, refreshMs = 0, applyMs = 0, optimizeMs = 0, cycleMs = 0, popupWaitMs = 0, pauseMs = 0;
 };
 
+// Runs the action and adds its duration to the bucket.
+template <typename Action>
+void Timed(ULONGLONG& bucket, Action action) {
+    const ULONGLONG start = ::GetTickCount64();
+    action();
+    bucket += ::GetTickCount64() - start;
+}
+
 void Switch(UINT command, Counts& counts) {
-    Send(WM_COMMAND, command);
-    WaitPainted();
+    Timed(counts.switchMs, [&] {
+        Send(WM_COMMAND, command);
+        WaitPainted();
+    });
     ++counts.switches;
+}
+
+// What has been done so far and where the time went, so that a slow run
+// says what was slow.
+void PrintProgress(const char* when, long elapsed, const Counts& counts, const PopupWatcher& popups) {
+    std::printf("soak: %s, %ld s: %d page switches, %d refreshes, %d settings applied, %d normal and %d silent "
+                "optimizations, %d hide/show cycles; popups seen: %d critical-limit, %d optimized\n",
+                when, elapsed, counts.switches, counts.refreshes, counts.applies, counts.normal, counts.silent,
+                counts.cycles, popups.Critical(), popups.Optimized());
+    std::printf("soak: seconds spent switching pages %llu, refreshing %llu, applying %llu, optimizing %llu, "
+                "hiding and showing %llu, waiting for popups to go %llu, pausing %llu\n",
+                counts.switchMs / 1000, counts.refreshMs / 1000, counts.applyMs / 1000, counts.optimizeMs / 1000,
+                counts.cycleMs / 1000, counts.popupWaitMs / 1000, counts.pauseMs / 1000);
+    std::fflush(stdout);
 }
 
 // Shown on the performance page: page switches, list refreshes, settings
@@ -255,28 +281,32 @@ void ShownPhase(Sampler& sampler, Counts& counts, const PopupWatcher& popups) {
     for (int round = 0; counts.switches < 300 || counts.refreshes < 100 || counts.applies < 50 ||
                         counts.normal < 25 || counts.cycles < 10 || popups.Critical() < 50;
          ++round) {
-        if (sampler.Elapsed() > 900)
-            Fail("the shown part did not complete in time (" + std::to_string(popups.Critical()) +
-                 " critical-limit popups seen)");
+        if (sampler.Elapsed() > 900) {
+            PrintProgress("unfinished", sampler.Elapsed(), counts, popups);
+            Fail("the shown part did not complete in time");
+        }
         Switch(ID_VIEW_PROCESSES, counts);
-        Click(IDC_PROCESS_REFRESH);
+        Timed(counts.refreshMs, [] { Click(IDC_PROCESS_REFRESH); });
         ++counts.refreshes;
         if (round % 2 == 0) {
             Switch(ID_VIEW_SETTINGS, counts);
-            Click(round % 4 == 0 ? IDC_SETTINGS_APPLY_OPTIMIZER : IDC_SETTINGS_APPLY_GENERAL);
+            Timed(counts.applyMs,
+                  [&] { Click(round % 4 == 0 ? IDC_SETTINGS_APPLY_OPTIMIZER : IDC_SETTINGS_APPLY_GENERAL); });
             ++counts.applies;
         }
         Switch(ID_VIEW_PERFORMANCE, counts);
         if (round % 4 == 0 && counts.normal < 25) {
-            Send(WM_COMMAND, ID_OPTIMIZE);
+            Timed(counts.optimizeMs, [] { Send(WM_COMMAND, ID_OPTIMIZE); });
             ++counts.normal;
         }
         if (round % 10 == 5 && counts.cycles < 10) {
-            Toggle();
-            Toggle();
+            Timed(counts.cycleMs, [] {
+                Toggle();
+                Toggle();
+            });
             ++counts.cycles;
         }
-        Pause(sampler, 1500);
+        Timed(counts.pauseMs, [&] { Pause(sampler, 1500); });
     }
 }
 
@@ -291,21 +321,26 @@ void HiddenPhase(Sampler& sampler, Counts& counts, const PopupWatcher& popups, l
     Toggle();
     while (counts.silent < 25 || popups.Optimized() < 50 || counts.cycles < 20 || sampler.Elapsed() < minSeconds) {
         // Each optimization waits for the last popup to go, so it gets its own.
-        while (popups.AnyShown())
-            Pause(sampler, 200);
+        Timed(counts.popupWaitMs, [&] {
+            while (popups.AnyShown())
+                Pause(sampler, 200);
+        });
         if (counts.silent < 60) {
-            Send(WM_COMMAND, ID_OPTIMIZE);
+            Timed(counts.optimizeMs, [] { Send(WM_COMMAND, ID_OPTIMIZE); });
             ++counts.silent;
         }
         if (counts.cycles < 20 && counts.silent % 3 == 0) {
-            Toggle();
-            Toggle();
+            Timed(counts.cycleMs, [] {
+                Toggle();
+                Toggle();
+            });
             ++counts.cycles;
         }
-        Pause(sampler, 1000);
-        if (sampler.Elapsed() > minSeconds + 1800)
-            Fail("the schedule did not complete in time (" + std::to_string(popups.Optimized()) +
-                 " optimized popups seen)");
+        Timed(counts.pauseMs, [&] { Pause(sampler, 1000); });
+        if (sampler.Elapsed() > minSeconds + 1800) {
+            PrintProgress("unfinished", sampler.Elapsed(), counts, popups);
+            Fail("the schedule did not complete in time");
+        }
     }
 }
 
@@ -320,13 +355,10 @@ int main(int argc, char** argv) {
     {
         PopupWatcher popups;
         ShownPhase(sampler, counts, popups);
-        std::printf("soak: the shown part took %ld s\n", sampler.Elapsed());
+        PrintProgress("the shown part done", sampler.Elapsed(), counts, popups);
         HiddenPhase(sampler, counts, popups, minSeconds);
         sampler.Tick();
-        std::printf("soak: %ld s; %d page switches, %d refreshes, %d settings applied, %d normal and %d silent "
-                    "optimizations, %d hide/show cycles; popups seen: %d critical-limit, %d optimized\n",
-                    sampler.Elapsed(), counts.switches, counts.refreshes, counts.applies, counts.normal,
-                    counts.silent, counts.cycles, popups.Critical(), popups.Optimized());
+        PrintProgress("all done", sampler.Elapsed(), counts, popups);
         if (popups.Critical() < 50 || popups.Optimized() < 50)
             Fail("fewer than 50 popups of a kind were seen");
     }
