@@ -72,12 +72,7 @@ bool PopupWindow::OnLookChanged() {
     // The colours may have changed with the high-contrast mode.
     m_canvasDirty = true;
     Redraw();
-    const RECT area = WorkArea();
-    if (!::EqualRect(&area, &m_workArea)) {
-        m_workArea = area;
-        m_shownHeight = -1;  // placed again at the height it has
-        Sync();
-    }
+    Sync();  // and to the corner of a work area that changed
     return false;  // the default processing as well
 }
 
@@ -351,6 +346,12 @@ void PopupWindow::OnStateChanged(PopupState state) {
 void PopupWindow::Sync() {
     if (!m_hWnd || m_timeline.State() == PopupState::Closed)
         return;
+    // The work area is read again each time: a taskbar that appears or
+    // moves does not always say so (wine tells no window).
+    if (const RECT area = WorkArea(); !::EqualRect(&area, &m_workArea)) {
+        m_workArea = area;
+        m_shownHeight = -1;  // placed again at the height it has
+    }
     const int height = m_timeline.Height();
     if (height != m_shownHeight) {
         m_shownHeight = height;

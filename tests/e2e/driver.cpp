@@ -426,7 +426,9 @@ int WaitPopup(const Args& args) {
         RECT placed{};
         ::GetWindowRect(popups[0], &placed);
         if (placed.right != area.right || placed.bottom != area.bottom)
-            return L"the popup is not in the bottom-right corner of the work area";
+            return L"the popup is not in the bottom-right corner of the work area: it ends at " +
+                   std::to_wstring(placed.right) + L"," + std::to_wstring(placed.bottom) + L", the area at " +
+                   std::to_wstring(area.right) + L"," + std::to_wstring(area.bottom);
         // Its size at 96 DPI, shown at the screen's.
         HDC screen = ::GetDC(nullptr);
         const unsigned dpi = static_cast<unsigned>(::GetDeviceCaps(screen, LOGPIXELSY));
