@@ -12,6 +12,11 @@ if(MSVC)
   add_link_options(/FILEALIGN:4096)
 else()
   add_link_options(-Wl,--file-alignment,4096)
+  # Each thread's stack is 1 MiB, as a Microsoft linker gives it, not the
+  # 2 MiB of MinGW's: wine commits a thread's whole stack, so a worker's
+  # costs its full size in private memory while it lives (and after, until
+  # wine reuses it).
+  add_link_options(-Wl,--stack,1048576)
 endif()
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
