@@ -35,7 +35,7 @@ void PaintedButton::PaintTo(HDC dc, unsigned dpi) {
     const int width = client.right;
     const int height = client.bottom;
     m_picture.Paint(
-        dc, width, height, look, FontFor(dpi),
+        dc, width, height, look, qmo::StandardInterfaceFont(dpi),
         [&](qmo::Canvas& canvas) { PaintStill(canvas, width, height, look); },
         [&](qmo::Canvas& canvas) { PaintMoving(canvas, width, height, look); });
 }
@@ -46,24 +46,6 @@ void PaintedButton::SetColors(const qmo::PerfColors& colors) {
     m_colors = colors;
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
-}
-
-// The shared interface font is made for the screen's DPI; a window shown at
-// another gets its own copy, scaled, for as long as it stays there.
-HFONT PaintedButton::FontFor(unsigned dpi) {
-    static const unsigned screenDpi = qmo::WindowDpi(nullptr);  // fixed for the process's life
-    if (dpi == screenDpi || dpi == 0) {
-        m_scaledFont.reset();
-        return qmo::StandardInterfaceFont();
-    }
-    if (!m_scaledFont || m_scaledFontDpi != dpi) {
-        LOGFONTW face{};
-        ::GetObjectW(qmo::StandardInterfaceFont(), sizeof(face), &face);
-        face.lfHeight = ::MulDiv(face.lfHeight, static_cast<int>(dpi), static_cast<int>(screenDpi));
-        m_scaledFont.reset(::CreateFontIndirectW(&face));
-        m_scaledFontDpi = dpi;
-    }
-    return m_scaledFont ? m_scaledFont.get() : qmo::StandardInterfaceFont();
 }
 
 LRESULT PaintedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

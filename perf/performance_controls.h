@@ -32,12 +32,8 @@ protected:
     bool DoAccessibleAction(int) override { return false; }
 
 private:
-    HFONT FontFor(unsigned dpi);
-
     qmo::LayeredPicture m_picture;
     qmo::PerfColors m_colors = qmo::kPerfColors;
-    qmo::unique_font m_scaledFont;            // the interface font at a DPI not the screen's
-    unsigned m_scaledFontDpi = 0;
 };
 
 // The system's colours, as a high-contrast theme sets them.

@@ -58,8 +58,8 @@ bool COptimizeMemoryButton::OnClicked() {
 
 CTesselDesktopSuitFrameView::CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate, qmo::SettingsHolder& settings,
                                                          PerformanceHost& performance)
-    : m_wndPageTabs(*this), m_btnOptimize(gate), m_pagePerformance(&performance), m_pageProcess(&settings),
-      m_pageSettings(&settings) {
+    : m_wndPageTabs(*this), m_pagePerformance(&performance), m_pageProcess(&settings), m_pageSettings(&settings),
+      m_btnOptimize(gate) {
     m_pagePerformance.SetOptimizationGate(&gate);
     m_pageProcess.SetOptimizationGate(&gate);
     m_pageSettings.SetOptimizationGate(&gate);

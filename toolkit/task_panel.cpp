@@ -180,7 +180,9 @@ LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_VSCROLL:
     case WM_MOUSEWHEEL: {
         const int before = m_scrollY;
-        SCROLLINFO info{sizeof(info), SIF_ALL};
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_ALL;
         ::GetScrollInfo(m_hWnd, SB_VERT, &info);
         const int line = ScaleForDpi(20, m_dpi);
         if (message == WM_MOUSEWHEEL)

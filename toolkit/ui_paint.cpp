@@ -13,7 +13,7 @@ int Mix(int from, int to, int percent) noexcept {
 // process's own pages and go back to the system when it is deleted, where a
 // large compatible bitmap may leave its size behind in the display driver's
 // heap (wine's, for one).
-HBITMAP CreateBufferBitmap(HDC target, int width, int height) noexcept {
+HBITMAP CreateBufferBitmap(HDC target, int width, int height, void** bits) noexcept {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -21,8 +21,8 @@ HBITMAP CreateBufferBitmap(HDC target, int width, int height) noexcept {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return ::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    void* ignored = nullptr;
+    return ::CreateDIBSection(target, &info, DIB_RGB_COLORS, bits ? bits : &ignored, nullptr, 0);
 }
 
 COLORREF Blend(COLORREF from, COLORREF to, int percent) noexcept {

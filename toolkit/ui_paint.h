@@ -10,9 +10,10 @@
 
 namespace qmo {
 
-// An off-screen bitmap for `target` of `width` × `height`, 32 bits a pixel;
-// null when the system has none to give.
-HBITMAP CreateBufferBitmap(HDC target, int width, int height) noexcept;
+// An off-screen bitmap for `target` of `width` × `height`, 32 bits a pixel,
+// top row first; null when the system has none to give. `bits`, when given,
+// receives where its pixels are.
+HBITMAP CreateBufferBitmap(HDC target, int width, int height, void** bits = nullptr) noexcept;
 
 inline COLORREF ToColorRef(Color color) noexcept {
     return RGB(color.red, color.green, color.blue);

@@ -2,21 +2,9 @@
 
 #include "res/messages.h"
 #include "toolkit/themed_button.h"
+#include "toolkit/ui_paint.h"
 
 namespace qmo::testing {
-namespace {
-
-BITMAPINFO TopDown32(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    return info;
-}
-
-}  // namespace
 
 COLORREF IconColor(int index) {
     // Steps through the colour cube, well away from magenta and from grey.
@@ -111,9 +99,8 @@ void ClientPicture::Read(HWND window, const std::function<void(HDC)>& draw) {
     ::GetClientRect(window, &client);
     m_width = client.right;
     m_height = client.bottom;
-    BITMAPINFO info = TopDown32(m_width, m_height);
     void* bits = nullptr;
-    unique_bitmap dib(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    unique_bitmap dib(qmo::CreateBufferBitmap(nullptr, m_width, m_height, &bits));
     unique_dc dc(::CreateCompatibleDC(nullptr));
     if (!dib || !dc)
         return;
