@@ -337,7 +337,7 @@ void HiddenPhase(Sampler& sampler, Counts& counts, const PopupWatcher& popups, l
             ++counts.cycles;
         }
         Timed(counts.pauseMs, [&] { Pause(sampler, 1000); });
-        if (sampler.Elapsed() > minSeconds + 1800) {
+        if (sampler.Elapsed() > minSeconds + 900) {
             PrintProgress("unfinished", sampler.Elapsed(), counts, popups);
             Fail("the schedule did not complete in time");
         }
