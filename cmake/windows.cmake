@@ -32,7 +32,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/app.rc PROPERTIES
   OBJECT_DEPENDS "${QMO_ART_FILES};${QMO_PAGE_RESOURCES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 
 # Every floor with its system libraries, for the program and its Windows tests.
-# secur32 and oleacc are looked up when first needed (framework/system_function.h).
+# oleacc is looked up when first needed (framework/system_function.h).
 target_link_libraries(qmo_framework PUBLIC comctl32 shell32 user32 gdi32 advapi32 psapi pdh ole32 oleaut32
                       taskschd)
 add_library(qmo_win32 INTERFACE)

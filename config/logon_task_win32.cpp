@@ -1,10 +1,10 @@
 #include "config/logon_task_win32.h"
 
-#define SECURITY_WIN32
-#include <security.h>
+#include <cstddef>
+#include <vector>
 
-#include "framework/system_function.h"
 #include "framework/text.h"
+#include "framework/unique_handle.h"
 
 namespace qmo {
 namespace {
@@ -32,21 +32,33 @@ com_ptr<ITaskFolder> ConnectRootTaskFolder() {
     return folder;
 }
 
+// "DOMAIN\user" of the account the program runs as, from its token. The
+// security packages' GetUserNameEx says the same but loads a dozen network
+// and authentication libraries into the process for good.
 std::string TaskSchedulerLogonTasks::CurrentUserId() {
-    // Looked up here: importing it would load the security packages with the program.
-    using GetUserNameExFunction = BOOLEAN(SEC_ENTRY*)(EXTENDED_NAME_FORMAT, LPWSTR, PULONG);
-    static const auto getUserNameEx = SystemFunction<GetUserNameExFunction>(L"secur32.dll", "GetUserNameExW");
-    if (!getUserNameEx)
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
         return {};
-    ULONG size = 0;
-    getUserNameEx(NameSamCompatible, nullptr, &size);
+    const unique_kernel_handle ownedToken(token);
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     if (size == 0)
         return {};
-    std::wstring name(size, L'\0');
-    if (!getUserNameEx(NameSamCompatible, name.data(), &size))
+    std::vector<std::byte> user(size);
+    if (!::GetTokenInformation(token, TokenUser, user.data(), size, &size))
         return {};
-    name.resize(size);
-    return Narrow(name);
+    const PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
+    DWORD nameLength = 0, domainLength = 0;
+    SID_NAME_USE use{};
+    ::LookupAccountSidW(nullptr, sid, nullptr, &nameLength, nullptr, &domainLength, &use);
+    if (nameLength == 0 || domainLength == 0)
+        return {};
+    std::wstring name(nameLength, L'\0'), domain(domainLength, L'\0');
+    if (!::LookupAccountSidW(nullptr, sid, name.data(), &nameLength, domain.data(), &domainLength, &use))
+        return {};
+    name.resize(nameLength);
+    domain.resize(domainLength);
+    return Narrow(domain + L"\\" + name);
 }
 
 TaskReadBack TaskSchedulerLogonTasks::ReadTaskXml(std::string_view name, std::string& xml) {

@@ -2,8 +2,12 @@
 
 #include "config/logon_task_win32.h"
 #include "config/registry_run_entry.h"
+#include "framework/system_function.h"
 #include "framework/text.h"
 #include "wine_test_support.h"
+
+#define SECURITY_WIN32
+#include <security.h>
 
 namespace qmo {
 namespace {
@@ -103,10 +107,20 @@ void ExpectElevatedLogonDefinition(const std::string& xml, const std::string& us
 
 const std::wstring kTaskName = Widen(kLogonTaskName);
 
+// The account as the security packages name it, for the task's principal.
+std::string SamCompatibleUserName() {
+    using Function = BOOLEAN(SEC_ENTRY*)(EXTENDED_NAME_FORMAT, LPWSTR, PULONG);
+    const auto getUserNameEx = SystemFunction<Function>(L"secur32.dll", "GetUserNameExW");
+    wchar_t name[512] = {};
+    ULONG size = 512;
+    return getUserNameEx && getUserNameEx(NameSamCompatible, name, &size) ? Narrow(std::wstring(name, size)) : "";
+}
+
 TEST(LogonTaskTest, RegisteredElevatedForThisUserAndDeletedAgain) {
     TaskSchedulerLogonTasks tasks;
     const std::string user = tasks.CurrentUserId();
     ASSERT_NE(user.find('\\'), std::string::npos) << user;
+    EXPECT_EQ(user, SamCompatibleUserName()) << "a principal named otherwise is registered again at every start";
 
     const std::wstring name = L"QuenvaleTests task " + std::to_wstring(::GetCurrentProcessId());
     const std::string exe = Narrow(ModuleFilePath());
