@@ -61,10 +61,20 @@ PopupWindow::PopupWindow(PopupContent content, const RECT& workArea, unsigned dp
     m_timeline.SetStateListener([this](PopupState state) { OnStateChanged(state); });
 }
 
+// The primary monitor's work area. Wine reads the system parameter once per
+// process and keeps it, so a taskbar that came after that first read is
+// missing from it, while the monitor's figure is kept current; the popup
+// keeps inside both (on Windows they are the same).
 RECT PopupWindow::WorkArea() noexcept {
     RECT area{};
     if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
         area = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    RECT inBoth{};
+    if (::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor) &&
+        ::IntersectRect(&inBoth, &area, &monitor.rcWork))
+        area = inBoth;
     return area;
 }
 
@@ -347,7 +357,7 @@ void PopupWindow::Sync() {
     if (!m_hWnd || m_timeline.State() == PopupState::Closed)
         return;
     // The work area is read again each time: a taskbar that appears or
-    // moves does not always say so (wine tells no window).
+    // moves does not always say so.
     if (const RECT area = WorkArea(); !::EqualRect(&area, &m_workArea)) {
         m_workArea = area;
         m_shownHeight = -1;  // placed again at the height it has
