@@ -109,14 +109,13 @@ DWORD CountOwnWindows() {
     return count;
 }
 
-void MeasureGdi(ResourceUsage& usage) {
-    usage.gdiObjects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-    if (usage.gdiObjects == 0) {
-        // An idle cached DC keeps its visible region: two objects each.
-        const GdiCount gdi = CountLiveGdiObjects();
-        usage.gdiObjects = gdi.live - 2 * gdi.idleWindowDCs;
-        usage.idleWindowDCs = gdi.idleWindowDCs;
-    }
+// The process's own GDI objects, without wine's idle cached DCs.
+GdiCount MeasureGdi() {
+    if (const DWORD counted = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS))
+        return GdiCount{counted, 0};
+    // An idle cached DC keeps its visible region: two objects each.
+    const GdiCount gdi = CountLiveGdiObjects();
+    return GdiCount{gdi.live - 2 * gdi.idleWindowDCs, gdi.idleWindowDCs};
 }
 
 DWORD MeasureUserObjects() {
@@ -144,7 +143,9 @@ SIZE_T MeasurePrivateBytes() {
 
 ResourceUsage MeasureResourceUsage() {
     ResourceUsage usage;
-    MeasureGdi(usage);
+    const GdiCount gdi = MeasureGdi();
+    usage.gdiObjects = gdi.live;
+    usage.idleWindowDCs = gdi.idleWindowDCs;
     usage.userObjects = MeasureUserObjects();
     usage.handles = MeasureHandles();
     usage.privateBytes = MeasurePrivateBytes();
@@ -168,11 +169,9 @@ LRESULT AnswerResourceUsage(WPARAM kind) {
     const auto ofType = static_cast<WPARAM>(ResourceKind::GdiOfType);
     if (kind > ofType && kind <= ofType + OBJ_COLORSPACE)
         return CountGdiObjectsOfType(static_cast<DWORD>(kind - ofType));
-    ResourceUsage usage;
     switch (static_cast<ResourceKind>(kind)) {
     case ResourceKind::Gdi:
-        MeasureGdi(usage);
-        return static_cast<LRESULT>(usage.gdiObjects);
+        return static_cast<LRESULT>(MeasureGdi().live);
     case ResourceKind::User:
         return static_cast<LRESULT>(MeasureUserObjects());
     case ResourceKind::Handles:
@@ -180,8 +179,7 @@ LRESULT AnswerResourceUsage(WPARAM kind) {
     case ResourceKind::PrivateKiB:
         return static_cast<LRESULT>(MeasurePrivateBytes() / 1024);
     case ResourceKind::IdleWindowDCs:
-        MeasureGdi(usage);
-        return static_cast<LRESULT>(usage.idleWindowDCs);
+        return static_cast<LRESULT>(MeasureGdi().idleWindowDCs);
     case ResourceKind::GdiOfType:
         break;
     }
