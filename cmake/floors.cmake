@@ -54,7 +54,8 @@ endfunction()
 
 qmo_floor(framework
   PORTABLE format_decimal.cpp
-  WIN32 application.cpp dialog.cpp frame_window.cpp resource_usage.cpp startup_trace.cpp subclassed_control.cpp
+  WIN32 application.cpp dialog.cpp frame_window.cpp resource_usage.cpp sent_only_messages.cpp startup_trace.cpp
+        subclassed_control.cpp
         text.cpp window.cpp window_dpi.cpp)
 qmo_floor(toolkit BELOW framework
   PORTABLE popup_elements.cpp popup_content.cpp popup_timeline.cpp button_layout.cpp page_tab_layout.cpp task_panel_model.cpp

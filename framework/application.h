@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "framework/sent_only_messages.h"
+
 namespace qmo {
 
 class Window;
@@ -44,6 +46,8 @@ private:
     HINSTANCE m_instance = nullptr;
     int m_showCommand = SW_SHOWNORMAL;
     std::wstring m_appTitle;
+    // On the thread that made the application object, which runs its windows.
+    SentOnlyMessageFilter m_sentOnlyMessages;
 };
 
 // A string from the module's string table; empty if there is none.

@@ -97,10 +97,12 @@ LRESULT Dialog::SendItemMessage(UINT id, UINT message, WPARAM wParam, LPARAM lPa
 
 INT_PTR CALLBACK Dialog::DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* self = static_cast<Dialog*>(FromHandle(window));
+    bool starting = false;
     if (!self && message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
         // A modal dialog's window belongs to DialogBox, which ends it.
         self->Attach(window, !self->m_modal);
+        starting = true;
     }
     if (!self)
         return FALSE;
@@ -108,6 +110,9 @@ INT_PTR CALLBACK Dialog::DialogProcedure(HWND window, UINT message, WPARAM wPara
     bool handled = false;
     LRESULT result = 0;
     if (message == WM_INITDIALOG) {
+        // Only the system's first one; another program's would start the dialog over.
+        if (!starting)
+            return FALSE;
         handled = true;
         result = self->OnInitDialog();
     } else if (self->HandleDialogMessage(message, wParam, lParam, result)) {

@@ -59,6 +59,7 @@ inline void destroy_icon(HICON icon) noexcept { ::DestroyIcon(icon); }
 inline void destroy_menu(HMENU menu) noexcept { ::DestroyMenu(menu); }
 inline void delete_dc(HDC dc) noexcept { ::DeleteDC(dc); }
 inline void destroy_window(HWND window) noexcept { ::DestroyWindow(window); }
+inline void unhook_windows_hook(HHOOK hook) noexcept { ::UnhookWindowsHookEx(hook); }
 
 using unique_kernel_handle = unique_handle<kernel_handle_traits>;
 using unique_hkey = unique_handle<null_is_invalid_traits<HKEY, close_registry_key>>;
@@ -66,6 +67,7 @@ using unique_icon = unique_handle<null_is_invalid_traits<HICON, destroy_icon>>;
 using unique_menu = unique_handle<null_is_invalid_traits<HMENU, destroy_menu>>;
 using unique_dc = unique_handle<null_is_invalid_traits<HDC, delete_dc>>;
 using unique_hwnd = unique_handle<null_is_invalid_traits<HWND, destroy_window>>;
+using unique_hook = unique_handle<null_is_invalid_traits<HHOOK, unhook_windows_hook>>;
 
 template <typename T>
 using unique_gdi = unique_handle<null_is_invalid_traits<T, delete_gdi_object>>;

@@ -33,8 +33,10 @@ void Window::DestroyWindow() {
         ::DestroyWindow(m_hWnd);
 }
 
+// A window's properties can be read, and set, by any program: only a window
+// of this thread has an object of ours behind its value.
 Window* Window::FromHandle(HWND window) noexcept {
-    if (!window)
+    if (!window || ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId())
         return nullptr;
     return static_cast<Window*>(::GetPropW(window, kObjectProperty));
 }

@@ -9,9 +9,30 @@
 #include "res/resource.h"
 
 namespace qmo {
+namespace {
+
+// Never 0, which is what a made-up message most often carries; not the same
+// from one start to the next.
+WPARAM NextRunId() noexcept {
+    static std::atomic<WPARAM> last = [] {
+        LARGE_INTEGER now{};
+        ::QueryPerformanceCounter(&now);
+        return static_cast<WPARAM>(now.QuadPart) * 0x9E3779B97F4A7C15u;
+    }();
+    WPARAM id = 0;
+    while (id == 0)
+        id = ++last;
+    return id;
+}
+
+}  // namespace
 
 COptimizeProgressDlg::COptimizeProgressDlg(qmo::OptimizationRunOwner& owner, Work work, ThreadStarter startThread)
-    : Dialog(IDD_OPTIMIZE_PROGRESS), m_owner(owner), m_work(std::move(work)), m_startThread(std::move(startThread)) {
+    : Dialog(IDD_OPTIMIZE_PROGRESS),
+      m_runId(NextRunId()),
+      m_owner(owner),
+      m_work(std::move(work)),
+      m_startThread(std::move(startThread)) {
     if (!m_work)
         m_work = [](HWND progressBar, bool silent) { OptimizeSystemMemory(progressBar, silent); };
     if (!m_startThread)
@@ -34,6 +55,13 @@ void COptimizeProgressDlg::WaitForWorker() {
     }
 }
 
+bool COptimizeProgressDlg::AcceptFinishedNotice(WPARAM runId) noexcept {
+    if (runId != m_runId || !m_workerStarted || m_finishedNoticeTaken)
+        return false;
+    m_finishedNoticeTaken = true;
+    return true;
+}
+
 INT_PTR COptimizeProgressDlg::Run() {
     return DoModal(m_owner.RunOwnerWindow());
 }
@@ -44,11 +72,13 @@ BOOL COptimizeProgressDlg::OnInitDialog() {
     if (m_bSilent)
         ::MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);
     StartWorker();
-    return TRUE;
+    // A silent run takes no focus: giving it to a control would activate the
+    // dialog, and the keys the user types into another program with it.
+    return m_bSilent ? FALSE : TRUE;
 }
 
 void COptimizeProgressDlg::StartWorker() {
-    WorkerJob job{this, m_hWnd, m_wndProgress, m_owner.RunOwnerWindow(), m_bSilent != 0, m_work};
+    WorkerJob job{this, m_hWnd, m_wndProgress, m_owner.RunOwnerWindow(), m_bSilent != 0, m_runId, m_work};
     m_workerStarted = true;
     try {
         m_startThread([job] { OptimizeWorkerProc(job); });
@@ -62,10 +92,10 @@ void COptimizeProgressDlg::StartWorker() {
 unsigned COptimizeProgressDlg::OptimizeWorkerProc(WorkerJob job) {
     job.work(job.progressBar, job.silent);
     if (job.mainWindow)
-        ::SendMessageW(job.mainWindow, WM_OPTIMIZATION_FINISHED, 0, 0);
+        ::SendMessageW(job.mainWindow, WM_OPTIMIZATION_FINISHED, job.runId, 0);
     // From here on the dialog may end and be destroyed at any moment.
     job.dialog->m_bDone = 1;
-    ::PostMessageW(job.dialogWindow, WM_OPTIMIZE_COMPLETE, 0, 0);
+    ::PostMessageW(job.dialogWindow, WM_OPTIMIZE_COMPLETE, job.runId, 0);
     return 1;
 }
 
@@ -75,11 +105,23 @@ bool COptimizeProgressDlg::OnCommand(UINT id, UINT, HWND) {
     return id == IDOK || id == IDCANCEL;
 }
 
-bool COptimizeProgressDlg::HandleDialogMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+bool COptimizeProgressDlg::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_OPTIMIZE_COMPLETE:
-        FinishIfDone();
+        if (wParam == m_runId)
+            FinishIfDone();
         result = 0;
+        return true;
+    case WM_WINDOWPOSCHANGING:
+        // The dialog box shows itself once its queue is empty, and showing
+        // activates: a silent run is shown without.
+        if (m_bSilent)
+            reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOACTIVATE;
+        return false;
+    case WM_MOUSEACTIVATE:
+        if (!m_bSilent)
+            return false;
+        result = MA_NOACTIVATE;
         return true;
     case WM_GETMINMAXINFO:
         // A silent run shrinks the dialog to a single pixel, below the

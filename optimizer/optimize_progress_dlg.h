@@ -41,6 +41,12 @@ public:
     // worker runs. Other messages stay queued.
     void WaitForWorker();
 
+    // Names this run in the worker's messages, so that a made-up one (any
+    // program can send WM_APP values, or broadcast them) is told apart.
+    WPARAM RunId() const noexcept { return m_runId; }
+    // True once, for the worker's notice that this run's work is done.
+    bool AcceptFinishedNotice(WPARAM runId) noexcept;
+
     std::atomic<int> m_bDone{0};  // written by the worker, read by the dialog
     int m_bSilent = 0;
 
@@ -57,6 +63,7 @@ private:
         HWND progressBar;
         HWND mainWindow;
         bool silent;
+        WPARAM runId;
         Work work;
     };
     static unsigned OptimizeWorkerProc(WorkerJob job);
@@ -65,6 +72,8 @@ private:
 
     HWND m_wndProgress = nullptr;
     bool m_workerStarted = false;
+    const WPARAM m_runId;
+    bool m_finishedNoticeTaken = false;
     qmo::OptimizationRunOwner& m_owner;
     Work m_work;
     ThreadStarter m_startThread;

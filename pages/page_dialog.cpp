@@ -1,5 +1,7 @@
 #include "pages/page_dialog.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -55,8 +57,25 @@ void OrderTabStopsByPlace(HWND dialog) {
 PageDialog::PageDialog(UINT templateId, std::initializer_list<UINT> optimizeButtons)
     : CResizeDialog(templateId), m_optimizeButtons(optimizeButtons) {}
 
+namespace {
+
+// The focus is in the combo box or, where it can be typed in, in its edit.
+bool IsOpenDropDown(HWND focus) {
+    for (HWND window : {focus, ::GetParent(focus)}) {
+        wchar_t className[16] = {};
+        if (window && ::GetClassNameW(window, className, static_cast<int>(std::size(className))) > 0 &&
+            ::lstrcmpiW(className, WC_COMBOBOXW) == 0)
+            return ::SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    }
+    return false;
+}
+
+}  // namespace
+
+// An open drop-down list still takes both keys: they close it, and nothing else.
 bool IsPageClosingKey(const MSG& message) {
-    return message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
+    return message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE) &&
+           !IsOpenDropDown(message.hwnd);
 }
 
 bool PageDialog::PreTranslateMessage(MSG& message) {

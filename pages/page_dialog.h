@@ -53,7 +53,7 @@ private:
     std::map<UINT, std::unique_ptr<qmo::ThemedButton>> m_buttons;
 };
 
-// Enter or Escape going to a page or any control on it.
+// Enter or Escape going to a page or any control on it, but to an open drop-down list.
 bool IsPageClosingKey(const MSG& message);
 
 }  // namespace qmo

@@ -59,7 +59,7 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_logic.OnActivateFirstInstance();
         return 0;
     case WM_OPTIMIZATION_FINISHED:
-        return OnOptimizationFinished() ? 1 : 0;
+        return OnOptimizationFinished(wParam) ? 1 : 0;
     case WM_POPUP_NOTIFY:
         return OnPopupNotify(wParam, lParam);
     case WM_ENDSESSION:
@@ -196,8 +196,11 @@ bool CMainFrame::ShowOptimizedPopup(std::optional<std::uint64_t> freedBytes) {
     return ShowPopup(qmo::BuildOptimizedPopup(freedBytes));
 }
 
-// The worker has done its work: memory in use is read again before anything else.
-bool CMainFrame::OnOptimizationFinished() {
+// The worker has done its work: memory in use is read again before anything
+// else. A notice that is not the running dialog's worker's, once, is made up.
+bool CMainFrame::OnOptimizationFinished(WPARAM runId) {
+    if (!m_pRunningDialog || !m_pRunningDialog->AcceptFinishedNotice(runId))
+        return false;
     const std::optional<std::uint64_t> freed = m_freedMeter.RunEnded(PhysicalMemory());
     ShowLastOptimizationInTooltip(freed);
     return ShowOptimizedPopup(freed);
@@ -228,34 +231,40 @@ bool CMainFrame::ShowPopup(qmo::PopupContent content) {
     return true;
 }
 
+// Any program can send this message with any value: only a popup of ours that
+// is alive, or an element of one, is acted on.
 LRESULT CMainFrame::OnPopupNotify(WPARAM code, LPARAM data) {
+    qmo::PopupWindow* popup = AlivePopupNamedBy(code, data);
+    if (!popup)
+        return 1;
     if (code == qmo::kPopupElementClicked) {
-        const qmo::PopupElement* element = qmo::PopupWindow::FromClickNotification(data);
+        const qmo::PopupElement* element = popup->ElementNamedBy(data);
         if (qmo::PopupClickActionFor(element->id) == qmo::PopupClickAction::StartOptimization)
             m_logic.OptimizeNow();  // the popup stays and runs out on its own
         else
-            ClosePopupOf(element);
-    } else if (code == qmo::kPopupStateChanged) {
-        qmo::PopupWindow* popup = qmo::PopupWindow::FromStateNotification(data);
-        if (popup->State() == qmo::PopupState::Closed) {
-            if (m_pActivePopup == popup)
-                m_pActivePopup = nullptr;
-            // The popup is deleted once its own handler has returned.
-            m_popups.remove_if([popup](const qmo::PopupPtr& alive) { return alive.get() == popup; });
-        }
+            popup->CloseNow();
+    } else if (popup->State() == qmo::PopupState::Closed) {
+        if (m_pActivePopup == popup)
+            m_pActivePopup = nullptr;
+        // The popup is deleted once its own handler has returned.
+        m_popups.remove_if([popup](const qmo::PopupPtr& alive) { return alive.get() == popup; });
     }
     return 1;
 }
 
-void CMainFrame::ClosePopupOf(const qmo::PopupElement* element) {
-    for (const qmo::PopupPtr& popup : m_popups) {
-        const auto& elements = popup->Elements().All();
-        if (std::any_of(elements.begin(), elements.end(),
-                        [element](const qmo::PopupElement& candidate) { return &candidate == element; })) {
-            popup->CloseNow();
-            return;
-        }
-    }
+// The popup being shown tells of its first state before it joins the list.
+qmo::PopupWindow* CMainFrame::AlivePopupNamedBy(WPARAM code, LPARAM data) const {
+    const auto names = [code, data](const qmo::PopupWindow* popup) {
+        if (code == qmo::kPopupElementClicked)
+            return popup->ElementNamedBy(data) != nullptr;
+        return code == qmo::kPopupStateChanged && popup->IsNamedBy(data);
+    };
+    if (m_pActivePopup && names(m_pActivePopup))
+        return m_pActivePopup;
+    for (const qmo::PopupPtr& popup : m_popups)
+        if (names(popup.get()))
+            return popup.get();
+    return nullptr;
 }
 
 bool CMainFrame::PreTranslateMessage(MSG& message) {

@@ -81,8 +81,8 @@ private:
     void OpenProductWebPage(int showCommand);
     bool ShowPopup(qmo::PopupContent content);
     LRESULT OnPopupNotify(WPARAM code, LPARAM data);
-    void ClosePopupOf(const qmo::PopupElement* element);
-    bool OnOptimizationFinished();
+    qmo::PopupWindow* AlivePopupNamedBy(WPARAM code, LPARAM data) const;
+    bool OnOptimizationFinished(WPARAM runId);
     // The tooltip's second line: when the last run ended and what it freed.
     void ShowLastOptimizationInTooltip(std::optional<std::uint64_t> freedBytes);
     void AllowOptimizeRequests();

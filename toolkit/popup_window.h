@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,12 +63,17 @@ public:
     // Screen rectangle of the popup at full height.
     RECT FullRect() const noexcept;
 
-    // The two kinds of notification, read back from their lParam.
-    static PopupWindow* FromStateNotification(LPARAM lParam) noexcept {
-        return reinterpret_cast<PopupWindow*>(lParam);
+    // What a notification's lParam names, if it is this popup or one of its
+    // elements: anyone can send the message, with any value, so the value is
+    // compared, never followed.
+    bool IsNamedBy(LPARAM lParam) const noexcept {
+        return static_cast<std::uintptr_t>(lParam) == reinterpret_cast<std::uintptr_t>(this);
     }
-    static const PopupElement* FromClickNotification(LPARAM lParam) noexcept {
-        return reinterpret_cast<const PopupElement*>(lParam);
+    const PopupElement* ElementNamedBy(LPARAM lParam) const noexcept {
+        for (const PopupElement& element : m_content.elements.All())
+            if (static_cast<std::uintptr_t>(lParam) == reinterpret_cast<std::uintptr_t>(&element))
+                return &element;
+        return nullptr;
     }
 
 private:

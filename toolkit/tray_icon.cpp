@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "framework/application.h"
 #include "framework/text.h"
 #include "res/messages.h"
@@ -11,6 +13,7 @@ namespace qmo {
 namespace {
 
 constexpr UINT_PTR kAnimationTimer = 1;
+constexpr UINT_PTR kRetryTimer = 2;
 constexpr wchar_t kWindowClassName[] = L"Quenvale.TrayIconWindow";
 
 unique_icon LoadSmallIcon(UINT resource) {
@@ -27,7 +30,7 @@ TrayIcon::~TrayIcon() {
 
 bool TrayIcon::Create(HWND owner, const std::wstring& tooltip, UINT iconResource, UINT menuResource,
                       UINT defaultCommand) {
-    if (m_added)
+    if (m_wanted)
         return false;
     m_owner = owner;
     m_tooltip = tooltip;
@@ -46,10 +49,11 @@ bool TrayIcon::Create(HWND owner, const std::wstring& tooltip, UINT iconResource
     if (m_taskbarCreatedMessage)
         ::ChangeWindowMessageFilterEx(GetSafeHwnd(), m_taskbarCreatedMessage, MSGFLT_ALLOW, nullptr);
 
-    m_added = AddToShell();
+    m_wanted = true;
+    TryToAdd();
     if (!m_added)
-        DestroyWindow();
-    return m_added;
+        StartRetries();
+    return true;
 }
 
 void TrayIcon::SetAnimationFrames(std::span<const UINT> iconResources) {
@@ -61,20 +65,30 @@ void TrayIcon::SetAnimationFrames(std::span<const UINT> iconResources) {
 }
 
 void TrayIcon::StartAnimation(UINT periodMs) {
-    if (m_added && !m_frames.empty())
-        ::SetTimer(GetSafeHwnd(), kAnimationTimer, periodMs, nullptr);
+    if (!m_wanted || m_frames.empty())
+        return;
+    m_animationPeriodMs = periodMs;
+    StartAnimationTimer();
+}
+
+void TrayIcon::StartAnimationTimer() {
+    if (m_added && m_animationPeriodMs > 0)
+        ::SetTimer(GetSafeHwnd(), kAnimationTimer, m_animationPeriodMs, nullptr);
 }
 
 bool TrayIcon::ShowBalloon(const std::wstring& text, const std::wstring& title, DWORD iconFlags, UINT seconds) {
-    if (!m_added)
+    if (!m_added) {
+        if (m_wanted)
+            m_pendingBalloon = Balloon{text, title, iconFlags, seconds};
         return false;
+    }
     NOTIFYICONDATAW data = BaseData();
     data.uFlags = NIF_INFO;
     CopyTruncated(data.szInfo, std::size(data.szInfo), text);
     CopyTruncated(data.szInfoTitle, std::size(data.szInfoTitle), title);
     data.dwInfoFlags = iconFlags;
     data.uTimeout = seconds * 1000;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+    return m_shellNotify(NIM_MODIFY, &data) != FALSE;
 }
 
 bool TrayIcon::SetTooltip(const std::wstring& tooltip) {
@@ -84,17 +98,22 @@ bool TrayIcon::SetTooltip(const std::wstring& tooltip) {
     NOTIFYICONDATAW data = BaseData();
     data.uFlags = NIF_TIP;
     CopyTruncated(data.szTip, std::size(data.szTip), m_tooltip);
-    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+    return m_shellNotify(NIM_MODIFY, &data) != FALSE;
 }
 
 void TrayIcon::Remove() {
-    if (GetSafeHwnd())
+    if (GetSafeHwnd()) {
         ::KillTimer(GetSafeHwnd(), kAnimationTimer);
+        ::KillTimer(GetSafeHwnd(), kRetryTimer);
+    }
     if (m_added) {
         NOTIFYICONDATAW data = BaseData();
-        ::Shell_NotifyIconW(NIM_DELETE, &data);
+        m_shellNotify(NIM_DELETE, &data);
         m_added = false;
     }
+    m_wanted = false;
+    m_pendingBalloon.reset();
+    m_animationPeriodMs = 0;
     DestroyWindow();
     m_frames.clear();
     m_icon.reset();
@@ -119,7 +138,29 @@ bool TrayIcon::AddToShell() {
     data.uCallbackMessage = WM_TRAY_NOTIFY;
     data.hIcon = ShownIcon();
     CopyTruncated(data.szTip, std::size(data.szTip), m_tooltip);
-    return ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    if (m_shellNotify(NIM_ADD, &data))
+        return true;
+    // A busy shell can time out on an icon it did add: then it is there to modify.
+    data.uFlags = NIF_ICON | NIF_TIP;
+    return m_shellNotify(NIM_MODIFY, &data) != FALSE;
+}
+
+void TrayIcon::TryToAdd() {
+    if (!m_wanted || m_added)
+        return;
+    m_added = AddToShell();
+    if (!m_added)
+        return;
+    ::KillTimer(GetSafeHwnd(), kRetryTimer);
+    StartAnimationTimer();
+    if (std::optional<Balloon> balloon = std::exchange(m_pendingBalloon, std::nullopt))
+        ShowBalloon(balloon->text, balloon->title, balloon->iconFlags, balloon->seconds);
+}
+
+void TrayIcon::OnRetryTick() {
+    TryToAdd();
+    if (m_added || m_retriesLeft == 0 || --m_retriesLeft == 0)
+        ::KillTimer(GetSafeHwnd(), kRetryTimer);
 }
 
 LRESULT TrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -135,6 +176,10 @@ LRESULT TrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool TrayIcon::OnTimer(UINT_PTR id) {
+    if (id == kRetryTimer) {
+        OnRetryTick();
+        return true;
+    }
     if (id != kAnimationTimer)
         return false;
     OnAnimationTick();
@@ -176,12 +221,24 @@ void TrayIcon::OnAnimationTick() {
     NOTIFYICONDATAW data = BaseData();
     data.uFlags = NIF_ICON;
     data.hIcon = ShownIcon();
-    ::Shell_NotifyIconW(NIM_MODIFY, &data);
+    m_shellNotify(NIM_MODIFY, &data);
 }
 
+// A new taskbar has none of the old one's icons: an icon that was there, or
+// still waited for a taskbar, is added now.
 void TrayIcon::OnTaskbarCreated() {
-    if (m_added)
-        AddToShell();
+    if (!m_wanted)
+        return;
+    m_added = false;
+    TryToAdd();
+    if (!m_added)
+        StartRetries();
+}
+
+void TrayIcon::StartRetries() {
+    m_retriesLeft = m_retry.attempts;
+    if (m_retriesLeft > 0)
+        ::SetTimer(GetSafeHwnd(), kRetryTimer, m_retry.periodMs, nullptr);
 }
 
 }  // namespace qmo

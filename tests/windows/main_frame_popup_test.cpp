@@ -5,6 +5,7 @@
 #include <memory>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
@@ -135,7 +136,7 @@ TEST_F(MainFramePopupTest, CriticalLimitPopupStatesTheLimitAndFurtherRequestsAre
 
     frame->ShowCriticalLimitPopup();
     EXPECT_EQ(Popup(), first);
-    EXPECT_EQ(::SendMessageW(frame->GetSafeHwnd(), WM_OPTIMIZATION_FINISHED, 0, 0), 0);
+    EXPECT_FALSE(frame->ShowOptimizedPopup());
     EXPECT_EQ(Popup(), first);
     EXPECT_EQ(Message(), "The system has crossed critical limit 85% ");
 }
@@ -169,7 +170,7 @@ TEST_F(MainFramePopupTest, ClickAnywhereElseClosesAtOnceAndTheNextRequestShowsAg
 }
 
 TEST_F(MainFramePopupTest, OptimizedPopupRunsItsLifeAndMakesRoomForTheNext) {
-    EXPECT_EQ(::SendMessageW(frame->GetSafeHwnd(), WM_OPTIMIZATION_FINISHED, 0, 0), 1);
+    EXPECT_TRUE(frame->ShowOptimizedPopup());
     ASSERT_NE(Popup(), nullptr);
     EXPECT_EQ(Message(), "The System Memory is optimized");
     EXPECT_EQ(Popup()->Elements()[0].fill, (qmo::Color{0, 255, 0}));
@@ -182,7 +183,13 @@ TEST_F(MainFramePopupTest, OptimizedPopupRunsItsLifeAndMakesRoomForTheNext) {
 TEST_F(MainFramePopupTest, ARealRunReportsWhatItFreedInThePopupsWindowTextAndTheTooltip) {
     frame->countInsteadOfRunning = false;
     EXPECT_EQ(frame->TrayIcon().Tooltip(), kMainWindowTitle);
-    frame->work = [&](HWND, bool) { frame->memory.inUse -= 412u * 1024 * 1024; };
+    // Another program's "finished" during the run takes neither the run's
+    // first reading nor its notice.
+    frame->work = [&](HWND, bool) {
+        for (WPARAM madeUp : {WPARAM{0}, WPARAM{1}, ~WPARAM{0}})
+            ::SendMessageW(frame->GetSafeHwnd(), WM_OPTIMIZATION_FINISHED, madeUp, 0);
+        frame->memory.inUse -= 412u * 1024 * 1024;
+    };
     ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_OPTIMIZE, 0);
     ASSERT_TRUE(WaitUntilShown());
     EXPECT_EQ(WindowText(), L"The System Memory is optimized\nFreed 412 MB");
@@ -207,6 +214,153 @@ TEST_F(MainFramePopupTest, RealOptimizationFromTheLinkWhileItsPopupStaysOpen) {
     EXPECT_FALSE(frame->Logic().OptimizeCommandRunning());
     // The "optimized" notice came while the red one was open, and was dropped.
     EXPECT_EQ(Popup(), critical);
+}
+
+std::size_t WindowsOfThisThread() {
+    std::size_t count = 0;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(), [](HWND, LPARAM counter) { return ++*reinterpret_cast<std::size_t*>(counter), TRUE; },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+std::size_t ChildWindows(HWND parent) {
+    std::size_t count = 0;
+    ::EnumChildWindows(
+        parent, [](HWND, LPARAM counter) { return ++*reinterpret_cast<std::size_t*>(counter), TRUE; },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// The property a window of ours carries, found as another program finds it.
+std::wstring ObjectPropertyOf(HWND window, const void* object) {
+    struct Search {
+        HANDLE value;
+        std::wstring name;
+    } search{const_cast<void*>(object), {}};
+    ::EnumPropsExW(
+        window,
+        [](HWND, LPWSTR name, HANDLE data, ULONG_PTR found) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(found);
+            if (data != wanted->value || reinterpret_cast<std::uintptr_t>(name) < MAXINTATOM)
+                return TRUE;
+            wanted->name = name;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.name;
+}
+
+// A window of another thread, as another program could make one, carrying
+// our property with a value of its own.
+class WindowWithForgedObject {
+public:
+    explicit WindowWithForgedObject(std::wstring property) {
+        m_thread = std::thread([this, property] {
+            const HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                                  nullptr, nullptr);
+            ::SetPropW(window, property.c_str(), reinterpret_cast<HANDLE>(std::uintptr_t{0x41414140}));
+            m_window = window;
+            while (!m_done)
+                ::Sleep(5);
+            ::DestroyWindow(window);
+        });
+        while (!m_window)
+            ::Sleep(5);
+    }
+    ~WindowWithForgedObject() {
+        m_done = true;
+        m_thread.join();
+    }
+    HWND Get() const { return m_window; }
+
+private:
+    std::atomic<HWND> m_window{nullptr};
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+// Any program on the desktop can send or post our messages, and the system's,
+// at the frame, the view and the pages, with values it made up: a closed
+// popup's, a live one's off by one, a live popup named as an element and the
+// other way round, a window of another thread that carries our property. The
+// program lives, answers, runs nothing and shows nothing new.
+TEST_F(MainFramePopupTest, MadeUpMessagesChangeNothingWithOrWithoutAPopupOnScreen) {
+    Show();
+    CTesselDesktopSuitFrameView& view = frame->View();
+    const std::array<HWND, 3> pages{view.PerformancePage().GetSafeHwnd(), view.ProcessPage().GetSafeHwnd(),
+                                    view.SettingsPage().GetSafeHwnd()};
+    const std::wstring property = ObjectPropertyOf(view.GetSafeHwnd(), &view);
+    ASSERT_FALSE(property.empty());
+    const WindowWithForgedObject forged(property);
+
+    frame->ShowCriticalLimitPopup();
+    ASSERT_TRUE(WaitUntilShown());
+    const auto closedPopup = reinterpret_cast<LPARAM>(Popup());
+    const auto closedElement = reinterpret_cast<LPARAM>(&Popup()->Elements()[3]);
+    Click(150, 10);
+    ASSERT_EQ(Popup(), nullptr);
+
+    int stackValue = 0;
+    const auto heapValue = std::make_unique<int>(0);
+    const std::wstring tooltip = frame->TrayIcon().Tooltip();
+    for (bool withPopup : {false, true}) {
+        std::vector<LPARAM> madeUp{0, 1, -1, 0x7FFF0000, reinterpret_cast<LPARAM>(&stackValue),
+                                   reinterpret_cast<LPARAM>(heapValue.get()), closedPopup, closedElement};
+        if (withPopup) {
+            frame->ShowCriticalLimitPopup();
+            ASSERT_TRUE(WaitUntilShown());
+            const auto live = reinterpret_cast<LPARAM>(Popup());
+            const auto element = reinterpret_cast<LPARAM>(&Popup()->Elements()[3]);
+            madeUp.insert(madeUp.end(), {live + 1, element + 1, element - 1});
+        }
+        const qmo::PopupWindow* popup = Popup();
+        const std::size_t windows = WindowsOfThisThread();
+        std::array<std::size_t, 3> controls{};
+        for (std::size_t i = 0; i < pages.size(); ++i)
+            controls[i] = ChildWindows(pages[i]);
+
+        const auto both = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+            ::PostMessageW(window, message, wParam, lParam);
+            ::SendMessageW(window, message, wParam, lParam);
+        };
+        const HWND window = frame->GetSafeHwnd();
+        for (LPARAM value : madeUp) {
+            for (WPARAM code : {WPARAM{0}, qmo::kPopupElementClicked, qmo::kPopupStateChanged, WPARAM{3}})
+                both(window, WM_POPUP_NOTIFY, code, value);
+            if (withPopup) {  // the popup as an element, and an element as the popup
+                both(window, WM_POPUP_NOTIFY, qmo::kPopupElementClicked, reinterpret_cast<LPARAM>(Popup()));
+                both(window, WM_POPUP_NOTIFY, qmo::kPopupStateChanged,
+                     reinterpret_cast<LPARAM>(&Popup()->Elements()[3]));
+            }
+            both(window, WM_OPTIMIZATION_FINISHED, static_cast<WPARAM>(value), value);
+            both(view.GetSafeHwnd(), WM_TASKPANEL_NOTIFY, qmo::kTaskPanelItemClick, value);
+            // Only ever sent by the system, with pointers of its own: posted ones.
+            for (HWND target : {window, view.GetSafeHwnd(), pages[0], pages[1], pages[2]}) {
+                ::PostMessageW(target, WM_NOTIFY, 0, value);
+                ::PostMessageW(target, WM_DPICHANGED, MAKEWPARAM(192, 192), value);
+            }
+        }
+        for (HWND page : pages)
+            both(page, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(page));
+        // A click "from" that window, under an id nothing else answers.
+        for (HWND target : {view.GetSafeHwnd(), view.NavPanel().GetSafeHwnd(), pages[0], pages[1], pages[2]})
+            both(target, WM_COMMAND, MAKEWPARAM(0xBEEF, BN_CLICKED), reinterpret_cast<LPARAM>(forged.Get()));
+        qmo::testing::PumpPending();
+
+        DWORD_PTR answer = 0;
+        EXPECT_TRUE(::SendMessageTimeoutW(window, qmo::ResourceUsageMessage(),
+                                          static_cast<WPARAM>(qmo::ResourceKind::User), 0, SMTO_ABORTIFHUNG, 5000,
+                                          &answer)) << "the frame does not answer";
+        EXPECT_EQ(frame->runs, 0);
+        EXPECT_EQ(Popup(), popup) << withPopup;
+        if (popup)
+            EXPECT_EQ(popup->State(), qmo::PopupState::Shown);
+        EXPECT_EQ(frame->TrayIcon().Tooltip(), tooltip);
+        EXPECT_EQ(WindowsOfThisThread(), windows) << "a window was shown";
+        for (std::size_t i = 0; i < pages.size(); ++i)
+            EXPECT_EQ(ChildWindows(pages[i]), controls[i]) << "page " << i << " started over";
+    }
 }
 
 TEST_F(MainFramePopupTest, ExitWithAPopupOpenTakesItAlong) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/unique_handle.h"
 #include "optimizer/optimize_progress_dlg.h"
 #include "optimizer/optimizer_win32.h"
 #include "pages/frame_texts.h"
@@ -113,17 +114,32 @@ TEST_F(ProgressDialogTest, TheRealOptimizationRunsToTheEnd) {
     EXPECT_FALSE(frame.m_bOptimizing);
 }
 
-TEST_F(ProgressDialogTest, SilentRunIsOnePixelAtTheOriginAndMovesNoBar) {
+// The user goes on typing into another window while the tray runs silently.
+TEST_F(ProgressDialogTest, SilentRunIsOnePixelAtTheOriginMovesNoBarAndTakesNoActivation) {
+    const qmo::unique_hwnd typing(::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200,
+                                                    100, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(typing);
+    ::SetForegroundWindow(typing.get());
+    ASSERT_TRUE(qmo::testing::PumpUntil([&] { return ::GetForegroundWindow() == typing.get(); }));
     RECT placed{};
     int barAfter = -1;
+    HWND foregroundWhileShown = nullptr;
     COptimizeProgressDlg dialog(frame, [&](HWND bar, bool silent) {
         EXPECT_TRUE(silent);
-        ::GetWindowRect(::GetParent(bar), &placed);
+        const HWND window = ::GetParent(bar);
+        ::GetWindowRect(window, &placed);
+        // The dialog box shows itself once its loop first waits.
+        const ULONGLONG deadline = ::GetTickCount64() + 10000;
+        while (!::IsWindowVisible(window) && ::GetTickCount64() < deadline)
+            ::Sleep(10);
+        foregroundWhileShown = ::GetForegroundWindow();
         ::OptimizeSystemMemory(bar, silent);
         barAfter = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
     });
     dialog.m_bSilent = 1;
     EXPECT_EQ(dialog.Run(), 0);
+    EXPECT_EQ(foregroundWhileShown, typing.get()) << "the silent dialog took the keyboard";
+    EXPECT_EQ(::GetForegroundWindow(), typing.get());
     EXPECT_EQ(placed.left, 0);
     EXPECT_EQ(placed.top, 0);
     EXPECT_EQ(placed.right - placed.left, 1);

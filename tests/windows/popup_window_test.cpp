@@ -41,13 +41,18 @@ protected:
         if (message != WM_POPUP_NOTIFY)
             return DefaultHandler(message, wParam, lParam);
         if (wParam == kPopupStateChanged) {
-            PopupWindow* from = PopupWindow::FromStateNotification(lParam);
-            foreignPointer |= from != popup.get();
-            states.push_back(from->State());
+            foreignPointer |= !popup || !popup->IsNamedBy(lParam);
+            if (foreignPointer)
+                return 0;
+            states.push_back(popup->State());
             if (onState)
-                onState(from->State());
+                onState(popup->State());
         } else if (wParam == kPopupElementClicked) {
-            const int id = PopupWindow::FromClickNotification(lParam)->id;
+            const PopupElement* element = popup ? popup->ElementNamedBy(lParam) : nullptr;
+            foreignPointer |= element == nullptr;
+            if (!element)
+                return 0;
+            const int id = element->id;
             clicks.push_back(id);
             if (onClick)
                 onClick(id);

@@ -45,6 +45,16 @@ protected:
     void Type(const wchar_t* text) { ::SetWindowTextW(Item(IDC_SETTINGS_CRITICAL_LIMIT), text); }
     bool Checked(int id) const { return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void Click(int id) { ::SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    // A key pressed where the focus is, through the program's own pre-translation.
+    static void PressOnFocus(WPARAM key) {
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 0);
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            if (!qmo::Application::PreTranslate(message)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+    }
     // Away to the performance page and back, as a user switching pages does.
     void SwitchAwayAndBack() {
         ::SendMessageW(Frame(), WM_COMMAND, ID_VIEW_PERFORMANCE, 0);
@@ -168,17 +178,24 @@ TEST_F(SettingsPageTest, TheFieldTakesDigitsOnlyAndEnterOrEscapeNeitherCloseNorA
     EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"42");
 
     ::SetFocus(edit);
-    for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
-        ::PostMessageW(edit, WM_KEYDOWN, key, 0);
-        MSG message{};
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            if (!qmo::Application::PreTranslate(message)) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
-    }
+    for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}})
+        PressOnFocus(key);
     EXPECT_TRUE(::IsWindowVisible(Page()));
     EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"42");
+    EXPECT_EQ(StoredNumber(L"CL"), 80u);
+}
+
+// The shortcut's letter list, opened from the keyboard, closes from it too.
+TEST_F(SettingsPageTest, EnterOrEscapeCloseTheOpenLetterListAndNothingElse) {
+    const HWND letters = Item(IDC_SETTINGS_SHORTCUT_KEY);
+    for (WPARAM key : {WPARAM{VK_ESCAPE}, WPARAM{VK_RETURN}}) {
+        ::SetFocus(letters);
+        ::SendMessageW(letters, CB_SHOWDROPDOWN, TRUE, 0);
+        ASSERT_TRUE(::SendMessageW(letters, CB_GETDROPPEDSTATE, 0, 0));
+        PressOnFocus(key);
+        EXPECT_FALSE(::SendMessageW(letters, CB_GETDROPPEDSTATE, 0, 0)) << "key " << key;
+        EXPECT_TRUE(::IsWindowVisible(Page()));
+    }
     EXPECT_EQ(StoredNumber(L"CL"), 80u);
 }
 

@@ -124,6 +124,60 @@ TEST_F(TrayIconTest, RightClickOpensTheMenuWithTheDefaultCommandInBold) {
     EXPECT_TRUE(owner.commands.empty());
 }
 
+// The shell as at logon, before the taskbar is there: it refuses every icon
+// until the taskbar comes; then it is the real one. Balloons are counted.
+struct LateTaskbar {
+    static inline bool there = false;
+    static inline int refusedAdds = 0;
+    static inline int balloons = 0;
+    static BOOL WINAPI Notify(DWORD message, PNOTIFYICONDATAW data) {
+        if (!there) {
+            refusedAdds += message == NIM_ADD;
+            return FALSE;
+        }
+        balloons += message == NIM_MODIFY && (data->uFlags & NIF_INFO);
+        return ::Shell_NotifyIconW(message, data);
+    }
+    LateTaskbar() { there = false, refusedAdds = 0, balloons = 0; }
+};
+
+TEST(TrayIconCreation, AnIconRefusedAtStartIsAddedWhenTheTaskbarComesWithWhatWasAskedMeanwhile) {
+    const LateTaskbar shell;
+    CommandSink owner;
+    ASSERT_TRUE(owner.Create());
+    TrayIcon tray(&LateTaskbar::Notify, {20, 1000});
+    ASSERT_TRUE(tray.Create(owner.GetSafeHwnd(), L"tip", IDI_TRAY, IDR_TRAY_MENU, ID_TRAY_SHOW_HIDE));
+    EXPECT_FALSE(tray.IsCreated());
+    static constexpr std::array<UINT, 2> kFrames{IDI_TRAY_FRAME_1, IDI_TRAY_FRAME_2};
+    tray.SetAnimationFrames(kFrames);
+    tray.StartAnimation(20);
+    EXPECT_FALSE(tray.ShowBalloon(L"working", L"title", NIIF_INFO, 1));
+    tray.SetTooltip(L"later tip");
+    ASSERT_TRUE(testing::PumpUntil([] { return LateTaskbar::refusedAdds >= 3; })) << "not tried again";
+    EXPECT_FALSE(tray.IsCreated());
+
+    LateTaskbar::there = true;
+    ASSERT_TRUE(testing::PumpUntil([&] { return tray.IsCreated(); })) << "never added";
+    EXPECT_EQ(LateTaskbar::balloons, 1) << "the balloon asked for meanwhile";
+    EXPECT_EQ(tray.Tooltip(), L"later tip");
+    EXPECT_TRUE(testing::PumpUntil([&] { return tray.CurrentFrame() == 1; })) << "not animated";
+    tray.Remove();
+}
+
+TEST(TrayIconCreation, OnceTheRetriesAreOverTheTaskbarsAnnouncementStillAddsTheIcon) {
+    const LateTaskbar shell;
+    CommandSink owner;
+    ASSERT_TRUE(owner.Create());
+    TrayIcon tray(&LateTaskbar::Notify, {20, 0});
+    ASSERT_TRUE(tray.Create(owner.GetSafeHwnd(), L"tip", IDI_TRAY, IDR_TRAY_MENU, ID_TRAY_SHOW_HIDE));
+    EXPECT_FALSE(tray.IsCreated());
+    LateTaskbar::there = true;
+    ::SendMessageW(tray.NotificationWindow(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(tray.IsCreated());
+    EXPECT_TRUE(tray.ShowBalloon(L"here", L"title", NIIF_INFO, 1));
+    tray.Remove();
+}
+
 TEST(TrayIconCreation, ASecondCreateOnALiveIconIsRefused) {
     CommandSink owner;
     ASSERT_TRUE(owner.Create());
