@@ -3,26 +3,45 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <string>
+#include <cwchar>
 
 #include "framework/unique_handle.h"
 
 namespace qmo {
 namespace {
 
-const std::wstring& TracePath() {
-    static const std::wstring path = [] {
-        wchar_t buffer[MAX_PATH] = {};
-        const DWORD length = ::GetEnvironmentVariableW(L"QMO_STARTUP_TRACE", buffer, MAX_PATH);
-        return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
-    }();
-    return path;
+bool IsStandardHandle(HANDLE handle) {
+    for (const DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        if (::GetStdHandle(which) == handle)
+            return true;
+    }
+    return false;
+}
+
+// Wine hands a program started from a shell its stdio as inheritable handles,
+// pipes among them: a value naming one of those is refused as well.
+unique_kernel_handle InheritedTracePipe() {
+    wchar_t text[24] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"QMO_STARTUP_TRACE_HANDLE", text, 24);
+    if (length == 0 || length >= 24)
+        return {};
+    wchar_t* end = nullptr;
+    const auto value = static_cast<ULONG_PTR>(std::wcstoull(text, &end, 16));
+    const auto handle = reinterpret_cast<HANDLE>(value);
+    DWORD flags = 0;
+    if (*end != L'\0' || !::GetHandleInformation(handle, &flags) || !(flags & HANDLE_FLAG_INHERIT) ||
+        ::GetFileType(handle) != FILE_TYPE_PIPE || IsStandardHandle(handle))
+        return {};
+    // Ours now; the programs it starts need not get it.
+    ::SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
+    return unique_kernel_handle(handle);
 }
 
 }  // namespace
 
 void MarkStartupStep(const char* step) {
-    if (TracePath().empty())
+    static const unique_kernel_handle trace = InheritedTracePipe();
+    if (!trace)
         return;
     LARGE_INTEGER now{};
     ::QueryPerformanceCounter(&now);
@@ -30,13 +49,9 @@ void MarkStartupStep(const char* step) {
     const int length = std::snprintf(line, sizeof(line), "%lld %s\n", now.QuadPart, step);
     if (length <= 0 || static_cast<std::size_t>(length) >= sizeof(line))
         return;
-    // Opened for each line: a trace is a dozen lines, and nothing stays open.
-    const unique_kernel_handle file(::CreateFileW(TracePath().c_str(), FILE_APPEND_DATA,
-                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A meter that has gone makes the write fail, which costs nothing.
     DWORD written = 0;
-    if (file)
-        ::WriteFile(file.get(), line, static_cast<DWORD>(length), &written, nullptr);
+    ::WriteFile(trace.get(), line, static_cast<DWORD>(length), &written, nullptr);
 }
 
 }  // namespace qmo

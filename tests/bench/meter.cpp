@@ -46,7 +46,7 @@ constexpr DWORD kTimeoutMs = 30000;
 struct HandleCloser {
     void operator()(HANDLE handle) const { ::CloseHandle(handle); }
 };
-using ProcessHandle = std::unique_ptr<void, HandleCloser>;
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
 HWND FindOrFail(const wchar_t* className) {
     HWND window = ::FindWindowW(className, nullptr);
@@ -55,10 +55,10 @@ HWND FindOrFail(const wchar_t* className) {
     return window;
 }
 
-ProcessHandle OpenOwner(HWND window) {
+OwnedHandle OpenOwner(HWND window) {
     DWORD id = 0;
     ::GetWindowThreadProcessId(window, &id);
-    ProcessHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    OwnedHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
     if (!process)
         Fail("cannot open the window's process");
     return process;
@@ -86,68 +86,73 @@ LONGLONG Now() {
 }
 
 // The program's trace lines, "COUNTER STEP", each printed as "STEP MS".
-void PrintSteps(const std::wstring& tracePath, LONGLONG begin) {
-    FILE* trace = _wfopen(tracePath.c_str(), L"r");
-    if (!trace)
-        return;
+void PrintSteps(const std::string& trace, LONGLONG begin) {
     long long counter = 0;
     char step[128];
-    while (std::fscanf(trace, "%lld %127s", &counter, step) == 2)
+    int used = 0;
+    for (const char* at = trace.c_str(); std::sscanf(at, "%lld %127s%n", &counter, step, &used) == 2; at += used)
         std::printf("%s %.1f\n", step, MsBetween(begin, counter));
-    std::fclose(trace);
 }
 
-std::string ReadAll(const std::wstring& path) {
-    std::string text;
-    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+// Appends what the program has written so far, never waiting for more.
+void ReadAvailable(HANDLE pipe, std::string& trace) {
+    DWORD available = 0;
+    while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
         char buffer[4096];
-        for (std::size_t read; (read = std::fread(buffer, 1, sizeof(buffer), file)) > 0;)
-            text.append(buffer, read);
-        std::fclose(file);
+        DWORD read = 0;
+        if (!::ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr) || read == 0)
+            return;
+        trace.append(buffer, read);
     }
-    return text;
 }
 
-bool HasSteps(const std::wstring& tracePath) { return !ReadAll(tracePath).empty(); }
-bool MarkedReady(const std::wstring& tracePath) { return ReadAll(tracePath).find(" ready\n") != std::string::npos; }
-
+// The steps reach the meter through a pipe whose writing end the program
+// inherits (framework/startup_trace.h): it opens nothing named by a variable.
 int Start(const wchar_t* exe, const wchar_t* className) {
-    wchar_t folder[MAX_PATH] = {};
-    wchar_t tracePath[MAX_PATH] = {};
-    if (!::GetTempPathW(MAX_PATH, folder) || !::GetTempFileNameW(folder, L"qst", 0, tracePath))
-        Fail("cannot make the trace file");
-    ::SetEnvironmentVariableW(L"QMO_STARTUP_TRACE", tracePath);
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE reading = nullptr;
+    HANDLE writing = nullptr;
+    if (!::CreatePipe(&reading, &writing, &inheritable, 0))
+        Fail("cannot make the trace pipe");
+    OwnedHandle traceIn(reading);
+    OwnedHandle traceOut(writing);
+    ::SetHandleInformation(reading, HANDLE_FLAG_INHERIT, 0);
+    wchar_t handleText[24] = {};
+    std::swprintf(handleText, 24, L"%llx", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(writing)));
+    ::SetEnvironmentVariableW(L"QMO_STARTUP_TRACE_HANDLE", handleText);
     std::wstring commandLine = L"\"" + std::wstring(exe) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
     const LONGLONG begin = Now();
-    if (!::CreateProcessW(exe, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+    if (!::CreateProcessW(exe, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started))
         Fail("cannot start the program");
-    ProcessHandle process(started.hProcess);
+    OwnedHandle process(started.hProcess);
     ::CloseHandle(started.hThread);
+    traceOut.reset();
+    std::string trace;
     const ULONGLONG deadline = ::GetTickCount64() + kTimeoutMs;
     for (;;) {
         // Wine calls a process input-idle at its first look at an empty
         // queue, which may come long before its message loop: a program
         // that marks its steps is idle once it marks "ready".
+        ReadAvailable(traceIn.get(), trace);
         HWND window = ::FindWindowW(className, nullptr);
         if (window && !::IsWindowVisible(window) && ::WaitForInputIdle(process.get(), 0) == 0 &&
-            (MarkedReady(tracePath) || !HasSteps(tracePath)))
+            (trace.empty() || trace.find(" ready\n") != std::string::npos))
             break;
         if (::GetTickCount64() > deadline)
             Fail("the program did not come up hidden in time");
         ::Sleep(1);
     }
     const LONGLONG idle = Now();
-    PrintSteps(tracePath, begin);
+    PrintSteps(trace, begin);
     std::printf("idle %.1f\n", MsBetween(begin, idle));
-    ::DeleteFileW(tracePath);
     return 0;
 }
 
 int Private(const wchar_t* className) {
-    ProcessHandle process = OpenOwner(FindOrFail(className));
+    OwnedHandle process = OpenOwner(FindOrFail(className));
     std::printf("%llu\n", PrivateKiB(process.get()));
     return 0;
 }
@@ -206,7 +211,7 @@ std::set<std::uintptr_t> StackBases(HANDLE process) {
     };
     std::set<std::uintptr_t> stacks;
     const DWORD processId = ::GetProcessId(process);
-    ProcessHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    OwnedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     if (snapshot.get() == INVALID_HANDLE_VALUE) {
         snapshot.release();
         return stacks;
@@ -216,7 +221,7 @@ std::set<std::uintptr_t> StackBases(HANDLE process) {
     for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry)) {
         if (entry.th32OwnerProcessID != processId)
             continue;
-        ProcessHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+        OwnedHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
         ThreadBasics basics{};
         if (!thread || ::NtQueryInformationThread(thread.get(), ThreadBasicInformation, &basics, sizeof(basics),
                                                   nullptr) != 0)
@@ -239,7 +244,7 @@ std::string ImageName(HANDLE process, const void* address) {
 }
 
 int Regions(const wchar_t* className) {
-    ProcessHandle process = OpenOwner(FindOrFail(className));
+    OwnedHandle process = OpenOwner(FindOrFail(className));
     const std::set<std::uintptr_t> stacks = StackBases(process.get());
     MEMORY_BASIC_INFORMATION region{};
     for (std::uintptr_t address = 0;

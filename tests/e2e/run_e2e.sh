@@ -119,15 +119,22 @@ clean_state() {
 
 # ---- scenarios --------------------------------------------------------------
 
+# The start-up trace reaches only a pipe the program's parent handed it: a
+# variable naming a file, or a made-up handle (0x10 is its stderr under wine,
+# the log), has it write nowhere.
 scenario_first_start() {
-  start_program
+  local trace="$ART/startup-trace.txt"
+  rm -f "$trace"
+  QMO_STARTUP_TRACE="${EXE_WIN%\\*}\\e2e-artifacts\\startup-trace.txt" QMO_STARTUP_TRACE_HANDLE=0x10 start_program
   local pid=$STARTED
   drv wait-window --hidden || return 1
+  [ ! -e "$trace" ] || fail "the program made the file its environment named" || return 1
   drv wait-tray-icon "$TITLE" || return 1
   drv wait-balloon "$BALLOON_TEXT" || return 1
   shot first-start || return 1
   drv check-settings "${DEFAULTS[@]}" || return 1
   drv check-run-entry quoted "$EXE_WIN" || return 1
+  ! grep -Eq '^[0-9]+ (entry|window)' "$LOG" || fail "the program wrote its start-up trace into its stderr" || return 1
   running "$pid" || fail "the program ended after starting"
 }
 
