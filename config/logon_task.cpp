@@ -195,7 +195,7 @@ bool FormerTaskIsOurs(std::string_view registered, const TaskUser& user, std::st
                       std::string_view wanted) {
     const auto command = ElementText(ElementText(registered, "Exec").value_or(""), "Command");
     const bool startsThis = command && !command->empty();
-    if (startsThis && (executablePath.empty() || !SameText(Unescaped(*command), executablePath)))
+    if (startsThis && !SameText(Unescaped(*command), executablePath))
         return false;
     bool namesThisUser = false;
     for (const std::string_view text : ElementTexts(registered, "UserId")) {

@@ -63,8 +63,9 @@ bool ListTaskFiles(std::vector<std::string>& names) {
     const std::wstring pattern = std::wstring(system, length) + L"\\Tasks\\*";
     WIN32_FIND_DATAW found{};
     const unique_handle<find_handle_traits> search(::FindFirstFileW(pattern.c_str(), &found));
+    // No folder yet: no task was ever registered.
     if (!search)
-        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND || ::GetLastError() == ERROR_PATH_NOT_FOUND;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             names.push_back(Narrow(found.cFileName));
