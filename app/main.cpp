@@ -24,6 +24,7 @@ public:
         ::MessageBoxW(nullptr, qmo::Widen(qmo::CommandLineUsage()).c_str(), qmo::kMainWindowTitle, MB_OK);
     }
     int RemoveLogonTask() override { return qmo::RemoveLogonTaskCommand(); }
+    int RemoveAllLogonTasks() override { return qmo::RemoveAllLogonTasksCommand(); }
     bool ProgramRuns() override { return qmo::InstanceMutexExists(qmo::kSingleInstanceMutexName); }
     bool AskRunningProgramToOptimize() override {
         const UINT message = qmo::OptimizeRequestMessage();

@@ -8,9 +8,10 @@
 namespace qmo {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, CommandSwitch>, 4> kSwitches{{
+constexpr std::array<std::pair<std::string_view, CommandSwitch>, 5> kSwitches{{
     {kOptimizeSwitch, CommandSwitch::Optimize},
     {kRemoveLogonTaskSwitch, CommandSwitch::RemoveLogonTask},
+    {kRemoveAllLogonTasksSwitch, CommandSwitch::RemoveAllLogonTasks},
     {kLogonStartSwitch, CommandSwitch::Logon},
     {kHelpSwitch, CommandSwitch::Help},
 }};
@@ -49,7 +50,9 @@ std::string CommandLineUsage() {
             "\tOptimizes memory now: the running program optimizes silently and shows its notice; "
             "without a running program, this start trims all working sets and ends.\n";
     text += std::string(kRemoveLogonTaskSwitch) +
-            "\tRemoves the task that starts the program when you log on (the uninstaller runs it).\n";
+            "\tRemoves your task that starts the program when you log on.\n";
+    text += std::string(kRemoveAllLogonTasksSwitch) +
+            "\tRemoves the logon task of every user of this computer (the uninstaller runs it).\n";
     text += std::string(kLogonStartSwitch) +
             "\tStarts the program in the tray; does nothing when it already runs (the logon task uses it).\n";
     text += std::string(kHelpSwitch) + "\tShows this list.\n\n";
@@ -65,6 +68,8 @@ int RunCommandLine(std::string_view arguments, CommandLineActions& actions) {
         return actions.RunProgram(true);
     case CommandSwitch::RemoveLogonTask:
         return actions.RemoveLogonTask();
+    case CommandSwitch::RemoveAllLogonTasks:
+        return actions.RemoveAllLogonTasks();
     case CommandSwitch::Optimize:
         if (actions.ProgramRuns())
             return actions.AskRunningProgramToOptimize() ? kCommandDone : kCommandInstanceUnreachable;

@@ -10,15 +10,17 @@ namespace qmo {
 // Run by scripts and the task scheduler: the running program optimizes
 // silently, or, with none running, this start trims every process and ends.
 inline constexpr std::string_view kOptimizeSwitch = "/Optimize";
-// Run by the uninstaller, even while the program itself still runs: removes
-// the logon task of the user who runs it.
+// Works even while the program itself still runs: removes the logon task of
+// the user who runs it.
 inline constexpr std::string_view kRemoveLogonTaskSwitch = "/RemoveLogonTask";
+// Run by the uninstaller: removes the logon task of every user.
+inline constexpr std::string_view kRemoveAllLogonTasksSwitch = "/RemoveAllLogonTasks";
 // The logon task starts the program with it; it ends quietly when the program
 // already runs (started from the Run key, where that works) instead of showing it.
 inline constexpr std::string_view kLogonStartSwitch = "/Logon";
 inline constexpr std::string_view kHelpSwitch = "/?";
 
-enum class CommandSwitch { None, Optimize, RemoveLogonTask, Logon, Help, Unknown };
+enum class CommandSwitch { None, Optimize, RemoveLogonTask, RemoveAllLogonTasks, Logon, Help, Unknown };
 
 // More than one word is unknown: a switch half understood must change nothing.
 CommandSwitch ParseCommandLine(std::string_view arguments);
@@ -37,6 +39,7 @@ public:
     virtual ~CommandLineActions() = default;
     virtual void ShowUsage() = 0;
     virtual int RemoveLogonTask() = 0;
+    virtual int RemoveAllLogonTasks() = 0;
     // Asked without claiming the single-instance name, so a start that only
     // asks never makes a real start think the program already runs.
     virtual bool ProgramRuns() = 0;

@@ -140,9 +140,10 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext all
   Call un.EndRunningInstance
-  ; The program removes its own logon task, through the Task Scheduler.
+  ; The program removes the logon task of every user who kept one, through
+  ; the Task Scheduler: each user's task carries that user's SID in its name.
   ${If} ${FileExists} "$INSTDIR\${EXE}"
-    ExecWait '"$INSTDIR\${EXE}" /RemoveLogonTask'
+    ExecWait '"$INSTDIR\${EXE}" /RemoveAllLogonTasks'
   ${EndIf}
   DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
 

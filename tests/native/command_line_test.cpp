@@ -22,6 +22,10 @@ public:
         done.push_back("remove task");
         return 41;
     }
+    int RemoveAllLogonTasks() override {
+        done.push_back("remove every task");
+        return 42;
+    }
     bool ProgramRuns() override { return m_instance != Instance::None; }
     bool AskRunningProgramToOptimize() override {
         done.push_back("ask to optimize");
@@ -66,6 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"/RemoveLogonTask", Instance::Accepts, {"remove task"}, 41},
         CommandCase{"  /removelogontask \r\n", Instance::None, {"remove task"}, 41},
         CommandCase{"-REMOVELOGONTASK", Instance::None, {"remove task"}, 41},
+        CommandCase{"/RemoveAllLogonTasks", Instance::Accepts, {"remove every task"}, 42},
+        CommandCase{"-removealllogontasks", Instance::None, {"remove every task"}, 42},
         CommandCase{"/Optimize", Instance::Accepts, {"ask to optimize"}, 0},
         CommandCase{"\t-OPTIMIZE ", Instance::Accepts, {"ask to optimize"}, 0},
         CommandCase{"/optimize", Instance::Unreachable, {"ask to optimize"}, 1},
@@ -78,6 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"/RemoveLogonTaskX", Instance::None, kUsage, 2},
         CommandCase{"/RemoveLogon", Instance::None, kUsage, 2},
         CommandCase{"/RemoveLogonTask /S", Instance::Accepts, kUsage, 2},
+        CommandCase{"/RemoveAllLogonTask", Instance::None, kUsage, 2},
         CommandCase{"/Optimize now", Instance::Accepts, kUsage, 2},
         CommandCase{"/? /Optimize", Instance::None, kUsage, 2},
         CommandCase{"Optimize", Instance::Accepts, kUsage, 2},
@@ -90,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CommandLineUsage, ListsEverySwitchTheParserTakes) {
     const std::string usage = CommandLineUsage();
-    for (const std::string_view name : {kOptimizeSwitch, kRemoveLogonTaskSwitch, kLogonStartSwitch, kHelpSwitch}) {
+    for (const std::string_view name : {kOptimizeSwitch, kRemoveLogonTaskSwitch, kRemoveAllLogonTasksSwitch,
+                                      kLogonStartSwitch, kHelpSwitch}) {
         EXPECT_NE(ParseCommandLine(name), CommandSwitch::Unknown) << name;
         EXPECT_NE(usage.find(std::string(name) + "\t"), std::string::npos) << name;
     }

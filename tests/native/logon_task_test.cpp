@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <regex>
@@ -17,24 +18,43 @@
 namespace qmo {
 namespace {
 
+// Two administrators of one computer; the scheduler is the computer's.
+const TaskUser kAnn{"QUENVALE-PC\\ann", "S-1-5-21-1004336348-1177238915-682003330-1001"};
+const TaskUser kBob{"QUENVALE-PC\\bob", "S-1-5-21-1004336348-1177238915-682003330-1002"};
+// The single task that earlier releases kept for whoever saved last.
+const std::string kFormer(kLogonTaskBaseName);
+
+std::string Register(const TaskUser& user) {
+    return "register " + LogonTaskName(user.sid);
+}
+std::string Delete(const TaskUser& user) {
+    return "delete " + LogonTaskName(user.sid);
+}
+
 // How a scheduler hands a registered definition back: never quite as given.
 // Windows adds a declaration, the task's path and line ends of its own and
-// names the principal by its SID; wine keeps neither triggers nor actions.
+// names the principal by its SID; wine keeps neither triggers nor actions,
+// nor the principal's user.
 enum class Keeping { Verbatim, LikeWindows, LikeWine };
 
-std::string Kept(const std::string& xml, Keeping keeping) {
+std::string Kept(const std::string& name, const std::string& xml, Keeping keeping) {
     switch (keeping) {
     case Keeping::Verbatim:
         return xml;
     case Keeping::LikeWindows: {
-        std::string kept = std::regex_replace(xml, std::regex("</RegistrationInfo>"),
-                                              "  <URI>\\Quenvale Memory Optimizer</URI>\n  </RegistrationInfo>");
-        kept = std::regex_replace(kept, std::regex("(<Principal[^>]*>\\s*<UserId>)[^<]*"),
-                                  "$1S-1-5-21-1004336348-1177238915-682003330-1001");
+        std::string kept =
+            std::regex_replace(xml, std::regex("</RegistrationInfo>"), "  <URI>\\" + name + "</URI>\n  </RegistrationInfo>");
+        const auto principal = kept.find("<Principal");
+        for (const TaskUser& user : {kAnn, kBob}) {
+            const std::string named = "<UserId>" + user.id + "</UserId>";
+            const auto at = kept.find(named, principal);
+            if (principal != std::string::npos && at != std::string::npos)
+                kept.replace(at, named.size(), "<UserId>" + user.sid + "</UserId>");
+        }
         return "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n" + std::regex_replace(kept, std::regex("\n"), "\r\n");
     }
     case Keeping::LikeWine:
-        return std::regex_replace(xml, std::regex("<(Triggers|Actions)[\\s\\S]*?</(Triggers|Actions)>\n"), "");
+        return std::regex_replace(xml, std::regex("<(Triggers|Actions)[\\s\\S]*?</(Triggers|Actions)>\n|<UserId>.*</UserId>\n"), "");
     }
     return xml;
 }
@@ -56,38 +76,56 @@ std::string TurnedOff(std::string xml) {
     return enabled == std::string::npos ? xml : xml.replace(enabled, 23, "<Enabled>false</Enabled>");
 }
 
+// As a release whose definition had no version left it: the same task otherwise.
+std::string WithoutVersion(const std::string& xml) {
+    return std::regex_replace(xml, std::regex("    <Version>.*</Version>\n"), "");
+}
+
 class FakeScheduler : public LogonTaskScheduler {
 public:
-    std::string CurrentUserId() override { return userId; }
+    TaskUser CurrentUser() override { return user; }
     TaskReadBack ReadTaskXml(std::string_view name, std::string& xml) override {
         ++reads;
         if (!readable)
             return TaskReadBack::Unreadable;
-        if (registeredXml.empty())
+        const auto task = tasks.find(std::string(name));
+        if (task == tasks.end() || task->second.empty())
             return TaskReadBack::Missing;
-        xml = Kept(registeredXml, keeping);
+        xml = Kept(task->first, task->second, keeping);
         return TaskReadBack::Read;
     }
     bool RegisterTask(std::string_view name, const std::string& xml) override {
         calls.push_back("register " + std::string(name));
         if (!accepts)
             return false;
-        registeredXml = xml;
+        tasks[std::string(name)] = xml;
         return true;
     }
     bool DeleteTask(std::string_view name) override {
         calls.push_back("delete " + std::string(name));
         if (!accepts)
             return false;
-        registeredXml.clear();
+        tasks.erase(std::string(name));
+        return true;
+    }
+    bool ListTaskNames(std::vector<std::string>& names) override {
+        if (!readable)
+            return false;
+        for (const auto& [name, xml] : tasks)
+            if (!xml.empty())
+                names.push_back(name);
         return true;
     }
 
-    std::string userId = "QUENVALE-PC\\ann";
+    // The definition the current user's task was handed; empty when there is none.
+    std::string& UsersTask() { return tasks[LogonTaskName(user.sid)]; }
+    bool Has(const std::string& name) const { return tasks.contains(name) && !tasks.at(name).empty(); }
+
+    TaskUser user = kAnn;
     bool accepts = true;
     bool readable = true;
     Keeping keeping = Keeping::Verbatim;
-    std::string registeredXml;  // as handed over; empty when there is no task
+    std::map<std::string, std::string> tasks;  // by name, as handed over
     std::vector<std::string> calls;  // the calls that change the scheduler
     int reads = 0;
 };
@@ -179,20 +217,20 @@ TEST(LogonTaskXml, MarkupInPathsAndNamesIsEscaped) {
 TEST(UpdateLogonTask, RegistersForTheExecutableItsFolderAndTheUser) {
     FakeScheduler scheduler;
     ASSERT_TRUE(UpdateLogonTask(scheduler, "D:\\Apps\\Quenvale\\QuenvaleMemoryOptimizer.exe", true));
-    EXPECT_EQ(scheduler.calls, std::vector<std::string>{"register Quenvale Memory Optimizer"});
-    EXPECT_EQ(Element(scheduler.registeredXml, "Command"), "D:\\Apps\\Quenvale\\QuenvaleMemoryOptimizer.exe");
-    EXPECT_EQ(Element(scheduler.registeredXml, "WorkingDirectory"), "D:\\Apps\\Quenvale");
+    EXPECT_EQ(scheduler.calls, std::vector<std::string>{Register(kAnn)});
+    EXPECT_EQ(Element(scheduler.UsersTask(), "Command"), "D:\\Apps\\Quenvale\\QuenvaleMemoryOptimizer.exe");
+    EXPECT_EQ(Element(scheduler.UsersTask(), "WorkingDirectory"), "D:\\Apps\\Quenvale");
 
     ASSERT_TRUE(UpdateLogonTask(scheduler, "E:\\qmo.exe", true));
-    EXPECT_EQ(Element(scheduler.registeredXml, "WorkingDirectory"), "E:\\");
+    EXPECT_EQ(Element(scheduler.UsersTask(), "WorkingDirectory"), "E:\\");
 }
 
 TEST(UpdateLogonTask, OffRemovesTheTaskAndRefusalsAreReported) {
     FakeScheduler scheduler;
     ASSERT_TRUE(UpdateLogonTask(scheduler, "C:\\q\\qmo.exe", true));
     EXPECT_TRUE(UpdateLogonTask(scheduler, "", false));
-    EXPECT_EQ(scheduler.calls.back(), "delete Quenvale Memory Optimizer");
-    EXPECT_TRUE(scheduler.registeredXml.empty());
+    EXPECT_EQ(scheduler.calls.back(), Delete(kAnn));
+    EXPECT_TRUE(scheduler.UsersTask().empty());
 
     ASSERT_TRUE(UpdateLogonTask(scheduler, "C:\\q\\qmo.exe", true));
     scheduler.accepts = false;
@@ -204,26 +242,26 @@ TEST(UpdateLogonTask, UnknownPathOrUserRegistersNothing) {
     FakeScheduler scheduler;
     EXPECT_FALSE(UpdateLogonTask(scheduler, "", true));
     EXPECT_FALSE(UpdateLogonTask(scheduler, "qmo.exe", true));
-    scheduler.userId.clear();
+    scheduler.user.id.clear();
     EXPECT_FALSE(UpdateLogonTask(scheduler, "C:\\q\\qmo.exe", true));
+    // Without a SID the user's task has no name: neither kept nor removed.
+    scheduler.user = {kAnn.id, "S-1-5-21-"};
+    EXPECT_FALSE(UpdateLogonTask(scheduler, "C:\\q\\qmo.exe", true));
+    EXPECT_FALSE(UpdateLogonTask(scheduler, "C:\\q\\qmo.exe", false));
     EXPECT_TRUE(scheduler.calls.empty());
 }
 
 TEST(UpdateLogonTask, ATaskOfAnEarlierDefinitionOrOneThatCannotBeReadIsWritten) {
     FakeScheduler scheduler;
     const std::string exe = "C:\\q\\qmo.exe";
-    // As a release without the version left it: the same task otherwise.
-    scheduler.registeredXml = std::regex_replace(LogonTaskXml({scheduler.userId, exe, "C:\\q"}),
-                                                 std::regex("    <Version>.*</Version>\n"), "");
+    scheduler.UsersTask() = WithoutVersion(LogonTaskXml({kAnn.id, exe, "C:\\q"}));
     ASSERT_TRUE(UpdateLogonTask(scheduler, exe, true));
     EXPECT_EQ(scheduler.calls.size(), 1u);
 
     scheduler.readable = false;
     EXPECT_TRUE(UpdateLogonTask(scheduler, exe, true));
     EXPECT_TRUE(UpdateLogonTask(scheduler, "", false));
-    EXPECT_EQ(scheduler.calls, (std::vector<std::string>{"register Quenvale Memory Optimizer",
-                                                         "register Quenvale Memory Optimizer",
-                                                         "delete Quenvale Memory Optimizer"}));
+    EXPECT_EQ(scheduler.calls, (std::vector<std::string>{Register(kAnn), Register(kAnn), Delete(kAnn)}));
 }
 
 // The scheduler is read first and changed only where it differs from the
@@ -241,46 +279,140 @@ TEST_P(LogonTaskReadBack, TheTaskAsWantedIsNeitherRegisteredNorDeletedAgain) {
     ASSERT_TRUE(UpdateLogonTask(scheduler, exe, true));
     ASSERT_EQ(scheduler.calls.size(), 1u);
     EXPECT_TRUE(UpdateLogonTask(scheduler, exe, true));
-    EXPECT_EQ(scheduler.calls.size(), 1u) << Kept(scheduler.registeredXml, GetParam());
-    EXPECT_EQ(scheduler.reads, 2);
+    EXPECT_EQ(scheduler.calls.size(), 1u) << Kept(LogonTaskName(kAnn.sid), scheduler.UsersTask(), GetParam());
+    EXPECT_EQ(scheduler.reads, 4) << "the user's task and the former one, each time";
 
     EXPECT_TRUE(UpdateLogonTask(scheduler, "", false));
     EXPECT_TRUE(UpdateLogonTask(scheduler, "", false));
-    EXPECT_EQ(scheduler.calls, (std::vector<std::string>{"register Quenvale Memory Optimizer",
-                                                         "delete Quenvale Memory Optimizer"}));
+    EXPECT_EQ(scheduler.calls, (std::vector<std::string>{Register(kAnn), Delete(kAnn)}));
 }
 
 TEST_P(LogonTaskReadBack, AMovedProgramAnotherUserOrATaskTurnedOffIsRegisteredOnceMore) {
     ASSERT_TRUE(UpdateLogonTask(scheduler, exe, true));
     EXPECT_TRUE(UpdateLogonTask(scheduler, moved, true));
     EXPECT_EQ(scheduler.calls.size(), 2u);
-    EXPECT_EQ(Element(scheduler.registeredXml, "Command"), moved);
+    EXPECT_EQ(Element(scheduler.UsersTask(), "Command"), moved);
 
-    scheduler.userId = "QUENVALE-PC\\bob";
+    scheduler.user = kBob;
     EXPECT_TRUE(UpdateLogonTask(scheduler, moved, true));
     EXPECT_EQ(scheduler.calls.size(), 3u);
-    EXPECT_EQ(Element(Element(scheduler.registeredXml, "LogonTrigger"), "UserId"), "QUENVALE-PC\\bob");
+    EXPECT_EQ(Element(Element(scheduler.UsersTask(), "LogonTrigger"), "UserId"), kBob.id);
 
-    scheduler.registeredXml = TurnedOff(scheduler.registeredXml);
+    scheduler.UsersTask() = TurnedOff(scheduler.UsersTask());
     EXPECT_TRUE(UpdateLogonTask(scheduler, moved, true));
     EXPECT_EQ(scheduler.calls.size(), 4u);
-    EXPECT_EQ(Element(Element(scheduler.registeredXml, "Settings"), "Enabled"), "true");
+    EXPECT_EQ(Element(Element(scheduler.UsersTask(), "Settings"), "Enabled"), "true");
+}
+
+// Each user's start keeps that user's task; another's is neither replaced nor removed.
+TEST_P(LogonTaskReadBack, TwoUsersKeepATaskEachAndTurningItOffRemovesOnlyOnesOwn) {
+    ASSERT_TRUE(UpdateLogonTask(scheduler, exe, true));
+    scheduler.user = kBob;
+    ASSERT_TRUE(UpdateLogonTask(scheduler, exe, true));
+    EXPECT_EQ(Element(Element(scheduler.tasks[LogonTaskName(kAnn.sid)], "LogonTrigger"), "UserId"), kAnn.id);
+    EXPECT_EQ(Element(Element(scheduler.tasks[LogonTaskName(kBob.sid)], "LogonTrigger"), "UserId"), kBob.id);
+
+    EXPECT_TRUE(UpdateLogonTask(scheduler, exe, false));
+    EXPECT_FALSE(scheduler.Has(LogonTaskName(kBob.sid)));
+    scheduler.user = kAnn;
+    EXPECT_TRUE(UpdateLogonTask(scheduler, exe, true));
+    EXPECT_EQ(scheduler.calls, (std::vector<std::string>{Register(kAnn), Register(kBob), Delete(kBob)}));
+}
+
+// The single task of earlier releases, left by this user's start of this program.
+TEST_P(LogonTaskReadBack, TheFormerTaskGoesWhenItIsThisUsersForThisProgram) {
+    const std::string former = LogonTaskXml({kAnn.id, exe, "C:\\Program Files\\Quenvale"});
+    for (const bool enabled : {true, false}) {
+        scheduler.tasks[kFormer] = former;
+        EXPECT_TRUE(UpdateLogonTask(scheduler, exe, enabled));
+        EXPECT_EQ(scheduler.calls.back(), "delete " + kFormer);
+        EXPECT_FALSE(scheduler.Has(kFormer));
+        EXPECT_EQ(scheduler.Has(LogonTaskName(kAnn.sid)), enabled);
+    }
+    // A definition of before the version is told by its command and users,
+    // which wine does not keep: there nothing tells it is ours, and it stays.
+    scheduler.tasks[kFormer] = WithoutVersion(former);
+    EXPECT_TRUE(UpdateLogonTask(scheduler, exe, true));
+    EXPECT_EQ(scheduler.Has(kFormer), GetParam() == Keeping::LikeWine);
+
+    // Until the user's own task is registered, the former one still starts the program.
+    scheduler.tasks = {{kFormer, former}};
+    scheduler.accepts = false;
+    EXPECT_FALSE(UpdateLogonTask(scheduler, exe, true));
+    EXPECT_TRUE(scheduler.Has(kFormer));
+}
+
+TEST_P(LogonTaskReadBack, AFormerTaskOfAnotherUserOrProgramStaysUntilItsUserStarts) {
+    const std::string bobs = LogonTaskXml({kBob.id, exe, "C:\\Program Files\\Quenvale"});
+    const std::vector<std::string> others{
+        bobs,
+        LogonTaskXml({kAnn.id, moved, "D:\\Tools"}),
+        // One made by hand under that name, to start something else.
+        std::regex_replace(WithoutVersion(LogonTaskXml({kAnn.id, "C:\\Tools\\trim.cmd", "C:\\Tools"})),
+                           std::regex("/Logon"), ""),
+    };
+    for (const std::string& other : others) {
+        for (const bool enabled : {true, false}) {
+            scheduler.tasks[kFormer] = other;
+            EXPECT_TRUE(UpdateLogonTask(scheduler, exe, enabled));
+            EXPECT_EQ(scheduler.tasks[kFormer], other) << Element(other, "Command") << (enabled ? " on" : " off");
+        }
+    }
+    EXPECT_EQ(std::count(scheduler.calls.begin(), scheduler.calls.end(), "delete " + kFormer), 0);
+
+    scheduler.tasks[kFormer] = bobs;
+    scheduler.user = kBob;
+    EXPECT_TRUE(UpdateLogonTask(scheduler, exe, true));
+    EXPECT_FALSE(scheduler.Has(kFormer));
 }
 
 INSTANTIATE_TEST_SUITE_P(AsSchedulersKeepIt, LogonTaskReadBack,
                          ::testing::Values(Keeping::Verbatim, Keeping::LikeWindows, Keeping::LikeWine),
                          [](const ::testing::TestParamInfo<Keeping>& keeping) { return Name(keeping.param); });
 
+// What the uninstaller runs: every user's task and the former one go, and
+// nothing else, however like ours its name looks.
+TEST(RemoveEveryLogonTask, RemovesEveryUsersTaskAndTheFormerOneOnly) {
+    FakeScheduler scheduler;
+    const std::string exe = "C:\\q\\qmo.exe";
+    ASSERT_TRUE(UpdateLogonTask(scheduler, exe, true));
+    scheduler.user = kBob;
+    ASSERT_TRUE(UpdateLogonTask(scheduler, exe, true));
+    const std::string someTask = LogonTaskXml({kBob.id, exe, "C:\\q"});
+    scheduler.tasks[kFormer] = someTask;
+    const std::vector<std::string> lookAlikes{kFormer + " (hourly)", kFormer + " (S-1-5-21-)",
+                                              LogonTaskName(kAnn.sid) + " copy", kFormer + "2", "Optimize memory"};
+    for (const std::string& name : lookAlikes)
+        scheduler.tasks[name] = someTask;
+
+    EXPECT_TRUE(RemoveEveryLogonTask(scheduler));
+    std::vector<std::string> left;
+    ASSERT_TRUE(scheduler.ListTaskNames(left));
+    std::vector<std::string> wanted = lookAlikes;
+    std::sort(wanted.begin(), wanted.end());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, wanted);
+
+    // A scheduler that cannot list its tasks, or will not delete one, is reported.
+    scheduler.tasks[LogonTaskName(kAnn.sid)] = someTask;
+    scheduler.accepts = false;
+    EXPECT_FALSE(RemoveEveryLogonTask(scheduler));
+    scheduler.accepts = true;
+    scheduler.readable = false;
+    EXPECT_FALSE(RemoveEveryLogonTask(scheduler));
+    EXPECT_TRUE(scheduler.Has(LogonTaskName(kAnn.sid)));
+}
+
 TEST(UpdateRunEntryWithTask, OneSaveKeepsRunValueAndTaskInStep) {
     RunEntryWithTask store;
     UpdateRunEntry(store, false);
     EXPECT_EQ(store.value, "\"" + store.executablePath + "\"");
-    EXPECT_EQ(Element(store.Scheduler().registeredXml, "Command"), store.executablePath);
+    EXPECT_EQ(Element(store.Scheduler().UsersTask(), "Command"), store.executablePath);
 
     UpdateRunEntry(store, true);
     EXPECT_EQ(store.value, "");
-    EXPECT_EQ(store.Scheduler().calls.back(), "delete Quenvale Memory Optimizer");
-    EXPECT_TRUE(store.Scheduler().registeredXml.empty());
+    EXPECT_EQ(store.Scheduler().calls.back(), Delete(kAnn));
+    EXPECT_TRUE(store.Scheduler().UsersTask().empty());
 }
 
 TEST(UpdateRunEntryWithTask, RefusedTaskStillWritesRunValueAndLockedRunKeyStillKeepsTask) {
@@ -293,7 +425,7 @@ TEST(UpdateRunEntryWithTask, RefusedTaskStillWritesRunValueAndLockedRunKeyStillK
     store.writable = false;
     UpdateRunEntry(store, false);
     EXPECT_EQ(store.writeAttempts, 2);
-    EXPECT_EQ(Element(store.Scheduler().registeredXml, "Command"), store.executablePath);
+    EXPECT_EQ(Element(store.Scheduler().UsersTask(), "Command"), store.executablePath);
 }
 
 TEST(UpdateRunEntryWithTask, UnknownExecutablePathTouchesNeither) {
@@ -355,16 +487,17 @@ TEST(LogonTaskKeeper, OneWorkerAtATimeTakesTheLatestRequestAndNoCallerWaits) {
 
     EXPECT_FALSE(scheduler.timedOut);
     EXPECT_EQ(scheduler.mostAtOnce, 1);
-    ASSERT_EQ(scheduler.threads.size(), 2u);
+    // Two requests carried out, each reading the user's task and the former one.
+    ASSERT_EQ(scheduler.threads.size(), 4u);
     for (const std::thread::id worker : scheduler.threads)
         EXPECT_NE(worker, std::this_thread::get_id());
     EXPECT_EQ(scheduler.calls.size(), 2u);
-    EXPECT_EQ(Element(scheduler.registeredXml, "Command"), "C:\\c\\qmo.exe");
+    EXPECT_EQ(Element(scheduler.UsersTask(), "Command"), "C:\\c\\qmo.exe");
 
     // A request after the worker has gone starts the next one.
     keeper.Request("", false);
     keeper.WaitUntilIdle();
-    EXPECT_EQ(scheduler.calls.back(), "delete Quenvale Memory Optimizer");
+    EXPECT_EQ(scheduler.calls.back(), Delete(kAnn));
 }
 
 TEST(LogonTaskKeeper, GoingAwayFinishesTheLatestRequestFirst) {
@@ -377,9 +510,8 @@ TEST(LogonTaskKeeper, GoingAwayFinishesTheLatestRequestFirst) {
     keeper.reset();
     opener.join();
 
-    EXPECT_EQ(scheduler.calls, (std::vector<std::string>{"register Quenvale Memory Optimizer",
-                                                         "delete Quenvale Memory Optimizer"}));
-    EXPECT_TRUE(scheduler.registeredXml.empty());
+    EXPECT_EQ(scheduler.calls, (std::vector<std::string>{Register(kAnn), Delete(kAnn)}));
+    EXPECT_TRUE(scheduler.UsersTask().empty());
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 # silent install, files, Start menu shortcut and Apps & Features entry, the
 # program started through its shortcut, its help opening, and a silent
 # uninstall that ends the running program and removes files, Run value and
-# logon task while keeping the settings.
+# the logon task of every user while keeping the settings.
 #
 #   tests/package/run_package.sh BUILD_DIR PACKAGE_DIR
 #
@@ -64,6 +64,36 @@ wait_for() {
 
 INSTALL_DIR="$(unix_path "$INSTALL_DIR_WIN")"
 SHORTCUT="$(unix_path "$SHORTCUT_WIN")"
+# Wine's Task Scheduler keeps a task of the root folder as a file of its name
+# here; its schtasks cannot list tasks, nor can its task collections.
+TASKS_DIR="$(unix_path 'C:\windows\system32\tasks')"
+# A task another user's start left: its name carries that user's SID.
+OTHER_USERS_TASK="$PRODUCT (S-1-5-21-1004336348-1177238915-682003330-1002)"
+LOOK_ALIKE_TASK="$PRODUCT (hourly)"
+
+# The logon tasks of ours that the scheduler keeps, one a line: the single
+# task of earlier releases and each user's, named with the user's SID.
+our_tasks() {
+  local file name
+  for file in "$TASKS_DIR/$PRODUCT" "$TASKS_DIR/$PRODUCT (S-"*")"; do
+    name="${file##*/}"
+    [ -f "$file" ] && [[ "$name" == "$PRODUCT" || "$name" =~ ^"$PRODUCT (S-"[0-9-]+")"$ ]] && echo "$name"
+  done
+}
+
+# Registers a task the way another program or user would, through schtasks.
+plant_task() {  # name
+  local xml="$ART/planted-task.xml"
+  printf '%s\r\n' '<?xml version="1.0" encoding="UTF-8"?>' \
+    '<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">' \
+    '<Settings><Enabled>true</Enabled></Settings>' \
+    "<Actions><Exec><Command>$EXE_WIN</Command><Arguments>/Logon</Arguments></Exec></Actions>" \
+    '</Task>' >"$xml"
+  wine schtasks /Create /TN "$1" /XML "$(winepath -w "$xml" 2>/dev/null </dev/null)" /F </dev/null >>"$LOG" 2>&1 &&
+    [ -f "$TASKS_DIR/$1" ] || fail "schtasks could not register \"$1\""
+}
+
+one_users_task() { [ "$(our_tasks | grep -c .)" -eq 1 ] && our_tasks | grep -q "^$PRODUCT (S-"; }
 
 check_install() {
   wine "$SETUP" /S </dev/null >>"$LOG" 2>&1 || fail "the installer failed" || return 1
@@ -83,14 +113,16 @@ check_versions() {
 
 check_start_from_shortcut() {
   drv stop-program && drv reset-registry || return 1
-  # A task left by an earlier ring goes the way the uninstaller removes it.
-  wine "$EXE_WIN" /RemoveLogonTask </dev/null >>"$LOG" 2>&1 || fail "the remove switch failed" || return 1
-  drv check-task absent "$PRODUCT" || return 1
+  # Tasks left by an earlier ring go the way the uninstaller removes them.
+  wine "$EXE_WIN" /RemoveAllLogonTasks </dev/null >>"$LOG" 2>&1 || fail "the remove switch failed" || return 1
+  [ -z "$(our_tasks)" ] || fail "logon tasks left: $(our_tasks | tr '\n' ',')" || return 1
   drv start-shortcut "$SHORTCUT_WIN" &&
     drv wait-window --hidden &&
     drv check-settings "${DEFAULTS[@]}" &&
-    drv check-run-entry quoted "$EXE_WIN" &&
-    drv check-task present "$PRODUCT"
+    drv check-run-entry quoted "$EXE_WIN" || return 1
+  # The program registers its user's task on a worker, named with the user's SID.
+  wait_for "one logon task, the user's own" one_users_task &&
+    drv check-task present "$(our_tasks)"
 }
 
 check_help_opens() {
@@ -124,14 +156,22 @@ install_dir_gone() { [ ! -e "$INSTALL_DIR" ]; }
 uninstall_entry_gone() { drv check-uninstall-entry QuenvaleMemoryOptimizer --gone; }
 
 # The program still runs; the silent uninstaller ends it through its tray Exit.
+# Another user's task and the single task of earlier releases go as well; a
+# task merely named like ours stays.
 check_uninstall_keeps_settings() {
+  local users_task
+  users_task="$(our_tasks)"
+  plant_task "$OTHER_USERS_TASK" && plant_task "$PRODUCT" && plant_task "$LOOK_ALIKE_TASK" || return 1
   wine "$INSTALL_DIR_WIN\\Uninstall.exe" /S </dev/null >>"$LOG" 2>&1 || fail "the uninstaller failed" || return 1
   # The uninstaller goes on from a copy in the temporary folder.
   wait_for "the install folder is removed" install_dir_gone &&
     wait_for "the uninstaller is unregistered" uninstall_entry_gone || return 1
   [ ! -e "$SHORTCUT" ] || fail "the shortcut is left" || return 1
-  drv wait-gone && drv check-task absent "$PRODUCT" && drv check-no-run-entry &&
-    drv check-settings "${DEFAULTS[@]}"
+  drv wait-gone && drv check-no-run-entry && drv check-settings "${DEFAULTS[@]}" || return 1
+  [ -z "$(our_tasks)" ] || fail "logon tasks left: $(our_tasks | tr '\n' ',')" || return 1
+  drv check-task absent "$users_task" && drv check-task absent "$OTHER_USERS_TASK" &&
+    drv check-task absent "$PRODUCT" && drv check-task present "$LOOK_ALIKE_TASK" || return 1
+  wine schtasks /Delete /TN "$LOOK_ALIKE_TASK" /F </dev/null >>"$LOG" 2>&1
 }
 
 started=$SECONDS

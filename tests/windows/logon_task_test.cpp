@@ -6,6 +6,11 @@
 #include "framework/text.h"
 #include "wine_test_support.h"
 
+#include <sddl.h>
+
+#include <algorithm>
+#include <vector>
+
 #define SECURITY_WIN32
 #include <security.h>
 
@@ -105,7 +110,14 @@ void ExpectElevatedLogonDefinition(const std::string& xml, const std::string& us
     EXPECT_TRUE(has("<Command>" + exe + "</Command>")) << xml;
 }
 
-const std::wstring kTaskName = Widen(kLogonTaskName);
+// The task of the user the tests run as.
+std::wstring UsersTaskName() {
+    return Widen(LogonTaskName(TaskSchedulerLogonTasks().CurrentUser().sid));
+}
+
+std::string FolderOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('\\'));
+}
 
 // The account as the security packages name it, for the task's principal.
 std::string SamCompatibleUserName() {
@@ -116,11 +128,32 @@ std::string SamCompatibleUserName() {
     return getUserNameEx && getUserNameEx(NameSamCompatible, name, &size) ? Narrow(std::wstring(name, size)) : "";
 }
 
+// The SID of an account as the security packages name it, looked up by name.
+std::string SidOfAccount(const std::string& account) {
+    DWORD sidSize = 0, domainLength = 0;
+    SID_NAME_USE use{};
+    const std::wstring name = Widen(account);
+    ::LookupAccountNameW(nullptr, name.c_str(), nullptr, &sidSize, nullptr, &domainLength, &use);
+    std::vector<BYTE> sid(sidSize);
+    std::wstring domain(domainLength, L'\0');
+    wchar_t* text = nullptr;
+    if (sidSize == 0 ||
+        !::LookupAccountNameW(nullptr, name.c_str(), sid.data(), &sidSize, domain.data(), &domainLength, &use) ||
+        !::ConvertSidToStringSidW(sid.data(), &text))
+        return {};
+    const std::string result = Narrow(text);
+    ::LocalFree(text);
+    return result;
+}
+
 TEST(LogonTaskTest, RegisteredElevatedForThisUserAndDeletedAgain) {
     TaskSchedulerLogonTasks tasks;
-    const std::string user = tasks.CurrentUserId();
+    const std::string user = tasks.CurrentUser().id;
     ASSERT_NE(user.find('\\'), std::string::npos) << user;
     EXPECT_EQ(user, SamCompatibleUserName()) << "a principal named otherwise is registered again at every start";
+    // The task's name tells whose it is: the SID must be that same account's.
+    EXPECT_EQ(tasks.CurrentUser().sid, SidOfAccount(SamCompatibleUserName()));
+    EXPECT_FALSE(LogonTaskName(tasks.CurrentUser().sid).empty()) << tasks.CurrentUser().sid;
 
     const std::wstring name = L"QuenvaleTests task " + std::to_wstring(::GetCurrentProcessId());
     const std::string exe = Narrow(ModuleFilePath());
@@ -150,8 +183,8 @@ TEST(LogonTaskTest, TheSaveThatWritesTheRunValueKeepsTheTaskInStep) {
     EXPECT_EQ(testing::AsText(testing::ReadRawValue(scratch.Root(), scratch.Path(), L"Z Wyndle Memory opt")),
               L"\"" + ModuleFilePath() + L"\"");
     entry.WaitForLogonTask();
-    ExpectRegisteredLogonTask(ReadRegisteredTask(kTaskName));
-    ExpectElevatedLogonDefinition(tasks.lastXml, tasks.CurrentUserId(), Narrow(ModuleFilePath()));
+    ExpectRegisteredLogonTask(ReadRegisteredTask(UsersTaskName()));
+    ExpectElevatedLogonDefinition(tasks.lastXml, tasks.CurrentUser().id, Narrow(ModuleFilePath()));
     EXPECT_NE(tasks.threadId, ::GetCurrentThreadId()) << "the scheduler was called on the caller's thread";
 
     // What the scheduler kept reads back as the task wanted: no second registration.
@@ -162,7 +195,7 @@ TEST(LogonTaskTest, TheSaveThatWritesTheRunValueKeepsTheTaskInStep) {
     UpdateRunEntry(entry, true);
     EXPECT_EQ(testing::AsText(testing::ReadRawValue(scratch.Root(), scratch.Path(), L"Z Wyndle Memory opt")), L"");
     entry.WaitForLogonTask();
-    EXPECT_FALSE(ReadRegisteredTask(kTaskName).exists);
+    EXPECT_FALSE(ReadRegisteredTask(UsersTaskName()).exists);
 }
 
 TEST(LogonTaskTest, ReadBackTellsAMissingTaskFromARegisteredOne) {
@@ -172,7 +205,7 @@ TEST(LogonTaskTest, ReadBackTellsAMissingTaskFromARegisteredOne) {
     EXPECT_EQ(tasks.ReadTaskXml(name, xml), TaskReadBack::Missing);
     EXPECT_EQ(xml, "untouched");
 
-    const std::string wanted = LogonTaskXml({tasks.CurrentUserId(), Narrow(ModuleFilePath()), "C:\\"});
+    const std::string wanted = LogonTaskXml({tasks.CurrentUser().id, Narrow(ModuleFilePath()), "C:\\"});
     ASSERT_TRUE(tasks.RegisterTask(name, wanted));
     ASSERT_EQ(tasks.ReadTaskXml(name, xml), TaskReadBack::Read);
     const auto version = [](const std::string& text) {
@@ -184,13 +217,31 @@ TEST(LogonTaskTest, ReadBackTellsAMissingTaskFromARegisteredOne) {
     EXPECT_TRUE(tasks.DeleteTask(name));
 }
 
-TEST(LogonTaskTest, RemoveSwitchDeletesTheTaskAndSucceedsWhenThereIsNone) {
+// The switch removes this user's task and the former single task that this
+// program left for this user; the uninstaller's removes every user's, found by
+// listing what the scheduler keeps.
+TEST(LogonTaskTest, RemoveSwitchesDeleteThisUsersTaskOrEveryUsers) {
     TaskSchedulerLogonTasks tasks;
-    ASSERT_TRUE(UpdateLogonTask(tasks, Narrow(ModuleFilePath()), true));
-    ASSERT_TRUE(ReadRegisteredTask(kTaskName).exists);
+    const std::string exe = Narrow(ModuleFilePath());
+    const std::string user = tasks.CurrentUser().id;
+    const std::wstring former = Widen(kLogonTaskBaseName);
+    const std::string another = LogonTaskName("S-1-5-21-1004336348-1177238915-682003330-1999");
+    ASSERT_TRUE(UpdateLogonTask(tasks, exe, true));
+    ASSERT_TRUE(tasks.RegisterTask(Narrow(former), LogonTaskXml({user, exe, FolderOf(exe)})));
+    ASSERT_TRUE(tasks.RegisterTask(another, LogonTaskXml({user, exe, FolderOf(exe)})));
+
     EXPECT_EQ(RemoveLogonTaskCommand(), 0);
-    EXPECT_FALSE(ReadRegisteredTask(kTaskName).exists);
+    EXPECT_FALSE(ReadRegisteredTask(UsersTaskName()).exists);
+    EXPECT_FALSE(ReadRegisteredTask(former).exists) << "the former task read back is not known as this user's";
+    EXPECT_TRUE(ReadRegisteredTask(Widen(another)).exists);
     EXPECT_EQ(RemoveLogonTaskCommand(), 0);
+
+    std::vector<std::string> names;
+    ASSERT_TRUE(tasks.ListTaskNames(names));
+    EXPECT_NE(std::find(names.begin(), names.end(), another), names.end());
+    EXPECT_EQ(RemoveAllLogonTasksCommand(), 0);
+    EXPECT_FALSE(ReadRegisteredTask(Widen(another)).exists);
+    EXPECT_EQ(RemoveAllLogonTasksCommand(), 0);
 }
 
 }  // namespace
