@@ -26,6 +26,9 @@ public:
     // An automatic trim has ended, having freed this much (unknown when
     // memory in use could not be read); a host that reports nothing ignores it.
     virtual void AutomaticTrimFinished(std::optional<std::uint64_t> freedBytes) {}
+    // The performance data interface the page reads, asked once as the page
+    // is made; null for the system's own.
+    virtual CounterApi* CounterSource() { return nullptr; }
 };
 
 // Ticks in a row a counter may fail (nothing collected, or no valid value)
