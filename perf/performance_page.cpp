@@ -80,8 +80,8 @@ void CPerformancePage::OnSampleTick() {
     const qmo::GaugeModel processorGauge = m_wndProcessorGauge.Model();
     const qmo::HistoryGraphModel memoryGraph = m_wndMemoryGraph.Model();
     const qmo::HistoryGraphModel processorGraph = m_wndProcessorGraph.Model();
-    if (!m_sampler->Sample(m_host, {m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(), m_wndMemoryGraph.Model(),
-                                   m_wndProcessorGraph.Model()}))
+    if (!m_sampler->Sample(m_host, {m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(),
+                                    m_wndMemoryGraph.Model(), m_wndProcessorGraph.Model()}))
         return;
     // Nothing is painted for a hidden window (the window is painted whole
     // when it shows), nor for a control whose picture this tick left as it was;

@@ -12,6 +12,7 @@
 
 namespace qmo {
 
+// What the user is told when the counter query cannot be opened.
 inline constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , please contact software support";
 
 class CPerformancePage : public PageDialog {
