@@ -68,7 +68,6 @@ public:
     void Close();
 
     bool IsOpen() const noexcept { return m_query != 0; }
-    bool HasCounters() const noexcept { return !m_counters.empty(); }
     // The record behind an id, or null.
     const PdhCounterRecord* FindCounter(int id) const noexcept;
 

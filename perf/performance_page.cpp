@@ -1,6 +1,5 @@
 #include "perf/performance_page.h"
 
-#include <cstdlib>
 #include <string>
 
 #include "framework/application.h"
@@ -9,15 +8,8 @@
 
 namespace qmo {
 
-namespace {
-
-constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , please contact software support";
-
-}  // namespace
-
 CPerformancePage::CPerformancePage(PerformanceHost* host)
-    : PageDialog(IDD_PERFORMANCE_PAGE, {IDC_PAGE_OPTIMIZE_MEMORY, IDC_PERF_OPTIMISE}),
-      m_sampler(m_counterApi, m_commitCharge, m_processorTimes, m_processSystem), m_host(host) {}
+    : PageDialog(IDD_PERFORMANCE_PAGE, {IDC_PAGE_OPTIMIZE_MEMORY, IDC_PERF_OPTIMISE}), m_host(host) {}
 
 BOOL CPerformancePage::OnInitDialog() {
     BindControls();
@@ -26,10 +18,15 @@ BOOL CPerformancePage::OnInitDialog() {
     AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
     for (UINT label : {IDC_PERF_MEMORY_LABEL, IDC_PERF_CPU_LABEL})
         SendItemMessage(label, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
-    if (!m_sampler.Start())
-        EndOnQueryFailure();
-    ::SetTimer(m_hWnd, ID_TIMER_SAMPLE, kSampleIntervalMs, nullptr);
-    ::SetTimer(m_hWnd, ID_TIMER_AUTO_OPTIMIZE, kAutoOptimizeIntervalMs, nullptr);
+    qmo::CounterApi* hostCounters = m_host ? m_host->CounterSource() : nullptr;
+    m_sampler.emplace(hostCounters ? *hostCounters : m_counterApi, m_commitCharge, m_processorTimes,
+                      m_processSystem);
+    if (m_sampler->Start()) {
+        ::SetTimer(m_hWnd, ID_TIMER_SAMPLE, kSampleIntervalMs, nullptr);
+        ::SetTimer(m_hWnd, ID_TIMER_AUTO_OPTIMIZE, kAutoOptimizeIntervalMs, nullptr);
+    } else {
+        ReportQueryFailure();
+    }
     AttachButtons({IDC_PAGE_OPTIMIZE_MEMORY});
     m_wndProcessorGraph.Model().m_strCaption = "CPU Usage  ";
     m_wndMemoryGraph.Model().m_strCaption = "Memory Usage ";
@@ -48,14 +45,17 @@ void CPerformancePage::BindControls() {
 
 void CPerformancePage::OnDestroy() {
     PageDialog::OnDestroy();
-    m_sampler.Stop();
+    if (m_sampler)
+        m_sampler->Stop();
 }
 
 bool CPerformancePage::OnTimer(UINT_PTR id) {
+    if (m_bCounterQueryFailed)
+        return true;  // a page that goes with its frame does not tick
     if (id == ID_TIMER_SAMPLE)
         OnSampleTick();
     else if (id == ID_TIMER_AUTO_OPTIMIZE)
-        m_sampler.AutoOptimize(m_host, m_physicalMemory);
+        m_sampler->AutoOptimize(m_host, m_physicalMemory);
     return true;
 }
 
@@ -80,8 +80,8 @@ void CPerformancePage::OnSampleTick() {
     const qmo::GaugeModel processorGauge = m_wndProcessorGauge.Model();
     const qmo::HistoryGraphModel memoryGraph = m_wndMemoryGraph.Model();
     const qmo::HistoryGraphModel processorGraph = m_wndProcessorGraph.Model();
-    if (!m_sampler.Sample(m_host, {m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(), m_wndMemoryGraph.Model(),
-                                   m_wndProcessorGraph.Model()}))
+    if (!m_sampler->Sample(m_host, {m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(),
+                                    m_wndMemoryGraph.Model(), m_wndProcessorGraph.Model()}))
         return;
     // Nothing is painted for a hidden window (the window is painted whole
     // when it shows), nor for a control whose picture this tick left as it was;
@@ -99,10 +99,12 @@ void CPerformancePage::OnSampleTick() {
     repaintIfChanged(m_wndMemoryGraph, m_wndMemoryGraph.Model() != memoryGraph);
 }
 
-void CPerformancePage::EndOnQueryFailure() {
+// Told while the frame is being made, whose creation then fails: the program
+// ends as when its window cannot be made, its tray icon taken away.
+void CPerformancePage::ReportQueryFailure() {
+    m_bCounterQueryFailed = true;
     const std::wstring caption = qmo::MessageBoxCaption();
     ::MessageBoxW(m_hWnd, kQueryFailureText, caption.c_str(), MB_OK);
-    std::exit(0);
 }
 
 }  // namespace qmo

@@ -2,6 +2,8 @@
 // The page of committed memory and processor load: two gauges and two
 // history graphs fed once a second, the critical-limit popup, and the
 // automatic optimization every five minutes.
+#include <optional>
+
 #include "optimizer/optimizer_win32.h"
 #include "perf/perf_win32.h"
 #include "perf/performance_controls.h"
@@ -9,6 +11,9 @@
 #include "pages/page_dialog.h"
 
 namespace qmo {
+
+// What the user is told when the counter query cannot be opened.
+inline constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , please contact software support";
 
 class CPerformancePage : public PageDialog {
 public:
@@ -24,7 +29,11 @@ public:
     CGaugeCtrl& ProcessorGauge() noexcept { return m_wndProcessorGauge; }
     CHistoryGraphCtrl& MemoryGraph() noexcept { return m_wndMemoryGraph; }
     CHistoryGraphCtrl& ProcessorGraph() noexcept { return m_wndProcessorGraph; }
-    const qmo::PerformanceSampler& Sampler() const noexcept { return m_sampler; }
+    // Null until the page is made: the host names the counters to read then.
+    const qmo::PerformanceSampler* Sampler() const noexcept { return m_sampler ? &*m_sampler : nullptr; }
+    // The counter query could not be opened: the user has been told, and the
+    // program cannot go on (the page does not tick).
+    bool CounterQueryFailed() const noexcept { return m_bCounterQueryFailed; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -37,7 +46,7 @@ private:
     // Our colours, or the system's in a high-contrast theme, for all four controls.
     void ColorControls();
     void OnSampleTick();
-    [[noreturn]] void EndOnQueryFailure();
+    void ReportQueryFailure();
 
     CGaugeCtrl m_wndMemoryGauge;
     CGaugeCtrl m_wndProcessorGauge;
@@ -48,8 +57,9 @@ private:
     qmo::SystemProcessorTimes m_processorTimes;
     qmo::Win32ProcessSystem m_processSystem;
     qmo::SystemPhysicalMemory m_physicalMemory;
-    qmo::PerformanceSampler m_sampler;
+    std::optional<qmo::PerformanceSampler> m_sampler;
     PerformanceHost* m_host;
+    bool m_bCounterQueryFailed = false;
 };
 
 }  // namespace qmo

@@ -44,10 +44,16 @@ bool PerformanceSampler::Start() {
 bool PerformanceSampler::Sample(PerformanceHost* host, const PerformanceDisplays& displays) {
     if (!m_query.IsOpen())
         return false;
-    // A query without counters has nothing to collect (the system answers "no
-    // data"); the system's own figures stand in for both values then.
-    if (m_query.HasCounters() && !m_query.Collect())
-        return false;
+    // Without counters in use there is nothing to collect (for a query
+    // without counters the system answers "no data"); the system's own
+    // figures stand in for both values then. A failed collection is a failed
+    // tick of every counter in use.
+    if (UsesCounters() && !m_query.Collect()) {
+        GivenUpAfter(true, m_nProcessorCounter, m_nProcessorFailedTicks);
+        GivenUpAfter(true, m_nMemoryCounter, m_nMemoryFailedTicks);
+        if (UsesCounters())
+            return false;
+    }
     const int processorValue = ReadProcessorValue();
     const int memoryValue = ReadMemoryValue();
     CheckCriticalLimit(host, memoryValue);
@@ -60,9 +66,22 @@ bool PerformanceSampler::Sample(PerformanceHost* host, const PerformanceDisplays
     return true;
 }
 
+bool PerformanceSampler::GivenUpAfter(bool failed, int& counter, int& failedTicks) noexcept {
+    if (counter < 0)
+        return false;
+    failedTicks = failed ? failedTicks + 1 : 0;
+    if (failedTicks < kFailedTicksBeforeFallback)
+        return false;
+    counter = -1;
+    return true;
+}
+
 int PerformanceSampler::ReadProcessorValue() {
-    if (m_nProcessorCounter >= 0)
-        return m_query.GetValue(m_nProcessorCounter);
+    if (m_nProcessorCounter >= 0) {
+        const int value = m_query.GetValue(m_nProcessorCounter);
+        if (!GivenUpAfter(value == PDH_VALUE_UNAVAILABLE, m_nProcessorCounter, m_nProcessorFailedTicks))
+            return value;
+    }
     // Like the counter, the load is a rate: the first reading only starts it.
     const std::optional<ProcessorTimes> now = m_processorTimes.Read();
     if (!now)
@@ -74,8 +93,11 @@ int PerformanceSampler::ReadProcessorValue() {
 }
 
 int PerformanceSampler::ReadMemoryValue() {
-    if (m_nMemoryCounter >= 0)
-        return m_query.GetValue(m_nMemoryCounter);
+    if (m_nMemoryCounter >= 0) {
+        const int value = m_query.GetValue(m_nMemoryCounter);
+        if (!GivenUpAfter(value == PDH_VALUE_UNAVAILABLE, m_nMemoryCounter, m_nMemoryFailedTicks))
+            return value;
+    }
     // Without the counter the gauge would stay unavailable for the whole run.
     return m_commitCharge.CommittedPercent().value_or(PDH_VALUE_UNAVAILABLE);
 }

@@ -26,7 +26,17 @@ public:
     // An automatic trim has ended, having freed this much (unknown when
     // memory in use could not be read); a host that reports nothing ignores it.
     virtual void AutomaticTrimFinished(std::optional<std::uint64_t> freedBytes) {}
+    // The performance data interface the page reads, asked once as the page
+    // is made; null for the system's own.
+    virtual CounterApi* CounterSource() { return nullptr; }
 };
+
+// Ticks in a row a counter may fail (nothing collected, or no valid value)
+// before the system's own figures replace it for the rest of the run. A rate
+// counter's first tick fails by nature, and the figures that replace it
+// measure the same thing, so giving up early costs little, while every
+// failed tick leaves the gauges blank.
+inline constexpr int kFailedTicksBeforeFallback = 3;
 
 class ProcessSystem;
 class PhysicalMemorySource;
@@ -76,7 +86,8 @@ public:
     // Opens the query and adds both counters; false when the query cannot be opened.
     bool Start();
     // One sampling tick; false when nothing could be collected and nothing
-    // changed. Counters that could not be added read the system's own figures.
+    // changed. Counters that could not be added, or that failed
+    // kFailedTicksBeforeFallback ticks in a row, read the system's own figures.
     bool Sample(PerformanceHost* host, const PerformanceDisplays& displays);
     // Trims when automatic optimization is on, and tells the host what that freed.
     void AutoOptimize(PerformanceHost* host, PhysicalMemorySource& memory);
@@ -84,6 +95,7 @@ public:
 
     const CPdhQuery& Query() const noexcept { return m_query; }
 
+    // The counters' ids; -1 when the system's own figures stand in.
     int m_nProcessorCounter = -1;
     int m_nMemoryCounter = -1;
     std::array<float, HISTORY_CAPACITY> m_aProcessorX{};
@@ -93,12 +105,19 @@ public:
     int m_nHistoryCount = 0;
 
 private:
+    bool UsesCounters() const noexcept { return m_nProcessorCounter >= 0 || m_nMemoryCounter >= 0; }
+    // Counts a tick of the counter behind `counter`; true when that tick
+    // failed for the kFailedTicksBeforeFallback-th time in a row and the
+    // counter has been given up (its id set to -1).
+    static bool GivenUpAfter(bool failed, int& counter, int& failedTicks) noexcept;
     int ReadProcessorValue();
     int ReadMemoryValue();
     void CheckCriticalLimit(PerformanceHost* host, int memoryValue);
     void AddToHistory(int processorValue, int memoryValue);
 
     CPdhQuery m_query;
+    int m_nProcessorFailedTicks = 0;
+    int m_nMemoryFailedTicks = 0;
     CommitChargeSource& m_commitCharge;
     ProcessorTimesSource& m_processorTimes;
     // The reading of the tick before, from which the next processor load is measured.

@@ -83,12 +83,16 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 int CMainFrame::OnCreate() {
     qmo::MarkStartupStep("window");
     // The icon first: it needs nothing of the view or the settings, and the
-    // program is there for the user as soon as the icon is. A view that fails
-    // takes it away again with the window.
+    // program is there for the user as soon as the icon is. A view that fails,
+    // or a counter query that cannot be opened (the page has told the user),
+    // ends the program: the icon goes here, as wine sends no WM_DESTROY to a
+    // window whose creation fails.
     CreateTrayIcon();
     qmo::MarkStartupStep("tray");
-    if (!m_view.Create(m_hWnd))
+    if (!m_view.Create(m_hWnd) || m_view.PerformancePage().CounterQueryFailed()) {
+        m_trayIcon.Remove();
         return -1;
+    }
     SetViewWindow(m_view.GetSafeHwnd());
     qmo::MarkStartupStep("view");
 
@@ -100,6 +104,7 @@ int CMainFrame::OnCreate() {
 
     ShowBalloonTip();
     AllowOptimizeRequests();
+    m_logic.CreationCompleted();
     qmo::MarkStartupStep("balloon");
     return 0;
 }
@@ -143,6 +148,8 @@ bool CMainFrame::OnDpiChanged(unsigned dpi, const RECT& suggested) {
 }
 
 bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
+    if (!m_logic.Created())
+        return true;  // a tray command during a box shown while the frame is made
     switch (id) {
     case ID_VISIT_WEBSITE:
         m_logic.ShowMainWindowIfHidden();

@@ -3,6 +3,8 @@
 namespace qmo {
 
 void MainFrameLogic::ToggleMainWindow() {
+    if (!m_bCreated)
+        return;
     m_bHidden = !m_bHidden;
     if (m_bHidden) {
         m_window.ShowBalloonTip();
@@ -18,13 +20,15 @@ void MainFrameLogic::ShowMainWindowIfHidden() {
 }
 
 void MainFrameLogic::OnActivateFirstInstance() {
-    if (!m_bHidden)
+    if (!m_bCreated || !m_bHidden)
         return;
     m_bHidden = false;
     m_window.ShowWindowWithTitle();
 }
 
 void MainFrameLogic::OnMinimized() {
+    if (!m_bCreated)
+        return;
     m_window.RestoreWindow();
     if (m_bHidden) {
         // Minimized while the frame already counts as hidden (a start-up show
@@ -41,7 +45,7 @@ void MainFrameLogic::OptimizeNow() {
 }
 
 bool MainFrameLogic::RequestOptimization(qmo::OptimizationStart start) {
-    if (m_bOptimizeCommandRunning)
+    if (!m_bCreated || m_bOptimizeCommandRunning)
         return false;
     m_bOptimizeCommandRunning = 1;
     m_window.RunOptimizationDialog(start == qmo::OptimizationStart::SilentWhenHidden && !m_window.IsWindowShown());
@@ -54,6 +58,8 @@ bool MainFrameLogic::RequestOptimization(qmo::OptimizationStart start) {
 }
 
 void MainFrameLogic::Exit() {
+    if (!m_bCreated)
+        return;
     if (m_bOptimizeCommandRunning) {
         m_bExitPending = true;
         return;
@@ -62,6 +68,8 @@ void MainFrameLogic::Exit() {
 }
 
 void MainFrameLogic::OnSessionEnding() {
+    if (!m_bCreated)
+        return;
     if (m_bOptimizeCommandRunning)
         m_window.WaitForOptimizationWorker();
     m_bExitPending = false;

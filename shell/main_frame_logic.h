@@ -37,6 +37,12 @@ public:
                    qmo::HotkeyRegistrar& shortcutKeys) noexcept
         : m_window(window), m_profile(profile), m_runEntry(runEntry), m_shortcut(shortcutKeys) {}
 
+    // The frame's creation has completed. Until then none of the requests
+    // below acts: a message box shown while the frame is made runs a message
+    // loop, and the tray or a second start could reach a half-made frame.
+    void CreationCompleted() noexcept { m_bCreated = true; }
+    bool Created() const noexcept { return m_bCreated; }
+
     // Close box, Alt+F4, "E&xit", Ctrl+X and the tray's show/hide: hides a
     // visible window (with the balloon tip) and shows a hidden one.
     void ToggleMainWindow();
@@ -85,6 +91,7 @@ private:
     qmo::RunEntryStore& m_runEntry;
     OptimizerSettings m_settings;
     qmo::EmergencyShortcut m_shortcut;
+    bool m_bCreated = false;
     bool m_bHidden = true;
     bool m_bOptimizing = false;
     int m_bOptimizeCommandRunning = 0;

@@ -66,9 +66,11 @@ public:
     std::set<std::string> englishPaths;
     std::set<std::string> localizedPaths;
     std::map<Handle, std::int32_t> values;
+    // Collected, but the value's status is bad (PDH_CSTATUS_INVALID_DATA).
     std::set<Handle> failFormatted;
     std::set<Handle> failRaw;
     bool failOpen = false;
+    // The collection fails for the whole query (PDH_NO_DATA: no counter delivered anything).
     bool failCollect = false;
     std::uintptr_t openUserData = 0;
     std::vector<std::string> englishAdds;

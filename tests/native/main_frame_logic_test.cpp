@@ -15,6 +15,12 @@ namespace {
 // system would.
 class RecordingFrame : public MainFrameWindow {
 public:
+    // Made, as the frame's creation leaves it, unless told otherwise.
+    explicit RecordingFrame(bool created = true) {
+        if (created)
+            logic.CreationCompleted();
+    }
+
     std::vector<std::string> calls;
     bool visible = false;
     bool reenter = false;
@@ -55,6 +61,28 @@ protected:
 };
 
 using Calls = std::vector<std::string>;
+
+// A message box shown while the frame is made runs a message loop: what the
+// tray, a second start or the session's end asks for meanwhile is not done.
+TEST(MainFrameCreation, NothingActsUntilTheFrameIsMade) {
+    RecordingFrame frame(false);
+    frame.logic.ToggleMainWindow();
+    frame.logic.ShowMainWindowIfHidden();
+    frame.logic.OnActivateFirstInstance();
+    frame.logic.OnMinimized();
+    frame.logic.OptimizeNow();
+    EXPECT_FALSE(frame.logic.RequestOptimization(qmo::OptimizationStart::Visible));
+    frame.logic.Exit();
+    frame.logic.OnSessionEnding();
+    EXPECT_TRUE(frame.calls.empty());
+    EXPECT_TRUE(frame.logic.Hidden());
+    EXPECT_FALSE(frame.logic.ExitPending());
+
+    frame.logic.CreationCompleted();
+    frame.logic.OptimizeNow();
+    frame.logic.Exit();
+    EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "destroy"}));
+}
 
 TEST(MainFrameVisibility, StartsHiddenAndNotOptimizing) {
     RecordingFrame frame;

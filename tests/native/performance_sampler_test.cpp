@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "config/optimizer_settings.h"
@@ -255,6 +256,78 @@ TEST_F(SamplerTest, WithoutItsCounterTheProcessorLoadIsMeasuredBetweenTicks) {
     EXPECT_FALSE(fallback.Sample(&host, displays)) << "the tick still stops when the counters cannot be collected";
     EXPECT_EQ(processorTimes.reads, 5);
     EXPECT_EQ(commitCharge.reads, 0);
+}
+
+// Counters that were added but never collect (the system answers "no data"
+// tick after tick): the system's figures take over, and nothing is collected any more.
+TEST_F(SamplerTest, CountersThatNeverCollectGiveWayToTheSystemsFigures) {
+    api.failCollect = true;
+    commitCharge.percent = 64;
+    for (int tick = 1; tick < kFailedTicksBeforeFallback; ++tick)
+        EXPECT_FALSE(Tick(10, 20)) << tick;
+    EXPECT_EQ(memoryGraph.m_nCount, 0);
+    ASSERT_TRUE(Tick(10, 20)) << "the last failure in a row";
+    EXPECT_EQ(memoryGauge.m_nValue, 64);
+    EXPECT_EQ(processorGauge.Text(), "CPU Usage  n/a") << "a load needs two readings";
+    processorTimes.Pass(300, 100, 600);
+    const int collections = api.collections;
+    ASSERT_TRUE(Tick(10, 20));
+    EXPECT_EQ(processorGauge.m_nValue, 40);
+    EXPECT_EQ(memoryGraph.m_nCount, 2);
+    EXPECT_EQ(api.collections, collections);
+}
+
+// Collected, but with no valid value tick after tick (a bad status): each
+// counter gives way on its own failures alone. The memory counter fails from
+// the first tick, the processor counter from the second.
+TEST_F(SamplerTest, ACounterThatNeverReadsAValueGivesWayToTheSystemsFigureOnItsOwn) {
+    const auto processor = api.CounterFor(kProcessorCounterPath);
+    api.failFormatted.insert(api.CounterFor(kMemoryCounterPath));
+    commitCharge.percent = 71;
+    Tick(15, 20);
+    EXPECT_EQ(processorGauge.m_nValue, 15);
+    api.failFormatted.insert(processor);
+    for (int tick = 2; tick < kFailedTicksBeforeFallback; ++tick) {
+        Tick(15, 20);
+        EXPECT_EQ(memoryGauge.Text(), "Memory Usage n/a") << tick;
+    }
+    Tick(15, 20);
+    EXPECT_EQ(memoryGauge.m_nValue, 71);
+    EXPECT_EQ(processorGauge.Text(), "CPU Usage  n/a");
+    EXPECT_EQ(processorTimes.reads, 0) << "the processor counter has failed one tick fewer";
+    Tick(15, 20);
+    EXPECT_EQ(processorTimes.reads, 1);
+    processorTimes.Pass(0, 100, 100);
+    Tick(15, 20);
+    EXPECT_EQ(processorGauge.m_nValue, 50);
+    EXPECT_EQ(memoryGraph.m_aY[static_cast<std::size_t>(kFailedTicksBeforeFallback)], 71);
+}
+
+// Failures broken by one good tick are passing trouble: the counters stay.
+TEST_F(SamplerTest, CountersThatFailAndRecoverAreKept) {
+    const auto failFor = [&](const char* what, bool fail) {
+        if (std::string(what) == "collection")
+            api.failCollect = fail;
+        else if (fail)
+            api.failFormatted.insert(api.CounterFor(what));
+        else
+            api.failFormatted.clear();
+    };
+    for (const char* what : {"collection", kProcessorCounterPath, kMemoryCounterPath}) {
+        for (int round = 0; round < 2; ++round) {
+            failFor(what, true);
+            for (int tick = 1; tick < kFailedTicksBeforeFallback; ++tick)
+                Tick(30, 40);
+            failFor(what, false);
+            ASSERT_TRUE(Tick(31, 41)) << what;
+            EXPECT_EQ(processorGauge.m_nValue, 31) << what;
+            EXPECT_EQ(memoryGauge.m_nValue, 41) << what;
+        }
+    }
+    EXPECT_EQ(sampler.m_nProcessorCounter, 0);
+    EXPECT_EQ(sampler.m_nMemoryCounter, 1);
+    EXPECT_EQ(commitCharge.reads, 0);
+    EXPECT_EQ(processorTimes.reads, 0);
 }
 
 TEST_F(SamplerTest, TheSystemFiguresAreNotReadWhileTheCountersWork) {

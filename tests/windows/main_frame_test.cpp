@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -10,6 +14,7 @@
 #include "res/resource.h"
 #include "pages/frame_texts.h"
 #include "res/messages.h"
+#include "perf/perf_win32.h"
 #include "shell/main_frame.h"
 #include "wine_test_support.h"
 
@@ -179,15 +184,18 @@ TEST_F(MainFrameTest, KeysReachingTheFrameAreSwallowedAndCtrlXHides) {
     EXPECT_TRUE(frame->Logic().Hidden());
 }
 
-// Answers the first message box with the given caption and records its text.
+// Answers the first message box with the given caption and records its text;
+// `whileUp` is called with the box before it is answered.
 class MessageBoxWatcher {
 public:
-    explicit MessageBoxWatcher(const wchar_t* caption)
-        : m_thread([this, caption] {
+    explicit MessageBoxWatcher(const wchar_t* caption, std::function<void(HWND)> whileUp = {})
+        : m_thread([this, caption, whileUp] {
               const ULONGLONG deadline = ::GetTickCount64() + 10000;
               while (::GetTickCount64() < deadline) {
                   if (HWND box = ::FindWindowW(L"#32770", caption)) {
                       ::EnumChildWindows(box, &MessageBoxWatcher::CollectText, reinterpret_cast<LPARAM>(&m_text));
+                      if (whileUp)
+                          whileUp(box);
                       ::PostMessageW(box, WM_COMMAND, IDOK, 0);
                       return;
                   }
@@ -236,6 +244,69 @@ TEST_F(MainFrameTest, TrayExitDestroysTheFrameRemovesTheIconAndEndsTheLoop) {
     EXPECT_FALSE(frame->TrayIcon().IsCreated());
     MSG quit{};
     EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// The real frame over a counter query that cannot be opened; what a
+// half-made frame would do is counted instead of done.
+class FrameWithoutCounterQuery : public CMainFrame {
+public:
+    using CMainFrame::CMainFrame;
+    int runs = 0;
+    int shows = 0;
+    int destroys = 0;
+    HWND trayWindow = nullptr;  // the last the frame had
+
+protected:
+    qmo::CounterApi* CounterSource() override { return &m_refusing; }
+    void RunOptimizationDialog(bool) override { ++runs; }
+    void ShowWindowWithTitle() override { ++shows; }
+    void DestroyFrame() override { ++destroys; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (const HWND tray = TrayIcon().NotificationWindow())
+            trayWindow = tray;
+        return CMainFrame::HandleMessage(message, wParam, lParam);
+    }
+
+private:
+    class RefusingQuery : public qmo::PdhCounterApi {
+        bool OpenQuery(std::uintptr_t, Handle&) override { return false; }
+    } m_refusing;
+};
+
+// A program that ends itself while its frame is made would end the ring with
+// success, the tests after this one unrun.
+std::atomic<bool> g_frameBeingMade{false};
+void FailAnEndWhileTheFrameIsMade() {
+    if (!g_frameBeingMade)
+        return;
+    std::fputs("the program ended itself while its frame was being made\n", stderr);
+    std::_Exit(3);
+}
+
+TEST_F(MainFrameTest, ACounterQueryThatCannotBeOpenedIsToldThenTheFrameFailsWithNothingDoneMeanwhileNorLeftBehind) {
+    static const int atExit = std::atexit(&FailAnEndWhileTheFrameIsMade);
+    ASSERT_EQ(atExit, 0);
+    FrameWithoutCounterQuery failing(profile, run);
+    // The box is owned by the frame; the tray's menu and a second start reach the frame meanwhile.
+    MessageBoxWatcher watcher(qmo::kMainWindowTitle, [](HWND box) {
+        const HWND frameWindow = ::GetWindow(box, GW_OWNER);
+        for (UINT id : {ID_OPTIMIZE, ID_TRAY_EXIT, ID_APP_EXIT, ID_TRAY_SHOW_HIDE, ID_VIEW_SETTINGS})
+            ::PostMessageW(frameWindow, WM_COMMAND, id, 0);
+        ::PostMessageW(frameWindow, WM_ACTIVATE_FIRST_INSTANCE, 0, 0);
+    });
+    g_frameBeingMade = true;
+    EXPECT_FALSE(failing.Create());
+    g_frameBeingMade = false;
+    EXPECT_EQ(watcher.Text(), qmo::kQueryFailureText);
+    EXPECT_EQ(failing.runs, 0);
+    EXPECT_EQ(failing.shows, 0);
+    EXPECT_EQ(failing.destroys, 0);
+    ASSERT_NE(failing.trayWindow, nullptr);
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = failing.trayWindow;
+    icon.uID = qmo::TrayIcon::kIconId;
+    EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &icon)) << "the shell holds no icon of the frame";
 }
 
 }  // namespace

@@ -247,7 +247,8 @@ TEST_F(PerformancePageTest, TheTicksFillTheGaugesAndGraphs) {
     EXPECT_LE(Page().MemoryGauge().Model().m_nValue, 100);
     EXPECT_EQ(Page().ProcessorGraph().Model().m_nCount, Page().MemoryGraph().Model().m_nCount);
     EXPECT_GE(Page().ProcessorGraph().Model().m_aY[1], 0) << "the processor reads from the second tick on";
-    EXPECT_EQ(Page().Sampler().m_nProcessorCounter, 0);
+    ASSERT_NE(Page().Sampler(), nullptr);
+    EXPECT_EQ(Page().Sampler()->m_nProcessorCounter, 0);
 }
 
 TEST_F(PerformancePageTest, TheTickRaisesTheCriticalLimitPopupWhileTheWindowIsHidden) {
@@ -340,9 +341,10 @@ TEST_F(PerformancePageTest, MessageBoxesAreCaptionedWithTheProgramsTitleEvenBefo
 }
 
 TEST_F(PerformancePageTest, DestroyingThePageClosesItsQuery) {
-    ASSERT_TRUE(Page().Sampler().Query().IsOpen());
+    ASSERT_NE(Page().Sampler(), nullptr);
+    ASSERT_TRUE(Page().Sampler()->Query().IsOpen());
     frame->DestroyWindow();
-    EXPECT_FALSE(Page().Sampler().Query().IsOpen());
+    EXPECT_FALSE(Page().Sampler()->Query().IsOpen());
 }
 
 }  // namespace
