@@ -26,6 +26,22 @@ std::vector<ProcessEntry> TakeSnapshot() {
     return SnapshotProcessRows(inspector, icons);
 }
 
+// The list's row that carries `data`, or -1.
+int RowWithData(HWND list, std::uint32_t data) {
+    LVFINDINFOW find{};
+    find.flags = LVFI_PARAM;
+    find.lParam = static_cast<LPARAM>(data);
+    return static_cast<int>(::SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+// A report view scrolls by whole rows, given in pixels.
+void ScrollToTopRow(HWND list, int top) {
+    RECT row{};
+    if (!ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS))
+        return;
+    ListView_Scroll(list, 0, (top - ListView_GetTopIndex(list)) * (row.bottom - row.top));
+}
+
 }  // namespace
 
 CProcessPage::CProcessPage(const qmo::SettingsHolder* settings)
@@ -40,7 +56,8 @@ void CProcessPage::RequestSnapshot() {
 
 bool CProcessPage::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == WM_PROCESS_SNAPSHOT_READY) {
-        // Carries nothing: a made-up one from elsewhere finds no rows waiting.
+        // Carries nothing: a made-up one from elsewhere finds no rows, or
+        // takes a moment early those the worker has just announced.
         if (auto rows = m_snapshots.TakeResult())
             m_logic.ApplySnapshot(std::move(*rows));
         result = 0;
@@ -176,12 +193,26 @@ bool CProcessPage::AutoRefreshSetting() const {
     return (m_settings ? m_settings->Settings() : OptimizerSettings{}).m_bAutoRefreshProcessList;
 }
 
-void CProcessPage::ShowRows(const std::vector<qmo::ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) {
+void CProcessPage::ShowRows(const std::vector<qmo::ProcessEntry>& rows, const qmo::RowsPlacement& placement) {
     std::vector<qmo::SortListRow> listRows;
     listRows.reserve(rows.size());
     for (const qmo::ProcessEntry& row : rows)
         listRows.push_back({{row.name, row.memoryText, row.path}, row.iconIndex, row.pid});
-    m_wndList.ShowRows(listRows, selectedPid);
+    const HWND list = m_wndList.GetSafeHwnd();
+    const int top = ListView_GetTopIndex(list);
+    // The new rows start at the top, scrolled to the selected one.
+    m_wndList.ShowRows(listRows, placement.selectedPid);
+    if (!placement.keepScrollPosition)
+        return;
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ScrollToTopRow(list, top);
+    if (placement.revealSelected && placement.selectedPid) {
+        const int selected = RowWithData(list, *placement.selectedPid);
+        if (selected >= 0)
+            ListView_EnsureVisible(list, selected, FALSE);
+    }
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, TRUE);
 }
 
 void CProcessPage::ShowSortArrow(int column, bool ascending) {
@@ -190,6 +221,15 @@ void CProcessPage::ShowSortArrow(int column, bool ascending) {
 
 std::optional<std::uint32_t> CProcessPage::SelectedProcessId() const {
     return m_wndList.SelectedData();
+}
+
+bool CProcessPage::SelectedRowInView() const {
+    const std::optional<std::uint32_t> pid = m_wndList.SelectedData();
+    const HWND list = m_wndList.GetSafeHwnd();
+    const int row = pid ? RowWithData(list, *pid) : -1;
+    const int top = ListView_GetTopIndex(list);
+    // The row just below the last whole one may be partly in view.
+    return row >= top && row <= top + ListView_GetCountPerPage(list);
 }
 
 qmo::MessageAnswer CProcessPage::ShowMessage(std::string_view text, qmo::MessageButtons buttons) {

@@ -44,9 +44,10 @@ private:
     qmo::ProcessInspector& Inspector() override { return m_inspector; }
     void RequestSnapshot() override;
     qmo::ProcessSystem& TrimSystem() override { return m_trimSystem; }
-    void ShowRows(const std::vector<qmo::ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) override;
+    void ShowRows(const std::vector<qmo::ProcessEntry>& rows, const qmo::RowsPlacement& placement) override;
     void ShowSortArrow(int column, bool ascending) override;
     std::optional<std::uint32_t> SelectedProcessId() const override;
+    bool SelectedRowInView() const override;
     qmo::MessageAnswer ShowMessage(std::string_view text, qmo::MessageButtons buttons) override;
 
     void ShowRowMenu();

@@ -6,15 +6,37 @@
 
 namespace qmo {
 
+namespace {
+
+// Ids are given again once a process has exited; an id and a creation time
+// together name one process. A time that could not be read confirms nothing.
+bool SameCreationTime(const std::optional<std::uint64_t>& a, const std::optional<std::uint64_t>& b) {
+    return a && b && *a == *b;
+}
+
+}  // namespace
+
 void ProcessPageLogic::RefreshProcessList() {
     m_seams.RequestSnapshot();
 }
 
 void ProcessPageLogic::ApplySnapshot(std::vector<ProcessEntry> rows) {
+    // The rows come a moment after they were asked for: the user may have
+    // picked a row meanwhile, or scrolled, and should find both as they were.
+    RowsPlacement placement{.selectedPid = std::nullopt, .keepScrollPosition = true, .revealSelected = false};
+    if (const ProcessEntry* selected = SelectedRow()) {
+        const bool stillRunning = std::any_of(rows.begin(), rows.end(), [&](const ProcessEntry& row) {
+            return row.pid == selected->pid && SameCreationTime(row.creationTime, selected->creationTime);
+        });
+        if (stillRunning) {
+            placement.selectedPid = selected->pid;
+            placement.revealSelected = m_seams.SelectedRowInView();
+        }
+    }
     m_rows = std::move(rows);
     // The arrow must not claim an order the rows do not have.
     SortProcessRows(m_rows, m_sortColumn, m_sortAscending);
-    m_seams.ShowRows(m_rows, std::nullopt);
+    m_seams.ShowRows(m_rows, placement);
 }
 
 void ProcessPageLogic::SortColumn(int column, bool ascending) {
@@ -23,7 +45,8 @@ void ProcessPageLogic::SortColumn(int column, bool ascending) {
     m_seams.ShowSortArrow(column, ascending);
     const std::optional<std::uint32_t> selectedPid = m_seams.SelectedProcessId();
     SortProcessRows(m_rows, column, ascending);
-    m_seams.ShowRows(m_rows, selectedPid);
+    // A new order: the view starts at the top, or wherever the selected row went.
+    m_seams.ShowRows(m_rows, {.selectedPid = selectedPid, .keepScrollPosition = false, .revealSelected = true});
 }
 
 void ProcessPageLogic::OnColumnClick(int column) {
@@ -45,9 +68,21 @@ const ProcessEntry* ProcessPageLogic::SelectedRow() const {
     return found == m_rows.end() ? nullptr : &*found;
 }
 
-bool ProcessPageLogic::IsTheListedProcess(ProcessInspector::Handle process, const ProcessEntry& row) {
-    const std::optional<std::uint64_t> created = m_seams.Inspector().CreationTime(process);
-    return created && row.creationTime && *created == *row.creationTime;
+ProcessInspector::Handle ProcessPageLogic::OpenListedProcess(const ProcessEntry& row, std::uint32_t access,
+                                                             std::string_view failedText) {
+    ProcessInspector& system = m_seams.Inspector();
+    const ProcessInspector::Handle process = system.OpenProcess(access, false, row.pid);
+    if (!process) {
+        m_seams.ShowMessage(failedText, MessageButtons::Ok);
+        return 0;
+    }
+    if (!SameCreationTime(system.CreationTime(process), row.creationTime)) {
+        system.CloseProcess(process);
+        m_seams.ShowMessage(failedText, MessageButtons::Ok);
+        RefreshProcessList();
+        return 0;
+    }
+    return process;
 }
 
 void ProcessPageLogic::EndProcess() {
@@ -60,19 +95,11 @@ void ProcessPageLogic::EndProcess() {
     const ProcessEntry row = *selected;
     if (m_seams.ShowMessage(kConfirmTerminateText, MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
-    ProcessInspector& system = m_seams.Inspector();
     const ProcessInspector::Handle process =
-        system.OpenProcess(kProcessTerminate | kProcessQueryLimited, false, row.pid);
-    if (!process) {
-        m_seams.ShowMessage(kTerminationFailedText, MessageButtons::Ok);
+        OpenListedProcess(row, kProcessTerminate | kProcessQueryLimited, kTerminationFailedText);
+    if (!process)
         return;
-    }
-    if (!IsTheListedProcess(process, row)) {
-        system.CloseProcess(process);
-        m_seams.ShowMessage(kTerminationFailedText, MessageButtons::Ok);
-        RefreshProcessList();  // the row was stale
-        return;
-    }
+    ProcessInspector& system = m_seams.Inspector();
     const bool terminated = system.TerminateProcess(process, 0);
     system.CloseProcess(process);
     if (!terminated) {
@@ -89,7 +116,15 @@ void ProcessPageLogic::OptimizeSelectedProcess() {
         m_seams.ShowMessage(kSelectToOptimizeText, MessageButtons::Ok);
         return;
     }
-    if (!TrimProcessWorkingSet(m_seams.TrimSystem(), selected->pid)) {
+    const ProcessEntry row = *selected;
+    const ProcessInspector::Handle process = OpenListedProcess(row, kProcessQueryLimited, kOptimizationFailedText);
+    if (!process)
+        return;
+    // Held through the trim, which opens the process again by its id: no new
+    // process is given the id while a handle to this one is open.
+    const bool trimmed = TrimProcessWorkingSet(m_seams.TrimSystem(), row.pid);
+    m_seams.Inspector().CloseProcess(process);
+    if (!trimmed) {
         m_seams.ShowMessage(kOptimizationFailedText, MessageButtons::Ok);
         return;
     }

@@ -25,6 +25,17 @@ inline constexpr std::string_view kOptimizationDoneText = "Optimization  Done..!
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No, Closed };
 
+// How the list shows rows that replace the ones it had.
+struct RowsPlacement {
+    // The process whose row becomes the only selected one; none: no row is selected.
+    std::optional<std::uint32_t> selectedPid;
+    // The list stays scrolled as it was, the same position first in view;
+    // otherwise the view starts at the top.
+    bool keepScrollPosition = false;
+    // The selected row is scrolled into view.
+    bool revealSelected = false;
+};
+
 class ProcessPageSeams {
 public:
     virtual ProcessInspector& Inspector() = 0;
@@ -32,13 +43,14 @@ public:
     // at once or later from the owner's thread.
     virtual void RequestSnapshot() = 0;
     virtual ProcessSystem& TrimSystem() = 0;
-    // Replaces the list's rows, each carrying its process id; the row of
-    // `selectedPid` becomes the only selected one. A row the list fails to
-    // take is left out, so list positions need not match `rows`.
-    virtual void ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) = 0;
+    // Replaces the list's rows, each carrying its process id. A row the list
+    // fails to take is left out, so list positions need not match `rows`.
+    virtual void ShowRows(const std::vector<ProcessEntry>& rows, const RowsPlacement& placement) = 0;
     virtual void ShowSortArrow(int column, bool ascending) = 0;
     // The process id kept with the row the user selected last; none when no row is selected.
     virtual std::optional<std::uint32_t> SelectedProcessId() const = 0;
+    // Whether that row is in the list's view now.
+    virtual bool SelectedRowInView() const = 0;
     virtual MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) = 0;
 
 protected:
@@ -51,7 +63,9 @@ public:
 
     // Asks for new rows; they replace the list when they come (ApplySnapshot).
     void RefreshProcessList();
-    // Puts the rows in the order the sort arrow shows now and shows them; no row stays selected.
+    // Puts the rows in the order the sort arrow shows now and shows them. The
+    // selected row stays selected while its process runs, and in view if it
+    // was; the list stays scrolled where it was.
     void ApplySnapshot(std::vector<ProcessEntry> rows);
     // Sorts by `column` and shows the arrow there; the selected row stays selected.
     void SortColumn(int column, bool ascending);
@@ -68,8 +82,11 @@ public:
 
 private:
     const ProcessEntry* SelectedRow() const;
-    // The id may have been reused since the snapshot: the creation time tells.
-    bool IsTheListedProcess(ProcessInspector::Handle process, const ProcessEntry& row);
+    // The row's process opened with `access`, or 0 after saying `failedText`.
+    // The id may have been given to another process since the snapshot: the
+    // creation time tells, and such a row is refreshed away.
+    ProcessInspector::Handle OpenListedProcess(const ProcessEntry& row, std::uint32_t access,
+                                               std::string_view failedText);
 
     ProcessPageSeams& m_seams;
     std::vector<ProcessEntry> m_rows;

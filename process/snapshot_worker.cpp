@@ -27,6 +27,9 @@ bool SnapshotWorker::Request() {
 
 std::optional<std::vector<ProcessEntry>> SnapshotWorker::TakeResult() {
     std::lock_guard lock(m_mutex);
+    // While the worker is still at it, what it holds predates a request.
+    if (m_working)
+        return std::nullopt;
     return std::exchange(m_result, std::nullopt);
 }
 

@@ -31,7 +31,8 @@ public:
     // when it ends (its result may predate what the request was made for).
     // False when no thread could be started: nothing will come.
     bool Request();
-    // The newest result not taken yet.
+    // The result the "ready" call announced, once; nothing before that call,
+    // so that a note the worker did not send finds nothing.
     std::optional<std::vector<ProcessEntry>> TakeResult();
     // True from a request until its result is taken.
     bool Pending() const;

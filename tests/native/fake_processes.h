@@ -35,6 +35,11 @@ public:
         order.push_back(pid);
         return table[pid] = process;
     }
+    // The process exits: its id is free for the system to give again.
+    void Remove(std::uint32_t pid) {
+        table.erase(pid);
+        order.erase(std::find(order.begin(), order.end(), pid));
+    }
 
     // ProcessInspector
     std::vector<std::uint32_t> EnumerateProcessIds(std::size_t capacity) override {
@@ -70,8 +75,7 @@ public:
         if (!table.at(pid).terminable)
             return false;
         terminated.push_back({pid, exitCode});
-        table.erase(pid);
-        order.erase(std::find(order.begin(), order.end(), pid));
+        Remove(pid);
         return true;
     }
 

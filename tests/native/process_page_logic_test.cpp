@@ -27,6 +27,8 @@ public:
     int refreshes = 0;
     std::pair<int, bool> arrow{-1, false};
     int selectionMark = -1;
+    bool selectedInView = true;
+    RowsPlacement placement;
     std::deque<MessageAnswer> answers;
     std::vector<std::string> messages;
 
@@ -52,7 +54,9 @@ protected:
     ProcessInspector& Inspector() override { return processes; }
     void RequestSnapshot() override { ApplySnapshot(SnapshotProcessRows(processes, icons)); }
     ProcessSystem& TrimSystem() override { return processes; }
-    void ShowRows(const std::vector<ProcessEntry>& rows, std::optional<std::uint32_t> selectedPid) override {
+    void ShowRows(const std::vector<ProcessEntry>& rows, const RowsPlacement& placed) override {
+        const std::optional<std::uint32_t> selectedPid = placed.selectedPid;
+        placement = placed;
         shown.clear();
         selectionMark = -1;
         for (const ProcessEntry& row : rows) {
@@ -70,6 +74,7 @@ protected:
             return std::nullopt;
         return shown.at(static_cast<std::size_t>(selectionMark)).pid;
     }
+    bool SelectedRowInView() const override { return selectedInView; }
     MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) override {
         messages.emplace_back(text);
         if (buttons == MessageButtons::Ok)
@@ -163,6 +168,58 @@ TEST_F(ProcessPage, SortingKeepsTheSelectedProcessSelected) {
     ASSERT_EQ(page.selectionMark, 0);
     EXPECT_EQ(page.shown[0].name, "big.exe");
 }
+
+// A refresh lands a moment after it is asked for, often after the user picked a row.
+TEST_F(ProcessPage, RefreshKeepsTheSelectionOnTheSameProcessWhereverItsRowNowIs) {
+    page.Select("mid.exe");
+    page.processes.table.at(12).workingSet = 20480 * 1024;  // now sorts last
+    page.processes.Add(16, {.name = "new.exe", .workingSet = 4096 * 1024, .creationTime = 160});
+    page.RefreshProcessList();
+    ASSERT_EQ(page.Names(), (Texts{"Small.exe", "new.exe", "big.exe", "mid.exe"}));
+    EXPECT_EQ(page.selectionMark, 3);
+    EXPECT_TRUE(page.placement.keepScrollPosition);
+    EXPECT_TRUE(page.placement.revealSelected);
+    page.selectedInView = false;  // scrolled away from: the refresh does not scroll back to it
+    page.OptimizeSelectedProcess();
+    EXPECT_EQ(page.processes.trimmed, std::vector<std::uint32_t>{12});
+    EXPECT_EQ(page.selectionMark, 3) << "the refresh after the trim";
+    EXPECT_TRUE(page.placement.keepScrollPosition);
+    EXPECT_FALSE(page.placement.revealSelected);
+}
+
+struct SelectedProcessChange {
+    const char* name;
+    void (*apply)(FakeProcesses&);
+    friend void PrintTo(const SelectedProcessChange& change, std::ostream* out) { *out << change.name; }
+};
+
+class ProcessPageSelectionLost : public ProcessPage, public ::testing::WithParamInterface<SelectedProcessChange> {};
+
+// The row's process is not there any more: no other row inherits its selection,
+// and the commands ask for one as they do with nothing selected.
+TEST_P(ProcessPageSelectionLost, RefreshSelectsNothingAndTheCommandsAskForARow) {
+    page.Select("mid.exe");
+    GetParam().apply(page.processes);
+    page.RefreshProcessList();
+    EXPECT_EQ(page.selectionMark, -1);
+    page.EndProcess();
+    page.OptimizeSelectedProcess();
+    EXPECT_EQ(page.messages, (Texts{"Please select process to terminate", "Please select process to Optimize"}));
+    EXPECT_TRUE(page.processes.terminated.empty());
+    EXPECT_TRUE(page.processes.trimmed.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWay, ProcessPageSelectionLost,
+    ::testing::Values(SelectedProcessChange{"Exited", [](FakeProcesses& p) { p.Remove(12); }},
+                      // Another instance of the same program given the freed id.
+                      SelectedProcessChange{"IdReused",
+                                            [](FakeProcesses& p) {
+                                                p.table.at(12) = {.name = "mid.exe", .creationTime = 999};
+                                            }},
+                      SelectedProcessChange{"CreationTimeUnreadable",
+                                            [](FakeProcesses& p) { p.table.at(12).creationTime = std::nullopt; }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // With a row the list refused, list positions and snapshot positions part.
 TEST_F(ProcessPage, CommandsActOnTheSelectedRowsOwnProcessWhenTheListLeftARowOut) {
@@ -269,6 +326,16 @@ TEST_F(ProcessPage, OptimizeSelectedTrimsThatProcessAndRefreshes) {
     EXPECT_EQ(page.processes.trimmed, std::vector<std::uint32_t>{8});
     EXPECT_TRUE(Opened(page.processes, {8, TRIM_PROCESS_ACCESS}));
     EXPECT_EQ(page.refreshes, refreshes + 1);
+}
+
+TEST_F(ProcessPage, OptimizeSelectedNeverTrimsAProcessThatReusedTheListedId) {
+    page.Select("mid.exe");
+    // mid.exe exits; a new process is given its id before the user clicks.
+    page.processes.table.at(12) = {.name = "other.exe", .creationTime = 999};
+    page.OptimizeSelectedProcess();
+    EXPECT_EQ(page.messages, (Texts{"Optimization  Failed..!!"}));
+    EXPECT_TRUE(page.processes.trimmed.empty());
+    EXPECT_EQ(page.Names(), (Texts{"Small.exe", "other.exe", "big.exe"}));  // refreshed
 }
 
 TEST_F(ProcessPage, OptimizeSelectedOfAProcessThatCannotBeOpenedSaysSo) {

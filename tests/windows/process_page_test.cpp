@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "process/process_page.h"
+#include "process/process_sort.h"
 #include "res/messages.h"
 #include "res/pages_resource.h"
 #include "res/process_resource.h"
@@ -300,7 +302,35 @@ TEST_F(ProcessPageTest, CommandsWithoutASelectionAskForOneAndOptimizeTrimsTheSel
     EXPECT_EQ(answerer.Texts(), (std::vector<std::wstring>{L"Please select process to terminate",
                                                            L"Please select process to Optimize",
                                                            L"Optimization  Done..!!"}));
-    EXPECT_EQ(ListView_GetSelectedCount(List()), 0u);  // refreshed
+    EXPECT_EQ(page.List().SelectedData(), ::GetCurrentProcessId());  // still selected after the refresh
+}
+
+// The rows come a moment after the refresh is asked for; the row the user
+// picked meanwhile stays picked, and the list does not jump to its top.
+TEST_F(ProcessPageTest, ARefreshKeepsTheSelectedProcessAndWhereTheListIsScrolled) {
+    for (int child = 0; child < 3; ++child)
+        ASSERT_NE(children.Start(), 0u);
+    ::SetWindowPos(List(), nullptr, 0, 0, 600, 120, SWP_NOZORDER | SWP_NOMOVE);  // a few rows in view
+    page.Logic().SortColumn(kNameColumn, true);  // names do not move as working sets change
+    Click(IDC_PROCESS_REFRESH);
+    const int perPage = ListView_GetCountPerPage(List());
+    ASSERT_GE(perPage, 2);
+    ASSERT_GE(ListView_GetItemCount(List()), perPage + 2) << "too few rows to scroll";
+    RECT row{};
+    ListView_GetItemRect(List(), 0, &row, LVIR_BOUNDS);
+    ListView_Scroll(List(), 0, 2 * (row.bottom - row.top));
+    ASSERT_EQ(ListView_GetTopIndex(List()), 2);
+    Select(3);
+    const std::optional<std::uint32_t> process = page.List().SelectedData();
+    ASSERT_TRUE(process);
+
+    Click(IDC_PROCESS_REFRESH);  // returns when the rows have come
+    EXPECT_EQ(page.List().SelectedData(), process);
+    EXPECT_EQ(ListView_GetSelectedCount(List()), 1u);
+    const int now = RowOf(*process);
+    EXPECT_EQ(ListView_GetItemState(List(), now, LVIS_SELECTED | LVIS_FOCUSED), LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(ListView_GetTopIndex(List()), 2);
+    EXPECT_TRUE(now >= 2 && now < 2 + perPage) << "row " << now << " out of view";
 }
 
 TEST_F(ProcessPageTest, HeaderMenuChecksTheStateAndItsEntriesSortOrAlign) {
