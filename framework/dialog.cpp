@@ -1,6 +1,7 @@
 #include "framework/dialog.h"
 
 #include "framework/application.h"
+#include "framework/escaped_exception.h"
 
 namespace qmo {
 namespace {
@@ -107,19 +108,29 @@ INT_PTR CALLBACK Dialog::DialogProcedure(HWND window, UINT message, WPARAM wPara
     if (!self)
         return FALSE;
 
-    bool handled = false;
-    LRESULT result = 0;
-    if (message == WM_INITDIALOG) {
-        // Only the system's first one; another program's would start the dialog over.
-        if (!starting)
-            return FALSE;
-        handled = true;
-        result = self->OnInitDialog();
-    } else if (self->HandleDialogMessage(message, wParam, lParam, result)) {
-        handled = true;
-    } else {
-        handled = self->DispatchTyped(message, wParam, lParam, result);
-    }
+    // Only the system's first WM_INITDIALOG; another program's would start the dialog over.
+    if (message == WM_INITDIALOG && !starting)
+        return FALSE;
+    struct Outcome {
+        bool handled = false;
+        LRESULT result = 0;
+    };
+    // A handler that throws leaves the message to the dialog manager.
+    const auto [handled, result] = AnswerOrDefault(
+        window, message,
+        [&] {
+            Outcome outcome;
+            if (message == WM_INITDIALOG) {
+                outcome.handled = true;
+                outcome.result = self->OnInitDialog();
+            } else if (self->HandleDialogMessage(message, wParam, lParam, outcome.result)) {
+                outcome.handled = true;
+            } else {
+                outcome.handled = self->DispatchTyped(message, wParam, lParam, outcome.result);
+            }
+            return outcome;
+        },
+        [] { return Outcome{}; });
 
     if (message == WM_NCDESTROY) {
         self->Detach();

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "framework/escaped_exception.h"
+
 namespace qmo {
 namespace {
 
@@ -48,7 +50,9 @@ LRESULT CALLBACK SubclassedControl::Procedure(HWND window, UINT message, WPARAM 
         self->Unsubclass();
         return ::DefSubclassProc(window, message, wParam, lParam);
     }
-    return self->ReceiveMessage(message, wParam, lParam);
+    return AnswerOrDefault(
+        window, message, [&] { return self->ReceiveMessage(message, wParam, lParam); },
+        [&] { return ::DefSubclassProc(window, message, wParam, lParam); });
 }
 
 }  // namespace qmo

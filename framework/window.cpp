@@ -1,6 +1,7 @@
 #include "framework/window.h"
 
 #include "framework/application.h"
+#include "framework/escaped_exception.h"
 
 namespace qmo {
 namespace {
@@ -194,7 +195,9 @@ LRESULT CALLBACK Window::WindowProcedure(HWND window, UINT message, WPARAM wPara
     if (!self)
         return ::DefWindowProcW(window, message, wParam, lParam);
 
-    const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    const LRESULT result = AnswerOrDefault(
+        window, message, [&] { return self->HandleMessage(message, wParam, lParam); },
+        [&] { return ::DefWindowProcW(window, message, wParam, lParam); });
     if (message == WM_NCDESTROY)
         self->Detach();
     return result;

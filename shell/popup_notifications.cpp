@@ -12,8 +12,11 @@ constexpr Color kWhite{255, 255, 255};
 constexpr Color kRed{255, 0, 0};
 constexpr Color kGreen{0, 255, 0};
 constexpr Color kMessagePanel{243, 247, 214};
+constexpr int kLinesBottom = 108;  // the lowest line's room ends 15 px above the panel's edge
 
-PopupContent BuildPopup(Color frameColor, std::string message, int messageId) {
+// The message's lines may take the room down to `messageBottom` before they
+// push what lies below them, and the popup's bottom, down.
+PopupContent BuildPopup(Color frameColor, std::string message, int messageId, int messageBottom = kLinesBottom) {
     PopupContent content;
     content.width = kNotificationPopupWidth;
     content.height = kNotificationPopupHeight;
@@ -42,7 +45,7 @@ PopupContent BuildPopup(Color frameColor, std::string message, int messageId) {
 
     content.windowText = message;
     PopupElement text;
-    text.rect = {30, 70, 270, 88};
+    text.rect = {30, 70, 270, messageBottom};
     text.text = std::move(message);
     text.textColor = kBlack;
     text.bold = true;
@@ -82,15 +85,16 @@ PopupContent BuildCriticalLimitPopup(int limitPercent) {
 }
 
 PopupContent BuildOptimizedPopup(std::optional<std::uint64_t> freedBytes) {
-    PopupContent content = BuildPopup(kGreen, kOptimizedMessage, 0);
     if (!freedBytes)
-        return content;
-    // Under the first line, which stays where it was; a single line fits
-    // between it and the panel's bottom edge.
+        return BuildPopup(kGreen, kOptimizedMessage, 0);
+    // One line's room for the message and one under it for the freed line;
+    // a larger font that wraps the message pushes the freed line down.
+    PopupContent content = BuildPopup(kGreen, kOptimizedMessage, 0, 88);
     PopupElement freed;
-    freed.rect = {30, 90, 265, 108};
+    freed.rect = {30, 90, 265, kLinesBottom};
     freed.text = FreedLine(*freedBytes);
     freed.textColor = kBlack;
+    freed.fitHeightToText = true;
     content.windowText += "\n" + freed.text;
     content.elements.Add(std::move(freed));
     return content;

@@ -39,7 +39,7 @@ struct PopupElement {
     bool bold = false;
     bool link = false;  // underlined while hot
     PopupTextLayout layout = PopupTextLayout::SingleLineCentred;
-    bool fitHeightToText = false;  // the bottom follows the wrapped text's height
+    bool fitHeightToText = false;  // measured: see FittedToMeasuredTexts
     PopupImage image = PopupImage::None;
     unsigned imageResource = 0;
     int imageWidth = 0;  // of one cell for a close button

@@ -26,6 +26,38 @@ UINT TextFormat(PopupTextLayout layout) noexcept {
     return DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
 }
 
+// The system's icon-title face at `dpi`, as the popup draws its texts.
+unique_font MakePopupFont(unsigned dpi, bool bold, bool underline) {
+    LOGFONTW face{};
+    if (!::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(face), &face, 0))
+        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(face), &face);
+    // The system sizes it for the screen's DPI.
+    const unsigned screen = WindowDpi(nullptr);
+    if (dpi != screen)
+        face.lfHeight = ::MulDiv(face.lfHeight, static_cast<int>(dpi), static_cast<int>(screen));
+    face.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    face.lfUnderline = underline ? TRUE : FALSE;
+    return unique_font(::CreateFontIndirectW(&face));
+}
+
+// Texts that fit their height to their words, measured with the fonts they
+// are drawn in; the elements under them make room.
+PopupContent MeasuredAt(PopupContent content, unsigned dpi) {
+    unique_dc measure(::CreateCompatibleDC(nullptr));
+    std::array<unique_font, 2> fonts{MakePopupFont(dpi, false, false), MakePopupFont(dpi, true, false)};
+    return FittedToMeasuredTexts(std::move(content), [&](const PopupElement& element) {
+        const HFONT font = fonts[element.bold ? 1 : 0].get();
+        if (!measure || !font)
+            return 0;
+        scoped_select selected(measure.get(), font);
+        RECT bounds = ToRect(element.rect);
+        const std::wstring text = Widen(element.text);
+        if (!::DrawTextW(measure.get(), text.c_str(), -1, &bounds, TextFormat(element.layout) | DT_CALCRECT))
+            return 0;
+        return static_cast<int>(bounds.bottom - bounds.top);
+    });
+}
+
 }  // namespace
 
 // Held by every entry point that may call out to the owner; the last one out
@@ -52,7 +84,7 @@ void PopupRelease::operator()(PopupWindow* popup) const noexcept {
 PopupPtr PopupWindow::Make(PopupContent content) {
     const RECT area = WorkArea();
     const unsigned dpi = MonitorDpiAt(POINT{area.right - 1, area.bottom - 1});
-    return PopupPtr(new PopupWindow(ScaledForDpi(std::move(content), dpi), area, dpi));
+    return PopupPtr(new PopupWindow(MeasuredAt(ScaledForDpi(std::move(content), dpi), dpi), area, dpi));
 }
 
 PopupWindow::PopupWindow(PopupContent content, const RECT& workArea, unsigned dpi)
@@ -145,19 +177,6 @@ void PopupWindow::PrepareContent() {
     for (const PopupElement& element : m_content.elements.All())
         m_texts.push_back(Widen(element.text));
     LoadArt();
-
-    // Wrapped texts take the height their words need, measured with their font.
-    unique_dc measure(::CreateCompatibleDC(nullptr));
-    for (std::size_t i = 0; i < m_content.elements.Count(); ++i) {
-        PopupElement& element = m_content.elements[i];
-        if (!element.fitHeightToText || m_texts[i].empty() || !measure)
-            continue;
-        scoped_select font(measure.get(), Font(element.bold, false));
-        RECT bounds = ToRect(element.rect);
-        ::DrawTextW(measure.get(), m_texts[i].c_str(), -1, &bounds,
-                    TextFormat(element.layout) | DT_CALCRECT);
-        element.rect.bottom = bounds.bottom;
-    }
 }
 
 void PopupWindow::LoadArt() {
@@ -194,18 +213,8 @@ void PopupWindow::LoadArt() {
 
 HFONT PopupWindow::Font(bool bold, bool underline) {
     unique_font& font = m_fonts[(bold ? 2 : 0) + (underline ? 1 : 0)];
-    if (!font) {
-        LOGFONTW face{};
-        if (!::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(face), &face, 0))
-            ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(face), &face);
-        // The system sizes it for the screen's DPI.
-        const unsigned screen = WindowDpi(nullptr);
-        if (m_dpi != screen)
-            face.lfHeight = ::MulDiv(face.lfHeight, static_cast<int>(m_dpi), static_cast<int>(screen));
-        face.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-        face.lfUnderline = underline ? TRUE : FALSE;
-        font.reset(::CreateFontIndirectW(&face));
-    }
+    if (!font)
+        font = MakePopupFont(m_dpi, bold, underline);
     return font.get();
 }
 

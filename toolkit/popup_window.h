@@ -43,7 +43,8 @@ using PopupPtr = std::unique_ptr<PopupWindow, PopupRelease>;
 class PopupWindow : private Window, private AccessibleSource {
 public:
     // Takes the work area's bottom-right corner now, and the content's sizes
-    // at the DPI of the monitor there; nothing is shown yet.
+    // at the DPI of the monitor there, its texts measured in the font they
+    // are shown in; nothing is shown yet.
     static PopupPtr Make(PopupContent content);
 
     // Creates the window and starts the slide-in; the owner is told of
@@ -58,7 +59,7 @@ public:
 
     using Window::GetSafeHwnd;
     PopupState State() const noexcept { return m_timeline.State(); }
-    // The elements as shown: wrapped texts' bottoms follow their measured height.
+    // The elements as shown: texts at their measured heights, what lies below moved down to make room.
     const PopupElements& Elements() const noexcept { return m_content.elements; }
     // Screen rectangle of the popup at full height.
     RECT FullRect() const noexcept;

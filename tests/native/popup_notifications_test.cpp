@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <sstream>
 #include <string>
 
 #include "framework/dpi_scale.h"
@@ -125,6 +126,100 @@ TEST(PopupNotifications, TheFreedLineSitsUnderTheMessageInsideThePanelAndTheWind
     EXPECT_EQ(freed.windowText, message.text + "\n" + line.text);
     const PopupContent critical = BuildCriticalLimitPopup(85);
     EXPECT_EQ(critical.windowText, critical.elements[3].text);
+}
+
+// A font whose characters are all `charWidth` wide and whose lines are
+// `lineHeight` high, breaking between words as DrawText does (a word wider
+// than the line overflows it); `works` false answers as a failed DrawText.
+TextHeightMeasure FakeFont(int charWidth, int lineHeight, bool works = true) {
+    return [=](const PopupElement& element) {
+        if (!works)
+            return 0;
+        if (element.layout != PopupTextLayout::WordWrapped)
+            return lineHeight;
+        int lines = 1;
+        int used = 0;
+        std::istringstream words(element.text);
+        for (std::string word; words >> word;) {
+            const int width = static_cast<int>(word.size()) * charWidth;
+            if (used > 0 && used + charWidth + width > element.rect.Width()) {
+                ++lines;
+                used = width;
+            } else {
+                used += (used > 0 ? charWidth : 0) + width;
+            }
+        }
+        return lines * lineHeight;
+    };
+}
+
+constexpr std::size_t kPanel = 1, kMessage = 3;
+
+TEST(PopupNotifications, WhereNothingWrapsOnlyTheMessageTakesItsMeasuredHeightAtEveryDpi) {
+    for (const unsigned dpi : {96u, 120u, 144u, 192u}) {
+        for (const PopupContent& design : {BuildCriticalLimitPopup(80), BuildOptimizedPopup(412u * 1024 * 1024)}) {
+            SCOPED_TRACE(design.windowText + " at " + std::to_string(dpi));
+            const PopupContent scaled = ScaledForDpi(design, dpi);
+            const int line = ScaleForDpi(13, dpi);
+            const PopupContent fitted = FittedToMeasuredTexts(scaled, FakeFont(ScaleForDpi(5, dpi), line));
+            const PopupContent unmeasured = FittedToMeasuredTexts(scaled, FakeFont(1, 1, false));
+            EXPECT_EQ(fitted.height, scaled.height);
+            EXPECT_EQ(unmeasured.height, scaled.height);
+            for (std::size_t i = 0; i < scaled.elements.Count(); ++i) {
+                EXPECT_EQ(unmeasured.elements[i].rect, scaled.elements[i].rect) << i;
+                PopupRect expected = scaled.elements[i].rect;
+                if (i == kMessage)
+                    expected.bottom = expected.top + line;
+                EXPECT_EQ(fitted.elements[i].rect, expected) << i;
+            }
+        }
+    }
+}
+
+TEST(PopupNotifications, ALargerFontThatWrapsTheFirstLinePushesTheLinesBelowAndThenThePopupsBottomDown) {
+    const PopupContent design = BuildOptimizedPopup(412u * 1024 * 1024);
+    const std::size_t freedLine = design.elements.Count() - 1;
+    for (const unsigned dpi : {96u, 144u}) {
+        SCOPED_TRACE(dpi);
+        const PopupContent scaled = ScaledForDpi(design, dpi);
+        const int line = 19 * static_cast<int>(dpi) / 96;  // taller than the room the freed line was given
+        const PopupContent large = FittedToMeasuredTexts(scaled, FakeFont(ScaleForDpi(9, dpi), line));
+        const PopupElements& was = scaled.elements;
+        const PopupElements& is = large.elements;
+        ASSERT_EQ(is[kMessage].rect.Height(), 2 * line) << "the font wraps the first line";
+        EXPECT_EQ(is[freedLine].rect.Height(), line);
+        // The gaps between the lines and below them stay as designed.
+        auto between = [](const PopupElements& elements, std::size_t upper, std::size_t lower) {
+            return elements[lower].rect.top - elements[upper].rect.bottom;
+        };
+        auto underneath = [](const PopupElements& elements, std::size_t inner, std::size_t outer) {
+            return elements[outer].rect.bottom - elements[inner].rect.bottom;
+        };
+        EXPECT_EQ(between(is, kMessage, freedLine), between(was, kMessage, freedLine));
+        EXPECT_EQ(underneath(is, freedLine, kPanel), underneath(was, freedLine, kPanel));
+        EXPECT_EQ(large.height - is[kPanel].rect.bottom, scaled.height - was[kPanel].rect.bottom);
+        EXPECT_EQ(is[0].rect.bottom, large.height) << "the frame";
+        EXPECT_EQ(large.width, scaled.width);
+        for (std::size_t i : {std::size_t{2}, std::size_t{4}, std::size_t{5}})
+            EXPECT_EQ(is[i].rect, was[i].rect) << "above the message: title, icon, button " << i;
+
+        // The link alone has the room of both lines: two fit it, a third
+        // pushes the panel's edge and the popup's bottom down.
+        const PopupContent critical = ScaledForDpi(BuildCriticalLimitPopup(80), dpi);
+        const PopupContent twoLines = FittedToMeasuredTexts(critical, FakeFont(ScaleForDpi(9, dpi), line));
+        ASSERT_EQ(twoLines.elements[kMessage].rect.Height(), 2 * line);
+        EXPECT_EQ(twoLines.height, critical.height);
+        EXPECT_EQ(twoLines.elements[kPanel].rect, critical.elements[kPanel].rect);
+        const PopupContent threeLines = FittedToMeasuredTexts(critical, FakeFont(ScaleForDpi(14, dpi), line));
+        const PopupElements& three = threeLines.elements;
+        ASSERT_EQ(three[kMessage].rect.Height(), 3 * line);
+        EXPECT_EQ(underneath(three, kMessage, kPanel), underneath(was, freedLine, kPanel))
+            << "the lowest line keeps its distance to the panel's edge";
+        EXPECT_EQ(threeLines.height - three[kPanel].rect.bottom,
+                  critical.height - critical.elements[kPanel].rect.bottom);
+        EXPECT_EQ(three.HitTest({ScaleForDpi(40, dpi), three[kMessage].rect.bottom - 1}), kMessage)
+            << "the link's third line answers the pointer";
+    }
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <initializer_list>
+#include <new>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "framework/application.h"
@@ -15,6 +20,89 @@ constexpr UINT kTestDialog = 900;
 constexpr UINT kTestEdit = 901;
 constexpr UINT kPing = WM_APP + 7;
 
+// A handler's fault, armed for one message: an allocation that failed, any
+// standard exception, and anything else at all can escape a handler.
+struct HandlerFault {
+    const char* name;
+    std::function<void()> raise;
+    const char* reported;  // what the report names besides the message
+};
+const HandlerFault kHandlerFaults[] = {
+    {"bad_alloc", [] { throw std::bad_alloc(); }, "bad_alloc"},
+    {"runtime_error", [] { throw std::runtime_error("the handler broke"); }, "the handler broke"},
+    {"int", [] { throw 7; }, ""},
+};
+
+struct ArmedFault {
+    UINT message = 0;
+    const HandlerFault* fault = nullptr;
+    void At(UINT handled) const {
+        if (fault && handled == message)
+            fault->raise();
+    }
+};
+
+// What the process says on the debugger's output meanwhile: OutputDebugString
+// raises it as an exception that a vectored handler sees first (the narrow
+// form under wine, the wide form first on Windows 10).
+class DebugOutputRecorder {
+public:
+    DebugOutputRecorder() : m_handler(::AddVectoredExceptionHandler(1, &Record)) { s_current = this; }
+    DebugOutputRecorder(const DebugOutputRecorder&) = delete;
+    DebugOutputRecorder& operator=(const DebugOutputRecorder&) = delete;
+    ~DebugOutputRecorder() {
+        ::RemoveVectoredExceptionHandler(m_handler);
+        s_current = nullptr;
+    }
+    bool SawLineWith(std::initializer_list<std::string> parts) const {
+        for (const std::string& line : m_lines) {
+            bool all = true;
+            for (const std::string& part : parts)
+                all = all && line.find(part) != std::string::npos;
+            if (all)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    static LONG CALLBACK Record(EXCEPTION_POINTERS* pointers) {
+        constexpr DWORD kNarrow = 0x40010006, kWide = 0x4001000A;
+        const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+        if (s_current && record.NumberParameters >= 2 && record.ExceptionInformation[1]) {
+            if (record.ExceptionCode == kNarrow)
+                s_current->m_lines.emplace_back(reinterpret_cast<const char*>(record.ExceptionInformation[1]));
+            if (record.ExceptionCode == kWide) {
+                std::string line;  // the parts looked for are ASCII
+                for (auto* c = reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]); *c; ++c)
+                    line += static_cast<char>(*c);
+                s_current->m_lines.push_back(std::move(line));
+            }
+        }
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+
+    static inline DebugOutputRecorder* s_current = nullptr;
+    PVOID m_handler;
+    std::vector<std::string> m_lines;
+};
+
+// Each fault in turn escapes the handler of WM_GETTEXTLENGTH of `window`,
+// armed through `armed`: the call gets the answer the window gives without
+// our handler, the fault is reported, and the next message is answered.
+void ExpectEachFaultCostsOneMessage(HWND window, ArmedFault& armed, const std::function<void()>& nextMessage) {
+    const LRESULT unhandled = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    for (const HandlerFault& fault : kHandlerFaults) {
+        SCOPED_TRACE(fault.name);
+        DebugOutputRecorder output;
+        armed = ArmedFault{WM_GETTEXTLENGTH, &fault};
+        EXPECT_EQ(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0), unhandled);
+        armed = ArmedFault{};
+        EXPECT_TRUE(output.SawLineWith({"0x000E", fault.reported})) << "the report names the message and the fault";
+        nextMessage();
+    }
+}
+
 class CountingWindow : public Window {
 public:
     bool Create() {
@@ -23,9 +111,11 @@ public:
     }
     int pings = 0;
     bool sawNcDestroy = false;
+    ArmedFault fault;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        fault.At(message);
         switch (message) {
         case kPing:
             ++pings;
@@ -64,6 +154,14 @@ TEST(WindowBase, DestroyingTheObjectDestroysItsWindow) {
     EXPECT_FALSE(::IsWindow(handle));
 }
 
+TEST(WindowBase, AnExceptionOutOfAHandlerGetsDefWindowProcsAnswerAndTheWindowLivesOn) {
+    CountingWindow window;
+    ASSERT_TRUE(window.Create());
+    ExpectEachFaultCostsOneMessage(window.GetSafeHwnd(), window.fault,
+                                   [&] { EXPECT_EQ(::SendMessageW(window.GetSafeHwnd(), kPing, 0, 0), 1234); });
+    EXPECT_EQ(window.pings, 3);
+}
+
 TEST(WindowBase, ASecondCreateOnALiveObjectIsRefused) {
     CountingWindow window;
     ASSERT_TRUE(window.Create());
@@ -76,8 +174,13 @@ public:
     bool Take(HWND control, bool owns) { return Subclass(control, owns); }
     int moves = 0;
     POINT last{};
+    ArmedFault fault;
 
 protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        fault.At(message);
+        return SubclassedControl::HandleMessage(message, wParam, lParam);
+    }
     bool OnMouseMove(UINT, POINT point) override {
         ++moves;
         last = point;
@@ -128,12 +231,24 @@ TEST(SubclassedControlBase, AnOwnedControlGoesWithItsObject) {
     EXPECT_FALSE(::IsWindow(control));
 }
 
+TEST(SubclassedControlBase, AnExceptionOutOfAHandlerGetsTheControlsOwnAnswerAndTheControlLivesOn) {
+    const HWND control = MakeStatic(L"plain");
+    ProbeControl probe;
+    ASSERT_TRUE(probe.Take(control, true));
+    ExpectEachFaultCostsOneMessage(control, probe.fault, [&] {
+        ::SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(1, 2));
+        EXPECT_EQ(TextOf(control), L"plain");
+    });
+    EXPECT_EQ(probe.moves, 3);
+}
+
 class TestDialog : public Dialog {
 public:
     TestDialog() : Dialog(kTestDialog) {}
     int inits = 0;
     bool endFromInit = false;
     HBRUSH background = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
+    ArmedFault fault;
 
 protected:
     BOOL OnInitDialog() override {
@@ -144,6 +259,7 @@ protected:
         return TRUE;
     }
     bool HandleDialogMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
+        fault.At(message);
         if (message == kPing) {
             result = 42;
             return true;
@@ -184,6 +300,16 @@ TEST(DialogBase, ModelessDialogAnswersThroughTheRightChannels) {
 
     dialog.EndDialog(IDCANCEL);
     EXPECT_FALSE(::IsWindow(handle));
+    EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
+}
+
+TEST(DialogBase, AnExceptionOutOfAHandlerLeavesTheMessageToTheDialogManagerAndTheDialogLivesOn) {
+    TestDialog dialog;
+    ASSERT_TRUE(dialog.CreateModeless(nullptr));
+    const HWND handle = dialog.GetSafeHwnd();
+    EXPECT_EQ(::SendMessageW(handle, kPing, 0, 0), 42);
+    ExpectEachFaultCostsOneMessage(handle, dialog.fault, [&] { EXPECT_EQ(::SendMessageW(handle, kPing, 0, 0), 42); });
+    dialog.EndDialog(IDCANCEL);
     EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
 }
 

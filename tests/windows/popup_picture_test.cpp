@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/dpi_scale.h"
 #include "framework/unique_handle.h"
+#include "framework/window_dpi.h"
 #include "pages/frame_texts.h"
 #include "shell/popup_notifications.h"
 #include "toolkit/popup_window.h"
@@ -88,6 +90,30 @@ void SaveIfAsked(const Picture& picture, const char* name) {
     out.write(reinterpret_cast<const char*>(&header), sizeof(header));
     out.write(reinterpret_cast<const char*>(picture.pixels.data()), bytes);
 }
+
+// The system's icon-title font, which the popups draw in, half again as
+// large while this lives; put back after.
+class LargerIconTitleFont {
+public:
+    LargerIconTitleFont() {
+        if (!::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(m_saved), &m_saved, 0))
+            return;
+        LOGFONTW larger = m_saved;
+        larger.lfHeight = m_saved.lfHeight * 3 / 2;
+        m_set = ::SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof(larger), &larger, 0) != FALSE;
+    }
+    LargerIconTitleFont(const LargerIconTitleFont&) = delete;
+    LargerIconTitleFont& operator=(const LargerIconTitleFont&) = delete;
+    ~LargerIconTitleFont() {
+        if (m_set)
+            ::SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof(m_saved), &m_saved, 0);
+    }
+    bool IsSet() const noexcept { return m_set; }
+
+private:
+    LOGFONTW m_saved{};
+    bool m_set = false;
+};
 
 class PopupPictureTest : public ::testing::Test {
 protected:
@@ -190,6 +216,50 @@ TEST_F(PopupPictureTest, TheHotLinkIsUnderlinedAndTheButtonShowsHotAndPressedCel
     EXPECT_NE(button(pressedButton), button(hotButton));
     EXPECT_NE(button(pressedButton), button(normal));
     EXPECT_EQ(popup->State(), PopupState::Shown);
+}
+
+// The green popup's two lines, with the system's font and with one large
+// enough to wrap the first line: the lines never overlap, the second stays
+// inside the panel, and the popup grows only when the first line wraps.
+TEST_F(PopupPictureTest, TheFreedLineKeepsBelowTheMessageInsideThePanelWhateverTheFont) {
+    const std::uint32_t panelColour = Picture::Rgb(243, 247, 214), green = Picture::Rgb(0, 255, 0), black = 0;
+    const unsigned dpi = WindowDpi(nullptr);
+    for (const bool larger : {false, true}) {
+        SCOPED_TRACE(larger ? "larger font" : "system font");
+        std::optional<LargerIconTitleFont> font;
+        if (larger) {
+            font.emplace();
+            ASSERT_TRUE(font->IsSet());
+        }
+        const Picture picture = ShowAndCapture(BuildOptimizedPopup(412u * 1024 * 1024));
+        SaveIfAsked(picture, larger ? "popup-optimized-freed-larger-font" : "popup-optimized-freed");
+        const PopupElements& elements = popup->Elements();
+        const PopupRect panel = elements[1].rect;
+        const PopupRect message = elements[3].rect;
+        const PopupRect freed = elements[elements.Count() - 1].rect;
+        const RECT full = popup->FullRect();
+        const int height = full.bottom - full.top;
+        ASSERT_EQ(picture.pixels.size(), static_cast<std::size_t>((full.right - full.left) * height));
+        if (larger)
+            ASSERT_GT(message.Height(), freed.Height() * 3 / 2) << "the first line wraps";
+        else
+            EXPECT_EQ(height, ScaleForDpi(kNotificationPopupHeight, dpi)) << "nothing wraps: the designed size";
+        EXPECT_LE(message.bottom, freed.top) << "the lines do not overlap";
+        EXPECT_LT(freed.bottom, panel.bottom - 1) << "the freed line is inside the panel's border";
+        EXPECT_LT(panel.bottom, height);
+
+        // Both lines show, with nothing but the panel between and under them.
+        EXPECT_GT(picture.Count(message.left, message.top + message.Height() / 2, message.right, message.bottom), 40);
+        EXPECT_GT(picture.Count(freed.left, freed.top, freed.right, freed.bottom), 40);
+        const int inside = panel.Width() - 2;
+        EXPECT_EQ(picture.Count(panel.left + 1, message.bottom, panel.right - 1, freed.top, panelColour),
+                  inside * (freed.top - message.bottom));
+        EXPECT_EQ(picture.Count(panel.left + 1, freed.bottom, panel.right - 1, panel.bottom - 1, panelColour),
+                  inside * (panel.bottom - 1 - freed.bottom));
+        EXPECT_EQ(picture.At(panel.left + inside / 2, panel.bottom - 1), black) << "the panel's border";
+        EXPECT_EQ(picture.At(panel.left + inside / 2, panel.bottom), green) << "the frame below the panel";
+        popup.reset();
+    }
 }
 
 }  // namespace
