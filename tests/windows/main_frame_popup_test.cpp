@@ -301,6 +301,9 @@ TEST_F(MainFramePopupTest, MadeUpMessagesChangeNothingWithOrWithoutAPopupOnScree
     Click(150, 10);
     ASSERT_EQ(Popup(), nullptr);
 
+    // An edit not applied yet, which a page started over would lose.
+    const HWND limit = ::GetDlgItem(pages[2], IDC_SETTINGS_CRITICAL_LIMIT);
+    ::SetWindowTextW(limit, L"42");
     int stackValue = 0;
     const auto heapValue = std::make_unique<int>(0);
     const std::wstring tooltip = frame->TrayIcon().Tooltip();
@@ -360,6 +363,7 @@ TEST_F(MainFramePopupTest, MadeUpMessagesChangeNothingWithOrWithoutAPopupOnScree
         EXPECT_EQ(WindowsOfThisThread(), windows) << "a window was shown";
         for (std::size_t i = 0; i < pages.size(); ++i)
             EXPECT_EQ(ChildWindows(pages[i]), controls[i]) << "page " << i << " started over";
+        EXPECT_EQ(qmo::WindowText(limit), L"42") << "the settings page started over";
     }
 }
 
