@@ -139,15 +139,22 @@ struct LateTaskbar {
         return ::Shell_NotifyIconW(message, data);
     }
     LateTaskbar() { there = false, refusedAdds = 0, balloons = 0; }
+
+    // The icon made while the taskbar is not there yet.
+    static ::testing::AssertionResult CreateBeforeIt(CommandSink& owner, TrayIcon& tray) {
+        if (!owner.Create() || !tray.Create(owner.GetSafeHwnd(), L"tip", IDI_TRAY, IDR_TRAY_MENU, ID_TRAY_SHOW_HIDE))
+            return ::testing::AssertionFailure() << "not created";
+        if (tray.IsCreated())
+            return ::testing::AssertionFailure() << "added without a taskbar";
+        return ::testing::AssertionSuccess();
+    }
 };
 
 TEST(TrayIconCreation, AnIconRefusedAtStartIsAddedWhenTheTaskbarComesWithWhatWasAskedMeanwhile) {
     const LateTaskbar shell;
     CommandSink owner;
-    ASSERT_TRUE(owner.Create());
     TrayIcon tray(&LateTaskbar::Notify, {20, 1000});
-    ASSERT_TRUE(tray.Create(owner.GetSafeHwnd(), L"tip", IDI_TRAY, IDR_TRAY_MENU, ID_TRAY_SHOW_HIDE));
-    EXPECT_FALSE(tray.IsCreated());
+    ASSERT_TRUE(LateTaskbar::CreateBeforeIt(owner, tray));
     static constexpr std::array<UINT, 2> kFrames{IDI_TRAY_FRAME_1, IDI_TRAY_FRAME_2};
     tray.SetAnimationFrames(kFrames);
     tray.StartAnimation(20);
@@ -167,10 +174,8 @@ TEST(TrayIconCreation, AnIconRefusedAtStartIsAddedWhenTheTaskbarComesWithWhatWas
 TEST(TrayIconCreation, OnceTheRetriesAreOverTheTaskbarsAnnouncementStillAddsTheIcon) {
     const LateTaskbar shell;
     CommandSink owner;
-    ASSERT_TRUE(owner.Create());
     TrayIcon tray(&LateTaskbar::Notify, {20, 0});
-    ASSERT_TRUE(tray.Create(owner.GetSafeHwnd(), L"tip", IDI_TRAY, IDR_TRAY_MENU, ID_TRAY_SHOW_HIDE));
-    EXPECT_FALSE(tray.IsCreated());
+    ASSERT_TRUE(LateTaskbar::CreateBeforeIt(owner, tray));
     LateTaskbar::there = true;
     ::SendMessageW(tray.NotificationWindow(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(tray.IsCreated());
