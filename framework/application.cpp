@@ -1,5 +1,6 @@
 #include "framework/application.h"
 
+#include "framework/escaped_exception.h"
 #include "framework/startup_trace.h"
 #include "framework/window.h"
 
@@ -47,9 +48,13 @@ int Application::Run(HINSTANCE instance, int showCommand) {
     return message.message == WM_QUIT ? static_cast<int>(message.wParam) : exitCode;
 }
 
+// A pre-translation that throws is reported and the message goes on to its window.
 bool Application::PreTranslate(MSG& message) {
     for (HWND window = message.hwnd; window;) {
-        if (Window* object = Window::FromHandle(window); object && object->PreTranslateMessage(message))
+        Window* object = Window::FromHandle(window);
+        if (object && AnswerOrDefault(
+                          window, message.message, [&] { return object->PreTranslateMessage(message); },
+                          [] { return false; }))
             return true;
         if (!(::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD))
             break;

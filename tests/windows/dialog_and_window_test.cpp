@@ -113,6 +113,11 @@ public:
     bool sawNcDestroy = false;
     ArmedFault fault;
 
+    bool PreTranslateMessage(MSG& message) override {
+        fault.At(message.message);
+        return false;
+    }
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         fault.At(message);
@@ -160,6 +165,21 @@ TEST(WindowBase, AnExceptionOutOfAHandlerGetsDefWindowProcsAnswerAndTheWindowLiv
     ExpectEachFaultCostsOneMessage(window.GetSafeHwnd(), window.fault,
                                    [&] { EXPECT_EQ(::SendMessageW(window.GetSafeHwnd(), kPing, 0, 0), 1234); });
     EXPECT_EQ(window.pings, 3);
+}
+
+// The message loop offers each message to our windows before dispatching it.
+TEST(WindowBase, AnExceptionOutOfPreTranslationLeavesTheMessageToItsWindow) {
+    CountingWindow window;
+    ASSERT_TRUE(window.Create());
+    for (const HandlerFault& fault : kHandlerFaults) {
+        SCOPED_TRACE(fault.name);
+        DebugOutputRecorder output;
+        window.fault = ArmedFault{kPing, &fault};
+        MSG message{window.GetSafeHwnd(), kPing, 0, 0, 0, {}};
+        EXPECT_FALSE(Application::PreTranslate(message));
+        window.fault = ArmedFault{};
+        EXPECT_TRUE(output.SawLineWith({"0x8007", fault.reported}));
+    }
 }
 
 TEST(WindowBase, ASecondCreateOnALiveObjectIsRefused) {
