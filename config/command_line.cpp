@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <utility>
+
+#include "framework/text_case.h"
 
 namespace qmo {
 namespace {
@@ -20,12 +21,6 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 }  // namespace
 
 CommandSwitch ParseCommandLine(std::string_view arguments) {
@@ -39,7 +34,7 @@ CommandSwitch ParseCommandLine(std::string_view arguments) {
     if (word.size() < 2 || (word.front() != '/' && word.front() != '-'))
         return CommandSwitch::Unknown;
     for (const auto& [name, meaning] : kSwitches)
-        if (SameLetters(word.substr(1), name.substr(1)))
+        if (EqualIgnoringCase(word.substr(1), name.substr(1)))
             return meaning;
     return CommandSwitch::Unknown;
 }

@@ -3,12 +3,13 @@
 #include "config/command_line.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <iterator>
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include "framework/text_case.h"
 
 namespace qmo {
 namespace {
@@ -81,13 +82,6 @@ std::string Unescaped(std::string_view text) {
         }
     }
     return out;
-}
-
-// Paths and account names compare as Windows compares them, whatever the case.
-bool SameText(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
 }
 
 // "S-" and then numbers between single dashes, as ConvertSidToStringSid writes a SID.
@@ -195,14 +189,14 @@ bool FormerTaskIsOurs(std::string_view registered, const TaskUser& user, std::st
                       std::string_view wanted) {
     const auto command = ElementText(ElementText(registered, "Exec").value_or(""), "Command");
     const bool startsThis = command && !command->empty();
-    if (startsThis && !SameText(Unescaped(*command), executablePath))
+    if (startsThis && !EqualIgnoringCase(Unescaped(*command), executablePath))
         return false;
     bool namesThisUser = false;
     for (const std::string_view text : ElementTexts(registered, "UserId")) {
         const std::string id = Unescaped(text);
         if (id.empty())
             continue;
-        if (!SameText(id, user.id) && !SameText(id, user.sid))
+        if (!EqualIgnoringCase(id, user.id) && !EqualIgnoringCase(id, user.sid))
             return false;
         namesThisUser = true;
     }

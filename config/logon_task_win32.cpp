@@ -17,20 +17,6 @@ bool IsMissingTask(HRESULT result) {
     return result == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || result == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
 }
 
-struct local_memory_traits {
-    using pointer = wchar_t*;
-    static constexpr pointer invalid() noexcept { return nullptr; }
-    static bool valid(pointer value) noexcept { return value != nullptr; }
-    static void close(pointer value) noexcept { ::LocalFree(value); }
-};
-
-struct find_handle_traits {
-    using pointer = HANDLE;
-    static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool valid(pointer value) noexcept { return value != INVALID_HANDLE_VALUE; }
-    static void close(pointer value) noexcept { ::FindClose(value); }
-};
-
 std::string AccountName(PSID sid) {
     DWORD nameLength = 0, domainLength = 0;
     SID_NAME_USE use{};
@@ -49,7 +35,7 @@ std::string SidText(PSID sid) {
     wchar_t* text = nullptr;
     if (!::ConvertSidToStringSidW(sid, &text))
         return {};
-    const unique_handle<local_memory_traits> owned(text);
+    const unique_local_text owned(text);
     return Narrow(owned.get());
 }
 
@@ -62,7 +48,7 @@ bool ListTaskFiles(std::vector<std::string>& names) {
         return false;
     const std::wstring pattern = std::wstring(system, length) + L"\\Tasks\\*";
     WIN32_FIND_DATAW found{};
-    const unique_handle<find_handle_traits> search(::FindFirstFileW(pattern.c_str(), &found));
+    const unique_find_handle search(::FindFirstFileW(pattern.c_str(), &found));
     // No folder yet: no task was ever registered.
     if (!search)
         return ::GetLastError() == ERROR_FILE_NOT_FOUND || ::GetLastError() == ERROR_PATH_NOT_FOUND;

@@ -20,8 +20,6 @@ public:
     SentOnlyMessageFilter(const SentOnlyMessageFilter&) = delete;
     SentOnlyMessageFilter& operator=(const SentOnlyMessageFilter&) = delete;
 
-    bool Active() const noexcept { return static_cast<bool>(m_hook); }
-
 private:
     unique_hook m_hook;
 };

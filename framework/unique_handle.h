@@ -53,7 +53,15 @@ struct kernel_handle_traits {
     static void close(pointer value) noexcept { ::CloseHandle(value); }
 };
 
+struct find_handle_traits {
+    using pointer = HANDLE;
+    static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool valid(pointer value) noexcept { return value != INVALID_HANDLE_VALUE; }
+    static void close(pointer value) noexcept { ::FindClose(value); }
+};
+
 inline void close_registry_key(HKEY key) noexcept { ::RegCloseKey(key); }
+inline void free_local(wchar_t* text) noexcept { ::LocalFree(text); }
 inline void delete_gdi_object(HGDIOBJ object) noexcept { ::DeleteObject(object); }
 inline void destroy_icon(HICON icon) noexcept { ::DestroyIcon(icon); }
 inline void destroy_menu(HMENU menu) noexcept { ::DestroyMenu(menu); }
@@ -67,6 +75,9 @@ using unique_icon = unique_handle<null_is_invalid_traits<HICON, destroy_icon>>;
 using unique_menu = unique_handle<null_is_invalid_traits<HMENU, destroy_menu>>;
 using unique_dc = unique_handle<null_is_invalid_traits<HDC, delete_dc>>;
 using unique_hwnd = unique_handle<null_is_invalid_traits<HWND, destroy_window>>;
+using unique_find_handle = unique_handle<find_handle_traits>;
+// Text the system allocated with LocalAlloc for the caller.
+using unique_local_text = unique_handle<null_is_invalid_traits<wchar_t*, free_local>>;
 using unique_hook = unique_handle<null_is_invalid_traits<HHOOK, unhook_windows_hook>>;
 
 template <typename T>

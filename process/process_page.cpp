@@ -26,22 +26,6 @@ std::vector<ProcessEntry> TakeSnapshot() {
     return SnapshotProcessRows(inspector, icons);
 }
 
-// The list's row that carries `data`, or -1.
-int RowWithData(HWND list, std::uint32_t data) {
-    LVFINDINFOW find{};
-    find.flags = LVFI_PARAM;
-    find.lParam = static_cast<LPARAM>(data);
-    return static_cast<int>(::SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
-}
-
-// A report view scrolls by whole rows, given in pixels.
-void ScrollToTopRow(HWND list, int top) {
-    RECT row{};
-    if (!ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS))
-        return;
-    ListView_Scroll(list, 0, (top - ListView_GetTopIndex(list)) * (row.bottom - row.top));
-}
-
 }  // namespace
 
 CProcessPage::CProcessPage(const qmo::SettingsHolder* settings)
@@ -198,21 +182,7 @@ void CProcessPage::ShowRows(const std::vector<qmo::ProcessEntry>& rows, const qm
     listRows.reserve(rows.size());
     for (const qmo::ProcessEntry& row : rows)
         listRows.push_back({{row.name, row.memoryText, row.path}, row.iconIndex, row.pid});
-    const HWND list = m_wndList.GetSafeHwnd();
-    const int top = ListView_GetTopIndex(list);
-    // The new rows start at the top, scrolled to the selected one.
-    m_wndList.ShowRows(listRows, placement.selectedPid);
-    if (!placement.keepScrollPosition)
-        return;
-    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    ScrollToTopRow(list, top);
-    if (placement.revealSelected && placement.selectedPid) {
-        const int selected = RowWithData(list, *placement.selectedPid);
-        if (selected >= 0)
-            ListView_EnsureVisible(list, selected, FALSE);
-    }
-    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(list, nullptr, TRUE);
+    m_wndList.ShowRows(listRows, placement.selectedPid, {placement.keepScrollPosition, placement.revealSelected});
 }
 
 void CProcessPage::ShowSortArrow(int column, bool ascending) {
@@ -224,12 +194,7 @@ std::optional<std::uint32_t> CProcessPage::SelectedProcessId() const {
 }
 
 bool CProcessPage::SelectedRowInView() const {
-    const std::optional<std::uint32_t> pid = m_wndList.SelectedData();
-    const HWND list = m_wndList.GetSafeHwnd();
-    const int row = pid ? RowWithData(list, *pid) : -1;
-    const int top = ListView_GetTopIndex(list);
-    // The row just below the last whole one may be partly in view.
-    return row >= top && row <= top + ListView_GetCountPerPage(list);
+    return m_wndList.SelectedRowInView();
 }
 
 qmo::MessageAnswer CProcessPage::ShowMessage(std::string_view text, qmo::MessageButtons buttons) {

@@ -44,7 +44,9 @@ void CSortListCtrl::SetSmallImageList(HIMAGELIST images) {
     ::SendMessageW(m_hWnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
 }
 
-void CSortListCtrl::ShowRows(const std::vector<SortListRow>& rows, std::optional<std::uint32_t> selectedData) {
+void CSortListCtrl::ShowRows(const std::vector<SortListRow>& rows, std::optional<std::uint32_t> selectedData,
+                             SortListScrolling scrolling) {
+    const int top = ListView_GetTopIndex(m_hWnd);
     // One repaint for the whole list instead of one per row.
     ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0);
@@ -67,15 +69,31 @@ void CSortListCtrl::ShowRows(const std::vector<SortListRow>& rows, std::optional
             selected = inserted;
         ++index;
     }
+    if (scrolling.keepPosition)
+        ScrollToTopRow(top);
     if (selected >= 0) {
         ListView_SetItemState(m_hWnd, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         ::SendMessageW(m_hWnd, LVM_SETSELECTIONMARK, 0, selected);
-        ::SendMessageW(m_hWnd, LVM_ENSUREVISIBLE, selected, FALSE);
+        if (scrolling.revealSelected)
+            ::SendMessageW(m_hWnd, LVM_ENSUREVISIBLE, selected, FALSE);
     }
     ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
     // Rows may have brought a vertical scroll bar, or taken it away.
     m_header.FitIfWidthChanged();
+}
+
+void CSortListCtrl::ScrollToTopRow(int top) {
+    RECT row{};
+    if (!ListView_GetItemRect(m_hWnd, 0, &row, LVIR_BOUNDS))
+        return;
+    ListView_Scroll(m_hWnd, 0, (top - ListView_GetTopIndex(m_hWnd)) * (row.bottom - row.top));
+}
+
+bool CSortListCtrl::SelectedRowInView() const {
+    const int row = SelectionMark();
+    const int top = ListView_GetTopIndex(m_hWnd);
+    return row >= 0 && row >= top && row <= top + ListView_GetCountPerPage(m_hWnd);
 }
 
 bool CSortListCtrl::HasSelection() const {

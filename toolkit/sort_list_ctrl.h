@@ -22,6 +22,14 @@ struct SortListRow {
     std::uint32_t data = 0;
 };
 
+// Where a list's view stands once new rows are in: at the top, or scrolled as
+// before, the same position first in view; and whether the selected row is
+// then scrolled into view.
+struct SortListScrolling {
+    bool keepPosition = false;
+    bool revealSelected = true;
+};
+
 class CSortListCtrl {
 public:
     // Takes over a list of a dialog template; the dialog keeps owning the window.
@@ -36,14 +44,20 @@ public:
 
     // Replaces every row; the row whose data is `selectedData` becomes the
     // only selected one. A row the list view refuses is left out.
-    void ShowRows(const std::vector<SortListRow>& rows, std::optional<std::uint32_t> selectedData);
+    void ShowRows(const std::vector<SortListRow>& rows, std::optional<std::uint32_t> selectedData,
+                  SortListScrolling scrolling = {});
     // The data of the row selected last; none when no row is selected.
     std::optional<std::uint32_t> SelectedData() const;
     bool HasSelection() const;
+    // Whether the selected row is in view; the one just below the last whole
+    // row may be partly.
+    bool SelectedRowInView() const;
 
 private:
     // The row selected last, or -1 when no row is selected.
     int SelectionMark() const;
+    // A report view scrolls by whole rows, given in pixels.
+    void ScrollToTopRow(int top);
 
     HWND m_hWnd = nullptr;
     CFitHeaderCtrl m_header;
