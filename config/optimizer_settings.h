@@ -24,6 +24,18 @@ public:
     virtual void KeepLogonTaskInStep(const std::string& executablePath, bool enabled) {}
 };
 
+// The memory areas a run cleans besides the working sets and the sweep; all
+// off unless chosen.
+enum class StandbyListChoice : int { Off = 0, LowestPriorityOnly = 1, All = 2 };
+struct MemoryAreaChoices {
+    bool systemCache = false;
+    bool modifiedList = false;
+    StandbyListChoice standbyList = StandbyListChoice::Off;
+    bool combinePages = false;
+
+    bool operator==(const MemoryAreaChoices&) const = default;
+};
+
 // Whether a save concerns the logon task: only those that can change the
 // run-at-startup setting do, and the task is slow to reach.
 enum class LogonTaskUpdate { InStep, LeftAlone };
@@ -37,6 +49,7 @@ struct OptimizerSettings {
     bool m_bAutoRefreshProcessList = true;
     // The emergency shortcut is opt-in: Ctrl+Alt+letter types characters on AltGr layouts.
     bool m_bEnableShortcut = false;
+    MemoryAreaChoices m_areas;
 
     bool operator==(const OptimizerSettings&) const = default;
 };
