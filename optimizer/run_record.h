@@ -6,11 +6,9 @@
 #include <string_view>
 
 #include "optimizer/memory_areas.h"
+#include "pages/optimization_gate.h"
 
 namespace qmo {
-
-// Where a run was asked for.
-enum class RunTrigger : std::uint8_t { Menu, Tray, Page, Navigation, Popup, Hotkey, CommandLine, Automatic, Selected };
 
 // "menu", "tray", "page", "navigation", "popup", "hotkey", "command line",
 // "automatic", "selected".
