@@ -6,7 +6,7 @@
 #include "config/logon_task_win32.h"
 #include "framework/startup_trace.h"
 #include "framework/text.h"
-#include "optimizer/optimizer_win32.h"
+#include "optimizer/memory_service_win32.h"
 #include "pages/frame_texts.h"
 #include "res/messages.h"
 
@@ -33,9 +33,14 @@ public:
         const auto answer = qmo::HandOverToFirstInstance(qmo::kMainFrameClassName, qmo::kMainWindowTitle, message);
         return answer == qmo::kOptimizeRequestAccepted;
     }
-    void TrimAllWorkingSets() override {
-        qmo::Win32ProcessSystem system;
-        qmo::TrimAllWorkingSets(system);
+    void OptimizeWithoutWindow() override {
+        qmo::RegistryProfile profile(HKEY_CURRENT_USER, qmo::SettingsProfilePath());
+        qmo::OptimizerSettings settings;
+        qmo::ReadSettings(profile, settings);
+        qmo::SystemMemoryService memory;
+        memory.Load(profile);
+        memory.Service().RunWithoutWindow(qmo::RunTrigger::CommandLine, settings.m_areas);
+        memory.File().Flush();  // the late samples are left out: the process ends now
     }
     int RunProgram(bool quietSecondStart) override {
         qmo::CMemoryOptimizerApp app;

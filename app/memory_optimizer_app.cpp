@@ -10,6 +10,10 @@
 
 namespace qmo {
 
+std::wstring SettingsProfilePath() {
+    return L"Software\\Local AppWizard-Generated Applications\\" + qmo::LoadResourceString(IDS_APPLICATION_TITLE);
+}
+
 CMemoryOptimizerApp::CMemoryOptimizerApp() : m_instanceGuard(qmo::kSingleInstanceMutexName) {}
 
 CMemoryOptimizerApp::~CMemoryOptimizerApp() = default;
@@ -30,8 +34,7 @@ bool CMemoryOptimizerApp::InitInstance() {
 
     SetApplicationTitle(qmo::LoadResourceString(IDS_APPLICATION_TITLE));
     // The settings live under HKEY_CURRENT_USER\Software\<key>\<application title>.
-    m_profile = std::make_unique<qmo::RegistryProfile>(
-        HKEY_CURRENT_USER, L"Software\\Local AppWizard-Generated Applications\\" + ApplicationTitle());
+    m_profile = std::make_unique<qmo::RegistryProfile>(HKEY_CURRENT_USER, SettingsProfilePath());
 
     m_frame = std::make_unique<CMainFrame>(*m_profile, m_runEntry);
     if (!m_frame->Create()) {

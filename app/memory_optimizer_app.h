@@ -11,6 +11,9 @@ namespace qmo {
 
 class CMainFrame;
 
+// HKEY_CURRENT_USER\Software\<key>\<application title>: where the settings live.
+std::wstring SettingsProfilePath();
+
 class CMemoryOptimizerApp : public qmo::Application {
 public:
     CMemoryOptimizerApp();

@@ -68,7 +68,7 @@ int RunCommandLine(std::string_view arguments, CommandLineActions& actions) {
     case CommandSwitch::Optimize:
         if (actions.ProgramRuns())
             return actions.AskRunningProgramToOptimize() ? kCommandDone : kCommandInstanceUnreachable;
-        actions.TrimAllWorkingSets();
+        actions.OptimizeWithoutWindow();
         return kCommandDone;
     case CommandSwitch::Help:
         actions.ShowUsage();

@@ -45,8 +45,9 @@ public:
     virtual bool ProgramRuns() = 0;
     // True once the running program has accepted the request.
     virtual bool AskRunningProgramToOptimize() = 0;
-    // The silent optimization in this process: the trim only, no window.
-    virtual void TrimAllWorkingSets() = 0;
+    // The silent optimization in this process: the trim and the chosen
+    // memory areas, no window, recorded in the history.
+    virtual void OptimizeWithoutWindow() = 0;
     // The program itself; a quiet start ends without bringing up a running one.
     virtual int RunProgram(bool quietSecondStart) = 0;
 };

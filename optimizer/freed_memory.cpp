@@ -16,17 +16,22 @@ std::string TwoDigits(int value) {
     return std::string(1, static_cast<char>('0' + value / 10 % 10)) + static_cast<char>('0' + value % 10);
 }
 
-}  // namespace
-
-std::optional<std::uint64_t> FreedBetween(std::optional<std::uint64_t> inUseBefore,
-                                          std::optional<std::uint64_t> inUseAfter) {
-    if (!inUseBefore || !inUseAfter)
-        return std::nullopt;
-    return *inUseBefore > *inUseAfter ? *inUseBefore - *inUseAfter : 0;
+std::string Delay(std::uint32_t ms) {
+    if (ms < 60000)
+        return std::to_string(ms / 1000) + " s";
+    return std::to_string(ms / 60000) + " min";
 }
+
+}  // namespace
 
 std::string FreedLine(std::uint64_t freedBytes) {
     return "Freed " + Amount(freedBytes);
+}
+
+std::optional<std::uint64_t> FreedToShow(std::optional<std::int64_t> freedBytes) {
+    if (!freedBytes)
+        return std::nullopt;
+    return *freedBytes > 0 ? static_cast<std::uint64_t>(*freedBytes) : 0;
 }
 
 std::string LastOptimizedLine(int hour, int minute, std::optional<std::uint64_t> freedBytes) {
@@ -36,12 +41,11 @@ std::string LastOptimizedLine(int hour, int minute, std::optional<std::uint64_t>
     return line;
 }
 
-std::optional<std::uint64_t> FreedMeter::RunEnded(PhysicalMemorySource& memory) {
-    const std::optional<std::uint64_t> before = m_inUseBefore;
-    m_inUseBefore.reset();
-    if (!before)
-        return std::nullopt;
-    return FreedBetween(before, memory.BytesInUse());
+std::string ReboundLine(std::int64_t backBytes, std::uint32_t afterMs) {
+    const std::string after = " back after " + Delay(afterMs);
+    if (backBytes <= 0)
+        return "nothing" + after;
+    return Amount(static_cast<std::uint64_t>(backBytes)) + after;
 }
 
 }  // namespace qmo

@@ -1,43 +1,25 @@
 #pragma once
-// What an optimization freed: physical memory in use read just before a run
-// and just after it, and the texts that report the difference.
+// The texts that report what an optimization freed and what came back.
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace qmo {
 
-// Physical memory in use, total minus available, in bytes; nothing when the
-// system cannot say.
-class PhysicalMemorySource {
-public:
-    virtual ~PhysicalMemorySource() = default;
-    virtual std::optional<std::uint64_t> BytesInUse() = 0;
-};
-
-// Never negative: a run after which more is in use freed nothing. Unknown
-// when either reading is.
-std::optional<std::uint64_t> FreedBetween(std::optional<std::uint64_t> inUseBefore,
-                                          std::optional<std::uint64_t> inUseAfter);
-
 // "Freed 412 MB" in whole megabytes, rounded down; "Freed less than 1 MB"
 // below one, and "Freed 0 MB" when nothing at all was freed.
 std::string FreedLine(std::uint64_t freedBytes);
+
+// What the popup and the tip say of a run's signed account: a run after
+// which more was in use freed nothing.
+std::optional<std::uint64_t> FreedToShow(std::optional<std::int64_t> freedBytes);
 
 // "Last optimized 14:02 – freed 412 MB" (24-hour clock); without the amount
 // when it is unknown.
 std::string LastOptimizedLine(int hour, int minute, std::optional<std::uint64_t> freedBytes);
 
-// Reads in-use memory around one run.
-class FreedMeter {
-public:
-    void RunStarting(PhysicalMemorySource& memory) { m_inUseBefore = memory.BytesInUse(); }
-    // What the run freed; unknown without a reading taken when it started.
-    // Each start reading serves one end.
-    std::optional<std::uint64_t> RunEnded(PhysicalMemorySource& memory);
-
-private:
-    std::optional<std::uint64_t> m_inUseBefore;
-};
+// "300 MB back after 5 min", "less than 1 MB back after 30 s", "nothing back
+// after 5 min"; the delay in seconds below a minute, else in whole minutes.
+std::string ReboundLine(std::int64_t backBytes, std::uint32_t afterMs);
 
 }  // namespace qmo

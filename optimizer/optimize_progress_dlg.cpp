@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "framework/unique_handle.h"
-#include "optimizer/optimizer_win32.h"
 #include "res/messages.h"
 #include "res/resource.h"
 
@@ -33,8 +32,6 @@ COptimizeProgressDlg::COptimizeProgressDlg(qmo::OptimizationRunOwner& owner, Wor
       m_owner(owner),
       m_work(std::move(work)),
       m_startThread(std::move(startThread)) {
-    if (!m_work)
-        m_work = [](HWND progressBar, bool silent) { OptimizeSystemMemory(progressBar, silent); };
     if (!m_startThread)
         m_startThread = [](std::function<void()> body) { std::thread(std::move(body)).detach(); };
 }

@@ -23,13 +23,13 @@ public:
 
 class COptimizeProgressDlg : public qmo::Dialog {
 public:
-    // What the worker runs; the full optimization unless a test says otherwise.
+    // What the worker runs: the run's work, reporting to the bar.
     using Work = std::function<void(HWND progressBar, bool silent)>;
 
     // Starts the worker; throws std::system_error when no thread can be had.
     using ThreadStarter = std::function<void(std::function<void()> body)>;
 
-    explicit COptimizeProgressDlg(qmo::OptimizationRunOwner& owner, Work work = {}, ThreadStarter startThread = {});
+    COptimizeProgressDlg(qmo::OptimizationRunOwner& owner, Work work, ThreadStarter startThread = {});
     // Never leaves a worker writing into a freed dialog.
     ~COptimizeProgressDlg() override;
 

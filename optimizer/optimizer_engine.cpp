@@ -20,12 +20,14 @@ bool TrimProcessWorkingSet(ProcessSystem& system, std::uint32_t processId) {
     return true;
 }
 
-void TrimAllWorkingSets(ProcessSystem& system) {
+std::optional<TrimCount> TrimAllWorkingSets(ProcessSystem& system) {
     const auto ids = system.SnapshotProcessIds();
     if (!ids)
-        return;
+        return std::nullopt;
+    TrimCount count;
     for (std::uint32_t id : *ids)
-        TrimProcessWorkingSet(system, id);
+        ++(TrimProcessWorkingSet(system, id) ? count.trimmed : count.skipped);
+    return count;
 }
 
 bool SweepPhysicalMemory(ProgressSink& progress, SweepHeap& heap, SweepTable& table) {
@@ -46,12 +48,6 @@ bool SweepPhysicalMemory(ProgressSink& progress, SweepHeap& heap, SweepTable& ta
     }
     table.sweeping = false;
     return true;
-}
-
-void OptimizeSystemMemory(ProgressSink& progress, bool silent, ProcessSystem& system, SweepHeap& heap) {
-    TrimAllWorkingSets(system);
-    if (!silent)
-        SweepPhysicalMemory(progress, heap);
 }
 
 }  // namespace qmo

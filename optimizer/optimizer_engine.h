@@ -56,10 +56,16 @@ struct SweepTable {
 };
 SweepTable& SharedSweepTable();
 
+// Processes a walk over all of them trimmed, and passed over as they could not be opened.
+struct TrimCount {
+    std::int32_t trimmed = 0;
+    std::int32_t skipped = 0;
+};
+
 bool TrimProcessWorkingSet(ProcessSystem& system, std::uint32_t processId);
-void TrimAllWorkingSets(ProcessSystem& system);
+// Nothing when the snapshot failed and nothing was visited.
+std::optional<TrimCount> TrimAllWorkingSets(ProcessSystem& system);
 // False, with nothing sent, allocated or freed, while another sweep uses the table.
 bool SweepPhysicalMemory(ProgressSink& progress, SweepHeap& heap, SweepTable& table = SharedSweepTable());
-void OptimizeSystemMemory(ProgressSink& progress, bool silent, ProcessSystem& system, SweepHeap& heap);
 
 }  // namespace qmo

@@ -53,23 +53,8 @@ void CrtSweepHeap::Minimize() {
     ::HeapCompact(::GetProcessHeap(), 0);
 }
 
-std::optional<std::uint64_t> SystemPhysicalMemory::BytesInUse() {
-    MEMORYSTATUSEX status{};
-    status.dwLength = sizeof(status);
-    if (!::GlobalMemoryStatusEx(&status) || status.ullAvailPhys > status.ullTotalPhys)
-        return std::nullopt;
-    return status.ullTotalPhys - status.ullAvailPhys;
-}
-
 void ProgressBarSink::SetPosition(int position) {
     ::SendMessageW(m_progressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-}
-
-void OptimizeSystemMemory(HWND progressBar, bool silent) {
-    qmo::ProgressBarSink progress(progressBar);
-    qmo::Win32ProcessSystem system;
-    qmo::CrtSweepHeap heap;
-    qmo::OptimizeSystemMemory(progress, silent, system, heap);
 }
 
 }  // namespace qmo

@@ -3,7 +3,6 @@
 // trim calls, the C run-time heap, and a progress bar as the progress sink.
 #include <windows.h>
 
-#include "optimizer/freed_memory.h"
 #include "optimizer/optimizer_engine.h"
 
 namespace qmo {
@@ -24,12 +23,6 @@ public:
     void Minimize() override;
 };
 
-// GlobalMemoryStatusEx: total minus available physical memory.
-class SystemPhysicalMemory : public PhysicalMemorySource {
-public:
-    std::optional<std::uint64_t> BytesInUse() override;
-};
-
 // Sends PBM_SETPOS and waits until the bar has taken it.
 class ProgressBarSink : public ProgressSink {
 public:
@@ -39,8 +32,5 @@ public:
 private:
     HWND m_progressBar;
 };
-
-// The full optimization on the real system, reporting to a progress bar.
-void OptimizeSystemMemory(HWND progressBar, bool silent);
 
 }  // namespace qmo

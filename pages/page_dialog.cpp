@@ -115,7 +115,7 @@ bool PageDialog::OnCommand(UINT id, UINT code, HWND control) {
 
 void PageDialog::RunFullOptimization() {
     if (m_gate)
-        m_gate->RequestOptimization(qmo::OptimizationStart::Visible);
+        m_gate->RequestOptimization(qmo::OptimizationStart::Visible, qmo::RunTrigger::Page);
 }
 
 bool PageDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -37,6 +37,8 @@ protected:
     // The full optimization with its progress dialog, in the normal mode,
     // unless one is already running.
     void RunFullOptimization();
+    // Trims one process through the gate; false without one.
+    bool OptimizeOneProcess(std::uint32_t processId) { return m_gate && m_gate->OptimizeProcess(processId); }
     // Takes over the template's push buttons; call from OnInitDialog.
     void AttachButtons(std::initializer_list<UINT> ids);
     // The page has just come up in the tab control, by whichever route. The

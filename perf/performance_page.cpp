@@ -8,8 +8,7 @@
 
 namespace qmo {
 
-CPerformancePage::CPerformancePage(PerformanceHost* host)
-    : PageDialog(IDD_PERFORMANCE_PAGE, {IDC_PAGE_OPTIMIZE_MEMORY, IDC_PERF_OPTIMISE}), m_host(host) {}
+CPerformancePage::CPerformancePage() : PageDialog(IDD_PERFORMANCE_PAGE, {IDC_PAGE_OPTIMIZE_MEMORY, IDC_PERF_OPTIMISE}) {}
 
 BOOL CPerformancePage::OnInitDialog() {
     BindControls();
@@ -18,15 +17,6 @@ BOOL CPerformancePage::OnInitDialog() {
     AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
     for (UINT label : {IDC_PERF_MEMORY_LABEL, IDC_PERF_CPU_LABEL})
         SendItemMessage(label, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
-    qmo::CounterApi* hostCounters = m_host ? m_host->CounterSource() : nullptr;
-    m_sampler.emplace(hostCounters ? *hostCounters : m_counterApi, m_commitCharge, m_processorTimes,
-                      m_processSystem);
-    if (m_sampler->Start()) {
-        ::SetTimer(m_hWnd, ID_TIMER_SAMPLE, kSampleIntervalMs, nullptr);
-        ::SetTimer(m_hWnd, ID_TIMER_AUTO_OPTIMIZE, kAutoOptimizeIntervalMs, nullptr);
-    } else {
-        ReportQueryFailure();
-    }
     AttachButtons({IDC_PAGE_OPTIMIZE_MEMORY});
     m_wndProcessorGraph.Model().m_strCaption = "CPU Usage  ";
     m_wndMemoryGraph.Model().m_strCaption = "Memory Usage ";
@@ -43,22 +33,6 @@ void CPerformancePage::BindControls() {
     ColorControls();
 }
 
-void CPerformancePage::OnDestroy() {
-    PageDialog::OnDestroy();
-    if (m_sampler)
-        m_sampler->Stop();
-}
-
-bool CPerformancePage::OnTimer(UINT_PTR id) {
-    if (m_bCounterQueryFailed)
-        return true;  // a page that goes with its frame does not tick
-    if (id == ID_TIMER_SAMPLE)
-        OnSampleTick();
-    else if (id == ID_TIMER_AUTO_OPTIMIZE)
-        m_sampler->AutoOptimize(m_host, m_physicalMemory);
-    return true;
-}
-
 // A high-contrast theme turned on or off, or new system colours.
 bool CPerformancePage::OnLookChanged() {
     ColorControls();
@@ -73,16 +47,15 @@ void CPerformancePage::ColorControls() {
     m_wndProcessorGraph.SetColors(colors);
 }
 
-void CPerformancePage::OnSampleTick() {
+void CPerformancePage::ShowSample(const qmo::PerformanceSampler& sampler) {
     // A control the tick leaves showing what it showed is not repainted: a
     // steady memory load, or a full history of one value, costs no painting.
     const qmo::GaugeModel memoryGauge = m_wndMemoryGauge.Model();
     const qmo::GaugeModel processorGauge = m_wndProcessorGauge.Model();
     const qmo::HistoryGraphModel memoryGraph = m_wndMemoryGraph.Model();
     const qmo::HistoryGraphModel processorGraph = m_wndProcessorGraph.Model();
-    if (!m_sampler->Sample(m_host, {m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(),
-                                    m_wndMemoryGraph.Model(), m_wndProcessorGraph.Model()}))
-        return;
+    sampler.ShowOn({m_wndMemoryGauge.Model(), m_wndProcessorGauge.Model(), m_wndMemoryGraph.Model(),
+                    m_wndProcessorGraph.Model()});
     // Nothing is painted for a hidden window (the window is painted whole
     // when it shows), nor for a control whose picture this tick left as it was;
     // each invalidation is a trip to the window server. A hidden control keeps
@@ -102,7 +75,6 @@ void CPerformancePage::OnSampleTick() {
 // Told while the frame is being made, whose creation then fails: the program
 // ends as when its window cannot be made, its tray icon taken away.
 void CPerformancePage::ReportQueryFailure() {
-    m_bCounterQueryFailed = true;
     const std::wstring caption = qmo::MessageBoxCaption();
     ::MessageBoxW(m_hWnd, kQueryFailureText, caption.c_str(), MB_OK);
 }

@@ -1,10 +1,6 @@
 #pragma once
 // The page of committed memory and processor load: two gauges and two
-// history graphs fed once a second, the critical-limit popup, and the
-// automatic optimization every five minutes.
-#include <optional>
-
-#include "optimizer/optimizer_win32.h"
+// history graphs showing what the monitor sampled.
 #include "perf/perf_win32.h"
 #include "perf/performance_controls.h"
 #include "perf/performance_sampler.h"
@@ -17,49 +13,32 @@ inline constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , 
 
 class CPerformancePage : public PageDialog {
 public:
-    static constexpr UINT_PTR ID_TIMER_SAMPLE = 1;
-    static constexpr UINT_PTR ID_TIMER_AUTO_OPTIMIZE = 2;
-    static constexpr UINT kSampleIntervalMs = 1000;
-    static constexpr UINT kAutoOptimizeIntervalMs = 300000;
-
-    // The ticks read the host at the moment of use; without one they sample alone.
-    explicit CPerformancePage(PerformanceHost* host);
+    CPerformancePage();
 
     CGaugeCtrl& MemoryGauge() noexcept { return m_wndMemoryGauge; }
     CGaugeCtrl& ProcessorGauge() noexcept { return m_wndProcessorGauge; }
     CHistoryGraphCtrl& MemoryGraph() noexcept { return m_wndMemoryGraph; }
     CHistoryGraphCtrl& ProcessorGraph() noexcept { return m_wndProcessorGraph; }
-    // Null until the page is made: the host names the counters to read then.
-    const qmo::PerformanceSampler* Sampler() const noexcept { return m_sampler ? &*m_sampler : nullptr; }
-    // The counter query could not be opened: the user has been told, and the
-    // program cannot go on (the page does not tick).
-    bool CounterQueryFailed() const noexcept { return m_bCounterQueryFailed; }
+    // Shows what the monitor's tick sampled; a control whose picture is
+    // unchanged is not repainted, nor is a hidden one.
+    void ShowSample(const qmo::PerformanceSampler& sampler);
+    // The monitor's counter query could not be opened: the user is told, and
+    // the program cannot go on.
+    void ReportQueryFailure();
 
 protected:
     BOOL OnInitDialog() override;
-    bool OnTimer(UINT_PTR id) override;
     bool OnLookChanged() override;
-    void OnDestroy() override;
 
 private:
     void BindControls();
     // Our colours, or the system's in a high-contrast theme, for all four controls.
     void ColorControls();
-    void OnSampleTick();
-    void ReportQueryFailure();
 
     CGaugeCtrl m_wndMemoryGauge;
     CGaugeCtrl m_wndProcessorGauge;
     CHistoryGraphCtrl m_wndMemoryGraph;
     CHistoryGraphCtrl m_wndProcessorGraph;
-    qmo::PdhCounterApi m_counterApi;
-    qmo::SystemCommitCharge m_commitCharge;
-    qmo::SystemProcessorTimes m_processorTimes;
-    qmo::Win32ProcessSystem m_processSystem;
-    qmo::SystemPhysicalMemory m_physicalMemory;
-    std::optional<qmo::PerformanceSampler> m_sampler;
-    PerformanceHost* m_host;
-    bool m_bCounterQueryFailed = false;
 };
 
 }  // namespace qmo

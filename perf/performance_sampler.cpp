@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "config/optimizer_settings.h"
-#include "optimizer/freed_memory.h"
-#include "optimizer/optimizer_engine.h"
 
 namespace qmo {
 
@@ -41,7 +39,7 @@ bool PerformanceSampler::Start() {
     return true;
 }
 
-bool PerformanceSampler::Sample(PerformanceHost* host, const PerformanceDisplays& displays) {
+bool PerformanceSampler::Sample(PerformanceHost* host) {
     if (!m_query.IsOpen())
         return false;
     // Without counters in use there is nothing to collect (for a query
@@ -54,16 +52,22 @@ bool PerformanceSampler::Sample(PerformanceHost* host, const PerformanceDisplays
         if (UsesCounters())
             return false;
     }
-    const int processorValue = ReadProcessorValue();
-    const int memoryValue = ReadMemoryValue();
-    CheckCriticalLimit(host, memoryValue);
+    m_nProcessorValue = ReadProcessorValue();
+    m_nMemoryValue = ReadMemoryValue();
+    CheckCriticalLimit(host, m_nMemoryValue);
+    AddToHistory(m_nProcessorValue, m_nMemoryValue);
+    if (host)
+        host->Sampled();
+    return true;
+}
 
-    displays.processorGauge.SetValue(static_cast<float>(processorValue));
-    displays.memoryGauge.SetValue(static_cast<float>(memoryValue));
-    AddToHistory(processorValue, memoryValue);
+void PerformanceSampler::ShowOn(const PerformanceDisplays& displays) const {
+    if (m_nHistoryCount == 0)
+        return;  // nothing sampled yet: the displays keep their start
+    displays.processorGauge.SetValue(static_cast<float>(m_nProcessorValue));
+    displays.memoryGauge.SetValue(static_cast<float>(m_nMemoryValue));
     CopyHistory(displays.processorGraph, m_aProcessorX, m_aProcessorY, m_nHistoryCount);
     CopyHistory(displays.memoryGraph, m_aMemoryX, m_aMemoryY, m_nHistoryCount);
-    return true;
 }
 
 bool PerformanceSampler::GivenUpAfter(bool failed, int& counter, int& failedTicks) noexcept {
@@ -123,15 +127,9 @@ void PerformanceSampler::AddToHistory(int processorValue, int memoryValue) {
     m_aMemoryY[last] = static_cast<float>(memoryValue);
 }
 
-void PerformanceSampler::AutoOptimize(PerformanceHost* host, PhysicalMemorySource& memory) {
-    // Not through the optimization gate: the trim may run while a progress
-    // dialog's worker runs, as it shares nothing with it (no sweep blocks).
-    if (!host || !host->Settings().m_bAutoOptimize)
-        return;
-    FreedMeter meter;
-    meter.RunStarting(memory);
-    TrimAllWorkingSets(m_processes);
-    host->AutomaticTrimFinished(meter.RunEnded(memory));
+void PerformanceSampler::AutoOptimize(PerformanceHost* host) {
+    if (host && host->Settings().m_bAutoOptimize)
+        host->RunAutomaticOptimization();
 }
 
 }  // namespace qmo

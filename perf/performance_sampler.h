@@ -1,9 +1,9 @@
 #pragma once
-// The performance page's monitor, apart from any window: once a second it
-// samples processor time and committed memory, raises the critical-limit
-// popup through the main frame, and keeps the 100-point histories the
-// gauges and graphs show; every five minutes it trims all working sets when
-// automatic optimization is on.
+// The monitor, apart from any window: once a second it samples processor
+// time and committed memory, raises the critical-limit popup through the main
+// frame, and keeps the 100-point histories the performance page's gauges and
+// graphs show; every five minutes it asks for the automatic optimization
+// when that is on.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -23,11 +23,12 @@ public:
     // A full optimization is running.
     virtual bool IsOptimizing() const = 0;
     virtual void ShowCriticalLimitPopup() = 0;
-    // An automatic trim has ended, having freed this much (unknown when
-    // memory in use could not be read); a host that reports nothing ignores it.
-    virtual void AutomaticTrimFinished(std::optional<std::uint64_t> freedBytes) {}
-    // The performance data interface the page reads, asked once as the page
-    // is made; null for the system's own.
+    // Automatic optimization is on and its time has come.
+    virtual void RunAutomaticOptimization() {}
+    // A tick has sampled: what the displays show may have changed.
+    virtual void Sampled() {}
+    // The performance data interface the monitor reads, asked once as it
+    // starts; null for the system's own.
     virtual CounterApi* CounterSource() { return nullptr; }
 };
 
@@ -37,9 +38,6 @@ public:
 // measure the same thing, so giving up early costs little, while every
 // failed tick leaves the gauges blank.
 inline constexpr int kFailedTicksBeforeFallback = 3;
-
-class ProcessSystem;
-class PhysicalMemorySource;
 
 inline constexpr char kProcessorCounterPath[] = "\\Processor(_Total)\\% Processor Time";
 inline constexpr char kMemoryCounterPath[] = "\\Memory\\% Committed Bytes In Use";
@@ -79,18 +77,20 @@ struct PerformanceDisplays {
 
 class PerformanceSampler {
 public:
-    PerformanceSampler(CounterApi& counters, CommitChargeSource& commitCharge, ProcessorTimesSource& processorTimes,
-                       ProcessSystem& processes) noexcept
-        : m_query(counters), m_commitCharge(commitCharge), m_processorTimes(processorTimes), m_processes(processes) {}
+    PerformanceSampler(CounterApi& counters, CommitChargeSource& commitCharge,
+                       ProcessorTimesSource& processorTimes) noexcept
+        : m_query(counters), m_commitCharge(commitCharge), m_processorTimes(processorTimes) {}
 
     // Opens the query and adds both counters; false when the query cannot be opened.
     bool Start();
     // One sampling tick; false when nothing could be collected and nothing
     // changed. Counters that could not be added, or that failed
     // kFailedTicksBeforeFallback ticks in a row, read the system's own figures.
-    bool Sample(PerformanceHost* host, const PerformanceDisplays& displays);
-    // Trims when automatic optimization is on, and tells the host what that freed.
-    void AutoOptimize(PerformanceHost* host, PhysicalMemorySource& memory);
+    bool Sample(PerformanceHost* host);
+    // Puts the last tick's values and the histories on the displays.
+    void ShowOn(const PerformanceDisplays& displays) const;
+    // Asks the host for the automatic optimization when that is on.
+    void AutoOptimize(PerformanceHost* host);
     void Stop() { m_query.Close(); }
 
     const CPdhQuery& Query() const noexcept { return m_query; }
@@ -103,6 +103,9 @@ public:
     std::array<float, HISTORY_CAPACITY> m_aMemoryX{};
     std::array<float, HISTORY_CAPACITY> m_aMemoryY{};
     int m_nHistoryCount = 0;
+    // The last tick's values; unavailable before the first.
+    int m_nProcessorValue = PDH_VALUE_UNAVAILABLE;
+    int m_nMemoryValue = PDH_VALUE_UNAVAILABLE;
 
 private:
     bool UsesCounters() const noexcept { return m_nProcessorCounter >= 0 || m_nMemoryCounter >= 0; }
@@ -122,7 +125,6 @@ private:
     ProcessorTimesSource& m_processorTimes;
     // The reading of the tick before, from which the next processor load is measured.
     std::optional<ProcessorTimes> m_lastProcessorTimes;
-    ProcessSystem& m_processes;
 };
 
 }  // namespace qmo

@@ -33,6 +33,10 @@ CProcessPage::CProcessPage(const qmo::SettingsHolder* settings)
       m_settings(settings),
       m_snapshots(TakeSnapshot, [this] { ::PostMessageW(m_hWnd, WM_PROCESS_SNAPSHOT_READY, 0, 0); }) {}
 
+bool CProcessPage::TrimProcess(std::uint32_t processId) {
+    return OptimizeOneProcess(processId);
+}
+
 void CProcessPage::RequestSnapshot() {
     if (!m_snapshots.Request())
         m_logic.ApplySnapshot(TakeSnapshot());  // no thread to be had: take it here

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "config/settings_holder.h"
-#include "optimizer/optimizer_win32.h"
 #include "process/process_inspector_win32.h"
 #include "process/process_page_logic.h"
 #include "process/snapshot_worker.h"
@@ -43,7 +42,7 @@ private:
     // ProcessPageSeams
     qmo::ProcessInspector& Inspector() override { return m_inspector; }
     void RequestSnapshot() override;
-    qmo::ProcessSystem& TrimSystem() override { return m_trimSystem; }
+    bool TrimProcess(std::uint32_t processId) override;
     void ShowRows(const std::vector<qmo::ProcessEntry>& rows, const qmo::RowsPlacement& placement) override;
     void ShowSortArrow(int column, bool ascending) override;
     std::optional<std::uint32_t> SelectedProcessId() const override;
@@ -55,7 +54,6 @@ private:
 
     qmo::CSortListCtrl m_wndList;
     qmo::Win32ProcessInspector m_inspector;
-    qmo::Win32ProcessSystem m_trimSystem;
     const qmo::SettingsHolder* m_settings;
     qmo::ProcessPageLogic m_logic{*this};
     // Last: it stops (waiting for a snapshot under way) before the rest goes.

@@ -122,7 +122,7 @@ void ProcessPageLogic::OptimizeSelectedProcess() {
         return;
     // Held through the trim, which opens the process again by its id: no new
     // process is given the id while a handle to this one is open.
-    const bool trimmed = TrimProcessWorkingSet(m_seams.TrimSystem(), row.pid);
+    const bool trimmed = m_seams.TrimProcess(row.pid);
     m_seams.Inspector().CloseProcess(process);
     if (!trimmed) {
         m_seams.ShowMessage(kOptimizationFailedText, MessageButtons::Ok);

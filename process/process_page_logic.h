@@ -42,7 +42,9 @@ public:
     // Takes a new snapshot of the processes; its rows reach ApplySnapshot,
     // at once or later from the owner's thread.
     virtual void RequestSnapshot() = 0;
-    virtual ProcessSystem& TrimSystem() = 0;
+    // Trims one process's working set as a run of its own; false when it
+    // could not be opened or another run was going.
+    virtual bool TrimProcess(std::uint32_t processId) = 0;
     // Replaces the list's rows, each carrying its process id. A row the list
     // fails to take is left out, so list positions need not match `rows`.
     virtual void ShowRows(const std::vector<ProcessEntry>& rows, const RowsPlacement& placement) = 0;

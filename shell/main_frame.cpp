@@ -22,7 +22,7 @@
 namespace qmo {
 
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
-    : m_logic(*this, profile, runEntry, *this), m_view(m_logic, m_logic, *this) {}
+    : m_profile(profile), m_logic(*this, profile, runEntry, *this, m_memory.Service()), m_view(m_logic, m_logic) {}
 
 bool CMainFrame::Create() {
     const HINSTANCE instance = qmo::Application::InstanceHandle();
@@ -89,7 +89,12 @@ int CMainFrame::OnCreate() {
     // window whose creation fails.
     CreateTrayIcon();
     qmo::MarkStartupStep("tray");
-    if (!m_view.Create(m_hWnd) || m_view.PerformancePage().CounterQueryFailed()) {
+    if (!m_view.Create(m_hWnd)) {
+        m_trayIcon.Remove();
+        return -1;
+    }
+    if (!m_monitor.Start(m_hWnd)) {
+        m_view.PerformancePage().ReportQueryFailure();
         m_trayIcon.Remove();
         return -1;
     }
@@ -100,6 +105,9 @@ int CMainFrame::OnCreate() {
     m_logic.SaveSettings();
     m_logic.LoadSettings();
     m_logic.RegisterShortcut();
+    m_memory.Load(m_profile);
+    m_memory.AttachTimers(m_hWnd);
+    m_memory.Service().SetListener(this);
     qmo::MarkStartupStep("settings");
 
     ShowBalloonTip();
@@ -162,7 +170,12 @@ bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
         m_view.SelectNavigationGroup(id - ID_VIEW_PERFORMANCE);
         return true;
     case ID_OPTIMIZE:
-        m_logic.OptimizeNow();
+        // The tray's menu names its own window as the command's sender.
+        m_logic.OptimizeNow(control && control == m_trayIcon.NotificationWindow() ? qmo::RunTrigger::Tray
+                                                                                   : qmo::RunTrigger::Menu);
+        return true;
+    case ID_VIEW_HISTORY:
+        ShowHistoryWindow();
         return true;
     case ID_TRAY_SHOW_HIDE:
         m_logic.ToggleMainWindow();
@@ -185,7 +198,20 @@ bool CMainFrame::OnCommand(UINT id, UINT code, HWND control) {
     }
 }
 
+bool CMainFrame::OnTimer(UINT_PTR id) {
+    return m_monitor.OnTimer(id) || m_memory.OnTimer(id) || FrameWindow::OnTimer(id);
+}
+
+void CMainFrame::Sampled() {
+    if (const qmo::PerformanceSampler* sampler = m_monitor.Sampler())
+        m_view.PerformancePage().ShowSample(*sampler);
+}
+
 void CMainFrame::OnDestroy() {
+    m_monitor.Stop();
+    m_memory.Service().SetListener(nullptr);
+    m_memory.AttachTimers(nullptr);
+    m_historyWindow.Close();
     // Taken out of the list first: a popup going away must not find the list mid-change.
     std::list<qmo::PopupPtr> popups = std::move(m_popups);
     m_popups.clear();
@@ -203,25 +229,62 @@ bool CMainFrame::ShowOptimizedPopup(std::optional<std::uint64_t> freedBytes) {
     return ShowPopup(qmo::BuildOptimizedPopup(freedBytes));
 }
 
+COptimizeProgressDlg::Work CMainFrame::OptimizationWork() {
+    return [this](HWND progressBar, bool silent) {
+        qmo::ProgressBarSink progress(progressBar);
+        m_memory.Service().Work(progress, silent);
+    };
+}
+
 // The worker has done its work: memory in use is read again before anything
 // else. A notice that is not the running dialog's worker's, once, is made up.
 bool CMainFrame::OnOptimizationFinished(WPARAM runId) {
     if (!m_pRunningDialog || !m_pRunningDialog->AcceptFinishedNotice(runId))
         return false;
-    const std::optional<std::uint64_t> freed = m_freedMeter.RunEnded(PhysicalMemory());
-    ShowLastOptimizationInTooltip(freed);
-    return ShowOptimizedPopup(freed);
+    const qmo::RunRecord* record = m_memory.Service().EndRun();
+    return ShowOptimizedPopup(qmo::FreedToShow(record ? record->freed : std::nullopt));
 }
 
-void CMainFrame::AutomaticTrimFinished(std::optional<std::uint64_t> freedBytes) {
-    ShowLastOptimizationInTooltip(freedBytes);
-}
-
-void CMainFrame::ShowLastOptimizationInTooltip(std::optional<std::uint64_t> freedBytes) {
+void CMainFrame::RunRecorded(const qmo::RunRecord& record) {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    m_trayIcon.SetTooltip(std::wstring(qmo::kMainWindowTitle) + L"\n" +
-                          qmo::Widen(qmo::LastOptimizedLine(now.wHour, now.wMinute, freedBytes)));
+    m_lastRunLine = qmo::LastOptimizedLine(now.wHour, now.wMinute, qmo::FreedToShow(record.freed));
+    m_reboundLine.clear();
+    ShowLastOptimizationInTooltip();
+    m_historyWindow.RecordsChanged();
+}
+
+void CMainFrame::LateSampleRecorded(const qmo::RunRecord& record, qmo::LateSample sample) {
+    const bool first = sample == qmo::LateSample::First;
+    const std::optional<std::int64_t> back = first ? record.backAfterFirstSample : record.backAfterSecondSample;
+    if (back) {
+        const qmo::LateSampleDelays delays = m_memory.Service().Delays();
+        m_reboundLine = qmo::ReboundLine(*back, first ? delays.firstMs : delays.secondMs);
+        ShowLastOptimizationInTooltip();
+    }
+    m_historyWindow.RecordsChanged();
+}
+
+void CMainFrame::ShowLastOptimizationInTooltip() {
+    std::string line = m_lastRunLine;
+    if (!m_reboundLine.empty())
+        line += " \xC2\xB7 " + m_reboundLine;  // middle dot
+    m_trayIcon.SetTooltip(std::wstring(qmo::kMainWindowTitle) + L"\n" + qmo::Widen(line));
+}
+
+void CMainFrame::ShowHistoryWindow() {
+    m_historyWindow.Show(m_hWnd);
+}
+
+std::wstring CMainFrame::HistoryFolder() const {
+    return m_memory.File().Folder();
+}
+
+std::string CMainFrame::CsvText(const std::vector<const qmo::RunRecord*>& rows) const {
+    std::string text = qmo::HistoryHeaderRow() + "\r\n";
+    for (const qmo::RunRecord* row : rows)
+        text += qmo::FormatHistoryRow(*row) + "\r\n";
+    return text;
 }
 
 bool CMainFrame::ShowPopup(qmo::PopupContent content) {
@@ -246,10 +309,18 @@ LRESULT CMainFrame::OnPopupNotify(WPARAM code, LPARAM data) {
         return 1;
     if (code == qmo::kPopupElementClicked) {
         const qmo::PopupElement* element = popup->ElementNamedBy(data);
-        if (qmo::PopupClickActionFor(element->id) == qmo::PopupClickAction::StartOptimization)
-            m_logic.OptimizeNow();  // the popup stays and runs out on its own
-        else
+        switch (qmo::PopupClickActionFor(element->id)) {
+        case qmo::PopupClickAction::StartOptimization:
+            m_logic.OptimizeNow(qmo::RunTrigger::Popup);  // the popup stays and runs out on its own
+            break;
+        case qmo::PopupClickAction::ShowHistory:
             popup->CloseNow();
+            ShowHistoryWindow();
+            break;
+        case qmo::PopupClickAction::CloseNow:
+            popup->CloseNow();
+            break;
+        }
     } else if (popup->State() == qmo::PopupState::Closed) {
         if (m_pActivePopup == popup)
             m_pActivePopup = nullptr;
@@ -346,7 +417,6 @@ void CMainFrame::RunOptimizationDialog(bool silent) {
     COptimizeProgressDlg dialog(*this, OptimizationWork());
     dialog.m_bSilent = silent ? 1 : 0;
     m_pRunningDialog = &dialog;
-    m_freedMeter.RunStarting(PhysicalMemory());
     dialog.Run();
     m_pRunningDialog = nullptr;
 }
@@ -372,14 +442,14 @@ void CMainFrame::AllowOptimizeRequests() {
 LRESULT CMainFrame::OnOptimizeRequest() {
     // Answered before the run: the asking start ends at once, whatever the run takes.
     ::ReplyMessage(qmo::kOptimizeRequestAccepted);
-    m_logic.OptimizeNow();
+    m_logic.OptimizeNow(qmo::RunTrigger::CommandLine);
     return qmo::kOptimizeRequestAccepted;
 }
 
 bool CMainFrame::OnHotKey(int id, UINT, UINT) {
     if (id != IDHK_EMERGENCY_OPTIMIZE)
         return false;
-    m_logic.OptimizeNow();
+    m_logic.OptimizeNow(qmo::RunTrigger::Hotkey);
     return true;
 }
 

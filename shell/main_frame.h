@@ -4,10 +4,10 @@
 #include <list>
 
 #include "framework/frame_window.h"
-#include "optimizer/freed_memory.h"
+#include "history/history_window.h"
+#include "optimizer/memory_service_win32.h"
 #include "optimizer/optimize_progress_dlg.h"
-#include "optimizer/optimizer_win32.h"
-#include "perf/performance_sampler.h"
+#include "perf/performance_monitor.h"
 #include "shell/main_frame_logic.h"
 #include "shell/tessel_view.h"
 #include "toolkit/popup_window.h"
@@ -16,7 +16,8 @@
 namespace qmo {
 
 class CMainFrame : public qmo::FrameWindow, public PerformanceHost, private MainFrameWindow,
-                   private qmo::OptimizationRunOwner, private qmo::HotkeyRegistrar {
+                   private qmo::OptimizationRunOwner, private qmo::HotkeyRegistrar, private qmo::RunListener,
+                   private qmo::HistoryWindowSource {
 public:
     CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry);
 
@@ -35,12 +36,19 @@ public:
     MainFrameLogic& Logic() noexcept { return m_logic; }
     const MainFrameLogic& Logic() const noexcept { return m_logic; }
 
-    // PerformanceHost: what the performance page's tick reads.
+    // PerformanceHost: what the monitor's ticks read and ask for.
     const OptimizerSettings& Settings() const override { return m_logic.Settings(); }
     bool IsOptimizing() const override { return m_logic.Optimizing(); }
-    void AutomaticTrimFinished(std::optional<std::uint64_t> freedBytes) override;
+    void RunAutomaticOptimization() override { m_logic.RunAutomaticOptimization(); }
+    void Sampled() override;
+
+    // The "Optimization history" window, made or brought forward.
+    void ShowHistoryWindow();
 
     CTesselDesktopSuitFrameView& View() noexcept { return m_view; }
+    const qmo::PerformanceMonitor& Monitor() const noexcept { return m_monitor; }
+    qmo::SystemMemoryService& Memory() noexcept { return m_memory; }
+    const qmo::CHistoryWindow& HistoryWindow() const noexcept { return m_historyWindow; }
     const qmo::PopupWindow* ActivePopup() const noexcept { return m_pActivePopup; }
     qmo::TrayIcon& TrayIcon() noexcept { return m_trayIcon; }
 
@@ -49,6 +57,7 @@ protected:
     bool OnSize(UINT type, int width, int height) override;
     bool OnDpiChanged(unsigned dpi, const RECT& suggested) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnTimer(UINT_PTR id) override;
     void OnDestroy() override;
     // The emergency shortcut: an optimization through the one gate.
     bool OnHotKey(int id, UINT modifiers, UINT virtualKey) override;
@@ -63,18 +72,35 @@ protected:
     void WaitForOptimizationWorker() override;
     void PostExit() override;
     void DestroyFrame() override { DestroyWindow(); }
-    // What a run's worker does; the full optimization.
-    virtual COptimizeProgressDlg::Work OptimizationWork() { return {}; }
-    // Where a run's freed memory is read; the system's physical memory.
-    virtual qmo::PhysicalMemorySource& PhysicalMemory() { return m_physicalMemory; }
+    // What a run's worker does; the memory service's work.
+    virtual COptimizeProgressDlg::Work OptimizationWork();
+    // Where the memory service and the history window read memory; the system.
+    qmo::MemoryReading ReadMemory() override { return m_systemReader.Read(); }
     // OptimizationRunOwner: the frame owns the progress dialog and hears the run's end.
     HWND RunOwnerWindow() const override { return m_hWnd; }
     void SetOptimizing(bool optimizing) override { m_logic.SetOptimizing(optimizing); }
     // HotkeyRegistrar: the emergency shortcut, on this window.
     bool RegisterShortcut(char letter) override;
     void UnregisterShortcut() override;
+    // RunListener: the tip tells of the last run, and the history window shows it.
+    void RunRecorded(const qmo::RunRecord& record) override;
+    void LateSampleRecorded(const qmo::RunRecord& record, qmo::LateSample sample) override;
+    // HistoryWindowSource: the service's history and readings.
+    const std::deque<qmo::RunRecord>& Records() const override { return m_memory.Service().History().Records(); }
+    std::wstring HistoryFolder() const override;
+    std::string CsvText(const std::vector<const qmo::RunRecord*>& rows) const override;
 
 private:
+    // The service's readings, through ReadMemory at the moment of use.
+    class FrameMemoryReader : public qmo::MemoryReader {
+    public:
+        explicit FrameMemoryReader(CMainFrame& frame) noexcept : m_frame(frame) {}
+        qmo::MemoryReading Read() override { return m_frame.ReadMemory(); }
+
+    private:
+        CMainFrame& m_frame;
+    };
+
     int OnCreate();
     void CreateTrayIcon();
     void OnHelp();
@@ -83,18 +109,25 @@ private:
     LRESULT OnPopupNotify(WPARAM code, LPARAM data);
     qmo::PopupWindow* AlivePopupNamedBy(WPARAM code, LPARAM data) const;
     bool OnOptimizationFinished(WPARAM runId);
-    // The tooltip's second line: when the last run ended and what it freed.
-    void ShowLastOptimizationInTooltip(std::optional<std::uint64_t> freedBytes);
+    // The tooltip's second line: when the last run ended, what it freed and
+    // what came back.
+    void ShowLastOptimizationInTooltip();
     void AllowOptimizeRequests();
     LRESULT OnOptimizeRequest();
 
+    qmo::ProfileStore& m_profile;
+    qmo::Win32MemoryReader m_systemReader;
+    FrameMemoryReader m_frameReader{*this};
+    qmo::SystemMemoryService m_memory{&m_frameReader};
     MainFrameLogic m_logic;
+    qmo::PerformanceMonitor m_monitor{*this};
+    std::string m_lastRunLine;  // "Last optimized 14:02 – freed 412 MB"
+    std::string m_reboundLine;  // "300 MB back after 5 min"
     qmo::PopupWindow* m_pActivePopup = nullptr;
     std::list<qmo::PopupPtr> m_popups;  // alive popups; never more than one
     COptimizeProgressDlg* m_pRunningDialog = nullptr;  // the run going on, if any
-    qmo::SystemPhysicalMemory m_physicalMemory;
-    qmo::FreedMeter m_freedMeter;
     CTesselDesktopSuitFrameView m_view;
+    qmo::CHistoryWindow m_historyWindow{*this};
     // The window's icons at its DPI once it has changed.
     qmo::unique_icon m_bigIcon;
     qmo::unique_icon m_smallIcon;

@@ -40,21 +40,31 @@ void MainFrameLogic::OnMinimized() {
     ToggleMainWindow();
 }
 
-void MainFrameLogic::OptimizeNow() {
-    RequestOptimization(qmo::OptimizationStart::SilentWhenHidden);
+void MainFrameLogic::OptimizeNow(qmo::RunTrigger trigger) {
+    RequestOptimization(qmo::OptimizationStart::SilentWhenHidden, trigger);
 }
 
-bool MainFrameLogic::RequestOptimization(qmo::OptimizationStart start) {
-    if (!m_bCreated || m_bOptimizeCommandRunning)
+bool MainFrameLogic::RequestOptimization(qmo::OptimizationStart start, qmo::RunTrigger trigger) {
+    if (!m_bCreated || m_bOptimizeCommandRunning || !m_memory.BeginRun(trigger, m_settings.m_areas))
         return false;
     m_bOptimizeCommandRunning = 1;
     m_window.RunOptimizationDialog(start == qmo::OptimizationStart::SilentWhenHidden && !m_window.IsWindowShown());
     m_bOptimizeCommandRunning = 0;
+    m_memory.CloseRun();
     if (m_bExitPending) {
         m_bExitPending = false;
         m_window.PostExit();
     }
     return true;
+}
+
+bool MainFrameLogic::OptimizeProcess(std::uint32_t processId) {
+    return m_bCreated && !m_bOptimizeCommandRunning && m_memory.OptimizeProcess(processId);
+}
+
+void MainFrameLogic::RunAutomaticOptimization() {
+    if (m_bCreated && !m_bOptimizeCommandRunning)
+        m_memory.RunWithoutWindow(qmo::RunTrigger::Automatic, m_settings.m_areas);
 }
 
 void MainFrameLogic::Exit() {
@@ -78,6 +88,15 @@ void MainFrameLogic::OnSessionEnding() {
 
 void MainFrameLogic::LoadSettings() {
     qmo::ReadSettings(m_profile, m_settings);
+}
+
+qmo::MemoryAreaAvailability MainFrameLogic::AreaAvailability() const {
+    qmo::MemoryAreaAvailability available;
+    available.systemCache = !m_memory.AreaKnownUnavailable(qmo::MemoryArea::SystemCache);
+    available.modifiedList = !m_memory.AreaKnownUnavailable(qmo::MemoryArea::ModifiedList);
+    available.standbyList = !m_memory.AreaKnownUnavailable(qmo::MemoryArea::StandbyList);
+    available.combinePages = !m_memory.AreaKnownUnavailable(qmo::MemoryArea::CombinePages);
+    return available;
 }
 
 void MainFrameLogic::SaveSettings(qmo::LogonTaskUpdate task) {

@@ -4,6 +4,7 @@
 // Win32 frame holds it and supplies the window operations.
 #include "config/emergency_shortcut.h"
 #include "config/settings_holder.h"
+#include "optimizer/memory_service.h"
 #include "pages/optimization_gate.h"
 
 namespace qmo {
@@ -34,8 +35,8 @@ public:
 class MainFrameLogic final : public qmo::SettingsHolder, public qmo::OptimizationGate {
 public:
     MainFrameLogic(MainFrameWindow& window, qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry,
-                   qmo::HotkeyRegistrar& shortcutKeys) noexcept
-        : m_window(window), m_profile(profile), m_runEntry(runEntry), m_shortcut(shortcutKeys) {}
+                   qmo::HotkeyRegistrar& shortcutKeys, qmo::MemoryService& memory) noexcept
+        : m_window(window), m_profile(profile), m_runEntry(runEntry), m_memory(memory), m_shortcut(shortcutKeys) {}
 
     // The frame's creation has completed. Until then none of the requests
     // below acts: a message box shown while the frame is made runs a message
@@ -54,9 +55,14 @@ public:
 
     // The "Optimize" command: a progress dialog, silent when the window is
     // hidden (a run from the tray leaves it hidden); ignored while one runs.
-    void OptimizeNow();
-    // Every way into an optimization comes through here, OptimizeNow too.
-    bool RequestOptimization(qmo::OptimizationStart start) override;
+    void OptimizeNow(qmo::RunTrigger trigger);
+    // Every way into an optimization comes through here, OptimizeNow too;
+    // the memory service keeps the run's account and its gate.
+    bool RequestOptimization(qmo::OptimizationStart start, qmo::RunTrigger trigger) override;
+    bool OptimizeProcess(std::uint32_t processId) override;
+    // The monitor's five-minute turn, automatic optimization being on; not
+    // during another run.
+    void RunAutomaticOptimization();
 
     // The tray's "Exit". During a run the worker still uses the dialog, its
     // bar and this frame: the exit waits until the run has ended.
@@ -72,6 +78,7 @@ public:
     // Saves, then brings the emergency shortcut in step with the record.
     void ApplySettings(const OptimizerSettings& settings, qmo::LogonTaskUpdate task) override;
     std::string ShortcutProblem() const override { return m_shortcut.Problem(); }
+    qmo::MemoryAreaAvailability AreaAvailability() const override;
     // Once the start-up's loading is done, and at exit.
     void RegisterShortcut() { m_shortcut.Follow(m_settings); }
     void ReleaseShortcut() { m_shortcut.Release(); }
@@ -89,6 +96,7 @@ private:
     MainFrameWindow& m_window;
     qmo::ProfileStore& m_profile;
     qmo::RunEntryStore& m_runEntry;
+    qmo::MemoryService& m_memory;
     OptimizerSettings m_settings;
     qmo::EmergencyShortcut m_shortcut;
     bool m_bCreated = false;

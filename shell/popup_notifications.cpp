@@ -94,6 +94,8 @@ PopupContent BuildOptimizedPopup(std::optional<std::uint64_t> freedBytes) {
     freed.rect = {30, 90, 265, kLinesBottom};
     freed.text = FreedLine(*freedBytes);
     freed.textColor = kBlack;
+    freed.link = true;
+    freed.id = kHistoryLinkId;
     freed.fitHeightToText = true;
     content.windowText += "\n" + freed.text;
     content.elements.Add(std::move(freed));
@@ -101,7 +103,14 @@ PopupContent BuildOptimizedPopup(std::optional<std::uint64_t> freedBytes) {
 }
 
 PopupClickAction PopupClickActionFor(int elementId) {
-    return elementId == kOptimizeLinkId ? PopupClickAction::StartOptimization : PopupClickAction::CloseNow;
+    switch (elementId) {
+    case kOptimizeLinkId:
+        return PopupClickAction::StartOptimization;
+    case kHistoryLinkId:
+        return PopupClickAction::ShowHistory;
+    default:
+        return PopupClickAction::CloseNow;
+    }
 }
 
 }  // namespace qmo

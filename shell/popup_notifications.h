@@ -3,7 +3,7 @@
 // memory was optimized. Same size, timing and layout; they differ in the
 // colour of the frame and in the message, which on the critical-limit popup is
 // a link that starts an optimization. The green one adds what the run freed
-// on a second line when that is known. Each popup's window text is its whole
+// on a second line when that is known, a link to the run's history. Each popup's window text is its whole
 // message, for screen readers.
 #include <cstdint>
 #include <optional>
@@ -16,6 +16,7 @@ namespace qmo {
 inline constexpr int kNotificationPopupWidth = 270;
 inline constexpr int kNotificationPopupHeight = 128;
 inline constexpr int kOptimizeLinkId = 100;
+inline constexpr int kHistoryLinkId = 101;
 inline constexpr int kPopupCloseButtonId = -1;
 inline constexpr char kPopupTitle[] = "Quenvale Memory Optimizer";
 inline constexpr char kOptimizedMessage[] = "The System Memory is optimized";
@@ -26,11 +27,12 @@ std::string CriticalLimitMessage(int limitPercent);
 PopupContent BuildCriticalLimitPopup(int limitPercent);
 PopupContent BuildOptimizedPopup(std::optional<std::uint64_t> freedBytes = std::nullopt);
 
-enum class PopupClickAction { StartOptimization, CloseNow };
+enum class PopupClickAction { StartOptimization, ShowHistory, CloseNow };
 
-// What the frame does when an element of either popup is clicked: the link
-// starts an optimization and leaves the popup to run out; anything else,
-// the close button or the popup's body, closes it at once.
+// What the frame does when an element of either popup is clicked: the
+// critical-limit link starts an optimization and leaves the popup to run
+// out; the freed line shows the history; anything else, the close button or
+// the popup's body, closes it at once.
 PopupClickAction PopupClickActionFor(int elementId);
 
 }  // namespace qmo

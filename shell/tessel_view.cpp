@@ -52,13 +52,12 @@ void CPageTabControl::OnTabActivated(int index) {
 }
 
 bool COptimizeMemoryButton::OnClicked() {
-    m_gate.RequestOptimization(qmo::OptimizationStart::Visible);
+    m_gate.RequestOptimization(qmo::OptimizationStart::Visible, qmo::RunTrigger::Navigation);
     return true;
 }
 
-CTesselDesktopSuitFrameView::CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate, qmo::SettingsHolder& settings,
-                                                         PerformanceHost& performance)
-    : m_wndPageTabs(*this), m_pagePerformance(&performance), m_pageProcess(&settings), m_pageSettings(&settings),
+CTesselDesktopSuitFrameView::CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate, qmo::SettingsHolder& settings)
+    : m_wndPageTabs(*this), m_pageProcess(&settings), m_pageSettings(&settings),
       m_btnOptimize(gate) {
     m_pagePerformance.SetOptimizationGate(&gate);
     m_pageProcess.SetOptimizationGate(&gate);

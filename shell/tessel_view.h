@@ -45,10 +45,8 @@ private:
 class CTesselDesktopSuitFrameView : public qmo::Window, private qmo::NavigationTarget {
 public:
     // Every optimize button of the view and its pages asks `gate` for a run;
-    // the pages read and save the settings through `settings`, and the
-    // performance page's ticks report to `performance`.
-    CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate, qmo::SettingsHolder& settings,
-                                PerformanceHost& performance);
+    // the pages read and save the settings through `settings`.
+    CTesselDesktopSuitFrameView(qmo::OptimizationGate& gate, qmo::SettingsHolder& settings);
     // The children go while their objects still live.
 
     bool Create(HWND frame);

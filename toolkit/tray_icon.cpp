@@ -210,8 +210,13 @@ void TrayIcon::ShowMenu() {
     // The owner must be in the foreground, or the menu does not close when
     // the user clicks elsewhere; the posted message lets it close properly.
     ::SetForegroundWindow(m_owner);
-    ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_owner, nullptr);
+    const UINT command = static_cast<UINT>(
+        ::TrackPopupMenu(popup, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, m_owner, nullptr));
     ::PostMessageW(m_owner, WM_NULL, 0, 0);
+    // The command names this window as its sender, so the owner can tell the
+    // tray's menu from its own.
+    if (command != 0)
+        ::PostMessageW(m_owner, WM_COMMAND, MAKEWPARAM(command, 0), reinterpret_cast<LPARAM>(m_hWnd));
 }
 
 void TrayIcon::OnAnimationTick() {

@@ -61,8 +61,7 @@ struct TickBench {
     qmo::PdhCounterApi api;
     qmo::SystemCommitCharge commitCharge;
     qmo::SystemProcessorTimes processorTimes;
-    qmo::Win32ProcessSystem processes;
-    qmo::PerformanceSampler sampler{api, commitCharge, processorTimes, processes};
+    qmo::PerformanceSampler sampler{api, commitCharge, processorTimes};
     QuietHost host;
     qmo::GaugeModel memoryGauge, processorGauge;
     qmo::HistoryGraphModel memoryGraph, processorGraph;
@@ -86,7 +85,11 @@ struct TickBench {
             [&](qmo::Canvas& canvas) { qmo::PaintGraphGrid(canvas, kGraph.cx, kGraph.cy, look); },
             [&](qmo::Canvas& canvas) { qmo::PaintGraphCurve(canvas, graph, kGraph.cx, kGraph.cy, look); });
     }
-    bool Sample() { return sampler.Sample(&host, {memoryGauge, processorGauge, memoryGraph, processorGraph}); }
+    bool Sample() {
+        const bool sampled = sampler.Sample(&host);
+        sampler.ShowOn({memoryGauge, processorGauge, memoryGraph, processorGraph});
+        return sampled;
+    }
     void PaintAll() {
         PaintGauge(pictures[0], memoryGauge);
         PaintGauge(pictures[1], processorGauge);

@@ -31,7 +31,7 @@ public:
         done.push_back("ask to optimize");
         return m_instance == Instance::Accepts;
     }
-    void TrimAllWorkingSets() override { done.push_back("trim"); }
+    void OptimizeWithoutWindow() override { done.push_back("trim"); }
     int RunProgram(bool quietSecondStart) override {
         done.push_back(quietSecondStart ? "run quietly" : "run");
         return 40;

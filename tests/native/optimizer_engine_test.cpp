@@ -10,53 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "fake_optimizer_system.h"
 #include "optimizer/freed_memory.h"
 #include "optimizer/optimizer_engine.h"
 
 namespace qmo {
 namespace {
 
-// Remembers every call; processes listed in `unopenable` cannot be opened.
-class FakeProcessSystem : public ProcessSystem {
-public:
-    std::optional<std::vector<std::uint32_t>> SnapshotProcessIds() override {
-        calls.push_back("snapshot");
-        return snapshot;
-    }
-    Handle OpenProcess(std::uint32_t access, bool inheritHandle, std::uint32_t processId) override {
-        calls.push_back("open " + std::to_string(processId));
-        accesses.push_back(access);
-        inherited = inherited || inheritHandle;
-        if (unopenable.count(processId))
-            return 0;
-        const Handle handle = nextHandle++;
-        open.insert(handle);
-        return handle;
-    }
-    bool SetWorkingSetSize(Handle process, std::size_t minimum, std::size_t maximum) override {
-        calls.push_back("limits " + std::to_string(process));
-        limits.emplace_back(minimum, maximum);
-        return !failTrims;
-    }
-    bool EmptyProcessWorkingSet(Handle process) override {
-        calls.push_back("empty " + std::to_string(process));
-        return !failTrims;
-    }
-    void CloseProcess(Handle process) override {
-        calls.push_back("close " + std::to_string(process));
-        EXPECT_EQ(open.erase(process), 1u) << "closed a handle that was not open";
-    }
-
-    std::optional<std::vector<std::uint32_t>> snapshot = std::vector<std::uint32_t>{};
-    std::set<std::uint32_t> unopenable;
-    bool failTrims = false;
-    std::vector<std::string> calls;
-    std::vector<std::uint32_t> accesses;
-    std::vector<std::pair<std::size_t, std::size_t>> limits;
-    std::set<Handle> open;
-    bool inherited = false;
-    Handle nextHandle = 100;
-};
+using testing::ExpectedPositions;
+using testing::FakeProcessSystem;
+using testing::RecordingHeap;
 
 using Calls = std::vector<std::string>;
 
@@ -90,7 +53,10 @@ TEST(TrimAll, VisitsEveryEntryIncludingIdleAndOwnAndGoesOnPastFailures) {
     FakeProcessSystem system;
     system.snapshot = std::vector<std::uint32_t>{0, 4, 1234, 99, 4};
     system.unopenable = {0, 4, 99};
-    TrimAllWorkingSets(system);
+    const std::optional<TrimCount> count = TrimAllWorkingSets(system);
+    ASSERT_TRUE(count);
+    EXPECT_EQ(count->trimmed, 1);
+    EXPECT_EQ(count->skipped, 4);
     EXPECT_EQ(system.calls, (Calls{"snapshot", "open 0", "open 4", "open 1234", "limits 100", "empty 100",
                                    "close 100", "open 99", "open 4"}));
     EXPECT_TRUE(system.open.empty());
@@ -99,65 +65,8 @@ TEST(TrimAll, VisitsEveryEntryIncludingIdleAndOwnAndGoesOnPastFailures) {
 TEST(TrimAll, FailedSnapshotTrimsNothing) {
     FakeProcessSystem system;
     system.snapshot.reset();
-    TrimAllWorkingSets(system);
+    EXPECT_EQ(TrimAllWorkingSets(system), std::nullopt);
     EXPECT_EQ(system.calls, Calls{"snapshot"});
-}
-
-// Hands out real blocks (so the sweep can fill them) and logs the order of
-// events together with the progress positions.
-class RecordingHeap : public SweepHeap, public ProgressSink {
-public:
-    ~RecordingHeap() override {
-        for (void* block : live)
-            std::free(block);
-    }
-    void* Allocate(std::size_t size) override {
-        events.push_back("alloc");
-        if (failAt.count(allocations++) || failAll)
-            return nullptr;
-        void* block = std::malloc(size);
-        std::memset(block, 0xA5, size);
-        live.insert(block);
-        return block;
-    }
-    void Free(void* block) override {
-        events.push_back("free");
-        EXPECT_EQ(live.count(block), 1u) << "freed a block that is not live";
-        EXPECT_TRUE(AllZero(block)) << "a block was not touched in full";
-        live.erase(block);
-        std::free(block);
-    }
-    void Minimize() override { events.push_back("min"); }
-    void SetPosition(int position) override {
-        positions.push_back(position);
-        events.push_back("pos");
-        if (onPosition)
-            onPosition(position);
-    }
-    static bool AllZero(const void* block) {
-        const auto* bytes = static_cast<const unsigned char*>(block);
-        for (std::size_t i = 0; i < SWEEP_BLOCK_SIZE; i += 4093)
-            if (bytes[i])
-                return false;
-        return bytes[SWEEP_BLOCK_SIZE - 1] == 0;
-    }
-
-    std::vector<std::string> events;
-    std::vector<int> positions;
-    std::set<void*> live;
-    std::set<int> failAt;
-    bool failAll = false;
-    int allocations = 0;
-    std::function<void(int)> onPosition;  // e.g. a second run asking meanwhile
-};
-
-std::vector<int> ExpectedPositions() {
-    std::vector<int> positions;
-    for (int k = 0; k < 20; ++k)
-        positions.push_back(5 * k);
-    for (int k = 0; k < 20; ++k)
-        positions.push_back(6 * k);
-    return positions;
 }
 
 TEST(Sweep, HoldsAllTwentyBlocksBeforeReleasingAndMinimizesAfterEachRelease) {
@@ -228,55 +137,14 @@ TEST(Sweep, ASecondSweepWhileOneRunsIsRefusedAndTouchesNoneOfItsBlocks) {
     }
 }
 
-TEST(OptimizeSystem, SilentTrimsOnlyWithoutProgressOrAllocation) {
-    FakeProcessSystem system;
-    system.snapshot = std::vector<std::uint32_t>{1, 2};
-    RecordingHeap heap;
-    OptimizeSystemMemory(heap, true, system, heap);
-    EXPECT_TRUE(heap.events.empty());
-    EXPECT_EQ(std::count(system.calls.begin(), system.calls.end(), "snapshot"), 1);
-    EXPECT_EQ(system.open.size(), 0u);
-}
-
-TEST(OptimizeSystem, NormalTrimsFirstThenSweepsEvenWhenTheSnapshotFails) {
-    FakeProcessSystem system;
-    system.snapshot.reset();
-    RecordingHeap heap;
-    OptimizeSystemMemory(heap, false, system, heap);
-    EXPECT_EQ(system.calls, Calls{"snapshot"});
-    EXPECT_EQ(heap.positions, ExpectedPositions());
-}
-
 constexpr std::uint64_t kMiB = 1024 * 1024;
 
-// Answers each read with the next reading; nothing when they run out or a reading is missing.
-class ScriptedMemory : public PhysicalMemorySource {
-public:
-    explicit ScriptedMemory(std::vector<std::optional<std::uint64_t>> readings) : m_readings(std::move(readings)) {}
-    std::optional<std::uint64_t> BytesInUse() override {
-        return m_next < m_readings.size() ? m_readings[m_next++] : std::nullopt;
-    }
-
-private:
-    std::vector<std::optional<std::uint64_t>> m_readings;
-    std::size_t m_next = 0;
-};
-
-TEST(Freed, TheDropInUseNeverNegativeAndUnknownWhenEitherReadingIs) {
-    constexpr std::uint64_t kTop = UINT64_MAX;
-    const struct {
-        std::optional<std::uint64_t> before, after, freed;
-    } cases[] = {
-        {900 * kMiB, 488 * kMiB, 412 * kMiB},
-        {488 * kMiB, 900 * kMiB, 0},  // more in use afterwards
-        {kMiB, kMiB, 0},
-        {kTop, 0, kTop},
-        {0, kTop, 0},
-        {std::nullopt, kMiB, std::nullopt},
-        {kMiB, std::nullopt, std::nullopt},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FreedBetween(c.before, c.after), c.freed) << c.before.value_or(0) << " " << c.after.value_or(0);
+TEST(Freed, ARunThatLeftMoreInUseShowsAsNothingFreedAndUnknownStaysUnknown) {
+    EXPECT_EQ(FreedToShow(412 * static_cast<std::int64_t>(kMiB)), 412 * kMiB);
+    EXPECT_EQ(FreedToShow(-5), 0u);
+    EXPECT_EQ(FreedToShow(INT64_MIN), 0u);
+    EXPECT_EQ(FreedToShow(INT64_MAX), static_cast<std::uint64_t>(INT64_MAX));
+    EXPECT_EQ(FreedToShow(std::nullopt), std::nullopt);
 }
 
 TEST(Freed, WholeMegabytesRoundedDownAndLessThanOneBelowTheFirst) {
@@ -299,21 +167,13 @@ TEST(Freed, TheLastRunLineHasATwentyFourHourClockAndTheAmountOnlyWhenKnown) {
     EXPECT_EQ(LastOptimizedLine(23, 59, std::nullopt), "Last optimized 23:59");
 }
 
-TEST(Freed, TheMeterReadsAroundOneRunAndEachStartServesOneEnd) {
-    FreedMeter meter;
-    ScriptedMemory around({900 * kMiB, 488 * kMiB, 700 * kMiB});
-    EXPECT_EQ(meter.RunEnded(around), std::nullopt) << "an end without a start reads nothing";
-    meter.RunStarting(around);
-    EXPECT_EQ(meter.RunEnded(around), 412 * kMiB);
-    EXPECT_EQ(meter.RunEnded(around), std::nullopt) << "the start was used up";
-
-    ScriptedMemory failsBefore({std::nullopt, 100 * kMiB});
-    meter.RunStarting(failsBefore);
-    EXPECT_EQ(meter.RunEnded(failsBefore), std::nullopt);
-    ScriptedMemory failsAfter({100 * kMiB, std::nullopt, 50 * kMiB});
-    meter.RunStarting(failsAfter);
-    EXPECT_EQ(meter.RunEnded(failsAfter), std::nullopt);
-    EXPECT_EQ(meter.RunEnded(failsAfter), std::nullopt) << "a failed end still uses up its start";
+TEST(Freed, TheReboundSaysWhatCameBackAfterItsDelayAndNothingWhenLessIsInUse) {
+    const std::int64_t mib = static_cast<std::int64_t>(kMiB);
+    EXPECT_EQ(ReboundLine(300 * mib, 300000), "300 MB back after 5 min");
+    EXPECT_EQ(ReboundLine(1, 30000), "less than 1 MB back after 30 s");
+    EXPECT_EQ(ReboundLine(0, 30000), "nothing back after 30 s");
+    EXPECT_EQ(ReboundLine(-40 * mib, 90000), "nothing back after 1 min") << "more freed since: nothing came back";
+    EXPECT_EQ(ReboundLine(INT64_MIN, 1000), "nothing back after 1 s");
 }
 
 }  // namespace

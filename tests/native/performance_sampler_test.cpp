@@ -7,8 +7,6 @@
 
 #include "config/optimizer_settings.h"
 #include "fake_counter_api.h"
-#include "optimizer/freed_memory.h"
-#include "optimizer/optimizer_engine.h"
 #include "perf/performance_sampler.h"
 
 namespace qmo {
@@ -21,10 +19,12 @@ public:
     const OptimizerSettings& Settings() const override { return settings; }
     bool IsOptimizing() const override { return optimizing; }
     void ShowCriticalLimitPopup() override { ++popups; }
-    void AutomaticTrimFinished(std::optional<std::uint64_t> freedBytes) override { trimReports.push_back(freedBytes); }
+    void RunAutomaticOptimization() override { ++automaticRuns; }
+    void Sampled() override { ++samples; }
 
     OptimizerSettings settings;
-    std::vector<std::optional<std::uint64_t>> trimReports;
+    int automaticRuns = 0;
+    int samples = 0;
     bool optimizing = false;
     int popups = 0;
 };
@@ -57,20 +57,6 @@ public:
     int reads = 0;
 };
 
-// Counts the trims of all working sets by their snapshots.
-class CountingProcesses : public ProcessSystem {
-public:
-    std::optional<std::vector<std::uint32_t>> SnapshotProcessIds() override {
-        ++snapshots;
-        return std::vector<std::uint32_t>{};
-    }
-    Handle OpenProcess(std::uint32_t, bool, std::uint32_t) override { return 0; }
-    bool SetWorkingSetSize(Handle, std::size_t, std::size_t) override { return true; }
-    bool EmptyProcessWorkingSet(Handle) override { return true; }
-    void CloseProcess(Handle) override {}
-    int snapshots = 0;
-};
-
 class SamplerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -83,14 +69,19 @@ protected:
     bool Tick(int cpu, int memory) {
         api.values[api.CounterFor(kProcessorCounterPath)] = cpu;
         api.values[api.CounterFor(kMemoryCounterPath)] = memory;
-        return sampler.Sample(&host, displays);
+        return SampleOn(sampler);
+    }
+    // A tick of `source`, put on the displays as the performance page shows it.
+    bool SampleOn(PerformanceSampler& source) {
+        const bool sampled = source.Sample(&host);
+        source.ShowOn(displays);
+        return sampled;
     }
 
     FakeCounterApi api;
     FakeCommitCharge commitCharge;
     FakeProcessorTimes processorTimes;
-    CountingProcesses processes;
-    PerformanceSampler sampler{api, commitCharge, processorTimes, processes};
+    PerformanceSampler sampler{api, commitCharge, processorTimes};
     FakeHost host;
     GaugeModel memoryGauge, processorGauge;
     HistoryGraphModel memoryGraph, processorGraph;
@@ -195,35 +186,35 @@ TEST_F(SamplerTest, AfterAHundredTicksTheHistoryScrolls) {
 TEST_F(SamplerTest, CommittedMemoryComesFromTheSystemWhenTheCounterIsMissing) {
     FakeCounterApi bare;
     bare.englishPaths = {kProcessorCounterPath};
-    PerformanceSampler fallback(bare, commitCharge, processorTimes, processes);
+    PerformanceSampler fallback(bare, commitCharge, processorTimes);
     ASSERT_TRUE(fallback.Start());
     EXPECT_EQ(fallback.m_nMemoryCounter, -1);
     host.settings.m_nCriticalLimit = 50;
     commitCharge.percent = 51;
-    ASSERT_TRUE(fallback.Sample(&host, displays));
+    ASSERT_TRUE(SampleOn(fallback));
     EXPECT_EQ(memoryGauge.m_nValue, 51);
     EXPECT_EQ(host.popups, 1);
     commitCharge.percent = 23;
-    fallback.Sample(&host, displays);
+    SampleOn(fallback);
     EXPECT_EQ(memoryGraph.m_aY[1], 23) << "read afresh on every tick";
     commitCharge.percent.reset();
-    fallback.Sample(&host, displays);
+    SampleOn(fallback);
     EXPECT_EQ(memoryGraph.m_aY[2], PDH_VALUE_UNAVAILABLE);
 }
 
 // Counters disabled or corrupted: none can be added, and the system has no data to collect.
 TEST_F(SamplerTest, WithNoCounterAtAllTheSystemsFiguresFeedTheGaugesAndTheLimitCheck) {
     FakeCounterApi disabled;
-    PerformanceSampler fallback(disabled, commitCharge, processorTimes, processes);
+    PerformanceSampler fallback(disabled, commitCharge, processorTimes);
     ASSERT_TRUE(fallback.Start());
     host.settings.m_nCriticalLimit = 80;
     commitCharge.percent = 85;
-    ASSERT_TRUE(fallback.Sample(&host, displays));
+    ASSERT_TRUE(SampleOn(fallback));
     EXPECT_EQ(memoryGauge.m_nValue, 85);
     EXPECT_EQ(processorGauge.Text(), "CPU Usage  n/a") << "a load needs two readings";
     EXPECT_EQ(host.popups, 1);
     processorTimes.Pass(200, 500, 300);
-    ASSERT_TRUE(fallback.Sample(&host, displays));
+    ASSERT_TRUE(SampleOn(fallback));
     EXPECT_EQ(processorGauge.m_nValue, 70) << "700 busy of 1000";
     EXPECT_EQ(host.popups, 2);
     ASSERT_EQ(processorGraph.m_nCount, 2);
@@ -234,11 +225,11 @@ TEST_F(SamplerTest, WithNoCounterAtAllTheSystemsFiguresFeedTheGaugesAndTheLimitC
 TEST_F(SamplerTest, WithoutItsCounterTheProcessorLoadIsMeasuredBetweenTicks) {
     FakeCounterApi memoryOnly;
     memoryOnly.englishPaths = {kMemoryCounterPath};
-    PerformanceSampler fallback(memoryOnly, commitCharge, processorTimes, processes);
+    PerformanceSampler fallback(memoryOnly, commitCharge, processorTimes);
     ASSERT_TRUE(fallback.Start());
     memoryOnly.values[memoryOnly.CounterFor(kMemoryCounterPath)] = 44;
     const auto tick = [&] {
-        EXPECT_TRUE(fallback.Sample(&host, displays));
+        EXPECT_TRUE(SampleOn(fallback));
         return processorGauge.m_nValue;
     };
     EXPECT_EQ(tick(), PDH_VALUE_UNAVAILABLE);
@@ -253,7 +244,7 @@ TEST_F(SamplerTest, WithoutItsCounterTheProcessorLoadIsMeasuredBetweenTicks) {
     processorTimes.Pass(0, 100, 200);
     EXPECT_EQ(tick(), 50) << "measured from the last reading there was";
     memoryOnly.failCollect = true;
-    EXPECT_FALSE(fallback.Sample(&host, displays)) << "the tick still stops when the counters cannot be collected";
+    EXPECT_FALSE(SampleOn(fallback)) << "the tick still stops when the counters cannot be collected";
     EXPECT_EQ(processorTimes.reads, 5);
     EXPECT_EQ(commitCharge.reads, 0);
 }
@@ -337,40 +328,19 @@ TEST_F(SamplerTest, TheSystemFiguresAreNotReadWhileTheCountersWork) {
     EXPECT_EQ(processorTimes.reads, 0);
 }
 
-// Memory in use drops by what the trims free.
-class TrimmedMemory : public PhysicalMemorySource {
-public:
-    explicit TrimmedMemory(const CountingProcesses& processes) : m_processes(processes) {}
-    std::optional<std::uint64_t> BytesInUse() override {
-        if (fail)
-            return std::nullopt;
-        return 900u * 1024 * 1024 - static_cast<std::uint64_t>(m_processes.snapshots) * freedPerTrim;
-    }
-    std::uint64_t freedPerTrim = 0;
-    bool fail = false;
-
-private:
-    const CountingProcesses& m_processes;
-};
-
-TEST_F(SamplerTest, AutomaticOptimizationTrimsOnlyWhenTurnedOnAndReportsWhatItFreed) {
-    TrimmedMemory memory(processes);
-    memory.freedPerTrim = 300;
+TEST_F(SamplerTest, AutomaticOptimizationIsAskedForOnlyWhenTurnedOnWhateverTheLoad) {
     host.settings.m_bAutoOptimize = false;
-    sampler.AutoOptimize(&host, memory);
-    EXPECT_EQ(processes.snapshots, 0);
-    EXPECT_TRUE(host.trimReports.empty());
+    sampler.AutoOptimize(&host);
+    EXPECT_EQ(host.automaticRuns, 0);
     host.settings.m_bAutoOptimize = true;
-    host.optimizing = true;  // neither a running optimization nor a low load holds it back
+    host.optimizing = true;  // the host decides what a running optimization means for it
+    sampler.AutoOptimize(&host);
+    EXPECT_EQ(host.automaticRuns, 1);
+    sampler.AutoOptimize(nullptr);
+    EXPECT_EQ(host.automaticRuns, 1);
+    EXPECT_EQ(host.samples, 0) << "asking is not sampling";
     Tick(1, 1);
-    sampler.AutoOptimize(&host, memory);
-    EXPECT_EQ(processes.snapshots, 1);
-    sampler.AutoOptimize(nullptr, memory);
-    EXPECT_EQ(processes.snapshots, 1);
-    memory.fail = true;
-    sampler.AutoOptimize(&host, memory);
-    EXPECT_EQ(host.trimReports, (std::vector<std::optional<std::uint64_t>>{300, std::nullopt}))
-        << "read before and after the trim; unknown when memory cannot be read";
+    EXPECT_EQ(host.samples, 1);
 }
 
 TEST(Sampler, StartFailsWhenTheQueryCannotBeOpened) {
@@ -378,8 +348,7 @@ TEST(Sampler, StartFailsWhenTheQueryCannotBeOpened) {
     api.failOpen = true;
     FakeCommitCharge commitCharge;
     FakeProcessorTimes processorTimes;
-    CountingProcesses processes;
-    PerformanceSampler sampler(api, commitCharge, processorTimes, processes);
+    PerformanceSampler sampler(api, commitCharge, processorTimes);
     EXPECT_FALSE(sampler.Start());
     EXPECT_TRUE(api.englishAdds.empty());
 }

@@ -101,9 +101,13 @@ TEST(PopupNotifications, At144DpiThePopupAndEveryElementAreHalfAgainAsLargeAndHi
     EXPECT_EQ(ScaledForDpi(BuildOptimizedPopup(), kDesignDpi).height, design.height);
 }
 
-TEST(PopupNotifications, TheLinkStartsAnOptimizationAndEveryOtherClickCloses) {
+TEST(PopupNotifications, TheLinksStartAnOptimizationOrShowTheHistoryAndEveryOtherClickCloses) {
     EXPECT_EQ(PopupClickActionFor(kOptimizeLinkId), PopupClickAction::StartOptimization);
-    for (int id : {kPopupCloseButtonId, 0, kOptimizeLinkId - 1, kOptimizeLinkId + 1, INT_MIN})
+    EXPECT_EQ(PopupClickActionFor(kHistoryLinkId), PopupClickAction::ShowHistory);
+    const PopupContent freed = BuildOptimizedPopup(412u * 1024 * 1024);
+    EXPECT_EQ(PopupClickActionFor(freed.elements[freed.elements.Count() - 1].id), PopupClickAction::ShowHistory)
+        << "the freed line is the history's link";
+    for (int id : {kPopupCloseButtonId, 0, kOptimizeLinkId - 1, kHistoryLinkId + 1, INT_MIN})
         EXPECT_EQ(PopupClickActionFor(id), PopupClickAction::CloseNow) << id;
 }
 

@@ -53,7 +53,7 @@ public:
 protected:
     ProcessInspector& Inspector() override { return processes; }
     void RequestSnapshot() override { ApplySnapshot(SnapshotProcessRows(processes, icons)); }
-    ProcessSystem& TrimSystem() override { return processes; }
+    bool TrimProcess(std::uint32_t processId) override { return TrimProcessWorkingSet(processes, processId); }
     void ShowRows(const std::vector<ProcessEntry>& rows, const RowsPlacement& placed) override {
         const std::optional<std::uint32_t> selectedPid = placed.selectedPid;
         placement = placed;

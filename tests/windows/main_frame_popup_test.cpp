@@ -30,9 +30,7 @@ namespace {
 using qmo::testing::PumpUntil;
 
 // Physical memory in use as the test sets it, from any thread.
-class SetMemory : public qmo::PhysicalMemorySource {
-public:
-    std::optional<std::uint64_t> BytesInUse() override { return inUse; }
+struct SetMemory {
     std::atomic<std::uint64_t> inUse{900u * 1024 * 1024};
 };
 
@@ -53,7 +51,12 @@ public:
     SetMemory memory;
 
 protected:
-    qmo::PhysicalMemorySource& PhysicalMemory() override { return memory; }
+    qmo::MemoryReading ReadMemory() override {
+        qmo::MemoryReading reading;
+        reading.inUse = static_cast<std::int64_t>(memory.inUse.load());
+        reading.totalsSource = qmo::ReadingSource::MemoryStatus;
+        return reading;
+    }
     void RunOptimizationDialog(bool silent) override {
         ++runs;
         lastSilent = silent;
@@ -62,7 +65,7 @@ protected:
     }
     COptimizeProgressDlg::Work OptimizationWork() override {
         if (!work)
-            return {};
+            return CMainFrame::OptimizationWork();
         return [this](HWND bar, bool silent) {
             working = true;
             work(bar, silent);
@@ -462,7 +465,9 @@ TEST_F(MainFramePopupTest, TheSessionEndingDuringARunClosesOnlyOnceTheWorkerIsDo
         EXPECT_FALSE(silent);
         ::PostMessageW(window, WM_ENDSESSION, TRUE, 0);
         EXPECT_TRUE(WaitFromWorker(frame->waitingForWorker));
-        ::OptimizeSystemMemory(bar, silent);
+        qmo::ProgressBarSink progress(bar);
+        qmo::CrtSweepHeap heap;
+        qmo::SweepPhysicalMemory(progress, heap);
     };
     ::SendMessageW(window, WM_COMMAND, ID_OPTIMIZE, 0);
     EXPECT_FALSE(frame->closedWhileWorking);

@@ -10,6 +10,7 @@
 
 #include "framework/application.h"
 #include "framework/unique_handle.h"
+#include "optimizer/memory_service_win32.h"
 #include "optimizer/optimize_progress_dlg.h"
 #include "optimizer/optimizer_win32.h"
 #include "pages/frame_texts.h"
@@ -107,11 +108,25 @@ TEST_F(ProgressDialogTest, NormalRunShowsEveryPositionThenAsksForThePopupBeforeC
     EXPECT_FALSE(::IsWindow(frame.dialog));
 }
 
-TEST_F(ProgressDialogTest, TheRealOptimizationRunsToTheEnd) {
-    COptimizeProgressDlg dialog(frame);
+// The memory service's work on the real system, every area chosen, as the frame runs it.
+TEST_F(ProgressDialogTest, TheRealOptimizationRunsToTheEndAndAccountsForEveryArea) {
+    qmo::SystemMemoryService memory;
+    const qmo::MemoryAreaChoices every{true, true, qmo::StandbyListChoice::All, true};
+    ASSERT_TRUE(memory.Service().BeginRun(qmo::RunTrigger::Page, every));
+    COptimizeProgressDlg dialog(frame, [&](HWND bar, bool silent) {
+        qmo::ProgressBarSink progress(bar);
+        memory.Service().Work(progress, silent);
+    });
     EXPECT_EQ(dialog.Run(), 0);
     EXPECT_EQ(frame.finished, 1);
     EXPECT_FALSE(frame.m_bOptimizing);
+    const qmo::RunRecord* record = memory.Service().EndRun();
+    memory.Service().CloseRun();
+    ASSERT_NE(record, nullptr);
+    EXPECT_GT(record->processesTrimmed, 0) << "our own process at least";
+    for (qmo::MemoryArea area : qmo::kAllMemoryAreas)
+        EXPECT_NE(qmo::ResultOf(record->areas, area).outcome, qmo::AreaOutcome::NotChosen) << static_cast<int>(area);
+    EXPECT_TRUE(record->inUseBefore && record->freed) << "in use reads on every system";
 }
 
 // The user goes on typing into another window while the tray runs silently.
@@ -133,7 +148,8 @@ TEST_F(ProgressDialogTest, SilentRunIsOnePixelAtTheOriginMovesNoBarAndTakesNoAct
         while (!::IsWindowVisible(window) && ::GetTickCount64() < deadline)
             ::Sleep(10);
         foregroundWhileShown = ::GetForegroundWindow();
-        ::OptimizeSystemMemory(bar, silent);
+        qmo::Win32ProcessSystem system;
+        qmo::TrimAllWorkingSets(system);
         barAfter = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
     });
     dialog.m_bSilent = 1;

@@ -28,6 +28,14 @@ using qmo::testing::PumpUntil;
 // The real PDH: the processor counter is a rate; it reads a percentage once
 // two collections lie apart in time. (Windows has no value after the first
 // collection; wine already has one.)
+// A tick of `sampler`, put on the displays as the performance page shows it.
+bool SampledOnto(qmo::PerformanceSampler& sampler, qmo::PerformanceHost* host,
+                 const qmo::PerformanceDisplays& displays) {
+    const bool sampled = sampler.Sample(host);
+    sampler.ShowOn(displays);
+    return sampled;
+}
+
 TEST(PdhOnTheSystem, TheProcessorCounterReadsAPercentageAfterTwoCollections) {
     qmo::PdhCounterApi api;
     qmo::CPdhQuery query(api);
@@ -69,12 +77,11 @@ TEST(CommitChargeOnTheSystem, TheSamplerShowsCommittedMemoryFromTheFirstTick) {
     qmo::PdhCounterApi api;
     qmo::SystemCommitCharge commitCharge;
     qmo::SystemProcessorTimes processorTimes;
-    qmo::Win32ProcessSystem processes;
-    qmo::PerformanceSampler sampler(api, commitCharge, processorTimes, processes);
+    qmo::PerformanceSampler sampler(api, commitCharge, processorTimes);
     ASSERT_TRUE(sampler.Start());
     qmo::GaugeModel memoryGauge, processorGauge;
     qmo::HistoryGraphModel memoryGraph, processorGraph;
-    ASSERT_TRUE(sampler.Sample(nullptr, {memoryGauge, processorGauge, memoryGraph, processorGraph}));
+    ASSERT_TRUE(SampledOnto(sampler, nullptr, {memoryGauge, processorGauge, memoryGraph, processorGraph}));
     EXPECT_GT(memoryGauge.m_nValue, 0);
     EXPECT_LE(memoryGauge.m_nValue, 100);
     EXPECT_EQ(memoryGraph.m_aY[0], memoryGauge.m_nValue);
@@ -107,15 +114,14 @@ TEST(PdhOnTheSystem, WithEveryCounterRefusedTheSystemsFiguresFeedTheTicks) {
     CountersSwitchedOff api;
     qmo::SystemCommitCharge commitCharge;
     qmo::SystemProcessorTimes processorTimes;
-    qmo::Win32ProcessSystem processes;
-    qmo::PerformanceSampler sampler(api, commitCharge, processorTimes, processes);
+    qmo::PerformanceSampler sampler(api, commitCharge, processorTimes);
     ASSERT_TRUE(sampler.Start());
     CountingHost host;
     host.settings.m_nCriticalLimit = 0;
     qmo::GaugeModel memoryGauge, processorGauge;
     qmo::HistoryGraphModel memoryGraph, processorGraph;
     const qmo::PerformanceDisplays displays{memoryGauge, processorGauge, memoryGraph, processorGraph};
-    ASSERT_TRUE(sampler.Sample(&host, displays));
+    ASSERT_TRUE(SampledOnto(sampler, &host, displays));
     EXPECT_GT(memoryGauge.m_nValue, 0);
     EXPECT_LE(memoryGauge.m_nValue, 100);
     EXPECT_EQ(processorGauge.m_nValue, qmo::PDH_VALUE_UNAVAILABLE);
@@ -127,7 +133,7 @@ TEST(PdhOnTheSystem, WithEveryCounterRefusedTheSystemsFiguresFeedTheTicks) {
     };
     const std::uint64_t first = spent();
     ASSERT_TRUE(PumpUntil([&] { return spent() > first; }, 5000));
-    ASSERT_TRUE(sampler.Sample(&host, displays));
+    ASSERT_TRUE(SampledOnto(sampler, &host, displays));
     EXPECT_GE(processorGauge.m_nValue, 0);
     EXPECT_LE(processorGauge.m_nValue, 100);
     EXPECT_EQ(host.popups, 2);
@@ -247,8 +253,8 @@ TEST_F(PerformancePageTest, TheTicksFillTheGaugesAndGraphs) {
     EXPECT_LE(Page().MemoryGauge().Model().m_nValue, 100);
     EXPECT_EQ(Page().ProcessorGraph().Model().m_nCount, Page().MemoryGraph().Model().m_nCount);
     EXPECT_GE(Page().ProcessorGraph().Model().m_aY[1], 0) << "the processor reads from the second tick on";
-    ASSERT_NE(Page().Sampler(), nullptr);
-    EXPECT_EQ(Page().Sampler()->m_nProcessorCounter, 0);
+    ASSERT_NE(frame->Monitor().Sampler(), nullptr);
+    EXPECT_EQ(frame->Monitor().Sampler()->m_nProcessorCounter, 0);
 }
 
 TEST_F(PerformancePageTest, TheTickRaisesTheCriticalLimitPopupWhileTheWindowIsHidden) {
@@ -340,11 +346,17 @@ TEST_F(PerformancePageTest, MessageBoxesAreCaptionedWithTheProgramsTitleEvenBefo
     EXPECT_EQ(qmo::MessageBoxCaption(), qmo::kMainWindowTitle);
 }
 
-TEST_F(PerformancePageTest, DestroyingThePageClosesItsQuery) {
-    ASSERT_NE(Page().Sampler(), nullptr);
-    ASSERT_TRUE(Page().Sampler()->Query().IsOpen());
+TEST_F(PerformancePageTest, DestroyingTheFrameClosesTheMonitorsQueryAndAMadeUpTickThenDoesNothing) {
+    const qmo::PerformanceSampler* sampler = frame->Monitor().Sampler();
+    ASSERT_NE(sampler, nullptr);
+    ASSERT_TRUE(sampler->Query().IsOpen());
+    const HWND window = frame->GetSafeHwnd();
     frame->DestroyWindow();
-    EXPECT_FALSE(Page().Sampler()->Query().IsOpen());
+    EXPECT_FALSE(sampler->Query().IsOpen());
+    const int count = sampler->m_nHistoryCount;
+    EXPECT_TRUE(const_cast<qmo::PerformanceMonitor&>(frame->Monitor()).OnTimer(qmo::PerformanceMonitor::ID_TIMER_SAMPLE));
+    EXPECT_EQ(sampler->m_nHistoryCount, count);
+    EXPECT_FALSE(::IsWindow(window));
 }
 
 }  // namespace

@@ -68,10 +68,11 @@ TEST(ProgramResources, TrayMenuOffersShowHideOptimizeOptionsHelpAndExit) {
     EXPECT_EQ(ItemTexts(menu.get()), std::vector<std::wstring>{L"ff"});
     HMENU tray = ::GetSubMenu(menu.get(), 0);
     EXPECT_EQ(ItemTexts(tray),
-              (std::vector<std::wstring>{L"Maximize/Minimize", L"Optimize", L"Options", L"&Help", L"Exit"}));
-    EXPECT_EQ(ItemCommands(tray), (std::vector<UINT>{32776, 32775, 32777}));
-    EXPECT_EQ(ItemCommands(::GetSubMenu(tray, 3)), (std::vector<UINT>{32772, 32773, 32774, 32775, 57665}));
-    EXPECT_EQ(ItemCommands(::GetSubMenu(tray, 4)), (std::vector<UINT>{32780, 32771, 57664}));
+              (std::vector<std::wstring>{L"Maximize/Minimize", L"Optimize", L"Optimization &history...", L"Options",
+                                         L"&Help", L"Exit"}));
+    EXPECT_EQ(ItemCommands(tray), (std::vector<UINT>{32776, 32775, ID_VIEW_HISTORY, 32777}));
+    EXPECT_EQ(ItemCommands(::GetSubMenu(tray, 4)), (std::vector<UINT>{32772, 32773, 32774, 32775, 57665}));
+    EXPECT_EQ(ItemCommands(::GetSubMenu(tray, 5)), (std::vector<UINT>{32780, 32771, 57664}));
 }
 
 TEST(ProgramResources, IconsLoadAtTheSmallIconSizeAndTitlesComeFromTheStringTable) {

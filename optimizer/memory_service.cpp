@@ -1,0 +1,202 @@
+#include "optimizer/memory_service.h"
+
+namespace qmo {
+namespace {
+
+constexpr std::string_view kLateSampleSection = "Settings";
+constexpr std::string_view kFirstSampleEntry = "ReboundFirstSampleMs";
+constexpr std::string_view kSecondSampleEntry = "ReboundSecondSampleMs";
+// A sample due this close to a new run's start is taken as it starts.
+constexpr std::uint64_t kSampleDueSlackMs = 1000;
+
+// What a step freed: in use before it minus in use after it.
+std::optional<std::int64_t> FreedBy(const MemoryReading& before, const MemoryReading& after) {
+    return Difference(after.inUse, before.inUse);
+}
+
+// A trim or sweep answers nothing of its own: its effect is what in use shows.
+AreaResult MeasuredStep(const MemoryReading& before, const MemoryReading& after) {
+    AreaResult result;
+    result.effectBytes = FreedBy(before, after);
+    result.outcome = result.effectBytes ? AreaOutcome::Done : AreaOutcome::AcceptedNotMeasured;
+    return result;
+}
+
+AreaResult FailedStep(std::string reason) {
+    AreaResult result;
+    result.outcome = AreaOutcome::Failed;
+    result.statusText = std::move(reason);
+    return result;
+}
+
+class NoProgress : public ProgressSink {
+public:
+    void SetPosition(int) override {}
+};
+
+std::uint32_t DelayOrDefault(ProfileStore& profile, std::string_view entry, std::uint32_t fallback) {
+    const int value = profile.GetProfileInt(kLateSampleSection, entry, static_cast<int>(fallback));
+    if (value < static_cast<int>(kShortestLateSampleMs) || value > static_cast<int>(kLongestLateSampleMs))
+        return fallback;
+    return static_cast<std::uint32_t>(value);
+}
+
+std::size_t IndexOf(LateSample sample) { return sample == LateSample::First ? 0 : 1; }
+
+}  // namespace
+
+LateSampleDelays ReadLateSampleDelays(ProfileStore& profile) {
+    const LateSampleDelays defaults;
+    return {DelayOrDefault(profile, kFirstSampleEntry, defaults.firstMs),
+            DelayOrDefault(profile, kSecondSampleEntry, defaults.secondMs)};
+}
+
+bool MemoryService::BeginRun(RunTrigger trigger, const MemoryAreaChoices& areas) {
+    if (Busy())
+        return false;
+    SettlePendingSamples();
+    m_state = State::Running;
+    m_run = RunRecord{};
+    m_run.trigger = trigger;
+    m_run.startedUnixSeconds = m_seams.clock.UnixSeconds();
+    m_run.utcOffsetMinutes = m_seams.clock.UtcOffsetMinutes();
+    m_startedAt = m_seams.clock.SteadyMilliseconds();
+    m_runAreas = areas;
+    m_before = m_seams.reader.Read();
+    m_run.inUseBefore = m_before.inUse;
+    return true;
+}
+
+void MemoryService::Work(ProgressSink& progress, bool silent) {
+    TrimAll();
+    if (!silent)
+        Sweep(progress);
+    m_areas.Run(m_runAreas, m_run.areas);
+}
+
+void MemoryService::TrimAll() {
+    const MemoryReading before = m_seams.reader.Read();
+    const std::optional<TrimCount> count = TrimAllWorkingSets(m_seams.processes);
+    AreaResult& result = ResultOf(m_run.areas, MemoryArea::WorkingSets);
+    if (!count) {
+        result = FailedStep("the list of processes could not be read");
+        return;
+    }
+    result = MeasuredStep(before, m_seams.reader.Read());
+    m_run.processesTrimmed = count->trimmed;
+    m_run.processesSkipped = count->skipped;
+}
+
+void MemoryService::Sweep(ProgressSink& progress) {
+    const MemoryReading before = m_seams.reader.Read();
+    AreaResult& result = ResultOf(m_run.areas, MemoryArea::Sweep);
+    if (!SweepPhysicalMemory(progress, m_seams.heap))
+        result = FailedStep("another sweep was running");
+    else
+        result = MeasuredStep(before, m_seams.reader.Read());
+}
+
+const RunRecord* MemoryService::EndRun() {
+    if (m_state != State::Running)
+        return nullptr;
+    m_state = State::Ended;
+    const MemoryReading after = m_seams.reader.Read();
+    m_run.freed = FreedBy(m_before, after);
+    const std::uint64_t now = m_seams.clock.SteadyMilliseconds();
+    m_run.durationMs = now >= m_startedAt ? static_cast<std::int64_t>(now - m_startedAt) : 0;
+    const std::uint64_t row = m_seams.history.Add(m_run);
+    m_lastRun = m_run;
+    StartLateSamples(row, after);
+    if (m_listener)
+        m_listener->RunRecorded(*m_lastRun);
+    return &*m_lastRun;
+}
+
+std::optional<RunRecord> MemoryService::RunWithoutWindow(RunTrigger trigger, const MemoryAreaChoices& areas) {
+    if (!BeginRun(trigger, areas))
+        return std::nullopt;
+    NoProgress progress;
+    Work(progress, true);
+    const RunRecord* record = EndRun();
+    CloseRun();
+    return record ? std::optional<RunRecord>(*record) : std::nullopt;
+}
+
+bool MemoryService::OptimizeProcess(std::uint32_t processId) {
+    if (!BeginRun(RunTrigger::Selected, MemoryAreaChoices{}))
+        return false;
+    const MemoryReading before = m_seams.reader.Read();
+    const bool trimmed = TrimProcessWorkingSet(m_seams.processes, processId);
+    AreaResult& result = ResultOf(m_run.areas, MemoryArea::WorkingSets);
+    if (trimmed) {
+        result = MeasuredStep(before, m_seams.reader.Read());
+        m_run.processesTrimmed = 1;
+    } else {
+        result = FailedStep("the process could not be opened");
+        m_run.processesSkipped = 1;
+    }
+    EndRun();
+    CloseRun();
+    return trimmed;
+}
+
+void MemoryService::StartLateSamples(std::uint64_t row, const MemoryReading& afterRun) {
+    const std::uint64_t now = m_seams.clock.SteadyMilliseconds();
+    m_pending = PendingSamples{row, afterRun, {now + m_delays.firstMs, now + m_delays.secondMs}};
+    m_seams.timers.Start(LateSample::First, m_delays.firstMs);
+    m_seams.timers.Start(LateSample::Second, m_delays.secondMs);
+}
+
+void MemoryService::SettlePendingSamples() {
+    if (!m_pending)
+        return;
+    const std::uint64_t now = m_seams.clock.SteadyMilliseconds();
+    for (LateSample sample : {LateSample::First, LateSample::Second}) {
+        if (!m_pending)
+            break;
+        const std::optional<std::uint64_t> due = m_pending->dueAt[IndexOf(sample)];
+        if (!due)
+            continue;
+        if (*due <= now + kSampleDueSlackMs) {
+            TakeLateSample(sample);
+        } else {
+            m_seams.timers.Stop(sample);
+            m_pending->dueAt[IndexOf(sample)].reset();
+        }
+    }
+    m_pending.reset();
+}
+
+void MemoryService::LateSampleDue(LateSample sample) {
+    if (!m_pending || !m_pending->dueAt[IndexOf(sample)])
+        return;
+    // The system's timers do not fire early: one that does was made up.
+    if (*m_pending->dueAt[IndexOf(sample)] > m_seams.clock.SteadyMilliseconds() + kSampleDueSlackMs)
+        return;
+    TakeLateSample(sample);
+}
+
+void MemoryService::TakeLateSample(LateSample sample) {
+    m_seams.timers.Stop(sample);
+    m_pending->dueAt[IndexOf(sample)].reset();
+    const MemoryReading now = m_seams.reader.Read();
+    const std::optional<std::int64_t> back = Difference(m_pending->afterRun.inUse, now.inUse);
+    const std::optional<std::int64_t> faults = PageFaultsBetween(m_pending->afterRun.pageFaults, now.pageFaults);
+    const auto fill = [&](RunRecord& record) {
+        if (sample == LateSample::First) {
+            record.backAfterFirstSample = back;
+        } else {
+            record.backAfterSecondSample = back;
+            record.pageFaultsBySecondSample = faults;
+        }
+    };
+    m_seams.history.Update(m_pending->row, fill);
+    if (m_lastRun)
+        fill(*m_lastRun);
+    if (!m_pending->dueAt[0] && !m_pending->dueAt[1])
+        m_pending.reset();
+    if (m_listener && m_lastRun)
+        m_listener->LateSampleRecorded(*m_lastRun, sample);
+}
+
+}  // namespace qmo
