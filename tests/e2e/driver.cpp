@@ -286,6 +286,28 @@ int PostCommands(const Args& args) {
     return 0;
 }
 
+// post-from-tray ID: posts the command to the main window as the tray's menu
+// does, naming the tray icon's window as its sender.
+int PostFromTray(const Args& args) {
+    args.Allow({}, 1);
+    HWND frame = RequireFrame();
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(frame, &process);
+    HWND tray = nullptr;
+    for (HWND window : TopLevelWindows(L"Quenvale.TrayIconWindow")) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == process)
+            tray = window;
+    }
+    if (!tray)
+        Fail(L"the program has no tray icon window");
+    if (!::PostMessageW(frame, WM_COMMAND, static_cast<WPARAM>(ParseNumber(args.words[0])),
+                        reinterpret_cast<LPARAM>(tray)))
+        Fail(L"PostMessage failed, error " + std::to_wstring(::GetLastError()));
+    return 0;
+}
+
 // stop-program: tray "Exit" to every main window there is, then wait-gone.
 int StopProgram(const Args& args) {
     args.Allow({}, 0);
@@ -1339,6 +1361,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"send", [](const Args& args) { return Deliver(args, false); }},
         {L"post", [](const Args& args) { return Deliver(args, true); }},
         {L"post-commands", PostCommands},
+        {L"post-from-tray", PostFromTray},
         {L"stop-program", StopProgram},
         {L"wait-popup", WaitPopup},
         {L"no-popup", NoPopup},

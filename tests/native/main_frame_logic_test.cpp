@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_memory_service.h"
 #include "fake_settings_stores.h"
 #include "shell/main_frame_logic.h"
 
@@ -30,7 +31,8 @@ public:
     qmo::testing::FakeProfile profile;
     qmo::testing::FakeRunEntry run;
     qmo::testing::FakeHotkeys hotkeys;
-    MainFrameLogic logic{*this, profile, run, hotkeys};
+    qmo::testing::FakeMemoryService memory;
+    MainFrameLogic logic{*this, profile, run, hotkeys, memory.service};
 
 protected:
     void ShowBalloonTip() override { calls.push_back("balloon"); }
@@ -51,9 +53,10 @@ protected:
         calls.push_back(silent ? "dialog(silent)" : "dialog");
         guardDuringRun = logic.OptimizeCommandRunning();
         if (reenter)
-            logic.OptimizeNow();  // e.g. the popup's text clicked while the dialog runs
+            logic.OptimizeNow(qmo::RunTrigger::Popup);  // e.g. the popup's text clicked while the dialog runs
         if (duringRun)
             duringRun(*this);
+        memory.service.EndRun();  // as the worker's notice has the frame do
     }
     void WaitForOptimizationWorker() override { calls.push_back("wait for worker"); }
     void PostExit() override { calls.push_back("post exit"); }
@@ -70,8 +73,8 @@ TEST(MainFrameCreation, NothingActsUntilTheFrameIsMade) {
     frame.logic.ShowMainWindowIfHidden();
     frame.logic.OnActivateFirstInstance();
     frame.logic.OnMinimized();
-    frame.logic.OptimizeNow();
-    EXPECT_FALSE(frame.logic.RequestOptimization(qmo::OptimizationStart::Visible));
+    frame.logic.OptimizeNow(qmo::RunTrigger::Menu);
+    EXPECT_FALSE(frame.logic.RequestOptimization(qmo::OptimizationStart::Visible, qmo::RunTrigger::Page));
     frame.logic.Exit();
     frame.logic.OnSessionEnding();
     EXPECT_TRUE(frame.calls.empty());
@@ -79,7 +82,7 @@ TEST(MainFrameCreation, NothingActsUntilTheFrameIsMade) {
     EXPECT_FALSE(frame.logic.ExitPending());
 
     frame.logic.CreationCompleted();
-    frame.logic.OptimizeNow();
+    frame.logic.OptimizeNow(qmo::RunTrigger::Menu);
     frame.logic.Exit();
     EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "destroy"}));
 }
@@ -154,10 +157,10 @@ TEST(MainFrameVisibility, MinimizedWhileStillCountedHiddenStaysHiddenAndConsiste
 
 TEST(MainFrameOptimize, RunsSilentlyWhenHiddenAndNormallyWhenVisible) {
     RecordingFrame frame;
-    frame.logic.OptimizeNow();
+    frame.logic.OptimizeNow(qmo::RunTrigger::Menu);
     frame.logic.ToggleMainWindow();
     frame.calls.clear();
-    frame.logic.OptimizeNow();
+    frame.logic.OptimizeNow(qmo::RunTrigger::Menu);
     EXPECT_EQ(frame.calls, Calls{"dialog"});
     EXPECT_TRUE(frame.visible);
 }
@@ -167,10 +170,10 @@ TEST(MainFrameOptimize, RunsSilentlyWhenHiddenAndNormallyWhenVisible) {
 using Entry = std::function<void(MainFrameLogic&)>;
 const std::vector<std::pair<std::string, Entry>>& Entries() {
     static const std::vector<std::pair<std::string, Entry>> entries{
-        {"OptimizeNow", [](MainFrameLogic& logic) { logic.OptimizeNow(); }},
-        {"visible", [](MainFrameLogic& logic) { logic.RequestOptimization(qmo::OptimizationStart::Visible); }},
+        {"OptimizeNow", [](MainFrameLogic& logic) { logic.OptimizeNow(qmo::RunTrigger::Menu); }},
+        {"visible", [](MainFrameLogic& logic) { logic.RequestOptimization(qmo::OptimizationStart::Visible, qmo::RunTrigger::Page); }},
         {"silent when hidden",
-         [](MainFrameLogic& logic) { logic.RequestOptimization(qmo::OptimizationStart::SilentWhenHidden); }},
+         [](MainFrameLogic& logic) { logic.RequestOptimization(qmo::OptimizationStart::SilentWhenHidden, qmo::RunTrigger::Tray); }},
     };
     return entries;
 }
@@ -192,16 +195,39 @@ TEST(MainFrameOptimize, EveryEntryIsRefusedWhileARunFromAnyEntryIsGoing) {
         }
 }
 
+// The history names what asked for each run. The automatic run and the
+// process page's trim wait for no dialog run: they are simply not made.
+TEST(MainFrameOptimize, EveryEntryLeavesItsTriggerInTheHistoryAndNothingRunsBesideADialogRun) {
+    RecordingFrame frame;
+    frame.logic.OptimizeNow(qmo::RunTrigger::Hotkey);
+    frame.logic.RequestOptimization(qmo::OptimizationStart::Visible, qmo::RunTrigger::Navigation);
+    EXPECT_TRUE(frame.logic.OptimizeProcess(77));
+    frame.logic.RunAutomaticOptimization();
+    frame.duringRun = [](RecordingFrame& running) {
+        running.duringRun = nullptr;
+        running.logic.RunAutomaticOptimization();
+        EXPECT_FALSE(running.logic.OptimizeProcess(77));
+    };
+    frame.logic.OptimizeNow(qmo::RunTrigger::Popup);
+    std::vector<qmo::RunTrigger> triggers;
+    for (const qmo::RunRecord& record : frame.memory.history.Records())
+        triggers.push_back(record.trigger);
+    EXPECT_EQ(triggers, (std::vector<qmo::RunTrigger>{qmo::RunTrigger::Hotkey, qmo::RunTrigger::Navigation,
+                                                       qmo::RunTrigger::Selected, qmo::RunTrigger::Automatic,
+                                                       qmo::RunTrigger::Popup}));
+    EXPECT_FALSE(frame.memory.service.Busy());
+}
+
 TEST(MainFrameOptimize, OnlyTheVisibleStartIgnoresAHiddenWindow) {
     RecordingFrame frame;
     bool refused = false;
     frame.duringRun = [&](RecordingFrame& running) {
         running.duringRun = nullptr;
-        refused = !running.logic.RequestOptimization(qmo::OptimizationStart::Visible);
+        refused = !running.logic.RequestOptimization(qmo::OptimizationStart::Visible, qmo::RunTrigger::Page);
     };
-    EXPECT_TRUE(frame.logic.RequestOptimization(qmo::OptimizationStart::Visible));
+    EXPECT_TRUE(frame.logic.RequestOptimization(qmo::OptimizationStart::Visible, qmo::RunTrigger::Page));
     EXPECT_TRUE(refused);
-    frame.logic.RequestOptimization(qmo::OptimizationStart::SilentWhenHidden);
+    frame.logic.RequestOptimization(qmo::OptimizationStart::SilentWhenHidden, qmo::RunTrigger::Tray);
     EXPECT_EQ(frame.calls, (Calls{"dialog", "dialog(silent)"}));
 }
 
@@ -219,7 +245,7 @@ TEST(MainFrameExit, ExitDuringARunWaitsForTheRunToEndThenExitsFromTheLoop) {
         running.logic.Exit();  // the tray's Exit and the uninstaller's, both
         duringRun = running.calls;
     };
-    frame.logic.OptimizeNow();
+    frame.logic.OptimizeNow(qmo::RunTrigger::Menu);
     EXPECT_EQ(duringRun, Calls{"dialog(silent)"}) << "nothing closed under the worker";
     EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "post exit"})) << "one exit, after the dialog";
     EXPECT_FALSE(frame.logic.ExitPending());
@@ -235,7 +261,7 @@ TEST(MainFrameExit, TheSessionEndingDuringARunWaitsForTheWorkerBeforeClosing) {
         running.logic.Exit();
         running.logic.OnSessionEnding();
     };
-    frame.logic.OptimizeNow();
+    frame.logic.OptimizeNow(qmo::RunTrigger::Menu);
     EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "wait for worker", "destroy"}))
         << "closed once, and no exit posted to a frame that is gone";
 
@@ -247,13 +273,13 @@ TEST(MainFrameExit, TheSessionEndingDuringARunWaitsForTheWorkerBeforeClosing) {
 TEST(MainFrameOptimize, ARequestWhileADialogRunsIsIgnoredAndTheGuardIsReleasedAfter) {
     RecordingFrame frame;
     frame.reenter = true;
-    frame.logic.OptimizeNow();
+    frame.logic.OptimizeNow(qmo::RunTrigger::Menu);
     EXPECT_EQ(frame.calls, Calls{"dialog(silent)"});
     EXPECT_EQ(frame.guardDuringRun, 1);
     EXPECT_FALSE(frame.logic.OptimizeCommandRunning());
 
     frame.reenter = false;
-    frame.logic.OptimizeNow();
+    frame.logic.OptimizeNow(qmo::RunTrigger::Menu);
     EXPECT_EQ(frame.calls, (Calls{"dialog(silent)", "dialog(silent)"}));
     EXPECT_FALSE(frame.visible);
 }

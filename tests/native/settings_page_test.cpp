@@ -8,6 +8,7 @@
 
 #include "config/settings_page_logic.h"
 #include "res/pages_resource.h"
+#include "fake_memory_service.h"
 #include "fake_settings_stores.h"
 #include "shell/main_frame_logic.h"
 
@@ -23,7 +24,8 @@ public:
     qmo::testing::FakeProfile profile;
     qmo::testing::FakeRunEntry run;
     qmo::testing::FakeHotkeys hotkeys;
-    MainFrameLogic logic{*this, profile, run, hotkeys};
+    qmo::testing::FakeMemoryService memory;
+    MainFrameLogic logic{*this, profile, run, hotkeys, memory.service};
 
     // The record as if it had been saved with `change` and loaded at start-up.
     template <class Change>
