@@ -201,9 +201,25 @@ TEST_F(MainFramePopupTest, ARealRunReportsWhatItFreedInThePopupsWindowTextAndThe
     EXPECT_EQ(tooltip.substr(0, firstLine.size()), firstLine) << qmo::Narrow(tooltip);
     EXPECT_TRUE(tooltip.ends_with(L" \u2013 freed 412 MB")) << qmo::Narrow(tooltip);
 
-    // The automatic trim reports through the performance host: the tooltip only.
-    frame->AutomaticTrimFinished(std::nullopt);
-    EXPECT_FALSE(frame->TrayIcon().Tooltip().ends_with(L"MB")) << "unknown: no amount";
+    const qmo::RunRecord run = frame->Memory().Service().History().Records().back();
+    EXPECT_EQ(run.trigger, qmo::RunTrigger::Menu);
+    EXPECT_EQ(run.freed, 412 * 1024 * 1024);
+
+    // What came back is read once the late samples' time has come, on the frame's timers.
+    frame->Memory().Service().SetLateSampleDelays({1000, 1500});
+    frame->work = [&](HWND, bool) { frame->memory.inUse -= 100u * 1024 * 1024; };
+    ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_OPTIMIZE,
+                   reinterpret_cast<LPARAM>(frame->TrayIcon().NotificationWindow()));
+    EXPECT_EQ(frame->Memory().Service().History().Records().back().trigger, qmo::RunTrigger::Tray);
+    frame->memory.inUse += 30u * 1024 * 1024;
+    ASSERT_TRUE(PumpUntil([&] { return frame->TrayIcon().Tooltip().ends_with(L"30 MB back after 1 s"); }, 5000))
+        << qmo::Narrow(frame->TrayIcon().Tooltip());
+    ASSERT_TRUE(PumpUntil(
+        [&] { return frame->TrayIcon().Tooltip().ends_with(L"freed 100 MB · 30 MB back after 1 s"); }, 5000))
+        << "the second sample says the same" << qmo::Narrow(frame->TrayIcon().Tooltip());
+    const qmo::RunRecord& late = frame->Memory().Service().History().Records().back();
+    EXPECT_EQ(late.backAfterFirstSample, 30 * 1024 * 1024);
+    ASSERT_TRUE(PumpUntil([&] { return frame->Memory().Service().History().Records().back().backAfterSecondSample.has_value(); }, 5000));
 }
 
 TEST_F(MainFramePopupTest, RealOptimizationFromTheLinkWhileItsPopupStaysOpen) {
