@@ -28,7 +28,9 @@ TITLE="Quenvale Memory Optimizer"
 BALLOON_TEXT="Quenvale Optimizer is working in background"
 HELP_FILE="Help- Quenvale Memory Optimizer.chm"
 HELP_MISSING_TEXT="Help file not found, PLease reinstall software"
-DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0)
+# The memory areas beside the trim, all off until chosen.
+AREAS_OFF=(AreaSystemCache=dword:0 AreaModifiedList=dword:0 AreaStandbyList=dword:0 AreaCombinePages=dword:0)
+DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}")
 
 # shellcheck source=../../scripts/res_ids.sh
 source "$ROOT/scripts/res_ids.sh"
@@ -197,7 +199,7 @@ scenario_bad_registry() {
   # A number stored as text and flags stored as bytes or text read as 0; the rest of the record stands.
   start_on_record CL=sz:55 SC=sz:K RAS=dword:1 SN=binary:01000000 bAOMAMSF=dword:0 bARPL=dword:1 \
     bEnableShortcut=sz:1 || return 1
-  drv check-settings CL=dword:0 SC=sz:K RAS=dword:1 SN=dword:0 bAOMAMSF=dword:0 bARPL=dword:1 bEnableShortcut=dword:0 &&
+  drv check-settings CL=dword:0 SC=sz:K RAS=dword:1 SN=dword:0 bAOMAMSF=dword:0 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" &&
     drv check-run-entry quoted "$EXE_WIN" || fail "CL as text, SN as bytes: $REASON" || return 1
   end_program "$STARTED" || return 1
 
@@ -212,7 +214,7 @@ scenario_bad_registry() {
   # Start with Windows turned off: the Run value left from before is blanked.
   drv seed-run-entry "\"$EXE_WIN\"" || return 1
   start_on_record CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 || return 1
-  drv check-settings CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 &&
+  drv check-settings CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" &&
     drv check-run-entry empty || fail "RAS=0: $REASON" || return 1
   end_program "$STARTED"
 }
@@ -311,17 +313,17 @@ scenario_settings_page() {
   drv check-text $limit 80 && drv check-checked $run_at_startup 1 || return 1
   shot settings-page || return 1
   drv set-text $limit 65 && drv click $run_at_startup && drv click $apply_upper || return 1
-  drv check-settings CL=dword:65 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 &&
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" &&
     drv check-run-entry quoted "$EXE_WIN" || fail "after the upper Apply: $REASON" || return 1
   drv click $apply_lower || return 1
-  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 &&
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" &&
     drv check-run-entry empty || fail "after the lower Apply: $REASON" || return 1
   shot settings-applied || return 1
   end_program "$STARTED" || return 1
 
   start_program
   drv wait-window --hidden || return 1
-  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 &&
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" &&
     drv check-run-entry empty || fail "after a restart: $REASON" || return 1
   act "the settings page after a restart" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
   drv check-text $limit 65 && drv check-checked $run_at_startup 0 || fail "after a restart: $REASON"
@@ -431,7 +433,7 @@ scenario_emergency_shortcut() {
   act "the settings page" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
   drv check-checked $switch 0 && drv click $switch && drv click $apply || return 1
   drv check-settings CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 \
-    bEnableShortcut=dword:1 || fail "switched on: $REASON" || return 1
+    bEnableShortcut=dword:1 "${AREAS_OFF[@]}" || fail "switched on: $REASON" || return 1
   shot settings-shortcut-on || return 1
   act "back to the tray" --hidden WM_CLOSE || return 1
   drv press-ctrl-alt O && drv wait-popup || fail "Ctrl+Alt+O switched on: $REASON" || return 1
