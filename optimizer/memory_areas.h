@@ -96,6 +96,10 @@ public:
     bool KnownUnavailable(MemoryArea area) const;
 
 private:
+    void Fail(const CallAnswer& answer, AreaResult& result);
+    void Judge(MemoryArea area, StandbyListChoice standby, const MemoryReading& before, const MemoryReading& after,
+               std::optional<std::uint64_t> pagesCombined, AreaResult& result);
+
     MemoryAreaCalls& m_calls;
     MemoryReader& m_reader;
     std::array<bool, 2> m_privilegeEnabled{};

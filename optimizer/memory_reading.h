@@ -58,4 +58,7 @@ std::optional<std::int64_t> Difference(std::optional<std::int64_t> earlier, std:
 std::optional<std::int64_t> PageFaultsBetween(std::optional<std::uint32_t> earlier,
                                               std::optional<std::uint32_t> later);
 
+// pages × page size in bytes; empty when it does not fit 64 signed bits.
+std::optional<std::int64_t> PagesToBytes(std::uint64_t pages, std::uint32_t pageSize);
+
 }  // namespace qmo

@@ -8,9 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "config/optimizer_settings.h"
+#include "optimizer/memory_system_win32.h"
 #include "optimizer/optimizer_win32.h"
 #include "perf/layered_picture.h"
 #include "perf/perf_win32.h"
@@ -98,6 +101,32 @@ struct TickBench {
     }
 };
 
+// Each system area's call and a reading, timed alone; under wine the calls
+// are stubs, so these figures mean something on Windows only.
+void PrintMemoryAreaCallFigures() {
+    constexpr int kCallRuns = 3;
+    qmo::Win32MemoryAreaCalls calls;
+    qmo::Win32MemoryReader reader;
+    calls.EnablePrivilege(qmo::SystemPrivilege::ProfileSingleProcess);
+    calls.EnablePrivilege(qmo::SystemPrivilege::IncreaseQuota);
+    std::optional<std::uint64_t> pagesCombined;
+    const struct {
+        const char* name;
+        std::function<void()> call;
+    } rows[] = {
+        {"memory reading (lists, totals, cache, in use)", [&] { reader.Read(); }},
+        {"area call: flush the file cache", [&] { calls.FlushSystemFileCache(); }},
+        {"area call: flush the modified list", [&] { calls.MemoryListCommand(qmo::kMemoryFlushModifiedList); }},
+        {"area call: purge lowest-priority standby",
+         [&] { calls.MemoryListCommand(qmo::kMemoryPurgeLowPriorityStandbyList); }},
+        {"area call: purge the standby list", [&] { calls.MemoryListCommand(qmo::kMemoryPurgeStandbyList); }},
+        {"area call: combine identical pages", [&] { calls.CombinePhysicalMemory(pagesCombined); }},
+    };
+    for (const auto& row : rows)
+        std::printf("%-44s %9.3f ms %12s %8s\n", row.name, MedianMs(kCallRuns, row.call), "-", "-");
+    std::printf("(median of %d calls each)\n", kCallRuns);
+}
+
 double MedianOf(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0.0 : values[values.size() / 2];
@@ -137,6 +166,7 @@ int main() {
     std::printf("%-44s %9.3f ms %12s %8s\n", "TrimAllWorkingSets per process visited",
                 processes ? trimMs / static_cast<double>(processes) : 0.0, "-", "-");
     std::printf("(median of %d runs; %zu processes in the snapshot)\n", kRuns, processes);
+    PrintMemoryAreaCallFigures();
 
     constexpr int kTicks = 300;
     TickBench bench;
