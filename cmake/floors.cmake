@@ -72,7 +72,9 @@ qmo_floor(config BELOW pages
   WIN32 registry_profile.cpp registry_run_entry.cpp settings_page.cpp logon_task_win32.cpp)
 qmo_floor(optimizer BELOW config
   PORTABLE optimizer_engine.cpp freed_memory.cpp memory_reading.cpp memory_areas.cpp memory_service.cpp
-  WIN32 optimize_progress_dlg.cpp optimizer_win32.cpp memory_system_win32.cpp memory_service_win32.cpp)
+           run_record.cpp run_history.cpp
+  WIN32 optimize_progress_dlg.cpp optimizer_win32.cpp memory_system_win32.cpp memory_service_win32.cpp
+        history_file_win32.cpp)
 qmo_floor(perf BELOW optimizer
   PORTABLE pdh_query.cpp gauge_and_graph.cpp performance_sampler.cpp
   WIN32 perf_win32.cpp layered_picture.cpp performance_controls.cpp performance_page.cpp performance_monitor.cpp)

@@ -11,6 +11,22 @@ constexpr std::string_view kShowNotification = "SN";
 constexpr std::string_view kAutoOptimize = "bAOMAMSF";
 constexpr std::string_view kAutoRefreshProcessList = "bARPL";
 constexpr std::string_view kEnableShortcut = "bEnableShortcut";
+constexpr std::string_view kAreaSystemCache = "AreaSystemCache";
+constexpr std::string_view kAreaModifiedList = "AreaModifiedList";
+constexpr std::string_view kAreaStandbyList = "AreaStandbyList";
+constexpr std::string_view kAreaCombinePages = "AreaCombinePages";
+
+// 0 off, 1 the lowest priority only, 2 all; anything else is off.
+StandbyListChoice StandbyChoiceFrom(int stored) {
+    switch (stored) {
+    case 1:
+        return StandbyListChoice::LowestPriorityOnly;
+    case 2:
+        return StandbyListChoice::All;
+    default:
+        return StandbyListChoice::Off;
+    }
+}
 
 }  // namespace
 
@@ -25,6 +41,11 @@ void ReadSettings(ProfileStore& profile, OptimizerSettings& settings) {
         profile.GetProfileInt(kSettingsSection, kAutoRefreshProcessList, 0) != 0;
     // Missing from records written before it existed: off.
     read.m_bEnableShortcut = profile.GetProfileInt(kSettingsSection, kEnableShortcut, 0) != 0;
+    // The memory areas: missing from records written before them, off.
+    read.m_areas.systemCache = profile.GetProfileInt(kSettingsSection, kAreaSystemCache, 0) != 0;
+    read.m_areas.modifiedList = profile.GetProfileInt(kSettingsSection, kAreaModifiedList, 0) != 0;
+    read.m_areas.standbyList = StandbyChoiceFrom(profile.GetProfileInt(kSettingsSection, kAreaStandbyList, 0));
+    read.m_areas.combinePages = profile.GetProfileInt(kSettingsSection, kAreaCombinePages, 0) != 0;
 
     if (read.m_strShortcutKey.empty())
         return;
@@ -40,6 +61,10 @@ void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings) {
     profile.WriteProfileInt(kSettingsSection, kAutoRefreshProcessList,
                             settings.m_bAutoRefreshProcessList ? 1 : 0);
     profile.WriteProfileInt(kSettingsSection, kEnableShortcut, settings.m_bEnableShortcut ? 1 : 0);
+    profile.WriteProfileInt(kSettingsSection, kAreaSystemCache, settings.m_areas.systemCache ? 1 : 0);
+    profile.WriteProfileInt(kSettingsSection, kAreaModifiedList, settings.m_areas.modifiedList ? 1 : 0);
+    profile.WriteProfileInt(kSettingsSection, kAreaStandbyList, static_cast<int>(settings.m_areas.standbyList));
+    profile.WriteProfileInt(kSettingsSection, kAreaCombinePages, settings.m_areas.combinePages ? 1 : 0);
 }
 
 bool RunEntryData(const std::string& executablePath, bool clear, std::string& data) {

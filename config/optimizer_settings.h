@@ -36,6 +36,17 @@ struct MemoryAreaChoices {
     bool operator==(const MemoryAreaChoices&) const = default;
 };
 
+// Which of those areas this system offers, as far as is known: an area whose
+// call answered "not available" is not offered again.
+struct MemoryAreaAvailability {
+    bool systemCache = true;
+    bool modifiedList = true;
+    bool standbyList = true;
+    bool combinePages = true;
+
+    bool operator==(const MemoryAreaAvailability&) const = default;
+};
+
 // Whether a save concerns the logon task: only those that can change the
 // run-at-startup setting do, and the task is slow to reach.
 enum class LogonTaskUpdate { InStep, LeftAlone };

@@ -17,6 +17,8 @@ public:
     // Why the switched-on emergency shortcut does not work, in plain words;
     // empty when it works or is off.
     virtual std::string ShortcutProblem() const = 0;
+    // The memory areas this system offers; all of them unless known otherwise.
+    virtual MemoryAreaAvailability AreaAvailability() const { return {}; }
 };
 
 }  // namespace qmo

@@ -12,6 +12,14 @@
 
 namespace qmo::testing {
 
+// Every value of the settings record, in the order a save writes them.
+inline const std::vector<std::string>& SettingsValueNames() {
+    static const std::vector<std::string> names{"CL",    "SC",    "RAS",  "SN",  "bAOMAMSF", "bARPL", "bEnableShortcut",
+                                                "AreaSystemCache", "AreaModifiedList", "AreaStandbyList",
+                                                "AreaCombinePages"};
+    return names;
+}
+
 class FakeProfile : public ProfileStore {
 public:
     int GetProfileInt(std::string_view section, std::string_view entry, int defaultValue) override {

@@ -358,8 +358,7 @@ TEST(FaultInjection, SamplerShowsWhatItCouldReadAndAFailedCollectionChangesNothi
         FaultyCounters counters(plan);
         FixedCommitCharge commitCharge;
         SteadyProcessorTimes processorTimes;
-        FakeProcesses processes;
-        PerformanceSampler sampler(counters, commitCharge, processorTimes, processes);
+        PerformanceSampler sampler(counters, commitCharge, processorTimes);
         LimitHost host;
         GaugeModel memoryGauge, processorGauge;
         HistoryGraphModel memoryGraph, processorGraph;
@@ -381,7 +380,8 @@ TEST(FaultInjection, SamplerShowsWhatItCouldReadAndAFailedCollectionChangesNothi
             const std::string before = shown();
             const int collected = counters.tick;
             const bool inUse[] = {sampler.m_nProcessorCounter >= 0, sampler.m_nMemoryCounter >= 0};
-            const bool sampled = sampler.Sample(&host, displays);
+            const bool sampled = sampler.Sample(&host);
+            sampler.ShowOn(displays);
             const char* const paths[] = {kProcessorCounterPath, kMemoryCounterPath};
             for (int i = 0; i < 2; ++i) {
                 if (!inUse[i])
@@ -449,10 +449,16 @@ TEST(FaultInjection, AValueOfAnyWrongTypeOrSizeReadsAsMissingAndTheNextSaveRepai
         {"bAOMAMSF", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_bAutoOptimize = false; }},
         {"bARPL", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_bAutoRefreshProcessList = false; }},
         {"bEnableShortcut", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_bEnableShortcut = false; }},
+        {"AreaSystemCache", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_areas.systemCache = false; }},
+        {"AreaModifiedList", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_areas.modifiedList = false; }},
+        {"AreaStandbyList", kProfileTypeDword, EncodeProfileInt(2),
+         [](OptimizerSettings& s) { s.m_areas.standbyList = StandbyListChoice::Off; }},
+        {"AreaCombinePages", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_areas.combinePages = false; }},
         // Without a shortcut there is no stored record: the settings stay as they were.
         {"SC", kProfileTypeString, EncodeProfileString("Q"), [](OptimizerSettings& s) { s = {}; }},
     };
-    const OptimizerSettings stored{65, "Q", true, true, true, true, true};
+    const OptimizerSettings stored{65, "Q", true, true, true, true, true,
+                                   {true, true, StandbyListChoice::All, true}};
 
     for (const Entry& entry : entries) {
         std::vector<testing::RawValue> wrong = entry.type == kProfileTypeDword ? badInt : badString;
@@ -516,19 +522,20 @@ TEST(FaultInjection, SavingWritesWhatItCanAndLeavesWhatCannotBeWrittenAsItWas) {
         FaultyProfile profile(plan);
         FaultyRunEntry run(plan);
         const std::vector<std::pair<std::string, int>> switches{
-            {"RAS", 1}, {"SN", 1}, {"bAOMAMSF", 0}, {"bARPL", 1}, {"bEnableShortcut", 1}};
+            {"RAS", 1},           {"SN", 1},           {"bAOMAMSF", 0},         {"bARPL", 1},
+            {"bEnableShortcut", 1}, {"AreaSystemCache", 0}, {"AreaModifiedList", 0}, {"AreaStandbyList", 0},
+            {"AreaCombinePages", 0}};
         profile.SetInt("CL", 30);
         profile.SetString("SC", "Z");
         for (const auto& [name, saved] : switches)
             profile.SetInt(name, 1 - saved);
         run.value = "\"C:\\old\\path.exe\"";
 
-        const OptimizerSettings settings{90, "Q", true, true, false, true, true};
+        const OptimizerSettings settings{90, "Q", true, true, false, true, true, {}};
         WriteSettings(profile, settings);
         UpdateRunEntry(run, !settings.m_bRunAtStartup);
 
-        EXPECT_EQ(profile.attempts,
-                  (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL", "bEnableShortcut"}));
+        EXPECT_EQ(profile.attempts, testing::SettingsValueNames());
         EXPECT_EQ(profile.Int("CL"), plan.Failed("CL") ? 30 : 90);
         EXPECT_EQ(profile.String("SC"), plan.Failed("SC") ? "Z" : "Q");
         for (const auto& [name, saved] : switches)
@@ -536,7 +543,7 @@ TEST(FaultInjection, SavingWritesWhatItCanAndLeavesWhatCannotBeWrittenAsItWas) {
         EXPECT_EQ(run.writeAttempts, 1);
         EXPECT_EQ(run.value, plan.Failed("run key") ? "\"C:\\old\\path.exe\"" : "\"" + run.executablePath + "\"");
     });
-    EXPECT_EQ(runs, 2 * 8);
+    EXPECT_EQ(runs, static_cast<int>(2 * (testing::SettingsValueNames().size() + 1))) << "each value and the Run key";
 }
 
 }  // namespace

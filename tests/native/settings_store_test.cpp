@@ -46,12 +46,14 @@ TEST(SettingsStore, FirstStartKeepsDefaultsAndWritesAllSixValuesAndTheQuotedRunE
 
     EXPECT_EQ(settings, kDefaults);
     EXPECT_EQ(profile.writes,
-              (std::vector<std::string>{"CL", "SC", "RAS", "SN", "bAOMAMSF", "bARPL", "bEnableShortcut"}));
+              testing::SettingsValueNames());
     EXPECT_EQ(profile.Int("CL"), 80);
     EXPECT_EQ(profile.String("SC"), "O");
     for (const char* flag : {"RAS", "SN", "bAOMAMSF", "bARPL"})
         EXPECT_EQ(profile.Int(flag), 1) << flag;
     EXPECT_EQ(profile.Int("bEnableShortcut"), 0) << "the shortcut is opt-in";
+    for (const char* area : {"AreaSystemCache", "AreaModifiedList", "AreaStandbyList", "AreaCombinePages"})
+        EXPECT_EQ(profile.Int(area), 0) << area << ": beyond the trim, nothing unless chosen";
     EXPECT_EQ(run.value, "\"C:\\Program Files\\Quenvale\\QuenvaleMemoryOptimizer.exe\"");
 }
 
@@ -117,6 +119,29 @@ TEST(SettingsStore, AnOlderRecordReadsWithTheShortcutOffAndAnyNonZeroSwitchTurns
     }
 }
 
+// The standby list's choice is one of three; any other number is off, and is
+// written back as off. The other areas are switches.
+TEST(SettingsStore, AnOlderRecordHasNoAreasAndAStandbyChoiceOutOfRangeIsOff) {
+    for (const auto& [stored, choice] : std::vector<std::pair<std::optional<int>, StandbyListChoice>>{
+             {std::nullopt, StandbyListChoice::Off}, {0, StandbyListChoice::Off},
+             {1, StandbyListChoice::LowestPriorityOnly}, {2, StandbyListChoice::All}, {3, StandbyListChoice::Off},
+             {-1, StandbyListChoice::Off}}) {
+        FakeProfile profile;
+        StoreRecord(profile, 70, "K", 1, 1, 1, 1);
+        if (stored)
+            profile.SetInt("AreaStandbyList", *stored);
+        profile.SetInt("AreaCombinePages", 9);
+        OptimizerSettings settings;
+        ReadSettings(profile, settings);
+        EXPECT_EQ(settings.m_areas.standbyList, choice) << stored.value_or(999);
+        EXPECT_FALSE(settings.m_areas.systemCache);
+        EXPECT_TRUE(settings.m_areas.combinePages);
+        WriteSettings(profile, settings);
+        EXPECT_EQ(profile.Int("AreaStandbyList"), static_cast<int>(choice));
+        EXPECT_EQ(profile.Int("AreaCombinePages"), 1);
+    }
+}
+
 TEST(SettingsStore, AnyNonZeroSwitchIsTrueAndIsWrittenBackAsOne) {
     FakeProfile profile;
     FakeRunEntry run;
@@ -166,7 +191,7 @@ TEST(RunEntry, UnwritableRunKeyLeavesItAsItWasButTheProfileIsStillSaved) {
     StartUp(settings, profile, run);
     EXPECT_EQ(run.writeAttempts, 1);
     EXPECT_FALSE(run.value.has_value());
-    EXPECT_EQ(profile.writes.size(), 7u);
+    EXPECT_EQ(profile.writes, testing::SettingsValueNames());
 }
 
 TEST(RunEntry, EverySaveAsksForTheLogonTaskUnlessToldToLeaveItAlone) {
