@@ -31,7 +31,7 @@ public:
     std::int64_t UnixSeconds() override { return unixSeconds + static_cast<std::int64_t>(steadyMs / 1000); }
     std::int32_t UtcOffsetMinutes() override { return offsetMinutes; }
     std::uint64_t SteadyMilliseconds() override { return steadyMs; }
-    std::int64_t unixSeconds = 1796817725;  // 2026-12-09T14:02:05Z
+    std::int64_t unixSeconds = 1796824925;  // 2026-12-09T14:02:05Z
     std::int32_t offsetMinutes = 60;
     std::uint64_t steadyMs = 5000;
 };
