@@ -12,7 +12,7 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 SECONDS_PER_TARGET="${1:-300}"
-TARGETS=(profile_loader_fuzz process_text_fuzz)
+TARGETS=(profile_loader_fuzz process_text_fuzz history_file_fuzz)
 
 "$ROOT/scripts/bootstrap.sh" >/dev/null || exit 1
 mkdir -p build/fuzz
