@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "optimizer/memory_areas.h"
+#include "optimizer/history_file_win32.h"
 #include "optimizer/memory_system_win32.h"
 
 using namespace qmo;
@@ -119,6 +120,73 @@ TEST(MemoryAreasOnTheSystem, StatusesReadAsOneLineOfWords) {
         EXPECT_NE(text.back(), ' ') << text;
     }
     EXPECT_EQ(calls.StatusText(CallAnswer{true, false, 0xE0DE0001u, true}), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A folder of the test's own under the temporary folder, gone with it.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        path = std::wstring(temp) + L"qmo-history-" + std::to_wstring(::GetCurrentProcessId());
+        Remove();
+    }
+    ~ScratchFolder() { Remove(); }
+    void Remove() const {
+        for (const wchar_t* name : {L"\\history.csv", L"\\history.csv.tmp"})
+            ::DeleteFileW((path + name).c_str());
+        ::RemoveDirectoryW(path.c_str());
+    }
+    bool Exists(const wchar_t* name) const {
+        return ::GetFileAttributesW((path + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    std::wstring path;
+};
+
+// The file is written by the store's own thread, whole or not at all: after
+// many quick replacements it holds the last text and nothing temporary.
+TEST(HistoryFileOnTheSystem, MakesItsFolderKeepsTheLastTextAndReadsOnlyTheEndOfAHugeFile) {
+    ScratchFolder folder;
+    HistoryFile file(folder.path);
+    bool cut = true;
+    EXPECT_EQ(file.ReadEnd(1024, cut), std::nullopt) << "no file yet";
+    EXPECT_FALSE(cut);
+    for (int i = 0; i < 50; ++i)
+        file.Replace("text " + std::to_string(i) + "\r\n");
+    file.Flush();
+    EXPECT_EQ(file.ReadEnd(1024, cut), "text 49\r\n");
+    EXPECT_FALSE(cut);
+    EXPECT_FALSE(folder.Exists(L"\\history.csv.tmp"));
+
+    const std::string huge = std::string(3000, 'x') + "\r\nthe end\r\n";
+    file.Replace(huge);
+    file.Flush();
+    EXPECT_EQ(file.ReadEnd(11, cut), "\r\nthe end\r\n");
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(file.ReadEnd(huge.size(), cut), huge);
+    EXPECT_FALSE(cut);
+}
+
+// Read while the store's thread writes: never half a file.
+TEST(HistoryFileOnTheSystem, AReaderNeverSeesAHalfWrittenFile) {
+    ScratchFolder folder;
+    HistoryFile file(folder.path);
+    const std::string first(200000, 'a');
+    const std::string second(300000, 'b');
+    file.Replace(first);
+    file.Flush();
+    for (int i = 0; i < 20; ++i) {
+        file.Replace(i % 2 ? first : second);
+        bool cut = false;
+        const std::optional<std::string> seen = file.ReadEnd(1u << 20, cut);
+        ASSERT_TRUE(seen);
+        EXPECT_TRUE(*seen == first || *seen == second) << seen->size() << " bytes";
+    }
+    file.Flush();
 }
 
 }  // namespace
