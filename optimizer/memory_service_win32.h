@@ -52,6 +52,7 @@ public:
     MemoryService& Service() noexcept { return m_service; }
     const MemoryService& Service() const noexcept { return m_service; }
     HistoryFile& File() noexcept { return m_file; }
+    const HistoryFile& File() const noexcept { return m_file; }
     MemoryReader& Reader() noexcept { return m_reader; }
 
 private:

@@ -9,6 +9,7 @@
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "framework/window_dpi.h"
+#include "optimizer/freed_memory.h"
 #include "framework/resource_usage.h"
 #include "framework/startup_trace.h"
 #include "framework/text.h"

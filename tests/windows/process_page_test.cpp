@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "optimizer/memory_service_win32.h"
 #include "framework/application.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"
@@ -156,9 +157,18 @@ int RowOf(HWND list, DWORD pid) {
     return -1;
 }
 
+// The frame's gate as far as the page uses it: the real memory service.
+class ServiceGate : public qmo::OptimizationGate {
+public:
+    bool RequestOptimization(qmo::OptimizationStart, qmo::RunTrigger) override { return false; }
+    bool OptimizeProcess(std::uint32_t processId) override { return memory.Service().OptimizeProcess(processId); }
+    qmo::SystemMemoryService memory;
+};
+
 class ProcessPageTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        page.SetOptimizationGate(&gate);
         ASSERT_TRUE(host.Create(900, 600));
         ::SetWindowTextW(host.GetSafeHwnd(), kFrameTitle);
         application.SetMainWindow(&host);
@@ -205,6 +215,7 @@ protected:
 
     TestApplication application;
     qmo::testing::ControlHost host;
+    ServiceGate gate;
     CProcessPage page;
     IdleChildren children;
 };
@@ -303,6 +314,9 @@ TEST_F(ProcessPageTest, CommandsWithoutASelectionAskForOneAndOptimizeTrimsTheSel
                                                            L"Please select process to Optimize",
                                                            L"Optimization  Done..!!"}));
     EXPECT_EQ(page.List().SelectedData(), ::GetCurrentProcessId());  // still selected after the refresh
+    const qmo::RunRecord& run = gate.memory.Service().History().Records().back();
+    EXPECT_EQ(run.trigger, qmo::RunTrigger::Selected);
+    EXPECT_EQ(run.processesTrimmed, 1);
 }
 
 // The rows come a moment after the refresh is asked for; the row the user
