@@ -43,6 +43,15 @@ std::string_view ReadingSourceName(ReadingSource source) {
     return "none";
 }
 
+std::optional<ReadingSource> ReadingSourceNamed(std::string_view name) {
+    for (ReadingSource source : {ReadingSource::None, ReadingSource::MemoryListInformation,
+                                 ReadingSource::PerformanceInformation, ReadingSource::PerformanceInfo,
+                                 ReadingSource::MemoryStatus})
+        if (ReadingSourceName(source) == name)
+            return source;
+    return std::nullopt;
+}
+
 std::optional<std::int64_t> Difference(std::optional<std::int64_t> earlier, std::optional<std::int64_t> later) {
     if (!earlier || !later)
         return std::nullopt;

@@ -22,6 +22,7 @@ enum class ReadingSource : std::uint8_t {
 // "memory lists", "performance information", "GetPerformanceInfo",
 // "GlobalMemoryStatusEx", "none".
 std::string_view ReadingSourceName(ReadingSource source);
+std::optional<ReadingSource> ReadingSourceNamed(std::string_view name);
 
 inline constexpr std::size_t kStandbyPriorities = 8;
 
@@ -38,7 +39,8 @@ struct MemoryReading {
     std::optional<std::int64_t> systemCache;  // the file cache's working set
     std::optional<std::uint32_t> pageFaults;  // since start-up; the system's 32-bit count wraps
     ReadingSource listsSource = ReadingSource::None;   // modified, standby, free, zeroed
-    ReadingSource totalsSource = ReadingSource::None;  // in use, commit charge, system cache, page faults
+    ReadingSource totalsSource = ReadingSource::None;  // commit charge, system cache, page faults
+    ReadingSource inUseSource = ReadingSource::None;   // in use
 
     bool operator==(const MemoryReading&) const = default;
 };

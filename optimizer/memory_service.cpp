@@ -64,6 +64,8 @@ bool MemoryService::BeginRun(RunTrigger trigger, const MemoryAreaChoices& areas)
     m_runAreas = areas;
     m_before = m_seams.reader.Read();
     m_run.inUseBefore = m_before.inUse;
+    m_run.inUseSource = m_before.inUseSource;
+    m_run.listsSource = m_before.listsSource;
     return true;
 }
 

@@ -164,8 +164,7 @@ MemoryReading Win32MemoryReader::Read() {
     if (::GlobalMemoryStatusEx(&status) && status.ullAvailPhys <= status.ullTotalPhys &&
         status.ullTotalPhys - status.ullAvailPhys <= static_cast<DWORDLONG>(std::numeric_limits<std::int64_t>::max())) {
         reading.inUse = static_cast<std::int64_t>(status.ullTotalPhys - status.ullAvailPhys);
-        if (reading.totalsSource == ReadingSource::None)
-            reading.totalsSource = ReadingSource::MemoryStatus;
+        reading.inUseSource = ReadingSource::MemoryStatus;
     }
     return reading;
 }

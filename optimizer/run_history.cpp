@@ -8,11 +8,11 @@ namespace qmo {
 namespace {
 
 constexpr std::int64_t kBytesPerMiB = 1024 * 1024;
-constexpr std::size_t kColumnCount = 17;
+constexpr std::size_t kColumnCount = 19;
 constexpr std::string_view kHeader =
     "started,trigger,areas,working sets,sweep,system cache,modified list,standby list,combined pages,"
     "in use before (MiB),freed (MiB),back after 30 s (MiB),back after 5 min (MiB),page faults after 5 min,"
-    "processes trimmed,processes skipped,duration (ms)";
+    "processes trimmed,processes skipped,duration (ms),in use read from,lists read from";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kNotAvailable = "not available";
 constexpr std::string_view kAccepted = "accepted, effect not measured";
@@ -353,6 +353,8 @@ std::string FormatHistoryRow(const RunRecord& record) {
     row += ',' + std::to_string(record.processesTrimmed);
     row += ',' + std::to_string(record.processesSkipped);
     row += ',' + std::to_string(record.durationMs);
+    row += ',' + std::string(ReadingSourceName(record.inUseSource));
+    row += ',' + std::string(ReadingSourceName(record.listsSource));
     return row;
 }
 
@@ -382,6 +384,12 @@ std::optional<RunRecord> ParseHistoryRow(std::string_view line) {
     record.processesTrimmed = static_cast<std::int32_t>(*trimmed);
     record.processesSkipped = static_cast<std::int32_t>(*skipped);
     record.durationMs = *duration;
+    const std::optional<ReadingSource> inUseSource = ReadingSourceNamed(cells[17]);
+    const std::optional<ReadingSource> listsSource = ReadingSourceNamed(cells[18]);
+    if (!inUseSource || !listsSource)
+        return std::nullopt;
+    record.inUseSource = *inUseSource;
+    record.listsSource = *listsSource;
     return record;
 }
 

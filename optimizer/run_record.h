@@ -21,6 +21,10 @@ struct RunRecord {
     RunTrigger trigger = RunTrigger::Menu;
     AreaResults areas{};
     std::optional<std::int64_t> inUseBefore;  // bytes
+    // Where the run's figures were read: memory in use, and the lists the
+    // areas' effects are measured on.
+    ReadingSource inUseSource = ReadingSource::None;
+    ReadingSource listsSource = ReadingSource::None;
     std::optional<std::int64_t> freed;        // bytes, in use before minus in use after; negative when it grew
     // Bytes of what was freed in use again at the first (30 s) and second
     // (5 min) late sample: in use then minus in use right after the run.

@@ -476,7 +476,7 @@ for row in rows:
     late = [row['back after 30 s (MiB)'], row['back after 5 min (MiB)'], row['page faults after 5 min']]
     if not late[0] or not late[1]:
         sys.exit(f"the {row['trigger']} row's late samples are not filled in: {late}")
-    if not row['working sets'] or not row['in use before (MiB)'] or not row['freed (MiB)']:
+    if not row['working sets'] or not row['in use before (MiB)'] or not row['freed (MiB)'] or row['in use read from'] == 'none':
         sys.exit(f"the {row['trigger']} row lacks its account: {row}")
 PY
 ) && return 0

@@ -85,6 +85,7 @@ inline MemoryReading ListsReading(std::int64_t standby = 400'000'000, std::int64
     reading.pageFaults = 1000;
     reading.listsSource = ReadingSource::MemoryListInformation;
     reading.totalsSource = ReadingSource::PerformanceInformation;
+    reading.inUseSource = ReadingSource::MemoryStatus;
     return reading;
 }
 
@@ -96,6 +97,7 @@ inline MemoryReading WineReading() {
     reading.systemCache = 0;
     reading.pageFaults = 0;
     reading.totalsSource = ReadingSource::PerformanceInformation;
+    reading.inUseSource = ReadingSource::MemoryStatus;
     return reading;
 }
 

@@ -36,6 +36,8 @@ RunRecord FullRecord() {
     record.processesTrimmed = 97;
     record.processesSkipped = 3;
     record.durationMs = 1234;
+    record.inUseSource = ReadingSource::MemoryStatus;
+    record.listsSource = ReadingSource::MemoryListInformation;
     return record;
 }
 
@@ -65,7 +67,8 @@ TEST(HistoryRow, FiguresAreWholeMegabytesAndUnknownsStayEmpty) {
     record.freed = -(kMiB + 1);
     ResultOf(record.areas, MemoryArea::CombinePages) = {AreaOutcome::Failed, 0, "line one\r\nline two", std::nullopt};
     const std::string row = FormatHistoryRow(record);
-    EXPECT_EQ(row, "1969-12-31T14:30:00-09:30,menu,combined pages,,,,,,failed 0x00000000 line one  line two,0,-1,,,,0,0,0");
+    EXPECT_EQ(row, "1969-12-31T14:30:00-09:30,menu,combined pages,,,,,,failed 0x00000000 line one  line two,0,-1,,,,0,0,0,"
+              "none,none");
     const std::optional<RunRecord> read = ParseHistoryRow(row);
     ASSERT_TRUE(read);
     EXPECT_EQ(FormatHistoryRow(*read), row);
@@ -85,11 +88,13 @@ TEST(HistoryRow, ALineThatIsNotOneOfOursIsNotARow) {
         "2026-12-09T10:00:00+19:00" + good.substr(25),
         "2026-12-09 10:00:00+00:00" + good.substr(25),
         std::string("2026-12-09T15:02:05+01:00,toaster,") + good.substr(39),
-        "2026-12-09T15:02:05+01:00,menu,,,,,,,,99999999999999999999,,,,,0,0,0",
-        "2026-12-09T15:02:05+01:00,menu,,done 8796093022208 MiB,,,,,,,,,,,0,0,0",  // beyond 64 bits in bytes
-        "2026-12-09T15:02:05+01:00,menu,,failed 0xC00000ZZ,,,,,,,,,,,0,0,0",
+        "2026-12-09T15:02:05+01:00,menu,,,,,,,,99999999999999999999,,,,,0,0,0,none,none",
+        "2026-12-09T15:02:05+01:00,menu,,done 8796093022208 MiB,,,,,,,,,,,0,0,0,none,none",  // beyond 64 bits in bytes
+        "2026-12-09T15:02:05+01:00,menu,,failed 0xC00000ZZ,,,,,,,,,,,0,0,0,none,none",
         "2026-12-09T15:02:05+01:00,menu,,\"done 1 MiB,,,,,,,,,,,,0,0,0",             // the quote never closes
-        "2026-12-09T15:02:05+01:00,menu,,,,,,,,,,,,,-1,0,0",
+        "2026-12-09T15:02:05+01:00,menu,,,,,,,,,,,,,-1,0,0,none,none",
+        "2026-12-09T15:02:05+01:00,menu,,,,,,,,,,,,,1,0,0,none,the moon",
+        good.substr(0, good.rfind(',')),
     };
     for (const std::string& line : bad)
         EXPECT_EQ(ParseHistoryRow(line), std::nullopt) << line;

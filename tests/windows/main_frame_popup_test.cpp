@@ -54,7 +54,7 @@ protected:
     qmo::MemoryReading ReadMemory() override {
         qmo::MemoryReading reading;
         reading.inUse = static_cast<std::int64_t>(memory.inUse.load());
-        reading.totalsSource = qmo::ReadingSource::MemoryStatus;
+        reading.inUseSource = qmo::ReadingSource::MemoryStatus;
         return reading;
     }
     void RunOptimizationDialog(bool silent) override {

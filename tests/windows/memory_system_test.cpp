@@ -50,6 +50,7 @@ TEST(MemoryReaderOnTheSystem, GivesPlausibleTotalsAndNamesTheirSources) {
     EXPECT_LE(static_cast<DWORDLONG>(*reading.commitCharge), status.ullTotalPageFile);
     EXPECT_NE(reading.totalsSource, ReadingSource::None);
     EXPECT_NE(reading.totalsSource, ReadingSource::MemoryListInformation);
+    EXPECT_EQ(reading.inUseSource, ReadingSource::MemoryStatus);
     if (reading.listsSource == ReadingSource::MemoryListInformation) {
         ASSERT_TRUE(reading.standby && reading.free && reading.modified);
         EXPECT_LE(*reading.standby + *reading.free, static_cast<std::int64_t>(status.ullTotalPhys));
