@@ -83,7 +83,10 @@ qmo_floor(process BELOW optimizer
   WIN32 process_page.cpp process_inspector_win32.cpp)
 qmo_floor(about BELOW optimizer
   WIN32 about_dlg.cpp)
-qmo_floor(shell BELOW perf process about
+qmo_floor(history BELOW optimizer
+  PORTABLE history_rows.cpp
+  WIN32 history_window.cpp)
+qmo_floor(shell BELOW perf process about history
   PORTABLE frame_input_filter.cpp help_file.cpp view_layout.cpp main_frame_logic.cpp navigation.cpp
            popup_notifications.cpp
   WIN32 main_frame.cpp tessel_view.cpp)

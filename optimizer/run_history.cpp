@@ -336,6 +336,10 @@ ParsedHistory Parse(std::string_view text, bool cutAtStart) {
 
 }  // namespace
 
+std::string FormatStartedTime(const RunRecord& record) {
+    return FormatStarted(record.startedUnixSeconds, record.utcOffsetMinutes);
+}
+
 std::string HistoryHeaderRow() {
     return std::string(kHeader);
 }

@@ -26,6 +26,8 @@ std::string HistoryHeaderRow();
 // One row, without its line end: figures in MiB (whole, towards zero),
 // "started" in ISO 8601 with the offset ("2026-12-09T14:02:05+01:00").
 std::string FormatHistoryRow(const RunRecord& record);
+// When the run started, on the clock of its place: "2026-12-09T14:02:05+01:00".
+std::string FormatStartedTime(const RunRecord& record);
 // Empty when the line is not a row this program wrote.
 std::optional<RunRecord> ParseHistoryRow(std::string_view line);
 

@@ -13,6 +13,7 @@
 #include "framework/resource_usage.h"
 #include "framework/text.h"
 #include "res/messages.h"
+#include "res/history_resource.h"
 #include "res/pages_resource.h"
 #include "res/resource.h"
 #include "pages/frame_texts.h"
@@ -220,6 +221,80 @@ TEST_F(MainFramePopupTest, ARealRunReportsWhatItFreedInThePopupsWindowTextAndThe
     ASSERT_TRUE(PumpUntil(
         [&] { return frame->Memory().Service().History().Records().back().backAfterSecondSample.has_value(); },
         5000));
+}
+
+// The green notice's freed line opens the history, which shows each run as
+// it is recorded, sorts by a column's numbers, copies a run as the file holds
+// it, and keeps no more GDI or USER objects for refilling its list.
+TEST_F(MainFramePopupTest, TheHistoryWindowFromTheGreenNoticeShowsSortsAndCopiesTheRuns) {
+    // A frame on an empty history: earlier tests' runs are in the file.
+    const std::wstring file = frame->Memory().File().Path();
+    Destroy();
+    ::DeleteFileW(file.c_str());
+    ASSERT_TRUE(Create());
+    frame->countInsteadOfRunning = false;
+    frame->work = [&](HWND, bool) { frame->memory.inUse -= 412u * 1024 * 1024; };
+    ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_OPTIMIZE, 0);
+    ASSERT_TRUE(WaitUntilShown());
+    const qmo::PopupElement& freedLine = Popup()->Elements()[Popup()->Elements().Count() - 1];
+    Click((freedLine.rect.left + freedLine.rect.right) / 2, (freedLine.rect.top + freedLine.rect.bottom) / 2);
+    const qmo::CHistoryWindow& history = frame->HistoryWindow();
+    ASSERT_TRUE(history.IsOpen());
+    EXPECT_EQ(Popup(), nullptr) << "the notice makes way for the window";
+    const HWND list = ::GetDlgItem(history.GetSafeHwnd(), IDC_HISTORY_RUNS);
+    const auto cell = [&](int row, int column) {
+        wchar_t text[200] = {};
+        ListView_GetItemText(list, row, column, text, 200);
+        return std::wstring(text);
+    };
+    ASSERT_EQ(ListView_GetItemCount(list), 1);
+    EXPECT_EQ(cell(0, 1), L"menu");
+    EXPECT_EQ(cell(0, 2), L"412");
+    wchar_t lists[400] = {};
+    ::GetDlgItemTextW(history.GetSafeHwnd(), IDC_HISTORY_LISTS, lists, 400);
+    EXPECT_TRUE(std::wstring(lists).starts_with(L"In use ")) << qmo::Narrow(lists);
+
+    // A run that left more in use, from the tray: the newest row comes first.
+    frame->work = [&](HWND, bool) { frame->memory.inUse += 5u * 1024 * 1024; };
+    ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_OPTIMIZE,
+                   reinterpret_cast<LPARAM>(frame->TrayIcon().NotificationWindow()));
+    ASSERT_EQ(ListView_GetItemCount(list), 2);
+    EXPECT_EQ(cell(0, 1), L"tray");
+    EXPECT_EQ(cell(0, 2), L"-5");
+
+    NMLISTVIEW click{};
+    click.hdr = {list, IDC_HISTORY_RUNS, LVN_COLUMNCLICK};
+    click.iSubItem = 2;
+    ::SendMessageW(history.GetSafeHwnd(), WM_NOTIFY, IDC_HISTORY_RUNS, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(cell(0, 2), L"-5") << "freed, smallest first";
+    ::SendMessageW(history.GetSafeHwnd(), WM_NOTIFY, IDC_HISTORY_RUNS, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(cell(0, 2), L"412") << "and largest first";
+
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageW(history.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_HISTORY_COPY, BN_CLICKED), 0);
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+    const std::wstring copied = data ? static_cast<const wchar_t*>(::GlobalLock(data)) : L"";
+    if (data)
+        ::GlobalUnlock(data);
+    ::CloseClipboard();
+    const std::wstring header = qmo::Widen(qmo::HistoryHeaderRow()) + L"\r\n";
+    EXPECT_EQ(copied.substr(0, header.size()), header);
+    EXPECT_NE(copied.find(L",menu,"), std::wstring::npos) << "the selected run";
+    EXPECT_EQ(copied.find(L",tray,"), std::wstring::npos) << "and only that";
+
+    const qmo::ResourceUsage before = qmo::MeasureResourceUsage();
+    for (int i = 0; i < 20; ++i)
+        const_cast<qmo::CHistoryWindow&>(history).RecordsChanged();
+    const qmo::ResourceUsage after = qmo::MeasureResourceUsage();
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+    EXPECT_EQ(after.userObjects, before.userObjects);
+    EXPECT_TRUE(ListView_GetItemState(list, 0, LVIS_SELECTED)) << "the selection kept";
+
+    ::SendMessageW(history.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(history.IsOpen());
+    ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_VIEW_HISTORY, 0);
+    EXPECT_TRUE(history.IsOpen()) << "the tray menu's item opens it again";
 }
 
 TEST_F(MainFramePopupTest, RealOptimizationFromTheLinkWhileItsPopupStaysOpen) {

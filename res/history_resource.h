@@ -1,0 +1,9 @@
+#pragma once
+// The "Optimization history" window.
+#define IDD_HISTORY 160
+#define IDC_HISTORY_LISTS_LABEL 1101
+#define IDC_HISTORY_LISTS 1102
+#define IDC_HISTORY_RUNS_LABEL 1103
+#define IDC_HISTORY_RUNS 1104
+#define IDC_HISTORY_COPY 1105
+#define IDC_HISTORY_OPEN_FOLDER 1106
