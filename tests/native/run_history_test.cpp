@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fake_memory_service.h"
+#include "history/history_rows.h"
 #include "optimizer/run_history.h"
 
 namespace qmo {
@@ -187,6 +188,29 @@ TEST(RunHistory, NeverHoldsMoreThanItsCapacityAndALateSampleFindsItsRowOrNothing
     const std::vector<RunRecord> written = ParseHistory(*store.text, false);
     ASSERT_EQ(written.size(), kHistoryCapacity);
     EXPECT_EQ(written.back().durationMs, 99) << "the late sample's row was written in place";
+}
+
+}  // namespace
+}  // namespace qmo
+
+namespace qmo {
+namespace {
+
+// The window's order: numbers as numbers, a run without a figure last
+// whichever way, equal ones newest first.
+TEST(HistoryWindowRows, SortByNumbersWithUnknownsLastAndTheNewestFirstAmongEquals) {
+    std::deque<RunRecord> records(4);
+    records[0].freed = 40 * kMiB;
+    records[1].freed = -5 * kMiB;
+    records[2].freed = std::nullopt;
+    records[3].freed = 3 * kMiB;
+    constexpr int kFreed = 2;
+    EXPECT_EQ(HistoryOrder(records, kFreed, true), (std::vector<std::size_t>{1, 3, 0, 2}));
+    EXPECT_EQ(HistoryOrder(records, kFreed, false), (std::vector<std::size_t>{0, 3, 1, 2}));
+    EXPECT_EQ(HistoryOrder(records, kHistoryStartedColumn, false), (std::vector<std::size_t>{3, 2, 1, 0}));
+    EXPECT_EQ(HistoryCells(records[1])[kFreed], "-5");
+    EXPECT_EQ(HistoryCells(records[2])[kFreed], "");
+    EXPECT_EQ(HistoryCells(records[0]).size(), HistoryColumnHeadings().size());
 }
 
 }  // namespace
