@@ -1,5 +1,7 @@
 #include "config/settings_page.h"
 
+#include "config/memory_areas_dlg.h"
+
 #include <commctrl.h>
 
 #include <array>
@@ -58,7 +60,8 @@ BOOL CSettingsPage::OnInitDialog() {
     AddAnchor(IDC_SETTINGS_OPTIMIZER_RULE, qmo::kAnchorStretchWidth);
     AddAnchor(IDC_SETTINGS_GENERAL_RULE, qmo::kAnchorStretchWidth);
     AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
-    AttachButtons({IDC_SETTINGS_APPLY_OPTIMIZER, IDC_SETTINGS_APPLY_GENERAL, IDC_PAGE_OPTIMIZE_MEMORY});
+    AttachButtons({IDC_SETTINGS_APPLY_OPTIMIZER, IDC_SETTINGS_MEMORY_AREAS, IDC_SETTINGS_APPLY_GENERAL,
+                   IDC_PAGE_OPTIMIZE_MEMORY});
     return TRUE;
 }
 
@@ -69,6 +72,13 @@ bool CSettingsPage::OnCommand(UINT id, UINT code, HWND control) {
                 m_logic.ApplyOptimizerSettings(*m_holder);
             else
                 m_logic.ApplyGeneralSettings(*m_holder);
+        }
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDC_SETTINGS_MEMORY_AREAS) {
+        if (m_holder) {
+            CMemoryAreasDlg areas(*m_holder);
+            areas.DoModal(m_hWnd);
         }
         return true;
     }

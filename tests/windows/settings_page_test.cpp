@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "config/registry_profile.h"
 #include "res/pages_resource.h"
 #include "res/resource.h"
+#include "framework/text.h"
 #include "shell/main_frame.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit_test_support.h"
@@ -284,6 +286,87 @@ TEST_F(SettingsPageTest, ARefusedCombinationIsStoredAndNamedOnThePageUntilOneIsH
     Click(IDC_SETTINGS_ENABLE_SHORTCUT);
     Click(IDC_SETTINGS_APPLY_OPTIMIZER);
     EXPECT_TRUE(qmo::testing::CombinationFree('K')) << "switched off, it is let go";
+}
+
+// Runs `act` on the "Memory areas" dialog once it is up, from the modal
+// loop the button runs; `act` ends the dialog.
+class WhileMemoryAreasOpen {
+public:
+    explicit WhileMemoryAreasOpen(std::function<void(HWND)> act) {
+        s_act = std::move(act);
+        m_timer = ::SetTimer(nullptr, 0, 20, &OnTick);
+    }
+    ~WhileMemoryAreasOpen() {
+        ::KillTimer(nullptr, m_timer);
+        s_act = nullptr;
+    }
+    WhileMemoryAreasOpen(const WhileMemoryAreasOpen&) = delete;
+    WhileMemoryAreasOpen& operator=(const WhileMemoryAreasOpen&) = delete;
+
+private:
+    static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND dialog = nullptr;
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND window, LPARAM found) -> BOOL {
+                wchar_t title[64] = {};
+                ::GetWindowTextW(window, title, 64);
+                if (::IsWindowVisible(window) && std::wstring(title) == L"Memory areas")
+                    *reinterpret_cast<HWND*>(found) = window;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&dialog));
+        if (!dialog || !s_act)
+            return;
+        const auto act = std::move(s_act);
+        s_act = nullptr;
+        act(dialog);
+    }
+    static inline std::function<void(HWND)> s_act;
+    UINT_PTR m_timer = 0;
+};
+
+// The button opens the dialog over the page; OK saves the choice at once, in
+// the record and the registry, Cancel keeps it, and an area the system
+// answered "not available" for is offered disabled, saying so.
+TEST_F(SettingsPageTest, TheMemoryAreasDialogSavesOnOkKeepsOnCancelAndSaysWhatIsNotAvailable) {
+    std::wstring systemCacheCost;
+    bool systemCacheEnabled = true;
+    {
+        WhileMemoryAreasOpen choose([&](HWND dialog) {
+            EXPECT_EQ(::GetWindow(dialog, GW_OWNER), Frame()) << "owned by the frame, which it disables";
+            ::SendDlgItemMessageW(dialog, IDC_AREAS_SYSTEM_CACHE, BM_CLICK, 0, 0);
+            ::SendDlgItemMessageW(dialog, IDC_AREAS_STANDBY_LIST, CB_SETCURSEL, 2, 0);
+            ::SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
+        });
+        Click(IDC_SETTINGS_MEMORY_AREAS);
+    }
+    qmo::MemoryAreaChoices chosen;
+    chosen.systemCache = true;
+    chosen.standbyList = qmo::StandbyListChoice::All;
+    EXPECT_EQ(frame->Settings().m_areas, chosen);
+    EXPECT_EQ(StoredNumber(L"AreaStandbyList"), 2u);
+    EXPECT_EQ(StoredNumber(L"AreaSystemCache"), 1u);
+
+    // A run with those areas asks the system; what it says is not offered shows so.
+    frame->Logic().RunAutomaticOptimization();
+    const bool cacheOffered = !frame->Memory().Service().AreaKnownUnavailable(qmo::MemoryArea::SystemCache);
+    {
+        WhileMemoryAreasOpen look([&](HWND dialog) {
+            wchar_t cost[300] = {};
+            ::GetDlgItemTextW(dialog, IDC_AREAS_SYSTEM_CACHE_COST, cost, 300);
+            systemCacheCost = cost;
+            systemCacheEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_AREAS_SYSTEM_CACHE)) != FALSE;
+            ::SendDlgItemMessageW(dialog, IDC_AREAS_STANDBY_LIST, CB_SETCURSEL, 0, 0);
+            ::SendDlgItemMessageW(dialog, IDCANCEL, BM_CLICK, 0, 0);
+        });
+        Click(IDC_SETTINGS_MEMORY_AREAS);
+    }
+    EXPECT_EQ(systemCacheEnabled, cacheOffered);
+    EXPECT_EQ(systemCacheCost.ends_with(L" (not available on this system)"), !cacheOffered)
+        << qmo::Narrow(systemCacheCost);
+    EXPECT_EQ(frame->Settings().m_areas, chosen) << "Cancel changes nothing";
+    EXPECT_EQ(StoredNumber(L"AreaStandbyList"), 2u);
 }
 
 }  // namespace
