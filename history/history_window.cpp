@@ -2,14 +2,16 @@
 
 #include <algorithm>
 
+#include "framework/dpi_scale.h"
 #include "framework/text.h"
+#include "framework/window_dpi.h"
 #include "history/history_rows.h"
 
 namespace qmo {
 namespace {
 
-constexpr int kColumnWidth = 90;
-constexpr int kStartedWidth = 120;
+constexpr int kColumnWidth = 100;
+constexpr int kStartedWidth = 140;
 
 // Global memory handed to the clipboard, freed unless the clipboard took it.
 class ClipboardText {
@@ -67,9 +69,10 @@ void CHistoryWindow::RecordsChanged() {
 BOOL CHistoryWindow::OnInitDialog() {
     m_list.SubclassDlgItem(IDC_HISTORY_RUNS, m_hWnd);
     const std::vector<std::string>& headings = HistoryColumnHeadings();
+    const unsigned dpi = WindowDpi(m_hWnd);
     for (std::size_t column = 0; column < headings.size(); ++column)
         m_list.InsertColumn(static_cast<int>(column), Widen(headings[column]).c_str(),
-                            column == kHistoryStartedColumn ? kStartedWidth : kColumnWidth);
+                            ScaleForDpi(column == kHistoryStartedColumn ? kStartedWidth : kColumnWidth, dpi));
     AddAnchor(IDC_HISTORY_LISTS_LABEL, kAnchorStretchWidth);
     AddAnchor(IDC_HISTORY_LISTS, kAnchorStretchWidth);
     AddAnchor(IDC_HISTORY_RUNS_LABEL, kAnchorStretchWidth);

@@ -523,6 +523,18 @@ HWND WaitMessageBox(const std::wstring& caption, DWORD timeoutMs, bool ownerless
     return found;
 }
 
+// painted-dialog CAPTION: the dialog of the main window with this caption is
+// shown and has painted itself and every control (a picture taken the moment
+// a window comes up may catch it half painted).
+int PaintedDialog(const Args& args) {
+    args.Allow({}, 1);
+    HWND dialog = WaitMessageBox(args.words[0], args.timeoutMs);
+    // Painting another thread's window now waits until that thread has painted it.
+    if (!::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW))
+        Fail(L"the dialog cannot be painted, error " + std::to_wstring(::GetLastError()));
+    return 0;
+}
+
 // check-message-box CAPTION TEXT: it shows exactly TEXT and only an OK button.
 int CheckMessageBox(const Args& args) {
     args.Allow({}, 2);
@@ -891,6 +903,15 @@ int SetControlText(const Args& args) {
 int ClickControl(const Args& args) {
     args.Allow({}, 1);
     AskControl(ShownControl(args.words[0]), BM_CLICK, 0, 0, args.timeoutMs);
+    return 0;
+}
+
+// post-click ID: clicks the shown control without waiting for what the click
+// does (a button that opens a modal dialog answers only once it is closed).
+int PostClickControl(const Args& args) {
+    args.Allow({}, 1);
+    if (!::PostMessageW(ShownControl(args.words[0]), BM_CLICK, 0, 0))
+        Fail(L"PostMessage failed, error " + std::to_wstring(::GetLastError()));
     return 0;
 }
 
@@ -1378,6 +1399,8 @@ int wmain(int argc, wchar_t** argv) {
         {L"check-run-entry", CheckRunEntry},
         {L"set-text", SetControlText},
         {L"click", ClickControl},
+        {L"post-click", PostClickControl},
+        {L"painted-dialog", PaintedDialog},
         {L"check-text", CheckControlText},
         {L"check-checked", CheckChecked},
         {L"wait-dialog", WaitDialog},

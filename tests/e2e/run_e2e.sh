@@ -461,7 +461,7 @@ history_rows() {
   local deadline=$((SECONDS + 20)) file
   file="$(history_file)"
   while :; do
-    REASON=$(python3 - "$file" "$@" <<'PY'
+    REASON=$(python3 - "$file" "$@" 2>&1 <<'PY'
 import csv, sys
 path, expected = sys.argv[1], sys.argv[2:]
 try:
@@ -500,6 +500,15 @@ scenario_run_history() {
   drv post-from-tray $ID_OPTIMIZE && history_rows "command line" hotkey tray || return 1
   drv post WM_COMMAND $ID_OPTIMIZE && history_rows "command line" hotkey tray menu || return 1
   cp "$(history_file)" "$ART/history.csv"
+
+  # The history window over the tray, and the memory areas dialog over the settings page.
+  qmo_res_ids ID_VIEW_HISTORY IDC_SETTINGS_MEMORY_AREAS || return 1
+  drv post WM_COMMAND $ID_VIEW_HISTORY && drv painted-dialog "Optimization history" || return 1
+  shot history-window || return 1
+  act "the settings page" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
+  drv post-click $IDC_SETTINGS_MEMORY_AREAS && drv painted-dialog "Memory areas" || return 1
+  shot memory-areas || return 1
+  drv press-ok "Memory areas" || return 1
   running "$pid" || fail "the program ended"
 }
 

@@ -291,6 +291,18 @@ TEST_F(MainFramePopupTest, TheHistoryWindowFromTheGreenNoticeShowsSortsAndCopies
     EXPECT_EQ(after.userObjects, before.userObjects);
     EXPECT_TRUE(ListView_GetItemState(list, 0, LVIS_SELECTED)) << "the selection kept";
 
+    RECT client{};
+    ::GetClientRect(history.GetSafeHwnd(), &client);
+    for (int button : {IDC_HISTORY_COPY, IDC_HISTORY_OPEN_FOLDER, IDCANCEL}) {
+        const HWND control = ::GetDlgItem(history.GetSafeHwnd(), button);
+        RECT place{};
+        ::GetWindowRect(control, &place);
+        ::MapWindowPoints(nullptr, history.GetSafeHwnd(), reinterpret_cast<POINT*>(&place), 2);
+        EXPECT_TRUE(::IsWindowVisible(control)) << button;
+        EXPECT_TRUE(place.left >= 0 && place.right <= client.right && place.bottom <= client.bottom)
+            << button << " at " << place.left << "," << place.top << "-" << place.right << "," << place.bottom
+            << " in " << client.right << "x" << client.bottom;
+    }
     ::SendMessageW(history.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(history.IsOpen());
     ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_VIEW_HISTORY, 0);
