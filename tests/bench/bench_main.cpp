@@ -14,6 +14,7 @@
 
 #include "config/optimizer_settings.h"
 #include "optimizer/memory_system_win32.h"
+#include "optimizer/run_history.h"
 #include "optimizer/optimizer_win32.h"
 #include "perf/layered_picture.h"
 #include "perf/perf_win32.h"
@@ -127,6 +128,29 @@ void PrintMemoryAreaCallFigures() {
     std::printf("(median of %d calls each)\n", kCallRuns);
 }
 
+// What a run's row costs the user-interface thread once the history is full:
+// the text of the whole file is made there, and written by the file's thread.
+void PrintHistoryFigures() {
+    class DiscardingStore : public qmo::HistoryStore {
+    public:
+        std::optional<std::string> ReadEnd(std::size_t, bool& cutAtStart) override {
+            cutAtStart = false;
+            return std::nullopt;
+        }
+        void Replace(std::string text) override { bytes = text.size(); }
+        std::size_t bytes = 0;
+    } store;
+    qmo::RunHistory history(store);
+    qmo::RunRecord record;
+    record.inUseBefore = 3000ll << 20;
+    record.freed = 412ll << 20;
+    for (std::size_t i = 0; i < qmo::kHistoryCapacity; ++i)
+        history.Add(record);
+    std::printf("%-44s %9.3f ms %12s %8s\n", "history: a row added to a full history",
+                MedianMs(9, [&] { history.Add(record); }), "-", "-");
+    std::printf("(%zu bytes of file text each time, written off the user-interface thread)\n", store.bytes);
+}
+
 double MedianOf(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0.0 : values[values.size() / 2];
@@ -167,6 +191,7 @@ int main() {
                 processes ? trimMs / static_cast<double>(processes) : 0.0, "-", "-");
     std::printf("(median of %d runs; %zu processes in the snapshot)\n", kRuns, processes);
     PrintMemoryAreaCallFigures();
+    PrintHistoryFigures();
 
     constexpr int kTicks = 300;
     TickBench bench;
