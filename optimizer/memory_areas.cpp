@@ -100,6 +100,11 @@ void SystemAreaRunner::Run(const MemoryAreaChoices& choices, AreaResults& result
         result = AreaResult{};
         if (!Chosen(choices, step.area))
             continue;
+        // What the system said it does not do is not asked again.
+        if (KnownUnavailable(step.area)) {
+            result.outcome = AreaOutcome::NotAvailable;
+            continue;
+        }
 
         const auto privilege = static_cast<std::size_t>(step.privilege);
         if (!m_privilegeEnabled[privilege] && !refusedThisRun[privilege]) {

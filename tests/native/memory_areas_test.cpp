@@ -196,6 +196,10 @@ TEST_F(SystemAreaRunnerTest, AnAreaTheSystemDoesNotImplementIsNotAvailableAndRem
             }
         runner.Run(MemoryAreaChoices{}, results);
         EXPECT_TRUE(runner.KnownUnavailable(one.area)) << label;
+        const std::size_t callsBefore = calls.calls.size();
+        runner.Run(Every(), results);
+        EXPECT_EQ(ResultOf(results, one.area), Result(AreaOutcome::NotAvailable)) << label;
+        EXPECT_EQ(calls.calls.size() - callsBefore, 3u) << label << ": the other three only, asked again";
     }
 }
 
