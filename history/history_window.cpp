@@ -70,6 +70,7 @@ BOOL CHistoryWindow::OnInitDialog() {
     m_list.SubclassDlgItem(IDC_HISTORY_RUNS, m_hWnd);
     const std::vector<std::string>& headings = HistoryColumnHeadings();
     const unsigned dpi = WindowDpi(m_hWnd);
+    m_dpi = dpi;
     for (std::size_t column = 0; column < headings.size(); ++column)
         m_list.InsertColumn(static_cast<int>(column), Widen(headings[column]).c_str(),
                             ScaleForDpi(column == kHistoryStartedColumn ? kStartedWidth : kColumnWidth, dpi));
@@ -82,6 +83,18 @@ BOOL CHistoryWindow::OnInitDialog() {
     AddAnchor(IDCANCEL, kAnchorBottomRight);
     FillList();
     return TRUE;
+}
+
+bool CHistoryWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+    if (dpi != 0 && dpi != m_dpi) {
+        const HWND list = m_list.GetSafeHwnd();
+        for (int column = 0; column < static_cast<int>(kHistoryColumnCount); ++column)
+            ListView_SetColumnWidth(list, column,
+                                    ::MulDiv(ListView_GetColumnWidth(list, column), static_cast<int>(dpi),
+                                             static_cast<int>(m_dpi)));
+        m_dpi = dpi;
+    }
+    return CResizeDialog::OnDpiChanged(dpi, suggested);
 }
 
 void CHistoryWindow::OnDestroy() {

@@ -54,6 +54,9 @@ protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
     bool OnNotify(UINT id, NMHDR* header, LRESULT& result) override;
     bool OnTimer(UINT_PTR id) override;
+    // The system moves and sizes the window and its controls; the list's
+    // columns, sized in pixels, follow here.
+    bool OnDpiChanged(unsigned dpi, const RECT& suggested) override;
     void OnDestroy() override;
 
 private:
@@ -67,6 +70,7 @@ private:
     CSortListCtrl m_list;
     int m_sortColumn = 0;
     bool m_ascending = false;  // newest first
+    unsigned m_dpi = 96;       // what the columns are sized for
     std::vector<std::size_t> m_order;  // the list's rows, as positions in the records
     // The selected run by when it started, which stays while older runs go.
     std::optional<std::int64_t> m_selectedStart;

@@ -303,6 +303,15 @@ TEST_F(MainFramePopupTest, TheHistoryWindowFromTheGreenNoticeShowsSortsAndCopies
             << button << " at " << place.left << "," << place.top << "-" << place.right << "," << place.bottom
             << " in " << client.right << "x" << client.bottom;
     }
+    // A move to a monitor of 144 DPI: the columns, sized in pixels, grow with it.
+    const int startedWidth = ListView_GetColumnWidth(list, 0);
+    RECT window{};
+    ::GetWindowRect(history.GetSafeHwnd(), &window);
+    ::SendMessageW(history.GetSafeHwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&window));
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), startedWidth * 3 / 2);
+    ::SendMessageW(history.GetSafeHwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&window));
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), startedWidth);
+
     ::SendMessageW(history.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(history.IsOpen());
     ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_VIEW_HISTORY, 0);
