@@ -3,7 +3,7 @@
 # root of its own that holds links to exactly those folders, so an include
 # that runs back up does not build.
 #
-#   framework -> toolkit -> pages -> config -> optimizer -> perf, process, about -> shell -> app
+#   framework -> toolkit -> pages -> config -> optimizer -> perf, process, about, history -> shell -> app
 #
 # Portable sources (no <windows.h>) are built for every target; the Win32
 # sources only for the windows target.
