@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "config/memory_areas_dlg.h"
 #include "config/registry_run_entry.h"
 #include "framework/dpi_scale.h"
 #include "framework/text.h"
@@ -124,6 +125,69 @@ TEST_F(HighDpiChildFrame, TheViewIsLaidOutAt144DpiAndTheNavigationButtonShowsIts
     ::GetClientRect(view.TitlePanel().GetSafeHwnd(), &title);
     const TaskGroup& heading = view.TitlePanel().Group(0);
     EXPECT_LE(view.TitlePanel().ItemRect(heading.Item(0)).bottom, title.bottom);
+}
+
+// Every text of a window at 144 DPI within its control: a push button's and a
+// check box's caption on one line, a static text wrapped at its width.
+// Returns how many texts it measured.
+int ExpectEveryTextFits(HWND window) {
+    int measured = 0;
+    for (HWND control = ::GetWindow(window, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(control, className, 32);
+        std::wstring text = WindowText(control);
+        std::erase(text, L'&');
+        if (text.empty() || !::IsWindowVisible(control))
+            continue;
+        RECT client{};
+        ::GetClientRect(control, &client);
+        const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+        if (std::wstring(className) == L"Static") {
+            HDC dc = ::GetDC(control);
+            const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+            RECT needed{0, 0, client.right, 0};
+            ::DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+            ::SelectObject(dc, old);
+            ::ReleaseDC(control, dc);
+            EXPECT_LE(needed.bottom, client.bottom) << Narrow(text);
+            EXPECT_LE(needed.right, client.right) << Narrow(text);
+            ++measured;
+        } else if (std::wstring(className) == L"Button") {
+            const bool box = (style & BS_TYPEMASK) == BS_AUTOCHECKBOX || (style & BS_TYPEMASK) == BS_CHECKBOX;
+            const int glyph = box ? ScaleForDpi(16, 144) : 0;
+            EXPECT_LT(TextWidth(control, text) + glyph, client.right) << Narrow(text);
+            ++measured;
+        }
+    }
+    return measured;
+}
+
+// The settings that say every area is unavailable, so each line is its longest.
+class NothingAvailable : public SettingsHolder {
+public:
+    const OptimizerSettings& Settings() const override { return settings; }
+    void ApplySettings(const OptimizerSettings& record, LogonTaskUpdate) override { settings = record; }
+    std::string ShortcutProblem() const override { return {}; }
+    MemoryAreaAvailability AreaAvailability() const override { return {false, false, false, false}; }
+    OptimizerSettings settings;
+};
+
+TEST_F(HighDpiChildFrame, TheMemoryAreasDialogAndTheHistoryWindowShowEveryTextWholeAt144Dpi) {
+    NothingAvailable holder;
+    CMemoryAreasDlg areas(holder);
+    ASSERT_TRUE(areas.CreateModeless(frame->GetSafeHwnd()));
+    ::ShowWindow(areas.GetSafeHwnd(), SW_SHOW);
+    EXPECT_EQ(WindowDpi(areas.GetSafeHwnd()), 144u);
+    EXPECT_TRUE(WindowText(::GetDlgItem(areas.GetSafeHwnd(), IDC_AREAS_STANDBY_COST))
+                    .ends_with(L" (not available on this system)"));
+    EXPECT_EQ(ExpectEveryTextFits(areas.GetSafeHwnd()), 11)
+        << "the intro, three boxes, the standby label, four costs, two buttons";
+    areas.DestroyWindow();
+
+    frame->ShowHistoryWindow();
+    ASSERT_TRUE(frame->HistoryWindow().IsOpen());
+    EXPECT_EQ(ExpectEveryTextFits(frame->HistoryWindow().GetSafeHwnd()), 6)
+        << "two labels, the lists, three buttons";
 }
 
 }  // namespace
