@@ -39,7 +39,7 @@ public:
         qmo::ReadSettings(profile, settings);
         qmo::SystemMemoryService memory;
         memory.Load(profile);
-        memory.Service().RunWithoutWindow(qmo::RunTrigger::CommandLine, settings.m_areas);
+        memory.Service().RunWithoutWindow(qmo::RunTrigger::CommandLine, qmo::RunChoices(settings));
         memory.File().Flush();  // the late samples are left out: the process ends now
     }
     int RunProgram(bool quietSecondStart) override {

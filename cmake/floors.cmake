@@ -67,16 +67,16 @@ qmo_floor(toolkit BELOW framework
 qmo_floor(pages BELOW toolkit
   WIN32 page_dialog.cpp)
 qmo_floor(config BELOW pages
-  PORTABLE optimizer_settings.cpp profile_value_codec.cpp settings_page_logic.cpp logon_task.cpp command_line.cpp
+  PORTABLE optimizer_settings.cpp profile_value_codec.cpp exclusions.cpp settings_page_logic.cpp logon_task.cpp command_line.cpp
            logon_task_keeper.cpp emergency_shortcut.cpp
   WIN32 registry_profile.cpp registry_run_entry.cpp settings_page.cpp logon_task_win32.cpp memory_areas_dlg.cpp)
 qmo_floor(optimizer BELOW config
-  PORTABLE optimizer_engine.cpp freed_memory.cpp memory_reading.cpp memory_areas.cpp memory_service.cpp
+  PORTABLE optimizer_engine.cpp freed_memory.cpp memory_reading.cpp memory_areas.cpp memory_service.cpp run_policy.cpp
            run_record.cpp run_history.cpp
   WIN32 optimize_progress_dlg.cpp optimizer_win32.cpp memory_system_win32.cpp memory_service_win32.cpp
         history_file_win32.cpp)
 qmo_floor(perf BELOW optimizer
-  PORTABLE pdh_query.cpp gauge_and_graph.cpp performance_sampler.cpp
+  PORTABLE pdh_query.cpp gauge_and_graph.cpp performance_sampler.cpp automatic_schedule.cpp commit_warning.cpp
   WIN32 perf_win32.cpp layered_picture.cpp performance_controls.cpp performance_page.cpp performance_monitor.cpp)
 qmo_floor(process BELOW optimizer
   PORTABLE process_snapshot.cpp process_sort.cpp process_page_logic.cpp snapshot_worker.cpp

@@ -1,5 +1,7 @@
 #include "config/optimizer_settings.h"
 
+#include "config/exclusions.h"
+
 namespace qmo {
 
 namespace {
@@ -15,6 +17,16 @@ constexpr std::string_view kAreaSystemCache = "AreaSystemCache";
 constexpr std::string_view kAreaModifiedList = "AreaModifiedList";
 constexpr std::string_view kAreaStandbyList = "AreaStandbyList";
 constexpr std::string_view kAreaCombinePages = "AreaCombinePages";
+constexpr std::string_view kAutomaticRule = "AutoOptimizeRule";
+constexpr std::string_view kAutomaticInUsePercent = "AutoOptimizePercent";
+constexpr std::string_view kStandbyFreeBelowMB = "StandbyFreeBelowMB";
+constexpr std::string_view kStandbyListAboveMB = "StandbyListAboveMB";
+constexpr std::string_view kExclusions = "Exclusions";
+
+// A stored value out of its range reads as the default.
+int InRangeOr(int stored, int lowest, int highest, int fallback) {
+    return stored >= lowest && stored <= highest ? stored : fallback;
+}
 
 // 0 off, 1 the lowest priority only, 2 all; anything else is off.
 StandbyListChoice StandbyChoiceFrom(int stored) {
@@ -46,6 +58,21 @@ void ReadSettings(ProfileStore& profile, OptimizerSettings& settings) {
     read.m_areas.modifiedList = profile.GetProfileInt(kSettingsSection, kAreaModifiedList, 0) != 0;
     read.m_areas.standbyList = StandbyChoiceFrom(profile.GetProfileInt(kSettingsSection, kAreaStandbyList, 0));
     read.m_areas.combinePages = profile.GetProfileInt(kSettingsSection, kAreaCombinePages, 0) != 0;
+    // The automatic rule and exclusions: missing from earlier records, the defaults.
+    const AutomaticRunChoices defaults;
+    read.m_automatic.rule = profile.GetProfileInt(kSettingsSection, kAutomaticRule, 0) == 1
+                                ? AutomaticRule::AboveMemoryInUse
+                                : AutomaticRule::EveryFiveMinutes;
+    read.m_automatic.inUsePercent =
+        InRangeOr(profile.GetProfileInt(kSettingsSection, kAutomaticInUsePercent, defaults.inUsePercent),
+                  kLowestInUsePercent, kHighestInUsePercent, defaults.inUsePercent);
+    read.m_automatic.standbyFreeBelowMB =
+        InRangeOr(profile.GetProfileInt(kSettingsSection, kStandbyFreeBelowMB, defaults.standbyFreeBelowMB),
+                  kLowestStandbyFreeBelowMB, kHighestStandbyFreeBelowMB, defaults.standbyFreeBelowMB);
+    read.m_automatic.standbyListAboveMB =
+        InRangeOr(profile.GetProfileInt(kSettingsSection, kStandbyListAboveMB, defaults.standbyListAboveMB),
+                  kLowestStandbyListAboveMB, kHighestStandbyListAboveMB, defaults.standbyListAboveMB);
+    read.m_exclusions = KeptExclusions(profile.GetProfileStrings(kSettingsSection, kExclusions));
 
     if (read.m_strShortcutKey.empty())
         return;
@@ -65,6 +92,11 @@ void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings) {
     profile.WriteProfileInt(kSettingsSection, kAreaModifiedList, settings.m_areas.modifiedList ? 1 : 0);
     profile.WriteProfileInt(kSettingsSection, kAreaStandbyList, static_cast<int>(settings.m_areas.standbyList));
     profile.WriteProfileInt(kSettingsSection, kAreaCombinePages, settings.m_areas.combinePages ? 1 : 0);
+    profile.WriteProfileInt(kSettingsSection, kAutomaticRule, static_cast<int>(settings.m_automatic.rule));
+    profile.WriteProfileInt(kSettingsSection, kAutomaticInUsePercent, settings.m_automatic.inUsePercent);
+    profile.WriteProfileInt(kSettingsSection, kStandbyFreeBelowMB, settings.m_automatic.standbyFreeBelowMB);
+    profile.WriteProfileInt(kSettingsSection, kStandbyListAboveMB, settings.m_automatic.standbyListAboveMB);
+    profile.WriteProfileStrings(kSettingsSection, kExclusions, KeptExclusions(settings.m_exclusions));
 }
 
 bool RunEntryData(const std::string& executablePath, bool clear, std::string& data) {

@@ -3,6 +3,7 @@
 // profile and the Run entry are reached through the two seams below.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/profile_store.h"
 
@@ -47,6 +48,26 @@ struct MemoryAreaAvailability {
     bool operator==(const MemoryAreaAvailability&) const = default;
 };
 
+// When an automatic run comes, automatic optimization being on: every five
+// minutes, or when physical memory in use is above a share.
+enum class AutomaticRule : int { EveryFiveMinutes = 0, AboveMemoryInUse = 1 };
+inline constexpr int kLowestInUsePercent = 50;
+inline constexpr int kHighestInUsePercent = 95;
+inline constexpr int kLowestStandbyFreeBelowMB = 64;
+inline constexpr int kHighestStandbyFreeBelowMB = 65536;
+inline constexpr int kLowestStandbyListAboveMB = 128;
+inline constexpr int kHighestStandbyListAboveMB = 1048576;
+struct AutomaticRunChoices {
+    AutomaticRule rule = AutomaticRule::EveryFiveMinutes;
+    int inUsePercent = 85;  // kLowestInUsePercent to kHighestInUsePercent
+    // An automatic run empties the standby list, when chosen, only while free
+    // memory is below the first and the list above the second.
+    int standbyFreeBelowMB = 512;
+    int standbyListAboveMB = 1024;
+
+    bool operator==(const AutomaticRunChoices&) const = default;
+};
+
 // Whether a save concerns the logon task: only those that can change the
 // run-at-startup setting do, and the task is slow to reach.
 enum class LogonTaskUpdate { InStep, LeftAlone };
@@ -61,6 +82,9 @@ struct OptimizerSettings {
     // The emergency shortcut is opt-in: Ctrl+Alt+letter types characters on AltGr layouts.
     bool m_bEnableShortcut = false;
     MemoryAreaChoices m_areas;
+    AutomaticRunChoices m_automatic;
+    // Programs no run trims, as kept by KeptExclusions.
+    std::vector<std::string> m_exclusions;
 
     bool operator==(const OptimizerSettings&) const = default;
 };

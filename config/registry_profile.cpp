@@ -44,8 +44,8 @@ std::wstring RegistryProfile::SectionPath(std::string_view section) const {
 
 // The raw type and data of a value in the section's key; nothing when the
 // key or value is missing, unreadable, or larger than any value we keep.
-std::optional<RegistryProfile::RawValue> RegistryProfile::ReadRaw(std::string_view section,
-                                                                  std::string_view entry) const {
+std::optional<RegistryProfile::RawValue> RegistryProfile::ReadRaw(std::string_view section, std::string_view entry,
+                                                                  DWORD maxBytes) const {
     unique_hkey key = OpenKey(m_root, SectionPath(section), KEY_QUERY_VALUE);
     if (!key)
         return std::nullopt;
@@ -53,7 +53,7 @@ std::optional<RegistryProfile::RawValue> RegistryProfile::ReadRaw(std::string_vi
     RawValue raw;
     DWORD size = 0;
     if (::RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
-        size > kMaxStringBytes)
+        size > maxBytes)
         return std::nullopt;
     raw.data.resize(size);
     DWORD type = 0;
@@ -87,6 +87,18 @@ bool RegistryProfile::WriteProfileString(std::string_view section, std::string_v
                                          const std::string& value) {
     const std::vector<std::uint8_t> data = EncodeProfileString(value);
     return SetValue(m_root, SectionPath(section), entry, REG_SZ, data.data(), static_cast<DWORD>(data.size()));
+}
+
+std::vector<std::string> RegistryProfile::GetProfileStrings(std::string_view section, std::string_view entry) {
+    const std::optional<RawValue> raw = ReadRaw(section, entry, static_cast<DWORD>(kMaxProfileStringsBytes));
+    return raw ? DecodeProfileStrings(raw->type, raw->data).value_or(std::vector<std::string>())
+               : std::vector<std::string>();
+}
+
+bool RegistryProfile::WriteProfileStrings(std::string_view section, std::string_view entry,
+                                          const std::vector<std::string>& values) {
+    const std::vector<std::uint8_t> data = EncodeProfileStrings(values);
+    return SetValue(m_root, SectionPath(section), entry, REG_MULTI_SZ, data.data(), static_cast<DWORD>(data.size()));
 }
 
 }  // namespace qmo

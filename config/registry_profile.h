@@ -1,6 +1,6 @@
 #pragma once
 // The per-user profile in the registry: one key per section under a base path.
-// Integers are REG_DWORD, strings REG_SZ; a value of another type or size
+// Integers are REG_DWORD, strings REG_SZ, lists REG_MULTI_SZ; a value of another type or size
 // reads as missing, so bad data never reaches the program.
 #include <windows.h>
 
@@ -27,7 +27,9 @@ public:
                                  const std::string& defaultValue) override;
     bool WriteProfileInt(std::string_view section, std::string_view entry, int value) override;
     bool WriteProfileString(std::string_view section, std::string_view entry, const std::string& value) override;
-
+    std::vector<std::string> GetProfileStrings(std::string_view section, std::string_view entry) override;
+    bool WriteProfileStrings(std::string_view section, std::string_view entry,
+                             const std::vector<std::string>& values) override;
 
 private:
     struct RawValue {
@@ -36,7 +38,8 @@ private:
     };
 
     std::wstring SectionPath(std::string_view section) const;
-    std::optional<RawValue> ReadRaw(std::string_view section, std::string_view entry) const;
+    std::optional<RawValue> ReadRaw(std::string_view section, std::string_view entry,
+                                    DWORD maxBytes = kMaxStringBytes) const;
 
     HKEY m_root;
     std::wstring m_basePath;

@@ -3,6 +3,7 @@
 // for anything missing or unreadable.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #ifdef _WIN32
 // The system's headers turn these method names into macros; seeing them first
@@ -21,6 +22,10 @@ public:
     virtual bool WriteProfileInt(std::string_view section, std::string_view entry, int value) = 0;
     virtual bool WriteProfileString(std::string_view section, std::string_view entry,
                                     const std::string& value) = 0;
+    // A list of strings; empty when missing or unreadable.
+    virtual std::vector<std::string> GetProfileStrings(std::string_view section, std::string_view entry) = 0;
+    virtual bool WriteProfileStrings(std::string_view section, std::string_view entry,
+                                     const std::vector<std::string>& values) = 0;
 };
 
 }  // namespace qmo

@@ -32,6 +32,8 @@ std::string ResultText(const AreaResult& result) {
         return "not available";
     case AreaOutcome::AcceptedNotMeasured:
         return "accepted, not measured";
+    case AreaOutcome::NotNeeded:
+        return "not needed: memory was not short";
     }
     return {};
 }

@@ -29,6 +29,7 @@ enum class AreaOutcome : std::uint8_t {
     Failed,               // the system refused; the status says why
     NotAvailable,         // the entry point is missing or answers "not implemented"
     AcceptedNotMeasured,  // the call answered success, and its effect could not be measured
+    NotNeeded,            // chosen, and left out by an automatic run's rule: memory was not short
 };
 
 struct AreaResult {

@@ -51,7 +51,7 @@ LateSampleDelays ReadLateSampleDelays(ProfileStore& profile) {
             DelayOrDefault(profile, kSecondSampleEntry, defaults.secondMs)};
 }
 
-bool MemoryService::BeginRun(RunTrigger trigger, const MemoryAreaChoices& areas) {
+bool MemoryService::BeginRun(RunTrigger trigger, const RunChoices& choices) {
     if (Busy())
         return false;
     SettlePendingSamples();
@@ -61,24 +61,76 @@ bool MemoryService::BeginRun(RunTrigger trigger, const MemoryAreaChoices& areas)
     m_run.startedUnixSeconds = m_seams.clock.UnixSeconds();
     m_run.utcOffsetMinutes = m_seams.clock.UtcOffsetMinutes();
     m_startedAt = m_seams.clock.SteadyMilliseconds();
-    m_runAreas = areas;
+    m_runChoices = choices;
     m_before = m_seams.reader.Read();
     m_run.inUseBefore = m_before.inUse;
     m_run.inUseSource = m_before.inUseSource;
     m_run.listsSource = m_before.listsSource;
+    if (trigger == RunTrigger::Automatic)
+        ApplyStandbyRule();
     return true;
+}
+
+void MemoryService::ApplyStandbyRule() {
+    if (m_runChoices.areas.standbyList == StandbyListChoice::Off)
+        return;
+    const std::uint64_t now = m_seams.clock.SteadyMilliseconds();
+    if (StandbyPurgeNeeded(m_runChoices.automatic, m_before.free, m_before.standby, m_lastStandbyPurgeMs, now)) {
+        m_lastStandbyPurgeMs = now;
+        return;
+    }
+    m_runChoices.areas.standbyList = StandbyListChoice::Off;
+    ResultOf(m_run.areas, MemoryArea::StandbyList).outcome = AreaOutcome::NotNeeded;
+}
+
+TrimScope MemoryService::ScopeOfRun(const std::optional<std::vector<ProcessFacts>>& snapshot) {
+    TrimScope scope{ExclusionList(m_runChoices.exclusions), {}};
+    if (m_run.trigger != RunTrigger::Automatic || !snapshot)
+        return scope;
+    scope.inUse = ProcessTree(*snapshot, m_seams.processes.ForegroundProcessId());
+    ProcessorUseBook::Census census;
+    for (const ProcessFacts& process : *snapshot)
+        if (const std::optional<ProcessUse> use = m_seams.processes.ReadUse(process.id))
+            census[process.id] = *use;  // the snapshot the trim walks, so no process is missed
+    std::set<std::uint32_t> busy = m_processorUse.Busy(m_seams.clock.SteadyMilliseconds(), census);
+    for (const ProcessFacts& process : *snapshot)
+        if (!census.contains(process.id))
+            busy.insert(process.id);  // its times cannot be read: nothing says it is idle
+    scope.inUse.merge(busy);
+    return scope;
+}
+
+MemoryService::Census MemoryService::TakeCensus() {
+    Census census;
+    if (std::optional<std::vector<ProcessFacts>> snapshot = m_seams.processes.SnapshotProcesses())
+        census.processes = std::move(*snapshot);
+    for (const ProcessFacts& process : census.processes)
+        if (const std::optional<ProcessUse> use = m_seams.processes.ReadUse(process.id))
+            census.uses[process.id] = *use;
+    return census;
+}
+
+void MemoryService::NoteProcessorUse() {
+    const std::uint64_t now = m_seams.clock.SteadyMilliseconds();
+    if (m_processorUse.NoteDue(now))
+        m_processorUse.Note(now, TakeCensus().uses);
 }
 
 void MemoryService::Work(ProgressSink& progress, bool silent) {
     TrimAll();
     if (!silent)
         Sweep(progress);
-    m_areas.Run(m_runAreas, m_run.areas);
+    const AreaResult standby = ResultOf(m_run.areas, MemoryArea::StandbyList);
+    m_areas.Run(m_runChoices.areas, m_run.areas);
+    if (standby.outcome == AreaOutcome::NotNeeded)
+        ResultOf(m_run.areas, MemoryArea::StandbyList) = standby;
 }
 
 void MemoryService::TrimAll() {
+    const std::optional<std::vector<ProcessFacts>> snapshot = m_seams.processes.SnapshotProcesses();
+    const TrimScope scope = ScopeOfRun(snapshot);
     const MemoryReading before = m_seams.reader.Read();
-    const std::optional<TrimCount> count = TrimAllWorkingSets(m_seams.processes);
+    const std::optional<TrimCount> count = TrimAllWorkingSets(m_seams.processes, scope, snapshot);
     AreaResult& result = ResultOf(m_run.areas, MemoryArea::WorkingSets);
     if (!count) {
         result = FailedStep("the list of processes could not be read");
@@ -87,6 +139,8 @@ void MemoryService::TrimAll() {
     result = MeasuredStep(before, m_seams.reader.Read());
     m_run.processesTrimmed = count->trimmed;
     m_run.processesSkipped = count->skipped;
+    m_run.processesExcluded = count->excluded;
+    m_run.processesInUse = count->inUse;
 }
 
 void MemoryService::Sweep(ProgressSink& progress) {
@@ -114,8 +168,8 @@ const RunRecord* MemoryService::EndRun() {
     return &*m_lastRun;
 }
 
-std::optional<RunRecord> MemoryService::RunWithoutWindow(RunTrigger trigger, const MemoryAreaChoices& areas) {
-    if (!BeginRun(trigger, areas))
+std::optional<RunRecord> MemoryService::RunWithoutWindow(RunTrigger trigger, const RunChoices& choices) {
+    if (!BeginRun(trigger, choices))
         return std::nullopt;
     NoProgress progress;
     Work(progress, true);

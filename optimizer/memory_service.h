@@ -14,6 +14,7 @@
 #include "optimizer/memory_areas.h"
 #include "optimizer/optimizer_engine.h"
 #include "optimizer/run_history.h"
+#include "optimizer/run_policy.h"
 
 namespace qmo {
 
@@ -56,6 +57,20 @@ public:
     virtual void LateSampleRecorded(const RunRecord& record, LateSample sample) = 0;
 };
 
+// What the settings ask of a run: the areas, the programs left alone, and
+// the rules of automatic runs.
+struct RunChoices {
+    RunChoices() = default;
+    // A run of these areas that leaves no program alone.
+    RunChoices(const MemoryAreaChoices& chosenAreas) : areas(chosenAreas) {}  // NOLINT: a run's usual shorthand
+    explicit RunChoices(const OptimizerSettings& settings)
+        : areas(settings.m_areas), exclusions(settings.m_exclusions), automatic(settings.m_automatic) {}
+
+    MemoryAreaChoices areas;
+    std::vector<std::string> exclusions;
+    AutomaticRunChoices automatic;
+};
+
 struct MemoryServiceSeams {
     ProcessSystem& processes;
     SweepHeap& heap;
@@ -80,7 +95,9 @@ public:
 
     // Starts a run's account: why, when, memory in use now, and the areas
     // chosen now. False, with nothing done, while a run is going.
-    bool BeginRun(RunTrigger trigger, const MemoryAreaChoices& areas);
+    // An automatic run leaves alone the program in the foreground and the
+    // busy ones, and empties the standby list only when memory is short.
+    bool BeginRun(RunTrigger trigger, const RunChoices& choices);
     // The run's work, on a dialog's worker thread or on the caller's: the
     // trim of every process, the sweep unless silent, then the chosen areas.
     void Work(ProgressSink& progress, bool silent);
@@ -94,13 +111,22 @@ public:
     // A run without a window (the automatic one, or a start's optimize switch
     // with no program running): the trim and the chosen areas, here and now;
     // nothing while another run is going.
-    std::optional<RunRecord> RunWithoutWindow(RunTrigger trigger, const MemoryAreaChoices& areas);
+    std::optional<RunRecord> RunWithoutWindow(RunTrigger trigger, const RunChoices& choices);
     // "Optimize Selected": one process trimmed, as a run of its own. False
     // when it could not be opened or a run was going.
     bool OptimizeProcess(std::uint32_t processId);
 
     // A late sample's timer has fired.
     void LateSampleDue(LateSample sample);
+    // Notes each process's processor time when a minute has passed since the
+    // last note, for automatic runs to tell the busy processes from the idle.
+    void NoteProcessorUse();
+    // Every process and what it uses now; an empty list when the snapshot fails.
+    struct Census {
+        std::vector<ProcessFacts> processes;
+        std::map<std::uint32_t, ProcessUse> uses;
+    };
+    Census TakeCensus();
 
     // The last recorded run as it stands, its late samples filled as they come.
     const std::optional<RunRecord>& LastRun() const noexcept { return m_lastRun; }
@@ -116,6 +142,9 @@ private:
     };
 
     void TrimAll();
+    TrimScope ScopeOfRun(const std::optional<std::vector<ProcessFacts>>& snapshot);
+    // An automatic run's standby choice when memory is not short: left out.
+    void ApplyStandbyRule();
     void Sweep(ProgressSink& progress);
     void StartLateSamples(std::uint64_t row, const MemoryReading& afterRun);
     // A new run is about to change memory: a sample due within a second is
@@ -129,7 +158,9 @@ private:
     LateSampleDelays m_delays;
     State m_state = State::Idle;
     RunRecord m_run;  // the run going on; its work may be on another thread
-    MemoryAreaChoices m_runAreas;
+    RunChoices m_runChoices;
+    ProcessorUseBook m_processorUse;
+    std::optional<std::uint64_t> m_lastStandbyPurgeMs;
     MemoryReading m_before;
     std::uint64_t m_startedAt = 0;
     std::optional<RunRecord> m_lastRun;

@@ -20,13 +20,51 @@ bool TrimProcessWorkingSet(ProcessSystem& system, std::uint32_t processId) {
     return true;
 }
 
-std::optional<TrimCount> TrimAllWorkingSets(ProcessSystem& system) {
-    const auto ids = system.SnapshotProcessIds();
-    if (!ids)
+namespace {
+
+// Opens, trims and closes one process unless its path excludes it.
+enum class Visit { Trimmed, Skipped, Excluded };
+Visit VisitProcess(ProcessSystem& system, const ProcessFacts& facts, const ExclusionList& exclusions) {
+    const ProcessSystem::Handle process = system.OpenProcess(TRIM_PROCESS_ACCESS, false, facts.id);
+    if (!process)
+        return Visit::Skipped;
+    if (exclusions.NeedsPaths() && exclusions.Excludes(facts.name, system.ImagePath(process))) {
+        system.CloseProcess(process);
+        return Visit::Excluded;
+    }
+    system.SetWorkingSetSize(process, kTrimAsMuchAsPossible, kTrimAsMuchAsPossible);
+    system.EmptyProcessWorkingSet(process);
+    system.CloseProcess(process);
+    return Visit::Trimmed;
+}
+
+}  // namespace
+
+std::optional<TrimCount> TrimAllWorkingSets(ProcessSystem& system, const TrimScope& scope,
+                                            const std::optional<std::vector<ProcessFacts>>& snapshot) {
+    const std::optional<std::vector<ProcessFacts>> processes = snapshot ? snapshot : system.SnapshotProcesses();
+    if (!processes)
         return std::nullopt;
     TrimCount count;
-    for (std::uint32_t id : *ids)
-        ++(TrimProcessWorkingSet(system, id) ? count.trimmed : count.skipped);
+    for (const ProcessFacts& facts : *processes) {
+        if (scope.inUse.contains(facts.id)) {
+            ++count.inUse;
+        } else if (scope.exclusions.Excludes(facts.name, {})) {
+            ++count.excluded;
+        } else {
+            switch (VisitProcess(system, facts, scope.exclusions)) {
+            case Visit::Trimmed:
+                ++count.trimmed;
+                break;
+            case Visit::Skipped:
+                ++count.skipped;
+                break;
+            case Visit::Excluded:
+                ++count.excluded;
+                break;
+            }
+        }
+    }
     return count;
 }
 

@@ -8,7 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <set>
+#include <string>
 #include <vector>
+
+#include "config/exclusions.h"
 
 namespace qmo {
 
@@ -17,14 +21,38 @@ inline constexpr std::size_t SWEEP_BLOCK_COUNT = 20;
 inline constexpr std::size_t SWEEP_BLOCK_SIZE = 16u * 1024u * 1024u;
 inline constexpr std::size_t kTrimAsMuchAsPossible = static_cast<std::size_t>(-1);
 
+// A process as the system's snapshot lists it.
+struct ProcessFacts {
+    std::uint32_t id = 0;
+    std::uint32_t parentId = 0;
+    std::string name;  // the executable's file name
+
+    bool operator==(const ProcessFacts&) const = default;
+};
+
+// What a process has used, read without disturbing it.
+struct ProcessUse {
+    std::uint64_t creationTime = 0;    // tells a process from a later one given the same id
+    std::uint64_t processorTime = 0;   // kernel and user, 100 ns units
+    std::optional<std::uint64_t> committedBytes;  // private memory the process has committed
+
+    bool operator==(const ProcessUse&) const = default;
+};
+
 class ProcessSystem {
 public:
     using Handle = std::uintptr_t;  // 0: none
     virtual ~ProcessSystem() = default;
 
-    // Ids of all processes at this moment; nothing when the snapshot fails.
-    virtual std::optional<std::vector<std::uint32_t>> SnapshotProcessIds() = 0;
+    // All processes at this moment; nothing when the snapshot fails.
+    virtual std::optional<std::vector<ProcessFacts>> SnapshotProcesses() = 0;
     virtual Handle OpenProcess(std::uint32_t access, bool inheritHandle, std::uint32_t processId) = 0;
+    // The full path of an open process's executable; empty when it cannot be read.
+    virtual std::string ImagePath(Handle process) = 0;
+    // Nothing when the process cannot be opened to be asked.
+    virtual std::optional<ProcessUse> ReadUse(std::uint32_t processId) = 0;
+    // The process owning the window the user works in; 0 when there is none.
+    virtual std::uint32_t ForegroundProcessId() = 0;
     virtual bool SetWorkingSetSize(Handle process, std::size_t minimum, std::size_t maximum) = 0;
     virtual bool EmptyProcessWorkingSet(Handle process) = 0;
     virtual void CloseProcess(Handle process) = 0;
@@ -56,15 +84,26 @@ struct SweepTable {
 };
 SweepTable& SharedSweepTable();
 
-// Processes a walk over all of them trimmed, and passed over as they could not be opened.
+// Processes a walk over all of them trimmed, passed over as they could not
+// be opened, left alone as excluded, and left alone as in use.
 struct TrimCount {
     std::int32_t trimmed = 0;
     std::int32_t skipped = 0;
+    std::int32_t excluded = 0;
+    std::int32_t inUse = 0;
+};
+
+// Which processes a walk leaves alone.
+struct TrimScope {
+    ExclusionList exclusions;
+    std::set<std::uint32_t> inUse;
 };
 
 bool TrimProcessWorkingSet(ProcessSystem& system, std::uint32_t processId);
-// Nothing when the snapshot failed and nothing was visited.
-std::optional<TrimCount> TrimAllWorkingSets(ProcessSystem& system);
+// Nothing when the snapshot failed and nothing was visited. `snapshot`, when
+// given, is used instead of a new one.
+std::optional<TrimCount> TrimAllWorkingSets(ProcessSystem& system, const TrimScope& scope = {},
+                                            const std::optional<std::vector<ProcessFacts>>& snapshot = std::nullopt);
 // False, with nothing sent, allocated or freed, while another sweep uses the table.
 bool SweepPhysicalMemory(ProgressSink& progress, SweepHeap& heap, SweepTable& table = SharedSweepTable());
 

@@ -9,8 +9,11 @@ namespace qmo {
 
 class Win32ProcessSystem : public ProcessSystem {
 public:
-    std::optional<std::vector<std::uint32_t>> SnapshotProcessIds() override;
+    std::optional<std::vector<ProcessFacts>> SnapshotProcesses() override;
     Handle OpenProcess(std::uint32_t access, bool inheritHandle, std::uint32_t processId) override;
+    std::string ImagePath(Handle process) override;
+    std::optional<ProcessUse> ReadUse(std::uint32_t processId) override;
+    std::uint32_t ForegroundProcessId() override;
     bool SetWorkingSetSize(Handle process, std::size_t minimum, std::size_t maximum) override;
     bool EmptyProcessWorkingSet(Handle process) override;
     void CloseProcess(Handle process) override;

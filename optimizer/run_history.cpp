@@ -8,14 +8,23 @@ namespace qmo {
 namespace {
 
 constexpr std::int64_t kBytesPerMiB = 1024 * 1024;
-constexpr std::size_t kColumnCount = 19;
-constexpr std::string_view kHeader =
+// Files written before the two counts of processes left alone have fewer
+// columns; their rows read with those counts at 0.
+constexpr std::size_t kEarlierColumnCount = 19;
+constexpr std::size_t kColumnCount = 21;
+constexpr std::string_view kEarlierHeader =
     "started,trigger,areas,working sets,sweep,system cache,modified list,standby list,combined pages,"
     "in use before (MiB),freed (MiB),back after 30 s (MiB),back after 5 min (MiB),page faults after 5 min,"
     "processes trimmed,processes skipped,duration (ms),in use read from,lists read from";
+constexpr std::string_view kHeader =
+    "started,trigger,areas,working sets,sweep,system cache,modified list,standby list,combined pages,"
+    "in use before (MiB),freed (MiB),back after 30 s (MiB),back after 5 min (MiB),page faults after 5 min,"
+    "processes trimmed,processes skipped,duration (ms),in use read from,lists read from,"
+    "processes excluded,processes in use";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kNotAvailable = "not available";
 constexpr std::string_view kAccepted = "accepted, effect not measured";
+constexpr std::string_view kNotNeeded = "not needed";
 
 // ---- numbers --------------------------------------------------------------
 
@@ -64,6 +73,14 @@ bool ParseCount(std::string_view cell, std::optional<std::int64_t>& count) {
         return true;
     count = ParseInteger(cell);
     return count.has_value();
+}
+
+bool ParseProcessCount(std::string_view cell, std::int32_t& count) {
+    std::optional<std::int64_t> value;
+    if (!ParseCount(cell, value) || !value || *value < 0 || *value > std::numeric_limits<std::int32_t>::max())
+        return false;
+    count = static_cast<std::int32_t>(*value);
+    return true;
 }
 
 // ---- dates ----------------------------------------------------------------
@@ -226,6 +243,8 @@ std::string ResultCell(const AreaResult& result) {
         return std::string(kNotAvailable);
     case AreaOutcome::AcceptedNotMeasured:
         return std::string(kAccepted);
+    case AreaOutcome::NotNeeded:
+        return std::string(kNotNeeded);
     }
     return {};
 }
@@ -240,6 +259,10 @@ bool ParseResultCell(std::string_view cell, AreaResult& result) {
     }
     if (cell == kAccepted) {
         result.outcome = AreaOutcome::AcceptedNotMeasured;
+        return true;
+    }
+    if (cell == kNotNeeded) {
+        result.outcome = AreaOutcome::NotNeeded;
         return true;
     }
     if (cell == "done") {
@@ -314,12 +337,12 @@ ParsedHistory Parse(std::string_view text, bool cutAtStart) {
             continue;
         if (first && !cutAtStart) {
             first = false;
-            if (line != kHeader)
+            if (line != kHeader && line != kEarlierHeader)
                 return parsed;  // not a file of ours
             parsed.ours = true;
             continue;
         }
-        if (line == kHeader)
+        if (line == kHeader || line == kEarlierHeader)
             continue;
         if (std::optional<RunRecord> record = ParseHistoryRow(line))
             parsed.records.push_back(std::move(*record));
@@ -359,12 +382,15 @@ std::string FormatHistoryRow(const RunRecord& record) {
     row += ',' + std::to_string(record.durationMs);
     row += ',' + std::string(ReadingSourceName(record.inUseSource));
     row += ',' + std::string(ReadingSourceName(record.listsSource));
+    row += ',' + std::to_string(record.processesExcluded);
+    row += ',' + std::to_string(record.processesInUse);
     return row;
 }
 
 std::optional<RunRecord> ParseHistoryRow(std::string_view line) {
     std::vector<std::string> cells;
-    if (!SplitCells(WithoutLineEnd(line), cells) || cells.size() != kColumnCount)
+    if (!SplitCells(WithoutLineEnd(line), cells) ||
+        (cells.size() != kColumnCount && cells.size() != kEarlierColumnCount))
         return std::nullopt;
     RunRecord record;
     if (!ParseStarted(cells[0], record.startedUnixSeconds, record.utcOffsetMinutes))
@@ -394,6 +420,9 @@ std::optional<RunRecord> ParseHistoryRow(std::string_view line) {
         return std::nullopt;
     record.inUseSource = *inUseSource;
     record.listsSource = *listsSource;
+    if (cells.size() == kColumnCount &&
+        (!ParseProcessCount(cells[19], record.processesExcluded) || !ParseProcessCount(cells[20], record.processesInUse)))
+        return std::nullopt;
     return record;
 }
 

@@ -33,6 +33,8 @@ struct RunRecord {
     std::optional<std::int64_t> pageFaultsBySecondSample;  // between the run's end and the second sample
     std::int32_t processesTrimmed = 0;
     std::int32_t processesSkipped = 0;
+    std::int32_t processesExcluded = 0;  // left alone as the exclusions name them
+    std::int32_t processesInUse = 0;     // left alone by an automatic run: in the foreground, or busy
     std::int64_t durationMs = 0;
 
     bool operator==(const RunRecord&) const = default;

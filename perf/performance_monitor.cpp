@@ -28,10 +28,12 @@ bool PerformanceMonitor::OnTimer(UINT_PTR id) {
         return false;
     if (!m_window)
         return true;  // stopped, or never started: a made-up tick
-    if (id == ID_TIMER_SAMPLE)
+    if (id == ID_TIMER_SAMPLE) {
         m_sampler->Sample(&m_host);
-    else
-        m_sampler->AutoOptimize(&m_host);
+        m_schedule.Tick(m_host, ::GetTickCount64());
+    } else {
+        m_schedule.FiveMinutesPassed(m_host, ::GetTickCount64());
+    }
     return true;
 }
 

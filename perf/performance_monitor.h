@@ -1,7 +1,7 @@
 #pragma once
 // The monitor on the real system, owned by the main frame: its timers on the
-// frame's window sample once a second and ask for the automatic optimization
-// every five minutes, whether the window or the performance page is shown or not.
+// frame's window sample once a second and keep the automatic runs' schedule,
+// whether the window or the performance page is shown or not.
 #include <windows.h>
 
 #include <optional>
@@ -40,6 +40,7 @@ private:
     SystemCommitCharge m_commitCharge;
     SystemProcessorTimes m_processorTimes;
     std::optional<PerformanceSampler> m_sampler;
+    AutomaticSchedule m_schedule;
 };
 
 }  // namespace qmo

@@ -110,7 +110,8 @@ void PerformanceSampler::CheckCriticalLimit(PerformanceHost* host, int memoryVal
     if (!host)
         return;
     const OptimizerSettings& settings = host->Settings();
-    if (memoryValue > settings.m_nCriticalLimit && settings.m_bShowNotification && !host->IsOptimizing())
+    if (memoryValue > settings.m_nCriticalLimit && settings.m_bShowNotification && !host->IsOptimizing() &&
+        host->Quiet() == QuietReason::None)
         host->ShowCriticalLimitPopup();
 }
 
@@ -125,11 +126,6 @@ void PerformanceSampler::AddToHistory(int processorValue, int memoryValue) {
     m_aProcessorX[last] = m_aMemoryX[last] = static_cast<float>(last);
     m_aProcessorY[last] = static_cast<float>(processorValue);
     m_aMemoryY[last] = static_cast<float>(memoryValue);
-}
-
-void PerformanceSampler::AutoOptimize(PerformanceHost* host) {
-    if (host && host->Settings().m_bAutoOptimize)
-        host->RunAutomaticOptimization();
 }
 
 }  // namespace qmo

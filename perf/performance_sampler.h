@@ -2,12 +2,12 @@
 // The monitor, apart from any window: once a second it samples processor
 // time and committed memory, raises the critical-limit popup through the main
 // frame, and keeps the 100-point histories the performance page's gauges and
-// graphs show; every five minutes it asks for the automatic optimization
-// when that is on.
+// graphs show. The critical-limit popup is held while the user must not be disturbed.
 #include <array>
 #include <cstdint>
 #include <optional>
 
+#include "perf/automatic_schedule.h"
 #include "perf/gauge_and_graph.h"
 #include "perf/pdh_query.h"
 
@@ -15,16 +15,19 @@ namespace qmo {
 
 struct OptimizerSettings;
 
-// What a tick needs of the main frame, read at the moment of use.
-class PerformanceHost {
+// What a tick needs of the main frame, read at the moment of use. A host
+// that leaves the automatic run's questions alone never runs one, and is never quiet.
+class PerformanceHost : public AutomaticRunHost {
 public:
-    virtual ~PerformanceHost() = default;
-    virtual const OptimizerSettings& Settings() const = 0;
+    const OptimizerSettings& Settings() const override = 0;
     // A full optimization is running.
     virtual bool IsOptimizing() const = 0;
     virtual void ShowCriticalLimitPopup() = 0;
-    // Automatic optimization is on and its time has come.
-    virtual void RunAutomaticOptimization() {}
+    QuietReason Quiet() override { return QuietReason::None; }
+    std::optional<int> PhysicalInUsePercent() override { return std::nullopt; }
+    std::optional<AutomaticRunResult> RunAutomatic() override { return std::nullopt; }
+    void RunWaited(QuietReason) override {}
+    void NoteProcessorUse() override {}
     // A tick has sampled: what the displays show may have changed.
     virtual void Sampled() {}
     // The performance data interface the monitor reads, asked once as it
@@ -89,8 +92,6 @@ public:
     bool Sample(PerformanceHost* host);
     // Puts the last tick's values and the histories on the displays.
     void ShowOn(const PerformanceDisplays& displays) const;
-    // Asks the host for the automatic optimization when that is on.
-    void AutoOptimize(PerformanceHost* host);
     void Stop() { m_query.Close(); }
 
     const CPdhQuery& Query() const noexcept { return m_query; }

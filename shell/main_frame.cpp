@@ -9,6 +9,7 @@
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
 #include "framework/window_dpi.h"
+#include "perf/commit_warning.h"
 #include "optimizer/freed_memory.h"
 #include "framework/resource_usage.h"
 #include "framework/startup_trace.h"
@@ -223,7 +224,54 @@ void CMainFrame::OnDestroy() {
 }
 
 void CMainFrame::ShowCriticalLimitPopup() {
-    ShowPopup(qmo::BuildCriticalLimitPopup(m_logic.Settings().m_nCriticalLimit));
+    if (!m_popups.empty())
+        return;  // one at a time: the census is not taken for a popup that would be dropped
+    std::vector<std::string> details;
+    const qmo::MemoryService::Census census = m_memory.Service().TakeCensus();
+    const std::string most = qmo::MostCommittedLine(qmo::MostCommitted(census.processes, census.uses));
+    if (!most.empty())
+        details.push_back(most);
+    if (const qmo::PerformanceSampler* sampler = m_monitor.Sampler())
+        if (const std::optional<int> minutes =
+                qmo::MinutesToCommitLimit(sampler->m_aMemoryY.data(), sampler->m_nHistoryCount))
+            details.push_back(qmo::CommitLimitLine(*minutes));
+    ShowPopup(qmo::BuildCriticalLimitPopup(m_logic.Settings().m_nCriticalLimit, details));
+}
+
+qmo::QuietReason CMainFrame::Quiet() {
+    QUERY_USER_NOTIFICATION_STATE state{};
+    if (FAILED(::SHQueryUserNotificationState(&state)))
+        return qmo::QuietReason::None;
+    return qmo::QuietReasonOf(static_cast<int>(state));
+}
+
+std::optional<int> CMainFrame::PhysicalInUsePercent() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof(status);
+    if (!::GlobalMemoryStatusEx(&status))
+        return std::nullopt;
+    return static_cast<int>(status.dwMemoryLoad);
+}
+
+std::optional<qmo::AutomaticRunResult> CMainFrame::RunAutomatic() {
+    const std::optional<qmo::RunRecord> record = m_logic.RunAutomaticOptimization();
+    if (!record)
+        return std::nullopt;
+    m_waitLine.clear();
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof(status);
+    std::optional<std::int64_t> physical;
+    if (::GlobalMemoryStatusEx(&status) && status.ullTotalPhys <= static_cast<DWORDLONG>(INT64_MAX))
+        physical = static_cast<std::int64_t>(status.ullTotalPhys);
+    return qmo::AutomaticRunResult{record->freed, physical};
+}
+
+void CMainFrame::RunWaited(qmo::QuietReason reason) {
+    std::string line = qmo::WaitingLine(reason);
+    if (line == m_waitLine)
+        return;
+    m_waitLine = std::move(line);
+    ShowLastOptimizationInTooltip();
 }
 
 bool CMainFrame::ShowOptimizedPopup(std::optional<std::uint64_t> freedBytes) {
@@ -270,6 +318,8 @@ void CMainFrame::ShowLastOptimizationInTooltip() {
     std::string line = m_lastRunLine;
     if (!m_reboundLine.empty())
         line += " \xC2\xB7 " + m_reboundLine;  // middle dot
+    if (!m_waitLine.empty())
+        line += (line.empty() ? "" : "\n") + m_waitLine;
     m_trayIcon.SetTooltip(std::wstring(qmo::kMainWindowTitle) + L"\n" + qmo::Widen(line));
 }
 

@@ -39,7 +39,11 @@ public:
     // PerformanceHost: what the monitor's ticks read and ask for.
     const OptimizerSettings& Settings() const override { return m_logic.Settings(); }
     bool IsOptimizing() const override { return m_logic.Optimizing(); }
-    void RunAutomaticOptimization() override { m_logic.RunAutomaticOptimization(); }
+    qmo::QuietReason Quiet() override;
+    std::optional<int> PhysicalInUsePercent() override;
+    std::optional<qmo::AutomaticRunResult> RunAutomatic() override;
+    void RunWaited(qmo::QuietReason reason) override;
+    void NoteProcessorUse() override { m_memory.Service().NoteProcessorUse(); }
     void Sampled() override;
 
     // The "Optimization history" window, made or brought forward.
@@ -112,6 +116,7 @@ private:
     // The tooltip's second line: when the last run ended, what it freed and
     // what came back.
     void ShowLastOptimizationInTooltip();
+    std::string m_waitLine;  // why an automatic run waits; empty when none does
     void AllowOptimizeRequests();
     LRESULT OnOptimizeRequest();
 

@@ -45,7 +45,7 @@ void MainFrameLogic::OptimizeNow(qmo::RunTrigger trigger) {
 }
 
 bool MainFrameLogic::RequestOptimization(qmo::OptimizationStart start, qmo::RunTrigger trigger) {
-    if (!m_bCreated || m_bOptimizeCommandRunning || !m_memory.BeginRun(trigger, m_settings.m_areas))
+    if (!m_bCreated || m_bOptimizeCommandRunning || !m_memory.BeginRun(trigger, qmo::RunChoices(m_settings)))
         return false;
     m_bOptimizeCommandRunning = 1;
     m_window.RunOptimizationDialog(start == qmo::OptimizationStart::SilentWhenHidden && !m_window.IsWindowShown());
@@ -62,9 +62,10 @@ bool MainFrameLogic::OptimizeProcess(std::uint32_t processId) {
     return m_bCreated && !m_bOptimizeCommandRunning && m_memory.OptimizeProcess(processId);
 }
 
-void MainFrameLogic::RunAutomaticOptimization() {
-    if (m_bCreated && !m_bOptimizeCommandRunning)
-        m_memory.RunWithoutWindow(qmo::RunTrigger::Automatic, m_settings.m_areas);
+std::optional<qmo::RunRecord> MainFrameLogic::RunAutomaticOptimization() {
+    if (!m_bCreated || m_bOptimizeCommandRunning)
+        return std::nullopt;
+    return m_memory.RunWithoutWindow(qmo::RunTrigger::Automatic, qmo::RunChoices(m_settings));
 }
 
 void MainFrameLogic::Exit() {

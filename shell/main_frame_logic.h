@@ -60,9 +60,8 @@ public:
     // the memory service keeps the run's account and its gate.
     bool RequestOptimization(qmo::OptimizationStart start, qmo::RunTrigger trigger) override;
     bool OptimizeProcess(std::uint32_t processId) override;
-    // The monitor's five-minute turn, automatic optimization being on; not
-    // during another run.
-    void RunAutomaticOptimization();
+    // An automatic run, its time having come; nothing during another run.
+    std::optional<qmo::RunRecord> RunAutomaticOptimization();
 
     // The tray's "Exit". During a run the worker still uses the dialog, its
     // bar and this frame: the exit waits until the run has ended.

@@ -80,8 +80,20 @@ std::string CriticalLimitMessage(int limitPercent) {
     return "The system has crossed critical limit " + FormatSignedDecimal(limitPercent) + "% ";
 }
 
-PopupContent BuildCriticalLimitPopup(int limitPercent) {
-    return BuildPopup(kRed, CriticalLimitMessage(limitPercent), kOptimizeLinkId);
+PopupContent BuildCriticalLimitPopup(int limitPercent, const std::vector<std::string>& details) {
+    if (details.empty())
+        return BuildPopup(kRed, CriticalLimitMessage(limitPercent), kOptimizeLinkId);
+    PopupContent content = BuildPopup(kRed, CriticalLimitMessage(limitPercent), kOptimizeLinkId, 88);
+    PopupElement lines;
+    lines.rect = {30, 90, 265, kLinesBottom};
+    for (const std::string& line : details)
+        lines.text += (lines.text.empty() ? "" : "\n") + line;
+    lines.textColor = kBlack;
+    lines.layout = PopupTextLayout::WordWrapped;
+    lines.fitHeightToText = true;
+    content.windowText += "\n" + lines.text;
+    content.elements.Add(std::move(lines));
+    return content;
 }
 
 PopupContent BuildOptimizedPopup(std::optional<std::uint64_t> freedBytes) {

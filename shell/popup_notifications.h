@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "toolkit/popup_content.h"
 
@@ -24,7 +25,9 @@ inline constexpr char kOptimizedMessage[] = "The System Memory is optimized";
 // "The system has crossed critical limit 80% ", the limit signed as set.
 std::string CriticalLimitMessage(int limitPercent);
 
-PopupContent BuildCriticalLimitPopup(int limitPercent);
+// `details`, when there are any, are lines under the message that help: who
+// holds the most committed memory, when its limit comes.
+PopupContent BuildCriticalLimitPopup(int limitPercent, const std::vector<std::string>& details = {});
 PopupContent BuildOptimizedPopup(std::optional<std::uint64_t> freedBytes = std::nullopt);
 
 enum class PopupClickAction { StartOptimization, ShowHistory, CloseNow };

@@ -177,7 +177,7 @@ int main() {
         std::printf("(the plain 320 MiB allocation failed; its time is not meaningful)\n");
 
     qmo::Win32ProcessSystem system;
-    const auto ids = system.SnapshotProcessIds();
+    const auto ids = system.SnapshotProcesses();
     const std::size_t processes = ids ? ids->size() : 0;
     const double trimMs = MedianMs(kRuns, [] {
         qmo::Win32ProcessSystem system;

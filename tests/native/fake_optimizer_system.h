@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -19,10 +20,28 @@ namespace qmo::testing {
 // Remembers every call; processes listed in `unopenable` cannot be opened.
 class FakeProcessSystem : public ProcessSystem {
 public:
-    std::optional<std::vector<std::uint32_t>> SnapshotProcessIds() override {
+    std::optional<std::vector<ProcessFacts>> SnapshotProcesses() override {
         calls.push_back("snapshot");
-        return snapshot;
+        if (!snapshot)
+            return std::nullopt;
+        std::vector<ProcessFacts> processes;
+        for (std::uint32_t id : *snapshot) {
+            const auto name = names.find(id);
+            processes.push_back({id, parents.contains(id) ? parents.at(id) : 0,
+                                 name != names.end() ? name->second : "p" + std::to_string(id) + ".exe"});
+        }
+        return processes;
     }
+    std::string ImagePath(Handle process) override {
+        calls.push_back("path " + std::to_string(process));
+        const auto path = paths.find(openedIds.at(process));
+        return path == paths.end() ? std::string() : path->second;
+    }
+    std::optional<ProcessUse> ReadUse(std::uint32_t processId) override {
+        const auto use = uses.find(processId);
+        return use == uses.end() ? std::nullopt : std::optional<ProcessUse>(use->second);
+    }
+    std::uint32_t ForegroundProcessId() override { return foreground; }
     Handle OpenProcess(std::uint32_t access, bool inheritHandle, std::uint32_t processId) override {
         calls.push_back("open " + std::to_string(processId));
         accesses.push_back(access);
@@ -31,6 +50,7 @@ public:
             return 0;
         const Handle handle = nextHandle++;
         open.insert(handle);
+        openedIds[handle] = processId;
         return handle;
     }
     bool SetWorkingSetSize(Handle process, std::size_t minimum, std::size_t maximum) override {
@@ -48,12 +68,18 @@ public:
     }
 
     std::optional<std::vector<std::uint32_t>> snapshot = std::vector<std::uint32_t>{};
+    std::map<std::uint32_t, std::string> names;  // "p<id>.exe" unless named here
+    std::map<std::uint32_t, std::uint32_t> parents;
+    std::map<std::uint32_t, std::string> paths;
+    std::map<std::uint32_t, ProcessUse> uses;
+    std::uint32_t foreground = 0;
     std::set<std::uint32_t> unopenable;
     bool failTrims = false;
     std::vector<std::string> calls;
     std::vector<std::uint32_t> accesses;
     std::vector<std::pair<std::size_t, std::size_t>> limits;
     std::set<Handle> open;
+    std::map<Handle, std::uint32_t> openedIds;
     bool inherited = false;
     Handle nextHandle = 100;
 };

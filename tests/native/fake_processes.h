@@ -25,6 +25,9 @@ struct FakeProcess {
     bool terminateAccess = true;
     bool hasModules = true;
     bool terminable = true;
+    std::uint32_t parentId = 0;
+    std::uint64_t processorTime = 0;  // 100 ns units
+    std::optional<std::uint64_t> committed = 8u << 20;
 };
 
 class FakeProcesses : public ProcessInspector, public ProcessSystem {
@@ -80,7 +83,20 @@ public:
     }
 
     // ProcessSystem (the trim)
-    std::optional<std::vector<std::uint32_t>> SnapshotProcessIds() override { return order; }
+    std::optional<std::vector<ProcessFacts>> SnapshotProcesses() override {
+        std::vector<ProcessFacts> processes;
+        for (std::uint32_t pid : order)
+            processes.push_back({pid, table.at(pid).parentId, table.at(pid).name});
+        return processes;
+    }
+    std::string ImagePath(std::uintptr_t process) override { return Of(process).path; }
+    std::optional<ProcessUse> ReadUse(std::uint32_t pid) override {
+        const auto found = table.find(pid);
+        if (found == table.end() || !found->second.queryAccess)
+            return std::nullopt;
+        return ProcessUse{found->second.creationTime.value_or(0), found->second.processorTime, found->second.committed};
+    }
+    std::uint32_t ForegroundProcessId() override { return foreground; }
     bool SetWorkingSetSize(std::uintptr_t process, std::size_t, std::size_t) override {
         trimmed.push_back(open.at(process));
         return true;
@@ -101,6 +117,7 @@ public:
     std::map<std::uintptr_t, std::uint32_t> open;
     std::vector<Open> terminated;  // pid and exit code
     std::vector<std::uint32_t> trimmed;
+    std::uint32_t foreground = 0;
 
 private:
     static bool Allows(const FakeProcess& process, std::uint32_t access) {

@@ -16,7 +16,8 @@ namespace qmo::testing {
 inline const std::vector<std::string>& SettingsValueNames() {
     static const std::vector<std::string> names{"CL",    "SC",    "RAS",  "SN",  "bAOMAMSF", "bARPL", "bEnableShortcut",
                                                 "AreaSystemCache", "AreaModifiedList", "AreaStandbyList",
-                                                "AreaCombinePages"};
+                                                "AreaCombinePages", "AutoOptimizeRule", "AutoOptimizePercent",
+                                                "StandbyFreeBelowMB", "StandbyListAboveMB", "Exclusions"};
     return names;
 }
 
@@ -43,6 +44,16 @@ public:
         writes.emplace_back(entry);
         return true;
     }
+    std::vector<std::string> GetProfileStrings(std::string_view section, std::string_view entry) override {
+        auto it = lists.find(Key(section, entry));
+        return it == lists.end() ? std::vector<std::string>() : it->second;
+    }
+    bool WriteProfileStrings(std::string_view section, std::string_view entry,
+                             const std::vector<std::string>& value) override {
+        lists[Key(section, entry)] = value;
+        writes.emplace_back(entry);
+        return true;
+    }
 
     static std::string Key(std::string_view section, std::string_view entry) {
         return std::string(section) + "\\" + std::string(entry);
@@ -60,6 +71,7 @@ public:
 
     std::map<std::string, int> ints;
     std::map<std::string, std::string> strings;
+    std::map<std::string, std::vector<std::string>> lists;
     std::vector<std::string> writes;
 };
 

@@ -39,8 +39,8 @@ public:
     std::vector<std::uint32_t> EnumerateProcessIds(std::size_t capacity) override {
         return m_plan.Fails("enumerate") ? std::vector<std::uint32_t>{} : FakeProcesses::EnumerateProcessIds(capacity);
     }
-    std::optional<std::vector<std::uint32_t>> SnapshotProcessIds() override {
-        return m_plan.Fails("snapshot") ? std::nullopt : FakeProcesses::SnapshotProcessIds();
+    std::optional<std::vector<ProcessFacts>> SnapshotProcesses() override {
+        return m_plan.Fails("snapshot") ? std::nullopt : FakeProcesses::SnapshotProcesses();
     }
     std::uintptr_t OpenProcess(std::uint32_t access, bool inherit, std::uint32_t pid) override {
         m_current = pid;
@@ -435,6 +435,9 @@ TEST(FaultInjection, AValueOfAnyWrongTypeOrSizeReadsAsMissingAndTheNextSaveRepai
                                                 {kProfileTypeDword, Bytes(8, 1)}};
     const std::vector<testing::RawValue> badString{{kProfileTypeString, {'Q', 0, 0}},
                                                    {kProfileTypeString, oversized}};
+    Bytes oversizedList(kMaxProfileStringsBytes + 2, 'Q');
+    const std::vector<testing::RawValue> badList{{kProfileTypeStrings, {'Q', 0, 0}},
+                                                 {kProfileTypeStrings, oversizedList}};
     struct Entry {
         std::string name;
         std::uint32_t type;
@@ -454,14 +457,26 @@ TEST(FaultInjection, AValueOfAnyWrongTypeOrSizeReadsAsMissingAndTheNextSaveRepai
         {"AreaStandbyList", kProfileTypeDword, EncodeProfileInt(2),
          [](OptimizerSettings& s) { s.m_areas.standbyList = StandbyListChoice::Off; }},
         {"AreaCombinePages", kProfileTypeDword, one, [](OptimizerSettings& s) { s.m_areas.combinePages = false; }},
+        {"AutoOptimizeRule", kProfileTypeDword, one,
+         [](OptimizerSettings& s) { s.m_automatic.rule = AutomaticRule::EveryFiveMinutes; }},
+        {"AutoOptimizePercent", kProfileTypeDword, EncodeProfileInt(60),
+         [](OptimizerSettings& s) { s.m_automatic.inUsePercent = AutomaticRunChoices{}.inUsePercent; }},
+        {"StandbyFreeBelowMB", kProfileTypeDword, EncodeProfileInt(256),
+         [](OptimizerSettings& s) { s.m_automatic.standbyFreeBelowMB = AutomaticRunChoices{}.standbyFreeBelowMB; }},
+        {"StandbyListAboveMB", kProfileTypeDword, EncodeProfileInt(2048),
+         [](OptimizerSettings& s) { s.m_automatic.standbyListAboveMB = AutomaticRunChoices{}.standbyListAboveMB; }},
+        {"Exclusions", kProfileTypeStrings, EncodeProfileStrings({"game.exe", "C:\\Tools\\*"}),
+         [](OptimizerSettings& s) { s.m_exclusions.clear(); }},
         // Without a shortcut there is no stored record: the settings stay as they were.
         {"SC", kProfileTypeString, EncodeProfileString("Q"), [](OptimizerSettings& s) { s = {}; }},
     };
-    const OptimizerSettings stored{65, "Q", true, true, true, true, true,
-                                   {true, true, StandbyListChoice::All, true}};
+    const OptimizerSettings stored{65,   "Q",  true, true, true, true, true, {true, true, StandbyListChoice::All, true},
+                                   {AutomaticRule::AboveMemoryInUse, 60, 256, 2048}, {"game.exe", "C:\\Tools\\*"}};
 
     for (const Entry& entry : entries) {
-        std::vector<testing::RawValue> wrong = entry.type == kProfileTypeDword ? badInt : badString;
+        std::vector<testing::RawValue> wrong = entry.type == kProfileTypeDword    ? badInt
+                                               : entry.type == kProfileTypeString ? badString
+                                                                                  : badList;
         for (std::uint32_t type = 0; type <= 11; ++type)  // REG_NONE to REG_QWORD
             if (type != entry.type)
                 wrong.push_back({type, entry.data});
@@ -493,6 +508,10 @@ public:
     }
     bool WriteProfileString(std::string_view section, std::string_view entry, const std::string& value) override {
         return Attempt(entry) && FakeProfile::WriteProfileString(section, entry, value);
+    }
+    bool WriteProfileStrings(std::string_view section, std::string_view entry,
+                             const std::vector<std::string>& value) override {
+        return Attempt(entry) && FakeProfile::WriteProfileStrings(section, entry, value);
     }
     std::vector<std::string> attempts;
 

@@ -88,9 +88,112 @@ TEST_F(MemoryServiceTest, AVisibleRunTrimsSweepsThenCleansTheChosenAreasAndAccou
     EXPECT_FALSE(service.Busy());
 }
 
+// Processes 1 to 7: 3 owns the foreground window and started 4, which started
+// 5; 6 is busy, 7 is excluded by name and 2 by path; 1 is idle.
+class AutomaticRunTest : public MemoryServiceTest {
+protected:
+    void SetUp() override {
+        MemoryServiceTest::SetUp();
+        auto& processes = memory.processes;
+        processes.snapshot = std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 7};
+        processes.parents = {{4, 3}, {5, 4}};
+        processes.names[7] = "Game.EXE";
+        processes.paths[2] = "C:\\Tools\\sync.exe";
+        processes.foreground = 3;
+        for (std::uint32_t id = 1; id <= 7; ++id)
+            processes.uses[id] = ProcessUse{id, 0, std::nullopt};
+        choices.exclusions = {"game.exe", "c:\\tools\\*"};
+    }
+    // A minute of processor time passes: 6 uses 2 % of a processor, the others nothing.
+    void AMinutePasses() {
+        service.NoteProcessorUse();
+        memory.clock.steadyMs += 60000;
+        memory.processes.uses[6].processorTime += 60000 * 10000 / 50;
+    }
+    std::vector<std::uint32_t> Trimmed() const {
+        std::vector<std::uint32_t> trimmed;
+        for (const std::string& call : memory.processes.calls)
+            if (call.starts_with("limits "))
+                trimmed.push_back(memory.processes.openedIds.at(std::stoul(call.substr(7))));
+        return trimmed;
+    }
+    RunChoices choices;
+};
+
+TEST_F(AutomaticRunTest, LeavesTheForegroundTreeTheBusyAndTheExcludedAloneAndCountsThem) {
+    AMinutePasses();
+    const std::optional<RunRecord> record = service.RunWithoutWindow(RunTrigger::Automatic, choices);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(Trimmed(), std::vector<std::uint32_t>{1});
+    EXPECT_EQ(record->processesTrimmed, 1);
+    EXPECT_EQ(record->processesExcluded, 2);
+    EXPECT_EQ(record->processesInUse, 4);
+    EXPECT_EQ(memory.history.Records().back().processesInUse, 4);
+}
+
+TEST_F(AutomaticRunTest, ARunByHandLeavesOnlyTheExcludedAlone) {
+    AMinutePasses();
+    const std::optional<RunRecord> record = service.RunWithoutWindow(RunTrigger::CommandLine, choices);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(Trimmed(), (std::vector<std::uint32_t>{1, 3, 4, 5, 6}));
+    EXPECT_EQ(record->processesExcluded, 2);
+    EXPECT_EQ(record->processesInUse, 0);
+}
+
+TEST_F(AutomaticRunTest, WithoutANoteOldEnoughOrTimesToReadNothingIsTakenForIdle) {
+    const std::optional<RunRecord> first = service.RunWithoutWindow(RunTrigger::Automatic, choices);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(Trimmed().empty()) << "no note taken yet";
+    AMinutePasses();
+    memory.processes.uses.erase(1);  // protected: its times cannot be read
+    memory.processes.calls.clear();
+    const std::optional<RunRecord> second = service.RunWithoutWindow(RunTrigger::Automatic, choices);
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(Trimmed().empty());
+    EXPECT_EQ(second->processesInUse, 5);
+}
+
+// Free memory and the standby list as the lists show them before the run.
+MemoryReading ListsShowing(std::int64_t freeMiB, std::int64_t standbyMiB) {
+    MemoryReading reading = InUse(900);
+    reading.free = freeMiB * kMiB;
+    reading.standby = standbyMiB * kMiB;
+    return reading;
+}
+
+TEST_F(AutomaticRunTest, EmptiesTheStandbyListOnlyWhenMemoryIsShortAndNotTwiceInFiveMinutes) {
+    choices.areas.standbyList = StandbyListChoice::All;
+    service.SetLateSampleDelays({3600000, 3600000});  // no late sample takes a reading meant for a run
+    struct Case {
+        std::int64_t freeMiB, standbyMiB, minutesLater;
+        AreaOutcome outcome;
+    };
+    const std::vector<Case> cases{
+        {600, 4000, 0, AreaOutcome::NotNeeded},  // free memory not below 512 MB
+        {400, 900, 0, AreaOutcome::NotNeeded},   // the list not above 1 GB
+        {400, 1100, 0, AreaOutcome::Done},
+        {300, 2000, 4, AreaOutcome::NotNeeded},  // the last purge four minutes ago
+        {300, 2000, 1, AreaOutcome::Done},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.freeMiB) + " MiB free, " + std::to_string(c.standbyMiB) + " MiB standby");
+        memory.clock.steadyMs += static_cast<std::uint64_t>(c.minutesLater) * 60000;
+        MemoryReading after = ListsShowing(c.freeMiB, c.standbyMiB - 100);
+        memory.reader.queued = {ListsShowing(c.freeMiB, c.standbyMiB), InUse(900), InUse(900),
+                                ListsShowing(c.freeMiB, c.standbyMiB), after, InUse(900)};
+        const std::optional<RunRecord> record = service.RunWithoutWindow(RunTrigger::Automatic, choices);
+        ASSERT_TRUE(record);
+        EXPECT_EQ(ResultOf(record->areas, MemoryArea::StandbyList).outcome, c.outcome);
+    }
+    EXPECT_EQ(memory.areaCalls.CountOf("list 4"), 2);
+    memory.reader.queued = {ListsShowing(600, 100)};
+    service.RunWithoutWindow(RunTrigger::Menu, choices);
+    EXPECT_EQ(memory.areaCalls.CountOf("list 4"), 3) << "a run by hand does what was chosen";
+}
+
 TEST_F(MemoryServiceTest, ASilentRunTrimsOnlyWithoutProgressOrAllocation) {
     memory.processes.snapshot = std::vector<std::uint32_t>{1, 2};
-    const std::optional<RunRecord> record = service.RunWithoutWindow(RunTrigger::Automatic, MemoryAreaChoices{});
+    const std::optional<RunRecord> record = service.RunWithoutWindow(RunTrigger::CommandLine, MemoryAreaChoices{});
     ASSERT_TRUE(record);
     EXPECT_TRUE(memory.heap.events.empty());
     EXPECT_EQ(ResultOf(record->areas, MemoryArea::Sweep).outcome, AreaOutcome::NotChosen);

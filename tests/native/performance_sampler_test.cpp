@@ -19,11 +19,27 @@ public:
     const OptimizerSettings& Settings() const override { return settings; }
     bool IsOptimizing() const override { return optimizing; }
     void ShowCriticalLimitPopup() override { ++popups; }
-    void RunAutomaticOptimization() override { ++automaticRuns; }
+    std::optional<AutomaticRunResult> RunAutomatic() override {
+        ++automaticRuns;
+        return result;
+    }
+    QuietReason Quiet() override {
+        ++quietAsked;
+        return quiet;
+    }
+    std::optional<int> PhysicalInUsePercent() override { return inUse; }
+    void RunWaited(QuietReason reason) override { waited.push_back(reason); }
+    void NoteProcessorUse() override { ++notes; }
     void Sampled() override { ++samples; }
 
     OptimizerSettings settings;
     int automaticRuns = 0;
+    std::optional<AutomaticRunResult> result = AutomaticRunResult{};
+    QuietReason quiet = QuietReason::None;
+    int quietAsked = 0;
+    std::optional<int> inUse;
+    std::vector<QuietReason> waited;
+    int notes = 0;
     int samples = 0;
     bool optimizing = false;
     int popups = 0;
@@ -329,18 +345,95 @@ TEST_F(SamplerTest, TheSystemFiguresAreNotReadWhileTheCountersWork) {
 }
 
 TEST_F(SamplerTest, AutomaticOptimizationIsAskedForOnlyWhenTurnedOnWhateverTheLoad) {
+    AutomaticSchedule schedule;
     host.settings.m_bAutoOptimize = false;
-    sampler.AutoOptimize(&host);
+    schedule.FiveMinutesPassed(host, 300000);
     EXPECT_EQ(host.automaticRuns, 0);
     host.settings.m_bAutoOptimize = true;
     host.optimizing = true;  // the host decides what a running optimization means for it
-    sampler.AutoOptimize(&host);
-    EXPECT_EQ(host.automaticRuns, 1);
-    sampler.AutoOptimize(nullptr);
+    schedule.FiveMinutesPassed(host, 600000);
     EXPECT_EQ(host.automaticRuns, 1);
     EXPECT_EQ(host.samples, 0) << "asking is not sampling";
-    Tick(1, 1);
-    EXPECT_EQ(host.samples, 1);
+    for (std::uint64_t second = 601; second < 900; ++second)
+        schedule.Tick(host, second * 1000);
+    EXPECT_EQ(host.automaticRuns, 1) << "between the turns, nothing";
+    EXPECT_EQ(host.notes, 1) << "processor use noted once, a minute before the next turn";
+}
+
+TEST_F(SamplerTest, WhileTheUserMustNotBeDisturbedTheRunWaitsAndThePopupIsHeld) {
+    AutomaticSchedule schedule;
+    host.quiet = QuietReason::FullScreen;
+    schedule.FiveMinutesPassed(host, 300000);
+    schedule.Tick(host, 301000);
+    EXPECT_EQ(host.automaticRuns, 0);
+    EXPECT_EQ(host.waited, (std::vector<QuietReason>{QuietReason::FullScreen, QuietReason::FullScreen}));
+    host.settings.m_nCriticalLimit = 50;
+    Tick(1, 90);
+    EXPECT_EQ(host.popups, 0) << "held";
+
+    host.quiet = QuietReason::None;
+    schedule.Tick(host, 302000);
+    EXPECT_EQ(host.automaticRuns, 1) << "the waiting run comes once the state ends";
+    schedule.Tick(host, 303000);
+    EXPECT_EQ(host.automaticRuns, 1);
+    Tick(1, 90);
+    EXPECT_EQ(host.popups, 1) << "the limit still crossed: shown";
+    const int asked = host.quietAsked;
+    Tick(1, 10);
+    schedule.Tick(host, 304000);
+    EXPECT_EQ(host.quietAsked, asked) << "the state is asked only when something would disturb";
+}
+
+// Under the memory-in-use rule: a run above the share, then none before the
+// cooldown, which doubles after each run that freed little and returns to a
+// minute after a useful one.
+TEST_F(SamplerTest, AboveTheShareRunsComeNoSoonerThanTheCooldownThatFollowsTheirUse) {
+    AutomaticSchedule schedule;
+    host.settings.m_automatic.rule = AutomaticRule::AboveMemoryInUse;
+    host.settings.m_automatic.inUsePercent = 80;
+    constexpr std::int64_t kPhysical = 8LL << 30;
+    host.result = AutomaticRunResult{kPhysical / 1000, kPhysical};  // 0.1 %: little
+    host.inUse = 80;
+    schedule.FiveMinutesPassed(host, 300000);
+    schedule.Tick(host, 300000);
+    EXPECT_EQ(host.automaticRuns, 0) << "the five-minute turn is not this rule's, and 80 is not above 80";
+    host.inUse = 81;
+    std::vector<std::uint64_t> runsAt;
+    for (std::uint64_t second = 301; second <= 301 + 3600; ++second) {
+        const int before = host.automaticRuns;
+        if (second == 301 + 420)
+            host.result = AutomaticRunResult{kPhysical / 50, kPhysical};  // the fourth run frees 2 %
+        schedule.Tick(host, second * 1000);
+        if (host.automaticRuns != before)
+            runsAt.push_back(second - 301);
+    }
+    ASSERT_GE(runsAt.size(), 6u);
+    EXPECT_EQ(std::vector<std::uint64_t>(runsAt.begin(), runsAt.begin() + 6),
+              (std::vector<std::uint64_t>{0, 120, 360, 840, 900, 960}));
+    host.inUse.reset();
+    const int runs = host.automaticRuns;
+    for (std::uint64_t second = 4000; second < 4200; ++second)
+        schedule.Tick(host, second * 1000);
+    EXPECT_EQ(host.automaticRuns, runs) << "in use unknown: no run";
+}
+
+TEST(AutomaticRunPace, TheCooldownDoublesUpToHalfAnHourAndAUsefulRunResetsIt) {
+    AutomaticRunPace pace;
+    constexpr std::int64_t kPhysical = 1LL << 32;
+    std::uint64_t now = 0;
+    std::vector<std::uint64_t> cooldowns;
+    for (int run = 0; run < 8; ++run) {
+        pace.RunEnded(now, kPhysical / 101, kPhysical);
+        cooldowns.push_back(pace.CooldownMs() / 1000);
+        EXPECT_FALSE(pace.MayRun(now + pace.CooldownMs() - 1));
+        now += pace.CooldownMs();
+        EXPECT_TRUE(pace.MayRun(now));
+    }
+    EXPECT_EQ(cooldowns, (std::vector<std::uint64_t>{120, 240, 480, 960, 1800, 1800, 1800, 1800}));
+    pace.RunEnded(now, kPhysical / 100, kPhysical);
+    EXPECT_EQ(pace.CooldownMs(), kShortestCooldownMs);
+    pace.RunEnded(now, std::nullopt, kPhysical);
+    EXPECT_EQ(pace.CooldownMs(), 2 * kShortestCooldownMs) << "an unknown effect counts as little";
 }
 
 TEST(Sampler, StartFailsWhenTheQueryCannotBeOpened) {

@@ -36,6 +36,17 @@ public:
         return true;
     }
 
+    std::vector<std::string> GetProfileStrings(std::string_view section, std::string_view entry) override {
+        const RawValue* raw = Find(section, entry);
+        return raw ? DecodeProfileStrings(raw->type, raw->data).value_or(std::vector<std::string>())
+                   : std::vector<std::string>();
+    }
+    bool WriteProfileStrings(std::string_view section, std::string_view entry,
+                             const std::vector<std::string>& value) override {
+        values[Key(section, entry)] = RawValue{kProfileTypeStrings, EncodeProfileStrings(value)};
+        return true;
+    }
+
     void Set(std::string_view entry, RawValue value) { values[Key(kSettingsSection, entry)] = std::move(value); }
 
     std::map<std::string, RawValue> values;

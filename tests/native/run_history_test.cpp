@@ -69,7 +69,7 @@ TEST(HistoryRow, FiguresAreWholeMegabytesAndUnknownsStayEmpty) {
     ResultOf(record.areas, MemoryArea::CombinePages) = {AreaOutcome::Failed, 0, "line one\r\nline two", std::nullopt};
     const std::string row = FormatHistoryRow(record);
     EXPECT_EQ(row, "1969-12-31T14:30:00-09:30,menu,combined pages,,,,,,failed 0x00000000 line one  line two,0,-1,,,,0,0,0,"
-              "none,none");
+              "none,none,0,0");
     const std::optional<RunRecord> read = ParseHistoryRow(row);
     ASSERT_TRUE(read);
     EXPECT_EQ(FormatHistoryRow(*read), row);
