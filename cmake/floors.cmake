@@ -69,7 +69,8 @@ qmo_floor(pages BELOW toolkit
 qmo_floor(config BELOW pages
   PORTABLE optimizer_settings.cpp profile_value_codec.cpp exclusions.cpp settings_page_logic.cpp logon_task.cpp command_line.cpp
            logon_task_keeper.cpp emergency_shortcut.cpp
-  WIN32 registry_profile.cpp registry_run_entry.cpp settings_page.cpp logon_task_win32.cpp memory_areas_dlg.cpp)
+  WIN32 registry_profile.cpp registry_run_entry.cpp settings_page.cpp logon_task_win32.cpp memory_areas_dlg.cpp
+        exclusions_dlg.cpp automatic_runs_dlg.cpp)
 qmo_floor(optimizer BELOW config
   PORTABLE optimizer_engine.cpp freed_memory.cpp memory_reading.cpp memory_areas.cpp memory_service.cpp run_policy.cpp
            run_record.cpp run_history.cpp

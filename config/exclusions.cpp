@@ -159,4 +159,35 @@ std::vector<std::string> WithoutProgram(std::vector<std::string> entries, std::s
     return entries;
 }
 
+ExclusionAdded AddExclusion(std::vector<std::string>& entries, std::string_view typed, std::size_t& index) {
+    const std::string entry = TidyExclusion(typed);
+    if (entry.empty())
+        return ExclusionAdded::NotKept;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (SameFileName(entries[i], entry)) {
+            index = i;
+            return ExclusionAdded::AlreadyListed;
+        }
+    }
+    if (entries.size() >= kMaxExclusions)
+        return ExclusionAdded::ListFull;
+    entries.push_back(entry);
+    index = entries.size() - 1;
+    return ExclusionAdded::Added;
+}
+
+std::string ExclusionAddedProblem(ExclusionAdded outcome) {
+    switch (outcome) {
+    case ExclusionAdded::Added:
+        return {};
+    case ExclusionAdded::AlreadyListed:
+        return "That program is already in the list.";
+    case ExclusionAdded::NotKept:
+        return "Enter a name, a path or a pattern of at most 260 characters.";
+    case ExclusionAdded::ListFull:
+        return "The list holds 256 programs, the most it can.";
+    }
+    return {};
+}
+
 }  // namespace qmo

@@ -53,4 +53,11 @@ std::vector<std::string> WithProgramExcluded(std::vector<std::string> entries, s
 std::vector<std::string> WithoutProgram(std::vector<std::string> entries, std::string_view name,
                                         std::string_view path);
 
+// What the exclusions dialog's Add does with what was typed.
+enum class ExclusionAdded { Added, AlreadyListed, NotKept, ListFull };
+// `index` is where the entry stands: added at the end, or listed before.
+ExclusionAdded AddExclusion(std::vector<std::string>& entries, std::string_view typed, std::size_t& index);
+// The line the dialog shows for it; empty for Added.
+std::string ExclusionAddedProblem(ExclusionAdded outcome);
+
 }  // namespace qmo

@@ -1,5 +1,7 @@
 #include "config/settings_page.h"
 
+#include "config/automatic_runs_dlg.h"
+#include "config/exclusions_dlg.h"
 #include "config/memory_areas_dlg.h"
 
 #include <commctrl.h>
@@ -60,7 +62,8 @@ BOOL CSettingsPage::OnInitDialog() {
     AddAnchor(IDC_SETTINGS_OPTIMIZER_RULE, qmo::kAnchorStretchWidth);
     AddAnchor(IDC_SETTINGS_GENERAL_RULE, qmo::kAnchorStretchWidth);
     AddAnchor(IDC_PAGE_OPTIMIZE_MEMORY, qmo::kAnchorBottomRight);
-    AttachButtons({IDC_SETTINGS_APPLY_OPTIMIZER, IDC_SETTINGS_MEMORY_AREAS, IDC_SETTINGS_APPLY_GENERAL,
+    AttachButtons({IDC_SETTINGS_APPLY_OPTIMIZER, IDC_SETTINGS_MEMORY_AREAS, IDC_SETTINGS_AUTOMATIC_RUNS,
+                   IDC_SETTINGS_EXCLUSIONS, IDC_SETTINGS_APPLY_GENERAL,
                    IDC_PAGE_OPTIMIZE_MEMORY});
     return TRUE;
 }
@@ -79,6 +82,20 @@ bool CSettingsPage::OnCommand(UINT id, UINT code, HWND control) {
         if (m_holder) {
             CMemoryAreasDlg areas(*m_holder);
             areas.DoModal(m_hWnd);
+        }
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDC_SETTINGS_AUTOMATIC_RUNS) {
+        if (m_holder) {
+            CAutomaticRunsDlg automatic(*m_holder);
+            automatic.DoModal(m_hWnd);
+        }
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDC_SETTINGS_EXCLUSIONS) {
+        if (m_holder) {
+            CExclusionsDlg exclusions(*m_holder);
+            exclusions.DoModal(m_hWnd);
         }
         return true;
     }

@@ -1,6 +1,7 @@
 #include "perf/commit_warning.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "config/exclusions.h"
@@ -70,7 +71,7 @@ std::optional<int> MinutesToCommitLimit(const float* percents, int count) {
     if (!(slope >= kSlowestRise) || last >= 100 || last < 0)
         return std::nullopt;
     const double seconds = (100.0 - last) / slope;
-    const int minutes = std::max(1, static_cast<int>((seconds + 59.0) / 60.0));
+    const int minutes = std::max(1, static_cast<int>(std::lround(seconds / 60.0)));
     if (minutes > kLongestMinutes)
         return std::nullopt;
     return minutes;

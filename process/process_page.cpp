@@ -28,7 +28,7 @@ std::vector<ProcessEntry> TakeSnapshot() {
 
 }  // namespace
 
-CProcessPage::CProcessPage(const qmo::SettingsHolder* settings)
+CProcessPage::CProcessPage(qmo::SettingsHolder* settings)
     : PageDialog(IDD_PROCESS_PAGE),
       m_settings(settings),
       m_snapshots(TakeSnapshot, [this] { ::PostMessageW(m_hWnd, WM_PROCESS_SNAPSHOT_READY, 0, 0); }) {}
@@ -133,6 +133,12 @@ bool CProcessPage::OnCommand(UINT id, UINT code, HWND control) {
     case ID_OPTIMIZE_SELECTED_PROCESS:
         m_logic.OptimizeSelectedProcess();
         return true;
+    case ID_PROCESS_NEVER_OPTIMIZE:
+        m_logic.ExcludeSelectedProgram();
+        return true;
+    case ID_PROCESS_OPTIMIZE_AGAIN:
+        m_logic.IncludeSelectedProgram();
+        return true;
     default:
         return false;
     }
@@ -164,6 +170,9 @@ void CProcessPage::ShowRowMenu() {
     HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup || !m_wndList.HasSelection())
         return;
+    // One of the two: what the selected program's state allows.
+    ::DeleteMenu(popup, m_logic.SelectedProgramExcluded() ? ID_PROCESS_NEVER_OPTIMIZE : ID_PROCESS_OPTIMIZE_AGAIN,
+                 MF_BYCOMMAND);
     POINT cursor{};
     ::GetCursorPos(&cursor);
     ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, m_hWnd, nullptr);
@@ -175,6 +184,18 @@ bool CProcessPage::OnTimer(UINT_PTR id) {
     if (id == kRefreshTimer)
         m_logic.OnRefreshTimer(AutoRefreshSetting() && ::IsWindowVisible(m_hWnd));
     return true;
+}
+
+std::vector<std::string> CProcessPage::Exclusions() const {
+    return m_settings ? m_settings->Settings().m_exclusions : std::vector<std::string>();
+}
+
+void CProcessPage::SaveExclusions(const std::vector<std::string>& entries) {
+    if (!m_settings)
+        return;
+    qmo::OptimizerSettings record = m_settings->Settings();
+    record.m_exclusions = entries;
+    m_settings->ApplySettings(record, qmo::LogonTaskUpdate::LeftAlone);
 }
 
 bool CProcessPage::AutoRefreshSetting() const {

@@ -21,7 +21,7 @@ public:
     static constexpr UINT kRefreshPeriodMs = 30000;
 
     // The automatic refresh follows the holder's setting; its default without one.
-    explicit CProcessPage(const qmo::SettingsHolder* settings = nullptr);
+    explicit CProcessPage(qmo::SettingsHolder* settings = nullptr);
 
     qmo::CSortListCtrl& List() noexcept { return m_wndList; }
     qmo::ProcessPageLogic& Logic() noexcept { return m_logic; }
@@ -48,13 +48,15 @@ private:
     std::optional<std::uint32_t> SelectedProcessId() const override;
     bool SelectedRowInView() const override;
     qmo::MessageAnswer ShowMessage(std::string_view text, qmo::MessageButtons buttons) override;
+    std::vector<std::string> Exclusions() const override;
+    void SaveExclusions(const std::vector<std::string>& entries) override;
 
     void ShowRowMenu();
     bool AutoRefreshSetting() const;
 
     qmo::CSortListCtrl m_wndList;
     qmo::Win32ProcessInspector m_inspector;
-    const qmo::SettingsHolder* m_settings;
+    qmo::SettingsHolder* m_settings;
     qmo::ProcessPageLogic m_logic{*this};
     // Last: it stops (waiting for a snapshot under way) before the rest goes.
     qmo::SnapshotWorker m_snapshots;

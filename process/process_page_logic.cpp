@@ -1,5 +1,7 @@
 #include "process/process_page_logic.h"
 
+#include "config/exclusions.h"
+
 #include <algorithm>
 
 #include "process/process_sort.h"
@@ -117,6 +119,9 @@ void ProcessPageLogic::OptimizeSelectedProcess() {
         return;
     }
     const ProcessEntry row = *selected;
+    if (ExclusionList(m_seams.Exclusions()).Excludes(row.name, row.path) &&
+        m_seams.ShowMessage(kOptimizeExcludedText, MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
     const ProcessInspector::Handle process = OpenListedProcess(row, kProcessQueryLimited, kOptimizationFailedText);
     if (!process)
         return;
@@ -130,6 +135,35 @@ void ProcessPageLogic::OptimizeSelectedProcess() {
     }
     m_seams.ShowMessage(kOptimizationDoneText, MessageButtons::Ok);
     RefreshProcessList();
+}
+
+bool ProcessPageLogic::SelectedProgramExcluded() const {
+    const ProcessEntry* selected = SelectedRow();
+    return selected && ExclusionList(m_seams.Exclusions()).Excludes(selected->name, selected->path);
+}
+
+void ProcessPageLogic::ExcludeSelectedProgram() {
+    const ProcessEntry* selected = SelectedRow();
+    if (!selected)
+        return;
+    const std::vector<std::string> before = KeptExclusions(m_seams.Exclusions());
+    const std::vector<std::string> after = WithProgramExcluded(before, selected->name, selected->path);
+    if (after != before)
+        m_seams.SaveExclusions(after);
+    else if (!ExclusionList(after).Excludes(selected->name, selected->path))
+        m_seams.ShowMessage(kExclusionsFullText, MessageButtons::Ok);
+}
+
+void ProcessPageLogic::IncludeSelectedProgram() {
+    const ProcessEntry* selected = SelectedRow();
+    if (!selected)
+        return;
+    const std::vector<std::string> before = KeptExclusions(m_seams.Exclusions());
+    const std::vector<std::string> after = WithoutProgram(before, selected->name, selected->path);
+    if (after != before)
+        m_seams.SaveExclusions(after);
+    if (const std::optional<std::string> pattern = ExclusionList(after).MatchFor(selected->name, selected->path))
+        m_seams.ShowMessage(std::string(kStillExcludedText) + *pattern, MessageButtons::Ok);
 }
 
 }  // namespace qmo

@@ -21,6 +21,11 @@ inline constexpr std::string_view kTerminatedText = "Process Terminated Successf
 inline constexpr std::string_view kSelectToOptimizeText = "Please select process to Optimize";
 inline constexpr std::string_view kOptimizationFailedText = "Optimization  Failed..!!";
 inline constexpr std::string_view kOptimizationDoneText = "Optimization  Done..!!";
+inline constexpr std::string_view kOptimizeExcludedText =
+    "This program is in the exclusions: no run trims it. Optimize it this once?";
+inline constexpr std::string_view kExclusionsFullText = "The exclusions hold 256 programs, the most they can.";
+// Followed by the pattern.
+inline constexpr std::string_view kStillExcludedText = "A pattern in the exclusions still names this program: ";
 
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No, Closed };
@@ -54,6 +59,9 @@ public:
     // Whether that row is in the list's view now.
     virtual bool SelectedRowInView() const = 0;
     virtual MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) = 0;
+    // The exclusions as the settings hold them, and a changed list saved at once.
+    virtual std::vector<std::string> Exclusions() const = 0;
+    virtual void SaveExclusions(const std::vector<std::string>& entries) = 0;
 
 protected:
     ~ProcessPageSeams() = default;
@@ -76,7 +84,14 @@ public:
     // The 30-second timer; `autoRefresh` is the setting as it stands now.
     void OnRefreshTimer(bool autoRefresh);
     void EndProcess();
+    // An excluded program is trimmed only once the user says so.
     void OptimizeSelectedProcess();
+    // "Never optimize this program": its file name joins the exclusions.
+    void ExcludeSelectedProgram();
+    // "Optimize this program again": the entries naming it go; a pattern
+    // that still names it stays, and the user is told which.
+    void IncludeSelectedProgram();
+    bool SelectedProgramExcluded() const;
 
     const std::vector<ProcessEntry>& Rows() const noexcept { return m_rows; }
     int SortedColumn() const noexcept { return m_sortColumn; }

@@ -1,4 +1,6 @@
 #pragma once
-// The process page's context menu and its one command.
+// The process page's context menu and its commands.
 #define IDR_PROCESS_CONTEXT_MENU 151
 #define ID_OPTIMIZE_SELECTED_PROCESS 32782
+#define ID_PROCESS_NEVER_OPTIMIZE 32791
+#define ID_PROCESS_OPTIMIZE_AGAIN 32792

@@ -8,6 +8,8 @@
 #include "framework/dpi_scale.h"
 #include "framework/format_decimal.h"
 #include "optimizer/freed_memory.h"
+#include "optimizer/run_policy.h"
+#include "perf/commit_warning.h"
 #include "shell/popup_notifications.h"
 
 namespace qmo {
@@ -130,6 +132,51 @@ TEST(PopupNotifications, TheFreedLineSitsUnderTheMessageInsideThePanelAndTheWind
     EXPECT_EQ(freed.windowText, message.text + "\n" + line.text);
     const PopupContent critical = BuildCriticalLimitPopup(85);
     EXPECT_EQ(critical.windowText, critical.elements[3].text);
+}
+
+// The red popup's help: the three programs with the most committed memory,
+// each program's processes added up, and when a steady rise meets the limit.
+TEST(CommitWarning, TheRedPopupNamesWhoHoldsCommittedMemoryAndWhenTheLimitComes) {
+    constexpr std::uint64_t kMB = 1024 * 1024;
+    const std::vector<ProcessFacts> processes{{1, 0, "chrome.exe"}, {2, 1, "Chrome.exe"}, {3, 0, "code.exe"},
+                                              {4, 0, "java.exe"},   {5, 0, "tiny.exe"},   {6, 0, "gone.exe"}};
+    const std::map<std::uint32_t, ProcessUse> uses{{1, {1, 0, 1200 * kMB}}, {2, {2, 0, 950 * kMB}},
+                                                   {3, {3, 0, 900 * kMB}},  {4, {4, 0, 640 * kMB}},
+                                                   {5, {5, 0, 12 * 1024}},  {6, {6, 0, std::nullopt}}};
+    const std::vector<CommittedProgram> most = MostCommitted(processes, uses);
+    EXPECT_EQ(MostCommittedLine(most), "Most: chrome.exe 2.1 GB, code.exe 900 MB, java.exe 640 MB");
+    EXPECT_EQ(CommittedSize(12 * 1024), "12 KB");
+    EXPECT_EQ(MostCommittedLine({}), "");
+
+    std::vector<float> rising, flat(100, 90.0f), noisy;
+    for (int i = 0; i < 100; ++i) {
+        rising.push_back(60.0f + 0.1f * static_cast<float>(i));  // 6 % a minute, 69.9 % now
+        noisy.push_back(i % 2 ? 85.0f : 86.0f);
+    }
+    EXPECT_EQ(MinutesToCommitLimit(rising.data(), 100), 5);
+    EXPECT_EQ(MinutesToCommitLimit(flat.data(), 100), std::nullopt);
+    EXPECT_EQ(MinutesToCommitLimit(noisy.data(), 100), std::nullopt);
+    EXPECT_EQ(MinutesToCommitLimit(rising.data(), 29), std::nullopt) << "too few samples";
+    EXPECT_EQ(CommitLimitLine(4), "Limit of committed memory in about 4 min");
+
+    const PopupContent plain = BuildCriticalLimitPopup(80);
+    const PopupContent helped = BuildCriticalLimitPopup(80, {MostCommittedLine(most), CommitLimitLine(6)});
+    ASSERT_EQ(helped.elements.Count(), plain.elements.Count() + 1);
+    const PopupElement& lines = helped.elements[helped.elements.Count() - 1];
+    EXPECT_GE(lines.rect.top, helped.elements[3].rect.bottom);
+    EXPECT_EQ(helped.windowText, plain.windowText + "\n" + MostCommittedLine(most) + "\n" + CommitLimitLine(6));
+    EXPECT_EQ(helped.elements[3].id, kOptimizeLinkId) << "the message is still the link";
+}
+
+TEST(ProcessTree, TheForegroundProgramWithItsChildrenAndTheProgramThatStartedItsHelper) {
+    const std::vector<ProcessFacts> processes{{1, 0, "explorer.exe"}, {10, 1, "chrome.exe"}, {11, 10, "chrome.exe"},
+                                              {12, 10, "chrome.exe"},   {13, 12, "helper.exe"}, {20, 1, "code.exe"},
+                                              {30, 30, "loop.exe"}};
+    EXPECT_EQ(ProcessTree(processes, 11), (std::set<std::uint32_t>{10, 11, 12, 13}));
+    EXPECT_EQ(ProcessTree(processes, 20), (std::set<std::uint32_t>{20}));
+    EXPECT_EQ(ProcessTree(processes, 30), (std::set<std::uint32_t>{30})) << "its own parent";
+    EXPECT_TRUE(ProcessTree(processes, 0).empty());
+    EXPECT_TRUE(ProcessTree(processes, 99).empty());
 }
 
 // A font whose characters are all `charWidth` wide and whose lines are

@@ -19,6 +19,8 @@ using testing::FakeProcesses;
 // view, it may refuse a row, which leaves that row out.
 class RecordingPage : public ProcessPageSeams, public ProcessPageLogic {
 public:
+    std::vector<std::string> exclusions;
+    int exclusionSaves = 0;
     RecordingPage() : ProcessPageLogic(static_cast<ProcessPageSeams&>(*this)) {}
     FakeProcesses processes;
     FakeIcons icons;
@@ -75,6 +77,11 @@ protected:
         return shown.at(static_cast<std::size_t>(selectionMark)).pid;
     }
     bool SelectedRowInView() const override { return selectedInView; }
+    std::vector<std::string> Exclusions() const override { return exclusions; }
+    void SaveExclusions(const std::vector<std::string>& entries) override {
+        exclusions = entries;
+        ++exclusionSaves;
+    }
     MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) override {
         messages.emplace_back(text);
         if (buttons == MessageButtons::Ok)
@@ -346,6 +353,34 @@ TEST_F(ProcessPage, OptimizeSelectedOfAProcessThatCannotBeOpenedSaysSo) {
     EXPECT_EQ(page.messages, (Texts{"Optimization  Failed..!!"}));
     EXPECT_TRUE(page.processes.trimmed.empty());
     EXPECT_EQ(page.refreshes, refreshes);
+}
+
+// Never optimize, the question before trimming an excluded program, and back:
+// the entry naming it goes, a pattern naming it stays and is named.
+TEST_F(ProcessPage, AnExcludedProgramIsTrimmedOnlyWhenTheUserSaysSoUntilItIsOptimizedAgain) {
+    page.Select("Small.exe");
+    EXPECT_FALSE(page.SelectedProgramExcluded());
+    page.ExcludeSelectedProgram();
+    EXPECT_EQ(page.exclusions, (Texts{"Small.exe"}));
+    EXPECT_TRUE(page.SelectedProgramExcluded());
+    page.ExcludeSelectedProgram();
+    EXPECT_EQ(page.exclusionSaves, 1) << "already excluded: nothing to save";
+
+    page.answers = {MessageAnswer::No};
+    page.OptimizeSelectedProcess();
+    EXPECT_TRUE(page.processes.trimmed.empty());
+    page.answers = {MessageAnswer::Yes};
+    page.OptimizeSelectedProcess();
+    EXPECT_EQ(page.processes.trimmed, std::vector<std::uint32_t>{8});
+    EXPECT_EQ(page.messages, (Texts{std::string(kOptimizeExcludedText), std::string(kOptimizeExcludedText),
+                                    "Optimization  Done..!!"}));
+
+    page.exclusions.push_back("small*");
+    page.messages.clear();
+    page.IncludeSelectedProgram();
+    EXPECT_EQ(page.exclusions, (Texts{"small*"}));
+    EXPECT_EQ(page.messages, (Texts{std::string(kStillExcludedText) + "small*"}));
+    EXPECT_TRUE(page.SelectedProgramExcluded());
 }
 
 }  // namespace

@@ -54,6 +54,31 @@ TEST(ProfileString, OddSizesOversizedDataAndOtherTypesReadAsMissing) {
     EXPECT_FALSE(DecodeProfileString(kProfileTypeString, largest));
 }
 
+TEST(ProfileStrings, TheListEndsAtItsEmptyStringAndBadDataReadsAsMissing) {
+    Bytes list = Utf16Bytes(u"game.exe");
+    const Bytes second = Utf16Bytes(u"C:\\T\u00FCr\\*");
+    list.insert(list.end(), second.begin(), second.end());
+    Bytes closed = list;
+    closed.insert(closed.end(), {0, 0});
+    const Bytes after = Utf16Bytes(u"ignored");
+    Bytes withTail = closed;
+    withTail.insert(withTail.end(), after.begin(), after.end());
+    const std::vector<std::string> both{"game.exe", "C:\\T\xC3\xBCr\\*"};
+    EXPECT_EQ(DecodeProfileStrings(kProfileTypeStrings, closed), both);
+    EXPECT_EQ(DecodeProfileStrings(kProfileTypeStrings, list), both) << "the list's null missing";
+    EXPECT_EQ(DecodeProfileStrings(kProfileTypeStrings, withTail), both) << "nothing after the list's end";
+    Bytes unterminated = list;
+    unterminated.resize(unterminated.size() - 2);
+    EXPECT_EQ(DecodeProfileStrings(kProfileTypeStrings, unterminated), both) << "the last string's null missing";
+    EXPECT_EQ(DecodeProfileStrings(kProfileTypeStrings, Bytes{}), std::vector<std::string>{});
+    EXPECT_FALSE(DecodeProfileStrings(kProfileTypeStrings, Bytes{'a', 0, 0}));
+    EXPECT_FALSE(DecodeProfileStrings(kProfileTypeString, closed));
+    EXPECT_FALSE(DecodeProfileStrings(kProfileTypeStrings, Bytes(kMaxProfileStringsBytes + 2, 'a')));
+    EXPECT_EQ(DecodeProfileStrings(kProfileTypeStrings, EncodeProfileStrings({"a", "", "b"})),
+              (std::vector<std::string>{"a", "b"}))
+        << "an empty string would end the list early: left out";
+}
+
 TEST(ProfileString, NonAsciiTextSurvivesAndBrokenSurrogatesBecomeReplacementCharacters) {
     EXPECT_EQ(DecodeProfileString(kProfileTypeString, Utf16Bytes(u"\u00D6\u20AC\U0001F600")),
               "\xC3\x96\xE2\x82\xAC\xF0\x9F\x98\x80");

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "config/exclusions.h"
 #include "config/optimizer_settings.h"
 #include "fake_settings_stores.h"
 
@@ -219,6 +220,70 @@ TEST(RunEntry, UnknownExecutablePathWritesNothingRatherThanEmptyQuotes) {
     // Clearing needs no path.
     UpdateRunEntry(run, true);
     EXPECT_EQ(run.value, "");
+}
+
+struct ExclusionCase {
+    const char* entry;
+    const char* name;
+    const char* path;
+    bool excluded;
+};
+
+// Names match the file name, entries with a folder the full path; letters
+// compare as Windows compares them; * and ? are wildcards and nothing else is.
+TEST(Exclusions, EntriesMatchNamesOrPathsWhateverTheCaseWithStarsAndQuestionMarks) {
+    const std::vector<ExclusionCase> cases{
+        {"game.exe", "GAME.EXE", "D:\\Games\\GAME.EXE", true},
+        {"game.exe", "game.exe.bak", "", false},
+        {"game.exe", "C:\\x\\game.exe", "", true},  // a name read with its folder
+        {"g?me.exe", "gome.exe", "", true},
+        {"g?me.exe", "gme.exe", "", false},
+        {"*.scr", "bubbles.SCR", "", true},
+        {"*", "anything", "", true},
+        {"a*b*c", "aXbYbZc", "", true},
+        {"a*b*c", "aXbYbZ", "", false},
+        {"[game].exe", "[game].exe", "", true},  // brackets are plain letters
+        {"C:\\Tools\\*", "sync.exe", "c:\\tools\\sub\\sync.exe", true},
+        {"C:/Tools/sync.exe", "sync.exe", "C:\\TOOLS\\SYNC.EXE", true},
+        {"C:\\Tools\\*", "sync.exe", "", false},  // path unreadable: a path entry cannot match
+        {"\xC3\x9C" "ber.exe", "\xC3\xBC" "ber.exe", "", true},   // Latin-1 letters fold
+        {"\xD0\x98\xD0\x93\xD0\xA0\xD0\x90.exe", "\xD0\xB8\xD0\xB3\xD1\x80\xD0\xB0.exe", "", true},  // Cyrillic
+    };
+    for (const ExclusionCase& c : cases) {
+        SCOPED_TRACE(std::string(c.entry) + " against " + c.name + " / " + c.path);
+        EXPECT_EQ(ExclusionList({c.entry}).Excludes(c.name, c.path), c.excluded);
+    }
+    std::string stars(kLongestExclusion, '*');
+    EXPECT_FALSE(ExclusionList({stars + "x"}).Excludes(std::string(5000, 'a'), "")) << "over-long: not kept";
+    EXPECT_TRUE(MatchesWildcard(stars, std::string(5000, 'a'))) << "many stars stay quick";
+}
+
+TEST(Exclusions, TheStoredListKeepsItsValidEntriesOnceEachAndAtMostTheLimit) {
+    std::vector<std::string> stored{"  game.exe ", "", "GAME.EXE", std::string(kLongestExclusion + 1, 'x'), "\t",
+                                    "C:/Tools/*"};
+    EXPECT_EQ(KeptExclusions(stored), (std::vector<std::string>{"game.exe", "C:\\Tools\\*"}));
+    for (int i = 0; i < 300; ++i)
+        stored.push_back("p" + std::to_string(i) + ".exe");
+    const std::vector<std::string> kept = KeptExclusions(stored);
+    ASSERT_EQ(kept.size(), kMaxExclusions);
+    EXPECT_EQ(kept.back(), "p253.exe");
+
+    FakeProfile profile;
+    OptimizerSettings settings;
+    WriteSettings(profile, settings);
+    profile.lists[FakeProfile::Key(kSettingsSection, "Exclusions")] = stored;
+    ReadSettings(profile, settings);
+    EXPECT_EQ(settings.m_exclusions, kept);
+    WriteSettings(profile, settings);
+    EXPECT_EQ(profile.lists[FakeProfile::Key(kSettingsSection, "Exclusions")], kept) << "written back without the bad";
+
+    std::size_t index = 0;
+    std::vector<std::string> full = kept;
+    EXPECT_EQ(AddExclusion(full, "GAME.exe", index), ExclusionAdded::AlreadyListed);
+    EXPECT_EQ(index, 0u);
+    EXPECT_EQ(AddExclusion(full, "new.exe", index), ExclusionAdded::ListFull);
+    EXPECT_EQ(AddExclusion(full, "   ", index), ExclusionAdded::NotKept);
+    EXPECT_EQ(full.size(), kMaxExclusions);
 }
 
 }  // namespace
