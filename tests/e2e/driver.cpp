@@ -742,6 +742,18 @@ std::pair<std::wstring, RegValue> ParseValueArg(const std::wstring& arg) {
         value.data.assign(reinterpret_cast<const BYTE*>(&number), reinterpret_cast<const BYTE*>(&number + 1));
     } else if (type == L"sz") {
         value = StringValue(text);
+    } else if (type == L"multi") {
+        // Strings parted by |, each with its null, then the list's closing null.
+        value.type = REG_MULTI_SZ;
+        std::wstring strings;
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t bar = std::min(text.find(L'|', start), text.size());
+            strings += text.substr(start, bar - start) + L'\0';
+            start = bar + 1;
+        }
+        strings += L'\0';
+        value.data.assign(reinterpret_cast<const BYTE*>(strings.data()),
+                          reinterpret_cast<const BYTE*>(strings.data() + strings.size()));
     } else if (type == L"long-sz") {
         value = StringValue(std::wstring(ParseNumber(text), L'x'));
     } else if (type == L"binary" && text.size() % 2 == 0) {

@@ -30,7 +30,11 @@ HELP_FILE="Help- Quenvale Memory Optimizer.chm"
 HELP_MISSING_TEXT="Help file not found, PLease reinstall software"
 # The memory areas beside the trim, all off until chosen.
 AREAS_OFF=(AreaSystemCache=dword:0 AreaModifiedList=dword:0 AreaStandbyList=dword:0 AreaCombinePages=dword:0)
-DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}")
+# The automatic runs' rule and the exclusions, as a first start writes them.
+GENTLE_DEFAULTS=(AutoOptimizeRule=dword:0 AutoOptimizePercent=dword:85 StandbyFreeBelowMB=dword:512
+                 StandbyListAboveMB=dword:1024 Exclusions=multi:)
+DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}"
+          "${GENTLE_DEFAULTS[@]}")
 
 # shellcheck source=../../scripts/res_ids.sh
 source "$ROOT/scripts/res_ids.sh"
@@ -196,10 +200,11 @@ start_on_record() {
 
 scenario_bad_registry() {
   local sc
-  # A number stored as text and flags stored as bytes or text read as 0; the rest of the record stands.
-  start_on_record CL=sz:55 SC=sz:K RAS=dword:1 SN=binary:01000000 bAOMAMSF=dword:0 bARPL=dword:1 \
+  # A number stored as text and flags stored as bytes or text read as 0, a list stored as one string
+  # as no list; the rest of the record stands.
+  start_on_record CL=sz:55 SC=sz:K RAS=dword:1 SN=binary:01000000 bAOMAMSF=dword:0 bARPL=dword:1 Exclusions=sz:game.exe \
     bEnableShortcut=sz:1 || return 1
-  drv check-settings CL=dword:0 SC=sz:K RAS=dword:1 SN=dword:0 bAOMAMSF=dword:0 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" &&
+  drv check-settings CL=dword:0 SC=sz:K RAS=dword:1 SN=dword:0 bAOMAMSF=dword:0 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" "${GENTLE_DEFAULTS[@]}" &&
     drv check-run-entry quoted "$EXE_WIN" || fail "CL as text, SN as bytes: $REASON" || return 1
   end_program "$STARTED" || return 1
 
@@ -214,7 +219,7 @@ scenario_bad_registry() {
   # Start with Windows turned off: the Run value left from before is blanked.
   drv seed-run-entry "\"$EXE_WIN\"" || return 1
   start_on_record CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 || return 1
-  drv check-settings CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" &&
+  drv check-settings CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" "${GENTLE_DEFAULTS[@]}" &&
     drv check-run-entry empty || fail "RAS=0: $REASON" || return 1
   end_program "$STARTED"
 }
@@ -313,17 +318,17 @@ scenario_settings_page() {
   drv check-text $limit 80 && drv check-checked $run_at_startup 1 || return 1
   shot settings-page || return 1
   drv set-text $limit 65 && drv click $run_at_startup && drv click $apply_upper || return 1
-  drv check-settings CL=dword:65 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" &&
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" "${GENTLE_DEFAULTS[@]}" &&
     drv check-run-entry quoted "$EXE_WIN" || fail "after the upper Apply: $REASON" || return 1
   drv click $apply_lower || return 1
-  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" &&
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" "${GENTLE_DEFAULTS[@]}" &&
     drv check-run-entry empty || fail "after the lower Apply: $REASON" || return 1
   shot settings-applied || return 1
   end_program "$STARTED" || return 1
 
   start_program
   drv wait-window --hidden || return 1
-  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" &&
+  drv check-settings CL=dword:65 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}" "${GENTLE_DEFAULTS[@]}" &&
     drv check-run-entry empty || fail "after a restart: $REASON" || return 1
   act "the settings page after a restart" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
   drv check-text $limit 65 && drv check-checked $run_at_startup 0 || fail "after a restart: $REASON"
@@ -433,7 +438,7 @@ scenario_emergency_shortcut() {
   act "the settings page" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
   drv check-checked $switch 0 && drv click $switch && drv click $apply || return 1
   drv check-settings CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 \
-    bEnableShortcut=dword:1 "${AREAS_OFF[@]}" || fail "switched on: $REASON" || return 1
+    bEnableShortcut=dword:1 "${AREAS_OFF[@]}" "${GENTLE_DEFAULTS[@]}" || fail "switched on: $REASON" || return 1
   shot settings-shortcut-on || return 1
   act "back to the tray" --hidden WM_CLOSE || return 1
   drv press-ctrl-alt O && drv wait-popup || fail "Ctrl+Alt+O switched on: $REASON" || return 1
@@ -478,6 +483,9 @@ for row in rows:
         sys.exit(f"the {row['trigger']} row's late samples are not filled in: {late}")
     if not row['working sets'] or not row['in use before (MiB)'] or not row['freed (MiB)'] or row['in use read from'] == 'none':
         sys.exit(f"the {row['trigger']} row lacks its account: {row}")
+    # Every program is excluded: none trimmed, each counted.
+    if row['processes trimmed'] != '0' or int(row['processes excluded'] or 0) < 2:
+        sys.exit(f"the {row['trigger']} row trimmed what the exclusions name: {row}")
 PY
 ) && return 0
     [ $SECONDS -lt $deadline ] || fail "$REASON" || return 1
@@ -487,11 +495,12 @@ PY
 
 # Every way into a run leaves its row in the history file with the trigger
 # that asked for it; the late samples, shortened to 1 s and 2 s by the hidden
-# values, fill the rebound columns of each row in place.
+# values, fill the rebound columns of each row in place. A pattern that
+# excludes every program leaves each run's processes untrimmed and counted.
 scenario_run_history() {
   rm -f "$(history_file)"
   start_on_record CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:1 \
-    ReboundFirstSampleMs=dword:1000 ReboundSecondSampleMs=dword:2000 || return 1
+    ReboundFirstSampleMs=dword:1000 ReboundSecondSampleMs=dword:2000 'Exclusions=multi:nothing.exe|*' || return 1
   local pid=$STARTED
   start_program /Optimize
   wait_exit "$STARTED" || fail "/Optimize: $REASON" || return 1
@@ -509,6 +518,13 @@ scenario_run_history() {
   drv post-click $IDC_SETTINGS_MEMORY_AREAS && drv painted-dialog "Memory areas" || return 1
   shot memory-areas || return 1
   drv press-ok "Memory areas" || return 1
+  qmo_res_ids IDC_SETTINGS_AUTOMATIC_RUNS IDC_SETTINGS_EXCLUSIONS || return 1
+  drv post-click $IDC_SETTINGS_AUTOMATIC_RUNS && drv painted-dialog "Automatic runs" || return 1
+  shot automatic-runs || return 1
+  drv press-ok "Automatic runs" || return 1
+  drv post-click $IDC_SETTINGS_EXCLUSIONS && drv painted-dialog "Exclusions" || return 1
+  shot exclusions || return 1
+  drv press-ok "Exclusions" || return 1
   running "$pid" || fail "the program ended"
 }
 

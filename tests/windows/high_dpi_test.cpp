@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "config/automatic_runs_dlg.h"
+#include "config/exclusions.h"
+#include "config/exclusions_dlg.h"
 #include "config/memory_areas_dlg.h"
 #include "config/registry_run_entry.h"
 #include "framework/dpi_scale.h"
@@ -153,7 +156,9 @@ int ExpectEveryTextFits(HWND window) {
             EXPECT_LE(needed.right, client.right) << Narrow(text);
             ++measured;
         } else if (std::wstring(className) == L"Button") {
-            const bool box = (style & BS_TYPEMASK) == BS_AUTOCHECKBOX || (style & BS_TYPEMASK) == BS_CHECKBOX;
+            const LONG type = style & BS_TYPEMASK;
+            const bool box = type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON ||
+                             type == BS_RADIOBUTTON;
             const int glyph = box ? ScaleForDpi(16, 144) : 0;
             EXPECT_LT(TextWidth(control, text) + glyph, client.right) << Narrow(text);
             ++measured;
@@ -172,7 +177,7 @@ public:
     OptimizerSettings settings;
 };
 
-TEST_F(HighDpiChildFrame, TheMemoryAreasDialogAndTheHistoryWindowShowEveryTextWholeAt144Dpi) {
+TEST_F(HighDpiChildFrame, TheSettingsDialogsAndTheHistoryWindowShowEveryTextWholeAt144Dpi) {
     NothingAvailable holder;
     CMemoryAreasDlg areas(holder);
     ASSERT_TRUE(areas.CreateModeless(frame->GetSafeHwnd()));
@@ -183,6 +188,22 @@ TEST_F(HighDpiChildFrame, TheMemoryAreasDialogAndTheHistoryWindowShowEveryTextWh
     EXPECT_EQ(ExpectEveryTextFits(areas.GetSafeHwnd()), 11)
         << "the intro, three boxes, the standby label, four costs, two buttons";
     areas.DestroyWindow();
+
+    CAutomaticRunsDlg automatic(holder);
+    ASSERT_TRUE(automatic.CreateModeless(frame->GetSafeHwnd()));
+    ::ShowWindow(automatic.GetSafeHwnd(), SW_SHOW);
+    EXPECT_EQ(ExpectEveryTextFits(automatic.GetSafeHwnd()), 13)
+        << "the intro, two choices, the share's label, two notes, five standby texts, two buttons";
+    automatic.DestroyWindow();
+
+    holder.settings.m_exclusions = {std::string(200, 'W') + ".exe", "C:\\Program Files\\Tools\\*"};
+    CExclusionsDlg exclusions(holder);
+    ASSERT_TRUE(exclusions.CreateModeless(frame->GetSafeHwnd()));
+    ::ShowWindow(exclusions.GetSafeHwnd(), SW_SHOW);
+    ::SetDlgItemTextW(exclusions.GetSafeHwnd(), IDC_EXCL_PROBLEM,
+                      qmo::Widen(ExclusionAddedProblem(ExclusionAdded::NotKept)).c_str());
+    EXPECT_EQ(ExpectEveryTextFits(exclusions.GetSafeHwnd()), 6) << "the intro, the problem line, four buttons";
+    exclusions.DestroyWindow();
 
     frame->ShowHistoryWindow();
     ASSERT_TRUE(frame->HistoryWindow().IsOpen());

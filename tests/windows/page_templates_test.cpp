@@ -74,6 +74,8 @@ std::vector<PageTemplate> Pages() {
              {1022, L"Static", L"Configure emergency optimization shortcut", true, 296, 28, 200, 10, text, 0},
              {1005, L"Button", L"Apply", true, 245, 67, 71, 19, push, WS_TABSTOP},
              {1110, L"Button", L"Memory &areas...", true, 322, 67, 85, 19, push, WS_TABSTOP},
+             {1121, L"Button", L"Automatic r&uns...", true, 413, 67, 85, 19, push, WS_TABSTOP},
+             {1122, L"Button", L"E&xclusions...", true, 322, 90, 85, 19, push, WS_TABSTOP},
              {1011, L"Button", L"Run Optimizer at startup ", true, 19, 132, 292, 13, check, WS_TABSTOP},
              {1012, L"Button", L"Show notification when system reaches critical limit", true, 19, 147, 371, 13, check,
               WS_TABSTOP},

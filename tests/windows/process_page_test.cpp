@@ -372,15 +372,17 @@ TEST_F(ProcessPageTest, HeaderMenuChecksTheStateAndItsEntriesSortOrAlign) {
               static_cast<UINT>(MF_CHECKED));
 }
 
-TEST_F(ProcessPageTest, ContextMenuResourceHasTheOneOptimizeEntry) {
+TEST_F(ProcessPageTest, ContextMenuResourceHasTheOptimizeEntryFirstThenTheExclusionPair) {
     qmo::unique_menu menu(::LoadMenuW(qmo::Application::InstanceHandle(), MAKEINTRESOURCEW(IDR_PROCESS_CONTEXT_MENU)));
     ASSERT_TRUE(menu);
     wchar_t text[64] = {};
     ::GetMenuStringW(menu.get(), 0, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, L"Opt Process");
     HMENU popup = ::GetSubMenu(menu.get(), 0);
-    ASSERT_EQ(::GetMenuItemCount(popup), 1);
+    ASSERT_EQ(::GetMenuItemCount(popup), 4);
     EXPECT_EQ(::GetMenuItemID(popup, 0), ID_OPTIMIZE_SELECTED_PROCESS);
+    EXPECT_EQ(::GetMenuItemID(popup, 2), ID_PROCESS_NEVER_OPTIMIZE);
+    EXPECT_EQ(::GetMenuItemID(popup, 3), ID_PROCESS_OPTIMIZE_AGAIN);
     ::GetMenuStringW(popup, 0, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, L"Optimize Selected Process ");
 }

@@ -10,6 +10,7 @@
 
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
+#include "config/profile_value_codec.h"
 #include "config/registry_profile.h"
 #include "res/pages_resource.h"
 #include "res/resource.h"
@@ -288,20 +289,21 @@ TEST_F(SettingsPageTest, ARefusedCombinationIsStoredAndNamedOnThePageUntilOneIsH
     EXPECT_TRUE(qmo::testing::CombinationFree('K')) << "switched off, it is let go";
 }
 
-// Runs `act` on the "Memory areas" dialog once it is up, from the modal
-// loop the button runs; `act` ends the dialog.
-class WhileMemoryAreasOpen {
+// Runs `act` on the dialog of this title once it is up, from the modal loop
+// the button runs; `act` ends the dialog.
+class WhileDialogOpen {
 public:
-    explicit WhileMemoryAreasOpen(std::function<void(HWND)> act) {
+    WhileDialogOpen(const wchar_t* title, std::function<void(HWND)> act) {
+        s_title = title;
         s_act = std::move(act);
         m_timer = ::SetTimer(nullptr, 0, 20, &OnTick);
     }
-    ~WhileMemoryAreasOpen() {
+    ~WhileDialogOpen() {
         ::KillTimer(nullptr, m_timer);
         s_act = nullptr;
     }
-    WhileMemoryAreasOpen(const WhileMemoryAreasOpen&) = delete;
-    WhileMemoryAreasOpen& operator=(const WhileMemoryAreasOpen&) = delete;
+    WhileDialogOpen(const WhileDialogOpen&) = delete;
+    WhileDialogOpen& operator=(const WhileDialogOpen&) = delete;
 
 private:
     static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
@@ -311,7 +313,7 @@ private:
             [](HWND window, LPARAM found) -> BOOL {
                 wchar_t title[64] = {};
                 ::GetWindowTextW(window, title, 64);
-                if (::IsWindowVisible(window) && std::wstring(title) == L"Memory areas")
+                if (::IsWindowVisible(window) && std::wstring(title) == s_title)
                     *reinterpret_cast<HWND*>(found) = window;
                 return TRUE;
             },
@@ -323,6 +325,7 @@ private:
         act(dialog);
     }
     static inline std::function<void(HWND)> s_act;
+    static inline std::wstring s_title;
     UINT_PTR m_timer = 0;
 };
 
@@ -333,7 +336,7 @@ TEST_F(SettingsPageTest, TheMemoryAreasDialogSavesOnOkKeepsOnCancelAndSaysWhatIs
     std::wstring systemCacheCost;
     bool systemCacheEnabled = true;
     {
-        WhileMemoryAreasOpen choose([&](HWND dialog) {
+        WhileDialogOpen choose(L"Memory areas", [&](HWND dialog) {
             EXPECT_EQ(::GetWindow(dialog, GW_OWNER), Frame()) << "owned by the frame, which it disables";
             ::SendDlgItemMessageW(dialog, IDC_AREAS_SYSTEM_CACHE, BM_CLICK, 0, 0);
             ::SendDlgItemMessageW(dialog, IDC_AREAS_STANDBY_LIST, CB_SETCURSEL, 2, 0);
@@ -352,7 +355,7 @@ TEST_F(SettingsPageTest, TheMemoryAreasDialogSavesOnOkKeepsOnCancelAndSaysWhatIs
     frame->Logic().RunAutomaticOptimization();
     const bool cacheOffered = !frame->Memory().Service().AreaKnownUnavailable(qmo::MemoryArea::SystemCache);
     {
-        WhileMemoryAreasOpen look([&](HWND dialog) {
+        WhileDialogOpen look(L"Memory areas", [&](HWND dialog) {
             wchar_t cost[300] = {};
             ::GetDlgItemTextW(dialog, IDC_AREAS_SYSTEM_CACHE_COST, cost, 300);
             systemCacheCost = cost;
@@ -367,6 +370,66 @@ TEST_F(SettingsPageTest, TheMemoryAreasDialogSavesOnOkKeepsOnCancelAndSaysWhatIs
         << qmo::Narrow(systemCacheCost);
     EXPECT_EQ(frame->Settings().m_areas, chosen) << "Cancel changes nothing";
     EXPECT_EQ(StoredNumber(L"AreaStandbyList"), 2u);
+}
+
+// Add by name and by pattern, a repeat and an empty entry only say why, Remove
+// takes the selected; OK stores the list as a list of strings, Cancel keeps it.
+TEST_F(SettingsPageTest, TheExclusionsDialogAddsAndRemovesAndSavesTheListOnOkOnly) {
+    std::wstring problem;
+    {
+        WhileDialogOpen edit(L"Exclusions", [&](HWND dialog) {
+            const auto add = [dialog](const wchar_t* entry) {
+                ::SetDlgItemTextW(dialog, IDC_EXCL_ENTRY, entry);
+                ::SendDlgItemMessageW(dialog, IDC_EXCL_ADD, BM_CLICK, 0, 0);
+            };
+            add(L"game.exe");
+            add(L"C:/Tools/*");
+            add(L"old.exe");
+            add(L"GAME.EXE");
+            wchar_t text[200] = {};
+            ::GetDlgItemTextW(dialog, IDC_EXCL_PROBLEM, text, 200);
+            problem = text;
+            ::SendDlgItemMessageW(dialog, IDC_EXCL_LIST, LB_SETCURSEL, 2, 0);
+            ::SendDlgItemMessageW(dialog, IDC_EXCL_REMOVE, BM_CLICK, 0, 0);
+            ::SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
+        });
+        Click(IDC_SETTINGS_EXCLUSIONS);
+    }
+    EXPECT_EQ(problem, L"That program is already in the list.");
+    const std::vector<std::string> saved{"game.exe", "C:\\Tools\\*"};
+    EXPECT_EQ(frame->Settings().m_exclusions, saved);
+    const qmo::testing::RawValue stored = Stored(L"Exclusions");
+    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(qmo::DecodeProfileStrings(stored.type, stored.data), saved);
+    {
+        WhileDialogOpen cancel(L"Exclusions", [&](HWND dialog) {
+            ::SendDlgItemMessageW(dialog, IDC_EXCL_LIST, LB_SETCURSEL, 0, 0);
+            ::SendDlgItemMessageW(dialog, IDC_EXCL_REMOVE, BM_CLICK, 0, 0);
+            ::SendDlgItemMessageW(dialog, IDCANCEL, BM_CLICK, 0, 0);
+        });
+        Click(IDC_SETTINGS_EXCLUSIONS);
+    }
+    EXPECT_EQ(frame->Settings().m_exclusions, saved) << "Cancel changes nothing";
+}
+
+// The rule and its share are stored on OK; a share out of range is put in range.
+TEST_F(SettingsPageTest, TheAutomaticRunsDialogStoresTheRuleAndKeepsItsFiguresInRange) {
+    {
+        WhileDialogOpen choose(L"Automatic runs", [&](HWND dialog) {
+            EXPECT_EQ(::IsDlgButtonChecked(dialog, IDC_AUTO_EVERY_FIVE), static_cast<UINT>(BST_CHECKED));
+            ::SendDlgItemMessageW(dialog, IDC_AUTO_ABOVE, BM_CLICK, 0, 0);
+            ::SetDlgItemTextW(dialog, IDC_AUTO_PERCENT, L"99");
+            ::SetDlgItemTextW(dialog, IDC_AUTO_FREE_BELOW, L"256");
+            ::SetDlgItemTextW(dialog, IDC_AUTO_STANDBY_ABOVE, L"");
+            ::SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
+        });
+        Click(IDC_SETTINGS_AUTOMATIC_RUNS);
+    }
+    const qmo::AutomaticRunChoices expected{qmo::AutomaticRule::AboveMemoryInUse, 95, 256, 1024};
+    EXPECT_EQ(frame->Settings().m_automatic, expected);
+    EXPECT_EQ(StoredNumber(L"AutoOptimizeRule"), 1u);
+    EXPECT_EQ(StoredNumber(L"AutoOptimizePercent"), 95u);
+    EXPECT_EQ(StoredNumber(L"StandbyFreeBelowMB"), 256u);
 }
 
 }  // namespace
