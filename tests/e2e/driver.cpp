@@ -433,10 +433,12 @@ std::vector<HWND> VisiblePopups() {
 }
 
 // wait-popup [--gone]: one popup shown in full in the bottom-right corner of
-// the work area, or (--gone) none shown at all.
+// the work area, or (--gone) none shown at all. A popup with lines under its
+// message is taller: in full, its height no longer changes.
 int WaitPopup(const Args& args) {
     args.Allow({L"--gone"}, 0);
     const bool gone = args.Has(L"--gone");
+    LONG lastHeight = -1;
     WaitUntil(args.timeoutMs, [&]() -> std::wstring {
         const std::vector<HWND> popups = VisiblePopups();
         if (gone)
@@ -455,8 +457,11 @@ int WaitPopup(const Args& args) {
         HDC screen = ::GetDC(nullptr);
         const unsigned dpi = static_cast<unsigned>(::GetDeviceCaps(screen, LOGPIXELSY));
         ::ReleaseDC(nullptr, screen);
+        const LONG height = placed.bottom - placed.top;
+        const bool sameAsBefore = height == lastHeight;
+        lastHeight = height;
         if (placed.right - placed.left != qmo::ScaleForDpi(kPopupWidth, dpi) ||
-            placed.bottom - placed.top != qmo::ScaleForDpi(kPopupHeight, dpi))
+            height < qmo::ScaleForDpi(kPopupHeight, dpi) || !sameAsBefore)
             return L"the popup has not reached its full size";
         return {};
     });
