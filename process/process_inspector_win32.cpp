@@ -68,6 +68,15 @@ std::optional<std::uint64_t> Win32ProcessInspector::WorkingSetSize(Handle proces
     return counters.WorkingSetSize;
 }
 
+// PagefileUsage is the process's commit charge; wine leaves PrivateUsage at 0.
+std::optional<std::uint64_t> Win32ProcessInspector::CommittedBytes(Handle process) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (!::GetProcessMemoryInfo(Raw(process), &counters, sizeof(counters)))
+        return std::nullopt;
+    return counters.PagefileUsage;
+}
+
 std::optional<std::uint64_t> Win32ProcessInspector::CreationTime(Handle process) {
     FILETIME created{}, exited{}, kernel{}, user{};
     if (!::GetProcessTimes(Raw(process), &created, &exited, &kernel, &user))

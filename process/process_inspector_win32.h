@@ -16,6 +16,7 @@ public:
     std::string ModuleFileName(Handle process, Module module) override;
     std::string ModuleBaseName(Handle process, Module module) override;
     std::optional<std::uint64_t> WorkingSetSize(Handle process) override;
+    std::optional<std::uint64_t> CommittedBytes(Handle process) override;
     std::optional<std::uint64_t> CreationTime(Handle process) override;
     std::optional<std::string> SystemDirectory() override;
     bool TerminateProcess(Handle process, std::uint32_t exitCode) override;

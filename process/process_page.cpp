@@ -67,6 +67,7 @@ BOOL CProcessPage::OnInitDialog() {
         m_wndList.InsertColumn(qmo::kMemoryColumn, L"Memory usage", qmo::ScaleForDpi(100, dpi));
         m_wndList.InsertColumn(qmo::kPathColumn, L"Process Path", qmo::ScaleForDpi(500, dpi));
         m_wndList.Header().SetAutofit(true);
+        m_wndList.Header().OfferColumnToggle(L"Committed memory", ID_PROCESS_TOGGLE_COMMITTED, false);
     }
     m_logic.SortColumn(m_logic.SortedColumn(), m_logic.IsSortAscending());
     SendItemMessage(IDC_PROCESS_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
@@ -139,6 +140,9 @@ bool CProcessPage::OnCommand(UINT id, UINT code, HWND control) {
     case ID_PROCESS_OPTIMIZE_AGAIN:
         m_logic.IncludeSelectedProgram();
         return true;
+    case ID_PROCESS_TOGGLE_COMMITTED:
+        ShowCommittedColumn(!m_committedShown);
+        return true;
     default:
         return false;
     }
@@ -198,6 +202,23 @@ void CProcessPage::SaveExclusions(const std::vector<std::string>& entries) {
     m_settings->ApplySettings(record, qmo::LogonTaskUpdate::LeftAlone);
 }
 
+void CProcessPage::ShowCommittedColumn(bool shown) {
+    if (shown == m_committedShown || !m_wndList.GetSafeHwnd())
+        return;
+    if (shown)
+        m_wndList.InsertColumn(qmo::kCommittedColumn, L"Committed memory",
+                               qmo::ScaleForDpi(100, qmo::WindowDpi(m_hWnd)));
+    else
+        ListView_DeleteColumn(m_wndList.GetSafeHwnd(), qmo::kCommittedColumn);
+    m_committedShown = shown;
+    m_wndList.Header().OfferColumnToggle(L"Committed memory", ID_PROCESS_TOGGLE_COMMITTED, shown);
+    m_wndList.Header().Fit();
+    // The rows again, with or without the column; a sort by the column gone falls back to memory.
+    const int column = !shown && m_logic.SortedColumn() == qmo::kCommittedColumn ? qmo::kMemoryColumn
+                                                                                 : m_logic.SortedColumn();
+    m_logic.SortColumn(column, m_logic.IsSortAscending());
+}
+
 bool CProcessPage::AutoRefreshSetting() const {
     return (m_settings ? m_settings->Settings() : OptimizerSettings{}).m_bAutoRefreshProcessList;
 }
@@ -206,7 +227,10 @@ void CProcessPage::ShowRows(const std::vector<qmo::ProcessEntry>& rows, const qm
     std::vector<qmo::SortListRow> listRows;
     listRows.reserve(rows.size());
     for (const qmo::ProcessEntry& row : rows)
-        listRows.push_back({{row.name, row.memoryText, row.path}, row.iconIndex, row.pid});
+        listRows.push_back(m_committedShown
+                               ? qmo::SortListRow{{row.name, row.memoryText, row.path, row.committedText},
+                                                  row.iconIndex, row.pid}
+                               : qmo::SortListRow{{row.name, row.memoryText, row.path}, row.iconIndex, row.pid});
     m_wndList.ShowRows(listRows, placement.selectedPid, {placement.keepScrollPosition, placement.revealSelected});
 }
 

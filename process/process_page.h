@@ -52,11 +52,14 @@ private:
     void SaveExclusions(const std::vector<std::string>& entries) override;
 
     void ShowRowMenu();
+    // The committed memory column, shown or hidden from the header's menu.
+    void ShowCommittedColumn(bool shown);
     bool AutoRefreshSetting() const;
 
     qmo::CSortListCtrl m_wndList;
     qmo::Win32ProcessInspector m_inspector;
     qmo::SettingsHolder* m_settings;
+    bool m_committedShown = false;
     qmo::ProcessPageLogic m_logic{*this};
     // Last: it stops (waiting for a snapshot under way) before the rest goes.
     qmo::SnapshotWorker m_snapshots;

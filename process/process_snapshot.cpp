@@ -99,6 +99,8 @@ bool AddProcessRow(ProcessInspector& system, IconIndexSource& icons, std::uint32
     row.path = NormaliseProcessPath(std::move(path), systemDirectory);
     row.iconIndex = icons.IconIndex(row.path);
     row.memoryText = FormatMemoryText(row.workingSetBytes);
+    row.committedBytes = system.CommittedBytes(process);
+    row.committedText = FormatMemoryText(row.committedBytes);
     system.CloseProcess(process);
     rows.insert(rows.begin(), std::move(row));
     return true;

@@ -28,6 +28,9 @@ struct ProcessEntry {
     // creation time so that a reused id never ends a different process.
     std::optional<std::uint64_t> workingSetBytes;
     std::optional<std::uint64_t> creationTime;
+    // The private memory the process has committed, and its text in the same form.
+    std::optional<std::uint64_t> committedBytes;
+    std::string committedText;
 };
 
 // What the process list needs of the system.
@@ -47,6 +50,7 @@ public:
     virtual std::string ModuleFileName(Handle process, Module module) = 0;
     virtual std::string ModuleBaseName(Handle process, Module module) = 0;
     virtual std::optional<std::uint64_t> WorkingSetSize(Handle process) = 0;
+    virtual std::optional<std::uint64_t> CommittedBytes(Handle process) = 0;
     virtual std::optional<std::uint64_t> CreationTime(Handle process) = 0;
     virtual std::optional<std::string> SystemDirectory() = 0;
     virtual bool TerminateProcess(Handle process, std::uint32_t exitCode) = 0;

@@ -38,6 +38,8 @@ int CompareProcessRows(const ProcessEntry& a, const ProcessEntry& b, int column)
         return CompareBytes(a.workingSetBytes, b.workingSetBytes);
     case kPathColumn:
         return CompareFolded(a.path, b.path);
+    case kCommittedColumn:
+        return CompareBytes(a.committedBytes, b.committedBytes);
     default:
         return 0;
     }

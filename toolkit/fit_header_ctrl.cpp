@@ -86,6 +86,10 @@ HMENU CFitHeaderCtrl::CreateColumnMenu(int column) const {
     if (!::AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(alignMenu.get()), L"Alignment"))
         return nullptr;
     alignMenu.release();
+    if (m_toggleCommand) {
+        ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        AppendItem(menu.get(), HeaderMenuCommand::ToggleColumn, m_toggleText.c_str(), m_toggleShown);
+    }
     return menu.release();
 }
 
@@ -111,9 +115,19 @@ void CFitHeaderCtrl::ApplyMenuCommand(int column, HeaderMenuCommand command) {
     case HeaderMenuCommand::AlignRight:
         SetColumnAlignment(column, LVCFMT_RIGHT);
         break;
+    case HeaderMenuCommand::ToggleColumn:
+        if (m_toggleCommand)
+            ::SendMessageW(::GetParent(::GetParent(m_hWnd)), WM_COMMAND, MAKEWPARAM(m_toggleCommand, 0), 0);
+        break;
     case HeaderMenuCommand::None:
         break;
     }
+}
+
+void CFitHeaderCtrl::OfferColumnToggle(std::wstring text, UINT command, bool shown) {
+    m_toggleText = std::move(text);
+    m_toggleCommand = command;
+    m_toggleShown = shown;
 }
 
 void CFitHeaderCtrl::SetColumnAlignment(int column, int alignment) {

@@ -5,11 +5,21 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 #include "framework/subclassed_control.h"
 
 namespace qmo {
 
-enum class HeaderMenuCommand : UINT { None = 0, SortAscending = 1, SortDescending, AlignLeft, AlignCenter, AlignRight };
+enum class HeaderMenuCommand : UINT {
+    None = 0,
+    SortAscending = 1,
+    SortDescending,
+    AlignLeft,
+    AlignCenter,
+    AlignRight,
+    ToggleColumn,
+};
 
 class CFitHeaderCtrl : public SubclassedControl {
 public:
@@ -27,6 +37,10 @@ public:
     // What a chosen entry does: either sort entry reports a click on the
     // column to the list, as a click on the header would.
     void ApplyMenuCommand(int column, HeaderMenuCommand command);
+    // An entry of every column's menu that shows or hides a column its owner
+    // adds on demand, checked while `shown`; chosen, the list's parent gets
+    // WM_COMMAND of `command`.
+    void OfferColumnToggle(std::wstring text, UINT command, bool shown);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -36,6 +50,9 @@ private:
     int ColumnFormat(int column) const;
     void SetColumnAlignment(int column, int alignment);
 
+    std::wstring m_toggleText;
+    UINT m_toggleCommand = 0;
+    bool m_toggleShown = false;
     bool m_autofit = false;
     bool m_fitting = false;
     int m_fittedWidth = -1;

@@ -68,6 +68,7 @@ public:
     std::string ModuleFileName(std::uintptr_t process, Module) override { return Of(process).path; }
     std::string ModuleBaseName(std::uintptr_t process, Module) override { return Of(process).name; }
     std::optional<std::uint64_t> WorkingSetSize(std::uintptr_t process) override { return Of(process).workingSet; }
+    std::optional<std::uint64_t> CommittedBytes(std::uintptr_t process) override { return Of(process).committed; }
     std::optional<std::uint64_t> CreationTime(std::uintptr_t process) override { return Of(process).creationTime; }
     std::optional<std::string> SystemDirectory() override {
         ++systemDirectoryAsked;

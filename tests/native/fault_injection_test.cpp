@@ -62,6 +62,9 @@ public:
     std::optional<std::uint64_t> WorkingSetSize(std::uintptr_t process) override {
         return Fails("workingset", process) ? std::nullopt : FakeProcesses::WorkingSetSize(process);
     }
+    std::optional<std::uint64_t> CommittedBytes(std::uintptr_t process) override {
+        return Fails("committed", process) ? std::nullopt : FakeProcesses::CommittedBytes(process);
+    }
     std::optional<std::uint64_t> CreationTime(std::uintptr_t process) override {
         return Fails("created", process) ? std::nullopt : FakeProcesses::CreationTime(process);
     }
@@ -125,7 +128,8 @@ TEST(FaultInjection, TrimAllSkipsWhatVanishedAndGoesOnWithTheRest) {
 std::string Cells(const ProcessEntry& row) {
     const auto number = [](std::optional<std::uint64_t> value) { return value ? std::to_string(*value) : "-"; };
     return std::to_string(row.pid) + "|" + row.name + "|" + std::to_string(row.iconIndex) + "|" + row.memoryText +
-           "|" + row.path + "|" + number(row.workingSetBytes) + "|" + number(row.creationTime);
+           "|" + row.path + "|" + number(row.workingSetBytes) + "|" + number(row.creationTime) + "|" +
+           row.committedText + "|" + number(row.committedBytes);
 }
 
 // The row a process gets when `failed` calls about it failed, from the row it
@@ -141,6 +145,10 @@ std::optional<ProcessEntry> RowDespite(ProcessEntry row, const std::multiset<std
     }
     if (failed.count("created"))
         row.creationTime.reset();
+    if (failed.count("committed")) {
+        row.committedBytes.reset();
+        row.committedText.clear();
+    }
     if (failed.count("filename"))
         row.path.clear();
     else if (failed.count("sysdir"))
@@ -174,7 +182,7 @@ TEST(FaultInjection, SnapshotKeepsEveryReadableRowAndEmptiesOnlyTheUnreadableCel
                 expected.push_back(Cells(*kept));
         EXPECT_EQ(rows, expected);
     });
-    EXPECT_EQ(runs, 2 * 20);  // enumerate, then six calls per process and the system directory once
+    EXPECT_EQ(runs, 2 * 23);  // enumerate, then seven calls per process and the system directory once
 }
 
 // --- The sweep ------------------------------------------------------------

@@ -351,7 +351,7 @@ TEST_F(ProcessPageTest, HeaderMenuChecksTheStateAndItsEntriesSortOrAlign) {
     auto& header = page.List().Header();
     qmo::unique_menu menu(header.CreateColumnMenu(1));
     ASSERT_TRUE(menu);
-    ASSERT_EQ(::GetMenuItemCount(menu.get()), 4);
+    ASSERT_EQ(::GetMenuItemCount(menu.get()), 6) << "sorts, alignment, and the committed memory column";
     EXPECT_EQ(::GetMenuState(menu.get(), 0, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
     EXPECT_EQ(::GetMenuState(menu.get(), 1, MF_BYPOSITION) & MF_CHECKED, 0u);
     HMENU alignment = ::GetSubMenu(menu.get(), 3);
@@ -370,6 +370,40 @@ TEST_F(ProcessPageTest, HeaderMenuChecksTheStateAndItsEntriesSortOrAlign) {
     qmo::unique_menu after(header.CreateColumnMenu(2));
     EXPECT_EQ(::GetMenuState(::GetSubMenu(after.get(), 3), 2, MF_BYPOSITION) & MF_CHECKED,
               static_cast<UINT>(MF_CHECKED));
+}
+
+// The header's menu shows the committed memory column, sortable like the
+// others, and hides it again; the default columns stay as they were.
+TEST_F(ProcessPageTest, TheHeaderMenuShowsAndHidesTheCommittedMemoryColumn) {
+    auto& header = page.List().Header();
+    const HWND list = page.List().GetSafeHwnd();
+    const auto columns = [&] { return Header_GetItemCount(ListView_GetHeader(list)); };
+    ASSERT_EQ(columns(), 3);
+    header.ApplyMenuCommand(1, qmo::HeaderMenuCommand::ToggleColumn);
+    ASSERT_EQ(columns(), 4);
+    qmo::unique_menu menu(header.CreateColumnMenu(0));
+    EXPECT_EQ(::GetMenuState(menu.get(), 5, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    LVFINDINFOW own{};
+    own.flags = LVFI_PARAM;
+    own.lParam = static_cast<LPARAM>(::GetCurrentProcessId());
+    const int row = ListView_FindItem(list, -1, &own);
+    ASSERT_GE(row, 0);
+    wchar_t committed[32] = {};
+    ListView_GetItemText(list, row, qmo::kCommittedColumn, committed, 32);
+    EXPECT_TRUE(std::wstring(committed).ends_with(L" K")) << qmo::Narrow(committed);
+
+    header.ApplyMenuCommand(3, qmo::HeaderMenuCommand::SortAscending);
+    EXPECT_EQ(page.Logic().SortedColumn(), qmo::kCommittedColumn);
+    header.ApplyMenuCommand(3, qmo::HeaderMenuCommand::ToggleColumn);
+    EXPECT_EQ(columns(), 3);
+    EXPECT_EQ(page.Logic().SortedColumn(), qmo::kMemoryColumn) << "sorted by the column gone: by memory";
+    wchar_t heading[32] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = heading;
+    item.cchTextMax = 32;
+    Header_GetItem(ListView_GetHeader(list), 2, &item);
+    EXPECT_STREQ(heading, L"Process Path");
 }
 
 TEST_F(ProcessPageTest, ContextMenuResourceHasTheOptimizeEntryFirstThenTheExclusionPair) {
