@@ -63,6 +63,10 @@ SortKey KeyOf(const RunRecord& record, int column) {
     case 13:
         return std::int64_t{record.processesSkipped};
     case 14:
+        return std::int64_t{record.processesExcluded};
+    case 15:
+        return std::int64_t{record.processesInUse};
+    case 16:
         return record.durationMs;
     default:
         break;
@@ -84,7 +88,8 @@ const std::vector<std::string>& HistoryColumnHeadings() {
     static const std::vector<std::string> headings{
         "Started",       "Trigger",       "Freed (MB)",     "Back after 30 s", "Back after 5 min",
         "In use before", "Working sets",  "Sweep",          "System cache",    "Modified list",
-        "Standby list",  "Combined pages", "Trimmed",       "Skipped",         "Duration (ms)"};
+        "Standby list",  "Combined pages", "Trimmed",       "Skipped",         "Excluded",
+        "In use",        "Duration (ms)"};
     return headings;
 }
 
@@ -101,6 +106,8 @@ std::vector<std::string> HistoryCells(const RunRecord& record) {
         cells.push_back(ResultText(result));
     cells.push_back(std::to_string(record.processesTrimmed));
     cells.push_back(std::to_string(record.processesSkipped));
+    cells.push_back(std::to_string(record.processesExcluded));
+    cells.push_back(std::to_string(record.processesInUse));
     cells.push_back(std::to_string(record.durationMs));
     return cells;
 }

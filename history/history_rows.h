@@ -12,7 +12,7 @@
 
 namespace qmo {
 
-inline constexpr std::size_t kHistoryColumnCount = 15;
+inline constexpr std::size_t kHistoryColumnCount = 17;
 inline constexpr int kHistoryStartedColumn = 0;
 
 // The columns' headings, in order.

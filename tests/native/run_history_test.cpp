@@ -36,6 +36,8 @@ RunRecord FullRecord() {
     record.pageFaultsBySecondSample = 4294967296;
     record.processesTrimmed = 97;
     record.processesSkipped = 3;
+    record.processesExcluded = 5;
+    record.processesInUse = 11;
     record.durationMs = 1234;
     record.inUseSource = ReadingSource::MemoryStatus;
     record.listsSource = ReadingSource::MemoryListInformation;
@@ -51,6 +53,17 @@ TEST(HistoryRow, EveryFigureAndResultReadsBackAsWritten) {
     const std::optional<RunRecord> read = ParseHistoryRow(row);
     ASSERT_TRUE(read) << row;
     EXPECT_EQ(*read, record);
+    RunRecord notNeeded = record;
+    ResultOf(notNeeded.areas, MemoryArea::StandbyList) = {AreaOutcome::NotNeeded, 0, {}, std::nullopt};
+    EXPECT_EQ(ParseHistoryRow(FormatHistoryRow(notNeeded)), notNeeded);
+
+    // A row written before the counts of processes left alone reads with them at 0.
+    const std::string earlier = row.substr(0, row.rfind(",5,11"));
+    RunRecord withoutCounts = record;
+    withoutCounts.processesExcluded = withoutCounts.processesInUse = 0;
+    EXPECT_EQ(ParseHistoryRow(earlier), withoutCounts) << earlier;
+    EXPECT_EQ(ParseHistoryRow(earlier + ",5"), std::nullopt) << "20 cells are neither form";
+    EXPECT_EQ(ParseHistoryRow(earlier + ",5,-1"), std::nullopt);
     for (RunTrigger trigger : {RunTrigger::Menu, RunTrigger::Tray, RunTrigger::Page, RunTrigger::Navigation,
                                RunTrigger::Popup, RunTrigger::Hotkey, RunTrigger::Automatic, RunTrigger::Selected}) {
         RunRecord other = record;
@@ -111,6 +124,16 @@ std::string Rows(int count, int first = 0) {
     return text;
 }
 
+// The file as written before the counts of processes left alone.
+std::string EarlierFile(int rows) {
+    const std::string header = HistoryHeaderRow();
+    std::string text = header.substr(0, header.rfind(",processes excluded")) + "\r\n";
+    const std::string row = FormatHistoryRow(FullRecord());
+    for (int i = 0; i < rows; ++i)
+        text += row.substr(0, row.rfind(",5,11")) + "\r\n";
+    return text;
+}
+
 struct Mending {
     const char* what;
     std::string file;
@@ -162,6 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
         Mending{"garbage among the rows", kHeaderLine + Rows(1) + "\x01\xFFgarbage,,\r\n" + Rows(1, 7), false, 2, 0,
                 true},
         Mending{"another program's file", "name,value\r\n" + Rows(3), false, 0, 0, false},
+        Mending{"written before the counts", EarlierFile(2), false, 2, 1234, false},
         Mending{"the end of a huge file", "partial row,\r\n" + Rows(4, 10), true, 4, 10, true},
         Mending{"more rows than kept", kHeaderLine + Rows(250), false, kHistoryCapacity, 50, true}),
     [](const ::testing::TestParamInfo<Mending>& info) {
