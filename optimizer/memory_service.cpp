@@ -92,7 +92,7 @@ TrimScope MemoryService::ScopeOfRun(const std::optional<std::vector<ProcessFacts
     for (const ProcessFacts& process : *snapshot)
         if (const std::optional<ProcessUse> use = m_seams.processes.ReadUse(process.id))
             census[process.id] = *use;  // the snapshot the trim walks, so no process is missed
-    std::set<std::uint32_t> busy = m_processorUse.Busy(m_seams.clock.SteadyMilliseconds(), census);
+    std::set<std::uint32_t> busy = m_processorUse.Busy(m_seams.clock.SteadyMilliseconds(), census, m_busyPercent);
     for (const ProcessFacts& process : *snapshot)
         if (!census.contains(process.id))
             busy.insert(process.id);  // its times cannot be read: nothing says it is idle

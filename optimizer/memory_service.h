@@ -89,6 +89,7 @@ public:
     void SetListener(RunListener* listener) noexcept { m_listener = listener; }
     void SetLateSampleDelays(LateSampleDelays delays) noexcept { m_delays = delays; }
     LateSampleDelays Delays() const noexcept { return m_delays; }
+    void SetBusyPercent(std::uint32_t percent) noexcept { m_busyPercent = percent; }
 
     // A run is going, from BeginRun until CloseRun.
     bool Busy() const noexcept { return m_state != State::Idle; }
@@ -160,6 +161,7 @@ private:
     RunRecord m_run;  // the run going on; its work may be on another thread
     RunChoices m_runChoices;
     ProcessorUseBook m_processorUse;
+    std::uint32_t m_busyPercent = kBusyPercentOfProcessor;
     std::optional<std::uint64_t> m_lastStandbyPurgeMs;
     MemoryReading m_before;
     std::uint64_t m_startedAt = 0;

@@ -57,6 +57,7 @@ SystemMemoryService::SystemMemoryService(MemoryReader* reader)
 void SystemMemoryService::Load(ProfileStore& profile) {
     m_history.Load();
     m_service.SetLateSampleDelays(ReadLateSampleDelays(profile));
+    m_service.SetBusyPercent(ReadBusyPercentOfProcessor(profile));
 }
 
 void SystemMemoryService::AttachTimers(HWND window) {

@@ -48,7 +48,13 @@ void ProcessorUseBook::Note(std::uint64_t nowMs, Census census) {
         m_notes.pop_front();
 }
 
-std::set<std::uint32_t> ProcessorUseBook::Busy(std::uint64_t nowMs, const Census& now) const {
+std::uint32_t ReadBusyPercentOfProcessor(ProfileStore& profile) {
+    const int stored = profile.GetProfileInt(kSettingsSection, "BusyProcessorPercent",
+                                             static_cast<int>(kBusyPercentOfProcessor));
+    return stored >= 1 && stored <= 100 ? static_cast<std::uint32_t>(stored) : kBusyPercentOfProcessor;
+}
+
+std::set<std::uint32_t> ProcessorUseBook::Busy(std::uint64_t nowMs, const Census& now, std::uint32_t busyPercent) const {
     const Noted* compared = nullptr;
     for (const Noted& note : m_notes)
         if (note.atMs <= nowMs && nowMs - note.atMs >= kNoteAgeMs)
@@ -67,7 +73,7 @@ std::set<std::uint32_t> ProcessorUseBook::Busy(std::uint64_t nowMs, const Census
         }
         // 100 ns units used against 1 % of the elapsed time: elapsed ms × 10000 / 100.
         const std::uint64_t used = use.processorTime - before->second.processorTime;
-        if (used >= (nowMs - compared->atMs) * 100 * kBusyPercentOfProcessor)
+        if (used >= (nowMs - compared->atMs) * 100 * busyPercent)
             busy.insert(id);
     }
     return busy;

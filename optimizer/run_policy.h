@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/optimizer_settings.h"
+#include "framework/profile_store.h"
 #include "optimizer/optimizer_engine.h"
 
 namespace qmo {
@@ -21,8 +22,11 @@ namespace qmo {
 // with the same file name are taken in. Empty for 0 or an id not in the snapshot.
 std::set<std::uint32_t> ProcessTree(const std::vector<ProcessFacts>& processes, std::uint32_t root);
 
-// A process counts as busy from 1 % of one processor over the last minute.
+// A process counts as busy from 1 % of one processor over the last minute; a
+// hidden value of the profile may raise the share (for tests and the
+// curious), never written.
 inline constexpr std::uint32_t kBusyPercentOfProcessor = 1;
+std::uint32_t ReadBusyPercentOfProcessor(ProfileStore& profile);
 inline constexpr std::uint64_t kProcessorUseNoteIntervalMs = 60000;
 
 // Each process's processor time as noted about once a minute; an automatic
@@ -34,10 +38,11 @@ public:
     // A note is due: none yet, or the last one is a minute old.
     bool NoteDue(std::uint64_t nowMs) const;
     void Note(std::uint64_t nowMs, Census census);
-    // The processes that used kBusyPercentOfProcessor or more since the note
-    // compared with, and those it cannot tell about: started since, their
+    // The processes that used `busyPercent` of a processor or more since the
+    // note compared with, and those it cannot tell about: started since, their
     // times unreadable, or no note old enough.
-    std::set<std::uint32_t> Busy(std::uint64_t nowMs, const Census& now) const;
+    std::set<std::uint32_t> Busy(std::uint64_t nowMs, const Census& now,
+                                 std::uint32_t busyPercent = kBusyPercentOfProcessor) const;
 
 private:
     struct Noted {

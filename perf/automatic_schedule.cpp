@@ -8,6 +8,10 @@ namespace {
 // The note of processor use is taken a minute before the five-minute turn,
 // so a run compares a minute of use without a note every minute.
 constexpr std::uint64_t kNoteBeforeTurnMs = 240000;
+// One note soon after the start, so that a run asked for before the first
+// turn (by the memory-in-use rule, or by hand through the timer's message)
+// can tell busy programs from idle ones.
+constexpr std::uint64_t kWarmUpNoteMs = 10000;
 // Under the memory-in-use rule, notes are taken while in use comes near the share.
 constexpr int kNoteBelowSharePoints = 5;
 
@@ -67,8 +71,14 @@ void AutomaticSchedule::Tick(AutomaticRunHost& host, std::uint64_t nowMs) {
         m_due = false;
         return;
     }
-    if (!m_lastTurnMs)
+    if (!m_lastTurnMs) {
         m_lastTurnMs = nowMs;  // the five-minute timer started with the monitor
+        m_startedMs = nowMs;
+    }
+    if (!m_warmUpNoted && nowMs - m_startedMs >= kWarmUpNoteMs) {
+        m_warmUpNoted = true;
+        host.NoteProcessorUse();
+    }
     if (settings.m_automatic.rule == AutomaticRule::EveryFiveMinutes) {
         if (!m_notedThisTurn && nowMs - *m_lastTurnMs >= kNoteBeforeTurnMs) {
             m_notedThisTurn = true;

@@ -59,6 +59,8 @@ private:
     bool m_due = false;  // the five-minute turn came and its run has not happened
     std::optional<std::uint64_t> m_lastTurnMs;
     bool m_notedThisTurn = false;
+    std::uint64_t m_startedMs = 0;
+    bool m_warmUpNoted = false;
     AutomaticRunPace m_pace;
 };
 

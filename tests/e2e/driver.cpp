@@ -124,7 +124,7 @@ Args ParseArgs(int argc, wchar_t** argv) {
 UINT_PTR ParseNumber(const std::wstring& text) {
     static const struct { const wchar_t* name; UINT_PTR value; } kNames[] = {
         {L"WM_NULL", WM_NULL},           {L"WM_CLOSE", WM_CLOSE},      {L"WM_COMMAND", WM_COMMAND},
-        {L"WM_SYSCOMMAND", WM_SYSCOMMAND}, {L"SC_MINIMIZE", SC_MINIMIZE},
+        {L"WM_SYSCOMMAND", WM_SYSCOMMAND}, {L"SC_MINIMIZE", SC_MINIMIZE}, {L"WM_TIMER", WM_TIMER},
     };
     for (const auto& known : kNames)
         if (text == known.name)

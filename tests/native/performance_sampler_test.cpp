@@ -357,7 +357,7 @@ TEST_F(SamplerTest, AutomaticOptimizationIsAskedForOnlyWhenTurnedOnWhateverTheLo
     for (std::uint64_t second = 601; second < 900; ++second)
         schedule.Tick(host, second * 1000);
     EXPECT_EQ(host.automaticRuns, 1) << "between the turns, nothing";
-    EXPECT_EQ(host.notes, 1) << "processor use noted once, a minute before the next turn";
+    EXPECT_EQ(host.notes, 2) << "processor use noted ten seconds after the start, then a minute before the turn";
 }
 
 TEST_F(SamplerTest, WhileTheUserMustNotBeDisturbedTheRunWaitsAndThePopupIsHeld) {
