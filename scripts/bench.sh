@@ -163,6 +163,19 @@ before=$(cpu_ms "${EXE[program]}")
 sleep "$IDLE_SECONDS"
 visible_cpu=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
 stop program
+# Then the program alone, hidden, its automatic runs under the memory-in-use
+# rule at 95 %: what reading memory in use every second costs.
+SETTINGS_KEY='HKCU\Software\Local AppWizard-Generated Applications\Quenvale Memory Optimizer\Settings'
+wine reg add "$SETTINGS_KEY" /v AutoOptimizeRule /t REG_DWORD /d 1 /f </dev/null >/dev/null 2>&1
+wine reg add "$SETTINGS_KEY" /v AutoOptimizePercent /t REG_DWORD /d 95 /f </dev/null >/dev/null 2>&1
+start program >/dev/null
+sleep 5
+before=$(cpu_ms "${EXE[program]}")
+sleep "$IDLE_SECONDS"
+rule_cpu=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
+stop program
+wine reg delete "$SETTINGS_KEY" /v AutoOptimizeRule /f </dev/null >/dev/null 2>&1
+wine reg delete "$SETTINGS_KEY" /v AutoOptimizePercent /f </dev/null >/dev/null 2>&1
 rm -f "$OUT"
 
 echo
@@ -181,6 +194,8 @@ figure_row "start-up to idle in the tray (median of $STARTS)" ms \
   "$(step_ms program ready)" "$(step_ms fair ready)" "$(step_ms bare ready)"
 figure_row "idle CPU per minute, window hidden" ms "${CPU_HIDDEN[program]}" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
 figure_row "idle CPU per minute, performance page shown" ms "$visible_cpu" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
+figure_row "idle CPU per minute, hidden, in-use rule" ms "$rule_cpu" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
+echo "(the memory-in-use rule's checks: $(ratio "$rule_cpu" "${CPU_HIDDEN[program]}") x the program hidden under the five-minute rule)"
 figure_row "private bytes after ${IDLE_SECONDS} s idle" KiB "${KIB[program]}" "${KIB[fair]}" "${KIB[bare]}"
 echo "(private bytes: the program $(( (KIB[program] - KIB[fair]) / 1024 )) MiB above the baseline)"
 
