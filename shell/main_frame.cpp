@@ -257,7 +257,6 @@ std::optional<qmo::AutomaticRunResult> CMainFrame::RunAutomatic() {
     const std::optional<qmo::RunRecord> record = m_logic.RunAutomaticOptimization();
     if (!record)
         return std::nullopt;
-    m_waitLine.clear();
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof(status);
     std::optional<std::int64_t> physical;
@@ -299,6 +298,7 @@ void CMainFrame::RunRecorded(const qmo::RunRecord& record) {
     ::GetLocalTime(&now);
     m_lastRunLine = qmo::LastOptimizedLine(now.wHour, now.wMinute, qmo::FreedToShow(record.freed));
     m_reboundLine.clear();
+    m_waitLine.clear();  // whatever waited has run now
     ShowLastOptimizationInTooltip();
     m_historyWindow.RecordsChanged();
 }

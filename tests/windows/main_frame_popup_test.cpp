@@ -225,6 +225,13 @@ TEST_F(MainFramePopupTest, ARealRunReportsWhatItFreedInThePopupsWindowTextAndThe
     ASSERT_TRUE(PumpUntil(
         [&] { return frame->Memory().Service().History().Records().back().backAfterSecondSample.has_value(); },
         5000));
+
+    // An automatic run that waits says why under the last run, until one runs.
+    const std::wstring lastRun = frame->TrayIcon().Tooltip();
+    frame->RunWaited(qmo::QuietReason::Presentation);
+    EXPECT_EQ(frame->TrayIcon().Tooltip(), lastRun + L"\nAutomatic optimization is waiting: a presentation is running");
+    ASSERT_TRUE(frame->RunAutomatic());
+    EXPECT_EQ(frame->TrayIcon().Tooltip().find(L"waiting"), std::wstring::npos);
 }
 
 // The green notice's freed line opens the history, which shows each run as
