@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -122,7 +123,9 @@ void Toggle() {
 }
 
 // Counts popups as they come up in full, telling the kinds apart by the
-// colour of their frame: red for the critical limit, green for optimized.
+// colour of their frame: red for the critical limit, green for optimized. A
+// popup with lines under its message is taller: in full, its height no longer
+// changes between two looks.
 class PopupWatcher {
 public:
     PopupWatcher() : m_thread([this] { Watch(); }) {}
@@ -137,6 +140,7 @@ public:
 private:
     void Watch() {
         std::vector<HWND> counted;
+        std::map<HWND, LONG> heights;  // at the last look, of those not counted yet
         while (!m_stop) {
             std::vector<HWND> shown;
             for (HWND popup = ::FindWindowExW(nullptr, nullptr, kPopupClass, nullptr); popup;
@@ -152,7 +156,11 @@ private:
                 }
                 RECT placed{};
                 ::GetWindowRect(popup, &placed);
-                if (placed.right - placed.left != kPopupWidth || placed.bottom - placed.top != kPopupHeight)
+                const LONG height = placed.bottom - placed.top;
+                const auto before = heights.find(popup);
+                const bool settled = before != heights.end() && before->second == height;
+                heights[popup] = height;
+                if (placed.right - placed.left != kPopupWidth || height < kPopupHeight || !settled)
                     continue;  // still sliding in
                 HDC screen = ::GetDC(nullptr);
                 const COLORREF band = ::GetPixel(screen, placed.left + 2, (placed.top + placed.bottom) / 2);
@@ -166,6 +174,10 @@ private:
                 still.push_back(popup);
             }
             counted = still;  // a window that went away and comes back is a new popup
+            std::erase_if(heights, [&](const auto& seen) {
+                return std::find(shown.begin(), shown.end(), seen.first) == shown.end() ||
+                       std::find(counted.begin(), counted.end(), seen.first) != counted.end();
+            });
             ::Sleep(50);
         }
     }
