@@ -27,17 +27,9 @@ char32_t Folded(char32_t c) {
 }
 
 std::u32string FoldedCodePoints(std::string_view utf8) {
-    const std::u16string utf16 = Utf8ToUtf16(utf8);
-    std::u32string out;
-    out.reserve(utf16.size());
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char32_t c = utf16[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            ++i;
-        }
-        out += c == U'/' ? U'\\' : Folded(c);
-    }
+    std::u32string out = Utf8ToCodePoints(utf8);
+    for (char32_t& c : out)
+        c = c == U'/' ? U'\\' : Folded(c);
     return out;
 }
 

@@ -31,7 +31,6 @@ public:
     ExclusionList() = default;
     explicit ExclusionList(const std::vector<std::string>& entries);
 
-    bool Empty() const noexcept { return m_names.empty() && m_paths.empty(); }
     // Some entry can only be matched with the process's full path.
     bool NeedsPaths() const noexcept { return !m_paths.empty(); }
     // The entry that excludes a process of this file name and path (the path

@@ -14,8 +14,6 @@ class CExclusionsDlg : public qmo::Dialog {
 public:
     explicit CExclusionsDlg(qmo::SettingsHolder& holder) noexcept;
 
-    const std::vector<std::string>& Entries() const noexcept { return m_entries; }
-
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;

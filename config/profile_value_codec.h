@@ -43,5 +43,6 @@ std::vector<std::uint8_t> EncodeProfileStrings(const std::vector<std::string>& s
 // surrogate, a malformed UTF-8 sequence) becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);
 std::u16string Utf8ToUtf16(std::string_view utf8);
+std::u32string Utf8ToCodePoints(std::string_view utf8);
 
 }  // namespace qmo

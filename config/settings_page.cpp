@@ -78,26 +78,17 @@ bool CSettingsPage::OnCommand(UINT id, UINT code, HWND control) {
         }
         return true;
     }
-    if (code == BN_CLICKED && id == IDC_SETTINGS_MEMORY_AREAS) {
-        if (m_holder) {
-            CMemoryAreasDlg areas(*m_holder);
-            areas.DoModal(m_hWnd);
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_SETTINGS_MEMORY_AREAS:
+            return ShowSettingsDialog<CMemoryAreasDlg>();
+        case IDC_SETTINGS_AUTOMATIC_RUNS:
+            return ShowSettingsDialog<CAutomaticRunsDlg>();
+        case IDC_SETTINGS_EXCLUSIONS:
+            return ShowSettingsDialog<CExclusionsDlg>();
+        default:
+            break;
         }
-        return true;
-    }
-    if (code == BN_CLICKED && id == IDC_SETTINGS_AUTOMATIC_RUNS) {
-        if (m_holder) {
-            CAutomaticRunsDlg automatic(*m_holder);
-            automatic.DoModal(m_hWnd);
-        }
-        return true;
-    }
-    if (code == BN_CLICKED && id == IDC_SETTINGS_EXCLUSIONS) {
-        if (m_holder) {
-            CExclusionsDlg exclusions(*m_holder);
-            exclusions.DoModal(m_hWnd);
-        }
-        return true;
     }
     return PageDialog::OnCommand(id, code, control);
 }

@@ -40,6 +40,16 @@ protected:
     void OnPageShown() override;
 
 private:
+    // One of the page's dialogs over it, on the settings it holds.
+    template <class SettingsDialog>
+    bool ShowSettingsDialog() {
+        if (m_holder) {
+            SettingsDialog dialog(*m_holder);
+            dialog.DoModal(m_hWnd);
+        }
+        return true;
+    }
+
     SettingsDialogControls m_controls{*this};
     qmo::SettingsPageLogic m_logic{m_controls};
     qmo::SettingsHolder* m_holder;

@@ -30,7 +30,6 @@ inline constexpr std::size_t kStandbyPriorities = 8;
 // source could give it.
 struct MemoryReading {
     std::optional<std::int64_t> inUse;     // physical memory in use: total minus available
-    std::optional<std::int64_t> physicalTotal;  // read with in use
     std::optional<std::int64_t> modified;  // the modified page list
     std::optional<std::int64_t> standby;   // the standby list, every priority
     std::optional<std::array<std::int64_t, kStandbyPriorities>> standbyByPriority;  // [0] lowest

@@ -83,30 +83,34 @@ void MemoryService::ApplyStandbyRule() {
     ResultOf(m_run.areas, MemoryArea::StandbyList).outcome = AreaOutcome::NotNeeded;
 }
 
-TrimScope MemoryService::ScopeOfRun(const std::optional<std::vector<ProcessFacts>>& snapshot) {
+TrimScope MemoryService::ScopeOfRun(const std::vector<ProcessFacts>& snapshot) {
     TrimScope scope{ExclusionList(m_runChoices.exclusions), {}};
-    if (m_run.trigger != RunTrigger::Automatic || !snapshot)
+    if (m_run.trigger != RunTrigger::Automatic)
         return scope;
-    scope.inUse = ProcessTree(*snapshot, m_seams.processes.ForegroundProcessId());
-    ProcessorUseBook::Census census;
-    for (const ProcessFacts& process : *snapshot)
-        if (const std::optional<ProcessUse> use = m_seams.processes.ReadUse(process.id))
-            census[process.id] = *use;  // the snapshot the trim walks, so no process is missed
+    scope.inUse = ProcessTree(snapshot, m_seams.processes.ForegroundProcessId());
+    // The uses of the snapshot the trim walks, so no process is missed.
+    const std::map<std::uint32_t, ProcessUse> census = UsesOf(snapshot);
     std::set<std::uint32_t> busy = m_processorUse.Busy(m_seams.clock.SteadyMilliseconds(), census, m_busyPercent);
-    for (const ProcessFacts& process : *snapshot)
+    for (const ProcessFacts& process : snapshot)
         if (!census.contains(process.id))
             busy.insert(process.id);  // its times cannot be read: nothing says it is idle
     scope.inUse.merge(busy);
     return scope;
 }
 
+std::map<std::uint32_t, ProcessUse> MemoryService::UsesOf(const std::vector<ProcessFacts>& processes) {
+    std::map<std::uint32_t, ProcessUse> uses;
+    for (const ProcessFacts& process : processes)
+        if (const std::optional<ProcessUse> use = m_seams.processes.ReadUse(process.id))
+            uses[process.id] = *use;
+    return uses;
+}
+
 MemoryService::Census MemoryService::TakeCensus() {
     Census census;
     if (std::optional<std::vector<ProcessFacts>> snapshot = m_seams.processes.SnapshotProcesses())
         census.processes = std::move(*snapshot);
-    for (const ProcessFacts& process : census.processes)
-        if (const std::optional<ProcessUse> use = m_seams.processes.ReadUse(process.id))
-            census.uses[process.id] = *use;
+    census.uses = UsesOf(census.processes);
     return census;
 }
 
@@ -128,19 +132,19 @@ void MemoryService::Work(ProgressSink& progress, bool silent) {
 
 void MemoryService::TrimAll() {
     const std::optional<std::vector<ProcessFacts>> snapshot = m_seams.processes.SnapshotProcesses();
-    const TrimScope scope = ScopeOfRun(snapshot);
-    const MemoryReading before = m_seams.reader.Read();
-    const std::optional<TrimCount> count = TrimAllWorkingSets(m_seams.processes, scope, snapshot);
     AreaResult& result = ResultOf(m_run.areas, MemoryArea::WorkingSets);
-    if (!count) {
+    if (!snapshot) {
         result = FailedStep("the list of processes could not be read");
         return;
     }
+    const TrimScope scope = ScopeOfRun(*snapshot);
+    const MemoryReading before = m_seams.reader.Read();
+    const TrimCount count = TrimListedWorkingSets(m_seams.processes, *snapshot, scope);
     result = MeasuredStep(before, m_seams.reader.Read());
-    m_run.processesTrimmed = count->trimmed;
-    m_run.processesSkipped = count->skipped;
-    m_run.processesExcluded = count->excluded;
-    m_run.processesInUse = count->inUse;
+    m_run.processesTrimmed = count.trimmed;
+    m_run.processesSkipped = count.skipped;
+    m_run.processesExcluded = count.excluded;
+    m_run.processesInUse = count.inUse;
 }
 
 void MemoryService::Sweep(ProgressSink& progress) {

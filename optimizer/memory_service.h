@@ -143,7 +143,9 @@ private:
     };
 
     void TrimAll();
-    TrimScope ScopeOfRun(const std::optional<std::vector<ProcessFacts>>& snapshot);
+    TrimScope ScopeOfRun(const std::vector<ProcessFacts>& snapshot);
+    // What each process uses, for those whose use can be read.
+    std::map<std::uint32_t, ProcessUse> UsesOf(const std::vector<ProcessFacts>& processes);
     // An automatic run's standby choice when memory is not short: left out.
     void ApplyStandbyRule();
     void Sweep(ProgressSink& progress);

@@ -1,7 +1,5 @@
 #include "optimizer/memory_system_win32.h"
 
-#include <algorithm>
-
 #include <psapi.h>
 
 #include <cstddef>
@@ -166,8 +164,6 @@ MemoryReading Win32MemoryReader::Read() {
     if (::GlobalMemoryStatusEx(&status) && status.ullAvailPhys <= status.ullTotalPhys &&
         status.ullTotalPhys - status.ullAvailPhys <= static_cast<DWORDLONG>(std::numeric_limits<std::int64_t>::max())) {
         reading.inUse = static_cast<std::int64_t>(status.ullTotalPhys - status.ullAvailPhys);
-        reading.physicalTotal = static_cast<std::int64_t>(
-            std::min<DWORDLONG>(status.ullTotalPhys, std::numeric_limits<std::int64_t>::max()));
         reading.inUseSource = ReadingSource::MemoryStatus;
     }
     return reading;

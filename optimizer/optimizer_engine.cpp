@@ -40,13 +40,17 @@ Visit VisitProcess(ProcessSystem& system, const ProcessFacts& facts, const Exclu
 
 }  // namespace
 
-std::optional<TrimCount> TrimAllWorkingSets(ProcessSystem& system, const TrimScope& scope,
-                                            const std::optional<std::vector<ProcessFacts>>& snapshot) {
-    const std::optional<std::vector<ProcessFacts>> processes = snapshot ? snapshot : system.SnapshotProcesses();
+std::optional<TrimCount> TrimAllWorkingSets(ProcessSystem& system, const TrimScope& scope) {
+    const std::optional<std::vector<ProcessFacts>> processes = system.SnapshotProcesses();
     if (!processes)
         return std::nullopt;
+    return TrimListedWorkingSets(system, *processes, scope);
+}
+
+TrimCount TrimListedWorkingSets(ProcessSystem& system, const std::vector<ProcessFacts>& processes,
+                                const TrimScope& scope) {
     TrimCount count;
-    for (const ProcessFacts& facts : *processes) {
+    for (const ProcessFacts& facts : processes) {
         if (scope.inUse.contains(facts.id)) {
             ++count.inUse;
         } else if (scope.exclusions.Excludes(facts.name, {})) {

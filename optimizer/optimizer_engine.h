@@ -100,10 +100,11 @@ struct TrimScope {
 };
 
 bool TrimProcessWorkingSet(ProcessSystem& system, std::uint32_t processId);
-// Nothing when the snapshot failed and nothing was visited. `snapshot`, when
-// given, is used instead of a new one.
-std::optional<TrimCount> TrimAllWorkingSets(ProcessSystem& system, const TrimScope& scope = {},
-                                            const std::optional<std::vector<ProcessFacts>>& snapshot = std::nullopt);
+// Nothing when the snapshot failed and nothing was visited.
+std::optional<TrimCount> TrimAllWorkingSets(ProcessSystem& system, const TrimScope& scope = {});
+// The same over a snapshot already taken.
+TrimCount TrimListedWorkingSets(ProcessSystem& system, const std::vector<ProcessFacts>& processes,
+                                const TrimScope& scope);
 // False, with nothing sent, allocated or freed, while another sweep uses the table.
 bool SweepPhysicalMemory(ProgressSink& progress, SweepHeap& heap, SweepTable& table = SharedSweepTable());
 

@@ -406,13 +406,10 @@ std::optional<RunRecord> ParseHistoryRow(std::string_view line) {
         !ParseMiB(cells[11], record.backAfterFirstSample) || !ParseMiB(cells[12], record.backAfterSecondSample) ||
         !ParseCount(cells[13], record.pageFaultsBySecondSample))
         return std::nullopt;
-    std::optional<std::int64_t> trimmed, skipped, duration;
-    if (!ParseCount(cells[14], trimmed) || !ParseCount(cells[15], skipped) || !ParseCount(cells[16], duration) ||
-        !trimmed || !skipped || !duration || *trimmed < 0 || *skipped < 0 || *duration < 0 ||
-        *trimmed > std::numeric_limits<std::int32_t>::max() || *skipped > std::numeric_limits<std::int32_t>::max())
+    std::optional<std::int64_t> duration;
+    if (!ParseProcessCount(cells[14], record.processesTrimmed) || !ParseProcessCount(cells[15], record.processesSkipped) ||
+        !ParseCount(cells[16], duration) || !duration || *duration < 0)
         return std::nullopt;
-    record.processesTrimmed = static_cast<std::int32_t>(*trimmed);
-    record.processesSkipped = static_cast<std::int32_t>(*skipped);
     record.durationMs = *duration;
     const std::optional<ReadingSource> inUseSource = ReadingSourceNamed(cells[17]);
     const std::optional<ReadingSource> listsSource = ReadingSourceNamed(cells[18]);

@@ -245,23 +245,31 @@ qmo::QuietReason CMainFrame::Quiet() {
     return qmo::QuietReasonOf(static_cast<int>(state));
 }
 
-std::optional<int> CMainFrame::PhysicalInUsePercent() {
+namespace {
+
+std::optional<MEMORYSTATUSEX> MemoryStatus() {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof(status);
     if (!::GlobalMemoryStatusEx(&status))
         return std::nullopt;
-    return static_cast<int>(status.dwMemoryLoad);
+    return status;
+}
+
+}  // namespace
+
+std::optional<int> CMainFrame::PhysicalInUsePercent() {
+    const std::optional<MEMORYSTATUSEX> status = MemoryStatus();
+    return status ? std::optional<int>(static_cast<int>(status->dwMemoryLoad)) : std::nullopt;
 }
 
 std::optional<qmo::AutomaticRunResult> CMainFrame::RunAutomatic() {
     const std::optional<qmo::RunRecord> record = m_logic.RunAutomaticOptimization();
     if (!record)
         return std::nullopt;
-    MEMORYSTATUSEX status{};
-    status.dwLength = sizeof(status);
+    const std::optional<MEMORYSTATUSEX> status = MemoryStatus();
     std::optional<std::int64_t> physical;
-    if (::GlobalMemoryStatusEx(&status) && status.ullTotalPhys <= static_cast<DWORDLONG>(INT64_MAX))
-        physical = static_cast<std::int64_t>(status.ullTotalPhys);
+    if (status && status->ullTotalPhys <= static_cast<DWORDLONG>(INT64_MAX))
+        physical = static_cast<std::int64_t>(status->ullTotalPhys);
     return qmo::AutomaticRunResult{record->freed, physical};
 }
 

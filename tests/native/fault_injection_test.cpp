@@ -558,7 +558,7 @@ TEST(FaultInjection, SavingWritesWhatItCanAndLeavesWhatCannotBeWrittenAsItWas) {
             profile.SetInt(name, 1 - saved);
         run.value = "\"C:\\old\\path.exe\"";
 
-        const OptimizerSettings settings{90, "Q", true, true, false, true, true, {}};
+        const OptimizerSettings settings{90, "Q", true, true, false, true, true, {}, {}, {}};
         WriteSettings(profile, settings);
         UpdateRunEntry(run, !settings.m_bRunAtStartup);
 

@@ -29,6 +29,7 @@ const char* OutcomeName(AreaOutcome outcome) {
     case AreaOutcome::Failed: return "failed";
     case AreaOutcome::NotAvailable: return "not available";
     case AreaOutcome::AcceptedNotMeasured: return "accepted, not measured";
+    case AreaOutcome::NotNeeded: return "not needed";
     }
     return "?";
 }
