@@ -34,10 +34,10 @@ constexpr std::array<AboutLink, 3> kLinks{{
 }  // namespace
 
 CAboutDlg::CAboutDlg(qmo::ShellOpener& opener)
-    : Dialog(IDD_ABOUTBOX), m_opener(opener), m_brWhite(::CreateSolidBrush(kWhite)) {}
+    : ThemedDialog(IDD_ABOUTBOX), m_opener(opener), m_brWhite(::CreateSolidBrush(kWhite)) {}
 
 BOOL CAboutDlg::OnInitDialog() {
-    Dialog::OnInitDialog();
+    ThemedDialog::OnInitDialog();
     m_banner = ::GetWindow(m_hWnd, GW_CHILD);  // first in the template
     const unsigned dpi = qmo::WindowDpi(m_hWnd);
     m_bannerMiddle = qmo::LoadBitmapForDpi(IDB_BANNER_MIDDLE, dpi, false);
@@ -87,7 +87,7 @@ bool CAboutDlg::OnEraseBkgnd(HDC) {
 
 HBRUSH CAboutDlg::OnCtlColor(UINT message, HDC dc, HWND control) {
     if (message != WM_CTLCOLORMSGBOX && message != WM_CTLCOLOREDIT && message != WM_CTLCOLORSTATIC)
-        return Dialog::OnCtlColor(message, dc, control);
+        return ThemedDialog::OnCtlColor(message, dc, control);
     // The system's answer first, as for any window; it also sets the text colour.
     const LRESULT standard = ::DefWindowProcW(m_hWnd, message, reinterpret_cast<WPARAM>(dc),
                                            reinterpret_cast<LPARAM>(control));

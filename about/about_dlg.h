@@ -1,14 +1,14 @@
 #pragma once
 // The modal About box: banner, icon, name and version, rights notice, and the
 // support, sales and web links, each opened maximized through the shell.
-#include "framework/dialog.h"
+#include "toolkit/themed_dialog.h"
 #include "framework/unique_handle.h"
 #include "toolkit/hyperlink_static.h"
 #include "toolkit/shell_opener.h"
 
 namespace qmo {
 
-class CAboutDlg : public qmo::Dialog {
+class CAboutDlg : public qmo::ThemedDialog {
 public:
     explicit CAboutDlg(qmo::ShellOpener& opener = qmo::SystemShellOpener());
 

@@ -59,10 +59,10 @@ qmo_floor(framework
         text.cpp window.cpp window_dpi.cpp)
 qmo_floor(toolkit BELOW framework
   PORTABLE popup_elements.cpp popup_content.cpp popup_timeline.cpp button_layout.cpp page_tab_layout.cpp task_panel_model.cpp
-           anchor_layout.cpp tray_icon_rules.cpp column_fit.cpp
+           anchor_layout.cpp tray_icon_rules.cpp column_fit.cpp theme_colors.cpp
   WIN32 popup_window.cpp caption_bar.cpp image_strip.cpp page_tab_control.cpp task_panel.cpp
         task_panel_painter.cpp themed_button.cpp ui_fonts.cpp ui_paint.cpp ui_palette.cpp resize_dialog.cpp
-        tray_icon.cpp shell_opener.cpp hyperlink_static.cpp fit_header_ctrl.cpp sort_list_ctrl.cpp
+        tray_icon.cpp tray_number_icon.cpp dark_mode.cpp themed_dialog.cpp shell_opener.cpp hyperlink_static.cpp fit_header_ctrl.cpp sort_list_ctrl.cpp
         system_image_list.cpp accessible_control.cpp)
 qmo_floor(pages BELOW toolkit
   WIN32 page_dialog.cpp)
@@ -88,7 +88,7 @@ qmo_floor(history BELOW optimizer
   PORTABLE history_rows.cpp
   WIN32 history_window.cpp)
 qmo_floor(shell BELOW perf process about history
-  PORTABLE frame_input_filter.cpp help_file.cpp view_layout.cpp main_frame_logic.cpp navigation.cpp
+  PORTABLE frame_input_filter.cpp help_file.cpp view_layout.cpp main_frame_logic.cpp navigation.cpp appearance.cpp
            popup_notifications.cpp
   WIN32 main_frame.cpp tessel_view.cpp)
 qmo_floor(app BELOW shell

@@ -8,9 +8,10 @@
 namespace qmo {
 
 CAutomaticRunsDlg::CAutomaticRunsDlg(qmo::SettingsHolder& holder) noexcept
-    : Dialog(IDD_AUTOMATIC_RUNS), m_holder(holder) {}
+    : ThemedDialog(IDD_AUTOMATIC_RUNS), m_holder(holder) {}
 
 BOOL CAutomaticRunsDlg::OnInitDialog() {
+    ThemedDialog::OnInitDialog();
     const AutomaticRunChoices& automatic = m_holder.Settings().m_automatic;
     const bool above = automatic.rule == AutomaticRule::AboveMemoryInUse;
     CheckItem(IDC_AUTO_EVERY_FIVE, !above);

@@ -3,11 +3,11 @@
 // above a share of memory in use, and when the standby list may be emptied.
 // A figure out of its range is put back in range as OK saves.
 #include "config/settings_holder.h"
-#include "framework/dialog.h"
+#include "toolkit/themed_dialog.h"
 
 namespace qmo {
 
-class CAutomaticRunsDlg : public qmo::Dialog {
+class CAutomaticRunsDlg : public qmo::ThemedDialog {
 public:
     explicit CAutomaticRunsDlg(qmo::SettingsHolder& holder) noexcept;
 

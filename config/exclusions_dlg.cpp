@@ -6,9 +6,10 @@
 
 namespace qmo {
 
-CExclusionsDlg::CExclusionsDlg(qmo::SettingsHolder& holder) noexcept : Dialog(IDD_EXCLUSIONS), m_holder(holder) {}
+CExclusionsDlg::CExclusionsDlg(qmo::SettingsHolder& holder) noexcept : ThemedDialog(IDD_EXCLUSIONS), m_holder(holder) {}
 
 BOOL CExclusionsDlg::OnInitDialog() {
+    ThemedDialog::OnInitDialog();
     m_entries = KeptExclusions(m_holder.Settings().m_exclusions);
     SendItemMessage(IDC_EXCL_ENTRY, EM_LIMITTEXT, kLongestExclusion);
     ShowList(0);

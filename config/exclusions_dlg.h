@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "config/settings_holder.h"
-#include "framework/dialog.h"
+#include "toolkit/themed_dialog.h"
 
 namespace qmo {
 
-class CExclusionsDlg : public qmo::Dialog {
+class CExclusionsDlg : public qmo::ThemedDialog {
 public:
     explicit CExclusionsDlg(qmo::SettingsHolder& holder) noexcept;
 

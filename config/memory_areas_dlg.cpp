@@ -10,9 +10,10 @@ constexpr wchar_t kNotAvailable[] = L" (not available on this system)";
 
 }  // namespace
 
-CMemoryAreasDlg::CMemoryAreasDlg(qmo::SettingsHolder& holder) noexcept : Dialog(IDD_MEMORY_AREAS), m_holder(holder) {}
+CMemoryAreasDlg::CMemoryAreasDlg(qmo::SettingsHolder& holder) noexcept : ThemedDialog(IDD_MEMORY_AREAS), m_holder(holder) {}
 
 BOOL CMemoryAreasDlg::OnInitDialog() {
+    ThemedDialog::OnInitDialog();
     const MemoryAreaChoices& areas = m_holder.Settings().m_areas;
     const MemoryAreaAvailability available = m_holder.AreaAvailability();
     for (const wchar_t* choice : kStandbyChoices)

@@ -4,11 +4,11 @@
 // this system does not offer is shown, disabled, saying so. OK saves the
 // choice at once; Cancel leaves everything as it was.
 #include "config/settings_holder.h"
-#include "framework/dialog.h"
+#include "toolkit/themed_dialog.h"
 
 namespace qmo {
 
-class CMemoryAreasDlg : public qmo::Dialog {
+class CMemoryAreasDlg : public qmo::ThemedDialog {
 public:
     explicit CMemoryAreasDlg(qmo::SettingsHolder& holder) noexcept;
 

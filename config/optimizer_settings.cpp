@@ -22,6 +22,8 @@ constexpr std::string_view kAutomaticInUsePercent = "AutoOptimizePercent";
 constexpr std::string_view kStandbyFreeBelowMB = "StandbyFreeBelowMB";
 constexpr std::string_view kStandbyListAboveMB = "StandbyListAboveMB";
 constexpr std::string_view kExclusions = "Exclusions";
+constexpr std::string_view kTrayIconShows = "TrayIconShows";
+constexpr std::string_view kTheme = "Theme";
 
 // A stored value out of its range reads as the default.
 int InRangeOr(int stored, int lowest, int highest, int fallback) {
@@ -38,6 +40,12 @@ StandbyListChoice StandbyChoiceFrom(int stored) {
     default:
         return StandbyListChoice::Off;
     }
+}
+
+// One of an enumeration's values 0 to `highest`; anything else is the first.
+template <typename Choice>
+Choice ChoiceFrom(int stored, Choice highest) {
+    return stored > 0 && stored <= static_cast<int>(highest) ? static_cast<Choice>(stored) : Choice{};
 }
 
 }  // namespace
@@ -73,6 +81,9 @@ void ReadSettings(ProfileStore& profile, OptimizerSettings& settings) {
         InRangeOr(profile.GetProfileInt(kSettingsSection, kStandbyListAboveMB, defaults.standbyListAboveMB),
                   kLowestStandbyListAboveMB, kHighestStandbyListAboveMB, defaults.standbyListAboveMB);
     read.m_exclusions = KeptExclusions(profile.GetProfileStrings(kSettingsSection, kExclusions));
+    read.m_trayIconShows =
+        ChoiceFrom(profile.GetProfileInt(kSettingsSection, kTrayIconShows, 0), TrayIconShows::CommittedMemory);
+    read.m_theme = ChoiceFrom(profile.GetProfileInt(kSettingsSection, kTheme, 0), ThemeChoice::Dark);
 
     if (read.m_strShortcutKey.empty())
         return;
@@ -97,6 +108,8 @@ void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings) {
     profile.WriteProfileInt(kSettingsSection, kStandbyFreeBelowMB, settings.m_automatic.standbyFreeBelowMB);
     profile.WriteProfileInt(kSettingsSection, kStandbyListAboveMB, settings.m_automatic.standbyListAboveMB);
     profile.WriteProfileStrings(kSettingsSection, kExclusions, KeptExclusions(settings.m_exclusions));
+    profile.WriteProfileInt(kSettingsSection, kTrayIconShows, static_cast<int>(settings.m_trayIconShows));
+    profile.WriteProfileInt(kSettingsSection, kTheme, static_cast<int>(settings.m_theme));
 }
 
 bool RunEntryData(const std::string& executablePath, bool clear, std::string& data) {

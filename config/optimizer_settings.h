@@ -68,6 +68,11 @@ struct AutomaticRunChoices {
     bool operator==(const AutomaticRunChoices&) const = default;
 };
 
+// What the notification-area icon shows: the animation, or a figure as a number.
+enum class TrayIconShows : int { Animation = 0, MemoryInUse = 1, CommittedMemory = 2 };
+// The colours of the window: as Windows' setting for apps, or always light or dark.
+enum class ThemeChoice : int { FollowWindows = 0, Light = 1, Dark = 2 };
+
 // Whether a save concerns the logon task: only those that can change the
 // run-at-startup setting do, and the task is slow to reach.
 enum class LogonTaskUpdate { InStep, LeftAlone };
@@ -85,6 +90,8 @@ struct OptimizerSettings {
     AutomaticRunChoices m_automatic;
     // Programs no run trims, as kept by KeptExclusions.
     std::vector<std::string> m_exclusions;
+    TrayIconShows m_trayIconShows = TrayIconShows::Animation;
+    ThemeChoice m_theme = ThemeChoice::FollowWindows;
 
     bool operator==(const OptimizerSettings&) const = default;
 };

@@ -53,6 +53,14 @@ void SettingsDialogControls::AddComboItem(int control, const std::string& item) 
     m_dialog.SendItemMessage(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(qmo::Widen(item).c_str()));
 }
 
+void SettingsDialogControls::SetComboSelection(int control, int index) {
+    m_dialog.SendItemMessage(control, CB_SETCURSEL, static_cast<WPARAM>(index));
+}
+
+int SettingsDialogControls::ComboSelection(int control) {
+    return static_cast<int>(m_dialog.SendItemMessage(control, CB_GETCURSEL));
+}
+
 CSettingsPage::CSettingsPage(qmo::SettingsHolder* holder) : PageDialog(IDD_SETTINGS_PAGE), m_holder(holder) {}
 
 BOOL CSettingsPage::OnInitDialog() {

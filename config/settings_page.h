@@ -23,6 +23,8 @@ public:
     void SetSpinRange(int control, int lowest, int highest) override;
     void SetSpinPosition(int control, int position) override;
     void AddComboItem(int control, const std::string& item) override;
+    void SetComboSelection(int control, int index) override;
+    int ComboSelection(int control) override;
 
 private:
     qmo::Dialog& m_dialog;  // the page itself

@@ -1,5 +1,6 @@
 #include "config/settings_page_logic.h"
 
+#include <array>
 #include <climits>
 #include <cstdint>
 
@@ -7,6 +8,19 @@
 #include "res/pages_resource.h"
 
 namespace qmo {
+namespace {
+
+// The drop-down lists' items, in the order of their stored numbers.
+constexpr std::array<const char*, 3> kTrayChoices{"Animation", "Memory in use (%)", "Committed memory (%)"};
+constexpr std::array<const char*, 3> kThemeChoices{"As in Windows", "Light", "Dark"};
+
+// The item chosen as one of `count` stored numbers; nothing chosen keeps `kept`.
+template <typename Choice>
+Choice ChosenOr(int index, std::size_t count, Choice kept) {
+    return index >= 0 && static_cast<std::size_t>(index) < count ? static_cast<Choice>(index) : kept;
+}
+
+}  // namespace
 
 int ParseCriticalLimit(std::string_view text) {
     std::size_t at = 0;
@@ -31,6 +45,10 @@ void SettingsPageLogic::Initialize() {
     m_controls.SetText(IDC_SETTINGS_CRITICAL_LIMIT, "0");
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         m_controls.AddComboItem(IDC_SETTINGS_SHORTCUT_KEY, std::string(1, letter));
+    for (const char* item : kTrayChoices)
+        m_controls.AddComboItem(IDC_SETTINGS_TRAY_SHOWS, item);
+    for (const char* item : kThemeChoices)
+        m_controls.AddComboItem(IDC_SETTINGS_THEME, item);
 }
 
 void SettingsPageLogic::Load(const SettingsHolder& holder) {
@@ -45,6 +63,8 @@ void SettingsPageLogic::Load(const SettingsHolder& holder) {
     m_controls.SetText(IDC_SETTINGS_CRITICAL_LIMIT, FormatSignedDecimal(record.m_nCriticalLimit));
     m_controls.SetSpinPosition(IDC_SETTINGS_LIMIT_SPIN,
                                static_cast<std::int16_t>(static_cast<std::uint32_t>(record.m_nCriticalLimit) & 0xFFFF));
+    m_controls.SetComboSelection(IDC_SETTINGS_TRAY_SHOWS, static_cast<int>(record.m_trayIconShows));
+    m_controls.SetComboSelection(IDC_SETTINGS_THEME, static_cast<int>(record.m_theme));
 }
 
 void SettingsPageLogic::OnSpinScrolled(int position) {
@@ -72,6 +92,9 @@ void SettingsPageLogic::ApplyGeneralSettings(SettingsHolder& holder) {
     record.m_bRunAtStartup = m_controls.IsChecked(IDC_SETTINGS_RUN_AT_STARTUP);
     record.m_bShowNotification = m_controls.IsChecked(IDC_SETTINGS_SHOW_NOTIFICATION);
     record.m_bAutoRefreshProcessList = m_controls.IsChecked(IDC_SETTINGS_AUTO_REFRESH);
+    record.m_trayIconShows =
+        ChosenOr(m_controls.ComboSelection(IDC_SETTINGS_TRAY_SHOWS), kTrayChoices.size(), record.m_trayIconShows);
+    record.m_theme = ChosenOr(m_controls.ComboSelection(IDC_SETTINGS_THEME), kThemeChoices.size(), record.m_theme);
     holder.ApplySettings(record, LogonTaskUpdate::InStep);
     m_controls.SetText(IDC_SETTINGS_SHORTCUT_PROBLEM, holder.ShortcutProblem());
 }

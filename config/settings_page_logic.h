@@ -25,6 +25,9 @@ public:
     // As the up-down takes it: a 16-bit signed position, kept within its range by the control.
     virtual void SetSpinPosition(int control, int position) = 0;
     virtual void AddComboItem(int control, const std::string& item) = 0;
+    // A drop-down list's chosen item by its place; -1 for none.
+    virtual void SetComboSelection(int control, int index) = 0;
+    virtual int ComboSelection(int control) = 0;
 };
 
 // The number in the critical-limit field: optional blanks and sign, then
@@ -46,7 +49,8 @@ public:
     // then the whole record is saved. After either Apply the page tells
     // whether the shortcut could be had.
     void ApplyOptimizerSettings(SettingsHolder& holder);
-    // Lower "Apply": startup, notification and automatic refresh, then the whole record is saved.
+    // Lower "Apply": startup, notification, automatic refresh, the tray's
+    // display and the theme, then the whole record is saved.
     void ApplyGeneralSettings(SettingsHolder& holder);
 
 private:

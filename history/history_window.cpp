@@ -56,6 +56,11 @@ void CHistoryWindow::Show(HWND owner) {
     ::SetTimer(m_hWnd, ID_TIMER_LISTS, kListsIntervalMs, nullptr);
 }
 
+void CHistoryWindow::ColorsChanged() {
+    if (IsCreated())
+        ::SendMessageW(m_hWnd, WM_SYSCOLORCHANGE, 0, 0);
+}
+
 void CHistoryWindow::Close() {
     if (IsCreated())
         DestroyWindow();
@@ -67,6 +72,7 @@ void CHistoryWindow::RecordsChanged() {
 }
 
 BOOL CHistoryWindow::OnInitDialog() {
+    ThemedDialog::OnInitDialog();
     m_list.SubclassDlgItem(IDC_HISTORY_RUNS, m_hWnd);
     const std::vector<std::string>& headings = HistoryColumnHeadings();
     const unsigned dpi = WindowDpi(m_hWnd);

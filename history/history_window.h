@@ -44,6 +44,8 @@ public:
     // A run was recorded or a late sample filled one: the list again, the
     // selection kept. Nothing while the window is not open.
     void RecordsChanged();
+    // The program's colours changed: an open window paints in the new ones.
+    void ColorsChanged();
     void Close();
     bool IsOpen() const noexcept { return IsCreated(); }
     HWND GetSafeHwnd() const noexcept { return Window::GetSafeHwnd(); }

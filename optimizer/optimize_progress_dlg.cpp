@@ -27,7 +27,7 @@ WPARAM NextRunId() noexcept {
 }  // namespace
 
 COptimizeProgressDlg::COptimizeProgressDlg(qmo::OptimizationRunOwner& owner, Work work, ThreadStarter startThread)
-    : Dialog(IDD_OPTIMIZE_PROGRESS),
+    : ThemedDialog(IDD_OPTIMIZE_PROGRESS),
       m_runId(NextRunId()),
       m_owner(owner),
       m_work(std::move(work)),
@@ -64,6 +64,7 @@ INT_PTR COptimizeProgressDlg::Run() {
 }
 
 BOOL COptimizeProgressDlg::OnInitDialog() {
+    ThemedDialog::OnInitDialog();
     m_wndProgress = Item(IDC_OPTIMIZE_PROGRESS);
     m_owner.SetOptimizing(true);
     if (m_bSilent)

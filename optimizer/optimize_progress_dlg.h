@@ -5,7 +5,7 @@
 #include <atomic>
 #include <functional>
 
-#include "framework/dialog.h"
+#include "toolkit/themed_dialog.h"
 
 
 // The window a run belongs to: it owns the dialog, is told when the run has
@@ -21,7 +21,7 @@ public:
     virtual void SetOptimizing(bool optimizing) = 0;
 };
 
-class COptimizeProgressDlg : public qmo::Dialog {
+class COptimizeProgressDlg : public qmo::ThemedDialog {
 public:
     // What the worker runs: the run's work, reporting to the bar.
     using Work = std::function<void(HWND progressBar, bool silent)>;

@@ -6,14 +6,17 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "toolkit/dark_mode.h"
 #include "toolkit/ui_paint.h"
 #include "toolkit/ui_palette.h"
 
 namespace qmo {
 namespace {
 
-// White, or the system's window colour in high contrast.
-HBRUSH PageBrush() {
+// White, the dark face, or the system's window colour in high contrast.
+HBRUSH PageBrush(HDC dc) {
+    if (HBRUSH dark = ThemedControlColors(WM_CTLCOLORDLG, dc))
+        return dark;
     return IsHighContrast() ? ::GetSysColorBrush(COLOR_WINDOW) : static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
 }
 
@@ -132,6 +135,8 @@ bool PageDialog::OnEraseBkgnd(HDC) {
 HBRUSH PageDialog::OnCtlColor(UINT message, HDC dc, HWND control) {
     if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLOREDIT && message != WM_CTLCOLORMSGBOX)
         return CResizeDialog::OnCtlColor(message, dc, control);
+    if (HBRUSH dark = ThemedControlColors(message, dc))
+        return dark;
     ::SetBkMode(dc, TRANSPARENT);
     if (IsHighContrast()) {
         ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
@@ -139,7 +144,7 @@ HBRUSH PageDialog::OnCtlColor(UINT message, HDC dc, HWND control) {
     } else {
         ::SetBkColor(dc, RGB(255, 255, 255));
     }
-    return PageBrush();
+    return PageBrush(dc);
 }
 
 void PageDialog::OnWindowPosChanged() {
@@ -151,15 +156,14 @@ void PageDialog::OnWindowPosChanged() {
 }
 
 bool PageDialog::OnLookChanged() {
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    return false;
+    return CResizeDialog::OnLookChanged();
 }
 
 bool PageDialog::OnPaint() {
     qmo::PaintClientBuffered(m_hWnd, [this](HDC dc) {
         RECT client{};
         ::GetClientRect(m_hWnd, &client);
-        ::FillRect(dc, &client, PageBrush());
+        ::FillRect(dc, &client, PageBrush(dc));
     });
     return true;
 }

@@ -52,6 +52,22 @@ inline constexpr PerfColors kPerfColors{
     .labelText{0, 0, 0},
 };
 
+// The dark scheme: the same parts on a dark face, every text readable.
+inline constexpr PerfColors kDarkPerfColors{
+    .surface{39, 39, 39},
+    .frame{92, 112, 134},
+    .gaugeTop{52, 64, 78},
+    .gaugeBottom{30, 42, 58},
+    .graphTop{44, 44, 44},
+    .graphBottom{30, 42, 60},
+    .needle{250, 180, 21},
+    .outline{200, 200, 200},
+    .hub{96, 205, 255},
+    .valueText{255, 140, 140},
+    .curve{255, 140, 140},
+    .labelText{235, 235, 235},
+};
+
 // The system's colours, for a high-contrast theme: flat window-coloured
 // faces, lines and text in the window text colour, the moving parts in the
 // highlight and hot-light colours.

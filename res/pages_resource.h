@@ -81,6 +81,10 @@
 // The settings page's buttons to the automatic runs' rules and the exclusions.
 #define IDC_SETTINGS_AUTOMATIC_RUNS 1121
 #define IDC_SETTINGS_EXCLUSIONS 1122
+#define IDC_SETTINGS_TRAY_LABEL 1123
+#define IDC_SETTINGS_TRAY_SHOWS 1124
+#define IDC_SETTINGS_THEME_LABEL 1125
+#define IDC_SETTINGS_THEME 1126
 
 // The automatic runs dialog.
 #define IDD_AUTOMATIC_RUNS 162

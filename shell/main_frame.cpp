@@ -19,7 +19,10 @@
 #include "shell/frame_input_filter.h"
 #include "pages/frame_texts.h"
 #include "shell/help_file.h"
+#include "shell/appearance.h"
 #include "shell/popup_notifications.h"
+#include "toolkit/dark_mode.h"
+#include "toolkit/ui_palette.h"
 
 namespace qmo {
 
@@ -70,8 +73,13 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
+        // Windows' app mode, or high contrast, may have changed: the colours
+        // are chosen again before the view hears of it.
+        if (message == WM_SYSCOLORCHANGE || qmo::IsColorSetChange(lParam))
+            ChooseColors();
         if (m_view.IsCreated())
             ::SendMessageW(m_view.GetSafeHwnd(), message, wParam, lParam);
+        OnTrayLookChanged();
         return FrameWindow::HandleMessage(message, wParam, lParam);
     default:
         if (message == qmo::ResourceUsageMessage())
@@ -106,6 +114,8 @@ int CMainFrame::OnCreate() {
     m_logic.LoadSettings();
     m_logic.SaveSettings();
     m_logic.LoadSettings();
+    ApplyTheme();
+    ShowTrayDisplay();
     m_logic.RegisterShortcut();
     m_memory.Load(m_profile);
     m_memory.AttachTimers(m_hWnd);
@@ -122,10 +132,87 @@ int CMainFrame::OnCreate() {
 void CMainFrame::CreateTrayIcon() {
     if (!m_trayIcon.Create(m_hWnd, qmo::kMainWindowTitle, IDI_TRAY, IDR_TRAY_MENU, ID_TRAY_SHOW_HIDE))
         return;
+    StartTrayAnimation();
+}
+
+void CMainFrame::StartTrayAnimation() {
     static constexpr std::array<UINT, 4> kFrames{IDI_TRAY_FRAME_1, IDI_TRAY_FRAME_2, IDI_TRAY_FRAME_3,
                                                  IDI_TRAY_FRAME_4};
     m_trayIcon.SetAnimationFrames(kFrames);
     m_trayIcon.StartAnimation(qmo::kTrayAnimationPeriodMs);
+}
+
+// The animation, or the number from the last sample; the frames are not
+// kept while a number shows.
+void CMainFrame::ShowTrayDisplay() {
+    m_trayLook.reset();
+    m_figureLine.clear();
+    if (m_logic.Settings().m_trayIconShows == qmo::TrayIconShows::Animation) {
+        if (!m_trayIcon.Animating()) {
+            m_trayIcon.SetIcon(qmo::TrayIcon::LoadSmallIcon(IDI_TRAY));
+            StartTrayAnimation();
+        }
+    } else {
+        m_trayIcon.StopAnimation();
+        m_trayIconSize = qmo::TrayIconSize();
+        ShowTrayFigure();
+    }
+    ShowLastOptimizationInTooltip();
+}
+
+// Once a second while a number shows: a new icon only when the number, its
+// level or the look it is drawn in changes; a new tip only when its figure does.
+void CMainFrame::ShowTrayFigure() {
+    const OptimizerSettings& settings = m_logic.Settings();
+    const qmo::PerformanceSampler* sampler = m_monitor.Sampler();
+    std::optional<int> committed;
+    if (sampler && sampler->m_nHistoryCount > 0 && sampler->m_nMemoryValue != qmo::PDH_VALUE_UNAVAILABLE)
+        committed = sampler->m_nMemoryValue;
+    const std::optional<int> inUse = PhysicalInUsePercent();
+    if (const std::optional<int> figure = qmo::TrayFigure(settings.m_trayIconShows, committed, inUse)) {
+        qmo::TrayNumberLook look{qmo::TrayNumberText(*figure), qmo::TrayLevelFor(*figure, settings.m_nCriticalLimit),
+                                 m_trayIconSize, qmo::IsHighContrast()};
+        if (look != m_trayLook) {
+            m_trayIcon.SetIcon(qmo::MakeTrayNumberIcon(look));
+            m_trayLook = std::move(look);
+        }
+    }
+    std::string line = qmo::TrayOtherFigureLine(settings.m_trayIconShows, committed, inUse);
+    if (line != m_figureLine) {
+        m_figureLine = std::move(line);
+        ShowLastOptimizationInTooltip();
+    }
+}
+
+// A new DPI, taskbar or contrast: the number is drawn again at once.
+void CMainFrame::OnTrayLookChanged() {
+    if (m_logic.Settings().m_trayIconShows == qmo::TrayIconShows::Animation)
+        return;
+    m_trayIconSize = qmo::TrayIconSize();
+    ShowTrayFigure();
+}
+
+void CMainFrame::ChooseColors() {
+    const bool dark = qmo::DarkThemeWanted(m_logic.Settings().m_theme, qmo::AppsUseLightTheme(), qmo::IsHighContrast());
+    if (m_darkColors && *m_darkColors == dark)
+        return;
+    m_darkColors = dark;
+    qmo::UseDarkColors(dark);
+    qmo::ApplyTitleBarColors(m_hWnd, dark);
+    m_historyWindow.ColorsChanged();
+}
+
+// The theme setting changed: colours chosen again, every window told.
+void CMainFrame::ApplyTheme() {
+    ChooseColors();
+    if (m_view.IsCreated())
+        ::SendMessageW(m_view.GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void CMainFrame::AppearanceChanged() {
+    ApplyTheme();
+    ShowTrayDisplay();
 }
 
 bool CMainFrame::OnSize(UINT type, int width, int height) {
@@ -207,6 +294,8 @@ bool CMainFrame::OnTimer(UINT_PTR id) {
 void CMainFrame::Sampled() {
     if (const qmo::PerformanceSampler* sampler = m_monitor.Sampler())
         m_view.PerformancePage().ShowSample(*sampler);
+    if (m_logic.Settings().m_trayIconShows != qmo::TrayIconShows::Animation)
+        ShowTrayFigure();
 }
 
 void CMainFrame::OnDestroy() {
@@ -328,6 +417,8 @@ void CMainFrame::ShowLastOptimizationInTooltip() {
         line += " \xC2\xB7 " + m_reboundLine;  // middle dot
     if (!m_waitLine.empty())
         line += (line.empty() ? "" : "\n") + m_waitLine;
+    if (!m_figureLine.empty())
+        line += (line.empty() ? "" : "\n") + m_figureLine;
     m_trayIcon.SetTooltip(std::wstring(qmo::kMainWindowTitle) + L"\n" + qmo::Widen(line));
 }
 

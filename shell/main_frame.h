@@ -12,6 +12,7 @@
 #include "shell/tessel_view.h"
 #include "toolkit/popup_window.h"
 #include "toolkit/tray_icon.h"
+#include "toolkit/tray_number_icon.h"
 
 namespace qmo {
 
@@ -68,6 +69,7 @@ protected:
 
     // The window operations of the frame's rules.
     void ShowBalloonTip() override;
+    void AppearanceChanged() override;
     void HideWindow() override;
     void ShowWindowWithTitle() override;
     bool IsWindowShown() const override;
@@ -107,6 +109,12 @@ private:
 
     int OnCreate();
     void CreateTrayIcon();
+    void StartTrayAnimation();
+    void ShowTrayDisplay();
+    void ShowTrayFigure();
+    void OnTrayLookChanged();
+    void ChooseColors();
+    void ApplyTheme();
     void OnHelp();
     void OpenProductWebPage(int showCommand);
     bool ShowPopup(qmo::PopupContent content);
@@ -117,6 +125,10 @@ private:
     // what came back.
     void ShowLastOptimizationInTooltip();
     std::string m_waitLine;  // why an automatic run waits; empty when none does
+    std::string m_figureLine;  // the figure the tray's number does not show; empty with the animation
+    std::optional<qmo::TrayNumberLook> m_trayLook;  // the number on the tray now; none with the animation
+    int m_trayIconSize = 16;
+    std::optional<bool> m_darkColors;  // the colours chosen; none before the first choice
     void AllowOptimizeRequests();
     LRESULT OnOptimizeRequest();
 

@@ -106,9 +106,13 @@ void MainFrameLogic::SaveSettings(qmo::LogonTaskUpdate task) {
 }
 
 void MainFrameLogic::ApplySettings(const OptimizerSettings& settings, qmo::LogonTaskUpdate task) {
+    const bool appearance =
+        settings.m_trayIconShows != m_settings.m_trayIconShows || settings.m_theme != m_settings.m_theme;
     m_settings = settings;
     SaveSettings(task);
     m_shortcut.Follow(m_settings);
+    if (appearance)
+        m_window.AppearanceChanged();
 }
 
 }  // namespace qmo

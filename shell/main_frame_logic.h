@@ -30,6 +30,8 @@ public:
     // page may be on the stack under it).
     virtual void PostExit() = 0;
     virtual void DestroyFrame() = 0;
+    // The tray's display or the theme has changed in the settings.
+    virtual void AppearanceChanged() {}
 };
 
 class MainFrameLogic final : public qmo::SettingsHolder, public qmo::OptimizationGate {

@@ -4,14 +4,14 @@
 // they were designed not to touch): a smaller dialog scrolls instead.
 #include <vector>
 
-#include "framework/dialog.h"
+#include "toolkit/themed_dialog.h"
 #include "toolkit/anchor_layout.h"
 
 namespace qmo {
 
-class CResizeDialog : public qmo::Dialog {
+class CResizeDialog : public qmo::ThemedDialog {
 public:
-    using Dialog::Dialog;
+    using ThemedDialog::ThemedDialog;
 
 protected:
     // Registers a control at its present place; call from OnInitDialog.

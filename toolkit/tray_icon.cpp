@@ -16,13 +16,13 @@ constexpr UINT_PTR kAnimationTimer = 1;
 constexpr UINT_PTR kRetryTimer = 2;
 constexpr wchar_t kWindowClassName[] = L"Quenvale.TrayIconWindow";
 
-unique_icon LoadSmallIcon(UINT resource) {
+}  // namespace
+
+unique_icon TrayIcon::LoadSmallIcon(UINT resource) {
     return unique_icon(static_cast<HICON>(::LoadImageW(Application::InstanceHandle(), MAKEINTRESOURCEW(resource),
                                                        IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                                                        ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
 }
-
-}  // namespace
 
 TrayIcon::~TrayIcon() {
     Remove();
@@ -69,6 +69,21 @@ void TrayIcon::StartAnimation(UINT periodMs) {
         return;
     m_animationPeriodMs = periodMs;
     StartAnimationTimer();
+}
+
+void TrayIcon::StopAnimation() {
+    if (GetSafeHwnd())
+        ::KillTimer(GetSafeHwnd(), kAnimationTimer);
+    m_animationPeriodMs = 0;
+    m_frames.clear();
+    m_frame = static_cast<std::size_t>(-1);
+    ShowIconNow();
+}
+
+void TrayIcon::SetIcon(unique_icon icon) {
+    m_icon = std::move(icon);
+    if (m_frame >= m_frames.size())
+        ShowIconNow();
 }
 
 void TrayIcon::StartAnimationTimer() {
@@ -223,6 +238,12 @@ void TrayIcon::OnAnimationTick() {
     if (!m_added || m_frames.empty())
         return;
     m_frame = NextAnimationFrame(m_frame, m_frames.size());
+    ShowIconNow();
+}
+
+void TrayIcon::ShowIconNow() {
+    if (!m_added)
+        return;
     NOTIFYICONDATAW data = BaseData();
     data.uFlags = NIF_ICON;
     data.hIcon = ShownIcon();

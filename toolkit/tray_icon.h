@@ -40,6 +40,13 @@ public:
     bool Create(HWND owner, const std::wstring& tooltip, UINT iconResource, UINT menuResource, UINT defaultCommand);
     void SetAnimationFrames(std::span<const UINT> iconResources);
     void StartAnimation(UINT periodMs);
+    // Ends the animation and lets its frames go; the still icon shows.
+    void StopAnimation();
+    // Replaces the still icon, shown at once unless the animation runs.
+    void SetIcon(unique_icon icon);
+    // An icon resource at the small-icon size.
+    static unique_icon LoadSmallIcon(UINT resource);
+    bool Animating() const noexcept { return m_animationPeriodMs > 0; }
     // False when it could not be shown now; an icon still waiting for the
     // taskbar shows it once added.
     bool ShowBalloon(const std::wstring& text, const std::wstring& title, DWORD iconFlags, UINT seconds);
@@ -69,6 +76,7 @@ private:
     // Adds the icon if it is not there; what waited for it follows.
     void TryToAdd();
     void StartAnimationTimer();
+    void ShowIconNow();
     NOTIFYICONDATAW BaseData() const;
     HICON ShownIcon() const;
 

@@ -1,11 +1,23 @@
 #include "toolkit/ui_palette.h"
 
+#include "toolkit/theme_colors.h"
+#include "toolkit/ui_paint.h"
+
 namespace qmo {
 namespace {
 
 std::optional<bool> g_highContrastOverride;
+bool g_dark = false;
 
 }  // namespace
+
+void UseDarkColors(bool dark) noexcept {
+    g_dark = dark;
+}
+
+bool DarkColorsInUse() {
+    return g_dark && !IsHighContrast();
+}
 
 void OverrideHighContrastForTesting(std::optional<bool> on) noexcept {
     g_highContrastOverride = on;
@@ -39,21 +51,12 @@ UiPalette CurrentPalette() {
                          face,
                          ::GetSysColor(COLOR_HIGHLIGHT)};
     }
-    UiPalette palette{};
-    palette.window = RGB(255, 255, 255);
-    palette.canvas = RGB(243, 243, 243);
-    palette.border = RGB(224, 224, 224);
-    palette.separator = RGB(235, 235, 235);
-    palette.text = RGB(27, 27, 27);
-    palette.mutedText = RGB(96, 96, 96);
-    palette.disabledText = RGB(160, 160, 160);
-    palette.accent = RGB(0, 95, 184);
-    palette.accentPressed = RGB(0, 62, 146);
-    palette.accentText = RGB(255, 255, 255);
-    palette.control = RGB(251, 251, 251);
-    palette.controlHot = RGB(243, 243, 243);
-    palette.controlPressed = RGB(234, 234, 234);
-    return palette;
+    const ThemeColors& colors = g_dark ? DarkThemeColors() : LightThemeColors();
+    return UiPalette{ToColorRef(colors.window),       ToColorRef(colors.canvas),      ToColorRef(colors.border),
+                     ToColorRef(colors.separator),    ToColorRef(colors.text),        ToColorRef(colors.mutedText),
+                     ToColorRef(colors.disabledText), ToColorRef(colors.accent),      ToColorRef(colors.accentPressed),
+                     ToColorRef(colors.accentText),   ToColorRef(colors.control),     ToColorRef(colors.controlHot),
+                     ToColorRef(colors.controlPressed)};
 }
 
 COLORREF ContrastingText(COLORREF background) noexcept {

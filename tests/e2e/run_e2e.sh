@@ -32,7 +32,7 @@ HELP_MISSING_TEXT="Help file not found, PLease reinstall software"
 AREAS_OFF=(AreaSystemCache=dword:0 AreaModifiedList=dword:0 AreaStandbyList=dword:0 AreaCombinePages=dword:0)
 # The automatic runs' rule and the exclusions, as a first start writes them.
 GENTLE_DEFAULTS=(AutoOptimizeRule=dword:0 AutoOptimizePercent=dword:85 StandbyFreeBelowMB=dword:512
-                 StandbyListAboveMB=dword:1024 Exclusions=multi:)
+                 StandbyListAboveMB=dword:1024 Exclusions=multi: TrayIconShows=dword:0 Theme=dword:0)
 DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}"
           "${GENTLE_DEFAULTS[@]}")
 
@@ -630,7 +630,34 @@ high_dpi_pictures() {
   end_program "$STARTED"
 }
 
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line emergency-shortcut run-history automatic-run high-dpi soak"
+# The dark theme chosen in the settings and the committed figure in the tray:
+# every page, the history window, the settings' dialogs and the About box,
+# kept as pictures; the tray's tip carries the other figure.
+scenario_dark_theme() {
+  start_on_record CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:0 bARPL=dword:1 TrayIconShows=dword:2 \
+    Theme=dword:2 || return 1
+  local pid=$STARTED command name
+  qmo_res_ids ID_VIEW_HISTORY IDC_SETTINGS_MEMORY_AREAS IDC_SETTINGS_AUTOMATIC_RUNS IDC_SETTINGS_EXCLUSIONS || return 1
+  for command in $ID_VIEW_PERFORMANCE:performance $ID_VIEW_PROCESSES:process $ID_VIEW_SETTINGS:settings; do
+    name=${command#*:}
+    act "the $name page, dark" --visible WM_COMMAND "${command%%:*}" || return 1
+    shot "dark-page-$name" || return 1
+  done
+  for name in MEMORY_AREAS:"Memory areas" AUTOMATIC_RUNS:"Automatic runs" EXCLUSIONS:"Exclusions"; do
+    local id_name=IDC_SETTINGS_${name%%:*} caption=${name#*:}
+    drv post-click "${!id_name}" && drv painted-dialog "$caption" || return 1
+    shot "dark-${caption// /-}" || return 1
+    drv press-ok "$caption" || return 1
+  done
+  drv post WM_COMMAND $ID_VIEW_HISTORY && drv painted-dialog "Optimization history" || return 1
+  shot dark-history-window || return 1
+  drv post WM_COMMAND $ID_APP_ABOUT && drv wait-dialog "$ABOUT_TITLE" || return 1
+  shot dark-about-box || return 1
+  drv press-ok "$ABOUT_TITLE" || return 1
+  running "$pid" || fail "the program ended"
+}
+
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line emergency-shortcut run-history automatic-run dark-theme high-dpi soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 # shellcheck disable=SC2086
 ring_run_steps scenario clean_state ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}

@@ -17,7 +17,8 @@ inline const std::vector<std::string>& SettingsValueNames() {
     static const std::vector<std::string> names{"CL",    "SC",    "RAS",  "SN",  "bAOMAMSF", "bARPL", "bEnableShortcut",
                                                 "AreaSystemCache", "AreaModifiedList", "AreaStandbyList",
                                                 "AreaCombinePages", "AutoOptimizeRule", "AutoOptimizePercent",
-                                                "StandbyFreeBelowMB", "StandbyListAboveMB", "Exclusions"};
+                                                "StandbyFreeBelowMB", "StandbyListAboveMB", "Exclusions",
+                                                "TrayIconShows", "Theme"};
     return names;
 }
 

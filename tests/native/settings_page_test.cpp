@@ -26,6 +26,7 @@ public:
     qmo::testing::FakeHotkeys hotkeys;
     qmo::testing::FakeMemoryService memory;
     MainFrameLogic logic{*this, profile, run, hotkeys, memory.service};
+    int appearanceChanges = 0;
 
     // The record as if it had been saved with `change` and loaded at start-up.
     template <class Change>
@@ -38,6 +39,7 @@ public:
 
 protected:
     void ShowBalloonTip() override {}
+    void AppearanceChanged() override { ++appearanceChanges; }
     void HideWindow() override {}
     void ShowWindowWithTitle() override {}
     bool IsWindowShown() const override { return true; }
@@ -64,7 +66,9 @@ public:
         highest = high;
     }
     void SetSpinPosition(int, int position) override { spin = std::clamp(position, lowest, highest); }
-    void AddComboItem(int, const std::string& item) override { comboItems.push_back(item); }
+    void AddComboItem(int control, const std::string& item) override { comboItems[control].push_back(item); }
+    void SetComboSelection(int control, int index) override { selections[control] = index; }
+    int ComboSelection(int control) override { return selections.contains(control) ? selections[control] : -1; }
 
     void ClickSpinArrow(int step) {
         spin = std::clamp(spin + step, lowest, highest);
@@ -73,7 +77,8 @@ public:
 
     std::map<int, std::string> texts;
     std::map<int, bool> checks;
-    std::vector<std::string> comboItems;
+    std::map<int, std::vector<std::string>> comboItems;
+    std::map<int, int> selections;
     int lowest = 0;
     int highest = 100;
     int spin = 0;
@@ -103,10 +108,11 @@ TEST_F(SettingsPageTest, InitializationSetsTheRangeTheZeroFieldAndTheLettersAToZ
     EXPECT_EQ(controls.highest, 100);
     EXPECT_EQ(controls.spin, 10);  // position 0, kept in range by the control
     EXPECT_EQ(LimitField(), "0");
-    ASSERT_EQ(controls.comboItems.size(), 26u);
-    EXPECT_EQ(controls.comboItems.front(), "A");
-    EXPECT_EQ(controls.comboItems.back(), "Z");
-    EXPECT_TRUE(std::is_sorted(controls.comboItems.begin(), controls.comboItems.end()));
+    const std::vector<std::string>& letters = controls.comboItems[IDC_SETTINGS_SHORTCUT_KEY];
+    ASSERT_EQ(letters.size(), 26u);
+    EXPECT_EQ(letters.front(), "A");
+    EXPECT_EQ(letters.back(), "Z");
+    EXPECT_TRUE(std::is_sorted(letters.begin(), letters.end()));
 }
 
 TEST_F(SettingsPageTest, ShowingWithTheDefaultsGives80AndFourCheckedBoxes) {
@@ -197,6 +203,27 @@ TEST_F(SettingsPageTest, EachApplyWritesAllValuesWithTheOtherGroupFromTheRecord)
     EXPECT_EQ(frame.profile.writes.size(), 2 * qmo::testing::SettingsValueNames().size());
     EXPECT_EQ(frame.profile.Int("SN"), 0);
     EXPECT_EQ(frame.profile.Int("bAOMAMSF"), 0);
+}
+
+TEST_F(SettingsPageTest, TheLowerApplyTakesTheTrayAndThemeChoicesAndTellsTheFrameOfAChangeOnly) {
+    frame.Hold([](OptimizerSettings& s) { s.m_theme = ThemeChoice::Dark; });
+    logic.Load(frame.logic);
+    EXPECT_EQ(controls.selections[IDC_SETTINGS_THEME], 2);
+    EXPECT_EQ(controls.selections[IDC_SETTINGS_TRAY_SHOWS], 0);
+    logic.ApplyGeneralSettings(frame.logic);
+    EXPECT_EQ(frame.appearanceChanges, 0);
+
+    controls.selections[IDC_SETTINGS_TRAY_SHOWS] = 2;
+    logic.ApplyOptimizerSettings(frame.logic);  // not the upper button's
+    EXPECT_EQ(frame.profile.Int("TrayIconShows"), 0);
+    logic.ApplyGeneralSettings(frame.logic);
+    EXPECT_EQ(frame.profile.Int("TrayIconShows"), 2);
+    EXPECT_EQ(frame.appearanceChanges, 1);
+
+    controls.selections[IDC_SETTINGS_THEME] = -1;  // nothing chosen keeps the record's
+    logic.ApplyGeneralSettings(frame.logic);
+    EXPECT_EQ(frame.profile.Int("Theme"), 2);
+    EXPECT_EQ(frame.appearanceChanges, 1);
 }
 
 TEST_F(SettingsPageTest, UncheckingRunAtStartupAndTheLowerApplyBlanksTheRunEntryAtOnce) {

@@ -120,9 +120,10 @@ TEST(SettingsStore, AnOlderRecordReadsWithTheShortcutOffAndAnyNonZeroSwitchTurns
     }
 }
 
-// The standby list's choice is one of three; any other number is off, and is
-// written back as off. The other areas are switches.
-TEST(SettingsStore, AnOlderRecordHasNoAreasAndAStandbyChoiceOutOfRangeIsOff) {
+// The standby list's choice, like the tray's and the theme's, is one of three;
+// any other number is the first, and is written back as such. The other areas
+// are switches.
+TEST(SettingsStore, AnOlderRecordHasNoAreasAndAChoiceOutOfRangeIsTheFirst) {
     for (const auto& [stored, choice] : std::vector<std::pair<std::optional<int>, StandbyListChoice>>{
              {std::nullopt, StandbyListChoice::Off}, {0, StandbyListChoice::Off},
              {1, StandbyListChoice::LowestPriorityOnly}, {2, StandbyListChoice::All}, {3, StandbyListChoice::Off},
@@ -130,15 +131,19 @@ TEST(SettingsStore, AnOlderRecordHasNoAreasAndAStandbyChoiceOutOfRangeIsOff) {
         FakeProfile profile;
         StoreRecord(profile, 70, "K", 1, 1, 1, 1);
         if (stored)
-            profile.SetInt("AreaStandbyList", *stored);
+            for (const char* name : {"AreaStandbyList", "TrayIconShows", "Theme"})
+                profile.SetInt(name, *stored);
         profile.SetInt("AreaCombinePages", 9);
         OptimizerSettings settings;
         ReadSettings(profile, settings);
         EXPECT_EQ(settings.m_areas.standbyList, choice) << stored.value_or(999);
+        EXPECT_EQ(static_cast<int>(settings.m_trayIconShows), static_cast<int>(choice));
+        EXPECT_EQ(static_cast<int>(settings.m_theme), static_cast<int>(choice));
         EXPECT_FALSE(settings.m_areas.systemCache);
         EXPECT_TRUE(settings.m_areas.combinePages);
         WriteSettings(profile, settings);
-        EXPECT_EQ(profile.Int("AreaStandbyList"), static_cast<int>(choice));
+        for (const char* name : {"AreaStandbyList", "TrayIconShows", "Theme"})
+            EXPECT_EQ(profile.Int(name), static_cast<int>(choice)) << name;
         EXPECT_EQ(profile.Int("AreaCombinePages"), 1);
     }
 }

@@ -1,0 +1,19 @@
+#pragma once
+// A dialog in the program's colours: dark or light as chosen, its title bar
+// and controls with it, following a change while it is open.
+#include "framework/dialog.h"
+
+namespace qmo {
+
+class ThemedDialog : public Dialog {
+public:
+    using Dialog::Dialog;
+
+protected:
+    // Derived dialogs call this first from their own OnInitDialog.
+    BOOL OnInitDialog() override;
+    HBRUSH OnCtlColor(UINT message, HDC dc, HWND control) override;
+    bool OnLookChanged() override;
+};
+
+}  // namespace qmo
