@@ -25,7 +25,9 @@ qmo::PerfColors SystemPerfColors() {
 }
 
 qmo::PerfColors CurrentPerfColors() {
-    return qmo::IsHighContrast() ? SystemPerfColors() : qmo::kPerfColors;
+    if (qmo::IsHighContrast())
+        return SystemPerfColors();
+    return qmo::DarkColorsInUse() ? qmo::kDarkPerfColors : qmo::kPerfColors;
 }
 
 void PaintedButton::PaintTo(HDC dc, unsigned dpi) {

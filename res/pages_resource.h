@@ -14,6 +14,7 @@
 #define IDB_BANNER_MIDDLE 134
 #define IDB_OPTIMIZE_BUTTON 148
 #define IDB_BANNER_RIGHT 150
+#define IDB_BANNER_RIGHT_DARK 152
 
 // Dialog templates of the pages.
 #define IDD_PERFORMANCE_PAGE 135

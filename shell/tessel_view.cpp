@@ -1,5 +1,7 @@
 #include "shell/tessel_view.h"
 
+#include "toolkit/ui_palette.h"
+
 #include <array>
 
 #include "framework/application.h"
@@ -13,6 +15,7 @@
 #include "toolkit/image_strip.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
+#include "toolkit/ui_palette.h"
 
 namespace qmo {
 
@@ -180,7 +183,7 @@ void CTesselDesktopSuitFrameView::Relayout() {
 // below the view is told here so that fonts and colours follow.
 void CTesselDesktopSuitFrameView::OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_wndFooter.IsCreated())
-        m_wndFooter.SetColors(::GetSysColor(COLOR_3DFACE), ::GetSysColor(COLOR_3DSHADOW), ::GetSysColor(COLOR_WINDOW));
+        ColorFooter();
     struct Change {
         UINT message;
         WPARAM wParam;
@@ -201,8 +204,18 @@ bool CTesselDesktopSuitFrameView::CreateFooter() {
     if (!m_wndFooter.Create(kRightsNotice, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, RECT{}, m_hWnd,
                             IDC_VIEW_PANEL))
         return false;
-    m_wndFooter.SetColors(::GetSysColor(COLOR_3DFACE), ::GetSysColor(COLOR_3DSHADOW), ::GetSysColor(COLOR_WINDOW));
+    ColorFooter();
     return true;
+}
+
+// The system's shadow with window-coloured text, or the dark canvas.
+void CTesselDesktopSuitFrameView::ColorFooter() {
+    if (qmo::DarkColorsInUse()) {
+        const qmo::UiPalette palette = qmo::CurrentPalette();
+        m_wndFooter.SetColors(palette.border, palette.canvas, palette.mutedText);
+        return;
+    }
+    m_wndFooter.SetColors(::GetSysColor(COLOR_3DFACE), ::GetSysColor(COLOR_3DSHADOW), ::GetSysColor(COLOR_WINDOW));
 }
 
 bool CTesselDesktopSuitFrameView::CreateNavPanel() {
@@ -321,14 +334,23 @@ bool CTesselDesktopSuitFrameView::OnPaint() {
     band.bottom = qmo::ScaleForDpi(qmo::BANNER_HEIGHT, m_dpi);
     if (band.right > 0) {
         qmo::BufferedCanvas canvas(paint.get(), band);
-        ::FillRect(canvas.dc(), &band, ::GetSysColorBrush(COLOR_WINDOW));
+        if (qmo::DarkColorsInUse())
+            qmo::FillSolid(canvas.dc(), band, qmo::CurrentPalette().window);
+        else
+            ::FillRect(canvas.dc(), &band, ::GetSysColorBrush(COLOR_WINDOW));
         OnDraw(canvas.dc(), band.right);
     }
     return true;
 }
 
 void CTesselDesktopSuitFrameView::OnDraw(HDC dc, int width) {
-    const std::array<UINT, 3> ids{IDB_BANNER_LEFT, IDB_BANNER_MIDDLE, IDB_BANNER_RIGHT};
+    // The right end fades into the page: white, or the dark grey.
+    const bool dark = qmo::DarkColorsInUse();
+    if (dark != m_bannerDark) {
+        m_bannerArt[2].reset();
+        m_bannerDark = dark;
+    }
+    const std::array<UINT, 3> ids{IDB_BANNER_LEFT, IDB_BANNER_MIDDLE, dark ? IDB_BANNER_RIGHT_DARK : IDB_BANNER_RIGHT};
     for (std::size_t index = 0; index < ids.size(); ++index)
         if (!m_bannerArt[index])
             m_bannerArt[index] = qmo::LoadBitmapForDpi(ids[index], m_dpi, false);

@@ -84,6 +84,7 @@ protected:
 private:
     void OnCreate();
     bool CreateFooter();
+    void ColorFooter();
     bool CreateNavPanel();
     void AddNavGroup(int groupId, int itemId, bool special, int icon);
     void AddOptimizeGroup();
@@ -113,6 +114,7 @@ private:
     qmo::TaskPanel m_wndNavPanel;
     // The banner's three pieces at the view's DPI, loaded at the first paint and kept.
     std::array<qmo::unique_bitmap, 3> m_bannerArt;
+    bool m_bannerDark = false;  // the right piece loaded is the dark one
     unsigned m_dpi = qmo::kDesignDpi;
 };
 

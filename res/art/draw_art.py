@@ -35,6 +35,7 @@ GOLD, GOLD_DARK = rgb('#ffd35a'), rgb('#c28a1e')
 ARROW_EDGE, ARROW_TOP, ARROW_BOTTOM, GLOW = rgb('#06281f'), rgb('#ffffff'), rgb('#9dffd2'), rgb('#7dffd0')
 SKY_TOP, SKY_BOTTOM, NAVY = rgb('#2b78ea'), rgb('#0c3b96'), rgb('#071f5c')
 SKY_GLOW, MINT, WHITE = rgb('#74b4ff'), rgb('#4fe3b0'), rgb('#ffffff')
+DARK_FACE = rgb('#272727')  # the dark theme's page
 
 
 # --- the RAM module of the program and tray icons --------------------------------
@@ -294,10 +295,11 @@ def left_backdrop(x, y):
     return mix(c, SKY_GLOW, 0.30 * math.exp(-(d / 30.0) ** 2))  # light behind the emblem
 
 
-def right_backdrop(x, y):
-    # The blue gives way to white along a curved front, so the logo stands on white.
+def right_backdrop(x, y, face=WHITE):
+    # The blue gives way to the page's face along a curved front, so the logo
+    # stands on the page: white, or the dark theme's grey.
     front = 150 + 28 * math.sin(y / BANNER_HEIGHT * math.pi * 0.9) - y * 0.35
-    c = mix(sky(y), WHITE, smoothstep(front - 70, front + 90, x))
+    c = mix(sky(y), face, smoothstep(front - 70, front + 90, x))
     band = math.exp(-((x - front - 10) / 26.0) ** 2)
     return mix(c, rgb('#e9f2ff'), 0.25 * band * (1 - smoothstep(front - 70, front + 90, x)))
 
@@ -369,8 +371,8 @@ def banner_left():
     return image.convert('RGB')
 
 
-def banner_right():
-    image = shade(RIGHT_WIDTH, right_backdrop)
+def banner_right(face=WHITE):
+    image = shade(RIGHT_WIDTH, lambda x, y: right_backdrop(x, y, face))
     size = 56
     left, top = RIGHT_WIDTH - size - 14, (BANNER_HEIGHT - size) // 2
     shadow = Canvas(RIGHT_WIDTH, BANNER_HEIGHT)
@@ -393,8 +395,9 @@ ZOOMED = {'_150': 1.5, '_200': 2}
 def bitmaps():
     """{name: image} of the banner pieces, the task icons and the button picture."""
     banner = [banner_left(), shade(MIDDLE_WIDTH, lambda x, y: sky(y)).convert('RGB'), banner_right()]
-    return dict(zip(('banner_left', 'banner_middle', 'banner_right', 'task_icons', 'optimize_button'),
-                    banner + [task_strip(), optimize_button()]))
+    return dict(zip(('banner_left', 'banner_middle', 'banner_right', 'task_icons', 'optimize_button',
+                     'banner_right_dark'),
+                    banner + [task_strip(), optimize_button(), banner_right(DARK_FACE)]))
 
 
 def artwork():

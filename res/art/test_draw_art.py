@@ -21,6 +21,7 @@ BITMAP_SIZES = {
     'banner_left.bmp': (432, 69),
     'banner_middle.bmp': (111, 69),
     'banner_right.bmp': (381, 69),
+    'banner_right_dark.bmp': (381, 69),
     'task_icons.bmp': (1040, 16),
     'optimize_button.bmp': (41, 25),
     'popup_close.bmp': (39, 13),
@@ -213,6 +214,9 @@ class Banner(unittest.TestCase):
             self.assertGreater(b, g + 40)
         self.assertGreater(sum(middle[0][0]), sum(middle[-1][0]) + 60, 'lighter at the top')
         self.assertEqual(rows_of('banner_right.bmp')[2][300], (255, 255, 255))
+        # The dark variant ends in the dark page's grey, and is the same blue where the front has not come.
+        self.assertEqual(rows_of('banner_right_dark.bmp')[2][300], (39, 39, 39))
+        self.assertEqual(rows_of('banner_right_dark.bmp')[30][0], rows_of('banner_right.bmp')[30][0])
 
     def test_logo_sits_at_the_right_end(self):
         green = [x for row in rows_of('banner_right.bmp') for x, (r, g, b) in enumerate(row)
