@@ -48,6 +48,9 @@ void ApplyToControl(HWND control, bool dark) noexcept {
         // A themed check box draws its text in the theme's colour, whatever it is told.
         if (checkOrRadio)
             SetTheme(control, dark ? L"" : nullptr, dark ? L"" : nullptr);
+    } else if (::GetWindowLongPtrW(control, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL)) {
+        // A window of ours that scrolls: its scroll bars.
+        SetTheme(control, dark ? L"DarkMode_Explorer" : nullptr, nullptr);
     }
     ::InvalidateRect(control, nullptr, TRUE);
 }
@@ -84,6 +87,7 @@ void ApplyTitleBarColors(HWND window, bool dark) noexcept {
 void ApplyControlColors(HWND root, bool dark) noexcept {
     if (!root)
         return;
+    ApplyToControl(root, dark);
     ::EnumChildWindows(
         root,
         [](HWND child, LPARAM context) -> BOOL {

@@ -62,6 +62,8 @@ public:
     // The window the shell notifies; tests post to it.
     HWND NotificationWindow() const noexcept { return GetSafeHwnd(); }
     std::size_t CurrentFrame() const noexcept { return m_frame; }
+    // What the notification area shows now: the frame, or the still icon.
+    HICON ShownIcon() const;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -78,7 +80,6 @@ private:
     void StartAnimationTimer();
     void ShowIconNow();
     NOTIFYICONDATAW BaseData() const;
-    HICON ShownIcon() const;
 
     HWND m_owner = nullptr;
     std::wstring m_tooltip;

@@ -627,6 +627,13 @@ high_dpi_pictures() {
   start_on_record CL=dword:0 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:0 bARPL=dword:1 || return 1
   drv wait-popup --timeout-ms 15000 && drv popup-colour 255 0 0 || return 1
   shot dpi144-popup-critical-limit || return 1
+  end_program "$STARTED" || return 1
+  start_on_record CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:0 bARPL=dword:1 Theme=dword:2 || return 1
+  for command in $ID_VIEW_PERFORMANCE:performance $ID_VIEW_PROCESSES:process $ID_VIEW_SETTINGS:settings; do
+    name=${command#*:}
+    act "the $name page at 144 DPI, dark" --visible WM_COMMAND "${command%%:*}" || return 1
+    shot "dpi144-dark-page-$name" || return 1
+  done
   end_program "$STARTED"
 }
 

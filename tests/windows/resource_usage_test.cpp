@@ -113,6 +113,30 @@ TEST_F(MainWindowLeakTest, PageSwitchesRepaintsAndSystemChangesHoldNothing) {
     EXPECT_LE(after.handles, before.handles + kMargin);
 }
 
+// Each round switches the theme and what the tray shows, samples (a number
+// drawn anew whenever its look changes) and repaints everything. The steps
+// repeat every five rounds, so both measurements find the same display (the
+// animation's frames are held only while it shows).
+TEST_F(MainWindowLeakTest, ThemeAndTrayDisplaySwitchesHoldNothing) {
+    const HWND window = frame->GetSafeHwnd();
+    using qmo::TrayIconShows;
+    constexpr TrayIconShows kShows[] = {TrayIconShows::Animation, TrayIconShows::MemoryInUse,
+                                        TrayIconShows::CommittedMemory, TrayIconShows::MemoryInUse,
+                                        TrayIconShows::CommittedMemory};
+    const auto [before, after] = Measure([&](int round) {
+        ChangeSettings([&](qmo::OptimizerSettings& s) {
+            s.m_theme = round % 5 % 2 ? qmo::ThemeChoice::Dark : qmo::ThemeChoice::Light;
+            s.m_trayIconShows = kShows[round % 5];
+            s.m_nCriticalLimit = round % 5 == 3 ? 0 : 80;
+        });
+        frame->Sampled();
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    });
+    EXPECT_LE(after.gdiObjects, before.gdiObjects + kMargin);
+    EXPECT_LE(after.userObjects, before.userObjects + kMargin);
+    EXPECT_LE(after.handles, before.handles + kMargin);
+}
+
 TEST_F(MainWindowLeakTest, HidingAndShowingHoldsNothing) {
     const HWND window = frame->GetSafeHwnd();
     const auto [before, after] = Measure([&](int) {

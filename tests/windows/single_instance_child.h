@@ -18,7 +18,7 @@ int RunFirstInstanceChild(const wchar_t* mutexName, const wchar_t* title);
 // existing checks named here); a normal run leaves that suite out.
 inline constexpr wchar_t kHighDpiChildSwitch[] = L"--high-dpi-child";
 inline constexpr char kHighDpiChildFilter[] =
-    "HighDpiChild*:PageHostViewTest.ChildrenHaveTheirIdsAndTheLayoutsRectangles:"
+    "HighDpiChild*:ThemeTest.*:PageHostViewTest.ChildrenHaveTheirIdsAndTheLayoutsRectangles:"
     "PopupWindowTest.SlidesUpOutOfTheWorkAreasCornerToFullSizeWithoutTakingTheFocus:"
     "PopupWindowTest.ClicksReportTheElementUnderPressAndRelease:"
     "PopupPictureTest.TheFreedLineKeepsBelowTheMessageInsideThePanelWhateverTheFont";

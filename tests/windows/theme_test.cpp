@@ -1,0 +1,162 @@
+// The dark theme and the tray's number on the real frame: every page and
+// panel follows the setting at once and each text a page answers for reads on
+// its face; the tray shows the number drawn at the taskbar's size, makes a new
+// icon only when the number's look changes, and gives the animation back.
+// The child at 144 DPI runs these again.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "frame_test_support.h"
+#include "toolkit/theme_colors.h"
+#include "toolkit/tray_number_icon.h"
+#include "toolkit/ui_palette.h"
+#include "toolkit_test_support.h"
+
+namespace qmo {
+namespace {
+
+Color ToColor(COLORREF color) {
+    return {GetRValue(color), GetGValue(color), GetBValue(color)};
+}
+
+// A face is dark when white text reads on it as well as on the dark palette's canvas.
+bool IsDark(COLORREF color) {
+    return ContrastRatio(ToColor(color), {255, 255, 255}) > 10;
+}
+
+// The text colour and the brush's colour `window` answers for `control`.
+struct Answer {
+    COLORREF text;
+    COLORREF face;
+};
+Answer ColoursAnswered(HWND window, UINT message, HWND control) {
+    unique_dc dc(::CreateCompatibleDC(nullptr));
+    ::SetTextColor(dc.get(), ::GetSysColor(COLOR_WINDOWTEXT));
+    const auto brush = reinterpret_cast<HBRUSH>(
+        ::SendMessageW(window, message, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(control)));
+    LOGBRUSH logBrush{};
+    ::GetObjectW(brush, sizeof(logBrush), &logBrush);
+    return {::GetTextColor(dc.get()), logBrush.lbColor};
+}
+
+// The icon's pixels, 0xAARRGGBB, top row first, and its side.
+struct IconPixels {
+    int size = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * size + x)]; }
+};
+IconPixels ReadIcon(HICON icon) {
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info))
+        return {};
+    unique_bitmap color(info.hbmColor);
+    unique_bitmap mask(info.hbmMask);
+    BITMAP bitmap{};
+    ::GetObjectW(color.get(), sizeof(bitmap), &bitmap);
+    IconPixels read{bitmap.bmWidth, std::vector<std::uint32_t>(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmWidth)};
+    BITMAPINFO header{};
+    header.bmiHeader = {sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmWidth, 1, 32, BI_RGB};
+    unique_dc dc(::CreateCompatibleDC(nullptr));
+    ::GetDIBits(dc.get(), color.get(), 0, static_cast<UINT>(bitmap.bmWidth), read.pixels.data(), &header,
+                DIB_RGB_COLORS);
+    return read;
+}
+
+std::uint32_t Opaque(Color color) {
+    return 0xFF000000u | (static_cast<std::uint32_t>(color.red) << 16) | (static_cast<std::uint32_t>(color.green) << 8) |
+           color.blue;
+}
+
+class ThemeTest : public ::testing::Test, protected testing::FrameOnScratchKeys<> {
+protected:
+    ThemeTest() : FrameOnScratchKeys(L"Theme") {}
+    void SetUp() override {
+        ASSERT_TRUE(Create());
+        Show();
+    }
+    void TearDown() override { UseDarkColors(false); }
+
+    // A pixel of `window` as the screen shows it, two pixels in from its
+    // bottom-left corner, or its top-right one (where no scroll bar comes).
+    static COLORREF Corner(HWND window, bool topRight = false) {
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        const testing::ClientPicture picture = testing::ClientPicture::FromScreen(window);
+        return topRight ? picture.At(picture.Width() - 3, 2) : picture.At(2, picture.Height() - 3);
+    }
+};
+
+TEST_F(ThemeTest, EveryPageAndPanelFollowsTheSettingAtOnceAndEachTextReadsOnItsFace) {
+    CTesselDesktopSuitFrameView& view = frame->View();
+    const std::array<HWND, 3> pages{view.PerformancePage().GetSafeHwnd(), view.ProcessPage().GetSafeHwnd(),
+                                    view.SettingsPage().GetSafeHwnd()};
+    for (ThemeChoice theme : {ThemeChoice::Dark, ThemeChoice::Light, ThemeChoice::Dark}) {
+        const bool dark = theme == ThemeChoice::Dark;
+        SCOPED_TRACE(dark ? "dark" : "light");
+        ChangeSettings([&](OptimizerSettings& s) { s.m_theme = theme; });
+        EXPECT_EQ(DarkColorsInUse(), dark);
+        const std::array<HWND, 3> panels{view.NavPanel().GetSafeHwnd(), view.Footer().GetSafeHwnd(),
+                                         view.PageTabs().GetSafeHwnd()};
+        for (std::size_t panel = 0; panel < panels.size(); ++panel) {
+            const COLORREF pixel = Corner(panels[panel], panels[panel] == view.PageTabs().GetSafeHwnd());
+            EXPECT_EQ(IsDark(pixel), dark) << "panel " << panel << ": " << std::hex << pixel;
+        }
+        for (std::size_t group = 0; group < pages.size(); ++group) {
+            view.SelectNavigationGroup(group);
+            EXPECT_EQ(IsDark(Corner(pages[group], true)), dark) << "page " << group;
+            for (HWND child = ::GetWindow(pages[group], GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+                for (UINT message : {WM_CTLCOLORSTATIC, WM_CTLCOLOREDIT}) {
+                    const Answer answer = ColoursAnswered(pages[group], message, child);
+                    EXPECT_EQ(IsDark(answer.face), dark) << "page " << group << ", control " << ::GetDlgCtrlID(child);
+                    EXPECT_GE(ContrastRatio(ToColor(answer.text), ToColor(answer.face)), 4.5)
+                        << "page " << group << ", control " << ::GetDlgCtrlID(child);
+                }
+            }
+        }
+    }
+}
+
+TEST_F(ThemeTest, TheTrayShowsTheNumberAtTheTaskbarsSizeRedrawnOnlyWhenItsLookChanges) {
+    TrayIcon& tray = frame->TrayIcon();
+    ASSERT_TRUE(tray.Animating());
+    ChangeSettings([](OptimizerSettings& s) { s.m_trayIconShows = TrayIconShows::CommittedMemory; });
+    EXPECT_FALSE(tray.Animating());
+    ASSERT_TRUE(testing::PumpUntil([&] {
+        const PerformanceSampler* sampler = frame->Monitor().Sampler();
+        return sampler && sampler->m_nHistoryCount > 0;
+    }));
+    frame->Sampled();
+    const int committed = frame->Monitor().Sampler()->m_nMemoryValue;
+
+    const HICON shown = tray.ShownIcon();
+    IconPixels icon = ReadIcon(shown);
+    EXPECT_EQ(icon.size, TrayIconSize());
+    ASSERT_GE(icon.size, 16);
+    const int last = icon.size - 1;
+    for (const POINT corner : {POINT{0, 0}, POINT{last, 0}, POINT{0, last}, POINT{last, last}})
+        EXPECT_EQ(icon.At(corner.x, corner.y) >> 24, 0u) << "a corner is not clear";
+    const TrayLevel level = TrayLevelFor(committed, frame->Settings().m_nCriticalLimit);
+    EXPECT_EQ(icon.At(0, icon.size / 2), Opaque(TrayNumberColorsFor(level).fill)) << committed << " %";
+    int figure = 0;
+    for (std::uint32_t pixel : icon.pixels)
+        figure += pixel == Opaque(TrayNumberColorsFor(level).text) ? 1 : 0;
+    EXPECT_GT(figure, icon.size) << "no figure drawn";
+    EXPECT_NE(frame->TrayIcon().Tooltip().find(L"Memory in use: "), std::wstring::npos) << "the other figure";
+
+    frame->Sampled();
+    EXPECT_EQ(tray.ShownIcon(), shown) << "the same look is not drawn again";
+
+    ChangeSettings([](OptimizerSettings& s) { s.m_nCriticalLimit = 0; });
+    frame->Sampled();
+    ASSERT_NE(tray.ShownIcon(), shown);
+    icon = ReadIcon(tray.ShownIcon());
+    EXPECT_EQ(icon.At(0, icon.size / 2), Opaque(TrayNumberColorsFor(TrayLevel::AtLimit).fill));
+
+    ChangeSettings([](OptimizerSettings& s) { s.m_trayIconShows = TrayIconShows::Animation; });
+    EXPECT_TRUE(tray.Animating());
+    EXPECT_EQ(frame->TrayIcon().Tooltip().find(L"Memory in use"), std::wstring::npos);
+}
+
+}  // namespace
+}  // namespace qmo
