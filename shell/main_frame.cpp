@@ -419,7 +419,8 @@ void CMainFrame::ShowLastOptimizationInTooltip() {
         line += (line.empty() ? "" : "\n") + m_waitLine;
     if (!m_figureLine.empty())
         line += (line.empty() ? "" : "\n") + m_figureLine;
-    m_trayIcon.SetTooltip(std::wstring(qmo::kMainWindowTitle) + L"\n" + qmo::Widen(line));
+    m_trayIcon.SetTooltip(line.empty() ? std::wstring(qmo::kMainWindowTitle)
+                                       : std::wstring(qmo::kMainWindowTitle) + L"\n" + qmo::Widen(line));
 }
 
 void CMainFrame::ShowHistoryWindow() {

@@ -3,6 +3,7 @@
 // dark styles where Windows has them. Where it has none, the controls ask
 // their parent for colours (WM_CTLCOLOR...) and ThemedControlColors answers.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <optional>
 
@@ -25,5 +26,11 @@ void ApplyControlColors(HWND root, bool dark) noexcept;
 // the text and background set on `dc`, and the brush of the window face.
 // Null when light, for the window's usual answer.
 HBRUSH ThemedControlColors(UINT message, HDC dc) noexcept;
+
+// Windows has no dark push button or header to give: while the dark colours
+// are in use these paint them. A push button's NM_CUSTOMDRAW is answered in
+// `result` (true when painted); the header is painted whole for its WM_PAINT.
+bool PaintDarkPushButton(const NMCUSTOMDRAW& draw, LRESULT& result);
+void PaintDarkHeader(HWND header, HDC dc);
 
 }  // namespace qmo

@@ -1,5 +1,8 @@
 #include "toolkit/fit_header_ctrl.h"
 
+#include "toolkit/dark_mode.h"
+#include "toolkit/ui_palette.h"
+
 #include <vector>
 
 #include "framework/unique_handle.h"
@@ -163,6 +166,14 @@ bool CFitHeaderCtrl::OnContextMenu(HWND, POINT screen) {
 }
 
 LRESULT CFitHeaderCtrl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Windows has no dark header to give on every system: in the dark colours it is painted here.
+    if (DarkColorsInUse() && (message == WM_PAINT || message == WM_ERASEBKGND)) {
+        if (message == WM_PAINT) {
+            paint_dc paint(m_hWnd);
+            PaintDarkHeader(m_hWnd, paint.get());
+        }
+        return message == WM_ERASEBKGND ? 1 : 0;
+    }
     if (message != WM_WINDOWPOSCHANGED)
         return SubclassedControl::HandleMessage(message, wParam, lParam);
     const LRESULT result = DefaultHandler(message, wParam, lParam);

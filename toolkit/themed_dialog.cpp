@@ -1,5 +1,7 @@
 #include "toolkit/themed_dialog.h"
 
+#include <commctrl.h>
+
 #include "toolkit/dark_mode.h"
 #include "toolkit/ui_palette.h"
 
@@ -28,6 +30,12 @@ bool ThemedDialog::OnLookChanged() {
     ApplyControlColors(m_hWnd, dark);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     return Dialog::OnLookChanged();
+}
+
+bool ThemedDialog::OnNotify(UINT id, NMHDR* header, LRESULT& result) {
+    if (header->code == NM_CUSTOMDRAW && PaintDarkPushButton(*reinterpret_cast<NMCUSTOMDRAW*>(header), result))
+        return true;
+    return Dialog::OnNotify(id, header, result);
 }
 
 }  // namespace qmo

@@ -14,6 +14,8 @@ protected:
     BOOL OnInitDialog() override;
     HBRUSH OnCtlColor(UINT message, HDC dc, HWND control) override;
     bool OnLookChanged() override;
+    // Push buttons painted dark; derived dialogs hand on what they do not handle.
+    bool OnNotify(UINT id, NMHDR* header, LRESULT& result) override;
 };
 
 }  // namespace qmo
