@@ -1,5 +1,8 @@
 #include "about/about_dlg.h"
 
+#include "toolkit/dark_mode.h"
+#include "toolkit/ui_palette.h"
+
 #include <array>
 #include <utility>
 
@@ -10,7 +13,9 @@
 #include "res/pages_resource.h"
 #include "pages/frame_texts.h"
 #include "toolkit/image_strip.h"
+#include "toolkit/dark_mode.h"
 #include "toolkit/ui_paint.h"
+#include "toolkit/ui_palette.h"
 
 namespace qmo {
 
@@ -88,6 +93,8 @@ bool CAboutDlg::OnEraseBkgnd(HDC) {
 HBRUSH CAboutDlg::OnCtlColor(UINT message, HDC dc, HWND control) {
     if (message != WM_CTLCOLORMSGBOX && message != WM_CTLCOLOREDIT && message != WM_CTLCOLORSTATIC)
         return ThemedDialog::OnCtlColor(message, dc, control);
+    if (HBRUSH dark = qmo::ThemedControlColors(message, dc))
+        return dark;
     // The system's answer first, as for any window; it also sets the text colour.
     const LRESULT standard = ::DefWindowProcW(m_hWnd, message, reinterpret_cast<WPARAM>(dc),
                                            reinterpret_cast<LPARAM>(control));
@@ -103,7 +110,7 @@ bool CAboutDlg::OnPaint() {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     qmo::BufferedCanvas canvas(paint.get(), client);
-    qmo::FillSolid(canvas.dc(), client, kWhite);
+    qmo::FillSolid(canvas.dc(), client, qmo::DarkColorsInUse() ? qmo::CurrentPalette().window : kWhite);
     ExtendBanner(canvas.dc(), client);
     return true;
 }

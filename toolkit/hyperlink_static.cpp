@@ -44,7 +44,7 @@ void HyperlinkStatic::SetBackgroundColour(COLORREF colour) {
 }
 
 COLORREF HyperlinkStatic::TextColour() const noexcept {
-    if (IsHighContrast()) {
+    if (IsHighContrast() || DarkColorsInUse()) {
         const UiPalette palette = CurrentPalette();
         return m_hover.IsInside() ? palette.accentPressed : palette.accent;
     }
@@ -162,7 +162,7 @@ void HyperlinkStatic::Paint(HDC target) {
     if (client.right <= 0 || client.bottom <= 0)
         return;
     BufferedCanvas canvas(target, client);
-    const COLORREF background = IsHighContrast() ? CurrentPalette().window : m_background;
+    const COLORREF background = IsHighContrast() || DarkColorsInUse() ? CurrentPalette().window : m_background;
     FillSolid(canvas.dc(), client, background);
     const HFONT font = UnderlinedFont();
     const UINT format = AlignmentOf(m_hWnd) | DT_SINGLELINE | DT_NOPREFIX;
