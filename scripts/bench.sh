@@ -176,6 +176,16 @@ rule_cpu=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
 stop program
 wine reg delete "$SETTINGS_KEY" /v AutoOptimizeRule /f </dev/null >/dev/null 2>&1
 wine reg delete "$SETTINGS_KEY" /v AutoOptimizePercent /f </dev/null >/dev/null 2>&1
+# Then hidden with the committed figure as the tray's number: what following
+# the figure each second costs, a new icon only when the number changes.
+wine reg add "$SETTINGS_KEY" /v TrayIconShows /t REG_DWORD /d 2 /f </dev/null >/dev/null 2>&1
+start program >/dev/null
+sleep 5
+before=$(cpu_ms "${EXE[program]}")
+sleep "$IDLE_SECONDS"
+number_cpu=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
+stop program
+wine reg delete "$SETTINGS_KEY" /v TrayIconShows /f </dev/null >/dev/null 2>&1
 rm -f "$OUT"
 
 echo
@@ -196,6 +206,8 @@ figure_row "idle CPU per minute, window hidden" ms "${CPU_HIDDEN[program]}" "${C
 figure_row "idle CPU per minute, performance page shown" ms "$visible_cpu" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
 figure_row "idle CPU per minute, hidden, in-use rule" ms "$rule_cpu" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
 echo "(the memory-in-use rule's checks: $(ratio "$rule_cpu" "${CPU_HIDDEN[program]}") x the program hidden under the five-minute rule)"
+figure_row "idle CPU per minute, hidden, tray number" ms "$number_cpu" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
+echo "(the tray's number: $(ratio "$number_cpu" "${CPU_HIDDEN[program]}") x the animation)"
 figure_row "private bytes after ${IDLE_SECONDS} s idle" KiB "${KIB[program]}" "${KIB[fair]}" "${KIB[bare]}"
 echo "(private bytes: the program $(( (KIB[program] - KIB[fair]) / 1024 )) MiB above the baseline)"
 
