@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "frame_test_support.h"
+#include "shell/popup_notifications.h"
+#include "toolkit/popup_window.h"
 #include "toolkit/theme_colors.h"
 #include "toolkit/tray_number_icon.h"
 #include "toolkit/ui_palette.h"
@@ -163,9 +165,35 @@ TEST_F(ThemeTest, FollowingWindowsTheColoursChangeWithItsAppModeAndHighContrastW
     ::SendMessageW(frame->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_FALSE(DarkColorsInUse());
     EXPECT_EQ(Corner(page, true), ::GetSysColor(COLOR_WINDOW));
+    // The tray's number takes the system's colours at once.
+    ChangeSettings([](OptimizerSettings& s) { s.m_trayIconShows = TrayIconShows::MemoryInUse; });
+    const IconPixels icon = ReadIcon(frame->TrayIcon().ShownIcon());
+    ASSERT_GT(icon.size, 0);
+    const COLORREF system = ::GetSysColor(COLOR_WINDOW);
+    const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    const std::uint32_t fill = icon.At(1, icon.size / 2) & 0xFFFFFFu;
+    EXPECT_TRUE(fill == (static_cast<std::uint32_t>(GetRValue(system)) << 16 | GetGValue(system) << 8 | GetBValue(system)) ||
+                fill == (static_cast<std::uint32_t>(GetRValue(highlight)) << 16 | GetGValue(highlight) << 8 |
+                         GetBValue(highlight)))
+        << std::hex << fill;
     OverrideHighContrastForTesting(std::nullopt);
     ::SendMessageW(frame->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_TRUE(DarkColorsInUse());
+}
+
+// The notices keep their own colours whatever the theme.
+TEST_F(ThemeTest, ANoticeLooksTheSameDarkAndLight) {
+    std::vector<testing::ClientPicture> pictures;
+    for (ThemeChoice theme : {ThemeChoice::Light, ThemeChoice::Dark}) {
+        ChangeSettings([&](OptimizerSettings& s) { s.m_theme = theme; });
+        PopupPtr popup = PopupWindow::Make(BuildOptimizedPopup(std::uint64_t{412} << 20));
+        ASSERT_TRUE(popup->Show(nullptr, 0));
+        ASSERT_TRUE(testing::PumpUntil([&] { return popup->State() == PopupState::Shown; }, 3000));
+        ::UpdateWindow(popup->GetSafeHwnd());
+        pictures.push_back(testing::ClientPicture::FromScreen(popup->GetSafeHwnd()));
+    }
+    EXPECT_GT(pictures[0].Width(), 0);
+    EXPECT_TRUE(pictures[0] == pictures[1]);
 }
 
 TEST_F(ThemeTest, TheTrayShowsTheNumberAtTheTaskbarsSizeRedrawnOnlyWhenItsLookChanges) {
