@@ -163,29 +163,31 @@ before=$(cpu_ms "${EXE[program]}")
 sleep "$IDLE_SECONDS"
 visible_cpu=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
 stop program
-# Then the program alone, hidden, its automatic runs under the memory-in-use
-# rule at 95 %: what reading memory in use every second costs.
+# Then the program alone and hidden, with settings of the user's registry
+# changed for the run: its processor time per minute.
 SETTINGS_KEY='HKCU\Software\Local AppWizard-Generated Applications\Quenvale Memory Optimizer\Settings'
-wine reg add "$SETTINGS_KEY" /v AutoOptimizeRule /t REG_DWORD /d 1 /f </dev/null >/dev/null 2>&1
-wine reg add "$SETTINGS_KEY" /v AutoOptimizePercent /t REG_DWORD /d 95 /f </dev/null >/dev/null 2>&1
-start program >/dev/null
-sleep 5
-before=$(cpu_ms "${EXE[program]}")
-sleep "$IDLE_SECONDS"
-rule_cpu=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
-stop program
-wine reg delete "$SETTINGS_KEY" /v AutoOptimizeRule /f </dev/null >/dev/null 2>&1
-wine reg delete "$SETTINGS_KEY" /v AutoOptimizePercent /f </dev/null >/dev/null 2>&1
-# Then hidden with the committed figure as the tray's number: what following
-# the figure each second costs, a new icon only when the number changes.
-wine reg add "$SETTINGS_KEY" /v TrayIconShows /t REG_DWORD /d 2 /f </dev/null >/dev/null 2>&1
-start program >/dev/null
-sleep 5
-before=$(cpu_ms "${EXE[program]}")
-sleep "$IDLE_SECONDS"
-number_cpu=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
-stop program
-wine reg delete "$SETTINGS_KEY" /v TrayIconShows /f </dev/null >/dev/null 2>&1
+hidden_cpu_with() {  # NAME=NUMBER...
+  local setting before spent
+  for setting in "$@"; do
+    wine reg add "$SETTINGS_KEY" /v "${setting%%=*}" /t REG_DWORD /d "${setting#*=}" /f </dev/null >/dev/null 2>&1
+  done
+  start program >/dev/null
+  sleep 5
+  before=$(cpu_ms "${EXE[program]}")
+  sleep "$IDLE_SECONDS"
+  spent=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
+  stop program
+  for setting in "$@"; do
+    wine reg delete "$SETTINGS_KEY" /v "${setting%%=*}" /f </dev/null >/dev/null 2>&1
+  done
+  echo "$spent"
+}
+# The automatic runs under the memory-in-use rule at 95 %: what reading
+# memory in use every second costs.
+rule_cpu=$(hidden_cpu_with AutoOptimizeRule=1 AutoOptimizePercent=95)
+# The committed figure as the tray's number: what following the figure each
+# second costs, a new icon only when the number changes.
+number_cpu=$(hidden_cpu_with TrayIconShows=2)
 rm -f "$OUT"
 
 echo

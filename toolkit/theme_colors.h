@@ -7,21 +7,34 @@
 
 namespace qmo {
 
-struct ThemeColors {
-    Color window;     // page and card faces
-    Color canvas;     // behind cards
-    Color border;     // card and button outlines
-    Color separator;  // hairlines inside a card
-    Color text;
-    Color mutedText;
-    Color disabledText;
-    Color accent;  // links, the selected tab's bar, focus
-    Color accentPressed;
-    Color accentText;  // text on an accent fill
-    Color control;     // button face
-    Color controlHot;
-    Color controlPressed;
+// One scheme, in the portable colour or in the system's colour type.
+template <class C>
+struct ColorScheme {
+    C window;     // page and card faces
+    C canvas;     // behind cards
+    C border;     // card and button outlines
+    C separator;  // hairlines inside a card
+    C text;
+    C mutedText;
+    C disabledText;
+    C accent;  // links, the selected tab's bar, focus
+    C accentPressed;
+    C accentText;  // text on an accent fill
+    C control;     // button face
+    C controlHot;
+    C controlPressed;
 };
+using ThemeColors = ColorScheme<Color>;
+
+// The same scheme with each colour put through `convert`.
+template <class To, class From, class Convert>
+ColorScheme<To> ConvertScheme(const ColorScheme<From>& scheme, Convert convert) {
+    return {convert(scheme.window),     convert(scheme.canvas),       convert(scheme.border),
+            convert(scheme.separator),  convert(scheme.text),         convert(scheme.mutedText),
+            convert(scheme.disabledText), convert(scheme.accent),     convert(scheme.accentPressed),
+            convert(scheme.accentText), convert(scheme.control),      convert(scheme.controlHot),
+            convert(scheme.controlPressed)};
+}
 
 const ThemeColors& LightThemeColors() noexcept;
 const ThemeColors& DarkThemeColors() noexcept;

@@ -1,6 +1,5 @@
 #include "toolkit/ui_palette.h"
 
-#include "toolkit/theme_colors.h"
 #include "toolkit/ui_paint.h"
 
 namespace qmo {
@@ -51,12 +50,7 @@ UiPalette CurrentPalette() {
                          face,
                          ::GetSysColor(COLOR_HIGHLIGHT)};
     }
-    const ThemeColors& colors = g_dark ? DarkThemeColors() : LightThemeColors();
-    return UiPalette{ToColorRef(colors.window),       ToColorRef(colors.canvas),      ToColorRef(colors.border),
-                     ToColorRef(colors.separator),    ToColorRef(colors.text),        ToColorRef(colors.mutedText),
-                     ToColorRef(colors.disabledText), ToColorRef(colors.accent),      ToColorRef(colors.accentPressed),
-                     ToColorRef(colors.accentText),   ToColorRef(colors.control),     ToColorRef(colors.controlHot),
-                     ToColorRef(colors.controlPressed)};
+    return ConvertScheme<COLORREF>(g_dark ? DarkThemeColors() : LightThemeColors(), ToColorRef);
 }
 
 COLORREF ContrastingText(COLORREF background) noexcept {

@@ -5,23 +5,11 @@
 
 #include <optional>
 
+#include "toolkit/theme_colors.h"
+
 namespace qmo {
 
-struct UiPalette {
-    COLORREF window;     // page and card faces
-    COLORREF canvas;     // the light grey behind cards
-    COLORREF border;     // card and button outlines
-    COLORREF separator;  // hairlines inside a card
-    COLORREF text;
-    COLORREF mutedText;
-    COLORREF disabledText;
-    COLORREF accent;  // links, the selected tab's bar, focus
-    COLORREF accentPressed;
-    COLORREF accentText;  // text on an accent fill
-    COLORREF control;     // button face
-    COLORREF controlHot;
-    COLORREF controlPressed;
-};
+using UiPalette = ColorScheme<COLORREF>;
 
 bool IsHighContrast();
 // A test seam: Wine cannot switch the system's high-contrast mode on

@@ -31,22 +31,11 @@ constexpr wchar_t kLogPixels[] = L"LogPixels";
 // The screen's DPI as wine reads it at a process's start, put back as it was.
 class ScreenDpiSetting {
 public:
-    explicit ScreenDpiSetting(DWORD dpi) : m_saved(testing::ReadRawValue(HKEY_CURRENT_USER, kDesktopKey, kLogPixels)) {
-        m_written = testing::WriteRawValue(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &dpi, sizeof(dpi));
-    }
-    ScreenDpiSetting(const ScreenDpiSetting&) = delete;
-    ScreenDpiSetting& operator=(const ScreenDpiSetting&) = delete;
-    ~ScreenDpiSetting() {
-        if (m_saved.exists)
-            testing::WriteRawValue(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, m_saved.type, m_saved.data.data(),
-                                   static_cast<DWORD>(m_saved.data.size()));
-        else
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels);
-    }
+    explicit ScreenDpiSetting(DWORD dpi) { m_written = m_setting.Set(dpi); }
     bool Written() const noexcept { return m_written; }
 
 private:
-    testing::RawValue m_saved;
+    testing::UserDwordSetting m_setting{kDesktopKey, kLogPixels};
     bool m_written = false;
 };
 

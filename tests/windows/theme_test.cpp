@@ -119,33 +119,12 @@ TEST_F(ThemeTest, EveryPageAndPanelFollowsTheSettingAtOnceAndEachTextReadsOnItsF
     }
 }
 
-// Windows' app mode, saved and put back as it was.
-class AppModeSetting {
-public:
-    static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
-    static constexpr wchar_t kValue[] = L"AppsUseLightTheme";
-    AppModeSetting() : m_saved(testing::ReadRawValue(HKEY_CURRENT_USER, kKey, kValue)) {}
-    AppModeSetting(const AppModeSetting&) = delete;
-    AppModeSetting& operator=(const AppModeSetting&) = delete;
-    ~AppModeSetting() {
-        if (m_saved.exists)
-            testing::WriteRawValue(HKEY_CURRENT_USER, kKey, kValue, m_saved.type, m_saved.data.data(),
-                                   static_cast<DWORD>(m_saved.data.size()));
-        else
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
-    }
-    bool Set(DWORD light) {
-        return testing::WriteRawValue(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &light, sizeof(light));
-    }
-
-private:
-    testing::RawValue m_saved;
-};
 
 // Following Windows, the colours change when Windows says its app mode
 // changed, and not before; high contrast then takes over from dark.
 TEST_F(ThemeTest, FollowingWindowsTheColoursChangeWithItsAppModeAndHighContrastWins) {
-    AppModeSetting mode;
+    testing::UserDwordSetting mode(L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+                                   L"AppsUseLightTheme");
     ASSERT_EQ(frame->Settings().m_theme, ThemeChoice::FollowWindows);
     const HWND page = frame->View().PerformancePage().GetSafeHwnd();
     const auto tellColorSet = [&] {

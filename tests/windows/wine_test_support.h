@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qmo::testing {
@@ -42,6 +43,32 @@ struct RawValue {
 RawValue ReadRawValue(HKEY root, const std::wstring& keyPath, const std::wstring& name);
 bool WriteRawValue(HKEY root, const std::wstring& keyPath, const std::wstring& name, DWORD type, const void* data,
                    DWORD size);
+
+// A number of the user's registry set for a test and put back as it was (or
+// taken away again) when this goes.
+class UserDwordSetting {
+public:
+    UserDwordSetting(std::wstring keyPath, std::wstring name)
+        : m_keyPath(std::move(keyPath)), m_name(std::move(name)),
+          m_saved(ReadRawValue(HKEY_CURRENT_USER, m_keyPath, m_name)) {}
+    UserDwordSetting(const UserDwordSetting&) = delete;
+    UserDwordSetting& operator=(const UserDwordSetting&) = delete;
+    ~UserDwordSetting() {
+        if (m_saved.exists)
+            WriteRawValue(HKEY_CURRENT_USER, m_keyPath, m_name, m_saved.type, m_saved.data.data(),
+                          static_cast<DWORD>(m_saved.data.size()));
+        else
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, m_keyPath.c_str(), m_name.c_str());
+    }
+    bool Set(DWORD value) {
+        return WriteRawValue(HKEY_CURRENT_USER, m_keyPath, m_name, REG_DWORD, &value, sizeof(value));
+    }
+
+private:
+    std::wstring m_keyPath;
+    std::wstring m_name;
+    RawValue m_saved;
+};
 bool KeyExists(HKEY root, const std::wstring& keyPath);
 std::wstring AsText(const RawValue& value);  // REG_SZ data up to its first null
 
