@@ -192,19 +192,24 @@ void CMainFrame::OnTrayLookChanged() {
     ShowTrayFigure();
 }
 
-void CMainFrame::ChooseColors() {
+// True when the colours chosen differ from those the windows show.
+bool CMainFrame::ChooseColors() {
     const bool dark = qmo::DarkThemeWanted(m_logic.Settings().m_theme, qmo::AppsUseLightTheme(), qmo::IsHighContrast());
-    if (m_darkColors && *m_darkColors == dark)
-        return;
+    if (dark == m_darkColors)
+        return false;
     m_darkColors = dark;
     qmo::UseDarkColors(dark);
     qmo::ApplyTitleBarColors(m_hWnd, dark);
     m_historyWindow.ColorsChanged();
+    return true;
 }
 
-// The theme setting changed: colours chosen again, every window told.
+// The theme setting may have changed: the colours chosen again, and every
+// window told when they differ (the windows are made light, so a light
+// start tells nobody).
 void CMainFrame::ApplyTheme() {
-    ChooseColors();
+    if (!ChooseColors())
+        return;
     if (m_view.IsCreated())
         ::SendMessageW(m_view.GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);

@@ -113,7 +113,7 @@ private:
     void ShowTrayDisplay();
     void ShowTrayFigure();
     void OnTrayLookChanged();
-    void ChooseColors();
+    bool ChooseColors();
     void ApplyTheme();
     void OnHelp();
     void OpenProductWebPage(int showCommand);
@@ -128,7 +128,7 @@ private:
     std::string m_figureLine;  // the figure the tray's number does not show; empty with the animation
     std::optional<qmo::TrayNumberLook> m_trayLook;  // the number on the tray now; none with the animation
     int m_trayIconSize = 16;
-    std::optional<bool> m_darkColors;  // the colours chosen; none before the first choice
+    bool m_darkColors = false;  // the colours the windows show
     void AllowOptimizeRequests();
     LRESULT OnOptimizeRequest();
 

@@ -34,25 +34,45 @@ bool InsideTile(int x, int y, int size, int radius) {
     return dx * dx + dy * dy <= radius * radius;
 }
 
-// The boldest font whose figure fits the tile with a pixel to spare each side.
+unique_font FigureFont(int height, int width) {
+    LOGFONTW font{};
+    font.lfHeight = -height;
+    font.lfWidth = width;
+    font.lfWeight = FW_BOLD;
+    font.lfQuality = ANTIALIASED_QUALITY;
+    font.lfCharSet = DEFAULT_CHARSET;
+    wcscpy_s(font.lfFaceName, L"Segoe UI");
+    return unique_font(::CreateFontIndirectW(&font));
+}
+
+SIZE Extent(HDC dc, HFONT font, const std::wstring& text) {
+    scoped_select select(dc, font);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent;
+}
+
+// The font of the figure: as tall as two digits fit the tile with a pixel to
+// spare each side, whatever the figure, so every number looks alike; a wider
+// figure ("99+") is narrowed to fit rather than made smaller.
 unique_font FittingFont(HDC dc, const std::wstring& text, int size) {
+    const int room = size - 2;
     for (int height = size; height >= 6; --height) {
-        LOGFONTW font{};
-        font.lfHeight = -height;
-        font.lfWeight = FW_BOLD;
-        font.lfQuality = ANTIALIASED_QUALITY;
-        font.lfCharSet = DEFAULT_CHARSET;
-        wcscpy_s(font.lfFaceName, L"Segoe UI");
-        unique_font made(::CreateFontIndirectW(&font));
-        if (!made)
-            return made;
-        scoped_select select(dc, made.get());
-        SIZE extent{};
-        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        unique_font font = FigureFont(height, 0);
+        if (!font)
+            return font;
+        if (Extent(dc, font.get(), L"88").cx > room && height > 6)
+            continue;
+        const SIZE extent = Extent(dc, font.get(), text);
+        if (extent.cx <= room)
+            return font;
         TEXTMETRICW metrics{};
-        ::GetTextMetricsW(dc, &metrics);
-        if (extent.cx <= size - 2 && metrics.tmAscent - metrics.tmInternalLeading <= size - 2)
-            return made;
+        {
+            scoped_select select(dc, font.get());
+            ::GetTextMetricsW(dc, &metrics);
+        }
+        const int narrowed = std::max(1, static_cast<int>(metrics.tmAveCharWidth * room / extent.cx));
+        return FigureFont(height, narrowed);
     }
     return unique_font();
 }

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,22 +43,13 @@ struct Picture {
     }
 };
 
-BITMAPINFOHEADER TopDown32(int width, int height) {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = width;
-    header.biHeight = -height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    return header;
-}
 
 Picture CaptureScreen(const RECT& area) {
     Picture picture;
     picture.width = area.right - area.left;
     const int height = area.bottom - area.top;
     BITMAPINFO info{};
-    info.bmiHeader = TopDown32(picture.width, height);
+    info.bmiHeader = testing::TopDown32(picture.width, height);
     void* bits = nullptr;
     const HDC screen = ::GetDC(nullptr);
     unique_bitmap dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -78,17 +67,7 @@ Picture CaptureScreen(const RECT& area) {
 }
 
 void SaveIfAsked(const Picture& picture, const char* name) {
-    const char* folder = std::getenv("QMO_POPUP_PICTURES");
-    if (!folder || !*folder)
-        return;
-    const BITMAPINFOHEADER header = TopDown32(picture.width, static_cast<int>(picture.pixels.size()) / picture.width);
-    const auto bytes = static_cast<DWORD>(picture.pixels.size() * 4);
-    const auto offset = static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(header));
-    const BITMAPFILEHEADER file{0x4D42, offset + bytes, 0, 0, offset};
-    std::ofstream out(std::string(folder) + "/" + name + ".bmp", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
-    out.write(reinterpret_cast<const char*>(picture.pixels.data()), bytes);
+    testing::SavePictureIfAsked(picture.width, picture.pixels, name);
 }
 
 // The system's icon-title font, which the popups draw in, half again as

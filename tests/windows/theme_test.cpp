@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 #include <vector>
 
 #include "frame_test_support.h"
@@ -64,6 +65,21 @@ IconPixels ReadIcon(HICON icon) {
     ::GetDIBits(dc.get(), color.get(), 0, static_cast<UINT>(bitmap.bmWidth), read.pixels.data(), &header,
                 DIB_RGB_COLORS);
     return read;
+}
+
+// The icon on a light and on a dark taskbar, side by side, kept as a picture.
+void SaveOnTaskbars(const IconPixels& icon, const char* name) {
+    const int width = icon.size * 2;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * icon.size));
+    for (int y = 0; y < icon.size; ++y)
+        for (int side = 0; side < 2; ++side)
+            for (int x = 0; x < icon.size; ++x) {
+                const std::uint32_t pixel = icon.At(x, y);
+                const std::uint32_t taskbar = side == 0 ? 0xF3F3F3u : 0x202020u;
+                pixels[static_cast<std::size_t>(y * width + side * icon.size + x)] =
+                    (pixel >> 24) ? (pixel & 0xFFFFFFu) : taskbar;  // the tile is opaque, its corners clear
+            }
+    testing::SavePictureIfAsked(width, pixels, (std::string(name) + "-" + std::to_string(icon.size)).c_str());
 }
 
 std::uint32_t Opaque(Color color) {
@@ -196,11 +212,20 @@ TEST_F(ThemeTest, TheTrayShowsTheNumberAtTheTaskbarsSizeRedrawnOnlyWhenItsLookCh
         EXPECT_EQ(icon.At(corner.x, corner.y) >> 24, 0u) << "a corner is not clear";
     const TrayLevel level = TrayLevelFor(committed, frame->Settings().m_nCriticalLimit);
     EXPECT_EQ(icon.At(0, icon.size / 2), Opaque(TrayNumberColorsFor(level).fill)) << committed << " %";
-    int figure = 0;
+    int figure = 0;  // the figure's pixels, its smoothed edges with them
     for (std::uint32_t pixel : icon.pixels)
-        figure += pixel == Opaque(TrayNumberColorsFor(level).text) ? 1 : 0;
+        figure += (pixel >> 24) && pixel != Opaque(TrayNumberColorsFor(level).fill) ? 1 : 0;
     EXPECT_GT(figure, icon.size) << "no figure drawn";
     EXPECT_NE(frame->TrayIcon().Tooltip().find(L"Memory in use: "), std::wstring::npos) << "the other figure";
+
+    SaveOnTaskbars(icon, "tray-number");
+    // Each level with its widest figure, kept as pictures to look at.
+    for (const auto& [text, level, name] : {std::tuple{"47", TrayLevel::Normal, "tray-number-normal"},
+                                            std::tuple{"82", TrayLevel::Near, "tray-number-near"},
+                                            std::tuple{"99+", TrayLevel::AtLimit, "tray-number-at-limit"}}) {
+        const unique_icon drawn = MakeTrayNumberIcon({text, level, icon.size, false});
+        SaveOnTaskbars(ReadIcon(drawn.get()), name);
+    }
 
     frame->Sampled();
     EXPECT_EQ(tray.ShownIcon(), shown) << "the same look is not drawn again";

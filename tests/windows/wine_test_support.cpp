@@ -1,6 +1,8 @@
 #include "wine_test_support.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 
 #include "framework/unique_handle.h"
 
@@ -92,6 +94,30 @@ bool MovePointer(int x, int y) {
             return ::GetCursorPos(&now) && now.x == x && now.y == y;
         },
         2000);
+}
+
+BITMAPINFOHEADER TopDown32(int width, int height) {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width;
+    header.biHeight = -height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    return header;
+}
+
+void SavePictureIfAsked(int width, const std::vector<std::uint32_t>& pixels, const char* name) {
+    const char* folder = std::getenv("QMO_POPUP_PICTURES");
+    if (!folder || !*folder || width <= 0)
+        return;
+    const BITMAPINFOHEADER header = TopDown32(width, static_cast<int>(pixels.size()) / width);
+    const auto bytes = static_cast<DWORD>(pixels.size() * 4);
+    const auto offset = static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(header));
+    const BITMAPFILEHEADER file{0x4D42, offset + bytes, 0, 0, offset};
+    std::ofstream out(std::string(folder) + "/" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(reinterpret_cast<const char*>(pixels.data()), bytes);
 }
 
 }  // namespace qmo::testing

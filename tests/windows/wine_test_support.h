@@ -3,6 +3,7 @@
 // and registry keys of the test's own that vanish afterwards.
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -71,5 +72,11 @@ private:
 };
 bool KeyExists(HKEY root, const std::wstring& keyPath);
 std::wstring AsText(const RawValue& value);  // REG_SZ data up to its first null
+
+// A 32-bit picture's header, top row first.
+BITMAPINFOHEADER TopDown32(int width, int height);
+// With QMO_POPUP_PICTURES=<folder> set, `pixels` (0x00RRGGBB, `width` a row,
+// top row first) are saved there as <name>.bmp, kept as an artefact.
+void SavePictureIfAsked(int width, const std::vector<std::uint32_t>& pixels, const char* name);
 
 }  // namespace qmo::testing
