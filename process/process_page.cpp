@@ -1,5 +1,7 @@
 #include "process/process_page.h"
 
+#include "toolkit/dark_menu.h"
+
 #include "config/optimizer_settings.h"
 #include "framework/application.h"
 #include "framework/com_ptr.h"
@@ -177,6 +179,7 @@ void CProcessPage::ShowRowMenu() {
     // One of the two: what the selected program's state allows.
     ::DeleteMenu(popup, m_logic.SelectedProgramExcluded() ? ID_PROCESS_NEVER_OPTIMIZE : ID_PROCESS_OPTIMIZE_AGAIN,
                  MF_BYCOMMAND);
+    qmo::PrepareMenu(popup);
     POINT cursor{};
     ::GetCursorPos(&cursor);
     ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, m_hWnd, nullptr);

@@ -21,6 +21,7 @@
 #include "shell/help_file.h"
 #include "shell/appearance.h"
 #include "shell/popup_notifications.h"
+#include "toolkit/dark_menu.h"
 #include "toolkit/dark_mode.h"
 #include "toolkit/ui_palette.h"
 
@@ -71,6 +72,14 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam)
             m_logic.OnSessionEnding();
         return 0;
+    case WM_MEASUREITEM:
+        if (qmo::MeasureMenuItem(m_hWnd, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+            return TRUE;
+        return FrameWindow::HandleMessage(message, wParam, lParam);
+    case WM_DRAWITEM:
+        if (qmo::DrawMenuItem(m_hWnd, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+            return TRUE;
+        return FrameWindow::HandleMessage(message, wParam, lParam);
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
         // Windows' app mode, or high contrast, may have changed: the colours
@@ -200,6 +209,8 @@ bool CMainFrame::ChooseColors() {
     m_darkColors = dark;
     qmo::UseDarkColors(dark);
     qmo::ApplyTitleBarColors(m_hWnd, dark);
+    qmo::PrepareMenu(::GetMenu(m_hWnd));
+    ::DrawMenuBar(m_hWnd);
     m_historyWindow.ColorsChanged();
     return true;
 }

@@ -1,5 +1,6 @@
 #include "toolkit/fit_header_ctrl.h"
 
+#include "toolkit/dark_menu.h"
 #include "toolkit/dark_mode.h"
 #include "toolkit/ui_palette.h"
 
@@ -159,6 +160,7 @@ bool CFitHeaderCtrl::OnContextMenu(HWND, POINT screen) {
     unique_menu menu(CreateColumnMenu(column));
     if (!menu)
         return true;
+    PrepareMenu(menu.get());
     const auto chosen = static_cast<HeaderMenuCommand>(::TrackPopupMenu(
         menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0, m_hWnd, nullptr));
     ApplyMenuCommand(column, chosen);
@@ -166,6 +168,9 @@ bool CFitHeaderCtrl::OnContextMenu(HWND, POINT screen) {
 }
 
 LRESULT CFitHeaderCtrl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if ((message == WM_MEASUREITEM && MeasureMenuItem(m_hWnd, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) ||
+        (message == WM_DRAWITEM && DrawMenuItem(m_hWnd, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))))
+        return TRUE;  // its column menu's items, drawn dark
     // Windows has no dark header to give on every system: in the dark colours it is painted here.
     if (DarkColorsInUse() && (message == WM_PAINT || message == WM_ERASEBKGND)) {
         if (message == WM_PAINT) {

@@ -117,7 +117,7 @@ bool CResizeDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPar
     default:
         break;
     }
-    return Dialog::HandleDialogMessage(message, wParam, lParam, result);
+    return ThemedDialog::HandleDialogMessage(message, wParam, lParam, result);
 }
 
 }  // namespace qmo

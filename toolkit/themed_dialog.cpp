@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "toolkit/dark_menu.h"
 #include "toolkit/dark_mode.h"
 #include "toolkit/ui_palette.h"
 
@@ -36,6 +37,15 @@ bool ThemedDialog::OnNotify(UINT id, NMHDR* header, LRESULT& result) {
     if (header->code == NM_CUSTOMDRAW && PaintDarkPushButton(*reinterpret_cast<NMCUSTOMDRAW*>(header), result))
         return true;
     return Dialog::OnNotify(id, header, result);
+}
+
+bool ThemedDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if ((message == WM_MEASUREITEM && MeasureMenuItem(m_hWnd, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) ||
+        (message == WM_DRAWITEM && DrawMenuItem(m_hWnd, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))) {
+        result = TRUE;
+        return true;
+    }
+    return Dialog::HandleDialogMessage(message, wParam, lParam, result);
 }
 
 }  // namespace qmo

@@ -16,6 +16,8 @@ protected:
     bool OnLookChanged() override;
     // Push buttons painted dark; derived dialogs hand on what they do not handle.
     bool OnNotify(UINT id, NMHDR* header, LRESULT& result) override;
+    // The items of its menus drawn dark.
+    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };
 
 }  // namespace qmo

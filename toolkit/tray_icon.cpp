@@ -7,6 +7,7 @@
 #include "framework/application.h"
 #include "framework/text.h"
 #include "res/messages.h"
+#include "toolkit/dark_menu.h"
 #include "toolkit/tray_icon_rules.h"
 
 namespace qmo {
@@ -220,6 +221,7 @@ void TrayIcon::ShowMenu() {
     if (!popup)
         return;
     ::SetMenuDefaultItem(popup, m_defaultCommand, FALSE);
+    PrepareMenu(popup);
     POINT cursor{};
     ::GetCursorPos(&cursor);
     // The owner must be in the foreground, or the menu does not close when

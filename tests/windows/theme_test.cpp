@@ -12,6 +12,9 @@
 #include "frame_test_support.h"
 #include "shell/popup_notifications.h"
 #include "toolkit/popup_window.h"
+#include "res/resource.h"
+#include "toolkit/dark_menu.h"
+#include "toolkit/ui_paint.h"
 #include "toolkit/theme_colors.h"
 #include "toolkit/tray_number_icon.h"
 #include "toolkit/ui_palette.h"
@@ -174,6 +177,84 @@ TEST_F(ThemeTest, FollowingWindowsTheColoursChangeWithItsAppModeAndHighContrastW
     OverrideHighContrastForTesting(std::nullopt);
     ::SendMessageW(frame->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_TRUE(DarkColorsInUse());
+}
+
+std::vector<std::wstring> MenuTexts(HMENU menu) {
+    std::vector<std::wstring> texts;
+    for (int index = 0; index < ::GetMenuItemCount(menu); ++index) {
+        wchar_t text[128] = {};
+        ::GetMenuStringW(menu, static_cast<UINT>(index), text, static_cast<int>(std::size(text)), MF_BYPOSITION);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+bool OwnerDrawn(HMENU menu, int index) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE;
+    return ::GetMenuItemInfoW(menu, static_cast<UINT>(index), TRUE, &info) && (info.fType & MFT_OWNERDRAW);
+}
+
+// Dark, every item of the tray's menu and the menu bar is drawn here on the
+// dark face with its text, which the keyboard and screen readers still find;
+// light gives them back to Windows.
+TEST_F(ThemeTest, MenusAreDrawnDarkWithTheirTextsKept) {
+    unique_menu loaded(::LoadMenuW(Application::InstanceHandle(), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+    const HMENU popup = ::GetSubMenu(loaded.get(), 0);
+    ASSERT_NE(popup, nullptr);
+    const std::vector<std::wstring> texts = MenuTexts(popup);
+    const HWND owner = frame->GetSafeHwnd();
+
+    ChangeSettings([](OptimizerSettings& s) { s.m_theme = ThemeChoice::Dark; });
+    EXPECT_TRUE(OwnerDrawn(::GetMenu(owner), 0)) << "the menu bar";
+    PrepareMenu(popup);
+    EXPECT_EQ(MenuTexts(popup), texts);
+    for (int index = 0; index < ::GetMenuItemCount(popup); ++index) {
+        SCOPED_TRACE(index);
+        EXPECT_TRUE(OwnerDrawn(popup, index));
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID | MIIM_DATA | MIIM_FTYPE;
+        ASSERT_TRUE(::GetMenuItemInfoW(popup, static_cast<UINT>(index), TRUE, &info));
+        MEASUREITEMSTRUCT measure{ODT_MENU, 0, info.wID, 0, 0, info.dwItemData};
+        ASSERT_TRUE(MeasureMenuItem(owner, measure));
+        if (info.fType & MFT_SEPARATOR)
+            continue;
+        ASSERT_GT(measure.itemWidth, 0u);
+        ASSERT_GT(measure.itemHeight, 0u);
+        const int width = static_cast<int>(measure.itemWidth);
+        const int height = static_cast<int>(measure.itemHeight);
+        unique_dc dc(::CreateCompatibleDC(nullptr));
+        void* bits = nullptr;
+        unique_bitmap bitmap(CreateBufferBitmap(dc.get(), width, height, &bits));
+        ASSERT_TRUE(bitmap && bits);
+        {
+            scoped_select select(dc.get(), bitmap.get());
+            const DRAWITEMSTRUCT draw{ODT_MENU, 0, info.wID, ODA_DRAWENTIRE, 0, reinterpret_cast<HWND>(popup),
+                                      dc.get(), RECT{0, 0, width, height}, info.dwItemData};
+            ASSERT_TRUE(DrawMenuItem(owner, draw));
+            ::GdiFlush();
+        }
+        const auto* pixels = static_cast<const std::uint32_t*>(bits);
+        const auto at = [&](int x, int y) {
+            const std::uint32_t pixel = pixels[y * width + x];
+            return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+        };
+        const COLORREF face = at(0, 0);
+        EXPECT_TRUE(IsDark(face));
+        int text = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                text += ContrastRatio(ToColor(at(x, y)), ToColor(face)) >= 4.5 ? 1 : 0;
+        EXPECT_GT(text, 10) << "no text drawn";
+    }
+
+    ChangeSettings([](OptimizerSettings& s) { s.m_theme = ThemeChoice::Light; });
+    EXPECT_FALSE(OwnerDrawn(::GetMenu(owner), 0));
+    PrepareMenu(popup);
+    EXPECT_FALSE(OwnerDrawn(popup, 0));
+    EXPECT_EQ(MenuTexts(popup), texts);
 }
 
 // The notices keep their own colours whatever the theme.
