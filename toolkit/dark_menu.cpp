@@ -15,6 +15,7 @@ struct MenuItem {
     std::wstring text;  // with its & marks; a tab parts the accelerator
     UINT state = 0;
     bool separator = false;
+    bool opensSubmenu = false;
     bool found = false;
 };
 
@@ -26,12 +27,12 @@ MenuItem FindItem(HMENU menu, UINT id) {
         wchar_t text[128] = {};
         MENUITEMINFOW info{};
         info.cbSize = sizeof(info);
-        info.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | MIIM_FTYPE;
+        info.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | MIIM_FTYPE | MIIM_SUBMENU;
         info.dwTypeData = text;
         info.cch = static_cast<UINT>(std::size(text));
         if (!::GetMenuItemInfoW(menu, static_cast<UINT>(index), TRUE, &info) || info.wID != id)
             continue;
-        return {text, info.fState, (info.fType & MFT_SEPARATOR) != 0, true};
+        return {text, info.fState, (info.fType & MFT_SEPARATOR) != 0, info.hSubMenu != nullptr, true};
     }
     return {};
 }
@@ -173,6 +174,20 @@ bool DrawMenuItem(HWND owner, const DRAWITEMSTRUCT& item) {
                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | prefix);
     if (tab != std::wstring::npos)
         ::DrawTextW(item.hDC, found.text.c_str() + tab + 1, -1, &text, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | prefix);
+    if (found.opensSubmenu) {
+        // The arrow in the text's colour; the system would draw its own, dark
+        // on dark, after this, so the item is kept from it.
+        const int half = std::max(2, static_cast<int>(metrics.tmHeight / 5));
+        const int x = box.right - pad * 2;
+        const int y = (box.top + box.bottom) / 2;
+        const POINT arrow[3] = {{x - half, y - half}, {x, y}, {x - half, y + half}};
+        ::SetDCBrushColor(item.hDC, disabled ? palette.disabledText : palette.text);
+        ::SetDCPenColor(item.hDC, disabled ? palette.disabledText : palette.text);
+        scoped_select brush(item.hDC, ::GetStockObject(DC_BRUSH));
+        scoped_select pen(item.hDC, ::GetStockObject(DC_PEN));
+        ::Polygon(item.hDC, arrow, 3);
+        ::ExcludeClipRect(item.hDC, box.left, box.top, box.right, box.bottom);
+    }
     return true;
 }
 
