@@ -5,6 +5,9 @@
 // The child at 144 DPI runs these again.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <array>
 #include <tuple>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "frame_test_support.h"
 #include "shell/popup_notifications.h"
 #include "toolkit/popup_window.h"
+#include "res/pages_resource.h"
 #include "res/resource.h"
 #include "toolkit/dark_menu.h"
 #include "toolkit/ui_paint.h"
@@ -108,6 +112,18 @@ protected:
     }
 };
 
+// Whether most of `window`'s pixels are dark: for what has texts and lines
+// everywhere, where no one pixel tells.
+bool MostlyDark(HWND window) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const testing::ClientPicture picture = testing::ClientPicture::FromScreen(window);
+    int dark = 0;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x)
+            dark += IsDark(picture.At(x, y)) ? 1 : 0;
+    return dark * 2 > picture.Width() * picture.Height();
+}
+
 TEST_F(ThemeTest, EveryPageAndPanelFollowsTheSettingAtOnceAndEachTextReadsOnItsFace) {
     CTesselDesktopSuitFrameView& view = frame->View();
     const std::array<HWND, 3> pages{view.PerformancePage().GetSafeHwnd(), view.ProcessPage().GetSafeHwnd(),
@@ -126,6 +142,10 @@ TEST_F(ThemeTest, EveryPageAndPanelFollowsTheSettingAtOnceAndEachTextReadsOnItsF
         for (std::size_t group = 0; group < pages.size(); ++group) {
             view.SelectNavigationGroup(group);
             EXPECT_EQ(IsDark(Corner(pages[group], true)), dark) << "page " << group;
+            if (const HWND list = ::GetDlgItem(pages[group], IDC_PROCESS_LIST)) {
+                EXPECT_EQ(MostlyDark(ListView_GetHeader(list)), dark) << "the list's header";
+                EXPECT_EQ(MostlyDark(list), dark) << "the list";
+            }
             for (HWND child = ::GetWindow(pages[group], GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
                 for (UINT message : {WM_CTLCOLORSTATIC, WM_CTLCOLOREDIT}) {
                     const Answer answer = ColoursAnswered(pages[group], message, child);
