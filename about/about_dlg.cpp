@@ -1,8 +1,5 @@
 #include "about/about_dlg.h"
 
-#include "toolkit/dark_mode.h"
-#include "toolkit/ui_palette.h"
-
 #include <array>
 #include <utility>
 

@@ -30,7 +30,7 @@ public:
         const UINT message = qmo::OptimizeRequestMessage();
         if (!message)
             return false;
-        const auto answer = qmo::HandOverToFirstInstance(qmo::kMainFrameClassName, qmo::kMainWindowTitle, message);
+        const auto answer = qmo::HandOverToFirstInstance(qmo::kMainFrameClassName, qmo::kEarlierMainWindowTitle, message);
         return answer == qmo::kOptimizeRequestAccepted;
     }
     void OptimizeWithoutWindow() override {

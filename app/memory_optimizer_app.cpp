@@ -11,7 +11,7 @@
 namespace qmo {
 
 std::wstring SettingsProfilePath() {
-    return L"Software\\Local AppWizard-Generated Applications\\" + qmo::LoadResourceString(IDS_APPLICATION_TITLE);
+    return qmo::kSettingsKeyPath;
 }
 
 CMemoryOptimizerApp::CMemoryOptimizerApp() : m_instanceGuard(qmo::kSingleInstanceMutexName) {}
@@ -21,7 +21,7 @@ CMemoryOptimizerApp::~CMemoryOptimizerApp() = default;
 bool CMemoryOptimizerApp::InitInstance() {
     if (m_instanceGuard.AnotherInstanceRuns()) {
         if (!m_quietSecondStart)
-            qmo::HandOverToFirstInstance(qmo::kMainFrameClassName, qmo::kMainWindowTitle, WM_ACTIVATE_FIRST_INSTANCE);
+            qmo::HandOverToFirstInstance(qmo::kMainFrameClassName, qmo::kEarlierMainWindowTitle, WM_ACTIVATE_FIRST_INSTANCE);
         return false;
     }
     qmo::MarkStartupStep("single-instance");

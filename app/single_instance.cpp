@@ -15,10 +15,11 @@ bool InstanceMutexExists(const wchar_t* mutexName) {
     return static_cast<bool>(unique_kernel_handle(::OpenMutexW(SYNCHRONIZE, FALSE, mutexName)));
 }
 
-std::optional<LRESULT> HandOverToFirstInstance(const wchar_t* frameClassName, const wchar_t* title, UINT message) {
-    HWND window = ::FindWindowW(frameClassName, title);
+std::optional<LRESULT> HandOverToFirstInstance(const wchar_t* frameClassName, const wchar_t* earlierTitle,
+                                               UINT message) {
+    HWND window = ::FindWindowW(frameClassName, nullptr);
     if (!window)
-        window = ::FindWindowW(nullptr, title);
+        window = ::FindWindowW(nullptr, earlierTitle);
     if (!window)
         return std::nullopt;
     DWORD_PTR answer = 0;

@@ -5,11 +5,10 @@
 
 #include <optional>
 
+#include "framework/identity.h"
 #include "framework/unique_handle.h"
 
 namespace qmo {
-
-inline constexpr wchar_t kSingleInstanceMutexName[] = L"Global\\{80000000-DCC6-49b5-9C61-DE91175C3178}";
 
 class SingleInstanceGuard {
 public:
@@ -28,10 +27,12 @@ private:
 // that only hands a request over must not take the name for its own length.
 bool InstanceMutexExists(const wchar_t* mutexName);
 
-// Sends the message to the first instance's main window. The frame's own
-// class is looked for first, so that a message box captioned with the same
-// title is never taken for the main window. The window's answer; nothing if
-// no window was found or it did not answer in time.
-std::optional<LRESULT> HandOverToFirstInstance(const wchar_t* frameClassName, const wchar_t* title, UINT message);
+// Sends the message to the first instance's main window, found by the
+// frame's class whatever its title says (it may be in another language); a
+// first instance of a version whose frame had another class is found by
+// `earlierTitle`. The window's answer; nothing if no window was found or it
+// did not answer in time.
+std::optional<LRESULT> HandOverToFirstInstance(const wchar_t* frameClassName, const wchar_t* earlierTitle,
+                                               UINT message);
 
 }  // namespace qmo

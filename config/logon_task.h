@@ -7,12 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/identity.h"
+
 namespace qmo {
 
-// Each user's task is named this followed by the user's SID in parentheses,
-// so that one administrator's start never replaces or deletes another's task.
-// Releases before kept a single task of this very name, whoever saved last.
-inline constexpr std::string_view kLogonTaskBaseName = "Quenvale Memory Optimizer";
+// Each user's task is named kLogonTaskBaseName followed by the user's SID in
+// parentheses, so that one administrator's start never replaces or deletes
+// another's task. Releases before kept a single task of that very name,
+// whoever saved last.
 // The task waits this long after logon, so a start from the Run key comes first.
 inline constexpr std::string_view kLogonTaskDelay = "PT30S";
 

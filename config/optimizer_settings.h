@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/identity.h"
 #include "framework/profile_store.h"
 
 namespace qmo {
 
 inline constexpr std::string_view kSettingsSection = "Settings";
-inline constexpr std::string_view kRunValueName = "Z Wyndle Memory opt";
 
 // The machine-wide logon Run value of this program.
 class RunEntryStore {

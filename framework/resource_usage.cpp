@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "framework/identity.h"
 #include "framework/system_function.h"
 
 namespace qmo {
@@ -159,7 +160,7 @@ LONG CountGdiObjectsOfType(DWORD type) {
 }
 
 UINT ResourceUsageMessage() {
-    static const UINT message = ::RegisterWindowMessageW(L"Quenvale.ResourceUsage");
+    static const UINT message = ::RegisterWindowMessageW(kResourceUsageMessageName);
     return message;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
-// Fixed texts of the main frame that other windows rely on.
+// Texts of the main frame.
 #include <windows.h>
+
+#include "framework/identity.h"
 
 namespace qmo {
 
 inline constexpr wchar_t kMainWindowTitle[] = L"Quenvale Memory Optimizer";
-inline constexpr wchar_t kMainFrameClassName[] = L"Quenvale.MainFrame";
 inline constexpr wchar_t kBalloonText[] = L"Quenvale Optimizer is working in background";
 inline constexpr UINT kBalloonSeconds = 10;
 inline constexpr wchar_t kHelpMissingText[] = L"Help file not found, PLease reinstall software";

@@ -6,6 +6,8 @@
 
 #include <initializer_list>
 
+#include "framework/identity.h"
+
 // Another instance sends it to hand over to the one already running.
 inline constexpr UINT WM_ACTIVATE_FIRST_INSTANCE = WM_APP + 100;
 // The optimization worker: to the main frame, then to its progress dialog.
@@ -45,7 +47,6 @@ namespace qmo {
 // Registered by name, since a fixed value may mean something else to another
 // window with our title. It carries nothing; the frame answers with the
 // value below, which a window that does not know the message never returns.
-inline constexpr wchar_t kOptimizeRequestMessageName[] = L"Quenvale.OptimizeRequest";
 inline constexpr LRESULT kOptimizeRequestAccepted = 0x514D4F;
 
 // 0 when the system cannot register it.

@@ -2,9 +2,9 @@
 #include <string>
 #include <string_view>
 
-namespace qmo {
+#include "framework/identity.h"
 
-inline constexpr std::string_view kHelpFileName = "Help- Quenvale Memory Optimizer.chm";
+namespace qmo {
 
 // The help file beside the executable. The program runs elevated, so a help
 // file is never taken from the working directory, where anyone may drop one.

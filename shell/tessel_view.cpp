@@ -1,10 +1,9 @@
 #include "shell/tessel_view.h"
 
-#include "toolkit/ui_palette.h"
-
 #include <array>
 
 #include "framework/application.h"
+#include "framework/identity.h"
 #include "framework/startup_trace.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"
@@ -73,7 +72,7 @@ void CTesselDesktopSuitFrameView::OnFrameShown() {
 }
 
 bool CTesselDesktopSuitFrameView::Create(HWND frame) {
-    qmo::WindowClass windowClass{L"Quenvale.PageHostView"};
+    qmo::WindowClass windowClass{qmo::kPageHostViewClassName};
     windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
     return Window::Create(windowClass, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, frame,
                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_PAGE_HOST_VIEW)));

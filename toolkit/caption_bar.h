@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "framework/identity.h"
 #include "framework/window.h"
 #include "toolkit/accessible_control.h"
 #include "toolkit/ui_fonts.h"
 
 namespace qmo {
 
-inline constexpr wchar_t kCaptionBarClassName[] = L"Quenvale.CaptionBar";
 
 class CaptionBar : public Window, private AccessibleSource {
 public:

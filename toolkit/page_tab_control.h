@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/identity.h"
 #include "framework/window.h"
 #include "toolkit/accessible_control.h"
 #include "toolkit/hover_tracker.h"
@@ -24,7 +25,6 @@
 
 namespace qmo {
 
-inline constexpr wchar_t kPageTabControlClassName[] = L"Quenvale.PageTabControl";
 
 class PageTabControl : public IconStripWindow, private AccessibleSource {
 public:

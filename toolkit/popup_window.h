@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/identity.h"
 #include "framework/unique_handle.h"
 #include "framework/window.h"
 #include "toolkit/accessible_control.h"
@@ -30,7 +31,6 @@ namespace qmo {
 
 inline constexpr WPARAM kPopupElementClicked = 1;
 inline constexpr WPARAM kPopupStateChanged = 2;
-inline constexpr wchar_t kPopupWindowClassName[] = L"Quenvale.PopupWindow";
 
 class PopupWindow;
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "framework/application.h"
+#include "framework/identity.h"
 #include "framework/text.h"
 #include "res/messages.h"
 #include "toolkit/dark_menu.h"
@@ -15,7 +16,6 @@ namespace {
 
 constexpr UINT_PTR kAnimationTimer = 1;
 constexpr UINT_PTR kRetryTimer = 2;
-constexpr wchar_t kWindowClassName[] = L"Quenvale.TrayIconWindow";
 
 }  // namespace
 
@@ -42,7 +42,7 @@ bool TrayIcon::Create(HWND owner, const std::wstring& tooltip, UINT iconResource
     // A hidden top-level window, not a message-only one: only top-level
     // windows receive the shell's "TaskbarCreated" broadcast.
     if (!GetSafeHwnd() &&
-        !Window::Create(WindowClass{kWindowClassName}, WS_EX_TOOLWINDOW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr))
+        !Window::Create(WindowClass{kTrayIconWindowClassName}, WS_EX_TOOLWINDOW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr))
         return false;
     m_taskbarCreatedMessage = ::RegisterWindowMessageW(L"TaskbarCreated");
     // An elevated window does not get this broadcast from a non-elevated

@@ -92,7 +92,13 @@ TEST(SingleInstance, HandOverPrefersTheFrameClassOverAnotherWindowWithTheTitle) 
     EXPECT_TRUE(HandOverToFirstInstance(L"QuenvaleTest.Frame", title.c_str(), WM_ACTIVATE_FIRST_INSTANCE));
     EXPECT_EQ(TitledWindow::lastActivated, frame.get());
 
-    // Without a frame of that class, any window with the title is asked.
+    // The frame is found by its class whatever its title says: the title may be translated.
+    TitledWindow translated(L"QuenvaleTest.Translated", UniqueName(L"Optimiseur"));
+    TitledWindow::lastActivated = nullptr;
+    EXPECT_TRUE(HandOverToFirstInstance(L"QuenvaleTest.Translated", title.c_str(), WM_ACTIVATE_FIRST_INSTANCE));
+    EXPECT_EQ(TitledWindow::lastActivated, translated.get());
+
+    // Without a frame of that class, any window with the earlier title is asked.
     TitledWindow::lastActivated = nullptr;
     EXPECT_TRUE(HandOverToFirstInstance(L"QuenvaleTest.NoSuchClass", title.c_str(), WM_ACTIVATE_FIRST_INSTANCE));
     EXPECT_NE(TitledWindow::lastActivated, nullptr);
