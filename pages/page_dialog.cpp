@@ -14,8 +14,8 @@ namespace qmo {
 namespace {
 
 // White, the dark face, or the system's window colour in high contrast.
-HBRUSH PageBrush(HDC dc) {
-    if (HBRUSH dark = ThemedControlColors(WM_CTLCOLORDLG, dc))
+HBRUSH PageBrush() {
+    if (HBRUSH dark = DarkFaceBrush())
         return dark;
     return IsHighContrast() ? ::GetSysColorBrush(COLOR_WINDOW) : static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
 }
@@ -144,7 +144,7 @@ HBRUSH PageDialog::OnCtlColor(UINT message, HDC dc, HWND control) {
     } else {
         ::SetBkColor(dc, RGB(255, 255, 255));
     }
-    return PageBrush(dc);
+    return PageBrush();
 }
 
 void PageDialog::OnWindowPosChanged() {
@@ -155,15 +155,11 @@ void PageDialog::OnWindowPosChanged() {
         OnPageShown();
 }
 
-bool PageDialog::OnLookChanged() {
-    return CResizeDialog::OnLookChanged();
-}
-
 bool PageDialog::OnPaint() {
     qmo::PaintClientBuffered(m_hWnd, [this](HDC dc) {
         RECT client{};
         ::GetClientRect(m_hWnd, &client);
-        ::FillRect(dc, &client, PageBrush(dc));
+        ::FillRect(dc, &client, PageBrush());
     });
     return true;
 }

@@ -31,8 +31,8 @@ protected:
     bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnEraseBkgnd(HDC dc) override;
     bool OnPaint() override;
-    // White, or the system's colours in high contrast: repainted whole when they change.
-    bool OnLookChanged() override;
+    // White, the dark face, or the system's colours in high contrast; the
+    // themed dialog repaints it whole when they change.
     HBRUSH OnCtlColor(UINT message, HDC dc, HWND control) override;
     // The full optimization with its progress dialog, in the normal mode,
     // unless one is already running.

@@ -73,11 +73,8 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             m_logic.OnSessionEnding();
         return 0;
     case WM_MEASUREITEM:
-        if (qmo::MeasureMenuItem(m_hWnd, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
-            return TRUE;
-        return FrameWindow::HandleMessage(message, wParam, lParam);
     case WM_DRAWITEM:
-        if (qmo::DrawMenuItem(m_hWnd, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+        if (qmo::AnswerMenuItemMessage(m_hWnd, message, lParam))
             return TRUE;
         return FrameWindow::HandleMessage(message, wParam, lParam);
     case WM_SETTINGCHANGE:
@@ -163,8 +160,7 @@ void CMainFrame::ShowTrayDisplay() {
         }
     } else {
         m_trayIcon.StopAnimation();
-        m_trayIconSize = qmo::TrayIconSize();
-        ShowTrayFigure();
+        OnTrayLookChanged();
     }
     ShowLastOptimizationInTooltip();
 }

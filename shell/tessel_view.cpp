@@ -333,10 +333,8 @@ bool CTesselDesktopSuitFrameView::OnPaint() {
     band.bottom = qmo::ScaleForDpi(qmo::BANNER_HEIGHT, m_dpi);
     if (band.right > 0) {
         qmo::BufferedCanvas canvas(paint.get(), band);
-        if (qmo::DarkColorsInUse())
-            qmo::FillSolid(canvas.dc(), band, qmo::CurrentPalette().window);
-        else
-            ::FillRect(canvas.dc(), &band, ::GetSysColorBrush(COLOR_WINDOW));
+        qmo::FillSolid(canvas.dc(), band,
+                       qmo::DarkColorsInUse() ? qmo::CurrentPalette().window : ::GetSysColor(COLOR_WINDOW));
         OnDraw(canvas.dc(), band.right);
     }
     return true;

@@ -5,6 +5,7 @@
 
 #include "framework/unique_handle.h"
 #include "framework/window_dpi.h"
+#include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
 #include "toolkit/ui_palette.h"
 
@@ -37,32 +38,16 @@ MenuItem FindItem(HMENU menu, UINT id) {
     return {};
 }
 
-// The menu font at the owner's DPI.
-unique_font MenuFont(HWND owner, bool bold) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        return unique_font();
-    LOGFONTW font = metrics.lfMenuFont;
-    const unsigned dpi = WindowDpi(owner);
-    const unsigned screen = WindowDpi(nullptr);
-    if (dpi != screen && screen != 0)
-        font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(screen));
-    if (bold)
-        font.lfWeight = FW_BOLD;
-    return unique_font(::CreateFontIndirectW(&font));
+// The menus' face, one brush for the process.
+HBRUSH MenuBrush() {
+    static KeptBrush face;
+    return face.Of(CurrentPalette().control);
 }
 
-// The face behind the menus, one brush for the process.
-HBRUSH MenuBrush() {
-    static unique_brush brush;
-    static COLORREF colour = CLR_INVALID;
-    const COLORREF face = CurrentPalette().control;
-    if (!brush || colour != face) {
-        brush.reset(::CreateSolidBrush(face));
-        colour = face;
-    }
-    return brush.get();
+// The program's interface font at the owner's DPI; bold for a default item.
+HFONT ItemFont(HWND owner, const MenuItem& item) {
+    const unsigned dpi = WindowDpi(owner);
+    return (item.state & MFS_DEFAULT) ? StandardInterfaceBoldFont(dpi) : StandardInterfaceFont(dpi);
 }
 
 void PrepareItems(HMENU menu, bool dark) {
@@ -104,14 +89,21 @@ void PrepareMenu(HMENU menu) {
         PrepareItems(menu, DarkColorsInUse());
 }
 
+bool AnswerMenuItemMessage(HWND owner, UINT message, LPARAM lParam) {
+    if (message == WM_MEASUREITEM)
+        return MeasureMenuItem(owner, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    if (message == WM_DRAWITEM)
+        return DrawMenuItem(owner, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return false;
+}
+
 bool MeasureMenuItem(HWND owner, MEASUREITEMSTRUCT& item) {
     if (item.CtlType != ODT_MENU || item.itemData == 0)
         return false;
     const auto menu = reinterpret_cast<HMENU>(item.itemData);
     const MenuItem found = FindItem(menu, item.itemID);
-    unique_font font = MenuFont(owner, (found.state & MFS_DEFAULT) != 0);
     unique_dc dc(::CreateCompatibleDC(nullptr));
-    scoped_select select(dc.get(), font ? static_cast<HGDIOBJ>(font.get()) : ::GetStockObject(DEFAULT_GUI_FONT));
+    scoped_select select(dc.get(), ItemFont(owner, found));
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(dc.get(), &metrics);
     const int pad = Padding(metrics.tmHeight);
@@ -141,8 +133,7 @@ bool DrawMenuItem(HWND owner, const DRAWITEMSTRUCT& item) {
     const bool disabled = (item.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
     RECT box = item.rcItem;
     FillSolid(item.hDC, box, lit && !disabled ? palette.controlHot : palette.control);
-    unique_font font = MenuFont(owner, (found.state & MFS_DEFAULT) != 0);
-    scoped_select select(item.hDC, font ? static_cast<HGDIOBJ>(font.get()) : ::GetStockObject(DEFAULT_GUI_FONT));
+    scoped_select select(item.hDC, ItemFont(owner, found));
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(item.hDC, &metrics);
     const int pad = Padding(metrics.tmHeight);

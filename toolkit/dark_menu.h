@@ -11,8 +11,10 @@ namespace qmo {
 // a menu is shown, and for a window's menu bar when the colours change.
 void PrepareMenu(HMENU menu);
 
-// The owner's WM_MEASUREITEM and WM_DRAWITEM for a menu item drawn here;
-// false for anything else. `owner` is the window the menu belongs to.
+// The owner's WM_MEASUREITEM or WM_DRAWITEM answered, when it is for a menu
+// item drawn here; false for anything else. `owner` is the window the menu
+// belongs to; the answer to give the system is TRUE.
+bool AnswerMenuItemMessage(HWND owner, UINT message, LPARAM lParam);
 bool MeasureMenuItem(HWND owner, MEASUREITEMSTRUCT& item);
 bool DrawMenuItem(HWND owner, const DRAWITEMSTRUCT& item);
 

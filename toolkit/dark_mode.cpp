@@ -99,20 +99,21 @@ void ApplyControlColors(HWND root, bool dark) noexcept {
         dark ? 1 : 0);
 }
 
-HBRUSH ThemedControlColors(UINT, HDC dc) noexcept {
+HBRUSH DarkFaceBrush() {
     if (!DarkColorsInUse())
         return nullptr;
-    // One brush for the process, made again only when the face's colour changes.
-    static unique_brush brush;
-    static COLORREF brushColor = CLR_INVALID;
+    static KeptBrush face;  // one for the process
+    return face.Of(CurrentPalette().window);
+}
+
+HBRUSH ThemedControlColors(UINT, HDC dc) noexcept {
+    const HBRUSH face = DarkFaceBrush();
+    if (!face)
+        return nullptr;
     const UiPalette palette = CurrentPalette();
-    if (!brush || brushColor != palette.window) {
-        brush.reset(::CreateSolidBrush(palette.window));
-        brushColor = palette.window;
-    }
     ::SetTextColor(dc, palette.text);
     ::SetBkColor(dc, palette.window);
-    return brush.get();
+    return face;
 }
 
 bool PaintDarkPushButton(const NMCUSTOMDRAW& draw, LRESULT& result) {

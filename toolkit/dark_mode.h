@@ -22,6 +22,9 @@ void ApplyTitleBarColors(HWND window, bool dark) noexcept;
 // unthemed so that the colours they are given show; all back as they were when light.
 void ApplyControlColors(HWND root, bool dark) noexcept;
 
+// The brush of the dark window face; null while the light colours are in use.
+HBRUSH DarkFaceBrush();
+
 // For a window's WM_CTLCOLOR... answer while the dark colours are in use:
 // the text and background set on `dc`, and the brush of the window face.
 // Null when light, for the window's usual answer.

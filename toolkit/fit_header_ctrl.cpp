@@ -1,13 +1,12 @@
 #include "toolkit/fit_header_ctrl.h"
 
-#include "toolkit/dark_menu.h"
-#include "toolkit/dark_mode.h"
-#include "toolkit/ui_palette.h"
-
 #include <vector>
 
 #include "framework/unique_handle.h"
 #include "toolkit/column_fit.h"
+#include "toolkit/dark_menu.h"
+#include "toolkit/dark_mode.h"
+#include "toolkit/ui_palette.h"
 
 namespace qmo {
 namespace {
@@ -168,8 +167,7 @@ bool CFitHeaderCtrl::OnContextMenu(HWND, POINT screen) {
 }
 
 LRESULT CFitHeaderCtrl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if ((message == WM_MEASUREITEM && MeasureMenuItem(m_hWnd, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) ||
-        (message == WM_DRAWITEM && DrawMenuItem(m_hWnd, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))))
+    if (AnswerMenuItemMessage(m_hWnd, message, lParam))
         return TRUE;  // its column menu's items, drawn dark
     // Windows has no dark header to give on every system: in the dark colours it is painted here.
     if (DarkColorsInUse() && (message == WM_PAINT || message == WM_ERASEBKGND)) {

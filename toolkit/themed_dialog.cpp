@@ -40,8 +40,7 @@ bool ThemedDialog::OnNotify(UINT id, NMHDR* header, LRESULT& result) {
 }
 
 bool ThemedDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if ((message == WM_MEASUREITEM && MeasureMenuItem(m_hWnd, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) ||
-        (message == WM_DRAWITEM && DrawMenuItem(m_hWnd, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))) {
+    if (AnswerMenuItemMessage(m_hWnd, message, lParam)) {
         result = TRUE;
         return true;
     }

@@ -15,6 +15,23 @@ namespace qmo {
 // receives where its pixels are.
 HBITMAP CreateBufferBitmap(HDC target, int width, int height, void** bits = nullptr) noexcept;
 
+// A solid brush of a colour, kept until another colour is asked for: for
+// answers whose brush must outlive the call (WM_CTLCOLOR..., a menu's background).
+class KeptBrush {
+public:
+    HBRUSH Of(COLORREF colour) {
+        if (!m_brush || colour != m_colour) {
+            m_brush.reset(::CreateSolidBrush(colour));
+            m_colour = colour;
+        }
+        return m_brush.get();
+    }
+
+private:
+    unique_brush m_brush;
+    COLORREF m_colour = CLR_INVALID;
+};
+
 inline COLORREF ToColorRef(Color color) noexcept {
     return RGB(color.red, color.green, color.blue);
 }
