@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include "config/optimizer_settings.h"
+#include "config/shipped_languages.h"
+#include "framework/resource_language.h"
 #include "framework/startup_trace.h"
 #include "res/messages.h"
 #include "res/resource.h"
@@ -32,9 +35,10 @@ bool CMemoryOptimizerApp::InitInstance() {
     ::InitCommonControlsEx(&controls);
     qmo::MarkStartupStep("common-controls");
 
-    SetApplicationTitle(qmo::LoadResourceString(IDS_APPLICATION_TITLE));
-    // The settings live under HKEY_CURRENT_USER\Software\<key>\<application title>.
     m_profile = std::make_unique<qmo::RegistryProfile>(HKEY_CURRENT_USER, SettingsProfilePath());
+    // Every menu, dialog and text from here on is in the chosen language.
+    SetResourceLanguage(qmo::ChosenLanguage(qmo::ReadLanguageChoice(*m_profile)).resources);
+    SetApplicationTitle(qmo::LoadResourceString(IDS_APPLICATION_TITLE));
 
     m_frame = std::make_unique<CMainFrame>(*m_profile, m_runEntry);
     if (!m_frame->Create()) {

@@ -53,8 +53,8 @@ function(qmo_floor folder)
 endfunction()
 
 qmo_floor(framework
-  PORTABLE format_decimal.cpp
-  WIN32 application.cpp dialog.cpp frame_window.cpp resource_usage.cpp sent_only_messages.cpp startup_trace.cpp
+  PORTABLE format_decimal.cpp texts.cpp
+  WIN32 application.cpp dialog.cpp frame_window.cpp resource_language.cpp resource_usage.cpp sent_only_messages.cpp startup_trace.cpp
         subclassed_control.cpp
         text.cpp window.cpp window_dpi.cpp)
 qmo_floor(toolkit BELOW framework
@@ -68,8 +68,9 @@ qmo_floor(pages BELOW toolkit
   WIN32 page_dialog.cpp)
 qmo_floor(config BELOW pages
   PORTABLE optimizer_settings.cpp profile_value_codec.cpp exclusions.cpp settings_page_logic.cpp logon_task.cpp command_line.cpp
+           language_choice.cpp
            logon_task_keeper.cpp emergency_shortcut.cpp
-  WIN32 registry_profile.cpp registry_run_entry.cpp settings_page.cpp logon_task_win32.cpp memory_areas_dlg.cpp
+  WIN32 registry_profile.cpp registry_run_entry.cpp settings_page.cpp logon_task_win32.cpp memory_areas_dlg.cpp shipped_languages.cpp
         exclusions_dlg.cpp automatic_runs_dlg.cpp)
 qmo_floor(optimizer BELOW config
   PORTABLE optimizer_engine.cpp freed_memory.cpp memory_reading.cpp memory_areas.cpp memory_service.cpp run_policy.cpp

@@ -41,8 +41,14 @@ target_link_libraries(qmo_win32 INTERFACE qmo_app)
 target_include_directories(qmo_win32 INTERFACE ${CMAKE_SOURCE_DIR})
 
 # Resources of the program, linked into the exe and into the Windows tests.
-add_library(qmo_resources OBJECT res/app.rc)
-target_include_directories(qmo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${QMO_ART_DIR})
+add_library(qmo_resources OBJECT res/app.rc ${QMO_LANG_DIR}/lang_all.rc)
+target_include_directories(qmo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${QMO_ART_DIR} ${QMO_LANG_DIR})
+add_dependencies(qmo_resources qmo_languages)
+set_source_files_properties(${QMO_LANG_DIR}/lang_all.rc PROPERTIES GENERATED TRUE
+  OBJECT_DEPENDS "${QMO_LANG_DIR}/made.stamp;${CMAKE_SOURCE_DIR}/res/resource.h")
+# The list of languages, for the program's choice and its settings page.
+target_include_directories(qmo_config PRIVATE ${QMO_LANG_DIR})
+add_dependencies(qmo_config qmo_languages)
 
 add_executable(QuenvaleMemoryOptimizer WIN32 app/main.cpp $<TARGET_OBJECTS:qmo_resources>)
 get_property(QMO_APP_ROOT GLOBAL PROPERTY QMO_FLOOR_ROOT_app)

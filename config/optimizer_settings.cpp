@@ -1,6 +1,7 @@
 #include "config/optimizer_settings.h"
 
 #include "config/exclusions.h"
+#include "config/language_choice.h"
 
 namespace qmo {
 
@@ -24,6 +25,7 @@ constexpr std::string_view kStandbyListAboveMB = "StandbyListAboveMB";
 constexpr std::string_view kExclusions = "Exclusions";
 constexpr std::string_view kTrayIconShows = "TrayIconShows";
 constexpr std::string_view kTheme = "Theme";
+constexpr std::string_view kLanguage = "Language";
 
 // A stored value out of its range reads as the default.
 int InRangeOr(int stored, int lowest, int highest, int fallback) {
@@ -84,10 +86,15 @@ void ReadSettings(ProfileStore& profile, OptimizerSettings& settings) {
     read.m_trayIconShows =
         ChoiceFrom(profile.GetProfileInt(kSettingsSection, kTrayIconShows, 0), TrayIconShows::CommittedMemory);
     read.m_theme = ChoiceFrom(profile.GetProfileInt(kSettingsSection, kTheme, 0), ThemeChoice::Dark);
+    read.m_language = ReadLanguageChoice(profile);
 
     if (read.m_strShortcutKey.empty())
         return;
     settings = read;
+}
+
+std::string ReadLanguageChoice(ProfileStore& profile) {
+    return KeptLanguageTag(profile.GetProfileString(kSettingsSection, kLanguage, std::string()));
 }
 
 void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings) {
@@ -110,6 +117,7 @@ void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings) {
     profile.WriteProfileStrings(kSettingsSection, kExclusions, KeptExclusions(settings.m_exclusions));
     profile.WriteProfileInt(kSettingsSection, kTrayIconShows, static_cast<int>(settings.m_trayIconShows));
     profile.WriteProfileInt(kSettingsSection, kTheme, static_cast<int>(settings.m_theme));
+    profile.WriteProfileString(kSettingsSection, kLanguage, KeptLanguageTag(settings.m_language));
 }
 
 bool RunEntryData(const std::string& executablePath, bool clear, std::string& data) {

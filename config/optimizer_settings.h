@@ -92,6 +92,8 @@ struct OptimizerSettings {
     std::vector<std::string> m_exclusions;
     TrayIconShows m_trayIconShows = TrayIconShows::Animation;
     ThemeChoice m_theme = ThemeChoice::FollowWindows;
+    // The language as a BCP 47 tag; empty follows Windows. Used from the next start.
+    std::string m_language;
 
     bool operator==(const OptimizerSettings&) const = default;
 };
@@ -99,6 +101,9 @@ struct OptimizerSettings {
 // Reads the record; a missing or empty "SC" means no saved record exists, and
 // then nothing read is used.
 void ReadSettings(ProfileStore& profile, OptimizerSettings& settings);
+
+// The stored language choice alone, as kept (for the start, before any window).
+std::string ReadLanguageChoice(ProfileStore& profile);
 
 // Writes every value, in declaration order.
 void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings);

@@ -30,6 +30,10 @@ HINSTANCE Application::InstanceHandle() noexcept {
     return ::GetModuleHandleW(nullptr);
 }
 
+LANGID Application::ResourceLanguage() noexcept {
+    return g_current ? g_current->m_language : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+}
+
 int Application::Run(HINSTANCE instance, int showCommand) {
     m_instance = instance;
     m_showCommand = showCommand;
@@ -69,14 +73,6 @@ bool Application::OnCommand(UINT) {
 
 int Application::ExitInstance() {
     return 0;
-}
-
-std::wstring LoadResourceString(UINT id) {
-    const wchar_t* text = nullptr;
-    const int length = ::LoadStringW(Application::InstanceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
-    if (length <= 0 || !text)
-        return {};
-    return std::wstring(text, static_cast<std::size_t>(length));
 }
 
 }  // namespace qmo

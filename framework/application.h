@@ -20,6 +20,8 @@ public:
 
     static Application* Current() noexcept;
     static HINSTANCE InstanceHandle() noexcept;
+    // The language of the menus, dialogs and texts; English until one is chosen.
+    static LANGID ResourceLanguage() noexcept;
 
     // Runs InitInstance and, if it succeeds, the message loop; the exit code.
     int Run(HINSTANCE instance, int showCommand);
@@ -38,6 +40,7 @@ protected:
     virtual int ExitInstance();
 
     int ShowCommand() const noexcept { return m_showCommand; }
+    void SetResourceLanguage(LANGID language) noexcept { m_language = language; }
     void SetApplicationTitle(const std::wstring& title) { m_appTitle = title; }
     const std::wstring& ApplicationTitle() const noexcept { return m_appTitle; }
 
@@ -45,12 +48,10 @@ private:
     Window* m_pMainWnd = nullptr;
     HINSTANCE m_instance = nullptr;
     int m_showCommand = SW_SHOWNORMAL;
+    LANGID m_language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
     std::wstring m_appTitle;
     // On the thread that made the application object, which runs its windows.
     SentOnlyMessageFilter m_sentOnlyMessages;
 };
-
-// A string from the module's string table; empty if there is none.
-std::wstring LoadResourceString(UINT id);
 
 }  // namespace qmo

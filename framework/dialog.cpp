@@ -2,6 +2,7 @@
 
 #include "framework/application.h"
 #include "framework/escaped_exception.h"
+#include "framework/resource_language.h"
 
 namespace qmo {
 namespace {
@@ -20,8 +21,11 @@ INT_PTR Dialog::DoModal(HWND parent) {
     if (m_hWnd)
         return -1;
     m_modal = true;
-    const INT_PTR result = ::DialogBoxParamW(Application::InstanceHandle(), MAKEINTRESOURCEW(m_templateId), parent,
-                                             &Dialog::DialogProcedure, reinterpret_cast<LPARAM>(this));
+    const DLGTEMPLATE* dialogTemplate = LanguageDialogTemplate(m_templateId);
+    const INT_PTR result = dialogTemplate ? ::DialogBoxIndirectParamW(Application::InstanceHandle(), dialogTemplate, parent,
+                                                                      &Dialog::DialogProcedure,
+                                                                      reinterpret_cast<LPARAM>(this))
+                                          : -1;
     m_modal = false;
     return result;
 }
@@ -30,8 +34,10 @@ bool Dialog::CreateModeless(HWND parent) {
     if (m_hWnd)
         return false;
     m_modal = false;
-    return ::CreateDialogParamW(Application::InstanceHandle(), MAKEINTRESOURCEW(m_templateId), parent,
-                                &Dialog::DialogProcedure, reinterpret_cast<LPARAM>(this)) != nullptr;
+    const DLGTEMPLATE* dialogTemplate = LanguageDialogTemplate(m_templateId);
+    return dialogTemplate && ::CreateDialogIndirectParamW(Application::InstanceHandle(), dialogTemplate, parent,
+                                                          &Dialog::DialogProcedure,
+                                                          reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void Dialog::EndDialog(INT_PTR result) {

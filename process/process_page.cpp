@@ -1,5 +1,6 @@
 #include "process/process_page.h"
 
+#include "framework/resource_language.h"
 #include "toolkit/dark_menu.h"
 
 #include "config/optimizer_settings.h"
@@ -172,7 +173,7 @@ bool CProcessPage::OnNotify(UINT, NMHDR* header, LRESULT& result) {
 }
 
 void CProcessPage::ShowRowMenu() {
-    qmo::unique_menu menu(::LoadMenuW(qmo::Application::InstanceHandle(), MAKEINTRESOURCEW(IDR_PROCESS_CONTEXT_MENU)));
+    qmo::unique_menu menu(qmo::LoadLanguageMenu(IDR_PROCESS_CONTEXT_MENU));
     HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup || !m_wndList.HasSelection())
         return;

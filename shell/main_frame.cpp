@@ -8,6 +8,7 @@
 #include "about/about_dlg.h"
 #include "config/registry_run_entry.h"
 #include "framework/application.h"
+#include "framework/resource_language.h"
 #include "framework/window_dpi.h"
 #include "perf/commit_warning.h"
 #include "optimizer/freed_memory.h"
@@ -41,7 +42,7 @@ bool CMainFrame::Create() {
                      ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
     // The window owns its menu and destroys it with itself.
-    HMENU menu = ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    HMENU menu = qmo::LoadLanguageMenu(IDR_MAINFRAME);
     const bool created = FrameWindow::Create(windowClass, 0, qmo::kMainWindowTitle,
                                              WS_OVERLAPPEDWINDOW | WS_MAXIMIZE, CW_USEDEFAULT, CW_USEDEFAULT,
                                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu);

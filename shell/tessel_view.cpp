@@ -4,6 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/identity.h"
+#include "framework/resource_language.h"
 #include "framework/startup_trace.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"

@@ -6,6 +6,7 @@
 
 #include "framework/application.h"
 #include "framework/identity.h"
+#include "framework/resource_language.h"
 #include "framework/text.h"
 #include "res/messages.h"
 #include "toolkit/dark_menu.h"
@@ -37,7 +38,7 @@ bool TrayIcon::Create(HWND owner, const std::wstring& tooltip, UINT iconResource
     m_tooltip = tooltip;
     m_defaultCommand = defaultCommand;
     m_icon = LoadSmallIcon(iconResource);
-    m_menu.reset(::LoadMenuW(Application::InstanceHandle(), MAKEINTRESOURCEW(menuResource)));
+    m_menu.reset(LoadLanguageMenu(menuResource));
 
     // A hidden top-level window, not a message-only one: only top-level
     // windows receive the shell's "TaskbarCreated" broadcast.

@@ -32,7 +32,7 @@ HELP_MISSING_TEXT="Help file not found, PLease reinstall software"
 AREAS_OFF=(AreaSystemCache=dword:0 AreaModifiedList=dword:0 AreaStandbyList=dword:0 AreaCombinePages=dword:0)
 # The automatic runs' rule and the exclusions, as a first start writes them.
 GENTLE_DEFAULTS=(AutoOptimizeRule=dword:0 AutoOptimizePercent=dword:85 StandbyFreeBelowMB=dword:512
-                 StandbyListAboveMB=dword:1024 Exclusions=multi: TrayIconShows=dword:0 Theme=dword:0)
+                 StandbyListAboveMB=dword:1024 Exclusions=multi: TrayIconShows=dword:0 Theme=dword:0 Language=sz:)
 DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0 "${AREAS_OFF[@]}"
           "${GENTLE_DEFAULTS[@]}")
 

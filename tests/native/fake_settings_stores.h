@@ -18,7 +18,7 @@ inline const std::vector<std::string>& SettingsValueNames() {
                                                 "AreaSystemCache", "AreaModifiedList", "AreaStandbyList",
                                                 "AreaCombinePages", "AutoOptimizeRule", "AutoOptimizePercent",
                                                 "StandbyFreeBelowMB", "StandbyListAboveMB", "Exclusions",
-                                                "TrayIconShows", "Theme"};
+                                                "TrayIconShows", "Theme", "Language"};
     return names;
 }
 

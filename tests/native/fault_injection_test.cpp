@@ -479,12 +479,14 @@ TEST(FaultInjection, AValueOfAnyWrongTypeOrSizeReadsAsMissingAndTheNextSaveRepai
          [](OptimizerSettings& s) { s.m_trayIconShows = TrayIconShows::Animation; }},
         {"Theme", kProfileTypeDword, EncodeProfileInt(2),
          [](OptimizerSettings& s) { s.m_theme = ThemeChoice::FollowWindows; }},
+        {"Language", kProfileTypeString, EncodeProfileString("de"),
+         [](OptimizerSettings& s) { s.m_language.clear(); }},
         // Without a shortcut there is no stored record: the settings stay as they were.
         {"SC", kProfileTypeString, EncodeProfileString("Q"), [](OptimizerSettings& s) { s = {}; }},
     };
     const OptimizerSettings stored{65,   "Q",  true, true, true, true, true, {true, true, StandbyListChoice::All, true},
                                    {AutomaticRule::AboveMemoryInUse, 60, 256, 2048}, {"game.exe", "C:\\Tools\\*"},
-                                   TrayIconShows::CommittedMemory, ThemeChoice::Dark};
+                                   TrayIconShows::CommittedMemory, ThemeChoice::Dark, "de"};
 
     for (const Entry& entry : entries) {
         std::vector<testing::RawValue> wrong = entry.type == kProfileTypeDword    ? badInt

@@ -34,7 +34,7 @@ qmo_res_ids ID_HELP_TOPICS || exit 2
 DEFAULTS=(CL=dword:80 SC=sz:O RAS=dword:1 SN=dword:1 bAOMAMSF=dword:1 bARPL=dword:1 bEnableShortcut=dword:0
           AreaSystemCache=dword:0 AreaModifiedList=dword:0 AreaStandbyList=dword:0 AreaCombinePages=dword:0
           AutoOptimizeRule=dword:0 AutoOptimizePercent=dword:85 StandbyFreeBelowMB=dword:512
-          StandbyListAboveMB=dword:1024 Exclusions=multi: TrayIconShows=dword:0 Theme=dword:0)
+          StandbyListAboveMB=dword:1024 Exclusions=multi: TrayIconShows=dword:0 Theme=dword:0 Language=sz:)
 TIMEOUT_S=60
 
 for file in "$DRIVER" "$SETUP"; do

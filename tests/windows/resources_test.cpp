@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/resource_language.h"
 #include "framework/unique_handle.h"
 #include "res/resource.h"
 

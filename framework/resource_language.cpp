@@ -1,0 +1,118 @@
+#include "framework/resource_language.h"
+
+#include <algorithm>
+
+#include "framework/application.h"
+#include "framework/text.h"
+#include "framework/texts.h"
+
+namespace qmo {
+namespace {
+
+HRSRC FindIn(LPCWSTR type, LPCWSTR name, LANGID language) {
+    return ::FindResourceExW(Application::InstanceHandle(), type, name, language);
+}
+
+const void* ResourceBytes(HRSRC resource, DWORD* size = nullptr) {
+    if (!resource)
+        return nullptr;
+    HGLOBAL loaded = ::LoadResource(Application::InstanceHandle(), resource);
+    if (size)
+        *size = loaded ? ::SizeofResource(Application::InstanceHandle(), resource) : 0;
+    return loaded ? ::LockResource(loaded) : nullptr;
+}
+
+// The string's characters in one block of sixteen; empty when the block does
+// not hold it (or holds it empty).
+std::wstring_view StringInBlock(HRSRC block, UINT id) {
+    DWORD size = 0;
+    const auto* data = static_cast<const wchar_t*>(ResourceBytes(block, &size));
+    if (!data)
+        return {};
+    const wchar_t* const end = data + size / sizeof(wchar_t);
+    for (UINT index = 0; index < (id & 15U); ++index) {
+        if (data >= end)
+            return {};
+        data += 1 + *data;
+    }
+    if (data >= end || data + 1 + *data > end)
+        return {};
+    return std::wstring_view(data + 1, *data);
+}
+
+}  // namespace
+
+HRSRC FindLanguageResource(LPCWSTR type, LPCWSTR name) {
+    if (HRSRC chosen = FindIn(type, name, Application::ResourceLanguage()))
+        return chosen;
+    if (HRSRC english = FindIn(type, name, kEnglishLanguage))
+        return english;
+    return ::FindResourceW(Application::InstanceHandle(), name, type);
+}
+
+std::wstring LoadResourceString(UINT id) {
+    const LPCWSTR block = MAKEINTRESOURCEW((id >> 4) + 1);
+    std::wstring_view text = StringInBlock(FindIn(RT_STRING, block, Application::ResourceLanguage()), id);
+    if (text.empty())
+        text = StringInBlock(FindIn(RT_STRING, block, kEnglishLanguage), id);
+    return std::wstring(text);
+}
+
+HMENU LoadLanguageMenu(UINT id) {
+    const void* bytes = ResourceBytes(FindLanguageResource(RT_MENU, MAKEINTRESOURCEW(id)));
+    return bytes ? ::LoadMenuIndirectW(bytes) : nullptr;
+}
+
+const DLGTEMPLATE* LanguageDialogTemplate(UINT id) {
+    return static_cast<const DLGTEMPLATE*>(ResourceBytes(FindLanguageResource(RT_DIALOG, MAKEINTRESOURCEW(id))));
+}
+
+// The portable core's texts, from the same tables.
+std::string Text(TextId id) {
+    return Narrow(LoadResourceString(id));
+}
+
+std::string FormatCount(std::int64_t value) {
+    const std::wstring digits = std::to_wstring(value < 0 ? -static_cast<unsigned long long>(value)
+                                                          : static_cast<unsigned long long>(value));
+    wchar_t grouping[16] = L"3;0", thousands[8] = L",", decimal[8] = L".";
+    ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SGROUPING, grouping, 16);
+    ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, thousands, 8);
+    ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 8);
+    // "3;0" is 3, "3;2;0" is 32: the digits of the pattern with its final 0 dropped.
+    UINT groups = 0;
+    for (const wchar_t* c = grouping; *c; ++c) {
+        if (*c >= L'0' && *c <= L'9')
+            groups = groups * 10 + static_cast<UINT>(*c - L'0');
+    }
+    if (groups % 10 == 0 && groups > 9)
+        groups /= 10;
+    NUMBERFMTW format{};
+    format.NumDigits = 0;
+    format.Grouping = groups;
+    format.lpDecimalSep = decimal;
+    format.lpThousandSep = thousands;
+    format.NegativeOrder = 1;
+    wchar_t out[64];
+    if (::GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, digits.c_str(), &format, out, 64) <= 0)
+        return std::to_string(value);
+    return (value < 0 ? "-" : "") + Narrow(out);
+}
+
+std::string FormatClockTime(int hour, int minute) {
+    SYSTEMTIME time{};
+    time.wYear = 2000;
+    time.wMonth = 1;
+    time.wDay = 1;
+    time.wHour = static_cast<WORD>(std::clamp(hour, 0, 23));
+    time.wMinute = static_cast<WORD>(std::clamp(minute, 0, 59));
+    wchar_t out[32];
+    if (::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &time, nullptr, out, 32) <= 0) {
+        char plain[8];
+        std::snprintf(plain, sizeof plain, "%02u:%02u", time.wHour, time.wMinute);
+        return plain;
+    }
+    return Narrow(out);
+}
+
+}  // namespace qmo
