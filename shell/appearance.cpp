@@ -1,6 +1,8 @@
 #include "shell/appearance.h"
 
 #include "framework/format_decimal.h"
+#include "framework/texts.h"
+#include "res/resource.h"
 
 namespace qmo {
 
@@ -20,9 +22,9 @@ std::optional<int> TrayFigure(TrayIconShows shows, std::optional<int> committedP
 std::string TrayOtherFigureLine(TrayIconShows shows, std::optional<int> committedPercent,
                                 std::optional<int> inUsePercent) {
     if (shows == TrayIconShows::MemoryInUse && committedPercent)
-        return "Committed memory: " + FormatSignedDecimal(*committedPercent) + " %";
+        return FormatText(IDS_TRAY_COMMITTED_LINE, {FormatSignedDecimal(*committedPercent)});
     if (shows == TrayIconShows::CommittedMemory && inUsePercent)
-        return "Memory in use: " + FormatSignedDecimal(*inUsePercent) + " %";
+        return FormatText(IDS_TRAY_IN_USE_LINE, {FormatSignedDecimal(*inUsePercent)});
     return std::string();
 }
 

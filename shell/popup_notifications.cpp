@@ -1,6 +1,7 @@
 #include "shell/popup_notifications.h"
 
 #include "framework/format_decimal.h"
+#include "framework/texts.h"
 #include "optimizer/freed_memory.h"
 #include "res/resource.h"
 
@@ -37,7 +38,7 @@ PopupContent BuildPopup(Color frameColor, std::string message, int messageId, in
 
     PopupElement title;
     title.rect = {5, 0, 270, 25};
-    title.text = kPopupTitle;
+    title.text = Text(IDS_APPLICATION_TITLE);
     title.textColor = kWhite;
     title.bold = true;
     title.layout = PopupTextLayout::SingleLineCentred;
@@ -77,7 +78,7 @@ PopupContent BuildPopup(Color frameColor, std::string message, int messageId, in
 }  // namespace
 
 std::string CriticalLimitMessage(int limitPercent) {
-    return "The system has crossed critical limit " + FormatSignedDecimal(limitPercent) + "% ";
+    return FormatText(IDS_CRITICAL_LIMIT, {FormatSignedDecimal(limitPercent)});
 }
 
 PopupContent BuildCriticalLimitPopup(int limitPercent, const std::vector<std::string>& details) {
@@ -98,10 +99,10 @@ PopupContent BuildCriticalLimitPopup(int limitPercent, const std::vector<std::st
 
 PopupContent BuildOptimizedPopup(std::optional<std::uint64_t> freedBytes) {
     if (!freedBytes)
-        return BuildPopup(kGreen, kOptimizedMessage, 0);
+        return BuildPopup(kGreen, Text(IDS_MEMORY_OPTIMIZED), 0);
     // One line's room for the message and one under it for the freed line;
     // a larger font that wraps the message pushes the freed line down.
-    PopupContent content = BuildPopup(kGreen, kOptimizedMessage, 0, 88);
+    PopupContent content = BuildPopup(kGreen, Text(IDS_MEMORY_OPTIMIZED), 0, 88);
     PopupElement freed;
     freed.rect = {30, 90, 265, kLinesBottom};
     freed.text = FreedLine(*freedBytes);

@@ -19,8 +19,6 @@ inline constexpr int kNotificationPopupHeight = 128;
 inline constexpr int kOptimizeLinkId = 100;
 inline constexpr int kHistoryLinkId = 101;
 inline constexpr int kPopupCloseButtonId = -1;
-inline constexpr char kPopupTitle[] = "Quenvale Memory Optimizer";
-inline constexpr char kOptimizedMessage[] = "The System Memory is optimized";
 
 // "The system has crossed critical limit 80% ", the limit signed as set.
 std::string CriticalLimitMessage(int limitPercent);

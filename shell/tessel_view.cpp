@@ -24,16 +24,12 @@ namespace {
 constexpr int kOptimizeButtonHeight = 52;
 constexpr qmo::UiMargins kTitleMargins{0, 5, 0, 0};
 constexpr DWORD kPanelStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
-constexpr wchar_t kRightsNotice[] =
-    L"Quenvale Memory Optimizer \u00A9 2011 Quenvale Software. Visit www.quenvale.example for updates and support.";
 
 struct PageTab {
-    const wchar_t* caption;
+    UINT caption;
     int icon;
 };
-constexpr std::array<PageTab, 3> kPageTabs{{{L" Current System Performance ", 24},
-                                            {L" Current System Process ", 18},
-                                            {L" Settings ", 58}}};
+constexpr std::array<PageTab, 3> kPageTabs{{{IDS_TAB_PERFORMANCE, 24}, {IDS_TAB_PROCESS, 18}, {IDS_TAB_SETTINGS, 58}}};
 
 std::wstring Caption(int stringId) {
     std::wstring text = qmo::LoadResourceString(static_cast<UINT>(stringId));
@@ -201,7 +197,7 @@ void CTesselDesktopSuitFrameView::OnSystemChange(UINT message, WPARAM wParam, LP
 }
 
 bool CTesselDesktopSuitFrameView::CreateFooter() {
-    if (!m_wndFooter.Create(kRightsNotice, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, RECT{}, m_hWnd,
+    if (!m_wndFooter.Create(qmo::LoadResourceString(IDS_RIGHTS_NOTICE).c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, RECT{}, m_hWnd,
                             IDC_VIEW_PANEL))
         return false;
     ColorFooter();
@@ -242,7 +238,7 @@ void CTesselDesktopSuitFrameView::AddNavGroup(int groupId, int itemId, bool spec
 
 void CTesselDesktopSuitFrameView::AddOptimizeGroup() {
     qmo::TaskGroup& group = m_wndNavPanel.AddGroup(ID_TASKGROUP_OPTIMIZE, Caption(ID_TASKGROUP_OPTIMIZE));
-    if (!m_btnOptimize.Create(L"Optimize Memory", WS_CHILD | WS_VISIBLE | BS_FLAT | BS_NOTIFY | BS_OWNERDRAW,
+    if (!m_btnOptimize.Create(qmo::LoadResourceString(IDS_OPTIMIZE_MEMORY_BUTTON).c_str(), WS_CHILD | WS_VISIBLE | BS_FLAT | BS_NOTIFY | BS_OWNERDRAW,
                               RECT{0, 0, 300, kOptimizeButtonHeight}, m_wndNavPanel.GetSafeHwnd(), IDC_OPTIMIZE_MEMORY))
         return;
     m_btnOptimize.SetImage(IDB_OPTIMIZE_BUTTON);
@@ -280,7 +276,7 @@ bool CTesselDesktopSuitFrameView::CreatePageTabs() {
     const std::array<HWND, 3> pages{m_pagePerformance.GetSafeHwnd(), m_pageProcess.GetSafeHwnd(),
                                     m_pageSettings.GetSafeHwnd()};
     for (std::size_t index = 0; index < pages.size(); ++index)
-        m_wndPageTabs.InsertTab(static_cast<int>(index), kPageTabs[index].caption, pages[index],
+        m_wndPageTabs.InsertTab(static_cast<int>(index), qmo::LoadResourceString(kPageTabs[index].caption).c_str(), pages[index],
                                 kPageTabs[index].icon);
     return true;
 }

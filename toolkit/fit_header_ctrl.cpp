@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "framework/resource_language.h"
 #include "framework/unique_handle.h"
+#include "res/resource.h"
 #include "toolkit/column_fit.h"
 #include "toolkit/dark_menu.h"
 #include "toolkit/dark_mode.h"
@@ -79,14 +81,14 @@ HMENU CFitHeaderCtrl::CreateColumnMenu(int column) const {
     unique_menu alignMenu(::CreatePopupMenu());
     if (!menu || !alignMenu)
         return nullptr;
-    AppendItem(menu.get(), HeaderMenuCommand::SortAscending, L"Sort Ascending", (format & HDF_SORTUP) != 0);
-    AppendItem(menu.get(), HeaderMenuCommand::SortDescending, L"Sort Descending", (format & HDF_SORTDOWN) != 0);
+    AppendItem(menu.get(), HeaderMenuCommand::SortAscending, LoadResourceString(IDS_SORT_ASCENDING).c_str(), (format & HDF_SORTUP) != 0);
+    AppendItem(menu.get(), HeaderMenuCommand::SortDescending, LoadResourceString(IDS_SORT_DESCENDING).c_str(), (format & HDF_SORTDOWN) != 0);
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendItem(alignMenu.get(), HeaderMenuCommand::AlignLeft, L"Align Left", alignment == HDF_LEFT);
-    AppendItem(alignMenu.get(), HeaderMenuCommand::AlignCenter, L"Align Center", alignment == HDF_CENTER);
-    AppendItem(alignMenu.get(), HeaderMenuCommand::AlignRight, L"Align Right", alignment == HDF_RIGHT);
+    AppendItem(alignMenu.get(), HeaderMenuCommand::AlignLeft, LoadResourceString(IDS_ALIGN_LEFT).c_str(), alignment == HDF_LEFT);
+    AppendItem(alignMenu.get(), HeaderMenuCommand::AlignCenter, LoadResourceString(IDS_ALIGN_CENTER).c_str(), alignment == HDF_CENTER);
+    AppendItem(alignMenu.get(), HeaderMenuCommand::AlignRight, LoadResourceString(IDS_ALIGN_RIGHT).c_str(), alignment == HDF_RIGHT);
     // The menu owns its submenu from here on.
-    if (!::AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(alignMenu.get()), L"Alignment"))
+    if (!::AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(alignMenu.get()), LoadResourceString(IDS_ALIGNMENT).c_str()))
         return nullptr;
     alignMenu.release();
     if (m_toggleCommand) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "framework/resource_language.h"
+#include "res/resource.h"
 #include "toolkit/ui_paint.h"
 #include "toolkit/ui_palette.h"
 
@@ -205,7 +207,7 @@ AccessibleElement HyperlinkStatic::DescribeAccessible(int) const {
                     (::GetFocus() == m_hWnd ? STATE_SYSTEM_FOCUSED : 0) |
                     (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_TABSTOP ? STATE_SYSTEM_FOCUSABLE : 0);
     ::GetClientRect(m_hWnd, &element.bounds);
-    element.defaultAction = L"Jump";
+    element.defaultAction = LoadResourceString(IDS_ACTION_JUMP);
     return element;
 }
 

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "framework/resource_language.h"
 #include "framework/unique_handle.h"
+#include "res/resource.h"
 #include "toolkit/ui_paint.h"
 #include "toolkit/ui_palette.h"
 
@@ -262,7 +264,7 @@ AccessibleElement PageTabControl::DescribeAccessible(int child) const {
     if (index == SelectedTab())
         element.state |= STATE_SYSTEM_SELECTED | (focused ? STATE_SYSTEM_FOCUSED : 0);
     element.bounds = TabRect(index);
-    element.defaultAction = L"Switch";
+    element.defaultAction = LoadResourceString(IDS_ACTION_SWITCH);
     return element;
 }
 

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
+#include "framework/resource_language.h"
 #include "framework/text.h"
 #include "framework/unique_handle.h"
+#include "res/resource.h"
 #include "toolkit/themed_button.h"
 #include "toolkit/ui_paint.h"
 
@@ -402,7 +404,7 @@ AccessibleElement TaskPanel::DescribeAccessible(int child) const {
         element.state = selected | (part.group->IsExpanded() || !IsExpandable() ? 0 : STATE_SYSTEM_COLLAPSED);
         element.bounds = CaptionRect(*part.group);
         if (IsExpandable())
-            element.defaultAction = part.group->IsExpanded() ? L"Collapse" : L"Expand";
+            element.defaultAction = LoadResourceString(part.group->IsExpanded() ? IDS_ACTION_COLLAPSE : IDS_ACTION_EXPAND);
         return element;
     }
     element.name = Widen(part.item->Caption());
@@ -411,7 +413,7 @@ AccessibleElement TaskPanel::DescribeAccessible(int child) const {
         element.role = ROLE_SYSTEM_LINK;
         element.state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | selected |
                         (focused && part.item == m_focused ? STATE_SYSTEM_FOCUSED : 0);
-        element.defaultAction = L"Jump";
+        element.defaultAction = LoadResourceString(IDS_ACTION_JUMP);
     } else {
         element.role = ROLE_SYSTEM_STATICTEXT;
         element.state = STATE_SYSTEM_READONLY;

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "framework/application.h"
+#include "framework/resource_language.h"
+#include "res/resource.h"
 #include "toolkit/button_layout.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
@@ -206,7 +208,7 @@ AccessibleElement ThemedButton::DescribeAccessible(int) const {
         element.state |= STATE_SYSTEM_PRESSED;
     if (m_default)
         element.state |= STATE_SYSTEM_DEFAULT;
-    element.defaultAction = L"Press";
+    element.defaultAction = LoadResourceString(IDS_ACTION_PRESS);
     return element;
 }
 
