@@ -63,7 +63,7 @@ qmo_floor(toolkit BELOW framework
   WIN32 popup_window.cpp caption_bar.cpp image_strip.cpp page_tab_control.cpp task_panel.cpp
         task_panel_painter.cpp themed_button.cpp ui_fonts.cpp ui_paint.cpp ui_palette.cpp resize_dialog.cpp
         tray_icon.cpp tray_number_icon.cpp dark_mode.cpp dark_menu.cpp themed_dialog.cpp shell_opener.cpp hyperlink_static.cpp fit_header_ctrl.cpp sort_list_ctrl.cpp
-        system_image_list.cpp accessible_control.cpp)
+        system_image_list.cpp accessible_control.cpp text_fit.cpp)
 qmo_floor(pages BELOW toolkit
   WIN32 page_dialog.cpp)
 qmo_floor(config BELOW pages

@@ -103,6 +103,23 @@ private:
     HGDIOBJ m_old;
 };
 
+// A window's device context from GetDC, released with the scope.
+class window_dc {
+public:
+    explicit window_dc(HWND window) noexcept : m_window(window), m_dc(::GetDC(window)) {}
+    window_dc(const window_dc&) = delete;
+    window_dc& operator=(const window_dc&) = delete;
+    ~window_dc() {
+        if (m_dc)
+            ::ReleaseDC(m_window, m_dc);
+    }
+    HDC get() const noexcept { return m_dc; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};
+
 // BeginPaint/EndPaint for one WM_PAINT.
 class paint_dc {
 public:

@@ -4,11 +4,14 @@
 
 #include "toolkit/dark_menu.h"
 #include "toolkit/dark_mode.h"
+#include "toolkit/text_fit.h"
 #include "toolkit/ui_palette.h"
 
 namespace qmo {
 
 BOOL ThemedDialog::OnInitDialog() {
+    // Before anything records the controls' places.
+    FitDialogToTexts(m_hWnd);
     const bool dark = DarkColorsInUse();
     if (!(::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_CHILD))
         ApplyTitleBarColors(m_hWnd, dark);
