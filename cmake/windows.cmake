@@ -28,7 +28,8 @@ list(TRANSFORM QMO_ART PREPEND ${QMO_ART_DIR}/ OUTPUT_VARIABLE QMO_ART_FILES)
 set(QMO_PAGE_RESOURCES ${CMAKE_SOURCE_DIR}/res/pages.rc ${CMAKE_SOURCE_DIR}/res/pages_resource.h
   ${CMAKE_SOURCE_DIR}/res/about.rc ${CMAKE_SOURCE_DIR}/res/about_resource.h
   ${CMAKE_SOURCE_DIR}/res/process.rc ${CMAKE_SOURCE_DIR}/res/process_resource.h
-  ${CMAKE_SOURCE_DIR}/res/history.rc ${CMAKE_SOURCE_DIR}/res/history_resource.h)
+  ${CMAKE_SOURCE_DIR}/res/history.rc ${CMAKE_SOURCE_DIR}/res/history_resource.h
+  ${CMAKE_SOURCE_DIR}/res/optimizer.rc ${CMAKE_SOURCE_DIR}/res/optimizer_resource.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/app.rc PROPERTIES
   OBJECT_DEPENDS "${QMO_ART_FILES};${QMO_PAGE_RESOURCES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 

@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "res/about_resource.h"
 #include "res/history_resource.h"
+#include "res/optimizer_resource.h"
 #include "res/pages_resource.h"
 #include "res/process_resource.h"
 

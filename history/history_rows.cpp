@@ -4,7 +4,9 @@
 #include <optional>
 #include <variant>
 
+#include "framework/texts.h"
 #include "optimizer/run_history.h"
+#include "res/history_resource.h"
 
 namespace qmo {
 namespace {
@@ -13,11 +15,11 @@ constexpr std::int64_t kBytesPerMB = 1024 * 1024;
 constexpr std::size_t kFirstAreaColumn = 6;
 
 std::string MB(std::optional<std::int64_t> bytes) {
-    return bytes ? std::to_string(*bytes / kBytesPerMB) : std::string();
+    return bytes ? FormatCount(*bytes / kBytesPerMB) : std::string();
 }
 
 std::string FiguredMB(std::optional<std::int64_t> bytes) {
-    return bytes ? std::to_string(*bytes / kBytesPerMB) + " MB" : std::string("not known");
+    return bytes ? FormatText(IDS_HISTORY_MB, {MB(bytes)}) : Text(IDS_HISTORY_NOT_KNOWN);
 }
 
 std::string ResultText(const AreaResult& result) {
@@ -25,15 +27,16 @@ std::string ResultText(const AreaResult& result) {
     case AreaOutcome::NotChosen:
         return {};
     case AreaOutcome::Done:
-        return result.effectBytes ? "done, " + MB(result.effectBytes) + " MB" : "done";
+        return result.effectBytes ? FormatText(IDS_HISTORY_DONE_MB, {MB(result.effectBytes)}) : Text(IDS_HISTORY_DONE);
     case AreaOutcome::Failed:
-        return "failed: " + (result.statusText.empty() ? std::string("no reason given") : result.statusText);
+        return FormatText(IDS_HISTORY_FAILED, {result.statusText.empty() ? Text(IDS_HISTORY_NO_REASON)
+                                                                         : FailureReasonText(result.statusText)});
     case AreaOutcome::NotAvailable:
-        return "not available";
+        return Text(IDS_HISTORY_NOT_AVAILABLE);
     case AreaOutcome::AcceptedNotMeasured:
-        return "accepted, not measured";
+        return Text(IDS_HISTORY_ACCEPTED);
     case AreaOutcome::NotNeeded:
-        return "not needed: memory was not short";
+        return Text(IDS_HISTORY_NOT_NEEDED);
     }
     return {};
 }
@@ -49,7 +52,7 @@ SortKey KeyOf(const RunRecord& record, int column) {
     case kHistoryStartedColumn:
         return record.startedUnixSeconds;
     case 1:
-        return std::string(RunTriggerName(record.trigger));
+        return RunTriggerText(record.trigger);
     case 2:
         return number(record.freed);
     case 3:
@@ -84,12 +87,18 @@ SortKey KeyOf(const RunRecord& record, int column) {
 
 }  // namespace
 
-const std::vector<std::string>& HistoryColumnHeadings() {
-    static const std::vector<std::string> headings{
-        "Started",       "Trigger",       "Freed (MB)",     "Back after 30 s", "Back after 5 min",
-        "In use before", "Working sets",  "Sweep",          "System cache",    "Modified list",
-        "Standby list",  "Combined pages", "Trimmed",       "Skipped",         "Excluded",
-        "In use",        "Duration (ms)"};
+std::vector<std::string> HistoryColumnHeadings() {
+    static constexpr TextId kHeadings[kHistoryColumnCount] = {
+        IDS_HISTORY_COLUMN_STARTED,        IDS_HISTORY_COLUMN_TRIGGER,         IDS_HISTORY_COLUMN_FREED,
+        IDS_HISTORY_COLUMN_BACK_AFTER_30_S, IDS_HISTORY_COLUMN_BACK_AFTER_5_MIN, IDS_HISTORY_COLUMN_IN_USE_BEFORE,
+        IDS_HISTORY_COLUMN_WORKING_SETS,   IDS_HISTORY_COLUMN_SWEEP,           IDS_HISTORY_COLUMN_SYSTEM_CACHE,
+        IDS_HISTORY_COLUMN_MODIFIED_LIST,  IDS_HISTORY_COLUMN_STANDBY_LIST,    IDS_HISTORY_COLUMN_COMBINED_PAGES,
+        IDS_HISTORY_COLUMN_TRIMMED,        IDS_HISTORY_COLUMN_SKIPPED,         IDS_HISTORY_COLUMN_EXCLUDED,
+        IDS_HISTORY_COLUMN_IN_USE,         IDS_HISTORY_COLUMN_DURATION};
+    std::vector<std::string> headings;
+    headings.reserve(kHistoryColumnCount);
+    for (TextId heading : kHeadings)
+        headings.push_back(Text(heading));
     return headings;
 }
 
@@ -97,18 +106,18 @@ std::vector<std::string> HistoryCells(const RunRecord& record) {
     std::string started = FormatStartedTime(record).substr(0, 19);
     std::replace(started.begin(), started.end(), 'T', ' ');
     std::vector<std::string> cells{std::move(started),
-                                   std::string(RunTriggerName(record.trigger)),
+                                   RunTriggerText(record.trigger),
                                    MB(record.freed),
                                    MB(record.backAfterFirstSample),
                                    MB(record.backAfterSecondSample),
                                    MB(record.inUseBefore)};
     for (const AreaResult& result : record.areas)
         cells.push_back(ResultText(result));
-    cells.push_back(std::to_string(record.processesTrimmed));
-    cells.push_back(std::to_string(record.processesSkipped));
-    cells.push_back(std::to_string(record.processesExcluded));
-    cells.push_back(std::to_string(record.processesInUse));
-    cells.push_back(std::to_string(record.durationMs));
+    cells.push_back(FormatCount(record.processesTrimmed));
+    cells.push_back(FormatCount(record.processesSkipped));
+    cells.push_back(FormatCount(record.processesExcluded));
+    cells.push_back(FormatCount(record.processesInUse));
+    cells.push_back(FormatCount(record.durationMs));
     return cells;
 }
 
@@ -131,20 +140,24 @@ std::vector<std::size_t> HistoryOrder(const std::deque<RunRecord>& records, int 
 }
 
 std::string MemoryListsText(const MemoryReading& reading) {
-    std::string text = "In use " + FiguredMB(reading.inUse) + "   Commit charge " + FiguredMB(reading.commitCharge);
-    if (reading.listsSource == ReadingSource::None) {
-        text += "\r\nThe memory lists cannot be read on this system (in use read from " +
-                std::string(ReadingSourceName(reading.inUseSource)) + ").";
-        return text;
-    }
-    text += "   Modified " + FiguredMB(reading.modified) + "   Standby " + FiguredMB(reading.standby);
-    if (reading.standbyByPriority)
-        text += " (lowest priority " + FiguredMB((*reading.standbyByPriority)[0]) + ")";
-    text += "   Free " + FiguredMB(reading.free) + "   Zeroed " + FiguredMB(reading.zeroed);
-    text += "\r\nRead from: " + std::string(ReadingSourceName(reading.listsSource)) + "; in use from " +
-            std::string(ReadingSourceName(reading.inUseSource)) + "; commit charge from " +
-            std::string(ReadingSourceName(reading.totalsSource)) + ".";
-    return text;
+    const std::string inUse = FiguredMB(reading.inUse);
+    const std::string commitCharge = FiguredMB(reading.commitCharge);
+    if (reading.listsSource == ReadingSource::None)
+        return FormatText(IDS_HISTORY_TOTALS, {inUse, commitCharge}) + "\r\n" +
+               FormatText(IDS_HISTORY_NO_LISTS, {ReadingSourceText(reading.inUseSource)});
+    const std::string modified = FiguredMB(reading.modified);
+    const std::string standby = FiguredMB(reading.standby);
+    const std::string free = FiguredMB(reading.free);
+    const std::string zeroed = FiguredMB(reading.zeroed);
+    const std::string figures =
+        reading.standbyByPriority
+            ? FormatText(IDS_HISTORY_LISTS_BY_PRIORITY, {inUse, commitCharge, modified, standby,
+                                                         FiguredMB((*reading.standbyByPriority)[0]), free, zeroed})
+            : FormatText(IDS_HISTORY_LISTS, {inUse, commitCharge, modified, standby, free, zeroed});
+    return figures + "\r\n" +
+           FormatText(IDS_HISTORY_READ_FROM, {ReadingSourceText(reading.listsSource),
+                                              ReadingSourceText(reading.inUseSource),
+                                              ReadingSourceText(reading.totalsSource)});
 }
 
 }  // namespace qmo

@@ -16,7 +16,7 @@ inline constexpr std::size_t kHistoryColumnCount = 17;
 inline constexpr int kHistoryStartedColumn = 0;
 
 // The columns' headings, in order.
-const std::vector<std::string>& HistoryColumnHeadings();
+std::vector<std::string> HistoryColumnHeadings();
 
 // The cells of one run, a text per column; empty where nothing is known.
 std::vector<std::string> HistoryCells(const RunRecord& record);

@@ -74,7 +74,7 @@ void CHistoryWindow::RecordsChanged() {
 BOOL CHistoryWindow::OnInitDialog() {
     ThemedDialog::OnInitDialog();
     m_list.SubclassDlgItem(IDC_HISTORY_RUNS, m_hWnd);
-    const std::vector<std::string>& headings = HistoryColumnHeadings();
+    const std::vector<std::string> headings = HistoryColumnHeadings();
     const unsigned dpi = WindowDpi(m_hWnd);
     m_dpi = dpi;
     for (std::size_t column = 0; column < headings.size(); ++column)

@@ -1,31 +1,29 @@
 #include "optimizer/freed_memory.h"
 
+#include "framework/texts.h"
+#include "res/optimizer_resource.h"
+
 namespace qmo {
 namespace {
 
 constexpr std::uint64_t kBytesPerMegabyte = 1024u * 1024u;
 
-// "412 MB", "less than 1 MB"; nothing freed at all says so plainly.
-std::string Amount(std::uint64_t bytes) {
-    if (bytes > 0 && bytes < kBytesPerMegabyte)
-        return "less than 1 MB";
-    return std::to_string(bytes / kBytesPerMegabyte) + " MB";
+// Below one megabyte, but not nothing: "less than 1 MB"; nothing freed at all
+// says so plainly ("0 MB").
+bool LessThanOneMegabyte(std::uint64_t bytes) {
+    return bytes > 0 && bytes < kBytesPerMegabyte;
 }
 
-std::string TwoDigits(int value) {
-    return std::string(1, static_cast<char>('0' + value / 10 % 10)) + static_cast<char>('0' + value % 10);
-}
-
-std::string Delay(std::uint32_t ms) {
-    if (ms < 60000)
-        return std::to_string(ms / 1000) + " s";
-    return std::to_string(ms / 60000) + " min";
+std::string Megabytes(std::uint64_t bytes) {
+    return FormatCount(static_cast<std::int64_t>(bytes / kBytesPerMegabyte));
 }
 
 }  // namespace
 
 std::string FreedLine(std::uint64_t freedBytes) {
-    return "Freed " + Amount(freedBytes);
+    if (LessThanOneMegabyte(freedBytes))
+        return Text(IDS_FREED_LESS_THAN_1_MB);
+    return FormatText(IDS_FREED_MB, {Megabytes(freedBytes)});
 }
 
 std::optional<std::uint64_t> FreedToShow(std::optional<std::int64_t> freedBytes) {
@@ -35,17 +33,25 @@ std::optional<std::uint64_t> FreedToShow(std::optional<std::int64_t> freedBytes)
 }
 
 std::string LastOptimizedLine(int hour, int minute, std::optional<std::uint64_t> freedBytes) {
-    std::string line = "Last optimized " + TwoDigits(hour) + ":" + TwoDigits(minute);
-    if (freedBytes)
-        line += " \xE2\x80\x93 freed " + Amount(*freedBytes);  // en dash
-    return line;
+    const std::string time = FormatClockTime(hour, minute);
+    if (!freedBytes)
+        return FormatText(IDS_LAST_OPTIMIZED, {time});
+    if (LessThanOneMegabyte(*freedBytes))
+        return FormatText(IDS_LAST_OPTIMIZED_FREED_LESS_THAN_1_MB, {time});
+    return FormatText(IDS_LAST_OPTIMIZED_FREED_MB, {time, Megabytes(*freedBytes)});
 }
 
 std::string ReboundLine(std::int64_t backBytes, std::uint32_t afterMs) {
-    const std::string after = " back after " + Delay(afterMs);
+    // The delay in seconds below a minute, else in whole minutes.
+    const bool inSeconds = afterMs < 60000;
+    const std::string delay = FormatCount(inSeconds ? afterMs / 1000 : afterMs / 60000);
     if (backBytes <= 0)
-        return "nothing" + after;
-    return Amount(static_cast<std::uint64_t>(backBytes)) + after;
+        return FormatText(inSeconds ? IDS_REBOUND_NOTHING_SECONDS : IDS_REBOUND_NOTHING_MINUTES, {delay});
+    const auto back = static_cast<std::uint64_t>(backBytes);
+    if (LessThanOneMegabyte(back))
+        return FormatText(inSeconds ? IDS_REBOUND_LESS_THAN_1_MB_SECONDS : IDS_REBOUND_LESS_THAN_1_MB_MINUTES,
+                          {delay});
+    return FormatText(inSeconds ? IDS_REBOUND_MB_SECONDS : IDS_REBOUND_MB_MINUTES, {Megabytes(back), delay});
 }
 
 }  // namespace qmo

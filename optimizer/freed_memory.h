@@ -14,8 +14,8 @@ std::string FreedLine(std::uint64_t freedBytes);
 // which more was in use freed nothing.
 std::optional<std::uint64_t> FreedToShow(std::optional<std::int64_t> freedBytes);
 
-// "Last optimized 14:02 – freed 412 MB" (24-hour clock); without the amount
-// when it is unknown.
+// "Last optimized 14:02 – freed 412 MB" (the time as the user's locale
+// writes it); without the amount when it is unknown.
 std::string LastOptimizedLine(int hour, int minute, std::optional<std::uint64_t> freedBytes);
 
 // "300 MB back after 5 min", "less than 1 MB back after 30 s", "nothing back

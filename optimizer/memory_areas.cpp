@@ -1,12 +1,14 @@
 #include "optimizer/memory_areas.h"
 
+#include "framework/texts.h"
+#include "res/optimizer_resource.h"
+
 namespace qmo {
 
 namespace {
 
 constexpr std::uint32_t kErrorPrivilegeNotHeld = 1314;
 constexpr std::uint32_t kNoReasonStatus = 0;
-constexpr std::string_view kNoReason = "the system gave no reason";
 
 struct SystemAreaStep {
     MemoryArea area;
@@ -88,6 +90,23 @@ std::string_view MemoryAreaName(MemoryArea area) {
     return "unknown area";
 }
 
+std::string FailureReasonText(std::string_view statusText) {
+    struct OwnReason {
+        std::string_view stored;
+        TextId shown;
+    };
+    static constexpr OwnReason kOwnReasons[] = {
+        {kReasonNoneGiven, IDS_REASON_NONE_GIVEN},
+        {kReasonNoProcessList, IDS_REASON_NO_PROCESS_LIST},
+        {kReasonSweepRunning, IDS_REASON_SWEEP_RUNNING},
+        {kReasonProcessNotOpened, IDS_REASON_PROCESS_NOT_OPENED},
+    };
+    for (const OwnReason& reason : kOwnReasons)
+        if (reason.stored == statusText)
+            return Text(reason.shown);
+    return std::string(statusText);
+}
+
 bool SystemAreaRunner::KnownUnavailable(MemoryArea area) const {
     return m_unavailable[static_cast<std::size_t>(area)];
 }
@@ -154,7 +173,7 @@ void SystemAreaRunner::Fail(const CallAnswer& answer, AreaResult& result) {
     if (answer.status != kNoReasonStatus)
         result.statusText = m_calls.StatusText(answer);
     if (result.statusText.empty())
-        result.statusText = kNoReason;
+        result.statusText = kReasonNoneGiven;
 }
 
 // A call that answered success proves nothing by itself: only when the

@@ -20,7 +20,9 @@ inline constexpr std::array<MemoryArea, kMemoryAreaCount> kAllMemoryAreas{
     MemoryArea::WorkingSets, MemoryArea::Sweep,       MemoryArea::SystemCache,
     MemoryArea::ModifiedList, MemoryArea::StandbyList, MemoryArea::CombinePages};
 
-// "working sets", "sweep", "system cache", "modified list", "standby list", "combined pages".
+// "working sets", "sweep", "system cache", "modified list", "standby list",
+// "combined pages": names for traces and test labels; the history window has
+// headings of its own.
 std::string_view MemoryAreaName(MemoryArea area);
 
 enum class AreaOutcome : std::uint8_t {
@@ -43,6 +45,17 @@ struct AreaResult {
 };
 
 using AreaResults = std::array<AreaResult, kMemoryAreaCount>;  // indexed by MemoryArea
+
+// The program's own reasons for a failed area. The history file keeps them
+// in these words whatever the user's language.
+inline constexpr std::string_view kReasonNoneGiven = "the system gave no reason";
+inline constexpr std::string_view kReasonNoProcessList = "the list of processes could not be read";
+inline constexpr std::string_view kReasonSweepRunning = "another sweep was running";
+inline constexpr std::string_view kReasonProcessNotOpened = "the process could not be opened";
+
+// A failed area's reason as the user reads it: one of the program's own in
+// the user's language, the system's words (in its language already) as they are.
+std::string FailureReasonText(std::string_view statusText);
 
 inline AreaResult& ResultOf(AreaResults& results, MemoryArea area) { return results[static_cast<std::size_t>(area)]; }
 inline const AreaResult& ResultOf(const AreaResults& results, MemoryArea area) {

@@ -2,7 +2,9 @@
 
 #include <limits>
 
+#include "framework/texts.h"
 #include "optimizer/memory_list_layout.h"
+#include "res/optimizer_resource.h"
 
 namespace qmo {
 
@@ -41,6 +43,21 @@ std::string_view ReadingSourceName(ReadingSource source) {
         break;
     }
     return "none";
+}
+
+std::string ReadingSourceText(ReadingSource source) {
+    switch (source) {
+    case ReadingSource::MemoryListInformation:
+        return Text(IDS_SOURCE_MEMORY_LISTS);
+    case ReadingSource::PerformanceInformation:
+        return Text(IDS_SOURCE_PERFORMANCE_INFORMATION);
+    case ReadingSource::PerformanceInfo:
+    case ReadingSource::MemoryStatus:
+        return std::string(ReadingSourceName(source));  // a function's name reads the same in every language
+    case ReadingSource::None:
+        break;
+    }
+    return Text(IDS_SOURCE_NONE);
 }
 
 std::optional<ReadingSource> ReadingSourceNamed(std::string_view name) {

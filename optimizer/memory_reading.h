@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace qmo {
@@ -20,9 +21,13 @@ enum class ReadingSource : std::uint8_t {
 };
 
 // "memory lists", "performance information", "GetPerformanceInfo",
-// "GlobalMemoryStatusEx", "none".
+// "GlobalMemoryStatusEx", "none": the names the history file keeps, never
+// translated.
 std::string_view ReadingSourceName(ReadingSource source);
 std::optional<ReadingSource> ReadingSourceNamed(std::string_view name);
+// The source as the history window shows it: in the user's language, the
+// system functions by their names.
+std::string ReadingSourceText(ReadingSource source);
 
 inline constexpr std::size_t kStandbyPriorities = 8;
 

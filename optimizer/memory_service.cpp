@@ -134,7 +134,7 @@ void MemoryService::TrimAll() {
     const std::optional<std::vector<ProcessFacts>> snapshot = m_seams.processes.SnapshotProcesses();
     AreaResult& result = ResultOf(m_run.areas, MemoryArea::WorkingSets);
     if (!snapshot) {
-        result = FailedStep("the list of processes could not be read");
+        result = FailedStep(std::string(kReasonNoProcessList));
         return;
     }
     const TrimScope scope = ScopeOfRun(*snapshot);
@@ -151,7 +151,7 @@ void MemoryService::Sweep(ProgressSink& progress) {
     const MemoryReading before = m_seams.reader.Read();
     AreaResult& result = ResultOf(m_run.areas, MemoryArea::Sweep);
     if (!SweepPhysicalMemory(progress, m_seams.heap))
-        result = FailedStep("another sweep was running");
+        result = FailedStep(std::string(kReasonSweepRunning));
     else
         result = MeasuredStep(before, m_seams.reader.Read());
 }
@@ -192,7 +192,7 @@ bool MemoryService::OptimizeProcess(std::uint32_t processId) {
         result = MeasuredStep(before, m_seams.reader.Read());
         m_run.processesTrimmed = 1;
     } else {
-        result = FailedStep("the process could not be opened");
+        result = FailedStep(std::string(kReasonProcessNotOpened));
         m_run.processesSkipped = 1;
     }
     EndRun();

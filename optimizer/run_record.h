@@ -3,6 +3,7 @@
 // memory in use before, right after and twice later (the rebound).
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "optimizer/memory_areas.h"
@@ -11,9 +12,11 @@
 namespace qmo {
 
 // "menu", "tray", "page", "navigation", "popup", "hotkey", "command line",
-// "automatic", "selected".
+// "automatic", "selected": the names the history file keeps, never translated.
 std::string_view RunTriggerName(RunTrigger trigger);
 std::optional<RunTrigger> RunTriggerNamed(std::string_view name);
+// The trigger as the history window shows it, in the user's language.
+std::string RunTriggerText(RunTrigger trigger);
 
 struct RunRecord {
     std::int64_t startedUnixSeconds = 0;  // when the run started, UTC

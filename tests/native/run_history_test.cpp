@@ -237,5 +237,19 @@ TEST(HistoryWindowRows, SortByNumbersWithUnknownsLastAndTheNewestFirstAmongEqual
     EXPECT_EQ(HistoryCells(records[0]).size(), HistoryColumnHeadings().size());
 }
 
+// The file keeps the program's own reasons for a failure in its words; the
+// window shows each read back as that same reason, whatever the file says it in.
+TEST(HistoryWindowRows, AnOwnFailureReasonReadBackFromTheFileShowsAsItself) {
+    constexpr std::size_t kSystemCacheColumn = 8;
+    for (std::string_view reason : {kReasonNoneGiven, kReasonNoProcessList, kReasonSweepRunning,
+                                    kReasonProcessNotOpened}) {
+        RunRecord record;
+        ResultOf(record.areas, MemoryArea::SystemCache) = {AreaOutcome::Failed, 0, std::string(reason), std::nullopt};
+        const std::optional<RunRecord> readBack = ParseHistoryRow(FormatHistoryRow(record));
+        ASSERT_TRUE(readBack) << reason;
+        EXPECT_EQ(HistoryCells(*readBack)[kSystemCacheColumn], "failed: " + std::string(reason));
+    }
+}
+
 }  // namespace
 }  // namespace qmo
