@@ -15,6 +15,9 @@
 namespace qmo::testing {
 
 class FrameTestApplication : public Application {
+public:
+    using Application::SetResourceLanguage;
+
 protected:
     bool InitInstance() override { return true; }
 };

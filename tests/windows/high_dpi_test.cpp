@@ -20,6 +20,7 @@
 #include "toolkit/popup_window.h"
 #include "frame_test_support.h"
 #include "single_instance_child.h"
+#include "toolkit_test_support.h"
 #include "wine_test_support.h"
 
 namespace qmo {
@@ -81,16 +82,6 @@ protected:
     }
 };
 
-int TextWidth(HWND window, const std::wstring& text) {
-    HDC dc = ::GetDC(window);
-    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window, dc);
-    return size.cx;
-}
-
 TEST_F(HighDpiChildFrame, TheViewIsLaidOutAt144DpiAndTheNavigationButtonShowsItsWholeCaption) {
     CTesselDesktopSuitFrameView& view = frame->View();
     ASSERT_EQ(WindowDpi(view.GetSafeHwnd()), 144u);
@@ -109,7 +100,7 @@ TEST_F(HighDpiChildFrame, TheViewIsLaidOutAt144DpiAndTheNavigationButtonShowsIts
                                                               MAKEINTRESOURCEW(IDB_OPTIMIZE_BUTTON), IMAGE_BITMAP, 0,
                                                               0, LR_DEFAULTCOLOR)));
     ASSERT_TRUE(::GetObjectW(art.get(), sizeof(picture), &picture));
-    EXPECT_LT(TextWidth(button, WindowText(button)) + ScaleForDpi(picture.bmWidth, 144), face.right)
+    EXPECT_LT(testing::TextWidth(button, WindowText(button)) + ScaleForDpi(picture.bmWidth, 144), face.right)
         << "the picture and the caption side by side fit the face";
 
     // The page title's heading and line stay inside the title panel.
@@ -117,43 +108,6 @@ TEST_F(HighDpiChildFrame, TheViewIsLaidOutAt144DpiAndTheNavigationButtonShowsIts
     ::GetClientRect(view.TitlePanel().GetSafeHwnd(), &title);
     const TaskGroup& heading = view.TitlePanel().Group(0);
     EXPECT_LE(view.TitlePanel().ItemRect(heading.Item(0)).bottom, title.bottom);
-}
-
-// Every text of a window at 144 DPI within its control: a push button's and a
-// check box's caption on one line, a static text wrapped at its width.
-// Returns how many texts it measured.
-int ExpectEveryTextFits(HWND window) {
-    int measured = 0;
-    for (HWND control = ::GetWindow(window, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
-        wchar_t className[32] = {};
-        ::GetClassNameW(control, className, 32);
-        std::wstring text = WindowText(control);
-        std::erase(text, L'&');
-        if (text.empty() || !::IsWindowVisible(control))
-            continue;
-        RECT client{};
-        ::GetClientRect(control, &client);
-        const LONG style = ::GetWindowLongW(control, GWL_STYLE);
-        if (std::wstring(className) == L"Static") {
-            HDC dc = ::GetDC(control);
-            const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-            RECT needed{0, 0, client.right, 0};
-            ::DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-            ::SelectObject(dc, old);
-            ::ReleaseDC(control, dc);
-            EXPECT_LE(needed.bottom, client.bottom) << Narrow(text);
-            EXPECT_LE(needed.right, client.right) << Narrow(text);
-            ++measured;
-        } else if (std::wstring(className) == L"Button") {
-            const LONG type = style & BS_TYPEMASK;
-            const bool box = type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON ||
-                             type == BS_RADIOBUTTON;
-            const int glyph = box ? ScaleForDpi(16, 144) : 0;
-            EXPECT_LT(TextWidth(control, text) + glyph, client.right) << Narrow(text);
-            ++measured;
-        }
-    }
-    return measured;
 }
 
 // The settings that say every area is unavailable, so each line is its longest.
@@ -174,14 +128,14 @@ TEST_F(HighDpiChildFrame, TheSettingsDialogsAndTheHistoryWindowShowEveryTextWhol
     EXPECT_EQ(WindowDpi(areas.GetSafeHwnd()), 144u);
     EXPECT_TRUE(WindowText(::GetDlgItem(areas.GetSafeHwnd(), IDC_AREAS_STANDBY_COST))
                     .ends_with(L" (not available on this system)"));
-    EXPECT_EQ(ExpectEveryTextFits(areas.GetSafeHwnd()), 11)
+    EXPECT_EQ(testing::ExpectEveryTextFits(areas.GetSafeHwnd()), 11)
         << "the intro, three boxes, the standby label, four costs, two buttons";
     areas.DestroyWindow();
 
     CAutomaticRunsDlg automatic(holder);
     ASSERT_TRUE(automatic.CreateModeless(frame->GetSafeHwnd()));
     ::ShowWindow(automatic.GetSafeHwnd(), SW_SHOW);
-    EXPECT_EQ(ExpectEveryTextFits(automatic.GetSafeHwnd()), 13)
+    EXPECT_EQ(testing::ExpectEveryTextFits(automatic.GetSafeHwnd()), 13)
         << "the intro, two choices, the share's label, two notes, five standby texts, two buttons";
     automatic.DestroyWindow();
 
@@ -191,12 +145,12 @@ TEST_F(HighDpiChildFrame, TheSettingsDialogsAndTheHistoryWindowShowEveryTextWhol
     ::ShowWindow(exclusions.GetSafeHwnd(), SW_SHOW);
     ::SetDlgItemTextW(exclusions.GetSafeHwnd(), IDC_EXCL_PROBLEM,
                       qmo::Widen(ExclusionAddedProblem(ExclusionAdded::NotKept)).c_str());
-    EXPECT_EQ(ExpectEveryTextFits(exclusions.GetSafeHwnd()), 6) << "the intro, the problem line, four buttons";
+    EXPECT_EQ(testing::ExpectEveryTextFits(exclusions.GetSafeHwnd()), 6) << "the intro, the problem line, four buttons";
     exclusions.DestroyWindow();
 
     frame->ShowHistoryWindow();
     ASSERT_TRUE(frame->HistoryWindow().IsOpen());
-    EXPECT_EQ(ExpectEveryTextFits(frame->HistoryWindow().GetSafeHwnd()), 6)
+    EXPECT_EQ(testing::ExpectEveryTextFits(frame->HistoryWindow().GetSafeHwnd()), 6)
         << "two labels, the lists, three buttons";
 }
 

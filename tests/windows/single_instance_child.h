@@ -21,6 +21,7 @@ inline constexpr char kHighDpiChildFilter[] =
     "HighDpiChild*:ThemeTest.*:PageHostViewTest.ChildrenHaveTheirIdsAndTheLayoutsRectangles:"
     "PopupWindowTest.SlidesUpOutOfTheWorkAreasCornerToFullSizeWithoutTakingTheFocus:"
     "PopupWindowTest.ClicksReportTheElementUnderPressAndRelease:"
-    "PopupPictureTest.TheFreedLineKeepsBelowTheMessageInsideThePanelWhateverTheFont";
+    "PopupPictureTest.TheFreedLineKeepsBelowTheMessageInsideThePanelWhateverTheFont:"
+    "LanguageTest.*";
 
 }  // namespace qmo::testing

@@ -1,5 +1,10 @@
 #include "toolkit_test_support.h"
 
+#include <gtest/gtest.h>
+
+#include "framework/dpi_scale.h"
+#include "framework/text.h"
+#include "framework/window_dpi.h"
 #include "res/messages.h"
 #include "toolkit/themed_button.h"
 #include "toolkit/ui_paint.h"
@@ -165,6 +170,53 @@ RECT ChildRect(HWND child) {
 
 bool HasPendingPaint(HWND window) {
     return ::GetUpdateRect(window, nullptr, FALSE) != FALSE;
+}
+
+int TextWidth(HWND window, const std::wstring& text) {
+    HDC dc = ::GetDC(window);
+    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window, dc);
+    return size.cx;
+}
+
+// Every text of a window within its control: a push button's and a
+// check box's caption on one line, a static text wrapped at its width.
+// Returns how many texts it measured.
+int ExpectEveryTextFits(HWND window) {
+    int measured = 0;
+    for (HWND control = ::GetWindow(window, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(control, className, 32);
+        std::wstring text = WindowText(control);
+        std::erase(text, L'&');
+        if (text.empty() || !::IsWindowVisible(control))
+            continue;
+        RECT client{};
+        ::GetClientRect(control, &client);
+        const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+        if (std::wstring(className) == L"Static") {
+            HDC dc = ::GetDC(control);
+            const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+            RECT needed{0, 0, client.right, 0};
+            ::DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+            ::SelectObject(dc, old);
+            ::ReleaseDC(control, dc);
+            EXPECT_LE(needed.bottom, client.bottom) << Narrow(text);
+            EXPECT_LE(needed.right, client.right) << Narrow(text);
+            ++measured;
+        } else if (std::wstring(className) == L"Button") {
+            const LONG type = style & BS_TYPEMASK;
+            const bool box = type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON ||
+                             type == BS_RADIOBUTTON;
+            const int glyph = box ? ScaleForDpi(16, WindowDpi(control)) : 0;
+            EXPECT_LT(TextWidth(control, text) + glyph, client.right) << Narrow(text);
+            ++measured;
+        }
+    }
+    return measured;
 }
 
 }  // namespace qmo::testing

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "framework/unique_handle.h"
@@ -67,5 +68,12 @@ void Click(HWND window, POINT point);
 POINT CentreOf(const RECT& rect);
 RECT ChildRect(HWND child);  // in its parent's client coordinates
 bool HasPendingPaint(HWND window);
+
+// The text's width on one line in the window's font.
+int TextWidth(HWND window, const std::wstring& text);
+// Every text of a window within its control: a push button's and a check
+// box's caption on one line, a static text wrapped at its width (each that
+// is not, a failure). How many texts it measured.
+int ExpectEveryTextFits(HWND window);
 
 }  // namespace qmo::testing
