@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "framework/text_case.h"
+#include "framework/texts.h"
+#include "res/pages_resource.h"
 
 namespace qmo {
 namespace {
@@ -39,20 +41,9 @@ CommandSwitch ParseCommandLine(std::string_view arguments) {
     return CommandSwitch::Unknown;
 }
 
+// The switches are written into the text as they are typed.
 std::string CommandLineUsage() {
-    std::string text = "QuenvaleMemoryOptimizer.exe takes one switch at most:\n\n";
-    text += std::string(kOptimizeSwitch) +
-            "\tOptimizes memory now: the running program optimizes silently and shows its notice; "
-            "without a running program, this start trims all working sets and ends.\n";
-    text += std::string(kRemoveLogonTaskSwitch) +
-            "\tRemoves your task that starts the program when you log on.\n";
-    text += std::string(kRemoveAllLogonTasksSwitch) +
-            "\tRemoves the logon task of every user of this computer (the uninstaller runs it).\n";
-    text += std::string(kLogonStartSwitch) +
-            "\tStarts the program in the tray; does nothing when it already runs (the logon task uses it).\n";
-    text += std::string(kHelpSwitch) + "\tShows this list.\n\n";
-    text += "A switch may start with - instead of /, in any case.";
-    return text;
+    return Text(IDS_COMMAND_LINE_USAGE);
 }
 
 int RunCommandLine(std::string_view arguments, CommandLineActions& actions) {

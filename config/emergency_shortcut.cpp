@@ -1,5 +1,8 @@
 #include "config/emergency_shortcut.h"
 
+#include "framework/texts.h"
+#include "res/pages_resource.h"
+
 namespace qmo {
 
 std::optional<char> ShortcutLetter(std::string_view text) {
@@ -23,13 +26,13 @@ void EmergencyShortcut::Follow(const OptimizerSettings& settings) {
     if (!settings.m_bEnableShortcut)
         return;
     if (!wanted) {
-        m_problem = "The shortcut needs a single letter from A to Z";
+        m_problem = Text(IDS_SHORTCUT_NEEDS_LETTER);
         return;
     }
     if (m_registrar.RegisterShortcut(*wanted))
         m_registered = wanted;
     else
-        m_problem = std::string("Ctrl + Alt + ") + *wanted + " is used by another program";
+        m_problem = FormatText(IDS_SHORTCUT_HELD_ELSEWHERE, {std::string(1, *wanted)});
 }
 
 void EmergencyShortcut::Release() {

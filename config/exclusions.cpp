@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "config/profile_value_codec.h"
+#include "framework/texts.h"
+#include "res/pages_resource.h"
 
 namespace qmo {
 namespace {
@@ -173,11 +175,11 @@ std::string ExclusionAddedProblem(ExclusionAdded outcome) {
     case ExclusionAdded::Added:
         return {};
     case ExclusionAdded::AlreadyListed:
-        return "That program is already in the list.";
+        return Text(IDS_EXCL_ALREADY_LISTED);
     case ExclusionAdded::NotKept:
-        return "Enter a name, a path or a pattern of at most 260 characters.";
+        return Text(IDS_EXCL_NOT_KEPT);
     case ExclusionAdded::ListFull:
-        return "The list holds 256 programs, the most it can.";
+        return Text(IDS_EXCL_LIST_FULL);
     }
     return {};
 }

@@ -1,12 +1,14 @@
 #include "config/memory_areas_dlg.h"
 
+#include "framework/resource_language.h"
+#include "framework/text.h"
+#include "framework/texts.h"
 #include "res/pages_resource.h"
 
 namespace qmo {
 namespace {
 
-constexpr const wchar_t* kStandbyChoices[] = {L"Off", L"Lowest priority only", L"All"};
-constexpr wchar_t kNotAvailable[] = L" (not available on this system)";
+constexpr UINT kStandbyChoices[] = {IDS_AREAS_STANDBY_OFF, IDS_AREAS_STANDBY_LOWEST_PRIORITY, IDS_AREAS_STANDBY_ALL};
 
 }  // namespace
 
@@ -16,8 +18,9 @@ BOOL CMemoryAreasDlg::OnInitDialog() {
     ThemedDialog::OnInitDialog();
     const MemoryAreaChoices& areas = m_holder.Settings().m_areas;
     const MemoryAreaAvailability available = m_holder.AreaAvailability();
-    for (const wchar_t* choice : kStandbyChoices)
-        SendItemMessage(IDC_AREAS_STANDBY_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    for (const UINT choice : kStandbyChoices)
+        SendItemMessage(IDC_AREAS_STANDBY_LIST, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(qmo::LoadResourceString(choice).c_str()));
     SendItemMessage(IDC_AREAS_STANDBY_LIST, CB_SETCURSEL, static_cast<WPARAM>(areas.standbyList));
     CheckItem(IDC_AREAS_SYSTEM_CACHE, areas.systemCache);
     CheckItem(IDC_AREAS_MODIFIED_LIST, areas.modifiedList);
@@ -35,7 +38,7 @@ void CMemoryAreasDlg::OfferArea(UINT control, UINT cost, bool available) {
     EnableItem(control, false);
     if (control == IDC_AREAS_STANDBY_LIST)
         EnableItem(IDC_AREAS_STANDBY_LABEL, false);
-    SetItemText(cost, ItemText(cost) + kNotAvailable);
+    SetItemText(cost, Widen(FormatText(IDS_AREAS_NOT_AVAILABLE, {Narrow(ItemText(cost))})));
 }
 
 bool CMemoryAreasDlg::OnCommand(UINT id, UINT code, HWND control) {

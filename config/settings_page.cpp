@@ -3,6 +3,7 @@
 #include "config/automatic_runs_dlg.h"
 #include "config/exclusions_dlg.h"
 #include "config/memory_areas_dlg.h"
+#include "config/shipped_languages.h"
 
 #include <commctrl.h>
 
@@ -16,13 +17,14 @@ namespace qmo {
 
 namespace {
 
-constexpr std::array<int, 18> kBoldControls{
+constexpr std::array<int, 20> kBoldControls{
     IDC_SETTINGS_GENERAL_HEADING,  IDC_SETTINGS_OPTIMIZER_HEADING, IDC_SETTINGS_CRITICAL_LIMIT,
     IDC_SETTINGS_PERCENT,          IDC_SETTINGS_LIMIT_LABEL,       IDC_SETTINGS_SHORTCUT_PREFIX,
     IDC_SETTINGS_SHORTCUT_LABEL,   IDC_SETTINGS_SHORTCUT_KEY,      IDC_SETTINGS_RUN_AT_STARTUP,
     IDC_SETTINGS_SHOW_NOTIFICATION, IDC_SETTINGS_AUTO_OPTIMIZE,    IDC_SETTINGS_AUTO_REFRESH,
     IDC_SETTINGS_ENABLE_SHORTCUT,  IDC_SETTINGS_SHORTCUT_PROBLEM,  IDC_SETTINGS_TRAY_LABEL,
-    IDC_SETTINGS_TRAY_SHOWS,       IDC_SETTINGS_THEME_LABEL,       IDC_SETTINGS_THEME};
+    IDC_SETTINGS_TRAY_SHOWS,       IDC_SETTINGS_THEME_LABEL,       IDC_SETTINGS_THEME,
+    IDC_SETTINGS_LANGUAGE_LABEL,   IDC_SETTINGS_LANGUAGE};
 
 }  // namespace
 
@@ -60,6 +62,13 @@ void SettingsDialogControls::SetComboSelection(int control, int index) {
 
 int SettingsDialogControls::ComboSelection(int control) {
     return static_cast<int>(m_dialog.SendItemMessage(control, CB_GETCURSEL));
+}
+
+std::vector<qmo::OfferedLanguage> CSettingsPage::ShippedLanguageOffers() {
+    std::vector<qmo::OfferedLanguage> offers;
+    for (const qmo::ShippedLanguage& language : qmo::ShippedLanguages())
+        offers.push_back({qmo::Narrow(language.tag), qmo::Narrow(language.name), language.pseudo});
+    return offers;
 }
 
 CSettingsPage::CSettingsPage(qmo::SettingsHolder* holder) : PageDialog(IDD_SETTINGS_PAGE), m_holder(holder) {}

@@ -3,6 +3,7 @@
 // holder's record each time the page comes up, and each "Apply" copies
 // its group back and saves the whole record.
 #include <string>
+#include <vector>
 
 #include "config/settings_holder.h"
 #include "config/settings_page_logic.h"
@@ -52,8 +53,11 @@ private:
         return true;
     }
 
+    // The languages the program ships, for the language list.
+    static std::vector<qmo::OfferedLanguage> ShippedLanguageOffers();
+
     SettingsDialogControls m_controls{*this};
-    qmo::SettingsPageLogic m_logic{m_controls};
+    qmo::SettingsPageLogic m_logic{m_controls, ShippedLanguageOffers()};
     qmo::SettingsHolder* m_holder;
 };
 

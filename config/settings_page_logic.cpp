@@ -5,14 +5,18 @@
 #include <cstdint>
 
 #include "framework/format_decimal.h"
+#include "framework/text_case.h"
+#include "framework/texts.h"
 #include "res/pages_resource.h"
 
 namespace qmo {
 namespace {
 
 // The drop-down lists' items, in the order of their stored numbers.
-constexpr std::array<const char*, 3> kTrayChoices{"Animation", "Memory in use (%)", "Committed memory (%)"};
-constexpr std::array<const char*, 3> kThemeChoices{"As in Windows", "Light", "Dark"};
+constexpr std::array<TextId, 3> kTrayChoices{IDS_SETTINGS_TRAY_ANIMATION, IDS_SETTINGS_TRAY_MEMORY_IN_USE,
+                                             IDS_SETTINGS_TRAY_COMMITTED};
+constexpr std::array<TextId, 3> kThemeChoices{IDS_SETTINGS_AS_IN_WINDOWS, IDS_SETTINGS_THEME_LIGHT,
+                                              IDS_SETTINGS_THEME_DARK};
 
 // The item chosen as one of `count` stored numbers; nothing chosen keeps `kept`.
 template <typename Choice>
@@ -39,16 +43,46 @@ int ParseCriticalLimit(std::string_view text) {
     return static_cast<int>(negative ? -value : value);
 }
 
+LanguageList::LanguageList(const std::vector<OfferedLanguage>& shipped) {
+    for (const OfferedLanguage& language : shipped)
+        if (!language.pseudo)
+            m_languages.push_back(language);
+}
+
+std::vector<std::string> LanguageList::Items() const {
+    std::vector<std::string> items{Text(IDS_SETTINGS_AS_IN_WINDOWS)};
+    for (const OfferedLanguage& language : m_languages)
+        items.push_back(language.name);
+    return items;
+}
+
+int LanguageList::ItemFor(std::string_view storedTag) const {
+    if (storedTag.empty())
+        return 0;
+    for (std::size_t i = 0; i < m_languages.size(); ++i)
+        if (EqualIgnoringCase(m_languages[i].tag, storedTag))
+            return static_cast<int>(i + 1);
+    return -1;
+}
+
+std::string LanguageList::TagFor(int item, const std::string& storedTag) const {
+    if (item == ItemFor(storedTag) || item < 0 || static_cast<std::size_t>(item) > m_languages.size())
+        return storedTag;
+    return item == 0 ? std::string() : m_languages[static_cast<std::size_t>(item) - 1].tag;
+}
+
 void SettingsPageLogic::Initialize() {
     m_controls.SetSpinRange(IDC_SETTINGS_LIMIT_SPIN, kCriticalLimitSpinLowest, kCriticalLimitSpinHighest);
     m_controls.SetSpinPosition(IDC_SETTINGS_LIMIT_SPIN, 0);
     m_controls.SetText(IDC_SETTINGS_CRITICAL_LIMIT, "0");
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         m_controls.AddComboItem(IDC_SETTINGS_SHORTCUT_KEY, std::string(1, letter));
-    for (const char* item : kTrayChoices)
-        m_controls.AddComboItem(IDC_SETTINGS_TRAY_SHOWS, item);
-    for (const char* item : kThemeChoices)
-        m_controls.AddComboItem(IDC_SETTINGS_THEME, item);
+    for (const TextId item : kTrayChoices)
+        m_controls.AddComboItem(IDC_SETTINGS_TRAY_SHOWS, Text(item));
+    for (const TextId item : kThemeChoices)
+        m_controls.AddComboItem(IDC_SETTINGS_THEME, Text(item));
+    for (const std::string& item : m_languages.Items())
+        m_controls.AddComboItem(IDC_SETTINGS_LANGUAGE, item);
 }
 
 void SettingsPageLogic::Load(const SettingsHolder& holder) {
@@ -65,6 +99,7 @@ void SettingsPageLogic::Load(const SettingsHolder& holder) {
                                static_cast<std::int16_t>(static_cast<std::uint32_t>(record.m_nCriticalLimit) & 0xFFFF));
     m_controls.SetComboSelection(IDC_SETTINGS_TRAY_SHOWS, static_cast<int>(record.m_trayIconShows));
     m_controls.SetComboSelection(IDC_SETTINGS_THEME, static_cast<int>(record.m_theme));
+    m_controls.SetComboSelection(IDC_SETTINGS_LANGUAGE, m_languages.ItemFor(record.m_language));
 }
 
 void SettingsPageLogic::OnSpinScrolled(int position) {
@@ -95,6 +130,7 @@ void SettingsPageLogic::ApplyGeneralSettings(SettingsHolder& holder) {
     record.m_trayIconShows =
         ChosenOr(m_controls.ComboSelection(IDC_SETTINGS_TRAY_SHOWS), kTrayChoices.size(), record.m_trayIconShows);
     record.m_theme = ChosenOr(m_controls.ComboSelection(IDC_SETTINGS_THEME), kThemeChoices.size(), record.m_theme);
+    record.m_language = m_languages.TagFor(m_controls.ComboSelection(IDC_SETTINGS_LANGUAGE), record.m_language);
     holder.ApplySettings(record, LogonTaskUpdate::InStep);
     m_controls.SetText(IDC_SETTINGS_SHORTCUT_PROBLEM, holder.ShortcutProblem());
 }

@@ -5,6 +5,7 @@
 // below; the record is its holder's, saved through the holder.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/settings_holder.h"
 
@@ -35,9 +36,36 @@ public:
 // gives 0, and a number beyond the range of an int stops at its end.
 int ParseCriticalLimit(std::string_view text);
 
+// A language the program ships, as the language list offers it.
+struct OfferedLanguage {
+    std::string tag;      // BCP 47, as the record keeps it
+    std::string name;     // as its speakers write it, UTF-8
+    bool pseudo = false;  // the widened test language: shipped, never listed
+};
+
+// The language list: "As in Windows" first, then the shipped languages but
+// the pseudo one. A stored tag shows as its language (in any case); one the
+// list lacks (a later version's, the pseudo language's) shows no item and is
+// kept until another item is picked.
+class LanguageList {
+public:
+    explicit LanguageList(const std::vector<OfferedLanguage>& shipped);
+
+    std::vector<std::string> Items() const;
+    // The item a stored tag shows as; -1 for none.
+    int ItemFor(std::string_view storedTag) const;
+    // The tag to store for the chosen item; the stored one while the choice
+    // is still what that tag shows as.
+    std::string TagFor(int item, const std::string& storedTag) const;
+
+private:
+    std::vector<OfferedLanguage> m_languages;
+};
+
 class SettingsPageLogic {
 public:
-    explicit SettingsPageLogic(SettingsPageControls& controls) noexcept : m_controls(controls) {}
+    explicit SettingsPageLogic(SettingsPageControls& controls, const std::vector<OfferedLanguage>& languages = {})
+        : m_controls(controls), m_languages(languages) {}
 
     // Up-down range and start position, "0" in the field, the shortcut's letters.
     void Initialize();
@@ -50,11 +78,12 @@ public:
     // whether the shortcut could be had.
     void ApplyOptimizerSettings(SettingsHolder& holder);
     // Lower "Apply": startup, notification, automatic refresh, the tray's
-    // display and the theme, then the whole record is saved.
+    // display, the theme and the language, then the whole record is saved.
     void ApplyGeneralSettings(SettingsHolder& holder);
 
 private:
     SettingsPageControls& m_controls;
+    LanguageList m_languages;
 };
 
 }  // namespace qmo

@@ -1,6 +1,8 @@
 #include "perf/automatic_schedule.h"
 
 #include "config/optimizer_settings.h"
+#include "framework/texts.h"
+#include "res/pages_resource.h"
 
 namespace qmo {
 namespace {
@@ -39,18 +41,17 @@ QuietReason QuietReasonOf(int notificationState) {
 }
 
 std::string WaitingLine(QuietReason reason) {
-    const std::string waiting = "Automatic optimization is waiting: ";
     switch (reason) {
     case QuietReason::None:
         return {};
     case QuietReason::Busy:
-        return waiting + "a full-screen program is running";
+        return Text(IDS_WAITING_BUSY);
     case QuietReason::FullScreen:
-        return waiting + "a full-screen game is running";
+        return Text(IDS_WAITING_FULL_SCREEN);
     case QuietReason::Presentation:
-        return waiting + "a presentation is running";
+        return Text(IDS_WAITING_PRESENTATION);
     case QuietReason::QuietTime:
-        return waiting + "Windows is in quiet time";
+        return Text(IDS_WAITING_QUIET_TIME);
     }
     return {};
 }

@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "config/exclusions.h"
+#include "framework/texts.h"
+#include "res/pages_resource.h"
 
 namespace qmo {
 namespace {
@@ -39,21 +41,21 @@ std::vector<CommittedProgram> MostCommitted(const std::vector<ProcessFacts>& pro
 
 std::string CommittedSize(std::uint64_t bytes) {
     constexpr std::uint64_t kKB = 1024, kMB = kKB * 1024, kGB = kMB * 1024;
-    char text[32] = {};
-    if (bytes >= kGB)
-        std::snprintf(text, sizeof(text), "%.1f GB", static_cast<double>(bytes) / static_cast<double>(kGB));
-    else if (bytes >= kMB)
-        std::snprintf(text, sizeof(text), "%llu MB", static_cast<unsigned long long>(bytes / kMB));
-    else
-        std::snprintf(text, sizeof(text), "%llu KB", static_cast<unsigned long long>(bytes / kKB));
-    return text;
+    if (bytes >= kGB) {
+        char figure[32] = {};
+        std::snprintf(figure, sizeof(figure), "%.1f", static_cast<double>(bytes) / static_cast<double>(kGB));
+        return FormatText(IDS_COMMIT_SIZE_GB, {figure});
+    }
+    if (bytes >= kMB)
+        return FormatText(IDS_COMMIT_SIZE_MB, {FormatCount(static_cast<std::int64_t>(bytes / kMB))});
+    return FormatText(IDS_COMMIT_SIZE_KB, {FormatCount(static_cast<std::int64_t>(bytes / kKB))});
 }
 
 std::string MostCommittedLine(const std::vector<CommittedProgram>& programs) {
-    std::string line;
+    std::string list;
     for (const CommittedProgram& program : programs)
-        line += (line.empty() ? "Most: " : ", ") + program.name + " " + CommittedSize(program.bytes);
-    return line;
+        list += (list.empty() ? "" : ", ") + program.name + " " + CommittedSize(program.bytes);
+    return list.empty() ? list : FormatText(IDS_COMMIT_MOST, {list});
 }
 
 std::optional<int> MinutesToCommitLimit(const float* percents, int count) {
@@ -78,7 +80,7 @@ std::optional<int> MinutesToCommitLimit(const float* percents, int count) {
 }
 
 std::string CommitLimitLine(int minutes) {
-    return "Limit of committed memory in about " + std::to_string(minutes) + " min";
+    return FormatText(IDS_COMMIT_LIMIT_MINUTES, {FormatCount(minutes)});
 }
 
 }  // namespace qmo

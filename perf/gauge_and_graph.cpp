@@ -5,14 +5,15 @@
 #include <cstdint>
 
 #include "framework/format_decimal.h"
+#include "framework/texts.h"
 #include "perf/pdh_query.h"
+#include "res/pages_resource.h"
 
 namespace qmo {
 namespace {
 
 constexpr int kRestAngle = 225;  // value 0, lower left
 constexpr double kDegreesPerPercent = 2.7;
-constexpr char kUnavailableText[] = "n/a";
 
 // Sizes below are pixels at 96 DPI.
 // Both panels: the surface colour from this row down, under the gradient;
@@ -143,13 +144,13 @@ void GaugeModel::SetValue(float value) {
 }
 
 std::string GaugeModel::Text() const {
-    return m_nValue == PDH_VALUE_UNAVAILABLE ? m_strCaption + kUnavailableText
+    return m_nValue == PDH_VALUE_UNAVAILABLE ? m_strCaption + qmo::Text(IDS_PERF_NOT_AVAILABLE)
                                              : m_strCaption + Digits(m_nValue) + "%";
 }
 
 std::string HistoryGraphModel::Text() const {
     const int latest = m_nCount > 0 && m_nCount <= HISTORY_CAPACITY ? m_aY[static_cast<std::size_t>(m_nCount - 1)] : 0;
-    return latest == PDH_VALUE_UNAVAILABLE ? m_strCaption + " " + kUnavailableText
+    return latest == PDH_VALUE_UNAVAILABLE ? m_strCaption + " " + qmo::Text(IDS_PERF_NOT_AVAILABLE)
                                            : m_strCaption + " " + Digits(latest) + " %";
 }
 

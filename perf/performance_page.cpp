@@ -3,6 +3,7 @@
 #include <string>
 
 #include "framework/application.h"
+#include "framework/texts.h"
 #include "pages/message_caption.h"
 #include "toolkit/ui_fonts.h"
 
@@ -18,10 +19,10 @@ BOOL CPerformancePage::OnInitDialog() {
     for (UINT label : {IDC_PERF_MEMORY_LABEL, IDC_PERF_CPU_LABEL})
         SendItemMessage(label, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
     AttachButtons({IDC_PAGE_OPTIMIZE_MEMORY});
-    m_wndProcessorGraph.Model().m_strCaption = "CPU Usage  ";
-    m_wndMemoryGraph.Model().m_strCaption = "Memory Usage ";
-    m_wndMemoryGauge.Model().m_strCaption = "Memory Usage ";
-    m_wndProcessorGauge.Model().m_strCaption = "CPU Usage  ";
+    m_wndProcessorGraph.Model().m_strCaption = qmo::Text(IDS_PERF_CPU_CAPTION);
+    m_wndMemoryGraph.Model().m_strCaption = qmo::Text(IDS_PERF_MEMORY_CAPTION);
+    m_wndMemoryGauge.Model().m_strCaption = qmo::Text(IDS_PERF_MEMORY_CAPTION);
+    m_wndProcessorGauge.Model().m_strCaption = qmo::Text(IDS_PERF_CPU_CAPTION);
     return TRUE;
 }
 
@@ -76,7 +77,7 @@ void CPerformancePage::ShowSample(const qmo::PerformanceSampler& sampler) {
 // ends as when its window cannot be made, its tray icon taken away.
 void CPerformancePage::ReportQueryFailure() {
     const std::wstring caption = qmo::MessageBoxCaption();
-    ::MessageBoxW(m_hWnd, kQueryFailureText, caption.c_str(), MB_OK);
+    ::MessageBoxW(m_hWnd, kQueryFailureText.Load().c_str(), caption.c_str(), MB_OK);
 }
 
 }  // namespace qmo

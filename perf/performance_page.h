@@ -4,12 +4,13 @@
 #include "perf/perf_win32.h"
 #include "perf/performance_controls.h"
 #include "perf/performance_sampler.h"
+#include "pages/frame_texts.h"
 #include "pages/page_dialog.h"
 
 namespace qmo {
 
 // What the user is told when the counter query cannot be opened.
-inline constexpr wchar_t kQueryFailureText[] = L"Some Internel error occoured , please contact software support";
+inline constexpr ResourceText kQueryFailureText{IDS_PERF_QUERY_FAILURE};
 
 class CPerformancePage : public PageDialog {
 public:

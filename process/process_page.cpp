@@ -66,11 +66,15 @@ BOOL CProcessPage::OnInitDialog() {
     if (m_wndList.SubclassDlgItem(IDC_PROCESS_LIST, m_hWnd)) {
         // Widths at 96 DPI, shown at the page's.
         const unsigned dpi = qmo::WindowDpi(m_hWnd);
-        m_wndList.InsertColumn(qmo::kNameColumn, L"Process Name", qmo::ScaleForDpi(150, dpi));
-        m_wndList.InsertColumn(qmo::kMemoryColumn, L"Memory usage", qmo::ScaleForDpi(100, dpi));
-        m_wndList.InsertColumn(qmo::kPathColumn, L"Process Path", qmo::ScaleForDpi(500, dpi));
+        m_wndList.InsertColumn(qmo::kNameColumn, qmo::LoadResourceString(IDS_PROCESS_COLUMN_NAME).c_str(),
+                               qmo::ScaleForDpi(150, dpi));
+        m_wndList.InsertColumn(qmo::kMemoryColumn, qmo::LoadResourceString(IDS_PROCESS_COLUMN_MEMORY).c_str(),
+                               qmo::ScaleForDpi(100, dpi));
+        m_wndList.InsertColumn(qmo::kPathColumn, qmo::LoadResourceString(IDS_PROCESS_COLUMN_PATH).c_str(),
+                               qmo::ScaleForDpi(500, dpi));
         m_wndList.Header().SetAutofit(true);
-        m_wndList.Header().OfferColumnToggle(L"Committed memory", ID_PROCESS_TOGGLE_COMMITTED, false);
+        m_wndList.Header().OfferColumnToggle(qmo::LoadResourceString(IDS_PROCESS_COLUMN_COMMITTED),
+                                             ID_PROCESS_TOGGLE_COMMITTED, false);
     }
     m_logic.SortColumn(m_logic.SortedColumn(), m_logic.IsSortAscending());
     SendItemMessage(IDC_PROCESS_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(qmo::StandardInterfaceBoldFont()), TRUE);
@@ -210,12 +214,13 @@ void CProcessPage::ShowCommittedColumn(bool shown) {
     if (shown == m_committedShown || !m_wndList.GetSafeHwnd())
         return;
     if (shown)
-        m_wndList.InsertColumn(qmo::kCommittedColumn, L"Committed memory",
+        m_wndList.InsertColumn(qmo::kCommittedColumn, qmo::LoadResourceString(IDS_PROCESS_COLUMN_COMMITTED).c_str(),
                                qmo::ScaleForDpi(100, qmo::WindowDpi(m_hWnd)));
     else
         ListView_DeleteColumn(m_wndList.GetSafeHwnd(), qmo::kCommittedColumn);
     m_committedShown = shown;
-    m_wndList.Header().OfferColumnToggle(L"Committed memory", ID_PROCESS_TOGGLE_COMMITTED, shown);
+    m_wndList.Header().OfferColumnToggle(qmo::LoadResourceString(IDS_PROCESS_COLUMN_COMMITTED),
+                                         ID_PROCESS_TOGGLE_COMMITTED, shown);
     m_wndList.Header().Fit();
     // The rows again, with or without the column; a sort by the column gone falls back to memory.
     const int column = !shown && m_logic.SortedColumn() == qmo::kCommittedColumn ? qmo::kMemoryColumn

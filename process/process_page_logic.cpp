@@ -71,16 +71,16 @@ const ProcessEntry* ProcessPageLogic::SelectedRow() const {
 }
 
 ProcessInspector::Handle ProcessPageLogic::OpenListedProcess(const ProcessEntry& row, std::uint32_t access,
-                                                             std::string_view failedText) {
+                                                             PageMessage failedText) {
     ProcessInspector& system = m_seams.Inspector();
     const ProcessInspector::Handle process = system.OpenProcess(access, false, row.pid);
     if (!process) {
-        m_seams.ShowMessage(failedText, MessageButtons::Ok);
+        m_seams.ShowMessage(std::string(failedText), MessageButtons::Ok);
         return 0;
     }
     if (!SameCreationTime(system.CreationTime(process), row.creationTime)) {
         system.CloseProcess(process);
-        m_seams.ShowMessage(failedText, MessageButtons::Ok);
+        m_seams.ShowMessage(std::string(failedText), MessageButtons::Ok);
         RefreshProcessList();
         return 0;
     }
@@ -90,12 +90,12 @@ ProcessInspector::Handle ProcessPageLogic::OpenListedProcess(const ProcessEntry&
 void ProcessPageLogic::EndProcess() {
     const ProcessEntry* selected = SelectedRow();
     if (!selected) {
-        m_seams.ShowMessage(kSelectToTerminateText, MessageButtons::Ok);
+        m_seams.ShowMessage(std::string(kSelectToTerminateText), MessageButtons::Ok);
         return;
     }
     // A copy: a timer refresh while the question is open replaces the rows.
     const ProcessEntry row = *selected;
-    if (m_seams.ShowMessage(kConfirmTerminateText, MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (m_seams.ShowMessage(std::string(kConfirmTerminateText), MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     const ProcessInspector::Handle process =
         OpenListedProcess(row, kProcessTerminate | kProcessQueryLimited, kTerminationFailedText);
@@ -105,22 +105,22 @@ void ProcessPageLogic::EndProcess() {
     const bool terminated = system.TerminateProcess(process, 0);
     system.CloseProcess(process);
     if (!terminated) {
-        m_seams.ShowMessage(kCannotTerminateText, MessageButtons::Ok);
+        m_seams.ShowMessage(std::string(kCannotTerminateText), MessageButtons::Ok);
         return;
     }
-    m_seams.ShowMessage(kTerminatedText, MessageButtons::Ok);
+    m_seams.ShowMessage(std::string(kTerminatedText), MessageButtons::Ok);
     RefreshProcessList();
 }
 
 void ProcessPageLogic::OptimizeSelectedProcess() {
     const ProcessEntry* selected = SelectedRow();
     if (!selected) {
-        m_seams.ShowMessage(kSelectToOptimizeText, MessageButtons::Ok);
+        m_seams.ShowMessage(std::string(kSelectToOptimizeText), MessageButtons::Ok);
         return;
     }
     const ProcessEntry row = *selected;
     if (ExclusionList(m_seams.Exclusions()).Excludes(row.name, row.path) &&
-        m_seams.ShowMessage(kOptimizeExcludedText, MessageButtons::YesNo) != MessageAnswer::Yes)
+        m_seams.ShowMessage(std::string(kOptimizeExcludedText), MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     const ProcessInspector::Handle process = OpenListedProcess(row, kProcessQueryLimited, kOptimizationFailedText);
     if (!process)
@@ -130,10 +130,10 @@ void ProcessPageLogic::OptimizeSelectedProcess() {
     const bool trimmed = m_seams.TrimProcess(row.pid);
     m_seams.Inspector().CloseProcess(process);
     if (!trimmed) {
-        m_seams.ShowMessage(kOptimizationFailedText, MessageButtons::Ok);
+        m_seams.ShowMessage(std::string(kOptimizationFailedText), MessageButtons::Ok);
         return;
     }
-    m_seams.ShowMessage(kOptimizationDoneText, MessageButtons::Ok);
+    m_seams.ShowMessage(std::string(kOptimizationDoneText), MessageButtons::Ok);
     RefreshProcessList();
 }
 
@@ -151,7 +151,7 @@ void ProcessPageLogic::ExcludeSelectedProgram() {
     if (after != before)
         m_seams.SaveExclusions(after);
     else if (!ExclusionList(after).Excludes(selected->name, selected->path))
-        m_seams.ShowMessage(kExclusionsFullText, MessageButtons::Ok);
+        m_seams.ShowMessage(std::string(kExclusionsFullText), MessageButtons::Ok);
 }
 
 void ProcessPageLogic::IncludeSelectedProgram() {

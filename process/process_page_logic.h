@@ -5,27 +5,36 @@
 // the message boxes and the system.
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "framework/texts.h"
 #include "optimizer/optimizer_engine.h"
 #include "process/process_snapshot.h"
+#include "res/process_resource.h"
 
 namespace qmo {
 
-inline constexpr std::string_view kSelectToTerminateText = "Please select process to terminate";
-inline constexpr std::string_view kConfirmTerminateText = "Do you realy want to terminate selected process?";
-inline constexpr std::string_view kTerminationFailedText = "Termination Failed..!!";
-inline constexpr std::string_view kCannotTerminateText = "ERROR  : Cannot Terminate Process";
-inline constexpr std::string_view kTerminatedText = "Process Terminated Successfully";
-inline constexpr std::string_view kSelectToOptimizeText = "Please select process to Optimize";
-inline constexpr std::string_view kOptimizationFailedText = "Optimization  Failed..!!";
-inline constexpr std::string_view kOptimizationDoneText = "Optimization  Done..!!";
-inline constexpr std::string_view kOptimizeExcludedText =
-    "This program is in the exclusions: no run trims it. Optimize it this once?";
-inline constexpr std::string_view kExclusionsFullText = "The exclusions hold 256 programs, the most they can.";
+// A message of the page under a constant's name: its text in the language chosen at start.
+struct PageMessage {
+    TextId id;
+
+    operator std::string() const { return Text(id); }
+};
+
+inline constexpr PageMessage kSelectToTerminateText{IDS_PROCESS_SELECT_TO_TERMINATE};
+inline constexpr PageMessage kConfirmTerminateText{IDS_PROCESS_CONFIRM_TERMINATE};
+inline constexpr PageMessage kTerminationFailedText{IDS_PROCESS_TERMINATION_FAILED};
+inline constexpr PageMessage kCannotTerminateText{IDS_PROCESS_CANNOT_TERMINATE};
+inline constexpr PageMessage kTerminatedText{IDS_PROCESS_TERMINATED};
+inline constexpr PageMessage kSelectToOptimizeText{IDS_PROCESS_SELECT_TO_OPTIMIZE};
+inline constexpr PageMessage kOptimizationFailedText{IDS_PROCESS_OPTIMIZATION_FAILED};
+inline constexpr PageMessage kOptimizationDoneText{IDS_PROCESS_OPTIMIZATION_DONE};
+inline constexpr PageMessage kOptimizeExcludedText{IDS_PROCESS_OPTIMIZE_EXCLUDED};
+inline constexpr PageMessage kExclusionsFullText{IDS_PROCESS_EXCLUSIONS_FULL};
 // Followed by the pattern.
-inline constexpr std::string_view kStillExcludedText = "A pattern in the exclusions still names this program: ";
+inline constexpr PageMessage kStillExcludedText{IDS_PROCESS_STILL_EXCLUDED};
 
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No, Closed };
@@ -103,7 +112,7 @@ private:
     // The id may have been given to another process since the snapshot: the
     // creation time tells, and such a row is refreshed away.
     ProcessInspector::Handle OpenListedProcess(const ProcessEntry& row, std::uint32_t access,
-                                               std::string_view failedText);
+                                               PageMessage failedText);
 
     ProcessPageSeams& m_seams;
     std::vector<ProcessEntry> m_rows;

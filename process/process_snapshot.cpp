@@ -4,7 +4,8 @@
 #include <limits>
 #include <map>
 
-#include "framework/format_decimal.h"
+#include "framework/texts.h"
+#include "res/process_resource.h"
 
 namespace qmo {
 namespace {
@@ -61,10 +62,10 @@ std::string FormatMemoryText(std::optional<std::uint64_t> workingSetBytes) {
         return {};
     const std::uint64_t bytes = *workingSetBytes;
     if (bytes <= 1024)
-        return FormatDecimal(static_cast<std::uint32_t>(bytes)) + " BYTES";
+        return FormatText(IDS_PROCESS_MEMORY_BYTES, {FormatCount(static_cast<std::int64_t>(bytes))});
     // 64-bit working sets of 4 GiB and more stay right: only the kibibytes must fit.
     const std::uint64_t kib = std::min<std::uint64_t>(bytes / 1024, std::numeric_limits<std::uint32_t>::max());
-    return FormatDecimal(static_cast<std::uint32_t>(kib)) + " K";
+    return FormatText(IDS_PROCESS_MEMORY_KIB, {FormatCount(static_cast<std::int64_t>(kib))});
 }
 
 std::string NormaliseProcessPath(std::string path, const std::optional<std::string>& systemDirectory) {

@@ -545,7 +545,7 @@ void CMainFrame::OnHelp() {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         wchar_t title[200] = {};
         ::GetWindowTextW(m_hWnd, title, static_cast<int>(std::size(title)));
-        ::MessageBoxW(m_hWnd, qmo::kHelpMissingText, title, MB_OK);
+        ::MessageBoxW(m_hWnd, qmo::kHelpMissingText.Load().c_str(), title, MB_OK);
         return;
     }
     ::ShellExecuteW(m_hWnd, L"open", path.c_str(), nullptr, nullptr, SW_SHOW);

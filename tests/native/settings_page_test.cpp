@@ -4,6 +4,7 @@
 #include <climits>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/settings_page_logic.h"
@@ -263,6 +264,63 @@ TEST_F(SettingsPageTest, TheShortcutLetterTravelsThroughTheComboAndIsNeverStored
     controls.texts[IDC_SETTINGS_SHORTCUT_KEY] = "";
     logic.ApplyOptimizerSettings(frame.logic);
     EXPECT_EQ(frame.profile.String("SC"), "Q");
+}
+
+// --- The language list: "As in Windows", then the shipped languages but the pseudo one ---
+
+class LanguageChoiceTest : public SettingsPageTest {
+protected:
+    LanguageChoiceTest() {
+        languagePage = &withLanguages;
+        withLanguages.Initialize();
+    }
+    int Shown() { return languageControls.ComboSelection(IDC_SETTINGS_LANGUAGE); }
+    void Pick(int item) { languageControls.selections[IDC_SETTINGS_LANGUAGE] = item; }
+    std::string Stored() { return frame.profile.String("Language").value_or("(none)"); }
+
+    SettingsPageLogic* languagePage = nullptr;
+    FakeControls languageControls{languagePage};
+    SettingsPageLogic withLanguages{languageControls,
+                                    {{"en", "English"}, {"qps-ploc", "Pseudo", true}, {"de", "Deutsch"}}};
+};
+
+TEST_F(LanguageChoiceTest, APickedLanguageIsStoredByItsTagByTheLowerApplyOnly) {
+    const std::vector<std::string>& items = languageControls.comboItems[IDC_SETTINGS_LANGUAGE];
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(items.begin() + 1, items.end()),
+              (std::vector<std::string>{"English", "Deutsch"}));
+    withLanguages.Load(frame.logic);
+    EXPECT_EQ(Shown(), 0) << "nothing stored follows Windows";
+
+    Pick(2);
+    withLanguages.ApplyOptimizerSettings(frame.logic);
+    EXPECT_EQ(Stored(), "");
+    withLanguages.ApplyGeneralSettings(frame.logic);
+    EXPECT_EQ(Stored(), "de");
+    EXPECT_EQ(frame.appearanceChanges, 0) << "taken at the next start";
+    Pick(0);
+    withLanguages.Load(frame.logic);
+    EXPECT_EQ(Shown(), 2);
+
+    Pick(0);
+    withLanguages.ApplyGeneralSettings(frame.logic);
+    EXPECT_EQ(Stored(), "");
+}
+
+// A later version's language, the pseudo language, or a tag written in
+// another case: merely applying the page must not change what is stored.
+TEST_F(LanguageChoiceTest, AStoredTagIsKeptAsWrittenUntilAnotherItemIsPicked) {
+    for (const auto& [tag, shown] : {std::pair<std::string, int>{"pt-BR", -1}, {"qps-ploc", -1}, {"DE", 2}}) {
+        frame.Hold([&tag](OptimizerSettings& s) { s.m_language = tag; });
+        withLanguages.Load(frame.logic);
+        EXPECT_EQ(Shown(), shown) << tag;
+        withLanguages.ApplyGeneralSettings(frame.logic);
+        withLanguages.ApplyOptimizerSettings(frame.logic);
+        EXPECT_EQ(Stored(), tag);
+        Pick(1);
+        withLanguages.ApplyGeneralSettings(frame.logic);
+        EXPECT_EQ(Stored(), "en") << tag;
+    }
 }
 
 // --- The emergency shortcut, from the page through the record to the system ---

@@ -98,6 +98,10 @@ std::vector<PageTemplate> Pages() {
              {1124, L"ComboBox", L"", true, 92, 188, 140, 60, kAny, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP},
              {1125, L"Static", L"T&heme:", true, 19, 208, 70, 9, text, 0},
              {1126, L"ComboBox", L"", true, 92, 206, 140, 60, kAny, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP},
+             {1127, L"Static", L"&Language:", true, 19, 226, 70, 9, text, 0},
+             {1128, L"ComboBox", L"", true, 92, 224, 140, 80, kAny, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP},
+             {1129, L"Static", L"Takes effect at the next start. The help stays in English.", true, 92, 240, 310, 18,
+              text, 0},
          }},
     };
 }
