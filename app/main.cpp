@@ -21,7 +21,7 @@ public:
     StartActions(HINSTANCE instance, int showCommand) : m_instance(instance), m_showCommand(showCommand) {}
 
     void ShowUsage() override {
-        ::MessageBoxW(nullptr, qmo::Widen(qmo::CommandLineUsage()).c_str(), qmo::kMainWindowTitle, MB_OK);
+        ::MessageBoxW(nullptr, qmo::Widen(qmo::CommandLineUsage()).c_str(), qmo::kMainWindowTitle.Load().c_str(), MB_OK);
     }
     int RemoveLogonTask() override { return qmo::RemoveLogonTaskCommand(); }
     int RemoveAllLogonTasks() override { return qmo::RemoveAllLogonTasksCommand(); }

@@ -129,6 +129,7 @@ INT_PTR CALLBACK Dialog::DialogProcedure(HWND window, UINT message, WPARAM wPara
             if (message == WM_INITDIALOG) {
                 outcome.handled = true;
                 outcome.result = self->OnInitDialog();
+                self->OnTextsInPlace();
             } else if (self->HandleDialogMessage(message, wParam, lParam, outcome.result)) {
                 outcome.handled = true;
             } else {

@@ -29,6 +29,8 @@ public:
 
 protected:
     virtual BOOL OnInitDialog();
+    // After OnInitDialog, when every control holds its first text.
+    virtual void OnTextsInPlace() {}
     // Default: OK and Cancel end a modal dialog.
     bool OnCommand(UINT id, UINT code, HWND control) override;
     // A message no typed handler fits, offered before them; return true when

@@ -7,6 +7,7 @@
 #include "framework/identity.h"
 #include "framework/resource_language.h"
 #include "res/pages_resource.h"
+#include "res/resource.h"
 
 namespace qmo {
 
@@ -20,7 +21,8 @@ struct ResourceText {
     friend bool operator==(const std::wstring& text, const ResourceText& named) { return text == named.Load(); }
 };
 
-inline constexpr wchar_t kMainWindowTitle[] = L"Quenvale Memory Optimizer";
+// What the window, the tray and the message boxes are titled; never how they are found.
+inline constexpr ResourceText kMainWindowTitle{IDS_APPLICATION_TITLE};
 inline constexpr ResourceText kBalloonText{IDS_FRAME_BALLOON};
 inline constexpr UINT kBalloonSeconds = 10;
 inline constexpr ResourceText kHelpMissingText{IDS_FRAME_HELP_MISSING};

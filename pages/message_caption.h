@@ -19,7 +19,7 @@ inline std::wstring MessageBoxCaption() {
     wchar_t title[201] = {};  // at most 200 characters of it
     if (main)
         ::GetWindowTextW(main->GetSafeHwnd(), title, static_cast<int>(std::size(title)));
-    return title[0] ? title : kMainWindowTitle;
+    return title[0] ? std::wstring(title) : kMainWindowTitle.Load();
 }
 
 }  // namespace qmo

@@ -43,7 +43,7 @@ bool CMainFrame::Create() {
     windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
     // The window owns its menu and destroys it with itself.
     HMENU menu = qmo::LoadLanguageMenu(IDR_MAINFRAME);
-    const bool created = FrameWindow::Create(windowClass, 0, qmo::kMainWindowTitle,
+    const bool created = FrameWindow::Create(windowClass, 0, qmo::kMainWindowTitle.Load().c_str(),
                                              WS_OVERLAPPEDWINDOW | WS_MAXIMIZE, CW_USEDEFAULT, CW_USEDEFAULT,
                                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu);
     // A window that failed after creation took its menu with it.
@@ -137,7 +137,7 @@ int CMainFrame::OnCreate() {
 }
 
 void CMainFrame::CreateTrayIcon() {
-    if (!m_trayIcon.Create(m_hWnd, qmo::kMainWindowTitle, IDI_TRAY, IDR_TRAY_MENU, ID_TRAY_SHOW_HIDE))
+    if (!m_trayIcon.Create(m_hWnd, qmo::kMainWindowTitle.Load(), IDI_TRAY, IDR_TRAY_MENU, ID_TRAY_SHOW_HIDE))
         return;
     StartTrayAnimation();
 }
@@ -432,8 +432,8 @@ void CMainFrame::ShowLastOptimizationInTooltip() {
         line += (line.empty() ? "" : "\n") + m_waitLine;
     if (!m_figureLine.empty())
         line += (line.empty() ? "" : "\n") + m_figureLine;
-    m_trayIcon.SetTooltip(line.empty() ? std::wstring(qmo::kMainWindowTitle)
-                                       : std::wstring(qmo::kMainWindowTitle) + L"\n" + qmo::Widen(line));
+    const std::wstring title = qmo::kMainWindowTitle.Load();
+    m_trayIcon.SetTooltip(line.empty() ? title : title + L"\n" + qmo::Widen(line));
 }
 
 void CMainFrame::ShowHistoryWindow() {
@@ -556,7 +556,7 @@ void CMainFrame::OpenProductWebPage(int showCommand) {
 }
 
 void CMainFrame::ShowBalloonTip() {
-    m_trayIcon.ShowBalloon(qmo::kBalloonText, qmo::kMainWindowTitle, NIIF_INFO, qmo::kBalloonSeconds);
+    m_trayIcon.ShowBalloon(qmo::kBalloonText, qmo::kMainWindowTitle.Load(), NIIF_INFO, qmo::kBalloonSeconds);
 }
 
 void CMainFrame::HideWindow() {
@@ -564,7 +564,7 @@ void CMainFrame::HideWindow() {
 }
 
 void CMainFrame::ShowWindowWithTitle() {
-    ::SetWindowTextW(m_hWnd, qmo::kMainWindowTitle);
+    ::SetWindowTextW(m_hWnd, qmo::kMainWindowTitle.Load().c_str());
     ::ShowWindow(m_hWnd, SW_SHOW);
     m_view.OnFrameShown();
 }

@@ -5,7 +5,19 @@
 #include <algorithm>
 #include <tuple>
 
+#include "toolkit/text_fit.h"
+
 namespace qmo {
+namespace {
+
+qmo::Rect PlaceIn(HWND dialog, HWND control) {
+    RECT placed{};
+    ::GetWindowRect(control, &placed);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+    return {placed.left, placed.top, placed.right, placed.bottom};
+}
+
+}  // namespace
 
 void CResizeDialog::AddAnchor(UINT controlId, const qmo::Anchors& anchors) {
     HWND control = Item(controlId);
@@ -18,10 +30,18 @@ void CResizeDialog::AddAnchor(UINT controlId, const qmo::Anchors& anchors) {
         m_client = m_originalSize;
         m_haveOriginalSize = true;
     }
-    RECT placed{};
-    ::GetWindowRect(control, &placed);
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&placed), 2);
-    m_anchored.push_back({control, {placed.left, placed.top, placed.right, placed.bottom}, anchors});
+    m_anchored.push_back({control, PlaceIn(m_hWnd, control), anchors});
+}
+
+void CResizeDialog::OnTextsInPlace() {
+    if (FitDialogToTexts(m_hWnd) <= 1.0 || !m_haveOriginalSize)
+        return;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    m_originalSize = {client.right, client.bottom};
+    m_client = m_originalSize;
+    for (Anchored& item : m_anchored)
+        item.original = PlaceIn(m_hWnd, item.control);
 }
 
 bool CResizeDialog::OnSize(UINT type, int width, int height) {

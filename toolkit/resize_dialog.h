@@ -17,6 +17,8 @@ protected:
     // Registers a control at its present place; call from OnInitDialog.
     void AddAnchor(UINT controlId, const qmo::Anchors& anchors);
     bool OnSize(UINT type, int width, int height) override;
+    // Grown to its texts, the anchored controls are registered where they are now.
+    void OnTextsInPlace() override;
     // The dialog's own scroll bars and the wheel; what a control sends is left to the derived class.
     bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 

@@ -10,8 +10,6 @@
 namespace qmo {
 
 BOOL ThemedDialog::OnInitDialog() {
-    // Before anything records the controls' places.
-    FitDialogToTexts(m_hWnd);
     const bool dark = DarkColorsInUse();
     if (!(::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_CHILD))
         ApplyTitleBarColors(m_hWnd, dark);
@@ -19,6 +17,10 @@ BOOL ThemedDialog::OnInitDialog() {
     if (dark)
         ApplyControlColors(m_hWnd, true);
     return Dialog::OnInitDialog();
+}
+
+void ThemedDialog::OnTextsInPlace() {
+    FitDialogToTexts(m_hWnd);
 }
 
 HBRUSH ThemedDialog::OnCtlColor(UINT message, HDC dc, HWND control) {

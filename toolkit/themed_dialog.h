@@ -12,6 +12,8 @@ public:
 protected:
     // Derived dialogs call this first from their own OnInitDialog.
     BOOL OnInitDialog() override;
+    // The dialog grows to texts longer than its template was drawn for.
+    void OnTextsInPlace() override;
     HBRUSH OnCtlColor(UINT message, HDC dc, HWND control) override;
     bool OnLookChanged() override;
     // Push buttons painted dark; derived dialogs hand on what they do not handle.

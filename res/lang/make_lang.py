@@ -242,7 +242,8 @@ def read_string_table(block, tokens, path):
     for t in tokens[begin + 1:-1]:
         if t.kind != 'str':
             continue
-        ident = block.src[after:t.start].strip().rstrip(',').strip()
+        ident = re.sub(r'//[^\n]*|/\*.*?\*/', '', block.src[after:t.start], flags=re.S)
+        ident = ident.strip().rstrip(',').strip()
         if not ident:
             raise Failed('%s:%d: a string table text without an id' % (path, t.line))
         use = Use(t, path, ident, False)

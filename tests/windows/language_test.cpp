@@ -39,14 +39,25 @@ LANGID PseudoLanguage() {
 // A text of the catalogue in the pseudo-language: bracketed, a menu item's
 // shortcut after its tab aside; every line of a text of several lines.
 bool Marked(std::wstring text) {
-    text = text.substr(0, text.find(L'\t'));
+    if (text.find(L'\n') == std::wstring::npos)
+        text = text.substr(0, text.find(L'\t'));
     const std::size_t first = text.find_first_not_of(L" \r\n");
     const std::size_t last = text.find_last_not_of(L" \r\n");
     return first != std::wstring::npos && text[first] == L'[' && text[last] == L']';
 }
 
+// A language's own name, which no language translates.
+bool LanguageName(const std::wstring& text) {
+    for (const ShippedLanguage& language : ShippedLanguages()) {
+        if (text == language.name)
+            return true;
+    }
+    return false;
+}
+
 // The texts a window and its children show: window texts, list headers, the
-// items of combo boxes; data (edits, list rows) aside.
+// items of combo boxes; data (edits, list rows, the shortcut's letters, the
+// languages' own names) aside.
 void CollectTexts(HWND window, std::vector<std::wstring>& texts) {
     for (HWND control = ::GetWindow(window, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
         wchar_t className[32] = L"";
@@ -69,12 +80,14 @@ void CollectTexts(HWND window, std::vector<std::wstring>& texts) {
             for (int index = 0; index < count; ++index) {
                 std::wstring item(static_cast<std::size_t>(::SendMessageW(control, CB_GETLBTEXTLEN, index, 0)), L'\0');
                 ::SendMessageW(control, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()));
-                texts.push_back(item);
+                if (item.size() > 1 && !LanguageName(item))
+                    texts.push_back(item);
             }
             continue;
         }
         const std::wstring text = WindowText(control);
-        if (!text.empty())
+        // A picture's resource id is not a text.
+        if (!text.empty() && text[0] != L'\xFFFF')
             texts.push_back(text);
         CollectTexts(control, texts);
     }

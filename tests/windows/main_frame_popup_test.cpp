@@ -202,7 +202,7 @@ TEST_F(MainFramePopupTest, ARealRunReportsWhatItFreedInThePopupsWindowTextAndThe
     ASSERT_TRUE(WaitUntilShown());
     EXPECT_EQ(WindowText(), L"The System Memory is optimized\nFreed 412 MB");
     const std::wstring tooltip = frame->TrayIcon().Tooltip();
-    const std::wstring firstLine = std::wstring(kMainWindowTitle) + L"\nLast optimized ";
+    const std::wstring firstLine = kMainWindowTitle.Load() + L"\nLast optimized ";
     EXPECT_EQ(tooltip.substr(0, firstLine.size()), firstLine) << qmo::Narrow(tooltip);
     EXPECT_TRUE(tooltip.ends_with(L" \u2013 freed 412 MB")) << qmo::Narrow(tooltip);
 

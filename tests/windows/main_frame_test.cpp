@@ -288,7 +288,8 @@ TEST_F(MainFrameTest, ACounterQueryThatCannotBeOpenedIsToldThenTheFrameFailsWith
     ASSERT_EQ(atExit, 0);
     FrameWithoutCounterQuery failing(profile, run);
     // The box is owned by the frame; the tray's menu and a second start reach the frame meanwhile.
-    MessageBoxWatcher watcher(qmo::kMainWindowTitle, [](HWND box) {
+    const std::wstring caption = qmo::kMainWindowTitle;
+    MessageBoxWatcher watcher(caption.c_str(), [](HWND box) {
         const HWND frameWindow = ::GetWindow(box, GW_OWNER);
         for (UINT id : {ID_OPTIMIZE, ID_TRAY_EXIT, ID_APP_EXIT, ID_TRAY_SHOW_HIDE, ID_VIEW_SETTINGS})
             ::PostMessageW(frameWindow, WM_COMMAND, id, 0);
