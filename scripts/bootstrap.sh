@@ -12,6 +12,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   fp-utils nsis
   python3-pil fonts-dejavu-core
+  fonts-wqy-microhei  # glyphs for the Chinese texts under wine
 )
 
 missing=()

@@ -34,7 +34,8 @@ void CResizeDialog::AddAnchor(UINT controlId, const qmo::Anchors& anchors) {
 }
 
 void CResizeDialog::OnTextsInPlace() {
-    if (FitDialogToTexts(m_hWnd) <= 1.0 || !m_haveOriginalSize)
+    FitDialogToTexts(m_hWnd);
+    if (!m_haveOriginalSize)
         return;
     RECT client{};
     ::GetClientRect(m_hWnd, &client);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "framework/unique_handle.h"
 #include "framework/window_dpi.h"
@@ -121,42 +122,99 @@ double TextWidthNeed(HWND control) {
     }
 }
 
-double FitDialogToTexts(HWND dialog) {
-    double factor = 1.0;
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        factor = std::max(factor, TextWidthNeed(child));
-    factor = std::min(factor, kLargestGrowth);
-    if (factor <= 1.0)
-        return 1.0;
+namespace {
 
+struct Placed {
+    HWND control;
+    RECT rect;  // in the dialog's client area
+    double need;
+};
+
+bool IsRule(HWND control) {
+    return IsClass(control, L"Static") && (::GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ;
+}
+
+bool SideBySide(const RECT& a, const RECT& b) {
+    return a.top < b.bottom && b.top < a.bottom;
+}
+
+// Grows a control that needs room to the right, into the free space before
+// the next control on its row (a rule beside it starts later instead) or the
+// dialog's margin; what it still needs afterwards.
+double GrowIntoFreeSpace(Placed& grown, std::vector<Placed>& all, LONG rightLimit, LONG gap) {
+    const LONG width = grown.rect.right - grown.rect.left;
+    const auto wanted = static_cast<LONG>(std::ceil(width * grown.need));
+    LONG limit = rightLimit;
+    for (const Placed& other : all) {
+        if (other.control == grown.control || !SideBySide(other.rect, grown.rect) || other.rect.left < grown.rect.right - 1)
+            continue;
+        limit = std::min(limit, IsRule(other.control) ? other.rect.right - 2 * gap : other.rect.left - gap);
+    }
+    const LONG right = std::min(grown.rect.left + wanted, limit);
+    if (right <= grown.rect.right)
+        return grown.need;
+    grown.rect.right = right;
+    for (Placed& other : all) {
+        if (IsRule(other.control) && SideBySide(other.rect, grown.rect) && other.rect.left >= grown.rect.left &&
+            other.rect.left < right + gap)
+            other.rect.left = right + gap;
+    }
+    return static_cast<double>(wanted) / (right - grown.rect.left);
+}
+
+}  // namespace
+
+double FitDialogToTexts(HWND dialog) {
     RECT client{};
     ::GetClientRect(dialog, &client);
+    std::vector<Placed> placed;
+    LONG margin = client.right;
+    bool anyNeed = false;
+    for (HWND control = ::GetWindow(dialog, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
+        RECT rect{};
+        ::GetWindowRect(control, &rect);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+        placed.push_back({control, rect, TextWidthNeed(control)});
+        margin = std::min(margin, rect.left);
+        anyNeed = anyNeed || placed.back().need > 1.0;
+    }
+    if (!anyNeed)
+        return 1.0;
+
+    // First into the room each row has; then, for what still needs more,
+    // the whole dialog wider.
+    const LONG gap = static_cast<LONG>(::MulDiv(4, static_cast<int>(WindowDpi(dialog)), 96));
+    double factor = 1.0;
+    for (Placed& item : placed) {
+        if (item.need > 1.0)
+            factor = std::max(factor, GrowIntoFreeSpace(item, placed, client.right - std::max(margin, gap), gap));
+    }
+    factor = std::min(factor, kLargestGrowth);
+
     RECT window{};
     ::GetWindowRect(dialog, &window);
     const bool child = (::GetWindowLongW(dialog, GWL_STYLE) & WS_CHILD) != 0;
-    if (!child) {
+    if (!child && factor > 1.0) {
         // No wider than the work area of its monitor.
         MONITORINFO monitor{sizeof(monitor)};
-        if (::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        if (client.right > 0 && ::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) {
             const LONG frame = (window.right - window.left) - client.right;
             const LONG room = monitor.rcWork.right - monitor.rcWork.left - frame;
-            if (client.right > 0)
-                factor = std::min(factor, std::max(1.0, static_cast<double>(room) / client.right));
+            factor = std::min(factor, std::max(1.0, static_cast<double>(room) / client.right));
         }
     }
     const auto scaled = [factor](LONG x) { return static_cast<int>(std::lround(x * factor)); };
-    HDWP positions = ::BeginDeferWindowPos(8);
-    for (HWND control = ::GetWindow(dialog, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
-        RECT placed{};
-        ::GetWindowRect(control, &placed);
-        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+    HDWP positions = ::BeginDeferWindowPos(static_cast<int>(placed.size()));
+    for (const Placed& item : placed) {
         if (positions)
-            positions = ::DeferWindowPos(positions, control, nullptr, scaled(placed.left), placed.top,
-                                         scaled(placed.right) - scaled(placed.left), placed.bottom - placed.top,
-                                         SWP_NOZORDER | SWP_NOACTIVATE);
+            positions = ::DeferWindowPos(positions, item.control, nullptr, scaled(item.rect.left), item.rect.top,
+                                         scaled(item.rect.right) - scaled(item.rect.left),
+                                         item.rect.bottom - item.rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (positions)
         ::EndDeferWindowPos(positions);
+    if (factor <= 1.0)
+        return factor;
     const int growth = scaled(client.right) - client.right;
     // A window of its own stays centred where it was; a page keeps its corner.
     const int left = child ? 0 : growth / 2;

@@ -314,7 +314,19 @@ void ThemedButton::PaintContent(HDC dc, RECT face, bool pressed) {
         RECT caption{layout.caption.left, face.top, layout.caption.right, face.bottom};
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, enabled ? palette.text : palette.disabledText);
-        ::DrawTextW(dc, text.c_str(), -1, &caption, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | prefix);
+        // A caption longer than its room (another language's) wraps where its lines fit the face.
+        RECT wrapped{0, 0, caption.right - caption.left, 0};
+        if (measured.right > wrapped.right)
+            ::DrawTextW(dc, text.c_str(), -1, &wrapped, DT_WORDBREAK | DT_CALCRECT | prefix);
+        if (measured.right > caption.right - caption.left && wrapped.bottom <= face.bottom - face.top &&
+            wrapped.right <= caption.right - caption.left) {
+            caption.top = face.top + (face.bottom - face.top - wrapped.bottom) / 2;
+            caption.bottom = caption.top + wrapped.bottom;
+            ::DrawTextW(dc, text.c_str(), -1, &caption, DT_LEFT | DT_WORDBREAK | prefix);
+        } else {
+            ::DrawTextW(dc, text.c_str(), -1, &caption,
+                        DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | prefix);
+        }
     }
 }
 

@@ -182,7 +182,10 @@ HWND LookUpFrame(std::wstring& unmet) {
         unmet = L"no main window";
         return nullptr;
     }
-    if (TextOf(frames[0]) != kFrameTitle) {
+    // In another language than English the title is translated: QMO_ANY_FRAME_TITLE=1.
+    wchar_t anyTitle[4] = L"";
+    const bool titleChecked = ::GetEnvironmentVariableW(L"QMO_ANY_FRAME_TITLE", anyTitle, 4) == 0;
+    if (titleChecked && TextOf(frames[0]) != kFrameTitle) {
         unmet = L"the main window is titled " + Quoted(TextOf(frames[0]));
         return nullptr;
     }
@@ -512,14 +515,16 @@ std::vector<HWND> VisibleButtons(HWND dialog) {
     return buttons;
 }
 
-// Waits for a message box of the main window captioned `caption`, or of no
-// window at all (a start that shows one before, or without, a main window).
+// Waits for a message box of the main window captioned `caption` (any caption
+// for "*", as in another language), or of no window at all (a start that
+// shows one before, or without, a main window).
 HWND WaitMessageBox(const std::wstring& caption, DWORD timeoutMs, bool ownerless = false) {
     HWND owner = ownerless ? nullptr : RequireFrame();
     HWND found = nullptr;
     WaitUntil(timeoutMs, [&]() -> std::wstring {
         for (HWND box : TopLevelWindows(L"#32770"))
-            if (::GetWindow(box, GW_OWNER) == owner && ::IsWindowVisible(box) && TextOf(box) == caption) {
+            if (::GetWindow(box, GW_OWNER) == owner && ::IsWindowVisible(box) &&
+                (caption == L"*" || TextOf(box) == caption)) {
                 found = box;
                 return {};
             }

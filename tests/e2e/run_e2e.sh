@@ -109,6 +109,7 @@ shot() {
 # our own processes are killed, by id, when they do not.
 clean_state() {
   local pid ok=0
+  unset QMO_ANY_FRAME_TITLE  # a language scenario that failed midway
   drv stop-program || ok=1
   local stop_reason=$REASON
   for pid in "${PIDS[@]}"; do
@@ -668,7 +669,37 @@ scenario_dark_theme() {
   running "$pid" || fail "the program ended"
 }
 
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line emergency-shortcut run-history automatic-run dark-theme high-dpi soak"
+# The program in the widened pseudo-language and in Chinese: every page and
+# dialog shot for a look (the texts' markers and fit are checked in the
+# Windows ring).
+scenario_languages() {
+  local tag command name
+  qmo_res_ids ID_VIEW_HISTORY IDC_SETTINGS_MEMORY_AREAS IDC_SETTINGS_AUTOMATIC_RUNS IDC_SETTINGS_EXCLUSIONS || return 1
+  export QMO_ANY_FRAME_TITLE=1
+  for tag in qps-ploc zh-Hans; do
+    start_on_record CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:0 bARPL=dword:1 Language=sz:$tag || return 1
+    local pid=$STARTED
+    for command in $ID_VIEW_PERFORMANCE:performance $ID_VIEW_PROCESSES:process $ID_VIEW_SETTINGS:settings; do
+      name=${command#*:}
+      act "the $name page in $tag" --visible WM_COMMAND "${command%%:*}" || return 1
+      shot "$tag-page-$name" || return 1
+    done
+    for name in MEMORY_AREAS AUTOMATIC_RUNS EXCLUSIONS; do
+      local id_name=IDC_SETTINGS_$name
+      drv post-click "${!id_name}" && drv painted-dialog "*" || return 1
+      shot "$tag-dialog-${name,,}" || return 1
+      drv press-ok "*" || return 1
+    done
+    drv post WM_COMMAND $ID_APP_ABOUT && drv painted-dialog "*" || return 1
+    shot "$tag-about-box" || return 1
+    drv press-ok "*" || return 1
+    running "$pid" || fail "the program ended in $tag"
+    drv post WM_COMMAND $ID_TRAY_EXIT && drv wait-gone && wait_exit "$pid" || return 1
+  done
+  unset QMO_ANY_FRAME_TITLE
+}
+
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line emergency-shortcut run-history automatic-run dark-theme languages high-dpi soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 # shellcheck disable=SC2086
 ring_run_steps scenario clean_state ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}

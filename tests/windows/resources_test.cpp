@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "config/shipped_languages.h"
 #include "framework/application.h"
 #include "framework/resource_language.h"
+#include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "res/resource.h"
 
@@ -17,6 +20,72 @@ std::string Manifest() {
         return {};
     const auto* data = static_cast<const char*>(::LockResource(::LoadResource(nullptr, found)));
     return std::string(data, ::SizeofResource(nullptr, found));
+}
+
+// The placeholders of a text, %1 to %9, in order of their digits.
+std::wstring Placeholders(std::wstring_view text) {
+    std::wstring found;
+    for (std::size_t at = text.find(L'%'); at != std::wstring_view::npos && at + 1 < text.size();
+         at = text.find(L'%', at + 1)) {
+        if (text[at + 1] >= L'1' && text[at + 1] <= L'9')
+            found += text[at + 1];
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::vector<LPCWSTR> NamesOf(LPCWSTR type) {
+    std::vector<LPCWSTR> names;
+    ::EnumResourceNamesW(nullptr, type, [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list) -> BOOL {
+        if (IS_INTRESOURCE(name))
+            reinterpret_cast<std::vector<LPCWSTR>*>(list)->push_back(name);
+        return TRUE;
+    }, reinterpret_cast<LONG_PTR>(&names));
+    return names;
+}
+
+// The sixteen strings of a block in one language; none when it has no such block.
+std::vector<std::wstring> Block(LPCWSTR block, LANGID language) {
+    HRSRC found = ::FindResourceExW(nullptr, RT_STRING, block, language);
+    if (!found)
+        return {};
+    const auto* data = static_cast<const wchar_t*>(::LockResource(::LoadResource(nullptr, found)));
+    std::vector<std::wstring> strings;
+    for (int index = 0; index < 16; ++index) {
+        strings.emplace_back(data + 1, *data);
+        data += 1 + *data;
+    }
+    return strings;
+}
+
+TEST(ProgramResources, EveryLanguageHasEveryTextMenuAndDialogOfEnglishWithTheSamePlaceholders) {
+    const std::vector<LPCWSTR> blocks = NamesOf(RT_STRING);
+    ASSERT_GT(blocks.size(), 10u);
+    for (const ShippedLanguage& language : ShippedLanguages()) {
+        SCOPED_TRACE(Narrow(language.tag));
+        for (LPCWSTR type : {RT_MENU, RT_DIALOG}) {
+            for (LPCWSTR name : NamesOf(type)) {
+                if (::FindResourceExW(nullptr, type, name, kEnglishLanguage))
+                    EXPECT_TRUE(::FindResourceExW(nullptr, type, name, language.resources))
+                    << (type == RT_MENU ? "menu " : "dialog ") << reinterpret_cast<ULONG_PTR>(name);
+            }
+        }
+        int texts = 0;
+        for (LPCWSTR block : blocks) {
+            const std::vector<std::wstring> english = Block(block, kEnglishLanguage);
+            const std::vector<std::wstring> translated = Block(block, language.resources);
+            for (std::size_t index = 0; index < english.size(); ++index) {
+                if (english[index].empty())
+                    continue;
+                const ULONG_PTR id = (reinterpret_cast<ULONG_PTR>(block) - 1) * 16 + index;
+                ASSERT_EQ(translated.size(), 16u) << "no block for string " << id;
+                EXPECT_FALSE(translated[index].empty()) << "string " << id;
+                EXPECT_EQ(Placeholders(translated[index]), Placeholders(english[index])) << "string " << id;
+                ++texts;
+            }
+        }
+        EXPECT_GT(texts, 100);
+    }
 }
 
 TEST(ProgramResources, ManifestAsksForAdministratorAndThemedControlsOnThisArchitecture) {
