@@ -11,7 +11,7 @@ add_custom_command(
   OUTPUT ${QMO_LANG_DIR}/made.stamp
   BYPRODUCTS ${QMO_LANG_DIR}/lang_all.rc ${QMO_LANG_DIR}/languages.inc ${QMO_LANG_DIR}/english_texts.inc
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/res/lang/make_lang.py build
-          --list ${CMAKE_SOURCE_DIR}/res/lang/languages.txt --rc ${CMAKE_SOURCE_DIR}/res/app.rc --out ${QMO_LANG_DIR} --allow-missing
+          --list ${CMAKE_SOURCE_DIR}/res/lang/languages.txt --rc ${CMAKE_SOURCE_DIR}/res/app.rc --out ${QMO_LANG_DIR}
   COMMAND ${CMAKE_COMMAND} -E touch ${QMO_LANG_DIR}/made.stamp
   DEPENDS ${QMO_LANG_INPUTS}
   COMMENT "Making the language resources"

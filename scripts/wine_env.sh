@@ -45,6 +45,13 @@ qmo_wine_setup() {
   # A crash ends the crashing program at once instead of waiting in winedbg.
   wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
     </dev/null >/dev/null 2>&1 || true
+  # Chinese glyphs for the interface's fonts from Debian's WenQuanYi font, as
+  # Windows links its own CJK fonts to them; Latin texts keep their fonts.
+  local face
+  for face in Tahoma "Microsoft Sans Serif" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+      /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1 || true
+  done
   # Every program of this prefix opens in one virtual desktop, so that the
   # program, its driver and the screenshots all see the same screen.
   if ! wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 ||
