@@ -89,12 +89,13 @@ std::string FormatCount(std::int64_t value) {
         groups /= 10;
     NUMBERFMTW format{};
     format.NumDigits = 0;
+    format.LeadingZero = 1;  // else wine writes zero as nothing
     format.Grouping = groups;
     format.lpDecimalSep = decimal;
     format.lpThousandSep = thousands;
     format.NegativeOrder = 1;
     wchar_t out[64];
-    if (::GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, digits.c_str(), &format, out, 64) <= 0)
+    if (::GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, digits.c_str(), &format, out, 64) <= 1)
         return std::to_string(value);
     return (value < 0 ? "-" : "") + Narrow(out);
 }

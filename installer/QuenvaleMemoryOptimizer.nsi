@@ -60,6 +60,11 @@ VIAddVersionKey "LegalCopyright" "© 2026 ${PUBLISHER}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+; The setup speaks the program's languages: it asks which (offering Windows'
+; own first) unless silent, and the uninstaller speaks the one chosen.
+!define MUI_LANGDLL_REGISTRY_ROOT HKLM
+!define MUI_LANGDLL_REGISTRY_KEY "${UNINSTALL_KEY}"
+!define MUI_LANGDLL_REGISTRY_VALUENAME "InstallerLanguage"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -67,6 +72,11 @@ VIAddVersionKey "LegalCopyright" "© 2026 ${PUBLISHER}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "German"
+!insertmacro MUI_LANGUAGE "French"
+!insertmacro MUI_LANGUAGE "Spanish"
+!insertmacro MUI_LANGUAGE "SimpChinese"
+!include /CHARSET=UTF8 "${__FILEDIR__}/lang/messages.nsh"
 
 ; Ends a running instance through its tray Exit command and waits, at most
 ; ten seconds, until its window and its single-instance mutex are gone. Set up
@@ -90,8 +100,8 @@ Function ${un}EndRunningInstance
     ${EndIf}
     IntOp $1 $1 + 1
     ${If} $1 >= 100
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} is still running.$\n$\nEnd it with Exit in its tray menu, then choose Retry." /SD IDCANCEL IDRETRY retry
-      Abort "${PRODUCT} is still running."
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(StillRunningEndIt)" /SD IDCANCEL IDRETRY retry
+      Abort "$(StillRunning)"
       retry:
       StrCpy $1 0
     ${EndIf}
@@ -104,14 +114,16 @@ FunctionEnd
 
 Function .onInit
   ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs a 64-bit Windows." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(Needs64Bit)" /SD IDOK
     Abort
   ${EndIf}
   SetRegView 64
+  !insertmacro MUI_LANGDLL_DISPLAY
 FunctionEnd
 
 Function un.onInit
   SetRegView 64
+  !insertmacro MUI_UNGETLANGUAGE
 FunctionEnd
 
 Section "Install"
@@ -131,6 +143,8 @@ Section "Install"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" "$\"$INSTDIR\Uninstall.exe$\""
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" "$\"$INSTDIR\Uninstall.exe$\" /S"
+  ; The uninstaller speaks the setup's language (a silent setup takes Windows').
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallerLanguage" $LANGUAGE
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -154,7 +168,7 @@ Section "Uninstall"
   RMDir /REBOOTOK "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
-  MessageBox MB_YESNO|MB_ICONQUESTION "Delete your ${PRODUCT} settings as well?$\n$\nChoose No to keep them for a later installation." /SD IDNO IDNO keep_settings
+  MessageBox MB_YESNO|MB_ICONQUESTION "$(DeleteSettingsToo)" /SD IDNO IDNO keep_settings
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKCU "${PROFILE_ROOT}"
   keep_settings:

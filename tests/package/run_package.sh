@@ -99,7 +99,11 @@ plant_task() {  # name
 one_users_task() { [ "$(our_tasks | grep -c .)" -eq 1 ] && our_tasks | grep -q "^$PRODUCT (S-"; }
 
 check_install() {
-  wine "$SETUP" /S </dev/null >>"$LOG" 2>&1 || fail "the installer failed" || return 1
+  # Under a German Windows the setup speaks German, and remembers it for the uninstaller.
+  LC_ALL=de_DE.UTF-8 wine "$SETUP" /S </dev/null >>"$LOG" 2>&1 || fail "the installer failed" || return 1
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuenvaleMemoryOptimizer' \
+    /v InstallerLanguage </dev/null 2>>"$LOG" | grep -q '1031' ||
+    fail "the setup did not take German for a German Windows" || return 1
   local file
   for file in QuenvaleMemoryOptimizer.exe "Help- Quenvale Memory Optimizer.chm" Uninstall.exe; do
     [ -f "$INSTALL_DIR/$file" ] || fail "not installed: $file" || return 1

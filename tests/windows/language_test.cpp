@@ -17,6 +17,7 @@
 #include "config/shipped_languages.h"
 #include "framework/resource_language.h"
 #include "framework/text.h"
+#include "framework/texts.h"
 #include "framework/unique_handle.h"
 #include "res/process_resource.h"
 #include "res/resource.h"
@@ -225,6 +226,20 @@ TEST_F(LanguageTest, InEnglishNoControlNeedsMoreRoomThanItsTemplateGave) {
     for (HWND page : Pages())
         EXPECT_EQ(ControlsThatNeedRoom(page), 0);
     ForEveryDialog(frame->GetSafeHwnd(), [](HWND dialog) { EXPECT_EQ(ControlsThatNeedRoom(dialog), 0); });
+}
+
+// Wine's own grouping of "3;0" writes 1234,567: the count is grouped by
+// every three digits as the locale's pattern says.
+TEST(LocaleFigures, CountsAreGroupedWithTheLocalesSeparatorAndTimesWithoutSeconds) {
+    wchar_t separator[8] = L"";
+    ASSERT_GT(::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8), 0);
+    const std::string thousands = Narrow(separator);
+    EXPECT_EQ(FormatCount(-1234567), "-1" + thousands + "234" + thousands + "567");
+    EXPECT_EQ(FormatCount(999), "999");
+    EXPECT_EQ(FormatCount(0), "0");
+    const std::string time = FormatClockTime(14, 2);
+    EXPECT_NE(time.find("02"), std::string::npos) << time;
+    EXPECT_EQ(time.find("00", time.find("02") + 2), std::string::npos) << "no seconds: " << time;
 }
 
 }  // namespace
