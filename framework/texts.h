@@ -25,5 +25,15 @@ std::string FormatPattern(std::string_view pattern, std::initializer_list<std::s
 // plainly (1234, 14:02).
 std::string FormatCount(std::int64_t value);
 std::string FormatClockTime(int hour, int minute);
+// A figure with `decimals` digits after the locale's decimal sign (2.1 or
+// 2,1); natively with a point.
+std::string FormatFigure(double value, int decimals);
+
+// A moment as the locale writes a short date and a time with seconds
+// (natively 2026-12-09 14:02:05).
+struct CalendarTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+std::string FormatDateAndTime(const CalendarTime& time);
 
 }  // namespace qmo

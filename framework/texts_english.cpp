@@ -42,4 +42,18 @@ std::string FormatClockTime(int hour, int minute) {
     return text;
 }
 
+std::string FormatFigure(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", std::clamp(decimals, 0, 9), value);
+    return text;
+}
+
+std::string FormatDateAndTime(const CalendarTime& time) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", std::clamp(time.year, 0, 9999),
+                  std::clamp(time.month, 0, 12), std::clamp(time.day, 0, 31), std::clamp(time.hour, 0, 23),
+                  std::clamp(time.minute, 0, 59), std::clamp(time.second, 0, 59));
+    return text;
+}
+
 }  // namespace qmo

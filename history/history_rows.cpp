@@ -1,6 +1,7 @@
 #include "history/history_rows.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <variant>
 
@@ -13,6 +14,19 @@ namespace {
 
 constexpr std::int64_t kBytesPerMB = 1024 * 1024;
 constexpr std::size_t kFirstAreaColumn = 6;
+
+// When the run started, as the user's locale writes it: the local time the
+// record keeps ("2026-12-09T14:02:05+01:00"), as it stands when not readable.
+std::string StartedCell(const RunRecord& record) {
+    const std::string stored = FormatStartedTime(record);
+    CalendarTime time;
+    char separator = 0;
+    if (std::sscanf(stored.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d", &time.year, &time.month, &time.day, &separator,
+                    &time.hour, &time.minute, &time.second) != 7 ||
+        separator != 'T')
+        return stored;
+    return FormatDateAndTime(time);
+}
 
 std::string MB(std::optional<std::int64_t> bytes) {
     return bytes ? FormatCount(*bytes / kBytesPerMB) : std::string();
@@ -103,9 +117,7 @@ std::vector<std::string> HistoryColumnHeadings() {
 }
 
 std::vector<std::string> HistoryCells(const RunRecord& record) {
-    std::string started = FormatStartedTime(record).substr(0, 19);
-    std::replace(started.begin(), started.end(), 'T', ' ');
-    std::vector<std::string> cells{std::move(started),
+    std::vector<std::string> cells{StartedCell(record),
                                    RunTriggerText(record.trigger),
                                    MB(record.freed),
                                    MB(record.backAfterFirstSample),

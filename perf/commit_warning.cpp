@@ -42,9 +42,8 @@ std::vector<CommittedProgram> MostCommitted(const std::vector<ProcessFacts>& pro
 std::string CommittedSize(std::uint64_t bytes) {
     constexpr std::uint64_t kKB = 1024, kMB = kKB * 1024, kGB = kMB * 1024;
     if (bytes >= kGB) {
-        char figure[32] = {};
-        std::snprintf(figure, sizeof(figure), "%.1f", static_cast<double>(bytes) / static_cast<double>(kGB));
-        return FormatText(IDS_COMMIT_SIZE_GB, {figure});
+        return FormatText(IDS_COMMIT_SIZE_GB,
+                          {FormatFigure(static_cast<double>(bytes) / static_cast<double>(kGB), 1)});
     }
     if (bytes >= kMB)
         return FormatText(IDS_COMMIT_SIZE_MB, {FormatCount(static_cast<std::int64_t>(bytes / kMB))});

@@ -11,6 +11,13 @@ Rect CentredVertically(const Rect& face, int x, UiSize size) {
 
 }  // namespace
 
+int IdealButtonWidth(const ButtonContent& content, int paddingX, int gap) {
+    const int pictures = std::max(content.image.cx, 0) + std::max(content.icon.cx, 0);
+    const int pictureGap = content.image.cx > 0 && content.icon.cx > 0 ? gap : 0;
+    const int caption = std::max(content.caption.cx, 0);
+    return 2 * paddingX + pictures + pictureGap + (caption > 0 ? (pictures > 0 ? gap : 0) + caption : 0);
+}
+
 ButtonContentLayout LayoutButtonContent(const Rect& face, const ButtonContent& content, int paddingX, int gap) {
     const Rect inside = Inset(face, {paddingX, 0, paddingX, 0});
     const int pictures = std::max(content.image.cx, 0) + std::max(content.icon.cx, 0);

@@ -18,6 +18,9 @@ struct ButtonContentLayout {
     Rect caption;
 };
 
+// The width of a face that shows everything on one line.
+int IdealButtonWidth(const ButtonContent& content, int paddingX, int gap);
+
 // When the face is too narrow the caption gives way first (the window cuts it
 // with an ellipsis); the pictures keep their size and start at the padding.
 ButtonContentLayout LayoutButtonContent(const Rect& face, const ButtonContent& content, int paddingX, int gap);

@@ -1,6 +1,9 @@
 #include "toolkit/text_fit.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -117,6 +120,13 @@ double TextWidthNeed(HWND control) {
             return Ratio(WrapWidth(measure, text, client.right - box, client.bottom, false) + box, client.right);
         return Ratio(measure.LineWidth(text, false) + box + 1, client.right);
     }
+    case BS_OWNERDRAW: {
+        // A button that draws itself says what it needs, as push buttons do.
+        SIZE ideal{};
+        return ::SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal))
+                   ? Ratio(ideal.cx, client.right)
+                   : 1.0;
+    }
     default:
         return 1.0;
     }
@@ -126,8 +136,8 @@ namespace {
 
 struct Placed {
     HWND control;
-    RECT rect;  // in the dialog's client area
-    double need;
+    RECT rect;    // in the dialog's client area
+    LONG wanted;  // the width its text needs; its width when it needs no more
 };
 
 bool IsRule(HWND control) {
@@ -138,28 +148,36 @@ bool SideBySide(const RECT& a, const RECT& b) {
     return a.top < b.bottom && b.top < a.bottom;
 }
 
-// Grows a control that needs room to the right, into the free space before
-// the next control on its row (a rule beside it starts later instead) or the
-// dialog's margin; what it still needs afterwards.
-double GrowIntoFreeSpace(Placed& grown, std::vector<Placed>& all, LONG rightLimit, LONG gap) {
-    const LONG width = grown.rect.right - grown.rect.left;
-    const auto wanted = static_cast<LONG>(std::ceil(width * grown.need));
-    LONG limit = rightLimit;
+// How far right the control may grow before the next control on its row (a
+// rule beside it does not count: it starts later instead).
+LONG RoomTo(const Placed& grown, const std::vector<Placed>& all, LONG gap) {
+    LONG limit = LONG_MAX;
     for (const Placed& other : all) {
-        if (other.control == grown.control || !SideBySide(other.rect, grown.rect) || other.rect.left < grown.rect.right - 1)
-            continue;
-        limit = std::min(limit, IsRule(other.control) ? other.rect.right - 2 * gap : other.rect.left - gap);
+        if (other.control != grown.control && !IsRule(other.control) && SideBySide(other.rect, grown.rect) &&
+            other.rect.left >= grown.rect.right - 1)
+            limit = std::min(limit, other.rect.left - gap);
     }
-    const LONG right = std::min(grown.rect.left + wanted, limit);
-    if (right <= grown.rect.right)
-        return grown.need;
+    return limit;
+}
+
+// Makes room for a wider column: everything from `x` on moves right by
+// `width`, and what spans across `x` stretches.
+void InsertColumn(std::vector<Placed>& all, LONG x, LONG width) {
+    for (Placed& item : all) {
+        if (item.rect.left >= x)
+            item.rect.left += width;
+        if (item.rect.right > x)
+            item.rect.right += width;
+    }
+}
+
+void Grow(Placed& grown, std::vector<Placed>& all, LONG right, LONG gap) {
     grown.rect.right = right;
     for (Placed& other : all) {
         if (IsRule(other.control) && SideBySide(other.rect, grown.rect) && other.rect.left >= grown.rect.left &&
             other.rect.left < right + gap)
-            other.rect.left = right + gap;
+            other.rect.left = std::min(right + gap, other.rect.right);
     }
-    return static_cast<double>(wanted) / (right - grown.rect.left);
 }
 
 }  // namespace
@@ -168,62 +186,77 @@ double FitDialogToTexts(HWND dialog) {
     RECT client{};
     ::GetClientRect(dialog, &client);
     std::vector<Placed> placed;
-    LONG margin = client.right;
+    LONG rightmost = 0;
     bool anyNeed = false;
     for (HWND control = ::GetWindow(dialog, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
         RECT rect{};
         ::GetWindowRect(control, &rect);
         ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-        placed.push_back({control, rect, TextWidthNeed(control)});
-        margin = std::min(margin, rect.left);
-        anyNeed = anyNeed || placed.back().need > 1.0;
+        const LONG width = rect.right - rect.left;
+        const double need = std::min(TextWidthNeed(control), kLargestGrowth);
+        placed.push_back({control, rect, static_cast<LONG>(std::ceil(width * need))});
+        rightmost = std::max(rightmost, rect.right);
+        anyNeed = anyNeed || need > 1.0;
     }
     if (!anyNeed)
         return 1.0;
 
-    // First into the room each row has; then, for what still needs more,
-    // the whole dialog wider.
+    // Left to right, each control that needs room takes the free space
+    // beside it; where a control stands in the way, a column as wide as the
+    // rest opens there, moving what lies to its right (past the dialog's
+    // right edge, which then moves out keeping its margin).
     const LONG gap = static_cast<LONG>(::MulDiv(4, static_cast<int>(WindowDpi(dialog)), 96));
-    double factor = 1.0;
-    for (Placed& item : placed) {
-        if (item.need > 1.0)
-            factor = std::max(factor, GrowIntoFreeSpace(item, placed, client.right - std::max(margin, gap), gap));
+    const LONG rightMargin = std::max<LONG>(0, client.right - rightmost);
+    std::vector<std::size_t> order(placed.size());
+    for (std::size_t index = 0; index < order.size(); ++index)
+        order[index] = index;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return placed[a].rect.left < placed[b].rect.left; });
+    for (std::size_t index : order) {
+        Placed& item = placed[index];
+        const LONG wantedRight = item.rect.left + item.wanted;
+        if (wantedRight <= item.rect.right)
+            continue;
+        const LONG room = RoomTo(item, placed, gap);
+        if (wantedRight > room)
+            InsertColumn(placed, item.rect.right, wantedRight - std::max(room, item.rect.right));
+        Grow(item, placed, wantedRight, gap);
     }
-    factor = std::min(factor, kLargestGrowth);
+    LONG width = client.right;
+    for (const Placed& item : placed)
+        width = std::max(width, item.rect.right + rightMargin);
 
     RECT window{};
     ::GetWindowRect(dialog, &window);
     const bool child = (::GetWindowLongW(dialog, GWL_STYLE) & WS_CHILD) != 0;
-    if (!child && factor > 1.0) {
+    if (!child) {
         // No wider than the work area of its monitor.
         MONITORINFO monitor{sizeof(monitor)};
-        if (client.right > 0 && ::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) {
-            const LONG frame = (window.right - window.left) - client.right;
-            const LONG room = monitor.rcWork.right - monitor.rcWork.left - frame;
-            factor = std::min(factor, std::max(1.0, static_cast<double>(room) / client.right));
-        }
+        if (::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor))
+            width = std::min(width, monitor.rcWork.right - monitor.rcWork.left - (window.right - window.left -
+                                                                                   client.right));
+        width = std::max(width, client.right);
     }
-    const auto scaled = [factor](LONG x) { return static_cast<int>(std::lround(x * factor)); };
     HDWP positions = ::BeginDeferWindowPos(static_cast<int>(placed.size()));
     for (const Placed& item : placed) {
         if (positions)
-            positions = ::DeferWindowPos(positions, item.control, nullptr, scaled(item.rect.left), item.rect.top,
-                                         scaled(item.rect.right) - scaled(item.rect.left),
-                                         item.rect.bottom - item.rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            positions = ::DeferWindowPos(positions, item.control, nullptr, item.rect.left, item.rect.top,
+                                         item.rect.right - item.rect.left, item.rect.bottom - item.rect.top,
+                                         SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (positions)
         ::EndDeferWindowPos(positions);
-    if (factor <= 1.0)
-        return factor;
-    const int growth = scaled(client.right) - client.right;
-    // A window of its own stays centred where it was; a page keeps its corner.
-    const int left = child ? 0 : growth / 2;
-    POINT corner{window.left, window.top};
-    if (child)
-        ::MapWindowPoints(nullptr, ::GetParent(dialog), &corner, 1);
-    ::SetWindowPos(dialog, nullptr, corner.x - left, corner.y, window.right - window.left + growth,
-                   window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    return factor;
+    const LONG growth = width - client.right;
+    if (growth > 0) {
+        // A window of its own stays centred where it was; a page keeps its corner.
+        const LONG left = child ? 0 : growth / 2;
+        POINT corner{window.left, window.top};
+        if (child)
+            ::MapWindowPoints(nullptr, ::GetParent(dialog), &corner, 1);
+        ::SetWindowPos(dialog, nullptr, corner.x - left, corner.y, window.right - window.left + growth,
+                       window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return client.right > 0 ? static_cast<double>(width) / client.right : 1.0;
 }
 
 }  // namespace qmo

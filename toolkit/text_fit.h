@@ -2,7 +2,7 @@
 // A dialog made from its template grows to its texts: every label, button,
 // check box and group box is measured in its font, and one that needs more
 // width than the template gave it (a language whose words are longer) takes
-// the room beside it, or the whole dialog grows. A label that wraps needs the
+// the room beside it, or a column opens for it and the dialog grows. A label that wraps needs the
 // width at which its lines fit its height.
 #include <windows.h>
 
@@ -12,11 +12,13 @@ namespace qmo {
 // text to measure).
 double TextWidthNeed(HWND control);
 
-// Grows each control that needs it into the free space to its right on its
-// row; then, when some still need more, widens the dialog and every child by
-// the largest remaining need, up to the width of the work area it is on.
-// The factor the dialog was widened by (1 when the rows had room). A control
-// hidden at the time is not measured; it keeps its place among the others.
+// Left to right, each control that needs room takes the free space beside it
+// on its row; where another control stands in the way, a column as wide as
+// the rest opens there and what lies to its right moves over (what spans
+// across stretches). The dialog grows by as much as its controls passed its
+// right edge, keeping its margin; a window of its own no wider than the work
+// area it is on. How many times wider it became (1 when the rows had room).
+// A control hidden at the time is not measured; it moves with the others.
 double FitDialogToTexts(HWND dialog);
 
 }  // namespace qmo

@@ -152,6 +152,11 @@ LRESULT ThemedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
         return painted;
     switch (message) {
+    case BCM_GETIDEALSIZE:
+        if (!lParam)
+            return FALSE;
+        *reinterpret_cast<SIZE*>(lParam) = IdealSize();
+        return TRUE;
     case WM_GETDLGCODE:
         // Still a push button to the dialog manager, which then moves the default look with the focus.
         return DLGC_BUTTON | (m_default ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
@@ -280,6 +285,33 @@ void ThemedButton::PaintFace(HDC dc, const RECT& face, bool pressed) {
     }
 }
 
+// What the face shows, its caption measured on one line in `dc`'s font.
+ButtonContent ThemedButton::Content(HDC dc, const std::wstring& text, UINT prefix) const {
+    RECT measured{0, 0, 0, 0};
+    if (!text.empty())
+        ::DrawTextW(dc, text.c_str(), -1, &measured, DT_SINGLELINE | DT_CALCRECT | prefix);
+    ButtonContent content;
+    if (m_image)
+        content.image = UiSize{m_image.CellSize().cx, m_image.CellSize().cy};
+    if (m_icons)
+        content.icon = UiSize{m_icons.CellSize().cx, m_icons.CellSize().cy};
+    content.caption = UiSize{measured.right, measured.bottom};
+    return content;
+}
+
+// The size that shows the whole caption on one line beside the pictures, as
+// a push button answers BCM_GETIDEALSIZE; the height stays.
+SIZE ThemedButton::IdealSize() const {
+    auto font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+    window_dc dc(m_hWnd);
+    scoped_select selected(dc.get(), font ? font : StandardInterfaceFont());
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    return {IdealButtonWidth(Content(dc.get(), WindowText(m_hWnd), 0), ScaleForDpi(kPaddingX, m_dpi),
+                             ScaleForDpi(kContentGap, m_dpi)),
+            client.bottom};
+}
+
 void ThemedButton::PaintContent(HDC dc, RECT face, bool pressed) {
     if (pressed)
         ::OffsetRect(&face, 0, 1);
@@ -292,16 +324,8 @@ void ThemedButton::PaintContent(HDC dc, RECT face, bool pressed) {
 
     const std::wstring text = WindowText(m_hWnd);
     const UINT prefix = (::SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) ? DT_HIDEPREFIX : 0;
-    RECT measured{0, 0, 0, 0};
-    if (!text.empty())
-        ::DrawTextW(dc, text.c_str(), -1, &measured, DT_SINGLELINE | DT_CALCRECT | prefix);
-
-    ButtonContent content;
-    if (m_image)
-        content.image = UiSize{m_image.CellSize().cx, m_image.CellSize().cy};
-    if (m_icons)
-        content.icon = UiSize{m_icons.CellSize().cx, m_icons.CellSize().cy};
-    content.caption = UiSize{measured.right, measured.bottom};
+    const ButtonContent content = Content(dc, text, prefix);
+    const RECT measured{0, 0, content.caption.cx, content.caption.cy};
     const ButtonContentLayout layout =
         LayoutButtonContent(ToUiRect(face), content, ScaleForDpi(kPaddingX, m_dpi), ScaleForDpi(kContentGap, m_dpi));
 

@@ -17,10 +17,12 @@
 // does) may leave that one to reflect it too: OnClicked runs once per click.
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 #include "framework/subclassed_control.h"
 #include "toolkit/accessible_control.h"
+#include "toolkit/button_layout.h"
 #include "toolkit/hover_tracker.h"
 #include "toolkit/image_strip.h"
 
@@ -81,6 +83,8 @@ private:
     void Paint(HDC dc);
     void PaintFace(HDC dc, const RECT& face, bool pressed);
     void PaintContent(HDC dc, RECT face, bool pressed);
+    ButtonContent Content(HDC dc, const std::wstring& text, UINT prefix) const;
+    SIZE IdealSize() const;
     void Redraw();
 
     DWORD m_originalStyle = 0;

@@ -1265,12 +1265,20 @@ int ClickListHeader(const Args& args) {
     return 0;
 }
 
-// Bytes a memory cell stands for: "N K", "N BYTES", or -1 for an empty cell.
+// Bytes a memory cell stands for: "N K", "N BYTES", or -1 for an empty cell;
+// N grouped as the user's locale writes it ("10,584 K").
 long long MemoryCellBytes(const std::wstring& text) {
     if (text.empty())
         return -1;
+    wchar_t separator[8] = L"";
+    ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8);
+    std::wstring plain = text;
+    if (separator[0])
+        for (std::size_t at = plain.find(separator); at != std::wstring::npos && at < plain.find(L' ');
+             at = plain.find(separator))
+            plain.erase(at, std::wcslen(separator));
     wchar_t* end = nullptr;
-    const unsigned long long value = std::wcstoull(text.c_str(), &end, 10);
+    const unsigned long long value = std::wcstoull(plain.c_str(), &end, 10);
     if (std::wstring(end) == L" K")
         return static_cast<long long>(value) * 1024;
     if (std::wstring(end) == L" BYTES")

@@ -669,14 +669,14 @@ scenario_dark_theme() {
   running "$pid" || fail "the program ended"
 }
 
-# The program in the widened pseudo-language and in Chinese: every page and
+# The program in the widened pseudo-language, German and Chinese: every page and
 # dialog shot for a look (the texts' markers and fit are checked in the
 # Windows ring).
 scenario_languages() {
   local tag command name
   qmo_res_ids ID_VIEW_HISTORY IDC_SETTINGS_MEMORY_AREAS IDC_SETTINGS_AUTOMATIC_RUNS IDC_SETTINGS_EXCLUSIONS || return 1
   export QMO_ANY_FRAME_TITLE=1
-  for tag in qps-ploc zh-Hans; do
+  for tag in qps-ploc de zh-Hans; do
     start_on_record CL=dword:80 SC=sz:O RAS=dword:0 SN=dword:1 bAOMAMSF=dword:0 bARPL=dword:1 Language=sz:$tag || return 1
     local pid=$STARTED
     for command in $ID_VIEW_PERFORMANCE:performance $ID_VIEW_PROCESSES:process $ID_VIEW_SETTINGS:settings; do

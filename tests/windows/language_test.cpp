@@ -1,6 +1,7 @@
 // The program in the widened pseudo-language: every text it shows comes from
-// the catalogue (each carries the language's brackets) and is shown whole.
-// English, the language every template was drawn for, needs no control grown.
+// the catalogue (each carries the language's brackets) and is shown whole, at
+// 96 DPI and again at 144 in the high-DPI child. English, the language every
+// template was drawn for at 96 DPI, needs no control grown there.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -114,8 +115,11 @@ void ExpectAllMarked(const std::vector<std::wstring>& texts, const char* where) 
 int ControlsThatNeedRoom(HWND window) {
     int needing = 0;
     for (HWND control = ::GetWindow(window, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
-        if (TextWidthNeed(control) > 1.0) {
-            ADD_FAILURE() << "\"" << Narrow(WindowText(control)) << "\" needs more room";
+        if (const double need = TextWidthNeed(control); need > 1.0) {
+            RECT client{};
+            ::GetClientRect(control, &client);
+            ADD_FAILURE() << "\"" << Narrow(WindowText(control)) << "\" needs " << need << " times its "
+                          << client.right << " pixels";
             ++needing;
         }
     }
@@ -230,10 +234,14 @@ TEST_F(LanguageTest, InEnglishNoControlNeedsMoreRoomThanItsTemplateGave) {
 
 // Wine's own grouping of "3;0" writes 1234,567: the count is grouped by
 // every three digits as the locale's pattern says.
-TEST(LocaleFigures, CountsAreGroupedWithTheLocalesSeparatorAndTimesWithoutSeconds) {
+TEST(LocaleFigures, FiguresAreGroupedWithTheLocalesSeparatorsAndTimesWithoutSeconds) {
     wchar_t separator[8] = L"";
     ASSERT_GT(::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8), 0);
     const std::string thousands = Narrow(separator);
+    ASSERT_GT(::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8), 0);
+    const std::string decimal = Narrow(separator);
+    EXPECT_EQ(FormatFigure(-1234.5, 1), "-1" + thousands + "234" + decimal + "5");
+    EXPECT_EQ(FormatFigure(0.0, 1), "0" + decimal + "0");
     EXPECT_EQ(FormatCount(-1234567), "-1" + thousands + "234" + thousands + "567");
     EXPECT_EQ(FormatCount(999), "999");
     EXPECT_EQ(FormatCount(0), "0");
