@@ -57,6 +57,11 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "© 2026 ${PUBLISHER}"
 
+!ifdef SIGN_SCRIPT
+  ; The uninstaller the setup carries is signed as it is written.
+  !uninstfinalize '"${SIGN_SCRIPT}" "%1"'
+!endif
+
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING

@@ -10,7 +10,7 @@ PACKAGES=(
   wine64 wine fonts-wine
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
-  fp-utils nsis
+  fp-utils nsis osslsigncode openssl
   python3-pil fonts-dejavu-core
   fonts-wqy-microhei  # glyphs for the Chinese texts under wine
 )

@@ -28,11 +28,23 @@ cp "$BUILD/$EXE" "$STAGE/"
 cp "$BUILD/help/$HELP" "$STAGE/"
 sed "s/@VERSION@/$VERSION/" "$ROOT/installer/README.txt" | sed 's/$/\r/' >"$STAGE/README.txt"
 
+# Signed with Authenticode when QMO_SIGN_PFX names a PKCS#12 file (see scripts/sign_file.sh).
+SIGNING=()
+if [ -n "${QMO_SIGN_PFX:-}" ]; then
+  echo "package: signing with $QMO_SIGN_PFX${QMO_SIGN_TIMESTAMP_URL:+, time-stamped by $QMO_SIGN_TIMESTAMP_URL}"
+  "$ROOT/scripts/sign_file.sh" "$STAGE/$EXE"
+  SIGNING=("-DSIGN_SCRIPT=$ROOT/scripts/sign_file.sh")
+else
+  echo "package: unsigned (QMO_SIGN_PFX names no certificate to sign with)"
+fi
+
 echo "package: installer $VERSION"
-makensis -V2 -NOCD \
+makensis -V2 -NOCD "${SIGNING[@]}" \
   "-DVERSION=$VERSION" "-DVERSION_QUAD=$VERSION_QUAD" \
   "-DSTAGE=$STAGE" "-DOUTDIR=$OUT" "-DICON=$ROOT/res/art/out/app.ico" \
   "$ROOT/installer/QuenvaleMemoryOptimizer.nsi"
+
+[ ${#SIGNING[@]} -eq 0 ] || "$ROOT/scripts/sign_file.sh" "$OUT/QuenvaleMemoryOptimizer-Setup-$VERSION.exe"
 
 ZIP="$OUT/QuenvaleMemoryOptimizer-$VERSION-portable.zip"
 python3 - "$STAGE" "$ZIP" "$EXE" "$HELP" README.txt <<'PY'

@@ -81,10 +81,20 @@ if build windows; then
   "$ROOT/tests/e2e/run_e2e.sh" "$ROOT/build/windows" >"$e2e_log" 2>&1 </dev/null
   cat "$e2e_log"
   add_counts_from_log e2e "$e2e_log" e2e
-  # The package ring: installer and zip from scripts/package.sh, installed under wine.
+  # The package ring: installer and zip from scripts/package.sh, signed with a
+  # throw-away self-signed certificate made here, installed under wine.
   package_log="$LOGS/package.log"
-  if "$ROOT/scripts/package.sh" >"$LOGS/package-build.log" 2>&1 </dev/null; then
-    "$ROOT/tests/package/run_package.sh" "$ROOT/build/windows" "$ROOT/build/package" >"$package_log" 2>&1 </dev/null
+  signing="$ROOT/build/test-signing"
+  rm -rf "$signing" && mkdir -p "$signing"
+  signing_password="$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')"
+  if openssl req -x509 -newkey rsa:2048 -sha256 -days 2 -nodes -subj "/CN=Quenvale Memory Optimizer test signing" \
+      -keyout "$signing/key.pem" -out "$signing/certificate.pem" >"$LOGS/package-build.log" 2>&1 &&
+    openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/certificate.pem" -out "$signing/test.pfx" \
+      -passout fd:3 3<<<"$signing_password" >>"$LOGS/package-build.log" 2>&1 &&
+    QMO_SIGN_PFX="$signing/test.pfx" QMO_SIGN_PASSWORD="$signing_password" \
+      "$ROOT/scripts/package.sh" >>"$LOGS/package-build.log" 2>&1 </dev/null; then
+    QMO_SIGN_CA="$signing/certificate.pem" \
+      "$ROOT/tests/package/run_package.sh" "$ROOT/build/windows" "$ROOT/build/package" >"$package_log" 2>&1 </dev/null
     cat "$package_log"
     add_counts_from_log package "$package_log" package
   else

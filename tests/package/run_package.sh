@@ -142,18 +142,18 @@ check_help_opens() {
 # The zip holds one folder with the program, its help and the readme, and the
 # program in it is the one that was built.
 check_portable_zip() {
-  python3 - "$PACKAGE_DIR/QuenvaleMemoryOptimizer-$VERSION-portable.zip" "$BUILD_DIR" "$VERSION" \
+  python3 - "$PACKAGE_DIR/QuenvaleMemoryOptimizer-$VERSION-portable.zip" "$PACKAGE_DIR/stage" "$VERSION" \
     >"$STEP_ERR" 2>&1 <<'PY' || fail "$(tail -n 1 "$STEP_ERR")"
 import sys, zipfile
-archive, build, version = sys.argv[1:]
+archive, stage, version = sys.argv[1:]
 folder = "Quenvale Memory Optimizer/"
 names = sorted(zipfile.ZipFile(archive).namelist())
 expected = sorted(folder + n for n in ("QuenvaleMemoryOptimizer.exe", "Help- Quenvale Memory Optimizer.chm", "README.txt"))
 if names != expected:
     sys.exit(f"the zip holds {names}")
-with zipfile.ZipFile(archive) as z, open(build + "/QuenvaleMemoryOptimizer.exe", "rb") as exe:
+with zipfile.ZipFile(archive) as z, open(stage + "/QuenvaleMemoryOptimizer.exe", "rb") as exe:
     if z.read(folder + "QuenvaleMemoryOptimizer.exe") != exe.read():
-        sys.exit("the zip holds another program than the one built")
+        sys.exit("the zip holds another program than the one packaged (and signed)")
     if version not in z.read(folder + "README.txt").decode():
         sys.exit("the readme does not name the version")
 PY
@@ -182,7 +182,21 @@ check_uninstall_keeps_settings() {
 }
 
 started=$SECONDS
-ring_run_steps check "" portable-zip install versions start-from-shortcut help-opens uninstall-keeps-settings
+# Each program a user gets, the uninstaller the setup wrote included, carries
+# a valid signature by the certificate the package was signed with.
+check_signatures() {
+  [ -n "${QMO_SIGN_CA:-}" ] ||
+    fail "no certificate to check the signatures against (QMO_SIGN_CA; scripts/test.sh makes one)" || return 1
+  local file
+  for file in "$SETUP" "$PACKAGE_DIR/stage/QuenvaleMemoryOptimizer.exe" "$INSTALL_DIR/QuenvaleMemoryOptimizer.exe" \
+    "$INSTALL_DIR/Uninstall.exe"; do
+    osslsigncode verify -CAfile "$QMO_SIGN_CA" -in "$file" >"$STEP_ERR" 2>&1 ||
+      fail "$(basename "$file") is not signed as it should be: $(grep -m 1 -i 'fail\|error\|no signature' "$STEP_ERR")" ||
+      return 1
+  done
+}
+
+ring_run_steps check "" portable-zip install signatures versions start-from-shortcut help-opens uninstall-keeps-settings
 drv stop-program || true
 rm -f "$STEP_ERR"
 [ $OWN_WINE -eq 0 ] || qmo_wine_teardown
