@@ -42,8 +42,24 @@ target_link_libraries(qmo_win32 INTERFACE qmo_app)
 target_include_directories(qmo_win32 INTERFACE ${CMAKE_SOURCE_DIR})
 
 # Resources of the program, linked into the exe and into the Windows tests.
-add_library(qmo_resources OBJECT res/app.rc ${QMO_LANG_DIR}/lang_all.rc)
-target_include_directories(qmo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${QMO_ART_DIR} ${QMO_LANG_DIR})
+# The message table of the program's events in the Application log, from
+# res/events.mc by windmc; events.h holds their ids.
+find_program(QMO_WINDMC NAMES x86_64-w64-mingw32-windmc windmc REQUIRED)
+set(QMO_EVENTS_DIR ${CMAKE_BINARY_DIR}/events)
+add_custom_command(
+  OUTPUT ${QMO_EVENTS_DIR}/events.rc ${QMO_EVENTS_DIR}/events.h ${QMO_EVENTS_DIR}/MSG00409.bin
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${QMO_EVENTS_DIR}
+  COMMAND ${QMO_WINDMC} -h ${QMO_EVENTS_DIR} -r ${QMO_EVENTS_DIR} ${CMAKE_SOURCE_DIR}/res/events.mc
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/events.mc
+  COMMENT "Making the events' message table"
+  VERBATIM)
+set_source_files_properties(${QMO_EVENTS_DIR}/events.rc PROPERTIES GENERATED TRUE
+  OBJECT_DEPENDS "${QMO_EVENTS_DIR}/MSG00409.bin")
+add_custom_target(qmo_events DEPENDS ${QMO_EVENTS_DIR}/events.rc ${QMO_EVENTS_DIR}/events.h)
+
+add_library(qmo_resources OBJECT res/app.rc ${QMO_LANG_DIR}/lang_all.rc ${QMO_EVENTS_DIR}/events.rc)
+target_include_directories(qmo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${QMO_ART_DIR} ${QMO_LANG_DIR} ${QMO_EVENTS_DIR})
+add_dependencies(qmo_resources qmo_events)
 add_dependencies(qmo_resources qmo_languages)
 set_source_files_properties(${QMO_LANG_DIR}/lang_all.rc PROPERTIES GENERATED TRUE
   OBJECT_DEPENDS "${QMO_LANG_DIR}/made.stamp;${CMAKE_SOURCE_DIR}/res/resource.h")

@@ -34,6 +34,8 @@ ManifestDPIAware true
 !define RUN_VALUE "Z Wyndle Memory opt"
 !define PROFILE_ROOT "Software\Local AppWizard-Generated Applications"
 !define SETTINGS_KEY "${PROFILE_ROOT}\${PRODUCT}"
+; The program's events in the Application log take their texts from its message table.
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\${PRODUCT}"
 ; How the running program is found and ended: its main window class and the
 ; tray menu's Exit command, the same path a user takes.
 !define FRAME_CLASS "Quenvale.MainFrame"
@@ -150,6 +152,8 @@ Section "Install"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" "$\"$INSTDIR\Uninstall.exe$\" /S"
   ; The uninstaller speaks the setup's language (a silent setup takes Windows').
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallerLanguage" $LANGUAGE
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\${EXE}"
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -172,6 +176,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir /REBOOTOK "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
 
   MessageBox MB_YESNO|MB_ICONQUESTION "$(DeleteSettingsToo)" /SD IDNO IDNO keep_settings
     DeleteRegKey HKCU "${SETTINGS_KEY}"

@@ -231,7 +231,8 @@ double FitDialogToTexts(HWND dialog) {
     const bool child = (::GetWindowLongW(dialog, GWL_STYLE) & WS_CHILD) != 0;
     if (!child) {
         // No wider than the work area of its monitor.
-        MONITORINFO monitor{sizeof(monitor)};
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
         if (::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor))
             width = std::min(width, monitor.rcWork.right - monitor.rcWork.left - (window.right - window.left -
                                                                                    client.right));

@@ -28,6 +28,7 @@ INSTALL_DIR_WIN="C:\\Program Files\\$PRODUCT"
 EXE_WIN="$INSTALL_DIR_WIN\\QuenvaleMemoryOptimizer.exe"
 SHORTCUT_WIN="C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$PRODUCT.lnk"
 HELP_TITLE="$PRODUCT Help"
+EVENT_SOURCE_KEY="HKLM\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\$PRODUCT"
 # shellcheck source=../../scripts/res_ids.sh
 source "$ROOT/scripts/res_ids.sh"
 qmo_res_ids ID_HELP_TOPICS || exit 2
@@ -104,6 +105,8 @@ check_install() {
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuenvaleMemoryOptimizer' \
     /v InstallerLanguage </dev/null 2>>"$LOG" | grep -q '1031' ||
     fail "the setup did not take German for a German Windows" || return 1
+  wine reg query "$EVENT_SOURCE_KEY" /v EventMessageFile </dev/null 2>>"$LOG" | grep -qF "$EXE_WIN" ||
+    fail "the setup did not register the program as the event source's message file" || return 1
   local file
   for file in QuenvaleMemoryOptimizer.exe "Help- Quenvale Memory Optimizer.chm" Uninstall.exe; do
     [ -f "$INSTALL_DIR/$file" ] || fail "not installed: $file" || return 1
@@ -174,6 +177,7 @@ check_uninstall_keeps_settings() {
   wait_for "the install folder is removed" install_dir_gone &&
     wait_for "the uninstaller is unregistered" uninstall_entry_gone || return 1
   [ ! -e "$SHORTCUT" ] || fail "the shortcut is left" || return 1
+  ! wine reg query "$EVENT_SOURCE_KEY" </dev/null >/dev/null 2>&1 || fail "the event source is left" || return 1
   drv wait-gone && drv check-no-run-entry && drv check-settings "${DEFAULTS[@]}" || return 1
   [ -z "$(our_tasks)" ] || fail "logon tasks left: $(our_tasks | tr '\n' ',')" || return 1
   drv check-task absent "$users_task" && drv check-task absent "$OTHER_USERS_TASK" &&

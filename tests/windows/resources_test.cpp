@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/shipped_languages.h"
+#include "events.h"
 #include "framework/application.h"
 #include "framework/resource_language.h"
 #include "framework/text.h"
@@ -85,6 +86,41 @@ TEST(ProgramResources, EveryLanguageHasEveryTextMenuAndDialogOfEnglishWithTheSam
             }
         }
         EXPECT_GT(texts, 100);
+    }
+}
+
+// What Event Viewer shows of each event: the message table's text with the
+// inserts in place, for each of the ids, in English.
+TEST(ProgramResources, EveryEventRendersFromTheMessageTableWithItsInserts) {
+    const std::wstring inserts[] = {L"<first>", L"<second>", L"<third>"};
+    const DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(inserts[0].c_str()),
+                                   reinterpret_cast<DWORD_PTR>(inserts[1].c_str()),
+                                   reinterpret_cast<DWORD_PTR>(inserts[2].c_str())};
+    struct Event {
+        DWORD id;
+        int inserts;
+        WORD type;
+    };
+    for (const Event event : {Event{QMO_EVENT_RUN_DONE, 3, EVENTLOG_INFORMATION_TYPE},
+                              Event{QMO_EVENT_RUN_AREA_FAILED, 3, EVENTLOG_ERROR_TYPE},
+                              Event{QMO_EVENT_REBOUND, 3, EVENTLOG_INFORMATION_TYPE},
+                              Event{QMO_EVENT_CRITICAL_LIMIT, 2, EVENTLOG_WARNING_TYPE}}) {
+        SCOPED_TRACE(event.id & 0xFFFF);
+        wchar_t* text = nullptr;
+        const DWORD length = ::FormatMessageW(
+            FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY, nullptr,
+            event.id, kEnglishLanguage, reinterpret_cast<LPWSTR>(&text), 0,
+            reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(arguments)));
+        ASSERT_GT(length, 0u) << "error " << ::GetLastError();
+        const std::wstring rendered(text, length);
+        ::LocalFree(text);
+        for (int index = 0; index < 3; ++index)
+            EXPECT_EQ(rendered.find(inserts[index]) != std::wstring::npos, index < event.inserts) << Narrow(rendered);
+        EXPECT_EQ(Placeholders(rendered), L"") << "a placeholder left: " << Narrow(rendered);
+        // The severity in the id's top bits is the type the event is reported as.
+        const WORD severity = static_cast<WORD>(event.id >> 30);
+        EXPECT_EQ(severity == 1 ? EVENTLOG_INFORMATION_TYPE : severity == 2 ? EVENTLOG_WARNING_TYPE : EVENTLOG_ERROR_TYPE,
+                  event.type);
     }
 }
 
