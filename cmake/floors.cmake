@@ -54,7 +54,7 @@ endfunction()
 
 qmo_floor(framework
   PORTABLE format_decimal.cpp texts.cpp
-  WIN32 application.cpp dialog.cpp frame_window.cpp resource_language.cpp resource_usage.cpp sent_only_messages.cpp startup_trace.cpp
+  WIN32 application.cpp dialog.cpp frame_window.cpp resource_language.cpp texts_win32.cpp resource_usage.cpp sent_only_messages.cpp startup_trace.cpp
         subclassed_control.cpp
         text.cpp window.cpp window_dpi.cpp)
 qmo_floor(toolkit BELOW framework

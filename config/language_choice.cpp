@@ -3,18 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/text_case.h"
+
 namespace qmo {
 namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
-}
 
 std::vector<std::string_view> Parts(std::string_view tag) {
     std::vector<std::string_view> parts;
@@ -31,26 +23,26 @@ std::string_view ScriptOf(const std::vector<std::string_view>& parts) {
     for (std::size_t i = 1; i < parts.size(); ++i) {
         if (parts[i].size() == 4)
             return parts[i];
-        if (SameText(parts[i], "CN") || SameText(parts[i], "SG"))
+        if (EqualIgnoringCase(parts[i], "CN") || EqualIgnoringCase(parts[i], "SG"))
             return "Hans";
-        if (SameText(parts[i], "TW") || SameText(parts[i], "HK") || SameText(parts[i], "MO"))
+        if (EqualIgnoringCase(parts[i], "TW") || EqualIgnoringCase(parts[i], "HK") || EqualIgnoringCase(parts[i], "MO"))
             return "Hant";
     }
     return {};
 }
 
 bool Serves(std::string_view shippedTag, std::string_view wanted) {
-    if (SameText(shippedTag, wanted))
+    if (EqualIgnoringCase(shippedTag, wanted))
         return true;
     const std::vector<std::string_view> shipped = Parts(shippedTag);
     const std::vector<std::string_view> asked = Parts(wanted);
     // The pseudo-locales (qps-ploc and its kin) serve only themselves.
-    if (shipped.empty() || asked.empty() || shipped.size() > 2 || SameText(shipped[0], "qps") ||
-        !SameText(shipped[0], asked[0]))
+    if (shipped.empty() || asked.empty() || shipped.size() > 2 || EqualIgnoringCase(shipped[0], "qps") ||
+        !EqualIgnoringCase(shipped[0], asked[0]))
         return false;
     if (shipped.size() == 2 && shipped[1].size() == 4) {
         const std::string_view script = ScriptOf(asked);
-        return script.empty() || SameText(script, shipped[1]);
+        return script.empty() || EqualIgnoringCase(script, shipped[1]);
     }
     return true;
 }
@@ -59,7 +51,7 @@ bool Serves(std::string_view shippedTag, std::string_view wanted) {
 
 std::string_view ShippedLanguageFor(std::string_view wanted, std::span<const std::string_view> shipped) {
     for (const std::string_view tag : shipped) {
-        if (SameText(tag, wanted))
+        if (EqualIgnoringCase(tag, wanted))
             return tag;
     }
     for (const std::string_view tag : shipped) {

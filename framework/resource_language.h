@@ -9,10 +9,6 @@ namespace qmo {
 
 inline constexpr LANGID kEnglishLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
-// The resource in the chosen language, else in English, else in any language
-// the module has; null when there is none.
-HRSRC FindLanguageResource(LPCWSTR type, LPCWSTR name);
-
 // A string from the string tables, in the chosen language where it has the
 // string, else in English; empty if there is none.
 std::wstring LoadResourceString(UINT id);

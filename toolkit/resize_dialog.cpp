@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <tuple>
 
-#include "toolkit/text_fit.h"
-
 namespace qmo {
 namespace {
 
@@ -34,7 +32,7 @@ void CResizeDialog::AddAnchor(UINT controlId, const qmo::Anchors& anchors) {
 }
 
 void CResizeDialog::OnTextsInPlace() {
-    FitDialogToTexts(m_hWnd);
+    ThemedDialog::OnTextsInPlace();
     if (!m_haveOriginalSize)
         return;
     RECT client{};

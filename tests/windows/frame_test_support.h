@@ -73,6 +73,17 @@ public:
     std::unique_ptr<Frame> frame;
 };
 
+// Settings that say every memory area is unavailable, so each of the settings
+// dialogs' lines is at its longest.
+class NothingAvailable : public SettingsHolder {
+public:
+    const OptimizerSettings& Settings() const override { return settings; }
+    void ApplySettings(const OptimizerSettings& record, LogonTaskUpdate) override { settings = record; }
+    std::string ShortcutProblem() const override { return {}; }
+    MemoryAreaAvailability AreaAvailability() const override { return {false, false, false, false}; }
+    OptimizerSettings settings;
+};
+
 // Ctrl+Alt+`letter` taken as another program takes it, for as long as this lives.
 class HotkeyHeldElsewhere {
 public:

@@ -110,18 +110,8 @@ TEST_F(HighDpiChildFrame, TheViewIsLaidOutAt144DpiAndTheNavigationButtonShowsIts
     EXPECT_LE(view.TitlePanel().ItemRect(heading.Item(0)).bottom, title.bottom);
 }
 
-// The settings that say every area is unavailable, so each line is its longest.
-class NothingAvailable : public SettingsHolder {
-public:
-    const OptimizerSettings& Settings() const override { return settings; }
-    void ApplySettings(const OptimizerSettings& record, LogonTaskUpdate) override { settings = record; }
-    std::string ShortcutProblem() const override { return {}; }
-    MemoryAreaAvailability AreaAvailability() const override { return {false, false, false, false}; }
-    OptimizerSettings settings;
-};
-
 TEST_F(HighDpiChildFrame, TheSettingsDialogsAndTheHistoryWindowShowEveryTextWholeAt144Dpi) {
-    NothingAvailable holder;
+    testing::NothingAvailable holder;
     CMemoryAreasDlg areas(holder);
     ASSERT_TRUE(areas.CreateModeless(frame->GetSafeHwnd()));
     ::ShowWindow(areas.GetSafeHwnd(), SW_SHOW);

@@ -128,13 +128,7 @@ int ControlsThatNeedRoom(HWND window) {
 
 template <class Check>
 void ForEveryDialog(HWND owner, Check check) {
-    struct NoAreas : SettingsHolder {
-        const OptimizerSettings& Settings() const override { return settings; }
-        void ApplySettings(const OptimizerSettings& record, LogonTaskUpdate) override { settings = record; }
-        std::string ShortcutProblem() const override { return {}; }
-        MemoryAreaAvailability AreaAvailability() const override { return {false, false, false, false}; }
-        OptimizerSettings settings;
-    } holder;
+    testing::NothingAvailable holder;
     holder.settings.m_exclusions = {"C:\\Program Files\\Tools\\*"};
     CMemoryAreasDlg areas(holder);
     CAutomaticRunsDlg automatic(holder);

@@ -1,5 +1,6 @@
-// The English table for the native build: the string tables of the resource
-// scripts, generated at build time.
+// The portable core's texts and figures in the native build: the English
+// string tables of the resource scripts (generated at build time), the
+// figures written plainly.
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
