@@ -3,6 +3,8 @@
 #include "app/memory_optimizer_app.h"
 #include "app/single_instance.h"
 #include "config/command_line.h"
+#include "config/registry_policy.h"
+#include "framework/event_log_win32.h"
 #include "config/logon_task_win32.h"
 #include "framework/startup_trace.h"
 #include "framework/text.h"
@@ -35,9 +37,15 @@ public:
     }
     void OptimizeWithoutWindow() override {
         qmo::RegistryProfile profile(HKEY_CURRENT_USER, qmo::SettingsProfilePath());
-        qmo::OptimizerSettings settings;
-        qmo::ReadSettings(profile, settings);
+        qmo::RegistryPolicySource source;
+        qmo::SettingsPolicy policy;
+        const qmo::OptimizerSettings settings = qmo::SettingsInUse(profile, source, policy);
+        // The organisation allows automatic runs only: a start's request is not one.
+        if (policy.manualOptimizationDisabled)
+            return;
         qmo::SystemMemoryService memory;
+        qmo::ApplicationEventLog events;
+        memory.Service().SetEventLog(&events);
         memory.Load(profile);
         memory.Service().RunWithoutWindow(qmo::RunTrigger::CommandLine, qmo::RunChoices(settings));
         memory.File().Flush();  // the late samples are left out: the process ends now

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "config/optimizer_settings.h"
+#include "config/registry_policy.h"
 #include "config/shipped_languages.h"
 #include "framework/resource_language.h"
 #include "framework/startup_trace.h"
@@ -37,7 +38,8 @@ bool CMemoryOptimizerApp::InitInstance() {
 
     m_profile = std::make_unique<qmo::RegistryProfile>(HKEY_CURRENT_USER, SettingsProfilePath());
     // Every menu, dialog and text from here on is in the chosen language.
-    SetResourceLanguage(qmo::ChosenLanguage(qmo::ReadLanguageChoice(*m_profile)).resources);
+    qmo::RegistryPolicySource policy;
+    SetResourceLanguage(qmo::ChosenLanguage(qmo::LanguageInUse(*m_profile, policy)).resources);
     SetApplicationTitle(qmo::LoadResourceString(IDS_APPLICATION_TITLE));
 
     m_frame = std::make_unique<CMainFrame>(*m_profile, m_runEntry);

@@ -54,7 +54,7 @@ endfunction()
 
 qmo_floor(framework
   PORTABLE format_decimal.cpp texts.cpp
-  WIN32 application.cpp dialog.cpp frame_window.cpp resource_language.cpp texts_win32.cpp resource_usage.cpp sent_only_messages.cpp startup_trace.cpp
+  WIN32 application.cpp dialog.cpp event_log_win32.cpp frame_window.cpp resource_language.cpp texts_win32.cpp resource_usage.cpp sent_only_messages.cpp startup_trace.cpp
         subclassed_control.cpp
         text.cpp window.cpp window_dpi.cpp)
 qmo_floor(toolkit BELOW framework
@@ -63,18 +63,18 @@ qmo_floor(toolkit BELOW framework
   WIN32 popup_window.cpp caption_bar.cpp image_strip.cpp page_tab_control.cpp task_panel.cpp
         task_panel_painter.cpp themed_button.cpp ui_fonts.cpp ui_paint.cpp ui_palette.cpp resize_dialog.cpp
         tray_icon.cpp tray_number_icon.cpp dark_mode.cpp dark_menu.cpp themed_dialog.cpp shell_opener.cpp hyperlink_static.cpp fit_header_ctrl.cpp sort_list_ctrl.cpp
-        system_image_list.cpp accessible_control.cpp text_fit.cpp)
+        system_image_list.cpp accessible_control.cpp text_fit.cpp locked_control.cpp)
 qmo_floor(pages BELOW toolkit
   WIN32 page_dialog.cpp)
 qmo_floor(config BELOW pages
   PORTABLE optimizer_settings.cpp profile_value_codec.cpp exclusions.cpp settings_page_logic.cpp logon_task.cpp command_line.cpp
-           language_choice.cpp
+           language_choice.cpp settings_policy.cpp
            logon_task_keeper.cpp emergency_shortcut.cpp
-  WIN32 registry_profile.cpp registry_run_entry.cpp settings_page.cpp logon_task_win32.cpp memory_areas_dlg.cpp shipped_languages.cpp
+  WIN32 registry_profile.cpp registry_policy.cpp registry_run_entry.cpp settings_page.cpp logon_task_win32.cpp memory_areas_dlg.cpp shipped_languages.cpp
         exclusions_dlg.cpp automatic_runs_dlg.cpp)
 qmo_floor(optimizer BELOW config
   PORTABLE optimizer_engine.cpp freed_memory.cpp memory_reading.cpp memory_areas.cpp memory_service.cpp run_policy.cpp
-           run_record.cpp run_history.cpp
+           run_record.cpp run_history.cpp run_events.cpp
   WIN32 optimize_progress_dlg.cpp optimizer_win32.cpp memory_system_win32.cpp memory_service_win32.cpp
         history_file_win32.cpp)
 qmo_floor(perf BELOW optimizer

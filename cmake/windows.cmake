@@ -56,6 +56,9 @@ add_custom_command(
 set_source_files_properties(${QMO_EVENTS_DIR}/events.rc PROPERTIES GENERATED TRUE
   OBJECT_DEPENDS "${QMO_EVENTS_DIR}/MSG00409.bin")
 add_custom_target(qmo_events DEPENDS ${QMO_EVENTS_DIR}/events.rc ${QMO_EVENTS_DIR}/events.h)
+# The events' ids, for the log that writes them.
+target_include_directories(qmo_framework PRIVATE ${QMO_EVENTS_DIR})
+add_dependencies(qmo_framework qmo_events)
 
 add_library(qmo_resources OBJECT res/app.rc ${QMO_LANG_DIR}/lang_all.rc ${QMO_EVENTS_DIR}/events.rc)
 target_include_directories(qmo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${QMO_ART_DIR} ${QMO_LANG_DIR} ${QMO_EVENTS_DIR})

@@ -42,8 +42,6 @@ std::wstring RegistryProfile::SectionPath(std::string_view section) const {
     return m_basePath + L"\\" + Widen(section);
 }
 
-// The raw type and data of a value in the section's key; nothing when the
-// key or value is missing, unreadable, or larger than any value we keep.
 std::optional<RegistryProfile::RawValue> RegistryProfile::ReadRaw(std::string_view section, std::string_view entry,
                                                                   DWORD maxBytes) const {
     unique_hkey key = OpenKey(m_root, SectionPath(section), KEY_QUERY_VALUE);

@@ -31,15 +31,17 @@ public:
     bool WriteProfileStrings(std::string_view section, std::string_view entry,
                              const std::vector<std::string>& values) override;
 
-private:
     struct RawValue {
         DWORD type = REG_NONE;
         std::vector<std::uint8_t> data;
     };
-
-    std::wstring SectionPath(std::string_view section) const;
+    // The value's type and data; nothing when the key or value is missing,
+    // unreadable, or larger than `maxBytes`.
     std::optional<RawValue> ReadRaw(std::string_view section, std::string_view entry,
                                     DWORD maxBytes = kMaxStringBytes) const;
+
+private:
+    std::wstring SectionPath(std::string_view section) const;
 
     HKEY m_root;
     std::wstring m_basePath;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/optimizer_settings.h"
+#include "config/settings_policy.h"
 
 namespace qmo {
 
@@ -19,6 +20,11 @@ public:
     virtual std::string ShortcutProblem() const = 0;
     // The memory areas this system offers; all of them unless known otherwise.
     virtual MemoryAreaAvailability AreaAvailability() const { return {}; }
+    // What the organisation sets: those settings are shown, not edited.
+    virtual const SettingsPolicy& Policy() const {
+        static const SettingsPolicy none;
+        return none;
+    }
 };
 
 }  // namespace qmo

@@ -10,7 +10,9 @@
 #include <array>
 
 #include "framework/text.h"
+#include "framework/texts.h"
 #include "res/pages_resource.h"
+#include "toolkit/locked_control.h"
 #include "toolkit/ui_fonts.h"
 
 namespace qmo {
@@ -58,6 +60,10 @@ void SettingsDialogControls::AddComboItem(int control, const std::string& item) 
 
 void SettingsDialogControls::SetComboSelection(int control, int index) {
     m_dialog.SendItemMessage(control, CB_SETCURSEL, static_cast<WPARAM>(index));
+}
+
+void SettingsDialogControls::SetLocked(int control, bool locked) {
+    qmo::ShowLocked(m_dialog.Item(control), locked, qmo::Widen(qmo::Text(IDS_SET_BY_ORGANIZATION)));
 }
 
 int SettingsDialogControls::ComboSelection(int control) {

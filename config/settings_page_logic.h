@@ -29,6 +29,8 @@ public:
     // A drop-down list's chosen item by its place; -1 for none.
     virtual void SetComboSelection(int control, int index) = 0;
     virtual int ComboSelection(int control) = 0;
+    // Shown disabled with "Set by your organization" beside it, or given back.
+    virtual void SetLocked(int control, bool locked) = 0;
 };
 
 // The number in the critical-limit field: optional blanks and sign, then
@@ -69,7 +71,8 @@ public:
 
     // Up-down range and start position, "0" in the field, the shortcut's letters.
     void Initialize();
-    // Every time the page is shown: unapplied edits give way to the record.
+    // Every time the page is shown, and when the policy changed: unapplied
+    // edits give way to the record, and what a policy sets is locked.
     void Load(const SettingsHolder& holder);
     // The up-down's scroll notification: its position goes into the field.
     void OnSpinScrolled(int position);

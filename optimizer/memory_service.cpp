@@ -1,5 +1,7 @@
 #include "optimizer/memory_service.h"
 
+#include "optimizer/run_events.h"
+
 namespace qmo {
 namespace {
 
@@ -167,6 +169,8 @@ const RunRecord* MemoryService::EndRun() {
     const std::uint64_t row = m_seams.history.Add(m_run);
     m_lastRun = m_run;
     StartLateSamples(row, after);
+    if (m_events)
+        m_events->Report(RunEventOf(*m_lastRun), RunEventInserts(*m_lastRun));
     if (m_listener)
         m_listener->RunRecorded(*m_lastRun);
     return &*m_lastRun;
@@ -253,6 +257,9 @@ void MemoryService::TakeLateSample(LateSample sample) {
     m_seams.history.Update(m_pending->row, fill);
     if (m_lastRun)
         fill(*m_lastRun);
+    if (m_events && m_lastRun && sample == LateSample::Second)
+        if (const auto inserts = ReboundEventInserts(*m_lastRun, m_delays.secondMs))
+            m_events->Report(ProgramEvent::Rebound, *inserts);
     if (!m_pending->dueAt[0] && !m_pending->dueAt[1])
         m_pending.reset();
     if (m_listener && m_lastRun)

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "config/optimizer_settings.h"
+#include "framework/event_log.h"
 #include "framework/profile_store.h"
 #include "optimizer/memory_areas.h"
 #include "optimizer/optimizer_engine.h"
@@ -87,6 +88,8 @@ public:
         : m_seams(seams), m_areas(seams.areaCalls, seams.reader) {}
 
     void SetListener(RunListener* listener) noexcept { m_listener = listener; }
+    // Where each recorded run, and later its rebound, is written; null: nowhere.
+    void SetEventLog(EventLog* events) noexcept { m_events = events; }
     void SetLateSampleDelays(LateSampleDelays delays) noexcept { m_delays = delays; }
     LateSampleDelays Delays() const noexcept { return m_delays; }
     void SetBusyPercent(std::uint32_t percent) noexcept { m_busyPercent = percent; }
@@ -158,6 +161,7 @@ private:
     MemoryServiceSeams m_seams;
     SystemAreaRunner m_areas;
     RunListener* m_listener = nullptr;
+    EventLog* m_events = nullptr;
     LateSampleDelays m_delays;
     State m_state = State::Idle;
     RunRecord m_run;  // the run going on; its work may be on another thread

@@ -23,6 +23,9 @@ public:
     // Trims the working set of one process, as a run of its own; false when
     // the process could not be opened or a run was going.
     virtual bool OptimizeProcess(std::uint32_t processId) = 0;
+    // False when the organisation allows automatic runs only: every request
+    // but an automatic run's is then refused, and the buttons show it.
+    virtual bool ManualOptimizationAllowed() const { return true; }
 };
 
 }  // namespace qmo

@@ -151,8 +151,24 @@ void PageDialog::OnWindowPosChanged() {
     const bool visible = (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
     const bool cameUp = visible && !m_visible;
     m_visible = visible;
-    if (cameUp)
+    if (cameUp) {
+        EnableOptimizeButtons();
         OnPageShown();
+    }
+}
+
+void PageDialog::Refresh() {
+    if (!m_hWnd || !m_visible)
+        return;
+    EnableOptimizeButtons();
+    OnPageShown();
+}
+
+void PageDialog::EnableOptimizeButtons() {
+    const bool allowed = ManualOptimizationAllowed();
+    for (const UINT id : m_optimizeButtons)
+        if (HWND button = ::GetDlgItem(m_hWnd, static_cast<int>(id)); button && ::IsWindowEnabled(button) != allowed)
+            ::EnableWindow(button, allowed);
 }
 
 bool PageDialog::OnPaint() {

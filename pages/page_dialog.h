@@ -25,6 +25,9 @@ public:
 
     // Where the page's optimize buttons ask for a run; given before the page is created.
     void SetOptimizationGate(qmo::OptimizationGate* gate) noexcept { m_gate = gate; }
+    // What the page shows may have changed behind it (an organisation's
+    // policy): a shown page takes it up as if it had just come up.
+    void Refresh();
 
 protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
@@ -37,6 +40,8 @@ protected:
     // The full optimization with its progress dialog, in the normal mode,
     // unless one is already running.
     void RunFullOptimization();
+    // The organisation lets users start runs by hand (so with no gate).
+    bool ManualOptimizationAllowed() const { return !m_gate || m_gate->ManualOptimizationAllowed(); }
     // Trims one process through the gate; false without one.
     bool OptimizeOneProcess(std::uint32_t processId) { return m_gate && m_gate->OptimizeProcess(processId); }
     // Takes over the template's push buttons; call from OnInitDialog.
@@ -48,6 +53,8 @@ protected:
 
 private:
     void OnWindowPosChanged();
+    // The optimize buttons work only where the organisation allows running by hand.
+    void EnableOptimizeButtons();
 
     std::vector<UINT> m_optimizeButtons;
     qmo::OptimizationGate* m_gate = nullptr;

@@ -110,6 +110,15 @@ void PerformanceSampler::CheckCriticalLimit(PerformanceHost* host, int memoryVal
     if (!host)
         return;
     const OptimizerSettings& settings = host->Settings();
+    if (memoryValue != PDH_VALUE_UNAVAILABLE) {
+        // A figure that wavers on the limit is one crossing, not one a second.
+        if (memoryValue > settings.m_nCriticalLimit && !m_bPastCriticalLimit) {
+            m_bPastCriticalLimit = true;
+            host->CriticalLimitCrossed(memoryValue, settings.m_nCriticalLimit);
+        } else if (memoryValue <= settings.m_nCriticalLimit - kCriticalLimitRearmPoints) {
+            m_bPastCriticalLimit = false;
+        }
+    }
     if (memoryValue > settings.m_nCriticalLimit && settings.m_bShowNotification && !host->IsOptimizing() &&
         host->Quiet() == QuietReason::None)
         host->ShowCriticalLimitPopup();

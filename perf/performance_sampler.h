@@ -23,6 +23,9 @@ public:
     // A full optimization is running.
     virtual bool IsOptimizing() const = 0;
     virtual void ShowCriticalLimitPopup() = 0;
+    // Committed memory went past the critical limit, having been below it;
+    // told once a crossing, whether or not a popup may show.
+    virtual void CriticalLimitCrossed(int percent, int limit) {}
     QuietReason Quiet() override { return QuietReason::None; }
     std::optional<int> PhysicalInUsePercent() override { return std::nullopt; }
     std::optional<AutomaticRunResult> RunAutomatic() override { return std::nullopt; }
@@ -41,6 +44,10 @@ public:
 // measure the same thing, so giving up early costs little, while every
 // failed tick leaves the gauges blank.
 inline constexpr int kFailedTicksBeforeFallback = 3;
+
+// Points below the critical limit committed memory goes back to before a
+// new crossing counts as one.
+inline constexpr int kCriticalLimitRearmPoints = 5;
 
 inline constexpr char kProcessorCounterPath[] = "\\Processor(_Total)\\% Processor Time";
 inline constexpr char kMemoryCounterPath[] = "\\Memory\\% Committed Bytes In Use";
@@ -122,6 +129,9 @@ private:
     CPdhQuery m_query;
     int m_nProcessorFailedTicks = 0;
     int m_nMemoryFailedTicks = 0;
+    // Committed memory is past the critical limit and has not gone back
+    // below it by kCriticalLimitRearmPoints since.
+    bool m_bPastCriticalLimit = false;
     CommitChargeSource& m_commitCharge;
     ProcessorTimesSource& m_processorTimes;
     // The reading of the tick before, from which the next processor load is measured.

@@ -156,6 +156,9 @@ bool CProcessPage::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void CProcessPage::OnPageShown() {
+    // What the organisation allows, as it stands when the page comes up.
+    EnableItem(IDC_PROCESS_END, EndProcessAllowed());
+    EnableItem(IDC_PROCESS_OPTIMIZE_SELECTED, ManualOptimizationAllowed());
     // The shell's image lists cost a megabyte or more: made when first needed.
     if (!ListView_GetImageList(m_wndList.GetSafeHwnd(), LVSIL_SMALL))
         m_wndList.SetSmallImageList(CSystemImageList().GetImageList(true));
@@ -184,6 +187,8 @@ void CProcessPage::ShowRowMenu() {
     // One of the two: what the selected program's state allows.
     ::DeleteMenu(popup, m_logic.SelectedProgramExcluded() ? ID_PROCESS_NEVER_OPTIMIZE : ID_PROCESS_OPTIMIZE_AGAIN,
                  MF_BYCOMMAND);
+    if (!ManualOptimizationAllowed())
+        ::EnableMenuItem(popup, ID_OPTIMIZE_SELECTED_PROCESS, MF_BYCOMMAND | MF_GRAYED);
     qmo::PrepareMenu(popup);
     POINT cursor{};
     ::GetCursorPos(&cursor);
@@ -196,6 +201,10 @@ bool CProcessPage::OnTimer(UINT_PTR id) {
     if (id == kRefreshTimer)
         m_logic.OnRefreshTimer(AutoRefreshSetting() && ::IsWindowVisible(m_hWnd));
     return true;
+}
+
+bool CProcessPage::EndProcessAllowed() const {
+    return !m_settings || !m_settings->Policy().endProcessDisabled;
 }
 
 std::vector<std::string> CProcessPage::Exclusions() const {

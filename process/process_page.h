@@ -50,6 +50,7 @@ private:
     qmo::MessageAnswer ShowMessage(std::string_view text, qmo::MessageButtons buttons) override;
     std::vector<std::string> Exclusions() const override;
     void SaveExclusions(const std::vector<std::string>& entries) override;
+    bool EndProcessAllowed() const override;
 
     void ShowRowMenu();
     // The committed memory column, shown or hidden from the header's menu.

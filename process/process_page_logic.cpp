@@ -88,6 +88,8 @@ ProcessInspector::Handle ProcessPageLogic::OpenListedProcess(const ProcessEntry&
 }
 
 void ProcessPageLogic::EndProcess() {
+    if (!m_seams.EndProcessAllowed())
+        return;
     const ProcessEntry* selected = SelectedRow();
     if (!selected) {
         m_seams.ShowMessage(std::string(kSelectToTerminateText), MessageButtons::Ok);

@@ -71,6 +71,8 @@ public:
     // The exclusions as the settings hold them, and a changed list saved at once.
     virtual std::vector<std::string> Exclusions() const = 0;
     virtual void SaveExclusions(const std::vector<std::string>& entries) = 0;
+    // False when the organisation does not let users end processes.
+    virtual bool EndProcessAllowed() const { return true; }
 
 protected:
     ~ProcessPageSeams() = default;
@@ -92,6 +94,7 @@ public:
     void OnColumnClick(int column);
     // The 30-second timer; `autoRefresh` is the setting as it stands now.
     void OnRefreshTimer(bool autoRefresh);
+    // Nothing at all where the organisation does not allow it.
     void EndProcess();
     // An excluded program is trimmed only once the user says so.
     void OptimizeSelectedProcess();

@@ -29,7 +29,10 @@
 namespace qmo {
 
 CMainFrame::CMainFrame(qmo::ProfileStore& profile, qmo::RunEntryStore& runEntry)
-    : m_profile(profile), m_logic(*this, profile, runEntry, *this, m_memory.Service()), m_view(m_logic, m_logic) {}
+    : m_profile(profile), m_logic(*this, profile, runEntry, *this, m_memory.Service()), m_view(m_logic, m_logic) {
+    m_logic.SetPolicySource(&m_policySource);
+    m_logic.SetEventLog(&m_eventLog);
+}
 
 bool CMainFrame::Create() {
     const HINSTANCE instance = qmo::Application::InstanceHandle();
@@ -84,6 +87,10 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // are chosen again before the view hears of it.
         if (message == WM_SYSCOLORCHANGE || qmo::IsColorSetChange(lParam))
             ChooseColors();
+        // Group Policy has refreshed: what it sets may have changed.
+        if (message == WM_SETTINGCHANGE && lParam &&
+            std::wcscmp(reinterpret_cast<const wchar_t*>(lParam), L"Policy") == 0)
+            m_logic.OnPolicyChanged();
         if (m_view.IsCreated())
             ::SendMessageW(m_view.GetSafeHwnd(), message, wParam, lParam);
         OnTrayLookChanged();
@@ -127,6 +134,8 @@ int CMainFrame::OnCreate() {
     m_memory.Load(m_profile);
     m_memory.AttachTimers(m_hWnd);
     m_memory.Service().SetListener(this);
+    m_memory.Service().SetEventLog(&m_eventLog);
+    FollowPolicy();
     qmo::MarkStartupStep("settings");
 
     ShowBalloonTip();
@@ -228,6 +237,26 @@ void CMainFrame::AppearanceChanged() {
     ShowTrayDisplay();
 }
 
+void CMainFrame::PolicyChanged() {
+    FollowPolicy();
+    if (m_view.IsCreated()) {
+        m_view.SettingsPage().Refresh();
+        m_view.ProcessPage().Refresh();
+        m_view.PerformancePage().Refresh();
+    }
+}
+
+void CMainFrame::FollowPolicy() {
+    const bool allowed = m_logic.ManualOptimizationAllowed();
+    if (HMENU menu = ::GetMenu(m_hWnd))
+        ::EnableMenuItem(menu, ID_OPTIMIZE, MF_BYCOMMAND | (allowed ? MF_ENABLED : MF_GRAYED));
+    m_trayIcon.EnableCommand(ID_OPTIMIZE, allowed);
+}
+
+void CMainFrame::CriticalLimitCrossed(int percent, int limit) {
+    m_eventLog.Report(qmo::ProgramEvent::CriticalLimit, {std::to_string(percent), std::to_string(limit)});
+}
+
 bool CMainFrame::OnSize(UINT type, int width, int height) {
     FrameWindow::OnSize(type, width, height);
     if (type == SIZE_MINIMIZED)
@@ -314,6 +343,7 @@ void CMainFrame::Sampled() {
 void CMainFrame::OnDestroy() {
     m_monitor.Stop();
     m_memory.Service().SetListener(nullptr);
+    m_memory.Service().SetEventLog(nullptr);
     m_memory.AttachTimers(nullptr);
     m_historyWindow.Close();
     // Taken out of the list first: a popup going away must not find the list mid-change.

@@ -3,6 +3,8 @@
 // the settings record the pages read.
 #include <list>
 
+#include "config/registry_policy.h"
+#include "framework/event_log_win32.h"
 #include "framework/frame_window.h"
 #include "history/history_window.h"
 #include "optimizer/memory_service_win32.h"
@@ -46,6 +48,8 @@ public:
     void RunWaited(qmo::QuietReason reason) override;
     void NoteProcessorUse() override { m_memory.Service().NoteProcessorUse(); }
     void Sampled() override;
+    // Told to the Application log, once a crossing.
+    void CriticalLimitCrossed(int percent, int limit) override;
 
     // The "Optimization history" window, made or brought forward.
     void ShowHistoryWindow();
@@ -70,6 +74,7 @@ protected:
     // The window operations of the frame's rules.
     void ShowBalloonTip() override;
     void AppearanceChanged() override;
+    void PolicyChanged() override;
     void HideWindow() override;
     void ShowWindowWithTitle() override;
     bool IsWindowShown() const override;
@@ -132,7 +137,12 @@ private:
     void AllowOptimizeRequests();
     LRESULT OnOptimizeRequest();
 
+    // What the organisation allows: the menus' and pages' commands follow it.
+    void FollowPolicy();
+
     qmo::ProfileStore& m_profile;
+    qmo::RegistryPolicySource m_policySource;
+    qmo::ApplicationEventLog m_eventLog;
     qmo::Win32MemoryReader m_systemReader;
     FrameMemoryReader m_frameReader{*this};
     qmo::SystemMemoryService m_memory{&m_frameReader};

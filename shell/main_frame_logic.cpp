@@ -1,5 +1,9 @@
 #include "shell/main_frame_logic.h"
 
+#include <algorithm>
+
+#include "framework/event_log.h"
+
 namespace qmo {
 
 void MainFrameLogic::ToggleMainWindow() {
@@ -45,6 +49,8 @@ void MainFrameLogic::OptimizeNow(qmo::RunTrigger trigger) {
 }
 
 bool MainFrameLogic::RequestOptimization(qmo::OptimizationStart start, qmo::RunTrigger trigger) {
+    if (trigger != qmo::RunTrigger::Automatic && !ManualOptimizationAllowed())
+        return false;
     if (!m_bCreated || m_bOptimizeCommandRunning || !m_memory.BeginRun(trigger, qmo::RunChoices(m_settings)))
         return false;
     m_bOptimizeCommandRunning = 1;
@@ -59,7 +65,8 @@ bool MainFrameLogic::RequestOptimization(qmo::OptimizationStart start, qmo::RunT
 }
 
 bool MainFrameLogic::OptimizeProcess(std::uint32_t processId) {
-    return m_bCreated && !m_bOptimizeCommandRunning && m_memory.OptimizeProcess(processId);
+    return m_bCreated && !m_bOptimizeCommandRunning && ManualOptimizationAllowed() &&
+           m_memory.OptimizeProcess(processId);
 }
 
 std::optional<qmo::RunRecord> MainFrameLogic::RunAutomaticOptimization() {
@@ -88,7 +95,40 @@ void MainFrameLogic::OnSessionEnding() {
 }
 
 void MainFrameLogic::LoadSettings() {
-    qmo::ReadSettings(m_profile, m_settings);
+    qmo::ReadSettings(m_profile, m_userSettings);
+    ReadPolicy();
+    m_settings = qmo::UnderPolicy(m_userSettings, m_policy);
+}
+
+void MainFrameLogic::ReadPolicy() {
+    m_policy = m_policySource ? qmo::ReadSettingsPolicy(*m_policySource) : qmo::SettingsPolicy{};
+    for (const qmo::IgnoredPolicyValue& ignored : m_policy.ignored) {
+        if (std::find(m_reportedIgnored.begin(), m_reportedIgnored.end(), ignored) != m_reportedIgnored.end())
+            continue;
+        m_reportedIgnored.push_back(ignored);
+        if (m_events)
+            m_events->Report(qmo::ProgramEvent::PolicyValueIgnored, {ignored.where, ignored.why});
+    }
+}
+
+void MainFrameLogic::OnPolicyChanged() {
+    const qmo::SettingsPolicy before = m_policy;
+    ReadPolicy();
+    if (m_policy == before)
+        return;
+    const OptimizerSettings used = m_settings;
+    m_settings = qmo::UnderPolicy(m_userSettings, m_policy);
+    // Only the Run entry follows: the user's record holds nothing the policy changed.
+    if (m_settings.m_bRunAtStartup != used.m_bRunAtStartup)
+        qmo::UpdateRunEntry(m_runEntry, !m_settings.m_bRunAtStartup);
+    FollowSettings(used);
+    m_window.PolicyChanged();
+}
+
+void MainFrameLogic::FollowSettings(const OptimizerSettings& before) {
+    m_shortcut.Follow(m_settings);
+    if (m_settings.m_trayIconShows != before.m_trayIconShows || m_settings.m_theme != before.m_theme)
+        m_window.AppearanceChanged();
 }
 
 qmo::MemoryAreaAvailability MainFrameLogic::AreaAvailability() const {
@@ -101,18 +141,17 @@ qmo::MemoryAreaAvailability MainFrameLogic::AreaAvailability() const {
 }
 
 void MainFrameLogic::SaveSettings(qmo::LogonTaskUpdate task) {
-    qmo::WriteSettings(m_profile, m_settings);
+    // What a policy sets is never written: the record keeps the user's own.
+    qmo::WriteSettings(m_profile, m_userSettings);
     qmo::UpdateRunEntry(m_runEntry, !m_settings.m_bRunAtStartup, task);
 }
 
 void MainFrameLogic::ApplySettings(const OptimizerSettings& settings, qmo::LogonTaskUpdate task) {
-    const bool appearance =
-        settings.m_trayIconShows != m_settings.m_trayIconShows || settings.m_theme != m_settings.m_theme;
-    m_settings = settings;
+    const OptimizerSettings before = m_settings;
+    m_userSettings = qmo::UserPartOf(settings, m_userSettings, m_policy);
+    m_settings = qmo::UnderPolicy(m_userSettings, m_policy);
     SaveSettings(task);
-    m_shortcut.Follow(m_settings);
-    if (appearance)
-        m_window.AppearanceChanged();
+    FollowSettings(before);
 }
 
 }  // namespace qmo

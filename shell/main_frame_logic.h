@@ -9,6 +9,7 @@
 
 namespace qmo {
 
+class EventLog;
 class ProfileStore;
 class RunEntryStore;
 
@@ -32,6 +33,9 @@ public:
     virtual void DestroyFrame() = 0;
     // The tray's display or the theme has changed in the settings.
     virtual void AppearanceChanged() {}
+    // The organisation's policy changed what is set or allowed: what shows
+    // the settings or the switches comes up to date.
+    virtual void PolicyChanged() {}
 };
 
 class MainFrameLogic final : public qmo::SettingsHolder, public qmo::OptimizationGate {
@@ -62,6 +66,7 @@ public:
     // the memory service keeps the run's account and its gate.
     bool RequestOptimization(qmo::OptimizationStart start, qmo::RunTrigger trigger) override;
     bool OptimizeProcess(std::uint32_t processId) override;
+    bool ManualOptimizationAllowed() const override { return !m_policy.manualOptimizationDisabled; }
     // An automatic run, its time having come; nothing during another run.
     std::optional<qmo::RunRecord> RunAutomaticOptimization();
 
@@ -72,12 +77,24 @@ public:
     // returns, so a run going on is waited for here, then the frame closes.
     void OnSessionEnding();
 
+    // Where the organisation's policy is read, and where a value of it that
+    // cannot be used is reported (once a run); given before LoadSettings.
+    void SetPolicySource(qmo::PolicySource* source) noexcept { m_policySource = source; }
+    void SetEventLog(qmo::EventLog* events) noexcept { m_events = events; }
+
+    // The user's record, with the policy read afresh over it.
     void LoadSettings();
     // The logon task is left alone by the saves that cannot change it.
     void SaveSettings(qmo::LogonTaskUpdate task = qmo::LogonTaskUpdate::InStep);
+    // The settings in use: the user's with the policy's on top.
     const OptimizerSettings& Settings() const override { return m_settings; }
-    // Saves, then brings the emergency shortcut in step with the record.
+    const OptimizerSettings& UserSettings() const noexcept { return m_userSettings; }
+    const qmo::SettingsPolicy& Policy() const override { return m_policy; }
+    // Keeps the user's part of `settings` (what a policy sets stays the
+    // user's own), saves it, then brings the emergency shortcut in step.
     void ApplySettings(const OptimizerSettings& settings, qmo::LogonTaskUpdate task) override;
+    // Group Policy refreshed: the policy is read again and what it changed takes effect.
+    void OnPolicyChanged();
     std::string ShortcutProblem() const override { return m_shortcut.Problem(); }
     qmo::MemoryAreaAvailability AreaAvailability() const override;
     // Once the start-up's loading is done, and at exit.
@@ -98,6 +115,15 @@ private:
     qmo::ProfileStore& m_profile;
     qmo::RunEntryStore& m_runEntry;
     qmo::MemoryService& m_memory;
+    void ReadPolicy();
+    // The shortcut and the appearance follow the settings in use, which were `before`.
+    void FollowSettings(const OptimizerSettings& before);
+
+    qmo::PolicySource* m_policySource = nullptr;
+    qmo::EventLog* m_events = nullptr;
+    OptimizerSettings m_userSettings;
+    qmo::SettingsPolicy m_policy;
+    std::vector<qmo::IgnoredPolicyValue> m_reportedIgnored;  // each told to the log once a run
     OptimizerSettings m_settings;
     qmo::EmergencyShortcut m_shortcut;
     bool m_bCreated = false;

@@ -65,6 +65,12 @@ public:
     // What the notification area shows now: the frame, or the still icon.
     HICON ShownIcon() const;
 
+    // Greys a command of the menu, or gives it back.
+    void EnableCommand(UINT command, bool enabled) {
+        if (m_menu)
+            ::EnableMenuItem(m_menu.get(), command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    }
+
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnTimer(UINT_PTR id) override;

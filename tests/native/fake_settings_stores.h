@@ -1,5 +1,5 @@
 #pragma once
-// In-memory profile and Run entry that remember what was written, in order.
+// In-memory profile, Run entry, policy and event log that remember what was written, in order.
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -9,6 +9,8 @@
 
 #include "config/emergency_shortcut.h"
 #include "config/optimizer_settings.h"
+#include "config/settings_policy.h"
+#include "framework/event_log.h"
 
 namespace qmo::testing {
 
@@ -74,6 +76,32 @@ public:
     std::map<std::string, std::string> strings;
     std::map<std::string, std::vector<std::string>> lists;
     std::vector<std::string> writes;
+};
+
+// Policy values by hive and name, as the registry would hold them.
+class FakePolicySource : public PolicySource {
+public:
+    std::optional<PolicyValue> Read(PolicyScope scope, std::string_view name) override {
+        const auto found = values.find({scope, std::string(name)});
+        return found == values.end() ? std::nullopt : std::optional<PolicyValue>(found->second);
+    }
+    void Set(PolicyScope scope, const std::string& name, PolicyValue value) { values[{scope, name}] = std::move(value); }
+    static PolicyValue Dword(std::uint32_t number) { return {PolicyValue::Type::Number, number, {}, {}}; }
+    static PolicyValue Text(std::string text) { return {PolicyValue::Type::Text, 0, std::move(text), {}}; }
+    static PolicyValue List(std::vector<std::string> list) { return {PolicyValue::Type::TextList, 0, {}, std::move(list)}; }
+
+    std::map<std::pair<PolicyScope, std::string>, PolicyValue> values;
+};
+
+// The events written, in order.
+class RecordingEventLog : public EventLog {
+public:
+    struct Entry {
+        ProgramEvent event;
+        std::vector<std::string> inserts;
+    };
+    void Report(ProgramEvent event, const std::vector<std::string>& inserts) override { entries.push_back({event, inserts}); }
+    std::vector<Entry> entries;
 };
 
 class FakeRunEntry : public RunEntryStore {

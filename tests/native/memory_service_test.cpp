@@ -37,11 +37,15 @@ public:
 
 class MemoryServiceTest : public ::testing::Test {
 protected:
-    void SetUp() override { memory.service.SetListener(&listener); }
+    void SetUp() override {
+        memory.service.SetListener(&listener);
+        memory.service.SetEventLog(&events);
+    }
 
     testing::FakeMemoryService memory;
     MemoryService& service = memory.service;
     RecordingListener listener;
+    testing::RecordingEventLog events;
 };
 
 // The reads of a visible run with the standby list chosen, in order: before
@@ -212,6 +216,11 @@ TEST_F(MemoryServiceTest, AFailedSnapshotIsAFailedTrimAndTheSweepStillRuns) {
     EXPECT_FALSE(trim.statusText.empty());
     EXPECT_EQ(memory.heap.positions, ExpectedPositions());
     EXPECT_EQ(ResultOf(record->areas, MemoryArea::Sweep).outcome, AreaOutcome::Done);
+    ASSERT_EQ(events.entries.size(), 1u);
+    EXPECT_EQ(events.entries[0].event, ProgramEvent::RunAreaFailed);
+    EXPECT_EQ(events.entries[0].inserts[0], "menu");
+    EXPECT_EQ(events.entries[0].inserts[1].rfind("working sets: failed (", 0), 0u) << events.entries[0].inserts[1];
+    EXPECT_NE(events.entries[0].inserts[1].find("; sweep: "), std::string::npos) << events.entries[0].inserts[1];
 }
 
 // More in use after the run than before is kept as it was measured; unknown
@@ -257,6 +266,9 @@ TEST_F(MemoryServiceTest, TheLateSamplesFillTheRunsRowInPlaceAndAMadeUpEarlyTick
     memory.reader.current = InUse(600, 0xFFFFFFF0u);
     service.RunWithoutWindow(RunTrigger::Hotkey, MemoryAreaChoices{});
     const int writes = memory.store.writes;
+    ASSERT_EQ(events.entries.size(), 1u);
+    EXPECT_EQ(events.entries[0].event, ProgramEvent::RunDone);
+    EXPECT_EQ(events.entries[0].inserts, (std::vector<std::string>{"hotkey", "working sets: freed 0 MiB", "0 MiB"}));
 
     service.LateSampleDue(LateSample::First);  // long before its time: not the system's timer
     EXPECT_EQ(memory.history.Records().back().backAfterFirstSample, std::nullopt);
@@ -279,6 +291,13 @@ TEST_F(MemoryServiceTest, TheLateSamplesFillTheRunsRowInPlaceAndAMadeUpEarlyTick
     EXPECT_EQ(listener.late, (std::vector<LateSample>{LateSample::First, LateSample::Second}));
     EXPECT_EQ(listener.lastLate, row);
     EXPECT_EQ(service.LastRun(), row);
+    // One event for the run, one for its rebound once the last sample is in; none for the made-up ticks.
+    ASSERT_EQ(events.entries.size(), 2u);
+    EXPECT_EQ(events.entries[1].event, ProgramEvent::Rebound);
+    EXPECT_EQ(events.entries[1].inserts,
+              (std::vector<std::string>{FormatStartedTime(row), "-50 MiB", "5 minutes"}));
+    service.LateSampleDue(LateSample::Second);
+    EXPECT_EQ(events.entries.size(), 2u);
 }
 
 // A new run changes what a pending sample would measure: one due within a

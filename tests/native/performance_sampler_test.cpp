@@ -31,8 +31,10 @@ public:
     void RunWaited(QuietReason reason) override { waited.push_back(reason); }
     void NoteProcessorUse() override { ++notes; }
     void Sampled() override { ++samples; }
+    void CriticalLimitCrossed(int percent, int limit) override { crossings.emplace_back(percent, limit); }
 
     OptimizerSettings settings;
+    std::vector<std::pair<int, int>> crossings;
     int automaticRuns = 0;
     std::optional<AutomaticRunResult> result = AutomaticRunResult{};
     QuietReason quiet = QuietReason::None;
@@ -130,6 +132,14 @@ TEST_F(SamplerTest, ThePopupIsRequestedOnlyAboveTheLimit) {
     EXPECT_EQ(host.popups, 3) << "asked again on every tick while above";
     Tick(100, 10);
     EXPECT_EQ(host.popups, 3) << "the processor takes no part";
+    EXPECT_EQ(host.crossings, (std::vector<std::pair<int, int>>{{61, 60}})) << "the log hears of each crossing once";
+    // A figure wavering on the limit is one crossing; back well below, the next one counts.
+    for (int committed : {62, 58, 61, 56, 61})
+        Tick(0, committed);
+    EXPECT_EQ(host.crossings.size(), 2u);
+    Tick(0, 55);
+    Tick(0, 70);
+    EXPECT_EQ(host.crossings, (std::vector<std::pair<int, int>>{{61, 60}, {62, 60}, {70, 60}}));
 }
 
 TEST_F(SamplerTest, NoPopupWithNotificationsOffOrWhileOptimizing) {
@@ -144,6 +154,7 @@ TEST_F(SamplerTest, NoPopupWithNotificationsOffOrWhileOptimizing) {
     host.optimizing = false;
     Tick(0, 99);
     EXPECT_EQ(host.popups, 1);
+    EXPECT_EQ(host.crossings.size(), 1u) << "the crossing is logged with notifications off as well";
 }
 
 TEST_F(SamplerTest, AnUnavailableMemoryValueRaisesNoPopup) {

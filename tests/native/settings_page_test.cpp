@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "config/profile_value_codec.h"
 #include "config/settings_page_logic.h"
 #include "res/pages_resource.h"
 #include "fake_memory_service.h"
@@ -28,6 +29,7 @@ public:
     qmo::testing::FakeMemoryService memory;
     MainFrameLogic logic{*this, profile, run, hotkeys, memory.service};
     int appearanceChanges = 0;
+    int policyChanges = 0;
 
     // The record as if it had been saved with `change` and loaded at start-up.
     template <class Change>
@@ -41,6 +43,7 @@ public:
 protected:
     void ShowBalloonTip() override {}
     void AppearanceChanged() override { ++appearanceChanges; }
+    void PolicyChanged() override { ++policyChanges; }
     void HideWindow() override {}
     void ShowWindowWithTitle() override {}
     bool IsWindowShown() const override { return true; }
@@ -69,6 +72,7 @@ public:
     void SetSpinPosition(int, int position) override { spin = std::clamp(position, lowest, highest); }
     void AddComboItem(int control, const std::string& item) override { comboItems[control].push_back(item); }
     void SetComboSelection(int control, int index) override { selections[control] = index; }
+    void SetLocked(int control, bool isLocked) override { locked[control] = isLocked; }
     int ComboSelection(int control) override { return selections.contains(control) ? selections[control] : -1; }
 
     void ClickSpinArrow(int step) {
@@ -80,6 +84,7 @@ public:
     std::map<int, bool> checks;
     std::map<int, std::vector<std::string>> comboItems;
     std::map<int, int> selections;
+    std::map<int, bool> locked;
     int lowest = 0;
     int highest = 100;
     int spin = 0;
@@ -415,6 +420,139 @@ TEST_F(ShortcutTest, TextThatIsNotOneLetterRegistersNothingAndSaysSo) {
     EXPECT_EQ(qmo::ShortcutLetter("z"), 'Z');
     for (const char* outside : {"@", "[", "`", "{"})
         EXPECT_EQ(qmo::ShortcutLetter(outside), std::nullopt) << outside;
+}
+
+// The organisation's policy over the user's settings.
+class PolicyTest : public SettingsPageTest {
+protected:
+    using Source = qmo::testing::FakePolicySource;
+    PolicyTest() {
+        frame.logic.SetPolicySource(&policy);
+        frame.logic.SetEventLog(&events);
+    }
+    // The record as saved by the user, and the policy as set, read at a start.
+    void Start() {
+        frame.Hold([](OptimizerSettings& s) {
+            s.m_nCriticalLimit = 70;
+            s.m_bRunAtStartup = true;
+            s.m_exclusions = {"mine.exe"};
+        });
+        frame.logic.CreationCompleted();
+    }
+
+    Source policy;
+    qmo::testing::RecordingEventLog events;
+};
+
+TEST_F(PolicyTest, TheMachinesValueWinsIsShownLockedAndTheUsersOwnIsWhatIsSaved) {
+    policy.Set(PolicyScope::User, "CriticalLimit", Source::Dword(60));
+    policy.Set(PolicyScope::Machine, "CriticalLimit", Source::Dword(90));
+    policy.Set(PolicyScope::User, "RunAtStartup", Source::Dword(0));
+    policy.Set(PolicyScope::Machine, "Exclusions", Source::List({"game.exe", "MINE.EXE"}));
+    Start();
+    EXPECT_EQ(frame.logic.Settings().m_nCriticalLimit, 90);
+    EXPECT_FALSE(frame.logic.Settings().m_bRunAtStartup);
+    EXPECT_EQ(frame.logic.Settings().m_exclusions, (std::vector<std::string>{"mine.exe", "game.exe"}));
+
+    logic.Load(frame.logic);
+    EXPECT_EQ(LimitField(), "90");
+    for (int control : {IDC_SETTINGS_CRITICAL_LIMIT, IDC_SETTINGS_LIMIT_SPIN, IDC_SETTINGS_RUN_AT_STARTUP})
+        EXPECT_TRUE(controls.locked[control]) << control;
+    for (int control : {IDC_SETTINGS_SHOW_NOTIFICATION, IDC_SETTINGS_THEME, IDC_SETTINGS_SHORTCUT_KEY})
+        EXPECT_FALSE(controls.locked[control]) << control;
+
+    // Both Apply buttons, and an exclusions edit that keeps the policy's entry and adds one.
+    controls.checks[IDC_SETTINGS_SHOW_NOTIFICATION] = false;
+    logic.ApplyOptimizerSettings(frame.logic);
+    logic.ApplyGeneralSettings(frame.logic);
+    OptimizerSettings edited = frame.logic.Settings();
+    edited.m_exclusions.push_back("new.exe");
+    frame.logic.ApplySettings(edited, LogonTaskUpdate::LeftAlone);
+
+    EXPECT_EQ(frame.profile.Int("CL"), 70);
+    EXPECT_EQ(frame.profile.Int("RAS"), 1);
+    EXPECT_EQ(frame.profile.Int("SN"), 0);
+    EXPECT_EQ(frame.profile.lists["Settings\\Exclusions"], (std::vector<std::string>{"mine.exe", "new.exe"}));
+    EXPECT_EQ(frame.run.value, "") << "the Run entry follows the setting in use";
+    EXPECT_EQ(frame.logic.Settings().m_nCriticalLimit, 90);
+    EXPECT_FALSE(frame.logic.Settings().m_bShowNotification);
+    EXPECT_TRUE(events.entries.empty());
+}
+
+TEST_F(PolicyTest, BadValuesAreIgnoredOneByOneAndReportedOnceARun) {
+    const std::uint8_t threeBytes[] = {1, 0, 0};
+    policy.Set(PolicyScope::Machine, "CriticalLimit", Source::Dword(101));
+    policy.Set(PolicyScope::User, "CriticalLimit", Source::Dword(60));  // the user's policy stands in
+    policy.Set(PolicyScope::Machine, "AreaStandbyList", Source::Dword(3));
+    policy.Set(PolicyScope::Machine, "Theme", Source::Text("2"));
+    policy.Set(PolicyScope::Machine, "ShortcutKey", Source::Text("a"));
+    policy.Set(PolicyScope::User, "Language", Source::Text("de_DE"));
+    policy.Set(PolicyScope::Machine, "Exclusions", Source::Dword(1));
+    policy.Set(PolicyScope::Machine, "AutoOptimize", DecodePolicyValue(kProfileTypeDword, threeBytes));
+    Start();
+
+    OptimizerSettings expected = frame.logic.UserSettings();
+    expected.m_nCriticalLimit = 60;
+    EXPECT_EQ(frame.logic.Settings(), expected);
+    const SettingsPolicy& read = frame.logic.Policy();
+    EXPECT_EQ(read.locked.count(), 1u);
+    EXPECT_TRUE(read.Locks(PolicySetting::CriticalLimit));
+    ASSERT_EQ(events.entries.size(), 7u);
+    for (const auto& entry : events.entries) {
+        EXPECT_EQ(entry.event, ProgramEvent::PolicyValueIgnored);
+        ASSERT_EQ(entry.inserts.size(), 2u);
+        EXPECT_EQ(entry.inserts[0].rfind("HK", 0), 0u) << entry.inserts[0];
+    }
+    EXPECT_NE(events.entries.front().inserts[1].find("101"), std::string::npos) << events.entries.front().inserts[1];
+
+    // Group Policy refreshes with nothing changed: nothing new is written, nobody is told.
+    frame.logic.OnPolicyChanged();
+    frame.logic.LoadSettings();
+    EXPECT_EQ(events.entries.size(), 7u);
+    EXPECT_EQ(frame.policyChanges, 0);
+}
+
+TEST_F(PolicyTest, ARefreshTakesEffectAtOnceAndTheSwitchesRefuseWhatTheyForbid) {
+    Start();
+    ASSERT_TRUE(frame.logic.RequestOptimization(OptimizationStart::Visible, RunTrigger::Page));
+    frame.run.value.reset();
+
+    policy.Set(PolicyScope::Machine, "RunAtStartup", Source::Dword(0));
+    policy.Set(PolicyScope::Machine, "Theme", Source::Dword(2));
+    policy.Set(PolicyScope::User, "DisableManualOptimization", Source::Dword(1));
+    frame.logic.OnPolicyChanged();
+    EXPECT_EQ(frame.policyChanges, 1);
+    EXPECT_EQ(frame.appearanceChanges, 1);
+    EXPECT_EQ(frame.run.value, "");
+    EXPECT_EQ(frame.logic.Settings().m_theme, ThemeChoice::Dark);
+    EXPECT_EQ(frame.profile.Int("Theme"), 0) << "nothing is written on a refresh";
+
+    for (RunTrigger trigger : {RunTrigger::Page, RunTrigger::Tray, RunTrigger::Hotkey, RunTrigger::CommandLine})
+        EXPECT_FALSE(frame.logic.RequestOptimization(OptimizationStart::Visible, trigger));
+    EXPECT_FALSE(frame.logic.OptimizeProcess(4));
+    EXPECT_TRUE(frame.logic.RunAutomaticOptimization().has_value()) << "automatic runs go on";
+
+    // The policy is withdrawn: the user's own settings are back.
+    policy.values.clear();
+    frame.logic.OnPolicyChanged();
+    EXPECT_EQ(frame.run.value, "\"" + frame.run.executablePath + "\"");
+    EXPECT_EQ(frame.logic.Settings().m_theme, ThemeChoice::FollowWindows);
+    EXPECT_TRUE(frame.logic.RequestOptimization(OptimizationStart::Visible, RunTrigger::Page));
+}
+
+TEST(PolicyValues, RegistryDataIsTakenOnlyInTheShapeTheProfileKeeps) {
+    const std::uint8_t dword[] = {5, 0, 0, 0};
+    const std::uint8_t qword[] = {5, 0, 0, 0, 0, 0, 0, 0};
+    const std::uint8_t text[] = {'d', 0, 'e', 0, 0, 0};
+    const std::uint8_t oddText[] = {'d', 0, 'e'};
+    EXPECT_EQ(DecodePolicyValue(kProfileTypeDword, dword).type, PolicyValue::Type::Number);
+    EXPECT_EQ(DecodePolicyValue(kProfileTypeDword, dword).number, 5u);
+    EXPECT_EQ(DecodePolicyValue(kProfileTypeDword, qword).type, PolicyValue::Type::Other);
+    EXPECT_EQ(DecodePolicyValue(11, qword).type, PolicyValue::Type::Other);  // REG_QWORD
+    EXPECT_EQ(DecodePolicyValue(kProfileTypeString, text).text, "de");
+    EXPECT_EQ(DecodePolicyValue(kProfileTypeString, oddText).type, PolicyValue::Type::Other);
+    EXPECT_EQ(DecodePolicyValue(2, text).type, PolicyValue::Type::Other);  // REG_EXPAND_SZ
+    EXPECT_EQ(DecodePolicyValue(kProfileTypeStrings, text).list, (std::vector<std::string>{"de"}));
 }
 
 TEST(ParseCriticalLimit, ReadsASignedNumberAndGives0ForNothingReadable) {

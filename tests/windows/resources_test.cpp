@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "config/shipped_languages.h"
-#include "events.h"
+#include "framework/event_log_win32.h"
 #include "framework/application.h"
 #include "framework/resource_language.h"
 #include "framework/text.h"
@@ -96,15 +96,19 @@ TEST(ProgramResources, EveryEventRendersFromTheMessageTableWithItsInserts) {
     const DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(inserts[0].c_str()),
                                    reinterpret_cast<DWORD_PTR>(inserts[1].c_str()),
                                    reinterpret_cast<DWORD_PTR>(inserts[2].c_str())};
+    // Each event as the program reports it, with the inserts its text takes.
     struct Event {
-        DWORD id;
+        qmo::ProgramEvent event;
         int inserts;
-        WORD type;
     };
-    for (const Event event : {Event{QMO_EVENT_RUN_DONE, 3, EVENTLOG_INFORMATION_TYPE},
-                              Event{QMO_EVENT_RUN_AREA_FAILED, 3, EVENTLOG_ERROR_TYPE},
-                              Event{QMO_EVENT_REBOUND, 3, EVENTLOG_INFORMATION_TYPE},
-                              Event{QMO_EVENT_CRITICAL_LIMIT, 2, EVENTLOG_WARNING_TYPE}}) {
+    for (const Event reported : {Event{qmo::ProgramEvent::RunDone, 3}, Event{qmo::ProgramEvent::RunAreaFailed, 3},
+                                 Event{qmo::ProgramEvent::Rebound, 3}, Event{qmo::ProgramEvent::CriticalLimit, 2},
+                                 Event{qmo::ProgramEvent::PolicyValueIgnored, 2}}) {
+        const struct {
+            DWORD id;
+            int inserts;
+            WORD type;
+        } event{qmo::EventMessageId(reported.event), reported.inserts, qmo::EventLogType(reported.event)};
         SCOPED_TRACE(event.id & 0xFFFF);
         wchar_t* text = nullptr;
         const DWORD length = ::FormatMessageW(

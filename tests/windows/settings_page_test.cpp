@@ -16,6 +16,7 @@
 #include "res/resource.h"
 #include "framework/text.h"
 #include "shell/main_frame.h"
+#include "toolkit/locked_control.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit_test_support.h"
 #include "frame_test_support.h"
@@ -86,6 +87,23 @@ protected:
         Type(std::to_wstring(limit).c_str());
         Click(IDC_SETTINGS_APPLY_OPTIMIZER);
         SwitchAwayAndBack();
+    }
+
+    // Every shown control clear of every other.
+    void ExpectNoOverlaps() const {
+        std::vector<HWND> shown;
+        for (HWND child = ::GetWindow(Page(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            if (::IsWindowVisible(child))
+                shown.push_back(child);
+        for (std::size_t a = 0; a < shown.size(); ++a) {
+            const RECT first = qmo::testing::ChildRect(shown[a]);
+            for (std::size_t b = a + 1; b < shown.size(); ++b) {
+                const RECT second = qmo::testing::ChildRect(shown[b]);
+                RECT common{};
+                EXPECT_FALSE(::IntersectRect(&common, &first, &second))
+                    << ::GetDlgCtrlID(shown[a]) << " and " << ::GetDlgCtrlID(shown[b]);
+            }
+        }
     }
 
     std::wstring profileKey = scratch.Sub(L"Profile");
@@ -239,18 +257,7 @@ TEST_F(SettingsPageTest, ThePageIsWhiteBehindItsTexts) {
 // The shortcut's row shares the critical limit's: what is shown must fit, in
 // the bold font the page gives it, and no control may cover another.
 TEST_F(SettingsPageTest, NoShownControlOverlapsAnotherAndTheShortcutTextsFit) {
-    std::vector<HWND> shown;
-    for (HWND child = ::GetWindow(Page(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        if (::IsWindowVisible(child))
-            shown.push_back(child);
-    for (std::size_t a = 0; a < shown.size(); ++a)
-        for (std::size_t b = a + 1; b < shown.size(); ++b) {
-            const RECT first = qmo::testing::ChildRect(shown[a]);
-            const RECT second = qmo::testing::ChildRect(shown[b]);
-            RECT common{};
-            EXPECT_FALSE(::IntersectRect(&common, &first, &second))
-                << ::GetDlgCtrlID(shown[a]) << " and " << ::GetDlgCtrlID(shown[b]);
-        }
+    ExpectNoOverlaps();
 
     HDC dc = ::GetDC(Page());
     const HGDIOBJ old = ::SelectObject(dc, qmo::StandardInterfaceBoldFont());
@@ -433,3 +440,86 @@ TEST_F(SettingsPageTest, TheAutomaticRunsDialogStoresTheRuleAndKeepsItsFiguresIn
 }
 
 }  // namespace
+
+namespace {
+
+// Values under the machine's policy key for one test, gone after it.
+class MachinePolicy {
+public:
+    ~MachinePolicy() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey); }
+    void Set(const wchar_t* name, DWORD number) {
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, name, REG_DWORD, &number, sizeof(number));
+    }
+    void Set(const wchar_t* name, const wchar_t* text) {
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, name, REG_SZ, text,
+                          static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t)));
+    }
+    void Clear() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey); }
+
+private:
+    static constexpr wchar_t kKey[] = L"SOFTWARE\\Policies\\Quenvale\\Memory Optimizer";
+};
+
+// What Group Policy sends after a refresh.
+void PolicyRefreshed(HWND frame) {
+    ::SendMessageW(frame, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+}
+
+}  // namespace
+
+// An organisation sets every value the page shows, while the page is up: each
+// control is disabled with the note beside it, in the clear; both Apply
+// buttons keep the user's own values; withdrawn, the page is the user's again.
+TEST_F(SettingsPageTest, APolicyInTheMachinesKeyLocksItsControlsWithTheNoteAndKeepsTheUsersValues) {
+    MachinePolicy policy;
+    policy.Set(L"CriticalLimit", 95);
+    policy.Set(L"AutoOptimize", DWORD{0});
+    policy.Set(L"EnableShortcut", 1);
+    policy.Set(L"ShortcutKey", L"Q");
+    policy.Set(L"RunAtStartup", DWORD{0});
+    policy.Set(L"ShowNotification", DWORD{0});
+    policy.Set(L"TrayIconShows", 2);
+    policy.Set(L"Theme", 1);
+    policy.Set(L"Language", L"de");
+    PolicyRefreshed(Frame());
+
+    const int locked[] = {IDC_SETTINGS_CRITICAL_LIMIT, IDC_SETTINGS_AUTO_OPTIMIZE, IDC_SETTINGS_ENABLE_SHORTCUT,
+                          IDC_SETTINGS_SHORTCUT_KEY, IDC_SETTINGS_RUN_AT_STARTUP, IDC_SETTINGS_SHOW_NOTIFICATION,
+                          IDC_SETTINGS_TRAY_SHOWS, IDC_SETTINGS_THEME, IDC_SETTINGS_LANGUAGE};
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"95");
+    EXPECT_FALSE(Checked(IDC_SETTINGS_RUN_AT_STARTUP));
+    EXPECT_FALSE(::IsWindowEnabled(Item(IDC_SETTINGS_LIMIT_SPIN)));
+    for (int id : locked) {
+        EXPECT_FALSE(::IsWindowEnabled(Item(id))) << id;
+        const HWND note = ::GetDlgItem(Page(), id + qmo::kLockedNoteIdOffset);
+        ASSERT_TRUE(note && ::IsWindowVisible(note)) << id;
+        EXPECT_EQ(qmo::WindowText(note), L"Set by your organization");
+        // Beside the control: on its row to its right, or just under it.
+        const RECT control = qmo::testing::ChildRect(Item(id));
+        const RECT beside = qmo::testing::ChildRect(note);
+        const bool onRow = beside.left >= control.left && beside.top < control.bottom && beside.bottom > control.top;
+        const bool under = beside.left == control.left && beside.top >= control.bottom;
+        EXPECT_TRUE(onRow || under) << id;
+        RECT page{};
+        ::GetClientRect(Page(), &page);
+        EXPECT_LE(beside.right, page.right) << id;
+    }
+    EXPECT_TRUE(::IsWindowEnabled(Item(IDC_SETTINGS_AUTO_REFRESH)));
+    ExpectNoOverlaps();
+
+    Click(IDC_SETTINGS_APPLY_OPTIMIZER);
+    Click(IDC_SETTINGS_APPLY_GENERAL);
+    EXPECT_EQ(StoredNumber(L"CL"), 80u);
+    EXPECT_EQ(StoredNumber(L"RAS"), 1u);
+    EXPECT_EQ(StoredNumber(L"TrayIconShows"), 0u);
+    EXPECT_EQ(AsText(Stored(L"SC")), L"O");
+
+    policy.Clear();
+    PolicyRefreshed(Frame());
+    EXPECT_EQ(Text(IDC_SETTINGS_CRITICAL_LIMIT), L"80");
+    for (int id : locked) {
+        EXPECT_TRUE(::IsWindowEnabled(Item(id))) << id;
+        EXPECT_EQ(::GetDlgItem(Page(), id + qmo::kLockedNoteIdOffset), nullptr) << id;
+    }
+    EXPECT_TRUE(Checked(IDC_SETTINGS_RUN_AT_STARTUP));
+}

@@ -1,0 +1,18 @@
+#pragma once
+// The policy values in the registry: the machine's key and the user's.
+#include "config/registry_profile.h"
+#include "config/settings_policy.h"
+
+namespace qmo {
+
+class RegistryPolicySource : public PolicySource {
+public:
+    RegistryPolicySource();
+    std::optional<PolicyValue> Read(PolicyScope scope, std::string_view name) override;
+
+private:
+    RegistryProfile m_machine;
+    RegistryProfile m_user;
+};
+
+}  // namespace qmo

@@ -1,0 +1,134 @@
+#include "toolkit/locked_control.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <commctrl.h>
+
+#include "toolkit/text_fit.h"
+
+namespace qmo {
+namespace {
+
+bool IsClass(HWND window, const wchar_t* name) {
+    wchar_t className[32]{};
+    ::GetClassNameW(window, className, 32);
+    return ::lstrcmpiW(className, name) == 0;
+}
+
+// Where the control stands in its parent's client area.
+RECT PlaceOf(HWND control) {
+    RECT place{};
+    ::GetWindowRect(control, &place);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+// A sibling the note must not cover: a visible control with something to show.
+bool Blocks(HWND sibling) {
+    if (!(::GetWindowLongW(sibling, GWL_STYLE) & WS_VISIBLE))
+        return false;
+    if (!IsClass(sibling, L"Static"))
+        return true;
+    const LONG type = ::GetWindowLongW(sibling, GWL_STYLE) & SS_TYPEMASK;
+    return ::GetWindowTextLengthW(sibling) > 0 || type == SS_ETCHEDHORZ || type == SS_ETCHEDVERT;
+}
+
+// The first sibling in the way of `place`; null when it is free.
+HWND InTheWay(HWND control, HWND note, const RECT& place) {
+    for (HWND sibling = ::GetWindow(::GetParent(control), GW_CHILD); sibling;
+         sibling = ::GetWindow(sibling, GW_HWNDNEXT)) {
+        if (sibling == control || sibling == note || !Blocks(sibling))
+            continue;
+        RECT other = PlaceOf(sibling);
+        RECT overlap{};
+        if (::IntersectRect(&overlap, &other, &place))
+            return sibling;
+    }
+    return nullptr;
+}
+
+SIZE NoteSize(HWND control, const std::wstring& note) {
+    HDC dc = ::GetDC(control);
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    HGDIOBJ old = ::SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, note.c_str(), static_cast<int>(note.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return size;
+}
+
+// Where the note goes: right of what the control shows, past whatever stands
+// there, when that keeps it within the parent; else under the control if
+// that is free; else on the row, cut at the parent's edge.
+RECT NotePlace(HWND control, HWND note, SIZE size) {
+    RECT client{};
+    ::GetClientRect(::GetParent(control), &client);
+    const RECT place = PlaceOf(control);
+    const int gap = size.cy / 2;
+    int contentRight = place.right;
+    if (IsClass(control, L"Button")) {
+        // A check box is often wider than its text: the note follows the text.
+        const int width = place.right - place.left;
+        contentRight = place.left + static_cast<int>(TextWidthNeed(control) * width + 0.5);
+        if (contentRight < place.right)
+            ::SetWindowPos(control, nullptr, 0, 0, contentRight - place.left, place.bottom - place.top,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const int top = (place.top + place.bottom - size.cy) / 2;
+    RECT right{contentRight + gap, top, contentRight + gap + size.cx, top + size.cy};
+    for (int tries = 0; tries < 16; ++tries) {
+        HWND blocker = InTheWay(control, note, right);
+        if (!blocker)
+            break;
+        const int left = PlaceOf(blocker).right + gap;
+        right = RECT{left, top, left + size.cx, top + size.cy};
+    }
+    if (right.right <= client.right && !InTheWay(control, note, right))
+        return right;
+    const RECT below{place.left, place.bottom + 1, place.left + size.cx, place.bottom + 1 + size.cy};
+    if (below.right <= client.right && below.bottom <= client.bottom && !InTheWay(control, note, below))
+        return below;
+    right.right = std::min<LONG>(right.right, client.right);
+    return right;
+}
+
+}  // namespace
+
+HWND LockedNoteOf(HWND control) {
+    return ::GetDlgItem(::GetParent(control), ::GetDlgCtrlID(control) + kLockedNoteIdOffset);
+}
+
+void ShowLocked(HWND control, bool locked, const std::wstring& note) {
+    if (!control)
+        return;
+    ::EnableWindow(control, !locked);
+    // An up-down goes with the field beside it, whose note says it for both.
+    if (IsClass(control, UPDOWN_CLASSW))
+        return;
+    HWND shown = LockedNoteOf(control);
+    if (!locked) {
+        if (shown)
+            ::DestroyWindow(shown);
+        return;
+    }
+    if (!shown) {
+        HWND parent = ::GetParent(control);
+        shown = ::CreateWindowExW(0, L"Static", note.c_str(), WS_CHILD | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 0, 0,
+                                  parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(::GetDlgCtrlID(control) + kLockedNoteIdOffset)),
+                                  reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+        if (!shown)
+            return;
+        ::SendMessageW(shown, WM_SETFONT, ::SendMessageW(control, WM_GETFONT, 0, 0), FALSE);
+        // Right after the control in the tab order, so a screen reader reads it with it.
+        ::SetWindowPos(shown, control, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    ::SetWindowTextW(shown, note.c_str());
+    const RECT place = NotePlace(control, shown, NoteSize(control, note));
+    ::SetWindowPos(shown, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+}  // namespace qmo
