@@ -1,5 +1,6 @@
-; The setup program: installs the exe and its help into Program Files, adds a
-; Start menu shortcut and registers the uninstaller in Apps & Features.
+; The setup program: installs the exe, its help and the Group Policy template
+; into Program Files, adds a Start menu shortcut and registers the uninstaller
+; in Apps & Features.
 ; Built by scripts/package.sh:
 ;   makensis -DVERSION=11.03 -DVERSION_QUAD=11.3.0.0 -DSTAGE=dir -DOUTDIR=dir -DICON=app.ico QuenvaleMemoryOptimizer.nsi
 ; Silent: Setup.exe /S [/D=folder]; Uninstall.exe /S keeps the user's settings.
@@ -28,6 +29,9 @@ ManifestDPIAware true
 !define PUBLISHER "Quenvale Software"
 !define EXE "QuenvaleMemoryOptimizer.exe"
 !define HELP "Help- Quenvale Memory Optimizer.chm"
+; The Group Policy template, for administrators to copy into PolicyDefinitions.
+!define POLICY_ADMX "policy\QuenvaleMemoryOptimizer.admx"
+!define POLICY_ADML "policy\en-US\QuenvaleMemoryOptimizer.adml"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuenvaleMemoryOptimizer"
 !define RUN_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
@@ -139,6 +143,11 @@ Section "Install"
   SetOutPath "$INSTDIR"
   File "${STAGE}\${EXE}"
   File "${STAGE}\${HELP}"
+  SetOutPath "$INSTDIR\policy"
+  File "${STAGE}\${POLICY_ADMX}"
+  SetOutPath "$INSTDIR\policy\en-US"
+  File "${STAGE}\${POLICY_ADML}"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   ; The shortcut's working folder is the one set by SetOutPath: the install folder.
   CreateShortcut "${SHORTCUT}" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0 SW_SHOWNORMAL "" "${PRODUCT}"
@@ -173,6 +182,11 @@ Section "Uninstall"
   Delete "${SHORTCUT}"
   Delete /REBOOTOK "$INSTDIR\${EXE}"
   Delete /REBOOTOK "$INSTDIR\${HELP}"
+  ; Only the files the setup installed: language files an administrator added stay.
+  Delete "$INSTDIR\${POLICY_ADML}"
+  Delete "$INSTDIR\${POLICY_ADMX}"
+  RMDir "$INSTDIR\policy\en-US"
+  RMDir "$INSTDIR\policy"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir /REBOOTOK "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

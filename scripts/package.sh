@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds what a Windows user downloads, into build/package:
 #   QuenvaleMemoryOptimizer-Setup-<version>.exe   the NSIS installer
-#   QuenvaleMemoryOptimizer-<version>-portable.zip the exe, the help and a readme
+#   QuenvaleMemoryOptimizer-<version>-portable.zip the exe, the help, the Group
+#                                                  Policy template and a readme
 # from the Windows tree (built here first, with the help file compiled by chmcmd).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -19,6 +20,11 @@ VERSION="$(version_field QMO_VERSION_TEXT)"
 VERSION_QUAD="$(version_field QMO_VERSION_MAJOR).$(version_field QMO_VERSION_MINOR).0.0"
 [ -n "$VERSION" ] || { echo "package: no version in res/version.h" >&2; exit 1; }
 
+# The Group Policy template is shipped as it is in installer/policy, once checked.
+POLICY_ADMX="policy/QuenvaleMemoryOptimizer.admx"
+POLICY_ADML="policy/en-US/QuenvaleMemoryOptimizer.adml"
+python3 "$ROOT/installer/policy/check_policy.py" >/dev/null
+
 echo "package: building the Windows tree"
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target QuenvaleMemoryOptimizer qmo_help >/dev/null
@@ -26,6 +32,9 @@ cmake --build --preset windows --target QuenvaleMemoryOptimizer qmo_help >/dev/n
 rm -rf "$OUT" && mkdir -p "$STAGE"
 cp "$BUILD/$EXE" "$STAGE/"
 cp "$BUILD/help/$HELP" "$STAGE/"
+mkdir -p "$STAGE/policy/en-US"
+cp "$ROOT/installer/$POLICY_ADMX" "$STAGE/$POLICY_ADMX"
+cp "$ROOT/installer/$POLICY_ADML" "$STAGE/$POLICY_ADML"
 sed "s/@VERSION@/$VERSION/" "$ROOT/installer/README.txt" | sed 's/$/\r/' >"$STAGE/README.txt"
 
 # Signed with Authenticode when QMO_SIGN_PFX names a PKCS#12 file (see scripts/sign_file.sh).
@@ -47,7 +56,7 @@ makensis -V2 -NOCD "${SIGNING[@]}" \
 [ ${#SIGNING[@]} -eq 0 ] || "$ROOT/scripts/sign_file.sh" "$OUT/QuenvaleMemoryOptimizer-Setup-$VERSION.exe"
 
 ZIP="$OUT/QuenvaleMemoryOptimizer-$VERSION-portable.zip"
-python3 - "$STAGE" "$ZIP" "$EXE" "$HELP" README.txt <<'PY'
+python3 - "$STAGE" "$ZIP" "$EXE" "$HELP" README.txt "$POLICY_ADMX" "$POLICY_ADML" <<'PY'
 import os, sys, zipfile
 stage, target, *names = sys.argv[1:]
 with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as archive:

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks the compiled help file: every topic of the project is inside (listed
 with chmls), the contents and the index point at topics that exist, no link
-between pages is broken, and the settings page names the settings with the
-texts the program shows.
+between pages is broken, the settings page names the settings with the texts
+the program shows, and the administrators' page lists the values the Group
+Policy template writes.
 
     check_help.py HELP.chm HELP_SOURCE_DIR PAGES_RC
 """
@@ -99,6 +100,22 @@ class HelpFile(unittest.TestCase):
         for label in checkboxes:
             shown = label.split("...")[0].strip()
             self.assertIn(shown, text, f"the settings page does not name \"{shown}\"")
+
+    def test_administrators_page_lists_each_policy_value_as_the_template_writes_it(self):
+        sys.path.insert(0, os.path.join(SOURCES, os.pardir, "installer", "policy"))
+        import check_policy
+        with open(self.extracted("administrators.htm"), encoding="utf-8") as page:
+            table = page.read().split('<table id="policy-values">', 1)[1].split("</table>", 1)[0]
+        rows = re.findall(r"<tr><td><code>(\w+)</code>.*?</td><td>(REG_\w+)</td><td>(.*?)</td>", table)
+        types = {"dword": "REG_DWORD", "string": "REG_SZ", "multistring": "REG_MULTI_SZ"}
+        written = check_policy.value_names()
+        self.maxDiff = None
+        self.assertEqual({name: kind for name, kind, _ in rows},
+                         {name: types.get(value.kind, value.kind) for name, value in written.items()},
+                         "the table of policy values must name each value the template writes, with its type")
+        for name, _, allowed in rows:
+            if written[name].minimum is not None:
+                self.assertEqual(allowed, f"{written[name].minimum} to {written[name].maximum}", name)
 
 
 if __name__ == "__main__":

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The package ring: installs what scripts/package.sh built under wine, the way
 # a user does, and checks the result from the outside with qmo_e2e_driver.exe:
-# silent install, files, Start menu shortcut and Apps & Features entry, the
-# program started through its shortcut, its help opening, and a silent
-# uninstall that ends the running program and removes files, Run value and
-# the logon task of every user while keeping the settings.
+# silent install, files (the Group Policy template among them), Start menu
+# shortcut and Apps & Features entry, the program started through its
+# shortcut, its help opening, and a silent uninstall that ends the running
+# program and removes files, Run value and the logon task of every user while
+# keeping the settings.
 #
 #   tests/package/run_package.sh BUILD_DIR PACKAGE_DIR
 #
@@ -29,6 +30,8 @@ EXE_WIN="$INSTALL_DIR_WIN\\QuenvaleMemoryOptimizer.exe"
 SHORTCUT_WIN="C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$PRODUCT.lnk"
 HELP_TITLE="$PRODUCT Help"
 EVENT_SOURCE_KEY="HKLM\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\$PRODUCT"
+# The Group Policy template, in the zip and the install folder as in installer/.
+POLICY_FILES=(policy/QuenvaleMemoryOptimizer.admx policy/en-US/QuenvaleMemoryOptimizer.adml)
 # shellcheck source=../../scripts/res_ids.sh
 source "$ROOT/scripts/res_ids.sh"
 qmo_res_ids ID_HELP_TOPICS || exit 2
@@ -100,6 +103,8 @@ plant_task() {  # name
 one_users_task() { [ "$(our_tasks | grep -c .)" -eq 1 ] && our_tasks | grep -q "^$PRODUCT (S-"; }
 
 check_install() {
+  # What a failed run left in the install folder must not stand in for what this setup installs.
+  [ -z "$INSTALL_DIR" ] || rm -rf "$INSTALL_DIR"
   # Under a German Windows the setup speaks German, and remembers it for the uninstaller.
   LC_ALL=de_DE.UTF-8 wine "$SETUP" /S </dev/null >>"$LOG" 2>&1 || fail "the installer failed" || return 1
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuenvaleMemoryOptimizer' \
@@ -108,8 +113,11 @@ check_install() {
   wine reg query "$EVENT_SOURCE_KEY" /v EventMessageFile </dev/null 2>>"$LOG" | grep -qF "$EXE_WIN" ||
     fail "the setup did not register the program as the event source's message file" || return 1
   local file
-  for file in QuenvaleMemoryOptimizer.exe "Help- Quenvale Memory Optimizer.chm" Uninstall.exe; do
+  for file in QuenvaleMemoryOptimizer.exe "Help- Quenvale Memory Optimizer.chm" Uninstall.exe "${POLICY_FILES[@]}"; do
     [ -f "$INSTALL_DIR/$file" ] || fail "not installed: $file" || return 1
+  done
+  for file in "${POLICY_FILES[@]}"; do
+    cmp -s "$INSTALL_DIR/$file" "$ROOT/installer/$file" || fail "installed $file differs from installer/$file" || return 1
   done
   [ -f "$SHORTCUT" ] || fail "no Start menu shortcut" || return 1
   drv check-shortcut "$SHORTCUT_WIN" "$EXE_WIN" "$INSTALL_DIR_WIN" &&
@@ -142,16 +150,17 @@ check_help_opens() {
   qmo_screenshot "$ART/help-closed.png"
 }
 
-# The zip holds one folder with the program, its help and the readme, and the
-# program in it is the one that was built.
+# The zip holds one folder with the program, its help, the readme and the Group
+# Policy template, the program in it is the one that was built and the
+# template the one in installer/.
 check_portable_zip() {
   python3 - "$PACKAGE_DIR/QuenvaleMemoryOptimizer-$VERSION-portable.zip" "$PACKAGE_DIR/stage" "$VERSION" \
-    >"$STEP_ERR" 2>&1 <<'PY' || fail "$(tail -n 1 "$STEP_ERR")"
+    "$ROOT/installer" "${POLICY_FILES[@]}" >"$STEP_ERR" 2>&1 <<'PY' || fail "$(tail -n 1 "$STEP_ERR")"
 import sys, zipfile
-archive, stage, version = sys.argv[1:]
+archive, stage, version, installer, *policy = sys.argv[1:]
 folder = "Quenvale Memory Optimizer/"
 names = sorted(zipfile.ZipFile(archive).namelist())
-expected = sorted(folder + n for n in ("QuenvaleMemoryOptimizer.exe", "Help- Quenvale Memory Optimizer.chm", "README.txt"))
+expected = sorted(folder + n for n in ["QuenvaleMemoryOptimizer.exe", "Help- Quenvale Memory Optimizer.chm", "README.txt"] + policy)
 if names != expected:
     sys.exit(f"the zip holds {names}")
 with zipfile.ZipFile(archive) as z, open(stage + "/QuenvaleMemoryOptimizer.exe", "rb") as exe:
@@ -159,6 +168,10 @@ with zipfile.ZipFile(archive) as z, open(stage + "/QuenvaleMemoryOptimizer.exe",
         sys.exit("the zip holds another program than the one packaged (and signed)")
     if version not in z.read(folder + "README.txt").decode():
         sys.exit("the readme does not name the version")
+    for name in policy:
+        with open(installer + "/" + name, "rb") as source:
+            if z.read(folder + name) != source.read():
+                sys.exit(f"the zip's {name} differs from installer/{name}")
 PY
 }
 
@@ -174,8 +187,9 @@ check_uninstall_keeps_settings() {
   plant_task "$OTHER_USERS_TASK" && plant_task "$PRODUCT" && plant_task "$LOOK_ALIKE_TASK" || return 1
   wine "$INSTALL_DIR_WIN\\Uninstall.exe" /S </dev/null >>"$LOG" 2>&1 || fail "the uninstaller failed" || return 1
   # The uninstaller goes on from a copy in the temporary folder.
-  wait_for "the install folder is removed" install_dir_gone &&
-    wait_for "the uninstaller is unregistered" uninstall_entry_gone || return 1
+  wait_for "the install folder is removed" install_dir_gone ||
+    fail "$REASON; left in it: $(find "$INSTALL_DIR" -mindepth 1 -printf '%P ' 2>/dev/null)" || return 1
+  wait_for "the uninstaller is unregistered" uninstall_entry_gone || return 1
   [ ! -e "$SHORTCUT" ] || fail "the shortcut is left" || return 1
   ! wine reg query "$EVENT_SOURCE_KEY" </dev/null >/dev/null 2>&1 || fail "the event source is left" || return 1
   drv wait-gone && drv check-no-run-entry && drv check-settings "${DEFAULTS[@]}" || return 1
