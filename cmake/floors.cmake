@@ -71,7 +71,7 @@ qmo_floor(config BELOW pages
            language_choice.cpp settings_policy.cpp
            logon_task_keeper.cpp emergency_shortcut.cpp
   WIN32 registry_profile.cpp registry_policy.cpp registry_run_entry.cpp settings_page.cpp logon_task_win32.cpp memory_areas_dlg.cpp shipped_languages.cpp
-        exclusions_dlg.cpp automatic_runs_dlg.cpp)
+        exclusions_dlg.cpp automatic_runs_dlg.cpp policy_locks.cpp)
 qmo_floor(optimizer BELOW config
   PORTABLE optimizer_engine.cpp freed_memory.cpp memory_reading.cpp memory_areas.cpp memory_service.cpp run_policy.cpp
            run_record.cpp run_history.cpp run_events.cpp

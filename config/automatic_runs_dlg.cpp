@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "config/policy_locks.h"
 #include "res/pages_resource.h"
 
 namespace qmo {
@@ -22,11 +23,17 @@ BOOL CAutomaticRunsDlg::OnInitDialog() {
     SetItemText(IDC_AUTO_PERCENT, std::to_wstring(automatic.inUsePercent));
     SetItemText(IDC_AUTO_FREE_BELOW, std::to_wstring(automatic.standbyFreeBelowMB));
     SetItemText(IDC_AUTO_STANDBY_ABOVE, std::to_wstring(automatic.standbyListAboveMB));
+    ShowPolicyLocks(*this, m_holder.Policy(),
+                    {{PolicySetting::AutomaticRule, IDC_AUTO_EVERY_FIVE},
+                     {PolicySetting::AutomaticRule, IDC_AUTO_ABOVE, false},
+                     {PolicySetting::AutomaticInUsePercent, IDC_AUTO_PERCENT},
+                     {PolicySetting::StandbyFreeBelowMB, IDC_AUTO_FREE_BELOW},
+                     {PolicySetting::StandbyListAboveMB, IDC_AUTO_STANDBY_ABOVE}});
     return TRUE;
 }
 
 bool CAutomaticRunsDlg::OnCommand(UINT id, UINT code, HWND control) {
-    if (id == IDC_AUTO_PERCENT && code == EN_SETFOCUS) {
+    if (id == IDC_AUTO_PERCENT && code == EN_SETFOCUS && !m_holder.Policy().Locks(PolicySetting::AutomaticRule)) {
         // Typing a share means that rule.
         CheckItem(IDC_AUTO_ABOVE, true);
         CheckItem(IDC_AUTO_EVERY_FIVE, false);

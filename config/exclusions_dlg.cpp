@@ -2,6 +2,7 @@
 
 #include "config/exclusions.h"
 #include "framework/text.h"
+#include "framework/texts.h"
 #include "res/pages_resource.h"
 
 namespace qmo {
@@ -26,7 +27,14 @@ void CExclusionsDlg::ShowList(std::size_t selected) {
 }
 
 void CExclusionsDlg::EnableButtons() {
-    EnableItem(IDC_EXCL_REMOVE, SendItemMessage(IDC_EXCL_LIST, LB_GETCURSEL) != LB_ERR);
+    const LRESULT selected = SendItemMessage(IDC_EXCL_LIST, LB_GETCURSEL);
+    // An entry of the organisation's stays, whatever the list here says.
+    const bool organisations = selected != LB_ERR && static_cast<std::size_t>(selected) < m_entries.size() &&
+                               PolicyOnlyExclusion(m_entries[static_cast<std::size_t>(selected)],
+                                                   m_holder.UserSettings(), m_holder.Policy());
+    EnableItem(IDC_EXCL_REMOVE, selected != LB_ERR && !organisations);
+    if (organisations)
+        SetItemText(IDC_EXCL_PROBLEM, Widen(Text(IDS_EXCL_SET_BY_ORGANIZATION)));
 }
 
 bool CExclusionsDlg::OnCommand(UINT id, UINT code, HWND control) {

@@ -1,5 +1,6 @@
 #include "config/memory_areas_dlg.h"
 
+#include "config/policy_locks.h"
 #include "framework/resource_language.h"
 #include "framework/text.h"
 #include "framework/texts.h"
@@ -29,6 +30,11 @@ BOOL CMemoryAreasDlg::OnInitDialog() {
     OfferArea(IDC_AREAS_MODIFIED_LIST, IDC_AREAS_MODIFIED_LIST_COST, available.modifiedList);
     OfferArea(IDC_AREAS_STANDBY_LIST, IDC_AREAS_STANDBY_COST, available.standbyList);
     OfferArea(IDC_AREAS_COMBINE_PAGES, IDC_AREAS_COMBINE_COST, available.combinePages);
+    ShowPolicyLocks(*this, m_holder.Policy(),
+                    {{PolicySetting::AreaSystemCache, IDC_AREAS_SYSTEM_CACHE},
+                     {PolicySetting::AreaModifiedList, IDC_AREAS_MODIFIED_LIST},
+                     {PolicySetting::AreaStandbyList, IDC_AREAS_STANDBY_LIST},
+                     {PolicySetting::AreaCombinePages, IDC_AREAS_COMBINE_PAGES}});
     return TRUE;
 }
 

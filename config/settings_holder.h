@@ -20,6 +20,8 @@ public:
     virtual std::string ShortcutProblem() const = 0;
     // The memory areas this system offers; all of them unless known otherwise.
     virtual MemoryAreaAvailability AreaAvailability() const { return {}; }
+    // The user's own record, which a policy's values do not reach.
+    virtual const OptimizerSettings& UserSettings() const { return Settings(); }
     // What the organisation sets: those settings are shown, not edited.
     virtual const SettingsPolicy& Policy() const {
         static const SettingsPolicy none;

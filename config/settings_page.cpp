@@ -63,7 +63,8 @@ void SettingsDialogControls::SetComboSelection(int control, int index) {
 }
 
 void SettingsDialogControls::SetLocked(int control, bool locked) {
-    qmo::ShowLocked(m_dialog.Item(control), locked, qmo::Widen(qmo::Text(IDS_SET_BY_ORGANIZATION)));
+    qmo::ShowLocked(m_dialog.Item(control), locked,
+                    control == IDC_SETTINGS_LIMIT_SPIN ? std::wstring() : qmo::Widen(qmo::Text(IDS_SET_BY_ORGANIZATION)));
 }
 
 int SettingsDialogControls::ComboSelection(int control) {

@@ -239,11 +239,6 @@ void CMainFrame::AppearanceChanged() {
 
 void CMainFrame::PolicyChanged() {
     FollowPolicy();
-    if (m_view.IsCreated()) {
-        m_view.SettingsPage().Refresh();
-        m_view.ProcessPage().Refresh();
-        m_view.PerformancePage().Refresh();
-    }
 }
 
 void CMainFrame::FollowPolicy() {
@@ -251,6 +246,8 @@ void CMainFrame::FollowPolicy() {
     if (HMENU menu = ::GetMenu(m_hWnd))
         ::EnableMenuItem(menu, ID_OPTIMIZE, MF_BYCOMMAND | (allowed ? MF_ENABLED : MF_GRAYED));
     m_trayIcon.EnableCommand(ID_OPTIMIZE, allowed);
+    if (m_view.IsCreated())
+        m_view.FollowPolicy();
 }
 
 void CMainFrame::CriticalLimitCrossed(int percent, int limit) {

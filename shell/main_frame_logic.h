@@ -88,7 +88,7 @@ public:
     void SaveSettings(qmo::LogonTaskUpdate task = qmo::LogonTaskUpdate::InStep);
     // The settings in use: the user's with the policy's on top.
     const OptimizerSettings& Settings() const override { return m_settings; }
-    const OptimizerSettings& UserSettings() const noexcept { return m_userSettings; }
+    const OptimizerSettings& UserSettings() const override { return m_userSettings; }
     const qmo::SettingsPolicy& Policy() const override { return m_policy; }
     // Keeps the user's part of `settings` (what a policy sets stays the
     // user's own), saves it, then brings the emergency shortcut in step.

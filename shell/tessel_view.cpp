@@ -236,6 +236,13 @@ void CTesselDesktopSuitFrameView::AddNavGroup(int groupId, int itemId, bool spec
         group.SetSpecial(true);
 }
 
+void CTesselDesktopSuitFrameView::FollowPolicy() {
+    m_btnOptimize.FollowGate();
+    m_pageSettings.Refresh();
+    m_pageProcess.Refresh();
+    m_pagePerformance.Refresh();
+}
+
 void CTesselDesktopSuitFrameView::AddOptimizeGroup() {
     qmo::TaskGroup& group = m_wndNavPanel.AddGroup(ID_TASKGROUP_OPTIMIZE, Caption(ID_TASKGROUP_OPTIMIZE));
     if (!m_btnOptimize.Create(qmo::LoadResourceString(IDS_OPTIMIZE_MEMORY_BUTTON).c_str(), WS_CHILD | WS_VISIBLE | BS_FLAT | BS_NOTIFY | BS_OWNERDRAW,

@@ -35,6 +35,12 @@ class COptimizeMemoryButton : public qmo::ThemedButton {
 public:
     explicit COptimizeMemoryButton(qmo::OptimizationGate& gate) noexcept : m_gate(gate) {}
 
+    // Works only where the organisation lets users run by hand.
+    void FollowGate() {
+        if (GetSafeHwnd())
+            ::EnableWindow(GetSafeHwnd(), m_gate.ManualOptimizationAllowed());
+    }
+
 protected:
     bool OnClicked() override;
 
@@ -61,6 +67,9 @@ public:
     // child is not told when its parent shows), so the process list on top
     // is refreshed here to show what runs now.
     void OnFrameShown();
+    // What the organisation allows changed: the optimize buttons and the
+    // shown page follow it.
+    void FollowPolicy();
     // Everything sized in pixels, the fonts and the pictures made again for
     // `dpi`, and the children laid out again.
     void ApplyDpi(unsigned dpi);

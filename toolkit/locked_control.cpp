@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include <commctrl.h>
-
 #include "toolkit/text_fit.h"
 
 namespace qmo {
@@ -24,21 +22,12 @@ RECT PlaceOf(HWND control) {
     return place;
 }
 
-// A sibling the note must not cover: a visible control with something to show.
-bool Blocks(HWND sibling) {
-    if (!(::GetWindowLongW(sibling, GWL_STYLE) & WS_VISIBLE))
-        return false;
-    if (!IsClass(sibling, L"Static"))
-        return true;
-    const LONG type = ::GetWindowLongW(sibling, GWL_STYLE) & SS_TYPEMASK;
-    return ::GetWindowTextLengthW(sibling) > 0 || type == SS_ETCHEDHORZ || type == SS_ETCHEDVERT;
-}
-
 // The first sibling in the way of `place`; null when it is free.
 HWND InTheWay(HWND control, HWND note, const RECT& place) {
     for (HWND sibling = ::GetWindow(::GetParent(control), GW_CHILD); sibling;
          sibling = ::GetWindow(sibling, GW_HWNDNEXT)) {
-        if (sibling == control || sibling == note || !Blocks(sibling))
+        // Every shown control is in the way, an empty text too: it may be written any time.
+        if (sibling == control || sibling == note || !(::GetWindowLongW(sibling, GWL_STYLE) & WS_VISIBLE))
             continue;
         RECT other = PlaceOf(sibling);
         RECT overlap{};
@@ -59,9 +48,9 @@ SIZE NoteSize(HWND control, const std::wstring& note) {
     return size;
 }
 
-// Where the note goes: right of what the control shows, past whatever stands
-// there, when that keeps it within the parent; else under the control if
-// that is free; else on the row, cut at the parent's edge.
+// Where the note goes: right after what the control shows when that is free;
+// else just under the control; else further along its row, past whatever
+// stands there; else on the row, cut at the parent's edge.
 RECT NotePlace(HWND control, HWND note, SIZE size) {
     RECT client{};
     ::GetClientRect(::GetParent(control), &client);
@@ -70,14 +59,18 @@ RECT NotePlace(HWND control, HWND note, SIZE size) {
     int contentRight = place.right;
     if (IsClass(control, L"Button")) {
         // A check box is often wider than its text: the note follows the text.
-        const int width = place.right - place.left;
-        contentRight = place.left + static_cast<int>(TextWidthNeed(control) * width + 0.5);
-        if (contentRight < place.right)
-            ::SetWindowPos(control, nullptr, 0, 0, contentRight - place.left, place.bottom - place.top,
-                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        contentRight = std::min<int>(place.right, place.left + NeededTextWidth(control));
+        ::SetWindowPos(control, nullptr, 0, 0, contentRight - place.left, place.bottom - place.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    const auto free = [&](const RECT& spot) { return spot.right <= client.right && !InTheWay(control, note, spot); };
     const int top = (place.top + place.bottom - size.cy) / 2;
     RECT right{contentRight + gap, top, contentRight + gap + size.cx, top + size.cy};
+    if (free(right))
+        return right;
+    const RECT below{place.left, place.bottom + 1, place.left + size.cx, place.bottom + 1 + size.cy};
+    if (below.bottom <= client.bottom && free(below))
+        return below;
     for (int tries = 0; tries < 16; ++tries) {
         HWND blocker = InTheWay(control, note, right);
         if (!blocker)
@@ -85,11 +78,6 @@ RECT NotePlace(HWND control, HWND note, SIZE size) {
         const int left = PlaceOf(blocker).right + gap;
         right = RECT{left, top, left + size.cx, top + size.cy};
     }
-    if (right.right <= client.right && !InTheWay(control, note, right))
-        return right;
-    const RECT below{place.left, place.bottom + 1, place.left + size.cx, place.bottom + 1 + size.cy};
-    if (below.right <= client.right && below.bottom <= client.bottom && !InTheWay(control, note, below))
-        return below;
     right.right = std::min<LONG>(right.right, client.right);
     return right;
 }
@@ -104,11 +92,8 @@ void ShowLocked(HWND control, bool locked, const std::wstring& note) {
     if (!control)
         return;
     ::EnableWindow(control, !locked);
-    // An up-down goes with the field beside it, whose note says it for both.
-    if (IsClass(control, UPDOWN_CLASSW))
-        return;
     HWND shown = LockedNoteOf(control);
-    if (!locked) {
+    if (!locked || note.empty()) {
         if (shown)
             ::DestroyWindow(shown);
         return;

@@ -12,7 +12,8 @@ namespace qmo {
 // Ids of the notes: the control's id plus this.
 inline constexpr int kLockedNoteIdOffset = 0x4000;
 
-// Locks `control` with `note` beside it, or gives it back (enabled, no note).
+// Locks `control` with `note` beside it (none when empty), or gives it back
+// (enabled, no note).
 void ShowLocked(HWND control, bool locked, const std::wstring& note);
 // The note beside a locked control; null when it is not locked.
 HWND LockedNoteOf(HWND control);

@@ -82,33 +82,33 @@ double Ratio(int needed, int available) {
 
 }  // namespace
 
-double TextWidthNeed(HWND control) {
+int NeededTextWidth(HWND control) {
     const LONG style = ::GetWindowLongW(control, GWL_STYLE);
     const std::wstring text = TextOf(control);
-    if (text.empty() || !(style & WS_VISIBLE))
-        return 1.0;
     RECT client{};
     ::GetClientRect(control, &client);
+    if (text.empty() || !(style & WS_VISIBLE))
+        return client.right;
     TextMeasure measure(control);
     if (IsClass(control, L"Static")) {
         const LONG type = style & SS_TYPEMASK;
         const bool noPrefix = (style & SS_NOPREFIX) != 0;
         if (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE || (style & SS_CENTERIMAGE))
-            return Ratio(measure.LineWidth(text, noPrefix), client.right);
+            return measure.LineWidth(text, noPrefix);
         if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT)
-            return 1.0;
-        return Ratio(WrapWidth(measure, text, client.right, client.bottom, noPrefix), client.right);
+            return client.right;
+        return WrapWidth(measure, text, client.right, client.bottom, noPrefix);
     }
     if (!IsClass(control, L"Button"))
-        return 1.0;
+        return client.right;
     const LONG type = style & BS_TYPEMASK;
     const int margin = measure.AverageCharWidth();
     switch (type) {
     case BS_PUSHBUTTON:
     case BS_DEFPUSHBUTTON:
-        return Ratio(measure.LineWidth(text, false) + 2 * margin, client.right);
+        return measure.LineWidth(text, false) + 2 * margin;
     case BS_GROUPBOX:
-        return Ratio(measure.LineWidth(text, false) + 2 * margin, client.right);
+        return measure.LineWidth(text, false) + 2 * margin;
     case BS_CHECKBOX:
     case BS_AUTOCHECKBOX:
     case BS_RADIOBUTTON:
@@ -117,19 +117,24 @@ double TextWidthNeed(HWND control) {
     case BS_AUTO3STATE: {
         const int box = SystemMetricForDpi(SM_CXMENUCHECK, WindowDpi(control)) + margin / 2;
         if (style & BS_MULTILINE)
-            return Ratio(WrapWidth(measure, text, client.right - box, client.bottom, false) + box, client.right);
-        return Ratio(measure.LineWidth(text, false) + box + 1, client.right);
+            return WrapWidth(measure, text, client.right - box, client.bottom, false) + box;
+        return measure.LineWidth(text, false) + box + 1;
     }
     case BS_OWNERDRAW: {
         // A button that draws itself says what it needs, as push buttons do.
         SIZE ideal{};
-        return ::SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal))
-                   ? Ratio(ideal.cx, client.right)
-                   : 1.0;
+        return ::SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) ? ideal.cx
+                                                                                               : client.right;
     }
     default:
-        return 1.0;
+        return client.right;
     }
+}
+
+double TextWidthNeed(HWND control) {
+    RECT client{};
+    ::GetClientRect(control, &client);
+    return Ratio(NeededTextWidth(control), client.right);
 }
 
 namespace {

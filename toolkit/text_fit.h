@@ -8,6 +8,9 @@
 
 namespace qmo {
 
+// The width in pixels the control's text needs, with a check box's box or a
+// button's margins; the control's own width when it has no text to measure.
+int NeededTextWidth(HWND control);
 // How much wider the control's text needs it to be (1 when it fits, or has no
 // text to measure).
 double TextWidthNeed(HWND control);

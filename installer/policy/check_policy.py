@@ -8,7 +8,8 @@ where the program reads it.
 Without files it checks the two beside it. Exits 0 when they are sound, else 1
 with one line per fault. With --names it then prints each registry value the
 template writes, one "name kind" a line (kind: dword, string or multistring),
-for the program's tests to compare with the values the program reads.
+a number's lowest and highest or a string's choices after it, for the
+program's tests to compare with the values the program reads.
 
 What it checks, of what the Group Policy editor would otherwise only say when
 an administrator opens the template: both files are well-formed and in the
@@ -366,8 +367,18 @@ def main(arguments):
         print(f"check_policy: {len(faults)} fault(s) in the Group Policy template", file=sys.stderr)
         return 1
     if names:
+        # One line a value: its name and kind, for a number the lowest and
+        # highest the template lets an administrator write, for a choice of
+        # strings those strings with a comma between them.
         for name, value in sorted(value_names(admx_path).items()):
-            print(name, value.kind)
+            if value.kind == "dword":
+                lowest = value.minimum if value.allowed is None else min(value.allowed)
+                highest = value.maximum if value.allowed is None else max(value.allowed)
+                print(name, value.kind, lowest, highest)
+            elif value.allowed is not None:
+                print(name, value.kind, ",".join(value.allowed))
+            else:
+                print(name, value.kind)
     else:
         print(f"check_policy: {admx_path} and {adml_path} are sound, "
               f"{len(value_names(admx_path))} values under {KEY}")

@@ -120,6 +120,8 @@ clean_state() {
     fi
   done
   PIDS=()
+  # A policy scenario that failed midway leaves no policy to the next.
+  wine reg delete "$POLICY_KEY" /f </dev/null >/dev/null 2>&1
   [ $ok -eq 0 ] || fail "an instance would not exit: $stop_reason" || return 1
   drv reset-registry
 }
@@ -699,7 +701,33 @@ scenario_languages() {
   unset QMO_ANY_FRAME_TITLE
 }
 
-ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line emergency-shortcut run-history automatic-run dark-theme languages high-dpi soak"
+# An organisation's policy in the machine's key, read as the program starts:
+# the settings page shows the values it sets, locked with the note beside
+# them, and a start's optimize switch runs nothing where manual runs are not
+# allowed.
+POLICY_KEY='HKLM\SOFTWARE\Policies\Quenvale\Memory Optimizer'
+set_policy() {
+  wine reg add "$POLICY_KEY" /v "$1" /t REG_DWORD /d "$2" /f </dev/null >/dev/null 2>&1 ||
+    fail "cannot set the policy value $1"
+}
+scenario_policy() {
+  qmo_res_ids IDC_SETTINGS_LANGUAGE IDC_SETTINGS_SHOW_NOTIFICATION || return 1
+  set_policy CriticalLimit 95 && set_policy RunAtStartup 0 && set_policy Theme 1 && set_policy ShowNotification 1 &&
+    set_policy DisableManualOptimization 1 || return 1
+  start_program
+  drv wait-window --hidden || return 1
+  act "the settings page under a policy" --visible WM_COMMAND $ID_VIEW_SETTINGS || return 1
+  drv check-text $IDC_SETTINGS_CRITICAL_LIMIT 95 && drv check-checked $IDC_SETTINGS_RUN_AT_STARTUP 0 ||
+    fail "the policy's values: $REASON" || return 1
+  shot policy-settings-page || return 1
+  end_program "$STARTED" || return 1
+  rm -f "$(history_file)"
+  start_program /Optimize
+  wait_exit "$STARTED" || fail "/Optimize: $REASON" || return 1
+  [ ! -e "$(history_file)" ] || fail "a start's optimize switch ran where the policy allows automatic runs only"
+}
+
+ALL_SCENARIOS="first-start second-start hide-and-show tray-exit bad-registry help-missing tray-optimize exit-during-optimization pages performance-page critical-limit-popup settings-page about-box process-list process-page-shown-again freed-report command-line emergency-shortcut run-history automatic-run dark-theme languages policy high-dpi soak"
 # QMO_E2E_SCENARIOS picks some of them, e.g. while working on one.
 # shellcheck disable=SC2086
 ring_run_steps scenario clean_state ${QMO_E2E_SCENARIOS:-$ALL_SCENARIOS}

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <sstream>
 #include <map>
 #include <string>
 #include <utility>
@@ -538,6 +540,81 @@ TEST_F(PolicyTest, ARefreshTakesEffectAtOnceAndTheSwitchesRefuseWhatTheyForbid) 
     EXPECT_EQ(frame.run.value, "\"" + frame.run.executablePath + "\"");
     EXPECT_EQ(frame.logic.Settings().m_theme, ThemeChoice::FollowWindows);
     EXPECT_TRUE(frame.logic.RequestOptimization(OptimizationStart::Visible, RunTrigger::Page));
+}
+
+// What the Group Policy template writes, as its checker lists it.
+struct TemplateValue {
+    std::string kind;
+    std::uint32_t lowest = 0, highest = 0;
+    std::vector<std::string> choices;
+};
+std::map<std::string, TemplateValue> TemplateValues() {
+    std::map<std::string, TemplateValue> values;
+    FILE* listing = ::popen(QMO_POLICY_NAMES_COMMAND, "r");
+    if (!listing)
+        return values;
+    char line[1024];
+    while (std::fgets(line, sizeof line, listing)) {
+        std::istringstream words(line);
+        std::string name, rest;
+        TemplateValue value;
+        words >> name >> value.kind;
+        if (value.kind == "dword")
+            words >> value.lowest >> value.highest;
+        else if (words >> rest) {
+            std::istringstream choices(rest);
+            for (std::string choice; std::getline(choices, choice, ',');)
+                value.choices.push_back(choice);
+            if (rest.back() == ',')
+                value.choices.push_back("");
+        }
+        values[name] = value;
+    }
+    EXPECT_EQ(::pclose(listing), 0) << "the template's checker found a fault";
+    return values;
+}
+
+// Both ways: every value the template writes is one the program reads, of
+// the same kind; every end of its ranges and every choice is taken, and one
+// step past an end is not; every value the program reads is in the template.
+TEST(PolicyValues, TheTemplateWritesExactlyTheValuesTheProgramReadsAndNothingItRejects) {
+    using Source = qmo::testing::FakePolicySource;
+    const std::map<std::string, TemplateValue> written = TemplateValues();
+    const std::vector<PolicyDescription> read = PolicyValueNames();
+    ASSERT_EQ(written.size(), read.size());
+    const auto taken = [](const std::string& name, const PolicyValue& value) {
+        Source source;
+        source.Set(PolicyScope::Machine, name, value);
+        return ReadSettingsPolicy(source).ignored.empty();
+    };
+    for (const PolicyDescription& value : read) {
+        const std::string name(value.name);
+        SCOPED_TRACE(name);
+        const auto found = written.find(name);
+        ASSERT_NE(found, written.end()) << "not in the template";
+        const TemplateValue& shape = found->second;
+        switch (value.type) {
+        case PolicyValue::Type::Number:
+            ASSERT_EQ(shape.kind, "dword");
+            EXPECT_TRUE(taken(name, Source::Dword(shape.lowest)));
+            EXPECT_TRUE(taken(name, Source::Dword(shape.highest)));
+            EXPECT_FALSE(taken(name, Source::Dword(shape.highest + 1)));
+            if (shape.lowest > 0)
+                EXPECT_FALSE(taken(name, Source::Dword(shape.lowest - 1)));
+            break;
+        case PolicyValue::Type::Text:
+            ASSERT_EQ(shape.kind, "string");
+            EXPECT_FALSE(shape.choices.empty());
+            for (const std::string& choice : shape.choices)
+                EXPECT_TRUE(taken(name, Source::Text(choice))) << choice;
+            break;
+        case PolicyValue::Type::TextList:
+            EXPECT_EQ(shape.kind, "multistring");
+            break;
+        case PolicyValue::Type::Other:
+            ADD_FAILURE();
+        }
+    }
 }
 
 TEST(PolicyValues, RegistryDataIsTakenOnlyInTheShapeTheProfileKeeps) {

@@ -101,7 +101,9 @@ protected:
                 const RECT second = qmo::testing::ChildRect(shown[b]);
                 RECT common{};
                 EXPECT_FALSE(::IntersectRect(&common, &first, &second))
-                    << ::GetDlgCtrlID(shown[a]) << " and " << ::GetDlgCtrlID(shown[b]);
+                    << ::GetDlgCtrlID(shown[a]) << " and " << ::GetDlgCtrlID(shown[b]) << " at " << first.left << ","
+                    << first.top << "-" << first.right << "," << first.bottom << " and " << second.left << ","
+                    << second.top << "-" << second.right << "," << second.bottom;
             }
         }
     }
@@ -481,6 +483,7 @@ TEST_F(SettingsPageTest, APolicyInTheMachinesKeyLocksItsControlsWithTheNoteAndKe
     policy.Set(L"TrayIconShows", 2);
     policy.Set(L"Theme", 1);
     policy.Set(L"Language", L"de");
+    policy.Set(L"AreaStandbyList", 2);
     PolicyRefreshed(Frame());
 
     const int locked[] = {IDC_SETTINGS_CRITICAL_LIMIT, IDC_SETTINGS_AUTO_OPTIMIZE, IDC_SETTINGS_ENABLE_SHORTCUT,
@@ -506,6 +509,20 @@ TEST_F(SettingsPageTest, APolicyInTheMachinesKeyLocksItsControlsWithTheNoteAndKe
     }
     EXPECT_TRUE(::IsWindowEnabled(Item(IDC_SETTINGS_AUTO_REFRESH)));
     ExpectNoOverlaps();
+    // The page's dialogs lock theirs the same way.
+    bool standbyLocked = false, cacheFree = false;
+    {
+        WhileDialogOpen look(L"Memory areas", [&](HWND dialog) {
+            const HWND standby = ::GetDlgItem(dialog, IDC_AREAS_STANDBY_LIST);
+            standbyLocked = !::IsWindowEnabled(standby) && ::GetDlgItem(dialog, IDC_AREAS_STANDBY_LIST + qmo::kLockedNoteIdOffset);
+            cacheFree = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_AREAS_SYSTEM_CACHE)) != FALSE;
+            ::SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
+        });
+        Click(IDC_SETTINGS_MEMORY_AREAS);
+    }
+    EXPECT_TRUE(standbyLocked);
+    EXPECT_EQ(cacheFree, !frame->Memory().Service().AreaKnownUnavailable(qmo::MemoryArea::SystemCache));
+    EXPECT_EQ(StoredNumber(L"AreaStandbyList"), 0u) << "OK keeps the user's own choice";
 
     Click(IDC_SETTINGS_APPLY_OPTIMIZER);
     Click(IDC_SETTINGS_APPLY_GENERAL);
