@@ -364,7 +364,8 @@ void CMainFrame::ShowCriticalLimitPopup() {
         if (const std::optional<int> minutes =
                 qmo::MinutesToCommitLimit(sampler->m_aMemoryY.data(), sampler->m_nHistoryCount))
             details.push_back(qmo::CommitLimitLine(*minutes));
-    ShowPopup(qmo::BuildCriticalLimitPopup(m_logic.Settings().m_nCriticalLimit, details));
+    ShowPopup(qmo::BuildCriticalLimitPopup(m_logic.Settings().m_nCriticalLimit, details,
+                                           m_logic.ManualOptimizationAllowed()));
 }
 
 qmo::QuietReason CMainFrame::Quiet() {

@@ -81,10 +81,12 @@ std::string CriticalLimitMessage(int limitPercent) {
     return FormatText(IDS_CRITICAL_LIMIT, {FormatSignedDecimal(limitPercent)});
 }
 
-PopupContent BuildCriticalLimitPopup(int limitPercent, const std::vector<std::string>& details) {
+PopupContent BuildCriticalLimitPopup(int limitPercent, const std::vector<std::string>& details,
+                                     bool offerOptimization) {
+    const int link = offerOptimization ? kOptimizeLinkId : 0;
     if (details.empty())
-        return BuildPopup(kRed, CriticalLimitMessage(limitPercent), kOptimizeLinkId);
-    PopupContent content = BuildPopup(kRed, CriticalLimitMessage(limitPercent), kOptimizeLinkId, 88);
+        return BuildPopup(kRed, CriticalLimitMessage(limitPercent), link);
+    PopupContent content = BuildPopup(kRed, CriticalLimitMessage(limitPercent), link, 88);
     PopupElement lines;
     lines.rect = {30, 90, 265, kLinesBottom};
     for (const std::string& line : details)

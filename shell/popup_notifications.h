@@ -24,8 +24,10 @@ inline constexpr int kPopupCloseButtonId = -1;
 std::string CriticalLimitMessage(int limitPercent);
 
 // `details`, when there are any, are lines under the message that help: who
-// holds the most committed memory, when its limit comes.
-PopupContent BuildCriticalLimitPopup(int limitPercent, const std::vector<std::string>& details = {});
+// holds the most committed memory, when its limit comes. The message is the
+// link that optimizes, unless the organisation allows automatic runs only.
+PopupContent BuildCriticalLimitPopup(int limitPercent, const std::vector<std::string>& details = {},
+                                     bool offerOptimization = true);
 PopupContent BuildOptimizedPopup(std::optional<std::uint64_t> freedBytes = std::nullopt);
 
 enum class PopupClickAction { StartOptimization, ShowHistory, CloseNow };

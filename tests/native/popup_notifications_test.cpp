@@ -66,6 +66,8 @@ TEST(PopupNotifications, PointsOnThePopupHitWhatTheUserSeesThere) {
         return content.elements[*content.elements.HitTest(point)].id;
     };
     EXPECT_EQ(idAt(critical, {40, 75}), kOptimizeLinkId);
+    EXPECT_EQ(idAt(BuildCriticalLimitPopup(90, {"Most: a.exe 2 GB"}, false), {40, 75}), 0)
+        << "no link where only automatic runs are allowed";
     EXPECT_EQ(idAt(optimized, {40, 75}), 0);
     EXPECT_EQ(idAt(critical, {263, 10}), kPopupCloseButtonId) << "the button lies over the title";
     EXPECT_EQ(idAt(optimized, {269, 18}), kPopupCloseButtonId);

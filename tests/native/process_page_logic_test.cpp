@@ -21,6 +21,7 @@ class RecordingPage : public ProcessPageSeams, public ProcessPageLogic {
 public:
     std::vector<std::string> exclusions;
     int exclusionSaves = 0;
+    bool endAllowed = true;
     RecordingPage() : ProcessPageLogic(static_cast<ProcessPageSeams&>(*this)) {}
     FakeProcesses processes;
     FakeIcons icons;
@@ -78,6 +79,7 @@ protected:
     }
     bool SelectedRowInView() const override { return selectedInView; }
     std::vector<std::string> Exclusions() const override { return exclusions; }
+    bool EndProcessAllowed() const override { return endAllowed; }
     void SaveExclusions(const std::vector<std::string>& entries) override {
         exclusions = entries;
         ++exclusionSaves;
@@ -264,12 +266,14 @@ TEST_F(ProcessPage, CommandsWithoutASelectedRowOnlyAskForOne) {
     EXPECT_TRUE(page.processes.trimmed.empty());
 }
 
-TEST_F(ProcessPage, EndProcessAnsweredNoOrClosedTouchesNothing) {
+TEST_F(ProcessPage, EndProcessAnsweredNoOrClosedOrNotAllowedTouchesNothing) {
     page.Select("mid.exe");
     page.answers = {MessageAnswer::No, MessageAnswer::Closed};
     const auto opens = page.processes.opens.size();
     const int refreshes = page.refreshes;
     page.EndProcess();
+    page.EndProcess();
+    page.endAllowed = false;  // the organisation's policy: not even the question
     page.EndProcess();
     EXPECT_EQ(page.messages, (Texts{"Do you realy want to terminate selected process?",
                                     "Do you realy want to terminate selected process?"}));
