@@ -2,7 +2,7 @@
 
 #include "app/memory_optimizer_app.h"
 #include "app/single_instance.h"
-#include "config/command_line.h"
+#include "app/command_line.h"
 #include "config/registry_policy.h"
 #include "framework/event_log_win32.h"
 #include "config/logon_task_win32.h"
@@ -47,7 +47,7 @@ public:
         qmo::ApplicationEventLog events;
         memory.Service().SetEventLog(&events);
         memory.Load(profile);
-        memory.Service().RunWithoutWindow(qmo::RunTrigger::CommandLine, qmo::RunChoices(settings));
+        memory.Service().RunWithoutWindow(qmo::RunTrigger::CommandLine, qmo::RunChoicesOf(settings));
         memory.File().Flush();  // the late samples are left out: the process ends now
     }
     int RunProgram(bool quietSecondStart) override {

@@ -3,7 +3,9 @@
 # root of its own that holds links to exactly those folders, so an include
 # that runs back up does not build.
 #
-#   framework -> toolkit -> pages -> config -> optimizer -> perf, process, about, history -> shell -> app
+#   framework -> toolkit ---.
+#   framework -> optimizer -+-> pages -> config -> perf, process, history -> shell -> app
+#                               pages -> about --------------------------------^
 #
 # Portable sources (no <windows.h>) are built for every target; the Win32
 # sources only for the windows target.
@@ -53,10 +55,15 @@ function(qmo_floor folder)
 endfunction()
 
 qmo_floor(framework
-  PORTABLE format_decimal.cpp texts.cpp
+  PORTABLE format_decimal.cpp texts.cpp utf.cpp
   WIN32 application.cpp dialog.cpp event_log_win32.cpp frame_window.cpp resource_language.cpp texts_win32.cpp resource_usage.cpp sent_only_messages.cpp startup_trace.cpp
         subclassed_control.cpp
         text.cpp window.cpp window_dpi.cpp)
+qmo_floor(optimizer BELOW framework
+  PORTABLE exclusions.cpp optimizer_engine.cpp freed_memory.cpp memory_reading.cpp memory_areas.cpp memory_service.cpp run_policy.cpp
+           run_record.cpp run_history.cpp run_events.cpp
+  WIN32 optimizer_win32.cpp memory_system_win32.cpp memory_service_win32.cpp
+        history_file_win32.cpp)
 qmo_floor(toolkit BELOW framework
   PORTABLE popup_elements.cpp popup_content.cpp popup_timeline.cpp button_layout.cpp page_tab_layout.cpp task_panel_model.cpp
            anchor_layout.cpp tray_icon_rules.cpp column_fit.cpp theme_colors.cpp
@@ -64,33 +71,29 @@ qmo_floor(toolkit BELOW framework
         task_panel_painter.cpp themed_button.cpp ui_fonts.cpp ui_paint.cpp ui_palette.cpp resize_dialog.cpp
         tray_icon.cpp tray_number_icon.cpp dark_mode.cpp dark_menu.cpp themed_dialog.cpp shell_opener.cpp hyperlink_static.cpp fit_header_ctrl.cpp sort_list_ctrl.cpp
         system_image_list.cpp accessible_control.cpp text_fit.cpp locked_control.cpp)
-qmo_floor(pages BELOW toolkit
+qmo_floor(pages BELOW toolkit optimizer
   WIN32 page_dialog.cpp)
 qmo_floor(config BELOW pages
-  PORTABLE optimizer_settings.cpp profile_value_codec.cpp exclusions.cpp settings_page_logic.cpp logon_task.cpp command_line.cpp
+  PORTABLE optimizer_settings.cpp profile_value_codec.cpp settings_page_logic.cpp logon_task.cpp
            language_choice.cpp settings_policy.cpp
            logon_task_keeper.cpp emergency_shortcut.cpp
   WIN32 registry_profile.cpp registry_policy.cpp registry_run_entry.cpp settings_page.cpp logon_task_win32.cpp memory_areas_dlg.cpp shipped_languages.cpp
         exclusions_dlg.cpp automatic_runs_dlg.cpp policy_locks.cpp)
-qmo_floor(optimizer BELOW config
-  PORTABLE optimizer_engine.cpp freed_memory.cpp memory_reading.cpp memory_areas.cpp memory_service.cpp run_policy.cpp
-           run_record.cpp run_history.cpp run_events.cpp
-  WIN32 optimize_progress_dlg.cpp optimizer_win32.cpp memory_system_win32.cpp memory_service_win32.cpp
-        history_file_win32.cpp)
-qmo_floor(perf BELOW optimizer
+qmo_floor(perf BELOW config
   PORTABLE pdh_query.cpp gauge_and_graph.cpp performance_sampler.cpp automatic_schedule.cpp commit_warning.cpp
   WIN32 perf_win32.cpp layered_picture.cpp performance_controls.cpp performance_page.cpp performance_monitor.cpp)
-qmo_floor(process BELOW optimizer
+qmo_floor(process BELOW config
   PORTABLE process_snapshot.cpp process_sort.cpp process_page_logic.cpp snapshot_worker.cpp
   WIN32 process_page.cpp process_inspector_win32.cpp)
-qmo_floor(about BELOW optimizer
+qmo_floor(about BELOW pages
   WIN32 about_dlg.cpp)
-qmo_floor(history BELOW optimizer
+qmo_floor(history BELOW config
   PORTABLE history_rows.cpp
   WIN32 history_window.cpp)
 qmo_floor(shell BELOW perf process about history
   PORTABLE frame_input_filter.cpp help_file.cpp view_layout.cpp main_frame_logic.cpp navigation.cpp appearance.cpp
            popup_notifications.cpp
-  WIN32 main_frame.cpp tessel_view.cpp)
+  WIN32 main_frame.cpp tessel_view.cpp optimize_progress_dlg.cpp)
 qmo_floor(app BELOW shell
+  PORTABLE command_line.cpp
   WIN32 memory_optimizer_app.cpp single_instance.cpp)

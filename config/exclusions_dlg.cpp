@@ -1,6 +1,6 @@
 #include "config/exclusions_dlg.h"
 
-#include "config/exclusions.h"
+#include "optimizer/exclusions.h"
 #include "framework/text.h"
 #include "framework/texts.h"
 #include "res/pages_resource.h"

@@ -1,6 +1,5 @@
 #include "config/logon_task.h"
 
-#include "config/command_line.h"
 
 #include <algorithm>
 #include <cstdint>

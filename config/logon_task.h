@@ -17,6 +17,9 @@ namespace qmo {
 // whoever saved last.
 // The task waits this long after logon, so a start from the Run key comes first.
 inline constexpr std::string_view kLogonTaskDelay = "PT30S";
+// The switch the task starts the program with; the program ends quietly when
+// it already runs (started from the Run key, where that works) instead of showing it.
+inline constexpr std::string_view kLogonStartSwitch = "/Logon";
 
 struct LogonTaskDefinition {
     std::string userId;            // DOMAIN\user whose logon starts the program

@@ -1,6 +1,6 @@
 #include "config/optimizer_settings.h"
 
-#include "config/exclusions.h"
+#include "optimizer/exclusions.h"
 #include "config/language_choice.h"
 
 namespace qmo {
@@ -118,6 +118,14 @@ void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings) {
     profile.WriteProfileInt(kSettingsSection, kTrayIconShows, static_cast<int>(settings.m_trayIconShows));
     profile.WriteProfileInt(kSettingsSection, kTheme, static_cast<int>(settings.m_theme));
     profile.WriteProfileString(kSettingsSection, kLanguage, KeptLanguageTag(settings.m_language));
+}
+
+RunChoices RunChoicesOf(const OptimizerSettings& settings) {
+    RunChoices choices;
+    choices.areas = settings.m_areas;
+    choices.exclusions = settings.m_exclusions;
+    choices.automatic = settings.m_automatic;
+    return choices;
 }
 
 bool RunEntryData(const std::string& executablePath, bool clear, std::string& data) {

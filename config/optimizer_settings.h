@@ -7,10 +7,9 @@
 
 #include "framework/identity.h"
 #include "framework/profile_store.h"
+#include "optimizer/run_choices.h"
 
 namespace qmo {
-
-inline constexpr std::string_view kSettingsSection = "Settings";
 
 // The machine-wide logon Run value of this program.
 class RunEntryStore {
@@ -23,49 +22,6 @@ public:
     // Brings the elevated logon task in step with the Run value, in its own
     // time; a store that keeps the Run value alone does nothing.
     virtual void KeepLogonTaskInStep(const std::string& executablePath, bool enabled) {}
-};
-
-// The memory areas a run cleans besides the working sets and the sweep; all
-// off unless chosen.
-enum class StandbyListChoice : int { Off = 0, LowestPriorityOnly = 1, All = 2 };
-struct MemoryAreaChoices {
-    bool systemCache = false;
-    bool modifiedList = false;
-    StandbyListChoice standbyList = StandbyListChoice::Off;
-    bool combinePages = false;
-
-    bool operator==(const MemoryAreaChoices&) const = default;
-};
-
-// Which of those areas this system offers, as far as is known: an area whose
-// call answered "not available" is not offered again.
-struct MemoryAreaAvailability {
-    bool systemCache = true;
-    bool modifiedList = true;
-    bool standbyList = true;
-    bool combinePages = true;
-
-    bool operator==(const MemoryAreaAvailability&) const = default;
-};
-
-// When an automatic run comes, automatic optimization being on: every five
-// minutes, or when physical memory in use is above a share.
-enum class AutomaticRule : int { EveryFiveMinutes = 0, AboveMemoryInUse = 1 };
-inline constexpr int kLowestInUsePercent = 50;
-inline constexpr int kHighestInUsePercent = 95;
-inline constexpr int kLowestStandbyFreeBelowMB = 64;
-inline constexpr int kHighestStandbyFreeBelowMB = 65536;
-inline constexpr int kLowestStandbyListAboveMB = 128;
-inline constexpr int kHighestStandbyListAboveMB = 1048576;
-struct AutomaticRunChoices {
-    AutomaticRule rule = AutomaticRule::EveryFiveMinutes;
-    int inUsePercent = 85;  // kLowestInUsePercent to kHighestInUsePercent
-    // An automatic run empties the standby list, when chosen, only while free
-    // memory is below the first and the list above the second.
-    int standbyFreeBelowMB = 512;
-    int standbyListAboveMB = 1024;
-
-    bool operator==(const AutomaticRunChoices&) const = default;
 };
 
 // What the notification-area icon shows: the animation, or a figure as a number.
@@ -111,6 +67,9 @@ void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings);
 // What the Run value holds: the executable path in double quotes, so a path
 // with spaces cannot be hijacked by a planted "C:\Program.exe"; empty when
 // clearing. Returns false (nothing to write) when the path is unknown.
+// What the settings ask of a run.
+RunChoices RunChoicesOf(const OptimizerSettings& settings);
+
 bool RunEntryData(const std::string& executablePath, bool clear, std::string& data);
 
 // Keeps the Run value in step: the quoted path, or empty data when clearing;

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/utf.h"
+
 namespace qmo {
 
 inline constexpr std::uint32_t kProfileTypeString = 1;  // REG_SZ
@@ -38,11 +40,5 @@ std::vector<std::uint8_t> EncodeProfileString(std::string_view utf8);
 // Each string with its null, then the list's closing null; an empty string in
 // `strings` would end the list early and is left out.
 std::vector<std::uint8_t> EncodeProfileStrings(const std::vector<std::string>& strings);
-
-// Conversions that never fail: what cannot be converted (an unpaired
-// surrogate, a malformed UTF-8 sequence) becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view utf16);
-std::u16string Utf8ToUtf16(std::string_view utf8);
-std::u32string Utf8ToCodePoints(std::string_view utf8);
 
 }  // namespace qmo

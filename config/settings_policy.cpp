@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "config/exclusions.h"
+#include "optimizer/exclusions.h"
 #include "config/language_choice.h"
 #include "config/profile_value_codec.h"
 #include "config/settings_page_logic.h"

@@ -13,6 +13,9 @@
 
 namespace qmo {
 
+// The section that holds the settings record, and the hidden values beside it.
+inline constexpr std::string_view kSettingsSection = "Settings";
+
 class ProfileStore {
 public:
     virtual ~ProfileStore() = default;

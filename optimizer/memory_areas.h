@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/optimizer_settings.h"
+#include "optimizer/run_choices.h"
 #include "optimizer/memory_reading.h"
 
 namespace qmo {

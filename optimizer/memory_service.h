@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "config/optimizer_settings.h"
 #include "framework/event_log.h"
 #include "framework/profile_store.h"
 #include "optimizer/memory_areas.h"
@@ -56,20 +55,6 @@ public:
     virtual ~RunListener() = default;
     virtual void RunRecorded(const RunRecord& record) = 0;
     virtual void LateSampleRecorded(const RunRecord& record, LateSample sample) = 0;
-};
-
-// What the settings ask of a run: the areas, the programs left alone, and
-// the rules of automatic runs.
-struct RunChoices {
-    RunChoices() = default;
-    // A run of these areas that leaves no program alone.
-    RunChoices(const MemoryAreaChoices& chosenAreas) : areas(chosenAreas) {}  // NOLINT: a run's usual shorthand
-    explicit RunChoices(const OptimizerSettings& settings)
-        : areas(settings.m_areas), exclusions(settings.m_exclusions), automatic(settings.m_automatic) {}
-
-    MemoryAreaChoices areas;
-    std::vector<std::string> exclusions;
-    AutomaticRunChoices automatic;
 };
 
 struct MemoryServiceSeams {

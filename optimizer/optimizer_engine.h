@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "config/exclusions.h"
+#include "optimizer/exclusions.h"
 
 namespace qmo {
 

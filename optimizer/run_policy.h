@@ -11,7 +11,7 @@
 #include <set>
 #include <vector>
 
-#include "config/optimizer_settings.h"
+#include "optimizer/run_choices.h"
 #include "framework/profile_store.h"
 #include "optimizer/optimizer_engine.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "optimizer/memory_areas.h"
-#include "pages/optimization_gate.h"
+#include "optimizer/optimization_gate.h"
 
 namespace qmo {
 

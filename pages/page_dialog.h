@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "pages/optimization_gate.h"
+#include "optimizer/optimization_gate.h"
 #include "res/pages_resource.h"
 #include "toolkit/resize_dialog.h"
 #include "toolkit/themed_button.h"

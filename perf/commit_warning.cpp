@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "config/exclusions.h"
+#include "optimizer/exclusions.h"
 #include "framework/texts.h"
 #include "res/pages_resource.h"
 

@@ -1,6 +1,6 @@
 #include "process/process_page_logic.h"
 
-#include "config/exclusions.h"
+#include "optimizer/exclusions.h"
 
 #include <algorithm>
 

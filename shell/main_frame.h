@@ -8,7 +8,7 @@
 #include "framework/frame_window.h"
 #include "history/history_window.h"
 #include "optimizer/memory_service_win32.h"
-#include "optimizer/optimize_progress_dlg.h"
+#include "shell/optimize_progress_dlg.h"
 #include "perf/performance_monitor.h"
 #include "shell/main_frame_logic.h"
 #include "shell/tessel_view.h"

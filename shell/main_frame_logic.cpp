@@ -51,7 +51,7 @@ void MainFrameLogic::OptimizeNow(qmo::RunTrigger trigger) {
 bool MainFrameLogic::RequestOptimization(qmo::OptimizationStart start, qmo::RunTrigger trigger) {
     if (trigger != qmo::RunTrigger::Automatic && !ManualOptimizationAllowed())
         return false;
-    if (!m_bCreated || m_bOptimizeCommandRunning || !m_memory.BeginRun(trigger, qmo::RunChoices(m_settings)))
+    if (!m_bCreated || m_bOptimizeCommandRunning || !m_memory.BeginRun(trigger, qmo::RunChoicesOf(m_settings)))
         return false;
     m_bOptimizeCommandRunning = 1;
     m_window.RunOptimizationDialog(start == qmo::OptimizationStart::SilentWhenHidden && !m_window.IsWindowShown());
@@ -72,7 +72,7 @@ bool MainFrameLogic::OptimizeProcess(std::uint32_t processId) {
 std::optional<qmo::RunRecord> MainFrameLogic::RunAutomaticOptimization() {
     if (!m_bCreated || m_bOptimizeCommandRunning)
         return std::nullopt;
-    return m_memory.RunWithoutWindow(qmo::RunTrigger::Automatic, qmo::RunChoices(m_settings));
+    return m_memory.RunWithoutWindow(qmo::RunTrigger::Automatic, qmo::RunChoicesOf(m_settings));
 }
 
 void MainFrameLogic::Exit() {

@@ -5,7 +5,7 @@
 #include "config/emergency_shortcut.h"
 #include "config/settings_holder.h"
 #include "optimizer/memory_service.h"
-#include "pages/optimization_gate.h"
+#include "optimizer/optimization_gate.h"
 
 namespace qmo {
 

@@ -5,7 +5,7 @@
 // agreement whenever the page changes.
 #include "config/settings_page.h"
 #include "framework/window.h"
-#include "pages/optimization_gate.h"
+#include "optimizer/optimization_gate.h"
 #include "perf/performance_page.h"
 #include "process/process_page.h"
 #include "shell/navigation.h"

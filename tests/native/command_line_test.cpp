@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "config/command_line.h"
+#include "app/command_line.h"
 
 namespace qmo {
 namespace {

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "config/exclusions.h"
+#include "optimizer/exclusions.h"
 #include "config/optimizer_settings.h"
 #include "fake_settings_stores.h"
 

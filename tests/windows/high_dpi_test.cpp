@@ -6,7 +6,7 @@
 #include <string>
 
 #include "config/automatic_runs_dlg.h"
-#include "config/exclusions.h"
+#include "optimizer/exclusions.h"
 #include "config/exclusions_dlg.h"
 #include "config/memory_areas_dlg.h"
 #include "config/registry_run_entry.h"

@@ -12,7 +12,7 @@
 
 #include "about/about_dlg.h"
 #include "config/automatic_runs_dlg.h"
-#include "config/command_line.h"
+#include "app/command_line.h"
 #include "config/exclusions_dlg.h"
 #include "config/memory_areas_dlg.h"
 #include "config/shipped_languages.h"

@@ -11,7 +11,7 @@
 #include "framework/application.h"
 #include "framework/unique_handle.h"
 #include "optimizer/memory_service_win32.h"
-#include "optimizer/optimize_progress_dlg.h"
+#include "shell/optimize_progress_dlg.h"
 #include "optimizer/optimizer_win32.h"
 #include "pages/frame_texts.h"
 #include "res/messages.h"

@@ -1,4 +1,4 @@
-#include "optimizer/optimize_progress_dlg.h"
+#include "shell/optimize_progress_dlg.h"
 
 #include <system_error>
 #include <thread>

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "config/logon_task.h"
+
 namespace qmo {
 
 // Run by scripts and the task scheduler: the running program optimizes
@@ -15,9 +17,7 @@ inline constexpr std::string_view kOptimizeSwitch = "/Optimize";
 inline constexpr std::string_view kRemoveLogonTaskSwitch = "/RemoveLogonTask";
 // Run by the uninstaller: removes the logon task of every user.
 inline constexpr std::string_view kRemoveAllLogonTasksSwitch = "/RemoveAllLogonTasks";
-// The logon task starts the program with it; it ends quietly when the program
-// already runs (started from the Run key, where that works) instead of showing it.
-inline constexpr std::string_view kLogonStartSwitch = "/Logon";
+// kLogonStartSwitch: the logon task's, with the task.
 inline constexpr std::string_view kHelpSwitch = "/?";
 
 enum class CommandSwitch { None, Optimize, RemoveLogonTask, RemoveAllLogonTasks, Logon, Help, Unknown };

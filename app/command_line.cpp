@@ -1,4 +1,4 @@
-#include "config/command_line.h"
+#include "app/command_line.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
-#include "config/exclusions.h"
+#include "optimizer/exclusions.h"
 
 #include <algorithm>
 
-#include "config/profile_value_codec.h"
+#include "framework/utf.h"
 #include "framework/texts.h"
 #include "res/pages_resource.h"
 
