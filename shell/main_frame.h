@@ -12,7 +12,7 @@
 #include "perf/performance_monitor.h"
 #include "shell/main_frame_logic.h"
 #include "shell/tessel_view.h"
-#include "toolkit/popup_window.h"
+#include "toolkit/popup/popup_window.h"
 #include "toolkit/tray_icon.h"
 #include "toolkit/tray_number_icon.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/popup_content.h"
+#include "toolkit/popup/popup_content.h"
 
 namespace qmo {
 

@@ -11,7 +11,7 @@
 #include "shell/navigation.h"
 #include "toolkit/caption_bar.h"
 #include "toolkit/page_tab_control.h"
-#include "toolkit/task_panel.h"
+#include "toolkit/task_panel/task_panel.h"
 #include "toolkit/themed_button.h"
 
 namespace qmo {

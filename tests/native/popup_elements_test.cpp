@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/popup_elements.h"
+#include "toolkit/popup/popup_elements.h"
 
 namespace qmo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "toolkit/popup_timeline.h"
+#include "toolkit/popup/popup_timeline.h"
 
 namespace qmo {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "toolkit/task_panel_model.h"
+#include "toolkit/task_panel/task_panel_model.h"
 
 namespace qmo {
 namespace {

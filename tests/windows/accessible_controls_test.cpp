@@ -23,7 +23,7 @@
 #include "shell/popup_notifications.h"
 #include "toolkit/accessible_control.h"
 #include "toolkit/caption_bar.h"
-#include "toolkit/popup_window.h"
+#include "toolkit/popup/popup_window.h"
 #include "toolkit/ui_palette.h"
 #include "frame_test_support.h"
 #include "toolkit_test_support.h"

@@ -17,7 +17,7 @@
 #include "res/pages_resource.h"
 #include "res/resource.h"
 #include "shell/popup_notifications.h"
-#include "toolkit/popup_window.h"
+#include "toolkit/popup/popup_window.h"
 #include "frame_test_support.h"
 #include "single_instance_child.h"
 #include "toolkit_test_support.h"

@@ -12,7 +12,7 @@
 #include "framework/window_dpi.h"
 #include "pages/frame_texts.h"
 #include "shell/popup_notifications.h"
-#include "toolkit/popup_window.h"
+#include "toolkit/popup/popup_window.h"
 #include "wine_test_support.h"
 
 namespace qmo {

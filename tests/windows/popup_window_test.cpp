@@ -9,7 +9,7 @@
 #include "pages/frame_texts.h"
 #include "res/messages.h"
 #include "shell/popup_notifications.h"
-#include "toolkit/popup_window.h"
+#include "toolkit/popup/popup_window.h"
 #include "wine_test_support.h"
 
 namespace qmo {

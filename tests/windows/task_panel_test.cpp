@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
-#include "toolkit/task_panel.h"
+#include "toolkit/task_panel/task_panel.h"
 #include "toolkit/themed_button.h"
 #include "toolkit/ui_paint.h"
 #include "toolkit_test_support.h"

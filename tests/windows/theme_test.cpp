@@ -14,7 +14,7 @@
 
 #include "frame_test_support.h"
 #include "shell/popup_notifications.h"
-#include "toolkit/popup_window.h"
+#include "toolkit/popup/popup_window.h"
 #include "res/pages_resource.h"
 #include "res/resource.h"
 #include "toolkit/dark_menu.h"

@@ -13,7 +13,7 @@
 #include "res/resource.h"
 #include "toolkit/caption_bar.h"
 #include "toolkit/page_tab_control.h"
-#include "toolkit/task_panel.h"
+#include "toolkit/task_panel/task_panel.h"
 #include "toolkit/themed_button.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"

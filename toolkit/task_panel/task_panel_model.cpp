@@ -1,4 +1,4 @@
-#include "toolkit/task_panel_model.h"
+#include "toolkit/task_panel/task_panel_model.h"
 
 #include <algorithm>
 

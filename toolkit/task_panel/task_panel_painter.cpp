@@ -1,4 +1,4 @@
-#include "toolkit/task_panel_painter.h"
+#include "toolkit/task_panel/task_panel_painter.h"
 
 #include <string>
 

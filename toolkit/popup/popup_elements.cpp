@@ -1,4 +1,4 @@
-#include "toolkit/popup_elements.h"
+#include "toolkit/popup/popup_elements.h"
 
 namespace qmo {
 

@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "toolkit/popup_elements.h"
-#include "toolkit/popup_timeline.h"
+#include "toolkit/popup/popup_elements.h"
+#include "toolkit/popup/popup_timeline.h"
 
 namespace qmo {
 

@@ -24,7 +24,7 @@
 #include "framework/window.h"
 #include "toolkit/accessible_control.h"
 #include "toolkit/hover_tracker.h"
-#include "toolkit/popup_content.h"
+#include "toolkit/popup/popup_content.h"
 #include "toolkit/release_gate.h"
 
 namespace qmo {

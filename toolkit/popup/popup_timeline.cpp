@@ -1,4 +1,4 @@
-#include "toolkit/popup_timeline.h"
+#include "toolkit/popup/popup_timeline.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "toolkit/popup_window.h"
+#include "toolkit/popup/popup_window.h"
 #include "toolkit/ui_palette.h"
 
 #include <windowsx.h>

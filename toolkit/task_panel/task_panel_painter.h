@@ -6,7 +6,7 @@
 
 #include "framework/unique_handle.h"
 #include "toolkit/image_strip.h"
-#include "toolkit/task_panel_model.h"
+#include "toolkit/task_panel/task_panel_model.h"
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_palette.h"
 

@@ -1,4 +1,4 @@
-#include "toolkit/popup_content.h"
+#include "toolkit/popup/popup_content.h"
 
 #include <algorithm>
 #include <numeric>

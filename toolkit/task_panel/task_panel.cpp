@@ -1,4 +1,4 @@
-#include "toolkit/task_panel.h"
+#include "toolkit/task_panel/task_panel.h"
 
 #include <windowsx.h>
 

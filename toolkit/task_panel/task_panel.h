@@ -21,8 +21,8 @@
 #include "toolkit/accessible_control.h"
 #include "toolkit/hover_tracker.h"
 #include "toolkit/image_strip.h"
-#include "toolkit/task_panel_model.h"
-#include "toolkit/task_panel_painter.h"
+#include "toolkit/task_panel/task_panel_model.h"
+#include "toolkit/task_panel/task_panel_painter.h"
 
 namespace qmo {
 
