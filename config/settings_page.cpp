@@ -118,9 +118,9 @@ bool CSettingsPage::OnCommand(UINT id, UINT code, HWND control) {
     return PageDialog::OnCommand(id, code, control);
 }
 
-bool CSettingsPage::OnVScroll(UINT, int position, HWND scrollBar) {
+bool CSettingsPage::OnVScroll(UINT code, int position, HWND scrollBar) {
     if (!scrollBar || scrollBar != Item(IDC_SETTINGS_LIMIT_SPIN))
-        return false;
+        return PageDialog::OnVScroll(code, position, scrollBar);
     m_logic.OnSpinScrolled(position);
     return true;
 }

@@ -1,5 +1,7 @@
 #include "framework/window.h"
 
+#include <utility>
+
 #include "framework/application.h"
 #include "framework/escaped_exception.h"
 
@@ -96,11 +98,29 @@ LRESULT Window::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 
+LRESULT Window::Default() {
+    return DefaultHandler(m_current.message, m_current.wParam, m_current.lParam);
+}
+
 bool Window::DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;
+    // A handler may send messages that come back here: each one restores the one it interrupted.
+    const CurrentMessage interrupted = std::exchange(m_current, CurrentMessage{message, wParam, lParam});
+    struct Restore {
+        CurrentMessage& current;
+        CurrentMessage saved;
+        ~Restore() { current = saved; }
+    } restore{m_current, interrupted};
     switch (message) {
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_CREATE:
+        return lParam && OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    case WM_COMMAND: {
+        const auto control = reinterpret_cast<HWND>(lParam);
+        if (Window* child = control ? FromHandle(control) : nullptr; child && child != this &&
+                                                                      child->OnReflectedCommand(HIWORD(wParam)))
+            return true;
+        return OnCommand(LOWORD(wParam), HIWORD(wParam), control);
+    }
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         return header && OnNotify(static_cast<UINT>(wParam), header, result);
@@ -122,9 +142,34 @@ bool Window::DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     case WM_LBUTTONUP:
         return OnLButtonUp(static_cast<UINT>(wParam), PointOf(lParam));
     case WM_KEYDOWN:
-        return OnKeyDown(static_cast<UINT>(wParam));
+        return OnKeyDown(static_cast<UINT>(wParam), HIWORD(lParam));
     case WM_VSCROLL:
         return OnVScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), reinterpret_cast<HWND>(lParam));
+    case WM_HSCROLL:
+        return OnHScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), reinterpret_cast<HWND>(lParam));
+    case WM_MOUSEWHEEL:
+        return OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam), PointOf(lParam));
+    case WM_GETDLGCODE:
+        return OnGetDlgCode(reinterpret_cast<const MSG*>(lParam), result);
+    case WM_SETFOCUS:
+        return OnSetFocus(reinterpret_cast<HWND>(wParam));
+    case WM_KILLFOCUS:
+        return OnKillFocus(reinterpret_cast<HWND>(wParam));
+    case WM_SETFONT:
+        return OnSetFont(reinterpret_cast<HFONT>(wParam), LOWORD(lParam) != 0);
+    case WM_GETFONT: {
+        HFONT font = nullptr;
+        if (!OnGetFont(font))
+            return false;
+        result = reinterpret_cast<LRESULT>(font);
+        return true;
+    }
+    case WM_PRINTCLIENT:
+        return OnPrintClient(reinterpret_cast<HDC>(wParam), static_cast<UINT>(lParam));
+    case WM_CAPTURECHANGED:
+        return OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+    case WM_MOUSEACTIVATE:
+        return OnMouseActivate(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam), result);
     case WM_HOTKEY:
         return OnHotKey(static_cast<int>(wParam), LOWORD(lParam), HIWORD(lParam));
     case WM_CONTEXTMENU:
@@ -164,7 +209,9 @@ bool Window::DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     }
 }
 
+bool Window::OnCreate(const CREATESTRUCTW&) { return false; }
 bool Window::OnCommand(UINT, UINT, HWND) { return false; }
+bool Window::OnReflectedCommand(UINT) { return false; }
 bool Window::OnNotify(UINT, NMHDR*, LRESULT&) { return false; }
 bool Window::OnTimer(UINT_PTR) { return false; }
 bool Window::OnLookChanged() { return false; }
@@ -175,8 +222,18 @@ bool Window::OnMouseLeave() { return false; }
 bool Window::OnLButtonDown(UINT, POINT) { return false; }
 bool Window::OnLButtonDblClk(UINT, POINT) { return false; }
 bool Window::OnLButtonUp(UINT, POINT) { return false; }
-bool Window::OnKeyDown(UINT) { return false; }
+bool Window::OnKeyDown(UINT, UINT) { return false; }
 bool Window::OnVScroll(UINT, int, HWND) { return false; }
+bool Window::OnHScroll(UINT, int, HWND) { return false; }
+bool Window::OnMouseWheel(int, UINT, POINT) { return false; }
+bool Window::OnGetDlgCode(const MSG*, LRESULT&) { return false; }
+bool Window::OnSetFocus(HWND) { return false; }
+bool Window::OnKillFocus(HWND) { return false; }
+bool Window::OnSetFont(HFONT, bool) { return false; }
+bool Window::OnGetFont(HFONT&) { return false; }
+bool Window::OnPrintClient(HDC, UINT) { return false; }
+bool Window::OnCaptureChanged(HWND) { return false; }
+bool Window::OnMouseActivate(HWND, UINT, UINT, LRESULT&) { return false; }
 bool Window::OnContextMenu(HWND, POINT) { return false; }
 bool Window::OnHotKey(int, UINT, UINT) { return false; }
 bool Window::OnSetCursor(HWND, UINT, UINT) { return false; }

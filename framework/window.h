@@ -62,9 +62,18 @@ protected:
     // Cracks a message into its typed handler; false when no handler took it.
     bool DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // What the default processing answers to the message being handled now,
+    // for a typed handler that adds to it rather than replacing it.
+    LRESULT Default();
+
     // Typed handlers. Each returns true when it handled the message; false
     // (what the defaults here return) leaves it to the default processing.
+    // WM_CREATE; handled answers 0 (the window is made).
+    virtual bool OnCreate(const CREATESTRUCTW& create);
     virtual bool OnCommand(UINT id, UINT code, HWND control);
+    // A command this control sent its parent, offered back to it first by any
+    // parent of ours (a button hears its own click); true: taken.
+    virtual bool OnReflectedCommand(UINT code);
     virtual bool OnNotify(UINT id, NMHDR* header, LRESULT& result);
     virtual bool OnTimer(UINT_PTR id);
     // The system's settings, colours or visual theme changed.
@@ -78,8 +87,25 @@ protected:
     virtual bool OnLButtonDown(UINT flags, POINT point);
     virtual bool OnLButtonDblClk(UINT flags, POINT point);
     virtual bool OnLButtonUp(UINT flags, POINT point);
-    virtual bool OnKeyDown(UINT key);
+    // `flags`: the key message's high word (KF_REPEAT, KF_EXTENDED...).
+    virtual bool OnKeyDown(UINT key, UINT flags);
     virtual bool OnVScroll(UINT code, int position, HWND scrollBar);
+    virtual bool OnHScroll(UINT code, int position, HWND scrollBar);
+    // `delta` in WHEEL_DELTA steps, positive away from the user; `screen`: the cursor.
+    virtual bool OnMouseWheel(int delta, UINT keys, POINT screen);
+    // The dialog manager asks which keys the control wants; `queued` is the
+    // key message in question, or null. `code` is the answer.
+    virtual bool OnGetDlgCode(const MSG* queued, LRESULT& code);
+    virtual bool OnSetFocus(HWND previous);
+    virtual bool OnKillFocus(HWND next);
+    virtual bool OnSetFont(HFONT font, bool redraw);
+    virtual bool OnGetFont(HFONT& font);
+    // Paint the client area into `dc` (a picture of the window is being taken).
+    virtual bool OnPrintClient(HDC dc, UINT flags);
+    // The mouse capture went to `gaining` (or nowhere).
+    virtual bool OnCaptureChanged(HWND gaining);
+    // A click is about to activate the window; `answer` is an MA_* code.
+    virtual bool OnMouseActivate(HWND topLevel, UINT hitTest, UINT mouseMessage, LRESULT& answer);
     // A system-wide key combination registered on this window was pressed.
     virtual bool OnHotKey(int id, UINT modifiers, UINT virtualKey);
     virtual bool OnContextMenu(HWND window, POINT screen);
@@ -104,6 +130,13 @@ private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     bool m_ownsHandle = false;
+    // The message DispatchTyped is cracking, for Default().
+    struct CurrentMessage {
+        UINT message = 0;
+        WPARAM wParam = 0;
+        LPARAM lParam = 0;
+    };
+    CurrentMessage m_current;
 };
 
 }  // namespace qmo

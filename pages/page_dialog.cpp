@@ -104,8 +104,6 @@ qmo::ThemedButton* PageDialog::Button(UINT id) {
 }
 
 bool PageDialog::OnCommand(UINT id, UINT code, HWND control) {
-    if (qmo::ThemedButton::ReflectCommand(MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control)))
-        return true;
     // The modeless page must never end: OK and Cancel mean nothing here.
     if (id == IDOK || id == IDCANCEL)
         return true;

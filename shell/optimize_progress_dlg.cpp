@@ -103,6 +103,14 @@ bool COptimizeProgressDlg::OnCommand(UINT id, UINT, HWND) {
     return id == IDOK || id == IDCANCEL;
 }
 
+bool COptimizeProgressDlg::OnMouseActivate(HWND, UINT, UINT, LRESULT& answer) {
+    // A silent run is never brought forward by a click.
+    if (!m_bSilent)
+        return false;
+    answer = MA_NOACTIVATE;
+    return true;
+}
+
 bool COptimizeProgressDlg::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_OPTIMIZE_COMPLETE:
@@ -116,11 +124,6 @@ bool COptimizeProgressDlg::HandleDialogMessage(UINT message, WPARAM wParam, LPAR
         if (m_bSilent)
             reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOACTIVATE;
         return false;
-    case WM_MOUSEACTIVATE:
-        if (!m_bSilent)
-            return false;
-        result = MA_NOACTIVATE;
-        return true;
     case WM_GETMINMAXINFO:
         // A silent run shrinks the dialog to a single pixel, below the
         // smallest size the system allows a captioned window by default.

@@ -54,6 +54,7 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnMouseActivate(HWND topLevel, UINT hitTest, UINT mouseMessage, LRESULT& answer) override;
     bool OnPaint() override;
 
 private:

@@ -96,10 +96,6 @@ LRESULT CTesselDesktopSuitFrameView::HandleMessage(UINT message, WPARAM wParam, 
     }
 }
 
-bool CTesselDesktopSuitFrameView::OnCommand(UINT id, UINT code, HWND control) {
-    return qmo::ThemedButton::ReflectCommand(MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
-}
-
 bool CTesselDesktopSuitFrameView::OnEraseBkgnd(HDC) {
     return true;  // the children and the banner's paint cover every pixel
 }

@@ -88,7 +88,6 @@ protected:
     bool OnSize(UINT type, int cx, int cy) override;
     bool OnEraseBkgnd(HDC dc) override;
     bool OnPaint() override;
-    bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
     void OnCreate();

@@ -64,16 +64,21 @@ LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         return result;
     }
-    case WM_SETFONT:
-        m_font = reinterpret_cast<HFONT>(wParam);
-        if (LOWORD(lParam))
-            ::InvalidateRect(m_hWnd, nullptr, FALSE);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(m_font);
     default:
         return Window::HandleMessage(message, wParam, lParam);
     }
+}
+
+bool CaptionBar::OnSetFont(HFONT font, bool redraw) {
+    m_font = font;
+    if (redraw)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return true;
+}
+
+bool CaptionBar::OnGetFont(HFONT& font) {
+    font = m_font;
+    return true;
 }
 
 bool CaptionBar::OnLookChanged() {

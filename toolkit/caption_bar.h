@@ -36,6 +36,8 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnSize(UINT type, int width, int height) override;
     bool OnLookChanged() override;
+    bool OnSetFont(HFONT font, bool redraw) override;
+    bool OnGetFont(HFONT& font) override;
 
 private:
     void Paint(HDC dc);

@@ -65,24 +65,8 @@ LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_NCHITTEST:
         // A plain static lets the mouse through to its dialog.
         return HTCLIENT;
-    case WM_GETDLGCODE: {
-        // Enter belongs to the focused link, not to the default button; and
-        // not DLGC_STATIC, whose focus the dialog passes on as a label's.
-        const auto* queued = reinterpret_cast<const MSG*>(lParam);
-        return queued && queued->message == WM_KEYDOWN && queued->wParam == VK_RETURN ? DLGC_WANTMESSAGE : 0;
-    }
-    case WM_KEYDOWN:
-        // A held key opens the target once.
-        if (HIWORD(lParam) & KF_REPEAT)
-            return 0;
-        return SubclassedControl::HandleMessage(message, wParam, lParam);
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
     case WM_UPDATEUISTATE:
-    case WM_SETTEXT:
-    case WM_SETFONT:
-    case WM_SYSCOLORCHANGE:
-    case WM_SETTINGCHANGE: {
+    case WM_SETTEXT: {
         const LRESULT result = DefaultHandler(message, wParam, lParam);
         Redraw();
         return result;
@@ -122,7 +106,37 @@ bool HyperlinkStatic::OnLButtonUp(UINT, POINT point) {
     return true;
 }
 
-bool HyperlinkStatic::OnKeyDown(UINT key) {
+bool HyperlinkStatic::OnGetDlgCode(const MSG* queued, LRESULT& code) {
+    // Not DLGC_STATIC either, whose focus the dialog passes on as a label's.
+    code = queued && queued->message == WM_KEYDOWN && queued->wParam == VK_RETURN ? DLGC_WANTMESSAGE : 0;
+    return true;
+}
+
+bool HyperlinkStatic::RedrawAfterDefault() {
+    Default();
+    Redraw();
+    return true;
+}
+
+bool HyperlinkStatic::OnSetFocus(HWND) {
+    return RedrawAfterDefault();
+}
+
+bool HyperlinkStatic::OnKillFocus(HWND) {
+    return RedrawAfterDefault();
+}
+
+bool HyperlinkStatic::OnSetFont(HFONT, bool) {
+    return RedrawAfterDefault();
+}
+
+bool HyperlinkStatic::OnLookChanged() {
+    return RedrawAfterDefault();
+}
+
+bool HyperlinkStatic::OnKeyDown(UINT key, UINT flags) {
+    if (flags & KF_REPEAT)
+        return true;
     if (key != VK_RETURN && key != VK_SPACE)
         return false;
     OnClick();

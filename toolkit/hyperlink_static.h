@@ -48,7 +48,14 @@ protected:
     bool OnMouseLeave() override;
     bool OnLButtonDown(UINT flags, POINT point) override;
     bool OnLButtonUp(UINT flags, POINT point) override;
-    bool OnKeyDown(UINT key) override;
+    // A held key opens the target once.
+    bool OnKeyDown(UINT key, UINT flags) override;
+    // Enter belongs to the focused link, not to the default button.
+    bool OnGetDlgCode(const MSG* queued, LRESULT& code) override;
+    bool OnSetFocus(HWND previous) override;
+    bool OnKillFocus(HWND next) override;
+    bool OnSetFont(HFONT font, bool redraw) override;
+    bool OnLookChanged() override;
 
 private:
     void Paint(HDC dc);
@@ -57,6 +64,8 @@ private:
     void OnClick();
     HFONT UnderlinedFont();
     void Redraw();
+    // The handlers whose message changes the look: the default, then a redraw.
+    bool RedrawAfterDefault();
     AccessibleElement DescribeAccessible(int child) const override;
     bool DoAccessibleAction(int) override;
 

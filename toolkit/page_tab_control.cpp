@@ -171,21 +171,25 @@ LRESULT PageTabControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     LRESULT painted = 0;
     if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
         return painted;
-    switch (message) {
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
-    case WM_SETFOCUS:
-        // Arriving by keyboard shows where the focus is, as the arrow keys do.
-        m_keyboardCues = ::GetKeyState(VK_LBUTTON) >= 0;
-        Redraw();
-        AccessibleHost::NotifyFocus(m_hWnd, AccessibleFocus());
-        return 0;
-    case WM_KILLFOCUS:
-        Redraw();
-        return 0;
-    default:
-        return Window::HandleMessage(message, wParam, lParam);
-    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+bool PageTabControl::OnGetDlgCode(const MSG*, LRESULT& code) {
+    code = DLGC_WANTARROWS;
+    return true;
+}
+
+bool PageTabControl::OnSetFocus(HWND) {
+    // Arriving by keyboard shows where the focus is, as the arrow keys do.
+    m_keyboardCues = ::GetKeyState(VK_LBUTTON) >= 0;
+    Redraw();
+    AccessibleHost::NotifyFocus(m_hWnd, AccessibleFocus());
+    return true;
+}
+
+bool PageTabControl::OnKillFocus(HWND) {
+    Redraw();
+    return true;
 }
 
 bool PageTabControl::OnLookChanged() {
@@ -226,7 +230,7 @@ bool PageTabControl::OnMouseMove(UINT, POINT point) {
     return true;
 }
 
-bool PageTabControl::OnKeyDown(UINT key) {
+bool PageTabControl::OnKeyDown(UINT key, UINT) {
     int step = 0;
     if (key == VK_LEFT || key == VK_UP)
         step = -1;

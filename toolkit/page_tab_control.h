@@ -64,7 +64,10 @@ protected:
     bool OnLButtonDblClk(UINT flags, POINT point) override;
     bool OnMouseMove(UINT flags, POINT point) override;
     bool OnMouseLeave() override;
-    bool OnKeyDown(UINT key) override;
+    bool OnKeyDown(UINT key, UINT flags) override;
+    bool OnGetDlgCode(const MSG* queued, LRESULT& code) override;
+    bool OnSetFocus(HWND previous) override;
+    bool OnKillFocus(HWND next) override;
 
 private:
     void OnIconsChanged() override { Relayout(); }

@@ -116,27 +116,26 @@ void CResizeDialog::ScrollTo(int bar, int position) {
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-bool CResizeDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (message) {
-    case WM_HSCROLL:
-    case WM_VSCROLL: {
-        if (lParam != 0)
-            break;  // from a control
-        const int bar = message == WM_HSCROLL ? SB_HORZ : SB_VERT;
-        ScrollTo(bar, ScrollStep(bar, LOWORD(wParam)));
-        result = 0;
-        return true;
-    }
-    case WM_MOUSEWHEEL:
-        if (m_client.cy >= m_originalSize.cy)
-            break;
-        ScrollTo(SB_VERT, m_scroll.y - GET_WHEEL_DELTA_WPARAM(wParam) * 40 / WHEEL_DELTA);
-        result = 0;
-        return true;
-    default:
-        break;
-    }
-    return ThemedDialog::HandleDialogMessage(message, wParam, lParam, result);
+// The dialog's own scroll bars; one of a control (an up-down) is the page's to handle.
+bool CResizeDialog::OnVScroll(UINT code, int, HWND scrollBar) {
+    if (scrollBar)
+        return false;
+    ScrollTo(SB_VERT, ScrollStep(SB_VERT, code));
+    return true;
+}
+
+bool CResizeDialog::OnHScroll(UINT code, int, HWND scrollBar) {
+    if (scrollBar)
+        return false;
+    ScrollTo(SB_HORZ, ScrollStep(SB_HORZ, code));
+    return true;
+}
+
+bool CResizeDialog::OnMouseWheel(int delta, UINT, POINT) {
+    if (m_client.cy >= m_originalSize.cy)
+        return false;
+    ScrollTo(SB_VERT, m_scroll.y - delta * 40 / WHEEL_DELTA);
+    return true;
 }
 
 }  // namespace qmo

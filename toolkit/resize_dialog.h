@@ -19,8 +19,11 @@ protected:
     bool OnSize(UINT type, int width, int height) override;
     // Grown to its texts, the anchored controls are registered where they are now.
     void OnTextsInPlace() override;
-    // The dialog's own scroll bars and the wheel; what a control sends is left to the derived class.
-    bool HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The dialog's own scroll bars and the wheel; what a control sends is left
+    // to the derived class, which passes the rest on to these.
+    bool OnVScroll(UINT code, int position, HWND scrollBar) override;
+    bool OnHScroll(UINT code, int position, HWND scrollBar) override;
+    bool OnMouseWheel(int delta, UINT keys, POINT screen) override;
 
 private:
     struct Anchored {

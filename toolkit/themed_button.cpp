@@ -117,20 +117,17 @@ bool ThemedButton::UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon
     return extracted;
 }
 
-bool ThemedButton::ReflectCommand(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(wParam) != BN_CLICKED || !lParam)
-        return false;
-    auto* button = dynamic_cast<ThemedButton*>(Window::FromHandle(reinterpret_cast<HWND>(lParam)));
-    if (!button)
+bool ThemedButton::OnReflectedCommand(UINT code) {
+    if (code != BN_CLICKED)
         return false;
     // Inside the button's own message the click is the same one for every parent that reflects it.
-    if (button->m_dispatchDepth == 0)
-        return button->OnClicked();
-    if (!button->m_clickReflected) {
-        button->m_clickReflected = true;
-        button->m_clickHandled = button->OnClicked();
+    if (m_dispatchDepth == 0)
+        return OnClicked();
+    if (!m_clickReflected) {
+        m_clickReflected = true;
+        m_clickHandled = OnClicked();
     }
-    return button->m_clickHandled;
+    return m_clickHandled;
 }
 
 bool ThemedButton::OnClicked() {
@@ -157,21 +154,13 @@ LRESULT ThemedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return FALSE;
         *reinterpret_cast<SIZE*>(lParam) = IdealSize();
         return TRUE;
-    case WM_GETDLGCODE:
-        // Still a push button to the dialog manager, which then moves the default look with the focus.
-        return DLGC_BUTTON | (m_default ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
     case BM_SETSTYLE:
         m_default = (wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
         return DefaultAndRedraw(message, WithType(static_cast<DWORD>(wParam), BS_OWNERDRAW), lParam);
     case BM_SETSTATE:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
     case WM_ENABLE:
     case WM_SETTEXT:
-    case WM_SETFONT:
     case WM_UPDATEUISTATE:
-    case WM_SYSCOLORCHANGE:
-    case WM_SETTINGCHANGE:
         return DefaultAndRedraw(message, wParam, lParam);
     default:
         return SubclassedControl::HandleMessage(message, wParam, lParam);
@@ -184,7 +173,35 @@ bool ThemedButton::OnLButtonDblClk(UINT flags, POINT point) {
     return true;
 }
 
-bool ThemedButton::OnKeyDown(UINT key) {
+bool ThemedButton::OnGetDlgCode(const MSG*, LRESULT& code) {
+    // Still a push button to the dialog manager, which then moves the default look with the focus.
+    code = DLGC_BUTTON | (m_default ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    return true;
+}
+
+bool ThemedButton::RedrawAfterDefault() {
+    Default();
+    Redraw();
+    return true;
+}
+
+bool ThemedButton::OnSetFocus(HWND) {
+    return RedrawAfterDefault();
+}
+
+bool ThemedButton::OnKillFocus(HWND) {
+    return RedrawAfterDefault();
+}
+
+bool ThemedButton::OnSetFont(HFONT, bool) {
+    return RedrawAfterDefault();
+}
+
+bool ThemedButton::OnLookChanged() {
+    return RedrawAfterDefault();
+}
+
+bool ThemedButton::OnKeyDown(UINT key, UINT) {
     // Outside a dialog nothing turns Enter into a click for us.
     if (key != VK_RETURN || !::IsWindowEnabled(m_hWnd))
         return false;

@@ -6,15 +6,10 @@
 // parent all work as for any button; Enter clicks it too.
 //
 // Made new with Create, or taken over from a dialog template's button with
-// Attach / SubclassDlgItem. For the button to hear its own click, its parent
-// passes every WM_COMMAND it gets to ReflectCommand first:
-//
-//   case WM_COMMAND:
-//       if (qmo::ThemedButton::ReflectCommand(wParam, lParam))
-//           return 0;
-//
-// A parent that hands the command on to its own parent (as the task panel
-// does) may leave that one to reflect it too: OnClicked runs once per click.
+// Attach / SubclassDlgItem. The button hears its own click as the framework
+// offers a parent's every command back to the control that sent it; a
+// parent that hands the command on to its own parent (as the task panel
+// does) has that one offer it too: OnClicked runs once per click.
 #include <windows.h>
 
 #include <string>
@@ -54,10 +49,6 @@ public:
     // Spacing, picture and icons (from resources) for the window's DPI.
     void SetDpi(unsigned dpi);
 
-    // Calls OnClicked of the themed button a BN_CLICKED came from; true when
-    // it reports the click handled, so the parent does nothing more with it.
-    static bool ReflectCommand(WPARAM wParam, LPARAM lParam);
-
 protected:
     // The button's own click. True: handled here, the parent should not act
     // on it as well.
@@ -69,7 +60,14 @@ protected:
     bool OnMouseMove(UINT flags, POINT point) override;
     bool OnMouseLeave() override;
     bool OnLButtonDblClk(UINT flags, POINT point) override;
-    bool OnKeyDown(UINT key) override;
+    bool OnKeyDown(UINT key, UINT flags) override;
+    // BN_CLICKED offered back by a parent: OnClicked, once per click.
+    bool OnReflectedCommand(UINT code) override;
+    bool OnGetDlgCode(const MSG* queued, LRESULT& code) override;
+    bool OnSetFocus(HWND previous) override;
+    bool OnKillFocus(HWND next) override;
+    bool OnSetFont(HFONT font, bool redraw) override;
+    bool OnLookChanged() override;
     // A push button named by its caption; a derived control that shows
     // something else describes itself instead.
     AccessibleElement DescribeAccessible(int child) const override;
@@ -79,6 +77,8 @@ private:
     void SendClick();
     bool TakeOver(HWND button, bool owns);
     LRESULT DefaultAndRedraw(UINT message, WPARAM wParam, LPARAM lParam);
+    // The typed handlers whose message changes the look: the default, then a redraw.
+    bool RedrawAfterDefault();
     bool UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon);
     void Paint(HDC dc);
     void PaintFace(HDC dc, const RECT& face, bool pressed);

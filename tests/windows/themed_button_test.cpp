@@ -40,9 +40,8 @@ public:
     std::vector<UINT> commands;
 
 protected:
-    bool OnCommand(UINT id, UINT code, HWND control) override {
-        if (!ThemedButton::ReflectCommand(MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control)) &&
-            code == BN_CLICKED)
+    bool OnCommand(UINT id, UINT code, HWND) override {
+        if (code == BN_CLICKED)
             commands.push_back(id);
         return true;
     }
@@ -77,10 +76,12 @@ TEST_F(ThemedButtonTest, AClickReachesTheHookAndThenTheParentUnlessTheHookHandle
     EXPECT_EQ(button.clicks, 3);
     EXPECT_EQ(host.commands.size(), 1u);
 
-    EXPECT_FALSE(
-        ThemedButton::ReflectCommand(MAKEWPARAM(1005, BN_SETFOCUS), reinterpret_cast<LPARAM>(button.GetSafeHwnd())));
-    EXPECT_FALSE(ThemedButton::ReflectCommand(MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(host.GetSafeHwnd())));
+    // Only a click is offered back, and only to the control it came from.
+    ::SendMessageW(host.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(1005, BN_SETFOCUS),
+                   reinterpret_cast<LPARAM>(button.GetSafeHwnd()));
+    ::SendMessageW(host.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(host.GetSafeHwnd()));
     EXPECT_EQ(button.clicks, 3);
+    EXPECT_EQ(host.commands.size(), 2u);
 }
 
 TEST_F(ThemedButtonTest, SpaceAndEnterClickTheFocusedButtonButNotWhenItIsDisabled) {

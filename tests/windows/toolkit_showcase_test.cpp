@@ -63,11 +63,8 @@ protected:
         case WM_CTLCOLORBTN:
             ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
             return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
-        case WM_COMMAND:
-            ThemedButton::ReflectCommand(wParam, lParam);
-            return 0;
         default:
-            return DefaultHandler(message, wParam, lParam);
+            return Window::HandleMessage(message, wParam, lParam);
         }
     }
 };

@@ -46,16 +46,19 @@ bool ControlHost::Create(int width, int height) {
     return true;
 }
 
+// A click its own button did not take.
+bool ControlHost::OnCommand(UINT id, UINT code, HWND) {
+    if (code == BN_CLICKED)
+        commands.push_back(Command{id, code});
+    return true;
+}
+
 LRESULT ControlHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TASKPANEL_NOTIFY:
         panelNotifications.push_back(lParam);
         if (onPanelNotify)
             onPanelNotify(lParam);
-        return 0;
-    case WM_COMMAND:
-        if (!ThemedButton::ReflectCommand(wParam, lParam) && HIWORD(wParam) == BN_CLICKED)
-            commands.push_back(Command{LOWORD(wParam), HIWORD(wParam)});
         return 0;
     case WM_NOTIFY:
         notifications.push_back(*reinterpret_cast<const NMHDR*>(lParam));
@@ -79,7 +82,7 @@ LRESULT ControlHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return DefaultHandler(message, wParam, lParam);
+    return Window::HandleMessage(message, wParam, lParam);
 }
 
 ClientPicture::ClientPicture(HWND window) {

@@ -37,6 +37,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 };
 
 // The client area as the window paints it for WM_PRINTCLIENT.

@@ -230,19 +230,23 @@ LRESULT PopupWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT PopupWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
         return answer;
-    switch (message) {
-    case WM_CAPTURECHANGED:
-        if (m_content.elements.CancelPress())
-            Redraw();
-        return 0;
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    case WM_PRINTCLIENT:
-        CopyCanvasTo(reinterpret_cast<HDC>(wParam));
-        return 0;
-    default:
-        return Window::HandleMessage(message, wParam, lParam);
-    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+bool PopupWindow::OnCaptureChanged(HWND) {
+    if (m_content.elements.CancelPress())
+        Redraw();
+    return true;
+}
+
+bool PopupWindow::OnMouseActivate(HWND, UINT, UINT, LRESULT& answer) {
+    answer = MA_NOACTIVATE;
+    return true;
+}
+
+bool PopupWindow::OnPrintClient(HDC dc, UINT) {
+    CopyCanvasTo(dc);
+    return true;
 }
 
 AccessibleElement PopupWindow::DescribeAccessible(int) const {

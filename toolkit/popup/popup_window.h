@@ -92,6 +92,11 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnTimer(UINT_PTR id) override;
+    // A press ends with the capture: no click comes of it.
+    bool OnCaptureChanged(HWND gaining) override;
+    // A click never takes the focus from the program the user is in.
+    bool OnMouseActivate(HWND topLevel, UINT hitTest, UINT mouseMessage, LRESULT& answer) override;
+    bool OnPrintClient(HDC dc, UINT flags) override;
     // The taskbar moved or changed size: the popup keeps to the corner of the new work area.
     bool OnLookChanged() override;
     bool OnMouseMove(UINT flags, POINT point) override;

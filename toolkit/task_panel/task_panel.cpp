@@ -159,50 +159,63 @@ LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT painted = 0;
     if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
         return painted;
-    switch (message) {
-    case WM_CAPTURECHANGED:
-        if (m_pressedLink || m_pressedCaption) {
-            m_pressedLink = nullptr;
-            m_pressedCaption = nullptr;
-            Redraw();
-        }
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
-    case WM_SETFOCUS:
-        // Arriving by keyboard, the first link takes the focus and shows it.
-        m_keyboardCues = ::GetKeyState(VK_LBUTTON) >= 0;
-        if (!m_focused)
-            m_focused = m_model.NextLink(nullptr, true);
-        FocusMoved();
-        return 0;
-    case WM_KILLFOCUS:
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+bool TaskPanel::OnCaptureChanged(HWND) {
+    if (m_pressedLink || m_pressedCaption) {
+        m_pressedLink = nullptr;
+        m_pressedCaption = nullptr;
         Redraw();
-        return 0;
-    case WM_VSCROLL:
-    case WM_MOUSEWHEEL: {
-        const int before = m_scrollY;
-        SCROLLINFO info{};
-        info.cbSize = sizeof(info);
-        info.fMask = SIF_ALL;
-        ::GetScrollInfo(m_hWnd, SB_VERT, &info);
-        const int line = ScaleForDpi(20, m_dpi);
-        if (message == WM_MOUSEWHEEL)
-            ScrollTo(m_scrollY - GET_WHEEL_DELTA_WPARAM(wParam) * 2 * line / WHEEL_DELTA);
-        else if (LOWORD(wParam) == SB_THUMBTRACK || LOWORD(wParam) == SB_THUMBPOSITION)
-            ScrollTo(info.nTrackPos);
-        else if (LOWORD(wParam) == SB_LINEUP || LOWORD(wParam) == SB_LINEDOWN)
-            ScrollTo(m_scrollY + (LOWORD(wParam) == SB_LINEUP ? -line : line));
-        else if (LOWORD(wParam) == SB_PAGEUP || LOWORD(wParam) == SB_PAGEDOWN)
-            ScrollTo(m_scrollY + (LOWORD(wParam) == SB_PAGEUP ? -1 : 1) * static_cast<int>(info.nPage));
-        if (m_scrollY != before) {
-            PlaceControls();
-            Redraw();
-        }
-        return 0;
     }
-    default:
-        return Window::HandleMessage(message, wParam, lParam);
+    return true;
+}
+
+bool TaskPanel::OnGetDlgCode(const MSG*, LRESULT& code) {
+    code = DLGC_WANTARROWS;
+    return true;
+}
+
+bool TaskPanel::OnSetFocus(HWND) {
+    // Arriving by keyboard, the first link takes the focus and shows it.
+    m_keyboardCues = ::GetKeyState(VK_LBUTTON) >= 0;
+    if (!m_focused)
+        m_focused = m_model.NextLink(nullptr, true);
+    FocusMoved();
+    return true;
+}
+
+bool TaskPanel::OnKillFocus(HWND) {
+    Redraw();
+    return true;
+}
+
+bool TaskPanel::OnVScroll(UINT code, int, HWND) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ::GetScrollInfo(m_hWnd, SB_VERT, &info);
+    const int line = ScaleForDpi(20, m_dpi);
+    if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION)
+        ScrollAndPlace(info.nTrackPos);
+    else if (code == SB_LINEUP || code == SB_LINEDOWN)
+        ScrollAndPlace(m_scrollY + (code == SB_LINEUP ? -line : line));
+    else if (code == SB_PAGEUP || code == SB_PAGEDOWN)
+        ScrollAndPlace(m_scrollY + (code == SB_PAGEUP ? -1 : 1) * static_cast<int>(info.nPage));
+    return true;
+}
+
+bool TaskPanel::OnMouseWheel(int delta, UINT, POINT) {
+    ScrollAndPlace(m_scrollY - delta * 2 * ScaleForDpi(20, m_dpi) / WHEEL_DELTA);
+    return true;
+}
+
+void TaskPanel::ScrollAndPlace(int position) {
+    const int before = m_scrollY;
+    ScrollTo(position);
+    if (m_scrollY != before) {
+        PlaceControls();
+        Redraw();
     }
 }
 
@@ -287,7 +300,7 @@ bool TaskPanel::OnLButtonUp(UINT, POINT point) {
     return true;
 }
 
-bool TaskPanel::OnKeyDown(UINT key) {
+bool TaskPanel::OnKeyDown(UINT key, UINT) {
     switch (key) {
     case VK_UP:
     case VK_DOWN:
@@ -334,10 +347,8 @@ bool TaskPanel::OnLookChanged() {
 }
 
 bool TaskPanel::OnCommand(UINT id, UINT code, HWND control) {
-    const WPARAM wParam = MAKEWPARAM(id, code);
-    const auto lParam = reinterpret_cast<LPARAM>(control);
-    if (!ThemedButton::ReflectCommand(wParam, lParam))
-        ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, wParam, lParam);
+    // What its own control did not take goes to the owner (which offers it back once more).
+    ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
     return true;
 }
 

@@ -80,8 +80,15 @@ protected:
     bool OnLButtonDown(UINT flags, POINT point) override;
     bool OnLButtonDblClk(UINT flags, POINT point) override;
     bool OnLButtonUp(UINT flags, POINT point) override;
-    bool OnKeyDown(UINT key) override;
+    bool OnKeyDown(UINT key, UINT flags) override;
     bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;
+    // A press ends with the capture: no click comes of it.
+    bool OnCaptureChanged(HWND gaining) override;
+    bool OnGetDlgCode(const MSG* queued, LRESULT& code) override;
+    bool OnSetFocus(HWND previous) override;
+    bool OnKillFocus(HWND next) override;
+    bool OnVScroll(UINT code, int position, HWND scrollBar) override;
+    bool OnMouseWheel(int delta, UINT keys, POINT screen) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     bool OnNotify(UINT id, NMHDR* header, LRESULT& result) override;
     HBRUSH OnCtlColor(UINT message, HDC dc, HWND control) override;
@@ -92,6 +99,8 @@ private:
     void Relayout();
     // Content taller than the panel scrolls; `position` is clamped to what there is.
     void ScrollTo(int position);
+    // The same, and the children and the picture follow when it moved.
+    void ScrollAndPlace(int position);
     TaskHit HitAt(POINT point) const noexcept { return m_model.HitTest(point.x, point.y + m_scrollY); }
     void PlaceControls();
     void Paint(HDC dc);
