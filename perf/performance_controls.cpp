@@ -50,21 +50,16 @@ void PaintedButton::SetColors(const qmo::PerfColors& colors) {
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-LRESULT PaintedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        return 1;  // the picture covers every pixel
-    case WM_PAINT: {
-        qmo::paint_dc dc(m_hWnd);
-        PaintTo(dc.get(), qmo::WindowDpi(m_hWnd));
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        PaintTo(reinterpret_cast<HDC>(wParam), qmo::WindowDpi(m_hWnd));
-        return 0;
-    default:
-        return ThemedButton::HandleMessage(message, wParam, lParam);
-    }
+// The kept picture is its own buffer: painted straight to the screen.
+bool PaintedButton::OnPaint() {
+    qmo::paint_dc dc(m_hWnd);
+    PaintTo(dc.get(), qmo::WindowDpi(m_hWnd));
+    return true;
+}
+
+bool PaintedButton::OnPrintClient(HDC dc, UINT) {
+    PaintTo(dc, qmo::WindowDpi(m_hWnd));
+    return true;
 }
 
 qmo::AccessibleElement PaintedButton::DescribeFigure(long role, const std::string& caption,

@@ -24,7 +24,8 @@ public:
     void ReleasePicture() noexcept { m_picture.Release(); }
 
 protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnPaint() override;
+    bool OnPrintClient(HDC dc, UINT flags) override;
     virtual void PaintStill(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) = 0;
     virtual void PaintMoving(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) = 0;
     // A read-only figure: its caption as the name, what it shows after the caption as the value.

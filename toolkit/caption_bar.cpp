@@ -53,11 +53,6 @@ std::wstring CaptionBar::Text() const {
 }
 
 LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
-        return answer;
-    LRESULT painted = 0;
-    if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
-        return painted;
     switch (message) {
     case WM_SETTEXT: {
         const LRESULT result = DefaultHandler(message, wParam, lParam);
@@ -65,7 +60,7 @@ LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     default:
-        return Window::HandleMessage(message, wParam, lParam);
+        return SelfDrawn::HandleMessage(message, wParam, lParam);
     }
 }
 

@@ -12,11 +12,12 @@
 #include "framework/window.h"
 #include "toolkit/accessible_control.h"
 #include "toolkit/ui_fonts.h"
+#include "toolkit/self_drawn.h"
 
 namespace qmo {
 
 
-class CaptionBar : public Window, private AccessibleSource {
+class CaptionBar : public SelfDrawn<Window> {
 public:
     bool Create(std::wstring_view text, DWORD style, const RECT& rect, HWND parent, UINT id);
 
@@ -40,14 +41,13 @@ protected:
     bool OnGetFont(HFONT& font) override;
 
 private:
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
     AccessibleElement DescribeAccessible(int child) const override;
 
     bool m_colorsSet = false;
     COLORREF m_border = 0, m_background = 0, m_text = 0;
     HFONT m_font = nullptr;  // borrowed from WM_SETFONT
     UiFonts m_fonts;
-    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo

@@ -56,11 +56,6 @@ COLORREF HyperlinkStatic::TextColour() const noexcept {
 }
 
 LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
-        return answer;
-    LRESULT painted = 0;
-    if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
-        return painted;
     switch (message) {
     case WM_NCHITTEST:
         // A plain static lets the mouse through to its dialog.
@@ -72,7 +67,7 @@ LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         return result;
     }
     default:
-        return SubclassedControl::HandleMessage(message, wParam, lParam);
+        return SelfDrawn::HandleMessage(message, wParam, lParam);
     }
 }
 
@@ -228,11 +223,6 @@ AccessibleElement HyperlinkStatic::DescribeAccessible(int) const {
 bool HyperlinkStatic::DoAccessibleAction(int) {
     OnClick();
     return true;
-}
-
-void HyperlinkStatic::Redraw() {
-    if (m_hWnd)
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 }  // namespace qmo

@@ -16,10 +16,11 @@
 #include "toolkit/accessible_control.h"
 #include "toolkit/hover_tracker.h"
 #include "toolkit/shell_opener.h"
+#include "toolkit/self_drawn.h"
 
 namespace qmo {
 
-class HyperlinkStatic : public SubclassedControl, private AccessibleSource {
+class HyperlinkStatic : public SelfDrawn<SubclassedControl> {
 public:
     static constexpr COLORREF kLinkColour = RGB(0, 0, 255);
     static constexpr COLORREF kHoverColour = RGB(255, 0, 0);
@@ -58,12 +59,11 @@ protected:
     bool OnLookChanged() override;
 
 private:
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
     void PaintFocus(HDC dc, const RECT& client, const std::wstring& text, HFONT font, UINT format,
                     COLORREF background);
     void OnClick();
     HFONT UnderlinedFont();
-    void Redraw();
     // The handlers whose message changes the look: the default, then a redraw.
     bool RedrawAfterDefault();
     AccessibleElement DescribeAccessible(int child) const override;
@@ -78,7 +78,6 @@ private:
     ShellOpener* m_opener = &SystemShellOpener();
     HFONT m_underlinedFrom = nullptr;  // borrowed: the font the underlined one copies
     unique_font m_underlined;
-    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo

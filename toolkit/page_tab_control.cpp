@@ -160,20 +160,6 @@ void PageTabControl::Relayout() {
     Redraw();
 }
 
-void PageTabControl::Redraw() {
-    if (m_hWnd)
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
-}
-
-LRESULT PageTabControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
-        return answer;
-    LRESULT painted = 0;
-    if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
-        return painted;
-    return Window::HandleMessage(message, wParam, lParam);
-}
-
 bool PageTabControl::OnGetDlgCode(const MSG*, LRESULT& code) {
     code = DLGC_WANTARROWS;
     return true;

@@ -22,11 +22,12 @@
 #include "toolkit/image_strip.h"
 #include "toolkit/page_tab_layout.h"
 #include "toolkit/ui_fonts.h"
+#include "toolkit/self_drawn.h"
 
 namespace qmo {
 
 
-class PageTabControl : public IconStripWindow, private AccessibleSource {
+class PageTabControl : public SelfDrawn<IconStripWindow> {
 public:
     bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
 
@@ -57,7 +58,6 @@ protected:
     // selects it once this returns.
     virtual void OnTabActivated(int index);
 
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnSize(UINT type, int width, int height) override;
     bool OnLookChanged() override;
     bool OnLButtonDown(UINT flags, POINT point) override;
@@ -81,9 +81,8 @@ private:
     void MoveFocusInto(HWND page);
     void ShowSelectedPage();
     void Relayout();
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
     void PaintTab(HDC dc, int index);
-    void Redraw();
     // Screen readers see one page tab per tab, child n + 1 for tab n.
     int AccessibleChildCount() const override { return TabCount(); }
     AccessibleElement DescribeAccessible(int child) const override;
@@ -99,7 +98,6 @@ private:
     int m_hot = -1;
     HoverTracker m_hover;
     bool m_keyboardCues = false;
-    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo

@@ -143,11 +143,6 @@ LRESULT ThemedButton::ReceiveMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 LRESULT ThemedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
-        return answer;
-    LRESULT painted = 0;
-    if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
-        return painted;
     switch (message) {
     case BCM_GETIDEALSIZE:
         if (!lParam)
@@ -163,7 +158,7 @@ LRESULT ThemedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_UPDATEUISTATE:
         return DefaultAndRedraw(message, wParam, lParam);
     default:
-        return SubclassedControl::HandleMessage(message, wParam, lParam);
+        return SelfDrawn::HandleMessage(message, wParam, lParam);
     }
 }
 
@@ -245,11 +240,6 @@ LRESULT ThemedButton::DefaultAndRedraw(UINT message, WPARAM wParam, LPARAM lPara
     const LRESULT result = DefaultHandler(message, wParam, lParam);
     Redraw();
     return result;
-}
-
-void ThemedButton::Redraw() {
-    if (m_hWnd)
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 // The button's own tracking of the pointer goes on underneath.

@@ -20,10 +20,11 @@
 #include "toolkit/button_layout.h"
 #include "toolkit/hover_tracker.h"
 #include "toolkit/image_strip.h"
+#include "toolkit/self_drawn.h"
 
 namespace qmo {
 
-class ThemedButton : public SubclassedControl, protected AccessibleSource {
+class ThemedButton : public SelfDrawn<SubclassedControl> {
 public:
     ThemedButton() = default;
     ~ThemedButton() override;
@@ -80,12 +81,11 @@ private:
     // The typed handlers whose message changes the look: the default, then a redraw.
     bool RedrawAfterDefault();
     bool UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon);
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
     void PaintFace(HDC dc, const RECT& face, bool pressed);
     void PaintContent(HDC dc, RECT face, bool pressed);
     ButtonContent Content(HDC dc, const std::wstring& text, UINT prefix) const;
     SIZE IdealSize() const;
-    void Redraw();
 
     DWORD m_originalStyle = 0;
     bool m_default = false;  // the dialog's default push button
@@ -106,7 +106,6 @@ private:
         int cx = 0;
         int cy = 0;
     } m_iconResource;
-    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo

@@ -88,26 +88,4 @@ void PaintClientBuffered(HWND window, PaintFunction&& paint) {
     paint(canvas.dc());
 }
 
-// The painting messages of a control that draws its whole client area with
-// `paint(dc)`: no background erase, WM_PAINT composed off screen and copied in
-// one step, WM_PRINTCLIENT into the DC given. False for any other message.
-template <class PaintFunction>
-bool HandleSelfPaint(HWND window, UINT message, WPARAM wParam, PaintFunction&& paint, LRESULT& result) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT:
-        PaintClientBuffered(window, paint);
-        result = 0;
-        return true;
-    case WM_PRINTCLIENT:
-        paint(reinterpret_cast<HDC>(wParam));
-        result = 0;
-        return true;
-    default:
-        return false;
-    }
-}
-
 }  // namespace qmo

@@ -143,23 +143,10 @@ void TaskPanel::PlaceControls() {
     }
 }
 
-void TaskPanel::Redraw() {
-    if (m_hWnd)
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
-}
-
-LRESULT TaskPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT answer = 0; m_accessible.HandleMessage(m_hWnd, message, wParam, lParam, answer))
-        return answer;
+bool TaskPanel::OnPrintClient(HDC dc, UINT) {
     // A printed copy shows the panel at rest, without the pointer's and the focus's highlights.
-    if (message == WM_PRINTCLIENT) {
-        m_painter.Paint(reinterpret_cast<HDC>(wParam), ClientRect(m_hWnd), m_model, Icons(), {});
-        return 0;
-    }
-    LRESULT painted = 0;
-    if (HandleSelfPaint(m_hWnd, message, wParam, [this](HDC dc) { Paint(dc); }, painted))
-        return painted;
-    return Window::HandleMessage(message, wParam, lParam);
+    m_painter.Paint(dc, ClientRect(m_hWnd), m_model, Icons(), {});
+    return true;
 }
 
 bool TaskPanel::OnCaptureChanged(HWND) {

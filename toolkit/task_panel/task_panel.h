@@ -23,13 +23,14 @@
 #include "toolkit/image_strip.h"
 #include "toolkit/task_panel/task_panel_model.h"
 #include "toolkit/task_panel/task_panel_painter.h"
+#include "toolkit/self_drawn.h"
 
 namespace qmo {
 
 inline constexpr WPARAM kTaskPanelItemClick = 1;
 inline constexpr wchar_t kTaskPanelClassName[] = L"Quenvale.TaskPanel";
 
-class TaskPanel : public IconStripWindow, private AccessibleSource {
+class TaskPanel : public SelfDrawn<IconStripWindow> {
 public:
     TaskPanel();
 
@@ -73,7 +74,7 @@ public:
     }
 
 protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnPrintClient(HDC dc, UINT flags) override;
     bool OnSize(UINT type, int width, int height) override;
     bool OnMouseMove(UINT flags, POINT point) override;
     bool OnMouseLeave() override;
@@ -103,11 +104,10 @@ private:
     void ScrollAndPlace(int position);
     TaskHit HitAt(POINT point) const noexcept { return m_model.HitTest(point.x, point.y + m_scrollY); }
     void PlaceControls();
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
     bool OnLookChanged() override;
     void SetHot(const TaskItem* item);
     void Click(TaskItem& item);
-    void Redraw();
 
     // Screen readers see each group's caption followed by its link and text
     // items, in reading order (embedded windows answer for themselves).
@@ -136,7 +136,6 @@ private:
     TaskItem* m_focused = nullptr;
     bool m_keyboardCues = false;
     HoverTracker m_hover;
-    AccessibleHost m_accessible{*this};
 };
 
 }  // namespace qmo
