@@ -11,7 +11,7 @@
 # "clang: N passed, N failed"; non-zero when a step failed.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$ROOT"
+cd "$ROOT" || exit 1
 BUILD="build/windows-clang"
 PRODUCT_FOLDERS="about|app|config|framework|history|optimizer|pages|perf|process|shell|toolkit"
 
