@@ -25,7 +25,7 @@ inline constexpr std::uint32_t kProfileTypeStrings = 7;  // REG_MULTI_SZ
 inline constexpr std::size_t kMaxProfileStringBytes = 8192;
 // Room for a few hundred paths of full length; a list that grew past it is
 // not a list of ours.
-inline constexpr std::size_t kMaxProfileStringsBytes = 1024 * 1024;
+inline constexpr std::size_t kMaxProfileStringsBytes = std::size_t{1024} * 1024;
 
 std::optional<int> DecodeProfileInt(std::uint32_t type, std::span<const std::uint8_t> data);
 std::optional<std::string> DecodeProfileString(std::uint32_t type, std::span<const std::uint8_t> data);

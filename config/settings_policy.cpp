@@ -166,6 +166,7 @@ PolicyValue DecodePolicyValue(std::uint32_t type, std::span<const std::uint8_t> 
 
 std::vector<PolicyDescription> PolicyValueNames() {
     std::vector<PolicyDescription> names;
+    names.reserve(kEntries.size());
     for (const PolicyEntry& entry : kEntries)
         names.push_back({entry.name, entry.type, entry.lowest, entry.highest});
     return names;

@@ -45,6 +45,7 @@ void ApplicationEventLog::Report(ProgramEvent event, const std::vector<std::stri
     for (const std::string& insert : inserts)
         wide.push_back(Widen(insert));
     std::vector<LPCWSTR> strings;
+    strings.reserve(wide.size());
     for (const std::wstring& insert : wide)
         strings.push_back(insert.c_str());
     ::ReportEventW(m_source.get(), EventLogType(event), 0, EventMessageId(event), nullptr,

@@ -18,7 +18,9 @@ std::string FormatSignedDecimal(std::int32_t value) {
     if (value >= 0)
         return FormatDecimal(static_cast<std::uint32_t>(value));
     // Negating in unsigned arithmetic: -INT_MIN does not fit an int.
-    return "-" + FormatDecimal(0u - static_cast<std::uint32_t>(value));
+    std::string text = "-";
+    text += FormatDecimal(0u - static_cast<std::uint32_t>(value));
+    return text;
 }
 
 }  // namespace qmo

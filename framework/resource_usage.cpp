@@ -57,7 +57,7 @@ std::optional<DWORD> CountHandlesInSystemList() {
     };
     constexpr ULONG kSystemHandleInformation = 16;
     constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
-    std::vector<std::byte> buffer(64 * 1024);
+    std::vector<std::byte> buffer(std::size_t{64} * 1024);
     for (int tries = 0; tries < 8; ++tries) {
         ULONG needed = 0;
         const LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);

@@ -44,7 +44,9 @@ std::string LocaleNumber(const std::wstring& digits, UINT decimals, bool negativ
     wchar_t out[80];
     if (::GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, digits.c_str(), &format, out, 80) <= 1)
         return {};
-    return (negative ? "-" : "") + Narrow(out);
+    std::string text = negative ? "-" : "";
+    text += Narrow(out);
+    return text;
 }
 
 }  // namespace
@@ -60,7 +62,7 @@ std::string FormatFigure(double value, int decimals) {
     const int kept = std::clamp(decimals, 0, 9);
     wchar_t plain[64];
     std::swprintf(plain, 64, L"%.*f", kept, value < 0 ? -value : value);
-    const std::string text = LocaleNumber(plain, static_cast<UINT>(kept), value < 0);
+    std::string text = LocaleNumber(plain, static_cast<UINT>(kept), value < 0);
     if (!text.empty())
         return text;
     char fallback[64];

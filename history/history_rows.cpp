@@ -12,13 +12,13 @@
 namespace qmo {
 namespace {
 
-constexpr std::int64_t kBytesPerMB = 1024 * 1024;
+constexpr std::int64_t kBytesPerMB = std::int64_t{1024} * 1024;
 constexpr std::size_t kFirstAreaColumn = 6;
 
 // When the run started, as the user's locale writes it: the local time the
 // record keeps ("2026-12-09T14:02:05+01:00"), as it stands when not readable.
 std::string StartedCell(const RunRecord& record) {
-    const std::string stored = FormatStartedTime(record);
+    std::string stored = FormatStartedTime(record);
     CalendarTime time;
     char separator = 0;
     if (std::sscanf(stored.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d", &time.year, &time.month, &time.day, &separator,

@@ -157,11 +157,11 @@ void CHistoryWindow::FillList() {
     std::vector<SortListRow> rows;
     rows.reserve(m_order.size());
     std::optional<std::uint32_t> selected;
-    for (std::size_t position = 0; position < m_order.size(); ++position) {
-        const RunRecord& record = records[m_order[position]];
-        rows.push_back(SortListRow{HistoryCells(record), 0, static_cast<std::uint32_t>(m_order[position])});
+    for (const std::size_t recordIndex : m_order) {
+        const RunRecord& record = records[recordIndex];
+        rows.push_back(SortListRow{HistoryCells(record), 0, static_cast<std::uint32_t>(recordIndex)});
         if (!selected && m_selectedStart == record.startedUnixSeconds)
-            selected = static_cast<std::uint32_t>(m_order[position]);
+            selected = static_cast<std::uint32_t>(recordIndex);
     }
     m_list.ShowRows(rows, selected, SortListScrolling{true, false});
     m_list.SetSortArrow(m_sortColumn, m_ascending);

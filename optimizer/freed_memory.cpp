@@ -6,7 +6,7 @@
 namespace qmo {
 namespace {
 
-constexpr std::uint64_t kBytesPerMegabyte = 1024u * 1024u;
+constexpr std::uint64_t kBytesPerMegabyte = std::uint64_t{1024} * 1024;
 
 // Below one megabyte, but not nothing: "less than 1 MB"; nothing freed at all
 // says so plainly ("0 MB").

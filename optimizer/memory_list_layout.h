@@ -20,7 +20,7 @@
 namespace qmo {
 
 inline constexpr std::uint32_t kSystemPerformanceInformation = 2;
-inline constexpr std::size_t kMemoryListInformationSize = 22 * 8;
+inline constexpr std::size_t kMemoryListInformationSize = std::size_t{22} * 8;
 inline constexpr std::size_t kPerformanceInformationFiguresEnd = 64;
 
 // Fills the list figures (zeroed, free, modified, standby and standby by

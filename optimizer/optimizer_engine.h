@@ -18,7 +18,7 @@ namespace qmo {
 
 inline constexpr std::uint32_t TRIM_PROCESS_ACCESS = 0x0518;  // query info | set quota | VM read | VM operation
 inline constexpr std::size_t SWEEP_BLOCK_COUNT = 20;
-inline constexpr std::size_t SWEEP_BLOCK_SIZE = 16u * 1024u * 1024u;
+inline constexpr std::size_t SWEEP_BLOCK_SIZE = std::size_t{16} * 1024 * 1024;
 inline constexpr std::size_t kTrimAsMuchAsPossible = static_cast<std::size_t>(-1);
 
 // A process as the system's snapshot lists it.

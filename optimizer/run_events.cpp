@@ -5,7 +5,7 @@
 namespace qmo {
 namespace {
 
-constexpr std::int64_t kMebibyte = 1024 * 1024;
+constexpr std::int64_t kMebibyte = std::int64_t{1024} * 1024;
 constexpr std::string_view kNotMeasured = "not measured";
 
 std::string AreaResultWords(const AreaResult& result) {

@@ -7,7 +7,7 @@
 namespace qmo {
 namespace {
 
-constexpr std::int64_t kBytesPerMiB = 1024 * 1024;
+constexpr std::int64_t kBytesPerMiB = std::int64_t{1024} * 1024;
 // Files written before the two counts of processes left alone have fewer
 // columns; their rows read with those counts at 0.
 constexpr std::size_t kEarlierColumnCount = 19;
@@ -116,7 +116,7 @@ constexpr std::int32_t kLongestOffsetMinutes = 18 * 60;
 std::string FormatStarted(std::int64_t unixSeconds, std::int32_t offsetMinutes) {
     if (offsetMinutes < -kLongestOffsetMinutes || offsetMinutes > kLongestOffsetMinutes)
         offsetMinutes = 0;
-    std::int64_t local = unixSeconds + offsetMinutes * 60;
+    std::int64_t local = unixSeconds + std::int64_t{offsetMinutes} * 60;
     if (local < kFirstSecond || local > kLastSecond)
         local = 0, offsetMinutes = 0;
     std::int64_t days = local / kSecondsPerDay;
@@ -164,7 +164,8 @@ bool ParseStarted(std::string_view text, std::int64_t& unixSeconds, std::int32_t
     offsetMinutes = (offsetHours * 60 + offsetMins) * (text[19] == '-' ? -1 : 1);
     if (offsetMinutes < -kLongestOffsetMinutes || offsetMinutes > kLongestOffsetMinutes)
         return false;
-    unixSeconds = days * kSecondsPerDay + hour * 3600 + minute * 60 + second - offsetMinutes * 60;
+    unixSeconds = days * kSecondsPerDay + std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second -
+                  std::int64_t{offsetMinutes} * 60;
     return true;
 }
 

@@ -19,7 +19,7 @@ namespace qmo {
 
 inline constexpr std::size_t kHistoryCapacity = 200;
 // Rows are short: more than this at the file's end is not ours to read.
-inline constexpr std::size_t kHistoryReadLimitBytes = 1024 * 1024;
+inline constexpr std::size_t kHistoryReadLimitBytes = std::size_t{1024} * 1024;
 
 // The header row, without its line end.
 std::string HistoryHeaderRow();

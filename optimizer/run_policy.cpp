@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::uint64_t kNoteAgeMs = 30000;
 constexpr std::size_t kNotesKept = 3;
-constexpr std::int64_t kBytesPerMB = 1024 * 1024;
+constexpr std::int64_t kBytesPerMB = std::int64_t{1024} * 1024;
 
 }  // namespace
 

@@ -56,7 +56,7 @@ private:
 // after the last, twice as long after each run that freed less than 1 % of
 // physical memory, at most 30 minutes; a run that freed more starts again at a minute.
 inline constexpr std::uint64_t kShortestCooldownMs = 60000;
-inline constexpr std::uint64_t kLongestCooldownMs = 30 * 60000;
+inline constexpr std::uint64_t kLongestCooldownMs = std::uint64_t{30} * 60000;
 class AutomaticRunPace {
 public:
     bool MayRun(std::uint64_t nowMs) const { return !m_lastRunMs || nowMs - *m_lastRunMs >= m_cooldownMs; }
@@ -73,7 +73,7 @@ private:
 // An automatic run empties the standby list, when chosen, only while free
 // memory is below the set figure and the list above its own, and at most once
 // in five minutes. Unknown figures do not show the need.
-inline constexpr std::uint64_t kStandbyPurgeIntervalMs = 5 * 60000;
+inline constexpr std::uint64_t kStandbyPurgeIntervalMs = std::uint64_t{5} * 60000;
 bool StandbyPurgeNeeded(const AutomaticRunChoices& choices, std::optional<std::int64_t> freeBytes,
                         std::optional<std::int64_t> standbyBytes, std::optional<std::uint64_t> lastPurgeMs,
                         std::uint64_t nowMs);

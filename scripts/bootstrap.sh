@@ -10,6 +10,7 @@ PACKAGES=(
   wine64 wine fonts-wine
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
+  clang-tidy lld  # for scripts/clang_check.sh: the static checker, and the linker of the clang build
   fp-utils nsis osslsigncode openssl
   python3-pil fonts-dejavu-core
   fonts-wqy-microhei  # glyphs for the Chinese texts under wine

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds both trees and runs the test rings: native unit tests, the Windows
 # tests under wine, the end-to-end ring against the real program, the
-# package ring (installer, help, uninstaller) under wine, and the readme ring
-# (the README's scripts/run.sh, stopped with Ctrl+C).
+# package ring (installer, help, uninstaller) under wine, the readme ring
+# (the README's scripts/run.sh, stopped with Ctrl+C), and the clang ring (the
+# Windows tree built by clang without a warning, clang-tidy over the program).
 # Ends with one line "N passed, N failed" over all rings; non-zero on failure.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -112,6 +113,12 @@ if build windows; then
 else
   add_counts windows 0 1
 fi
+
+# The clang ring: a second compiler's warnings and clang-tidy's findings.
+clang_log="$LOGS/clang.log"
+"$ROOT/scripts/clang_check.sh" >"$clang_log" 2>&1 </dev/null
+cat "$clang_log"
+add_counts_from_log clang "$clang_log" clang
 
 echo "artefacts: $ROOT/build/windows/artifacts and $ROOT/build/windows/e2e-artifacts"
 echo "$total_passed passed, $total_failed failed"

@@ -87,6 +87,7 @@ void COptimizeProgressDlg::StartWorker() {
     }
 }
 
+// NOLINTNEXTLINE(performance-unnecessary-value-param): the worker's own copy; the dialog may go before it ends
 unsigned COptimizeProgressDlg::OptimizeWorkerProc(WorkerJob job) {
     job.work(job.progressBar, job.silent);
     if (job.mainWindow)

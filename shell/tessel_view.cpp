@@ -347,7 +347,8 @@ void CTesselDesktopSuitFrameView::OnDraw(HDC dc, int width) {
         m_bannerArt[2].reset();
         m_bannerDark = dark;
     }
-    const std::array<UINT, 3> ids{IDB_BANNER_LEFT, IDB_BANNER_MIDDLE, dark ? IDB_BANNER_RIGHT_DARK : IDB_BANNER_RIGHT};
+    const std::array<UINT, 3> ids{IDB_BANNER_LEFT, IDB_BANNER_MIDDLE,
+                                  static_cast<UINT>(dark ? IDB_BANNER_RIGHT_DARK : IDB_BANNER_RIGHT)};
     for (std::size_t index = 0; index < ids.size(); ++index)
         if (!m_bannerArt[index])
             m_bannerArt[index] = qmo::LoadBitmapForDpi(ids[index], m_dpi, false);

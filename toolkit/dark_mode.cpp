@@ -40,7 +40,8 @@ void ApplyToControl(HWND control, bool dark) noexcept {
         SetTheme(control, dark ? L"DarkMode_ItemsView" : nullptr, nullptr);
     } else if (_wcsicmp(className, WC_EDITW) == 0 || _wcsicmp(className, WC_COMBOBOXW) == 0) {
         SetTheme(control, dark ? L"DarkMode_CFD" : nullptr, nullptr);
-    } else if (_wcsicmp(className, WC_SCROLLBARW) == 0 || _wcsicmp(className, WC_TREEVIEWW) == 0) {
+    } else if (_wcsicmp(className, WC_SCROLLBARW) == 0 ||
+               _wcsicmp(className, WC_TREEVIEWW) == 0) {  // NOLINT(bugprone-branch-clone): as the last branch, which must come after the buttons
         SetTheme(control, dark ? L"DarkMode_Explorer" : nullptr, nullptr);
     } else if (_wcsicmp(className, WC_BUTTONW) == 0) {
         const LONG_PTR type = ::GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;

@@ -64,7 +64,8 @@ unique_bitmap LoadBitmapForDpi(UINT bitmapResource, unsigned dpi, bool keyed) {
     if (!art || dpi == 0 || dpi == artDpi)
         return art;
     // Back to its size at 96 DPI, then on to `dpi`: the result lines up with layouts made from 96 DPI sizes.
-    const SIZE design{::MulDiv(size.cx, kDesignDpi, artDpi), ::MulDiv(size.cy, kDesignDpi, artDpi)};
+    const SIZE design{::MulDiv(size.cx, static_cast<int>(kDesignDpi), static_cast<int>(artDpi)),
+                      ::MulDiv(size.cy, static_cast<int>(kDesignDpi), static_cast<int>(artDpi))};
     const SIZE shown{ScaleForDpi(static_cast<int>(design.cx), dpi), ScaleForDpi(static_cast<int>(design.cy), dpi)};
     if (shown.cx == size.cx && shown.cy == size.cy)
         return art;

@@ -22,7 +22,7 @@ TabStripLayout LayoutTabStrip(UiSize client, const std::vector<TabLabel>& labels
         return layout;
 
     const auto count = static_cast<long long>(labels.size());
-    long long fixed = 2 * metrics.stripInset + (count - 1) * metrics.tabGap;
+    long long fixed = 2LL * metrics.stripInset + (count - 1) * metrics.tabGap;
     long long captions = 0;
     for (const TabLabel& label : labels) {
         fixed += 2 * metrics.paddingX + (label.hasIcon ? metrics.iconSize + metrics.iconGap : 0);

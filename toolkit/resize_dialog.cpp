@@ -83,7 +83,9 @@ void CResizeDialog::Relayout() {
 }
 
 int CResizeDialog::ScrollStep(int bar, UINT code) const {
-    SCROLLINFO info{sizeof(info), SIF_ALL};
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
     ::GetScrollInfo(m_hWnd, bar, &info);
     const int line = 20;
     switch (code) {

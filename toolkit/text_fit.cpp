@@ -106,7 +106,6 @@ int NeededTextWidth(HWND control) {
     switch (type) {
     case BS_PUSHBUTTON:
     case BS_DEFPUSHBUTTON:
-        return measure.LineWidth(text, false) + 2 * margin;
     case BS_GROUPBOX:
         return measure.LineWidth(text, false) + 2 * margin;
     case BS_CHECKBOX:

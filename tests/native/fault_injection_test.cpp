@@ -565,7 +565,8 @@ TEST(FaultInjection, SavingWritesWhatItCanAndLeavesWhatCannotBeWrittenAsItWas) {
             profile.SetInt(name, 1 - saved);
         run.value = "\"C:\\old\\path.exe\"";
 
-        const OptimizerSettings settings{90, "Q", true, true, false, true, true, {}, {}, {}};
+        const OptimizerSettings settings{90, "Q", true, true, false, true, true, {}, {}, {}, TrayIconShows::Animation,
+                                         ThemeChoice::FollowWindows, ""};
         WriteSettings(profile, settings);
         UpdateRunEntry(run, !settings.m_bRunAtStartup);
 

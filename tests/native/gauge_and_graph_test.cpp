@@ -362,8 +362,9 @@ TEST(HighContrastPaint, EveryStepOfBothPicturesUsesOnlyTheSystemsColours) {
     for (const CanvasStep& step : canvas.steps) {
         EXPECT_TRUE(isSystems(step.color)) << "step " << step.kind;
         // A line's brush is whatever was selected last; it paints nothing.
-        if (step.kind != CanvasStep::Fill && step.kind != CanvasStep::Line)
+        if (step.kind != CanvasStep::Fill && step.kind != CanvasStep::Line) {
             EXPECT_TRUE(isSystems(step.brush)) << "step " << step.kind;
+        }
         used.push_back(step.color);
     }
     for (Color each : {window, windowText, highlight, hotLight})

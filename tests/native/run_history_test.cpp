@@ -163,11 +163,13 @@ TEST_P(HistoryFileMending, KeepsTheValidRowsAndWritesBackOnlyWhatNeededMending) 
     RunHistory history(store);
     history.Load();
     ASSERT_EQ(history.Records().size(), c.rowsKept);
-    if (c.rowsKept)
+    if (c.rowsKept) {
         EXPECT_EQ(history.Records().front().durationMs, c.firstDuration);
+    }
     EXPECT_EQ(store.writes, c.writtenBack ? 1 : 0);
-    if (c.writtenBack)
+    if (c.writtenBack) {
         EXPECT_EQ(ParseHistory(*store.text, false).size(), c.rowsKept) << "the mended file reads whole";
+    }
 }
 
 const std::string kHeaderLine = HistoryHeaderRow() + "\r\n";

@@ -599,8 +599,9 @@ TEST(PolicyValues, TheTemplateWritesExactlyTheValuesTheProgramReadsAndNothingItR
             EXPECT_TRUE(taken(name, Source::Dword(shape.lowest)));
             EXPECT_TRUE(taken(name, Source::Dword(shape.highest)));
             EXPECT_FALSE(taken(name, Source::Dword(shape.highest + 1)));
-            if (shape.lowest > 0)
+            if (shape.lowest > 0) {
                 EXPECT_FALSE(taken(name, Source::Dword(shape.lowest - 1)));
+            }
             break;
         case PolicyValue::Type::Text:
             ASSERT_EQ(shape.kind, "string");

@@ -61,8 +61,9 @@ TEST(ViewLayout, AtEveryDpiTheChildrenTileTheAreaBelowTheBand) {
                 EXPECT_EQ(layout.pageTabs.y, bottom(layout.titlePanel)) << dpi << " " << cx << "x" << cy;
                 EXPECT_EQ(bottom(layout.pageTabs), layout.footer.y) << dpi << " " << cx << "x" << cy;
             }
-            if (layout.navPanel.height > 0)
+            if (layout.navPanel.height > 0) {
                 EXPECT_EQ(bottom(layout.navPanel), layout.footer.y) << dpi << " " << cx << "x" << cy;
+            }
             EXPECT_EQ(bottom(layout.footer), cy);
             for (const Box& box : {layout.footer, layout.navPanel, layout.titlePanel, layout.pageTabs})
                 EXPECT_TRUE(box.width >= 0 && box.height >= 0) << dpi << " " << cx << "x" << cy;

@@ -66,9 +66,10 @@ TEST(ProgramResources, EveryLanguageHasEveryTextMenuAndDialogOfEnglishWithTheSam
         SCOPED_TRACE(Narrow(language.tag));
         for (LPCWSTR type : {RT_MENU, RT_DIALOG}) {
             for (LPCWSTR name : NamesOf(type)) {
-                if (::FindResourceExW(nullptr, type, name, kEnglishLanguage))
+                if (::FindResourceExW(nullptr, type, name, kEnglishLanguage)) {
                     EXPECT_TRUE(::FindResourceExW(nullptr, type, name, language.resources))
-                    << (type == RT_MENU ? "menu " : "dialog ") << reinterpret_cast<ULONG_PTR>(name);
+                        << (type == RT_MENU ? "menu " : "dialog ") << reinterpret_cast<ULONG_PTR>(name);
+                }
             }
         }
         int texts = 0;

@@ -67,7 +67,7 @@ IconPixels ReadIcon(HICON icon) {
     ::GetObjectW(color.get(), sizeof(bitmap), &bitmap);
     IconPixels read{bitmap.bmWidth, std::vector<std::uint32_t>(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmWidth)};
     BITMAPINFO header{};
-    header.bmiHeader = {sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmWidth, 1, 32, BI_RGB};
+    header.bmiHeader = {sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmWidth, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     unique_dc dc(::CreateCompatibleDC(nullptr));
     ::GetDIBits(dc.get(), color.get(), 0, static_cast<UINT>(bitmap.bmWidth), read.pixels.data(), &header,
                 DIB_RGB_COLORS);
