@@ -113,7 +113,7 @@ bool Window::DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     } restore{m_current, interrupted};
     switch (message) {
     case WM_CREATE:
-        return lParam && OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lParam));
+        return lParam && OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lParam), result);
     case WM_COMMAND: {
         const auto control = reinterpret_cast<HWND>(lParam);
         if (Window* child = control ? FromHandle(control) : nullptr; child && child != this &&
@@ -209,7 +209,7 @@ bool Window::DispatchTyped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     }
 }
 
-bool Window::OnCreate(const CREATESTRUCTW&) { return false; }
+bool Window::OnCreate(const CREATESTRUCTW&, LRESULT&) { return false; }
 bool Window::OnCommand(UINT, UINT, HWND) { return false; }
 bool Window::OnReflectedCommand(UINT) { return false; }
 bool Window::OnNotify(UINT, NMHDR*, LRESULT&) { return false; }

@@ -68,8 +68,8 @@ protected:
 
     // Typed handlers. Each returns true when it handled the message; false
     // (what the defaults here return) leaves it to the default processing.
-    // WM_CREATE; handled answers 0 (the window is made).
-    virtual bool OnCreate(const CREATESTRUCTW& create);
+    // WM_CREATE; `result` 0 makes the window, -1 refuses it.
+    virtual bool OnCreate(const CREATESTRUCTW& create, LRESULT& result);
     virtual bool OnCommand(UINT id, UINT code, HWND control);
     // A command this control sent its parent, offered back to it first by any
     // parent of ours (a button hears its own click); true: taken.

@@ -57,8 +57,6 @@ bool CMainFrame::Create() {
 
 LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        return OnCreate();
     case WM_CLOSE:
         m_logic.ToggleMainWindow();
         return 0;
@@ -104,7 +102,12 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-int CMainFrame::OnCreate() {
+bool CMainFrame::OnCreate(const CREATESTRUCTW&, LRESULT& result) {
+    result = BuildFrame();
+    return true;
+}
+
+int CMainFrame::BuildFrame() {
     qmo::MarkStartupStep("window");
     // The icon first: it needs nothing of the view or the settings, and the
     // program is there for the user as soon as the icon is. A view that fails,

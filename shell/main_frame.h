@@ -112,7 +112,9 @@ private:
         CMainFrame& m_frame;
     };
 
-    int OnCreate();
+    bool OnCreate(const CREATESTRUCTW& create, LRESULT& result) override;
+    // The tray icon, the view, the monitor and the settings; -1 when the frame cannot be had.
+    int BuildFrame();
     void CreateTrayIcon();
     void StartTrayAnimation();
     void ShowTrayDisplay();

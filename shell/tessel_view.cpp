@@ -77,9 +77,6 @@ bool CTesselDesktopSuitFrameView::Create(HWND frame) {
 
 LRESULT CTesselDesktopSuitFrameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        OnCreate();
-        return 0;
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
         OnSystemChange(message, wParam, lParam);
@@ -102,7 +99,13 @@ bool CTesselDesktopSuitFrameView::OnEraseBkgnd(HDC) {
 
 // Each step needs the ones before; a failure leaves the rest out, and the
 // view still comes up.
-void CTesselDesktopSuitFrameView::OnCreate() {
+bool CTesselDesktopSuitFrameView::OnCreate(const CREATESTRUCTW&, LRESULT& result) {
+    BuildView();
+    result = 0;
+    return true;
+}
+
+void CTesselDesktopSuitFrameView::BuildView() {
     if (!CreateFooter() || !CreateNavPanel() || !CreateTitlePanel())
         return;
     qmo::MarkStartupStep("view-panels");

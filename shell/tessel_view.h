@@ -90,7 +90,8 @@ protected:
     bool OnPaint() override;
 
 private:
-    void OnCreate();
+    bool OnCreate(const CREATESTRUCTW& create, LRESULT& result) override;
+    void BuildView();
     bool CreateFooter();
     void ColorFooter();
     bool CreateNavPanel();
