@@ -67,7 +67,7 @@ LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         return result;
     }
     default:
-        return SelfDrawn::HandleMessage(message, wParam, lParam);
+        return SelfDrawnControl::HandleMessage(message, wParam, lParam);
     }
 }
 
@@ -105,28 +105,6 @@ bool HyperlinkStatic::OnGetDlgCode(const MSG* queued, LRESULT& code) {
     // Not DLGC_STATIC either, whose focus the dialog passes on as a label's.
     code = queued && queued->message == WM_KEYDOWN && queued->wParam == VK_RETURN ? DLGC_WANTMESSAGE : 0;
     return true;
-}
-
-bool HyperlinkStatic::RedrawAfterDefault() {
-    Default();
-    Redraw();
-    return true;
-}
-
-bool HyperlinkStatic::OnSetFocus(HWND) {
-    return RedrawAfterDefault();
-}
-
-bool HyperlinkStatic::OnKillFocus(HWND) {
-    return RedrawAfterDefault();
-}
-
-bool HyperlinkStatic::OnSetFont(HFONT, bool) {
-    return RedrawAfterDefault();
-}
-
-bool HyperlinkStatic::OnLookChanged() {
-    return RedrawAfterDefault();
 }
 
 bool HyperlinkStatic::OnKeyDown(UINT key, UINT flags) {

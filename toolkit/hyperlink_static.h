@@ -20,7 +20,7 @@
 
 namespace qmo {
 
-class HyperlinkStatic : public SelfDrawn<SubclassedControl> {
+class HyperlinkStatic : public SelfDrawnControl {
 public:
     static constexpr COLORREF kLinkColour = RGB(0, 0, 255);
     static constexpr COLORREF kHoverColour = RGB(255, 0, 0);
@@ -53,10 +53,6 @@ protected:
     bool OnKeyDown(UINT key, UINT flags) override;
     // Enter belongs to the focused link, not to the default button.
     bool OnGetDlgCode(const MSG* queued, LRESULT& code) override;
-    bool OnSetFocus(HWND previous) override;
-    bool OnKillFocus(HWND next) override;
-    bool OnSetFont(HFONT font, bool redraw) override;
-    bool OnLookChanged() override;
 
 private:
     void Paint(HDC dc) override;
@@ -64,8 +60,6 @@ private:
                     COLORREF background);
     void OnClick();
     HFONT UnderlinedFont();
-    // The handlers whose message changes the look: the default, then a redraw.
-    bool RedrawAfterDefault();
     AccessibleElement DescribeAccessible(int child) const override;
     bool DoAccessibleAction(int) override;
 

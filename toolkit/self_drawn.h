@@ -6,6 +6,7 @@
 // our classes, or a system control taken over.
 #include <windows.h>
 
+#include "framework/subclassed_control.h"
 #include "toolkit/accessible_control.h"
 #include "toolkit/ui_paint.h"
 
@@ -42,6 +43,22 @@ protected:
     }
 
     AccessibleHost m_accessible{*this};
+};
+
+// A system control taken over and drawn whole by us: what its own handling
+// of the focus, the font and the system's look changes, we draw again.
+class SelfDrawnControl : public SelfDrawn<SubclassedControl> {
+protected:
+    bool OnSetFocus(HWND) override { return RedrawAfterDefault(); }
+    bool OnKillFocus(HWND) override { return RedrawAfterDefault(); }
+    bool OnSetFont(HFONT, bool) override { return RedrawAfterDefault(); }
+    bool OnLookChanged() override { return RedrawAfterDefault(); }
+
+    bool RedrawAfterDefault() {
+        Default();
+        Redraw();
+        return true;
+    }
 };
 
 }  // namespace qmo

@@ -158,7 +158,7 @@ LRESULT ThemedButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_UPDATEUISTATE:
         return DefaultAndRedraw(message, wParam, lParam);
     default:
-        return SelfDrawn::HandleMessage(message, wParam, lParam);
+        return SelfDrawnControl::HandleMessage(message, wParam, lParam);
     }
 }
 
@@ -172,28 +172,6 @@ bool ThemedButton::OnGetDlgCode(const MSG*, LRESULT& code) {
     // Still a push button to the dialog manager, which then moves the default look with the focus.
     code = DLGC_BUTTON | (m_default ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
     return true;
-}
-
-bool ThemedButton::RedrawAfterDefault() {
-    Default();
-    Redraw();
-    return true;
-}
-
-bool ThemedButton::OnSetFocus(HWND) {
-    return RedrawAfterDefault();
-}
-
-bool ThemedButton::OnKillFocus(HWND) {
-    return RedrawAfterDefault();
-}
-
-bool ThemedButton::OnSetFont(HFONT, bool) {
-    return RedrawAfterDefault();
-}
-
-bool ThemedButton::OnLookChanged() {
-    return RedrawAfterDefault();
 }
 
 bool ThemedButton::OnKeyDown(UINT key, UINT) {

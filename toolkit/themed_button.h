@@ -24,7 +24,7 @@
 
 namespace qmo {
 
-class ThemedButton : public SelfDrawn<SubclassedControl> {
+class ThemedButton : public SelfDrawnControl {
 public:
     ThemedButton() = default;
     ~ThemedButton() override;
@@ -65,10 +65,6 @@ protected:
     // BN_CLICKED offered back by a parent: OnClicked, once per click.
     bool OnReflectedCommand(UINT code) override;
     bool OnGetDlgCode(const MSG* queued, LRESULT& code) override;
-    bool OnSetFocus(HWND previous) override;
-    bool OnKillFocus(HWND next) override;
-    bool OnSetFont(HFONT font, bool redraw) override;
-    bool OnLookChanged() override;
     // A push button named by its caption; a derived control that shows
     // something else describes itself instead.
     AccessibleElement DescribeAccessible(int child) const override;
@@ -78,8 +74,6 @@ private:
     void SendClick();
     bool TakeOver(HWND button, bool owns);
     LRESULT DefaultAndRedraw(UINT message, WPARAM wParam, LPARAM lParam);
-    // The typed handlers whose message changes the look: the default, then a redraw.
-    bool RedrawAfterDefault();
     bool UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon);
     void Paint(HDC dc) override;
     void PaintFace(HDC dc, const RECT& face, bool pressed);
