@@ -3,9 +3,11 @@
 # root of its own that holds links to exactly those folders, so an include
 # that runs back up does not build.
 #
-#   framework -> toolkit ---.
-#   framework -> optimizer -+-> pages -> config -> perf, process, history -> shell -> app
-#                               pages -> about --------------------------------^
+#   framework -> optimizer -> toolkit -> pages -> config -> perf, process, about, history -> shell -> app
+#
+# Each floor may use those before it on that line; the libraries below ask
+# less still: optimizer/ and toolkit/ stand on framework/ alone, about/ on
+# pages/ and what that stands on.
 #
 # Portable sources (no <windows.h>) are built for every target; the Win32
 # sources only for the windows target.

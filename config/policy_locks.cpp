@@ -7,12 +7,15 @@
 
 namespace qmo {
 
+void ShowPolicyLock(HWND control, bool locked, bool note) {
+    ShowLocked(control, locked, note ? Widen(Text(IDS_SET_BY_ORGANIZATION)) : std::wstring());
+}
+
 void ShowPolicyLocks(Dialog& dialog, const SettingsPolicy& policy, std::initializer_list<PolicyLock> locks) {
-    const std::wstring note = Widen(Text(IDS_SET_BY_ORGANIZATION));
     // A dialog is made anew each time: what the policy leaves free keeps the state the dialog gave it.
     for (const PolicyLock& lock : locks)
         if (policy.Locks(lock.setting))
-            ShowLocked(dialog.Item(lock.control), true, lock.note ? note : std::wstring());
+            ShowPolicyLock(dialog.Item(lock.control), true, lock.note);
 }
 
 }  // namespace qmo

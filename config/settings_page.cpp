@@ -3,6 +3,7 @@
 #include "config/automatic_runs_dlg.h"
 #include "config/exclusions_dlg.h"
 #include "config/memory_areas_dlg.h"
+#include "config/policy_locks.h"
 #include "config/shipped_languages.h"
 
 #include <commctrl.h>
@@ -10,9 +11,7 @@
 #include <array>
 
 #include "framework/text.h"
-#include "framework/texts.h"
 #include "res/pages_resource.h"
-#include "toolkit/locked_control.h"
 #include "toolkit/ui_fonts.h"
 
 namespace qmo {
@@ -62,9 +61,8 @@ void SettingsDialogControls::SetComboSelection(int control, int index) {
     m_dialog.SendItemMessage(control, CB_SETCURSEL, static_cast<WPARAM>(index));
 }
 
-void SettingsDialogControls::SetLocked(int control, bool locked) {
-    qmo::ShowLocked(m_dialog.Item(control), locked,
-                    control == IDC_SETTINGS_LIMIT_SPIN ? std::wstring() : qmo::Widen(qmo::Text(IDS_SET_BY_ORGANIZATION)));
+void SettingsDialogControls::SetLocked(int control, bool locked, bool note) {
+    qmo::ShowPolicyLock(m_dialog.Item(control), locked, note);
 }
 
 int SettingsDialogControls::ComboSelection(int control) {

@@ -26,7 +26,7 @@ public:
     void AddComboItem(int control, const std::string& item) override;
     void SetComboSelection(int control, int index) override;
     int ComboSelection(int control) override;
-    void SetLocked(int control, bool locked) override;
+    void SetLocked(int control, bool locked, bool note) override;
 
 private:
     qmo::Dialog& m_dialog;  // the page itself

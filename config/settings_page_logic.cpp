@@ -19,21 +19,23 @@ constexpr std::array<TextId, 3> kThemeChoices{IDS_SETTINGS_AS_IN_WINDOWS, IDS_SE
                                               IDS_SETTINGS_THEME_DARK};
 
 // The item chosen as one of `count` stored numbers; nothing chosen keeps `kept`.
-// The page's controls each policy locks.
-struct LockedControls {
+// The page's controls each policy locks; the up-down goes with its field's note.
+struct LockedControl {
     PolicySetting setting;
-    std::array<int, 2> controls;  // 0: none
+    int control;
+    bool note = true;
 };
-constexpr std::array<LockedControls, 9> kLockedControls{{
-    {PolicySetting::CriticalLimit, {IDC_SETTINGS_CRITICAL_LIMIT, IDC_SETTINGS_LIMIT_SPIN}},
-    {PolicySetting::AutoOptimize, {IDC_SETTINGS_AUTO_OPTIMIZE, 0}},
-    {PolicySetting::EnableShortcut, {IDC_SETTINGS_ENABLE_SHORTCUT, 0}},
-    {PolicySetting::ShortcutKey, {IDC_SETTINGS_SHORTCUT_KEY, 0}},
-    {PolicySetting::RunAtStartup, {IDC_SETTINGS_RUN_AT_STARTUP, 0}},
-    {PolicySetting::ShowNotification, {IDC_SETTINGS_SHOW_NOTIFICATION, 0}},
-    {PolicySetting::TrayIconShows, {IDC_SETTINGS_TRAY_SHOWS, 0}},
-    {PolicySetting::Theme, {IDC_SETTINGS_THEME, 0}},
-    {PolicySetting::Language, {IDC_SETTINGS_LANGUAGE, 0}},
+constexpr std::array<LockedControl, 10> kLockedControls{{
+    {PolicySetting::CriticalLimit, IDC_SETTINGS_CRITICAL_LIMIT},
+    {PolicySetting::CriticalLimit, IDC_SETTINGS_LIMIT_SPIN, false},
+    {PolicySetting::AutoOptimize, IDC_SETTINGS_AUTO_OPTIMIZE},
+    {PolicySetting::EnableShortcut, IDC_SETTINGS_ENABLE_SHORTCUT},
+    {PolicySetting::ShortcutKey, IDC_SETTINGS_SHORTCUT_KEY},
+    {PolicySetting::RunAtStartup, IDC_SETTINGS_RUN_AT_STARTUP},
+    {PolicySetting::ShowNotification, IDC_SETTINGS_SHOW_NOTIFICATION},
+    {PolicySetting::TrayIconShows, IDC_SETTINGS_TRAY_SHOWS},
+    {PolicySetting::Theme, IDC_SETTINGS_THEME},
+    {PolicySetting::Language, IDC_SETTINGS_LANGUAGE},
 }};
 
 template <typename Choice>
@@ -118,10 +120,8 @@ void SettingsPageLogic::Load(const SettingsHolder& holder) {
     m_controls.SetComboSelection(IDC_SETTINGS_THEME, static_cast<int>(record.m_theme));
     m_controls.SetComboSelection(IDC_SETTINGS_LANGUAGE, m_languages.ItemFor(record.m_language));
     const SettingsPolicy& policy = holder.Policy();
-    for (const LockedControls& locked : kLockedControls)
-        for (const int control : locked.controls)
-            if (control)
-                m_controls.SetLocked(control, policy.Locks(locked.setting));
+    for (const LockedControl& locked : kLockedControls)
+        m_controls.SetLocked(locked.control, policy.Locks(locked.setting), locked.note);
 }
 
 void SettingsPageLogic::OnSpinScrolled(int position) {

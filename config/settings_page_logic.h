@@ -29,8 +29,9 @@ public:
     // A drop-down list's chosen item by its place; -1 for none.
     virtual void SetComboSelection(int control, int index) = 0;
     virtual int ComboSelection(int control) = 0;
-    // Shown disabled with "Set by your organization" beside it, or given back.
-    virtual void SetLocked(int control, bool locked) = 0;
+    // Shown disabled, with "Set by your organization" beside it when `note`
+    // (a control beside another of the same setting goes without), or given back.
+    virtual void SetLocked(int control, bool locked, bool note) = 0;
 };
 
 // The number in the critical-limit field: optional blanks and sign, then

@@ -1,5 +1,6 @@
 #include "framework/window.h"
 
+#include <cwchar>
 #include <utility>
 
 #include "framework/application.h"
@@ -21,6 +22,16 @@ std::wstring WindowText(HWND window) {
     const int length = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
     text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
     return text;
+}
+
+bool IsSettingChangeOf(LPARAM lParam, const wchar_t* area) noexcept {
+    const auto* named = reinterpret_cast<const wchar_t*>(lParam);
+    return named && std::wcscmp(named, area) == 0;
+}
+
+bool HasWindowClass(HWND window, const wchar_t* name) {
+    wchar_t className[32] = L"";
+    return ::GetClassNameW(window, className, 32) > 0 && ::lstrcmpiW(className, name) == 0;
 }
 
 Window::~Window() {

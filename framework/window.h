@@ -20,6 +20,10 @@ struct WindowClass {
 
 // A window's whole text, however long; empty for none.
 std::wstring WindowText(HWND window);
+// A WM_SETTINGCHANGE's lParam names `area` ("Policy", "ImmersiveColorSet"...).
+bool IsSettingChangeOf(LPARAM lParam, const wchar_t* area) noexcept;
+// The window is of the system class `name` ("Button", "Static"...), in any case.
+bool HasWindowClass(HWND window, const wchar_t* name);
 
 class Window {
 public:

@@ -5,7 +5,6 @@
 namespace qmo {
 namespace {
 
-constexpr std::int64_t kMebibyte = std::int64_t{1024} * 1024;
 constexpr std::string_view kNotMeasured = "not measured";
 
 std::string AreaResultWords(const AreaResult& result) {
@@ -29,7 +28,7 @@ std::string AreaResultWords(const AreaResult& result) {
 }  // namespace
 
 std::string EventMebibytes(std::int64_t bytes) {
-    return std::to_string(bytes / kMebibyte) + " MiB";
+    return WholeMiB(bytes) + " MiB";
 }
 
 std::string EventAreaSummary(const AreaResults& areas) {

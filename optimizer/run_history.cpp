@@ -51,7 +51,7 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
 }
 
 std::string MiB(std::optional<std::int64_t> bytes) {
-    return bytes ? std::to_string(*bytes / kBytesPerMiB) : std::string();
+    return bytes ? WholeMiB(*bytes) : std::string();
 }
 
 // Empty for an empty cell; false for a cell that is not a figure of ours.
@@ -362,6 +362,10 @@ ParsedHistory Parse(std::string_view text, bool cutAtStart) {
 
 std::string FormatStartedTime(const RunRecord& record) {
     return FormatStarted(record.startedUnixSeconds, record.utcOffsetMinutes);
+}
+
+std::string WholeMiB(std::int64_t bytes) {
+    return std::to_string(bytes / kBytesPerMiB);
 }
 
 std::string HistoryHeaderRow() {

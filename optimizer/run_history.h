@@ -21,6 +21,9 @@ inline constexpr std::size_t kHistoryCapacity = 200;
 // Rows are short: more than this at the file's end is not ours to read.
 inline constexpr std::size_t kHistoryReadLimitBytes = std::size_t{1024} * 1024;
 
+// Signed bytes as whole MiB, towards zero: "312", "-4".
+std::string WholeMiB(std::int64_t bytes);
+
 // The header row, without its line end.
 std::string HistoryHeaderRow();
 // One row, without its line end: figures in MiB (whole, towards zero),

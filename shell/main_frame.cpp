@@ -86,8 +86,7 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_SYSCOLORCHANGE || qmo::IsColorSetChange(lParam))
             ChooseColors();
         // Group Policy has refreshed: what it sets may have changed.
-        if (message == WM_SETTINGCHANGE && lParam &&
-            std::wcscmp(reinterpret_cast<const wchar_t*>(lParam), L"Policy") == 0)
+        if (message == WM_SETTINGCHANGE && qmo::IsSettingChangeOf(lParam, L"Policy"))
             m_logic.OnPolicyChanged();
         if (m_view.IsCreated())
             ::SendMessageW(m_view.GetSafeHwnd(), message, wParam, lParam);

@@ -8,6 +8,7 @@
 
 #include "framework/system_function.h"
 #include "framework/unique_handle.h"
+#include "framework/window.h"
 #include "toolkit/ui_paint.h"
 #include "toolkit/ui_palette.h"
 
@@ -72,8 +73,7 @@ std::optional<bool> AppsUseLightTheme() {
 }
 
 bool IsColorSetChange(LPARAM lParam) noexcept {
-    const auto* area = reinterpret_cast<const wchar_t*>(lParam);
-    return area && std::wcscmp(area, L"ImmersiveColorSet") == 0;
+    return IsSettingChangeOf(lParam, L"ImmersiveColorSet");
 }
 
 void ApplyTitleBarColors(HWND window, bool dark) noexcept {

@@ -3,16 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/unique_handle.h"
+#include "framework/window.h"
 #include "toolkit/text_fit.h"
 
 namespace qmo {
 namespace {
-
-bool IsClass(HWND window, const wchar_t* name) {
-    wchar_t className[32]{};
-    ::GetClassNameW(window, className, 32);
-    return ::lstrcmpiW(className, name) == 0;
-}
 
 // Where the control stands in its parent's client area.
 RECT PlaceOf(HWND control) {
@@ -38,13 +34,11 @@ HWND InTheWay(HWND control, HWND note, const RECT& place) {
 }
 
 SIZE NoteSize(HWND control, const std::wstring& note) {
-    HDC dc = ::GetDC(control);
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
-    HGDIOBJ old = ::SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    const window_dc dc(control);
+    const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    const scoped_select selected(dc.get(), font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
     SIZE size{};
-    ::GetTextExtentPoint32W(dc, note.c_str(), static_cast<int>(note.size()), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(control, dc);
+    ::GetTextExtentPoint32W(dc.get(), note.c_str(), static_cast<int>(note.size()), &size);
     return size;
 }
 
@@ -57,7 +51,7 @@ RECT NotePlace(HWND control, HWND note, SIZE size) {
     const RECT place = PlaceOf(control);
     const int gap = size.cy / 2;
     int contentRight = place.right;
-    if (IsClass(control, L"Button")) {
+    if (HasWindowClass(control, L"Button")) {
         // A check box is often wider than its text: the note follows the text.
         contentRight = std::min<int>(place.right, place.left + NeededTextWidth(control));
         ::SetWindowPos(control, nullptr, 0, 0, contentRight - place.left, place.bottom - place.top,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "framework/window.h"
 #include "framework/window_dpi.h"
 
 namespace qmo {
@@ -20,11 +21,6 @@ std::wstring TextOf(HWND control) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
     return text;
-}
-
-bool IsClass(HWND control, const wchar_t* name) {
-    wchar_t className[16] = L"";
-    return ::GetClassNameW(control, className, 16) > 0 && ::lstrcmpiW(className, name) == 0;
 }
 
 // Measures texts in a control's font.
@@ -90,7 +86,7 @@ int NeededTextWidth(HWND control) {
     if (text.empty() || !(style & WS_VISIBLE))
         return client.right;
     TextMeasure measure(control);
-    if (IsClass(control, L"Static")) {
+    if (HasWindowClass(control, L"Static")) {
         const LONG type = style & SS_TYPEMASK;
         const bool noPrefix = (style & SS_NOPREFIX) != 0;
         if (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE || (style & SS_CENTERIMAGE))
@@ -99,7 +95,7 @@ int NeededTextWidth(HWND control) {
             return client.right;
         return WrapWidth(measure, text, client.right, client.bottom, noPrefix);
     }
-    if (!IsClass(control, L"Button"))
+    if (!HasWindowClass(control, L"Button"))
         return client.right;
     const LONG type = style & BS_TYPEMASK;
     const int margin = measure.AverageCharWidth();
@@ -145,7 +141,7 @@ struct Placed {
 };
 
 bool IsRule(HWND control) {
-    return IsClass(control, L"Static") && (::GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ;
+    return HasWindowClass(control, L"Static") && (::GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ;
 }
 
 bool SideBySide(const RECT& a, const RECT& b) {

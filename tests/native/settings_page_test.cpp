@@ -74,7 +74,7 @@ public:
     void SetSpinPosition(int, int position) override { spin = std::clamp(position, lowest, highest); }
     void AddComboItem(int control, const std::string& item) override { comboItems[control].push_back(item); }
     void SetComboSelection(int control, int index) override { selections[control] = index; }
-    void SetLocked(int control, bool isLocked) override { locked[control] = isLocked; }
+    void SetLocked(int control, bool isLocked, bool) override { locked[control] = isLocked; }
     int ComboSelection(int control) override { return selections.contains(control) ? selections[control] : -1; }
 
     void ClickSpinArrow(int step) {
