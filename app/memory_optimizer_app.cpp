@@ -50,12 +50,8 @@ bool CMemoryOptimizerApp::InitInstance() {
     SetMainWindow(m_frame.get());
 
     // Seen only for a moment while it is created; the program lives in the tray.
-    const HWND frame = m_frame->GetSafeHwnd();
-    ::ShowWindow(frame, SW_SHOWMAXIMIZED);
-    ::UpdateWindow(frame);
-    qmo::MarkStartupStep("shown-painted");
-    ::ShowWindow(frame, SW_HIDE);
-    qmo::MarkStartupStep("hidden");
+    m_frame->ShowForAMomentAtStart();
+    qmo::MarkStartupStep("shown-and-hidden");
     return true;
 }
 

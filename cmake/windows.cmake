@@ -85,7 +85,7 @@ endif()
 add_subdirectory(tests/e2e)
 
 # Benchmarks print figures; scripts/bench.sh runs them under wine.
-add_executable(qmo_bench tests/bench/bench_main.cpp tests/bench/process_list_bench.cpp
+add_executable(qmo_bench tests/bench/bench_main.cpp tests/bench/process_list_bench.cpp tests/bench/frame_bench.cpp
   $<TARGET_OBJECTS:qmo_resources>)
 target_link_libraries(qmo_bench PRIVATE qmo_win32)
 set_target_properties(qmo_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

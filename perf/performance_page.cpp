@@ -73,11 +73,4 @@ void CPerformancePage::ShowSample(const qmo::PerformanceSampler& sampler) {
     repaintIfChanged(m_wndMemoryGraph, m_wndMemoryGraph.Model() != memoryGraph);
 }
 
-// Told while the frame is being made, whose creation then fails: the program
-// ends as when its window cannot be made, its tray icon taken away.
-void CPerformancePage::ReportQueryFailure() {
-    const std::wstring caption = qmo::MessageBoxCaption();
-    ::MessageBoxW(m_hWnd, kQueryFailureText.Load().c_str(), caption.c_str(), MB_OK);
-}
-
 }  // namespace qmo

@@ -23,9 +23,6 @@ public:
     // Shows what the monitor's tick sampled; a control whose picture is
     // unchanged is not repainted, nor is a hidden one.
     void ShowSample(const qmo::PerformanceSampler& sampler);
-    // The monitor's counter query could not be opened: the user is told, and
-    // the program cannot go on.
-    void ReportQueryFailure();
 
 protected:
     BOOL OnInitDialog() override;

@@ -33,7 +33,7 @@ OUT="$(mktemp)"
 STEPS="$(mktemp -d)"
 # shellcheck source=res_ids.sh
 source "$ROOT/scripts/res_ids.sh"
-qmo_res_ids ID_VIEW_PERFORMANCE ID_TRAY_EXIT || exit 1
+qmo_res_ids ID_VIEW_PERFORMANCE ID_VIEW_PROCESSES ID_VIEW_SETTINGS ID_VIEW_HISTORY ID_TRAY_SHOW_HIDE ID_TRAY_EXIT || exit 1
 
 # The three programs: exe file name and window class.
 PROGRAMS=(program fair bare)
@@ -44,6 +44,7 @@ declare -A CLASS=([program]=Quenvale.MainFrame [fair]=Quenvale.BaselineIdle [bar
 meter() { wine "$METER" "$@" </dev/null >"$OUT" 2>/dev/null && tr -d '\r' <"$OUT"; }
 row() { printf "%-46s %12s %12s %6s %12s %6s\n" "$@"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+mib_above() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (a - b) / 1024 }'; }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print "-" }'; }
 
 # A program's private bytes; a reading that comes back empty (seen once in
@@ -172,12 +173,25 @@ sleep 5
 before=$(cpu_ms "${EXE[program]}")
 sleep "$IDLE_SECONDS"
 visible_cpu=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
+# Every page and the history window shown once, the window back in the tray:
+# what the program keeps of them.
+for command in "$ID_VIEW_PROCESSES" "$ID_VIEW_SETTINGS" "$ID_VIEW_HISTORY"; do
+  meter post "${CLASS[program]}" 0x0111 "$command" >/dev/null
+  sleep 2
+done
+# The history window is the one dialog the program shows here.
+meter post "#32770" 0x0010 >/dev/null
+meter post "${CLASS[program]}" 0x0111 "$ID_TRAY_SHOW_HIDE" >/dev/null
+sleep 5
+KIB[shown]=$(private_kib "${CLASS[program]}")
+memory_breakdown program >"$STEPS/memory-shown"
 stop program
 # Then the program alone and hidden, with settings of the user's registry
 # changed for the run: its processor time per minute.
 SETTINGS_KEY='HKCU\Software\Local AppWizard-Generated Applications\Quenvale Memory Optimizer\Settings'
 hidden_cpu_with() {  # NAME=NUMBER...
   local setting before spent
+  [ "${1:-}" = full-history ] && shift && wine "$BUILD/qmo_bench.exe" --full-history "$HISTORY_FILE" </dev/null >/dev/null 2>&1
   for setting in "$@"; do
     wine reg add "$SETTINGS_KEY" /v "${setting%%=*}" /t REG_DWORD /d "${setting#*=}" /f </dev/null >/dev/null 2>&1
   done
@@ -190,14 +204,19 @@ hidden_cpu_with() {  # NAME=NUMBER...
   for setting in "$@"; do
     wine reg delete "$SETTINGS_KEY" /v "${setting%%=*}" /f </dev/null >/dev/null 2>&1
   done
+  wine cmd /c del "$HISTORY_FILE" </dev/null >/dev/null 2>&1
   echo "$spent"
 }
+HISTORY_FILE='%LOCALAPPDATA%\Quenvale Memory Optimizer\history.csv'
+wine cmd /c del "$HISTORY_FILE" </dev/null >/dev/null 2>&1
 # The automatic runs under the memory-in-use rule at 95 %: what reading
 # memory in use every second costs.
 rule_cpu=$(hidden_cpu_with AutoOptimizeRule=1 AutoOptimizePercent=95)
 # The committed figure as the tray's number: what following the figure each
 # second costs, a new icon only when the number changes.
 number_cpu=$(hidden_cpu_with TrayIconShows=2)
+# A full history read at start: what keeping it costs while idle.
+history_cpu=$(hidden_cpu_with full-history)
 rm -f "$OUT"
 
 echo
@@ -220,8 +239,13 @@ figure_row "idle CPU per minute, hidden, in-use rule" ms "$rule_cpu" "${CPU_HIDD
 echo "(the memory-in-use rule's checks: $(ratio "$rule_cpu" "${CPU_HIDDEN[program]}") x the program hidden under the five-minute rule)"
 figure_row "idle CPU per minute, hidden, tray number" ms "$number_cpu" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
 echo "(the tray's number: $(ratio "$number_cpu" "${CPU_HIDDEN[program]}") x the animation)"
+figure_row "idle CPU per minute, hidden, full history" ms "$history_cpu" "${CPU_HIDDEN[fair]}" "${CPU_HIDDEN[bare]}"
+echo "(a history of 200 runs: $(ratio "$history_cpu" "${CPU_HIDDEN[program]}") x none; the policy is read only when Windows says it changed, so it costs nothing idle)"
+echo "(the performance page shown: $(ratio "$visible_cpu" "${CPU_HIDDEN[program]}") x hidden)"
 figure_row "private bytes after ${IDLE_SECONDS} s idle" KiB "${KIB[program]}" "${KIB[fair]}" "${KIB[bare]}"
-echo "(private bytes: the program $(( (KIB[program] - KIB[fair]) / 1024 )) MiB above the baseline)"
+echo "(private bytes: the program $(mib_above "${KIB[program]}" "${KIB[fair]}") MiB above the baseline)"
+figure_row "  after every page and the history shown" KiB "${KIB[shown]}" "${KIB[fair]}" "${KIB[bare]}"
+echo "(private bytes: the program $(mib_above "${KIB[shown]}" "${KIB[fair]}") MiB above the baseline once every window has shown)"
 
 echo
 echo "start-up step by step (median ms from the start, of $STARTS starts)"
@@ -236,12 +260,15 @@ done < <(for step in $(awk '{ print $1 }' "$STEPS/program" | sort -u); do
 done | sort -n)
 echo
 echo "private KiB by where they are (/proc smaps, and what each address is to Windows):"
-echo "the program 5 s after its start and after the idle time, against the baseline after it"
-printf "  %-40s %10s %10s %10s %10s\n" "" "at start" "program" "baseline" "more"
+echo "the program 5 s after its start, after the idle time and after every window has shown, against the"
+echo "baseline after the idle time; \"more\" and \"shown more\" are the program's against the baseline's"
+printf "  %-40s %10s %10s %10s %10s %10s %10s\n" "" "at start" "program" "shown" "baseline" "more" "shown more"
 join -t $'\t' -a 1 -a 2 -e 0 -o 0,1.2,2.2 <(sort "$STEPS/memory-program-start") <(sort "$STEPS/memory-program") |
-  join -t $'\t' -a 1 -a 2 -e 0 -o 0,1.2,1.3,2.2 - <(sort "$STEPS/memory-fair") |
+  join -t $'\t' -a 1 -a 2 -e 0 -o 0,1.2,1.3,2.2 - <(sort "$STEPS/memory-shown") |
+  join -t $'\t' -a 1 -a 2 -e 0 -o 0,1.2,1.3,1.4,2.2 - <(sort "$STEPS/memory-fair") |
   awk -F '\t' '{
-    d = $3 - $4
-    if ($1 !~ /^image:/ || d >= 64 || d <= -64) printf "  %-40s %10d %10d %10d %+10d\n", $1, $2, $3, $4, d
+    d = $3 - $5; e = $4 - $5
+    if ($1 !~ /^image:/ || d >= 64 || d <= -64 || e >= 64 || e <= -64)
+      printf "  %-40s %10d %10d %10d %10d %+10d %+10d\n", $1, $2, $3, $4, $5, d, e
   }'
 rm -rf "$STEPS"

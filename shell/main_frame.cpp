@@ -19,6 +19,7 @@
 #include "res/resource.h"
 #include "shell/frame_input_filter.h"
 #include "pages/frame_texts.h"
+#include "pages/message_caption.h"
 #include "shell/help_file.h"
 #include "shell/appearance.h"
 #include "shell/popup_notifications.h"
@@ -70,6 +71,13 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnOptimizationFinished(wParam) ? 1 : 0;
     case WM_POPUP_NOTIFY:
         return OnPopupNotify(wParam, lParam);
+    case WM_WINDOWPOSCHANGING:
+        // About to show, by whichever route (ShowWindow sends WM_SHOWWINDOW
+        // for some show commands only): a window that stays in the tray
+        // never makes its view.
+        if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) && !m_momentAtStart)
+            EnsureView();
+        return FrameWindow::HandleMessage(message, wParam, lParam);
     case WM_ENDSESSION:
         if (wParam)
             m_logic.OnSessionEnding();
@@ -115,17 +123,12 @@ int CMainFrame::BuildFrame() {
     // window whose creation fails.
     CreateTrayIcon();
     qmo::MarkStartupStep("tray");
-    if (!m_view.Create(m_hWnd)) {
-        m_trayIcon.Remove();
-        return -1;
-    }
     if (!m_monitor.Start(m_hWnd)) {
-        m_view.PerformancePage().ReportQueryFailure();
+        ReportQueryFailure();
         m_trayIcon.Remove();
         return -1;
     }
-    SetViewWindow(m_view.GetSafeHwnd());
-    qmo::MarkStartupStep("view");
+    qmo::MarkStartupStep("monitor");
 
     m_logic.LoadSettings();
     m_logic.SaveSettings();
@@ -145,6 +148,34 @@ int CMainFrame::BuildFrame() {
     m_logic.CreationCompleted();
     qmo::MarkStartupStep("balloon");
     return 0;
+}
+
+bool CMainFrame::EnsureView() {
+    if (m_view.IsCreated())
+        return true;
+    if (!m_hWnd || !m_view.Create(m_hWnd))
+        return false;
+    SetViewWindow(m_view.GetSafeHwnd());
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    ::MoveWindow(m_view.GetSafeHwnd(), 0, 0, client.right, client.bottom, FALSE);
+    m_view.FollowPolicy();
+    if (const qmo::PerformanceSampler* sampler = m_monitor.Sampler())
+        m_view.ShowSample(*sampler);
+    return true;
+}
+
+void CMainFrame::ShowForAMomentAtStart() {
+    m_momentAtStart = true;
+    ::ShowWindow(m_hWnd, SW_SHOWMAXIMIZED);
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    m_momentAtStart = false;
+}
+
+// Told while the frame is being made, whose creation then fails: the program
+// ends as when its window cannot be made, its tray icon taken away.
+void CMainFrame::ReportQueryFailure() {
+    ::MessageBoxW(m_hWnd, qmo::kQueryFailureText.Load().c_str(), qmo::MessageBoxCaption().c_str(), MB_OK);
 }
 
 void CMainFrame::CreateTrayIcon() {
@@ -334,7 +365,7 @@ bool CMainFrame::OnTimer(UINT_PTR id) {
 
 void CMainFrame::Sampled() {
     if (const qmo::PerformanceSampler* sampler = m_monitor.Sampler())
-        m_view.PerformancePage().ShowSample(*sampler);
+        m_view.ShowSample(*sampler);
     if (m_logic.Settings().m_trayIconShows != qmo::TrayIconShows::Animation)
         ShowTrayFigure();
 }

@@ -54,7 +54,15 @@ public:
     // The "Optimization history" window, made or brought forward.
     void ShowHistoryWindow();
 
-    CTesselDesktopSuitFrameView& View() noexcept { return m_view; }
+    // Shown maximized and hidden at once, as the program starts: the view is
+    // not made for that moment, only when the window shows for the user.
+    void ShowForAMomentAtStart();
+    // The view, made now if the window has not shown yet.
+    CTesselDesktopSuitFrameView& View() {
+        EnsureView();
+        return m_view;
+    }
+    bool ViewMade() const noexcept { return m_view.IsCreated(); }
     const qmo::PerformanceMonitor& Monitor() const noexcept { return m_monitor; }
     qmo::SystemMemoryService& Memory() noexcept { return m_memory; }
     const qmo::CHistoryWindow& HistoryWindow() const noexcept { return m_historyWindow; }
@@ -113,8 +121,12 @@ private:
     };
 
     bool OnCreate(const CREATESTRUCTW& create, LRESULT& result) override;
-    // The tray icon, the view, the monitor and the settings; -1 when the frame cannot be had.
+    // The tray icon, the monitor and the settings; -1 when the frame cannot be had.
     int BuildFrame();
+    // The view with its first page, laid out and following the settings and
+    // the policy in use; made the first time the window shows.
+    bool EnsureView();
+    void ReportQueryFailure();
     void CreateTrayIcon();
     void StartTrayAnimation();
     void ShowTrayDisplay();
@@ -136,6 +148,7 @@ private:
     std::optional<qmo::TrayNumberLook> m_trayLook;  // the number on the tray now; none with the animation
     int m_trayIconSize = 16;
     bool m_darkColors = false;  // the colours the windows show
+    bool m_momentAtStart = false;  // shown and hidden at start: no view for that
     void AllowOptimizeRequests();
     LRESULT OnOptimizeRequest();
 

@@ -50,6 +50,10 @@ void CPageTabControl::OnTabActivated(int index) {
     m_view.SelectNavigationGroupFromTab(static_cast<std::size_t>(index));
 }
 
+HWND CPageTabControl::MakePage(int index) {
+    return m_view.MakePage(index);
+}
+
 bool COptimizeMemoryButton::OnClicked() {
     m_gate.RequestOptimization(qmo::OptimizationStart::Visible, qmo::RunTrigger::Navigation);
     return true;
@@ -111,7 +115,6 @@ void CTesselDesktopSuitFrameView::BuildView() {
     qmo::MarkStartupStep("view-panels");
     if (!CreatePageTabs())
         return;
-    StylePageButtons();
     const unsigned dpi = qmo::WindowDpi(m_hWnd);
     if (dpi != m_dpi)
         ApplyDpi(dpi);
@@ -138,7 +141,9 @@ void CTesselDesktopSuitFrameView::ApplyDpi(unsigned dpi) {
     }
     if (m_wndPageTabs.IsCreated()) {
         m_wndPageTabs.SetDpi(dpi);
-        StylePageButtons();
+        for (int index = 0; index < static_cast<int>(kPageTabs.size()); ++index)
+            if (m_wndPageTabs.TabPage(index))
+                StylePageButtons(PageAt(index));
     }
     Relayout();
 }
@@ -267,42 +272,59 @@ bool CTesselDesktopSuitFrameView::CreateTitlePanel() {
     return true;
 }
 
+// The tabs come without their pages: each page is made when its tab first
+// shows (the first one at once, as it is selected).
 bool CTesselDesktopSuitFrameView::CreatePageTabs() {
     if (!m_wndPageTabs.Create(kPanelStyle, RECT{0, 0, 200, 200}, m_hWnd, IDC_PAGE_TABS))
         return false;
     m_wndPageTabs.SetBoldSelected(true);
     m_wndPageTabs.SetImageList(IDB_TASK_ICONS, 16, 16);
-    const HWND tabs = m_wndPageTabs.GetSafeHwnd();
-    m_pagePerformance.CreateModeless(tabs);
-    qmo::MarkStartupStep("page-performance");
-    m_pageProcess.CreateModeless(tabs);
-    qmo::MarkStartupStep("page-process");
-    m_pageSettings.CreateModeless(tabs);
-    qmo::MarkStartupStep("page-settings");
-    const std::array<HWND, 3> pages{m_pagePerformance.GetSafeHwnd(), m_pageProcess.GetSafeHwnd(),
-                                    m_pageSettings.GetSafeHwnd()};
-    for (std::size_t index = 0; index < pages.size(); ++index)
-        m_wndPageTabs.InsertTab(static_cast<int>(index), qmo::LoadResourceString(kPageTabs[index].caption).c_str(), pages[index],
-                                kPageTabs[index].icon);
+    for (std::size_t index = 0; index < kPageTabs.size(); ++index)
+        m_wndPageTabs.InsertTab(static_cast<int>(index), qmo::LoadResourceString(kPageTabs[index].caption).c_str(),
+                                nullptr, kPageTabs[index].icon);
     return true;
 }
 
-void CTesselDesktopSuitFrameView::StylePageButtons() {
+PageDialog& CTesselDesktopSuitFrameView::PageAt(int index) {
+    switch (index) {
+    case 0:
+        return m_pagePerformance;
+    case 1:
+        return m_pageProcess;
+    default:
+        return m_pageSettings;
+    }
+}
+
+HWND CTesselDesktopSuitFrameView::MakePage(int index) {
+    if (index < 0 || index >= static_cast<int>(kPageTabs.size()) || !m_wndPageTabs.IsCreated())
+        return nullptr;
+    PageDialog& page = PageAt(index);
+    if (!page.IsCreated() && !page.CreateModeless(m_wndPageTabs.GetSafeHwnd()))
+        return nullptr;
+    StylePageButtons(page);
+    return page.GetSafeHwnd();
+}
+
+void CTesselDesktopSuitFrameView::ShowSample(const qmo::PerformanceSampler& sampler) {
+    if (m_pagePerformance.IsCreated())
+        m_pagePerformance.ShowSample(sampler);
+}
+
+// The page's push buttons in the view's font and DPI, with their icons.
+void CTesselDesktopSuitFrameView::StylePageButtons(PageDialog& page) {
     struct Styled {
-        PageDialog& page;
         UINT id;
         int icon;  // -1: none
     };
-    const std::array<Styled, 8> buttons{{{m_pagePerformance, IDC_PAGE_OPTIMIZE_MEMORY, -1},
-                                         {m_pageProcess, IDC_PROCESS_END, 45},
-                                         {m_pageProcess, IDC_PROCESS_REFRESH, 23},
-                                         {m_pageProcess, IDC_PROCESS_OPTIMIZE_SELECTED, 24},
-                                         {m_pageProcess, IDC_PAGE_OPTIMIZE_MEMORY, -1},
-                                         {m_pageSettings, IDC_SETTINGS_APPLY_OPTIMIZER, 53},
-                                         {m_pageSettings, IDC_SETTINGS_APPLY_GENERAL, 53},
-                                         {m_pageSettings, IDC_PAGE_OPTIMIZE_MEMORY, -1}}};
-    for (const Styled& styled : buttons) {
-        qmo::ThemedButton* button = styled.page.Button(styled.id);
+    static constexpr Styled kButtons[] = {{IDC_PAGE_OPTIMIZE_MEMORY, -1},
+                                                     {IDC_PROCESS_END, 45},
+                                                     {IDC_PROCESS_REFRESH, 23},
+                                                     {IDC_PROCESS_OPTIMIZE_SELECTED, 24},
+                                                     {IDC_SETTINGS_APPLY_OPTIMIZER, 53},
+                                                     {IDC_SETTINGS_APPLY_GENERAL, 53}};
+    for (const Styled& styled : kButtons) {
+        qmo::ThemedButton* button = page.Button(styled.id);
         if (!button)
             continue;
         ::SendMessageW(button->GetSafeHwnd(), WM_SETFONT,

@@ -25,6 +25,7 @@ public:
 
 protected:
     void OnTabActivated(int index) override;
+    HWND MakePage(int index) override;
 
 private:
     CTesselDesktopSuitFrameView& m_view;
@@ -79,9 +80,15 @@ public:
     qmo::TaskPanel& TitlePanel() noexcept { return m_wndTitlePanel; }
     qmo::PageTabControl& PageTabs() noexcept { return m_wndPageTabs; }
     qmo::CaptionBar& Footer() noexcept { return m_wndFooter; }
-    CPerformancePage& PerformancePage() noexcept { return m_pagePerformance; }
-    CProcessPage& ProcessPage() noexcept { return m_pageProcess; }
-    CSettingsPage& SettingsPage() noexcept { return m_pageSettings; }
+    // The pages are made when their tab first shows; these make theirs now
+    // if the view is there and it was not yet.
+    CPerformancePage& PerformancePage() { return Page<CPerformancePage>(0); }
+    CProcessPage& ProcessPage() { return Page<CProcessPage>(1); }
+    CSettingsPage& SettingsPage() { return Page<CSettingsPage>(2); }
+    // Page `index` (0, 1, 2) made for its tab; null when it cannot be.
+    HWND MakePage(int index);
+    // What the monitor sampled, on the performance page if it has been made.
+    void ShowSample(const qmo::PerformanceSampler& sampler);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -99,7 +106,13 @@ private:
     void AddOptimizeGroup();
     bool CreateTitlePanel();
     bool CreatePageTabs();
-    void StylePageButtons();
+    void StylePageButtons(PageDialog& page);
+    PageDialog& PageAt(int index);
+    template <class PageType>
+    PageType& Page(int index) {
+        m_wndPageTabs.EnsureTabPage(index);
+        return static_cast<PageType&>(PageAt(index));
+    }
     void OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam);
     void OnDraw(HDC dc, int width);
     void Relayout();

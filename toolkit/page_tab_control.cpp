@@ -64,10 +64,7 @@ int PageTabControl::InsertTab(int index, std::wstring_view caption, HWND page, i
     const TabSelection::Insertion insertion = m_selection.Insert(index);
     if (insertion.index < 0)
         return -1;
-    if (page && m_hWnd && ::GetParent(page) != m_hWnd)
-        ::SetParent(page, m_hWnd);
-    if (page)
-        ::ShowWindow(page, SW_HIDE);
+    AdoptPage(page);
     m_tabs.insert(m_tabs.begin() + insertion.index, Tab{std::wstring(caption), page, icon});
     Relayout();  // shows the selected page, the new one if it is the first
     return insertion.index;
@@ -111,7 +108,35 @@ RECT PageTabControl::PageRect() const noexcept {
     return ToRect(m_layout.page);
 }
 
+HWND PageTabControl::EnsureTabPage(int index) {
+    if (index < 0 || index >= TabCount())
+        return nullptr;
+    // Making a page sends messages that may come back here for the same tab.
+    if (!m_tabs[static_cast<std::size_t>(index)].page && !m_makingPage) {
+        m_makingPage = true;
+        const HWND page = MakePage(index);
+        m_makingPage = false;
+        AdoptPage(page);
+        m_tabs[static_cast<std::size_t>(index)].page = page;
+        if (page && index == SelectedTab())
+            ShowSelectedPage();
+    }
+    return m_tabs[static_cast<std::size_t>(index)].page;
+}
+
+void PageTabControl::AdoptPage(HWND page) {
+    if (!page)
+        return;
+    if (m_hWnd && ::GetParent(page) != m_hWnd)
+        ::SetParent(page, m_hWnd);
+    ::ShowWindow(page, SW_HIDE);
+}
+
 void PageTabControl::OnTabActivated(int) {}
+
+HWND PageTabControl::MakePage(int) {
+    return nullptr;
+}
 
 void PageTabControl::ActivateByUser(int index) {
     if (index < 0 || index >= TabCount() || index == SelectedTab())
@@ -130,9 +155,12 @@ void PageTabControl::MoveFocusInto(HWND page) {
 }
 
 void PageTabControl::ShowSelectedPage() {
-    const HWND page = TabPage(SelectedTab());
-    if (!page)
+    const int selected = SelectedTab();
+    const HWND page = TabPage(selected);
+    if (!page) {
+        EnsureTabPage(selected);  // which shows the page once it is made
         return;
+    }
     const RECT area = PageRect();
     ::SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);

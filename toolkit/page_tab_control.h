@@ -1,7 +1,9 @@
 #pragma once
 // A row of flat tabs over a page area. Each tab carries a caption, an icon
 // from the control's image strip and a page window; only the selected tab's
-// page shows, filling the client area below the strip.
+// page shows, filling the client area below the strip. A tab may be inserted
+// without its page: the page is asked of MakePage when the tab is first
+// selected (or its page first wanted), so a page costs nothing until seen.
 //
 // Selecting a tab (by SelectTab or by the user) sends the parent
 //   WM_NOTIFY { hwndFrom = control, idFrom = its id, code = TCN_SELCHANGE }.
@@ -47,6 +49,9 @@ public:
     bool SelectTab(int index);
 
     HWND TabPage(int index) const noexcept;
+    // The tab's page, made now if it was not yet (hidden unless its tab is
+    // selected); null out of range or when it cannot be made.
+    HWND EnsureTabPage(int index);
     std::wstring TabCaption(int index) const;
     int TabIcon(int index) const noexcept;
     // In client coordinates; empty out of range.
@@ -57,6 +62,9 @@ protected:
     // The user activates tab `index` (never the selected one); the control
     // selects it once this returns.
     virtual void OnTabActivated(int index);
+    // The page of a tab inserted without one, made when it is first wanted;
+    // null leaves the tab without a page.
+    virtual HWND MakePage(int index);
 
     bool OnSize(UINT type, int width, int height) override;
     bool OnLookChanged() override;
@@ -80,6 +88,8 @@ private:
     void ActivateByUser(int index);
     void MoveFocusInto(HWND page);
     void ShowSelectedPage();
+    // A page given or made: a child of the strip, hidden until its tab shows it.
+    void AdoptPage(HWND page);
     void Relayout();
     void Paint(HDC dc) override;
     void PaintTab(HDC dc, int index);
@@ -90,6 +100,7 @@ private:
     int AccessibleFocus() const override { return SelectedTab() + 1; }
 
     std::vector<Tab> m_tabs;
+    bool m_makingPage = false;
     TabSelection m_selection;
     TabStripMetrics m_metrics;
     TabStripLayout m_layout;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -21,7 +22,7 @@
 #include "toolkit/ui_fonts.h"
 #include "toolkit/ui_paint.h"
 #include "bench_timing.h"
-#include "optimizer/optimizer_win32.h"
+#include "frame_bench.h"
 #include "process_list_bench.h"
 
 using namespace qmo;
@@ -128,27 +129,64 @@ void PrintMemoryAreaCallFigures() {
     std::printf("(median of %d calls each)\n", kCallRuns);
 }
 
+// A history of full length, as a store would be asked to keep it.
+class FullHistoryText : public qmo::HistoryStore {
+public:
+    FullHistoryText() {
+        qmo::RunHistory history(*this);
+        for (std::size_t i = 0; i < qmo::kHistoryCapacity; ++i)
+            history.Add(Record());
+    }
+    static qmo::RunRecord Record() {
+        qmo::RunRecord record;
+        record.inUseBefore = 3000ll << 20;
+        record.freed = 412ll << 20;
+        return record;
+    }
+    std::optional<std::string> ReadEnd(std::size_t, bool& cutAtStart) override {
+        cutAtStart = false;
+        return std::nullopt;
+    }
+    void Replace(std::string text) override { this->text = std::move(text); }
+    std::string text;
+};
+
 // What a run's row costs the user-interface thread once the history is full:
 // the text of the whole file is made there, and written by the file's thread.
 void PrintHistoryFigures() {
-    class DiscardingStore : public qmo::HistoryStore {
-    public:
-        std::optional<std::string> ReadEnd(std::size_t, bool& cutAtStart) override {
-            cutAtStart = false;
-            return std::nullopt;
-        }
-        void Replace(std::string text) override { bytes = text.size(); }
-        std::size_t bytes = 0;
-    } store;
+    FullHistoryText store;
     qmo::RunHistory history(store);
-    qmo::RunRecord record;
-    record.inUseBefore = 3000ll << 20;
-    record.freed = 412ll << 20;
     for (std::size_t i = 0; i < qmo::kHistoryCapacity; ++i)
-        history.Add(record);
+        history.Add(FullHistoryText::Record());
     std::printf("%-44s %9.3f ms %12s %8s\n", "history: a row added to a full history",
-                MedianMs(9, [&] { history.Add(record); }), "-", "-");
-    std::printf("(%zu bytes of file text each time, written off the user-interface thread)\n", store.bytes);
+                MedianMs(9, [&] { history.Add(FullHistoryText::Record()); }), "-", "-");
+    std::printf("(%zu bytes of file text each time, written off the user-interface thread)\n", store.text.size());
+}
+
+// `qmo_bench --full-history FILE` writes a history file of full length, for
+// the figures of the program that reads one at start.
+bool IsFullHistoryRequest(int argc, wchar_t** argv) {
+    return argc == 3 && std::wcscmp(argv[1], L"--full-history") == 0;
+}
+
+// FILE may name variables of the environment (%LOCALAPPDATA%); its folder
+// is made if it is not there.
+int WriteFullHistory(const wchar_t* name) {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::ExpandEnvironmentStringsW(name, path, MAX_PATH);
+    if (length == 0 || length > MAX_PATH)
+        return 1;
+    if (wchar_t* slash = std::wcsrchr(path, L'\\')) {
+        *slash = L'\0';
+        ::CreateDirectoryW(path, nullptr);
+        *slash = L'\\';
+    }
+    const FullHistoryText store;
+    FILE* file = _wfopen(path, L"wb");
+    if (!file)
+        return 1;
+    const bool written = std::fwrite(store.text.data(), 1, store.text.size(), file) == store.text.size();
+    return std::fclose(file) == 0 && written ? 0 : 1;
 }
 
 double MedianOf(std::vector<double> values) {
@@ -163,6 +201,8 @@ int main() {
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     if (argv && qmo::bench::IsIdleChild(argc, argv))
         return qmo::bench::RunIdleChild(argv);
+    if (argv && IsFullHistoryRequest(argc, argv))
+        return WriteFullHistory(argv[2]);
     ::LocalFree(argv);
 
     constexpr int kRuns = 5;
@@ -223,5 +263,6 @@ int main() {
                 " painted over their kept still layers and copied to a screen bitmap%s)\n",
                 kTicks, failed ? "; SOME COLLECTIONS FAILED" : "");
     qmo::bench::PrintProcessListFigures(kRuns);
+    qmo::bench::PrintFrameFigures(kRuns);
     return 0;
 }

@@ -43,8 +43,7 @@ protected:
     void Start() {
         frame = std::make_unique<CMainFrame>(profile, run);
         ASSERT_TRUE(frame->Create());
-        ::ShowWindow(Hwnd(), SW_SHOWMAXIMIZED);
-        ::ShowWindow(Hwnd(), SW_HIDE);
+        frame->ShowForAMomentAtStart();
     }
     HWND Hwnd() const { return frame->GetSafeHwnd(); }
     bool Visible() const { return ::IsWindowVisible(Hwnd()) != FALSE; }
@@ -66,7 +65,7 @@ TEST_F(MainFrameTest, StartEndsHiddenInTheTrayWithAllSettingsAndTheRunEntryWritt
     EXPECT_FALSE(Visible());
     EXPECT_TRUE(frame->Logic().Hidden());
     EXPECT_TRUE(frame->TrayIcon().IsCreated());
-    EXPECT_TRUE(::IsWindow(frame->View().GetSafeHwnd()));
+    EXPECT_FALSE(frame->ViewMade()) << "a program that stays in the tray makes no view";
 
     wchar_t title[64] = {};
     ::GetWindowTextW(Hwnd(), title, 64);
@@ -79,6 +78,30 @@ TEST_F(MainFrameTest, StartEndsHiddenInTheTrayWithAllSettingsAndTheRunEntryWritt
     EXPECT_EQ(AsText(Setting(L"SC")), L"O");
     const auto entry = ReadRawValue(scratch.Root(), runKey, L"Z Wyndle Memory opt");
     EXPECT_EQ(AsText(entry), L"\"" + qmo::ModuleFilePath() + L"\"");
+}
+
+// The view and each page are made the first time they show, and only then.
+TEST_F(MainFrameTest, TheViewComesWithTheFirstShowingAndEachPageWithItsOwn) {
+    Start();
+    ASSERT_FALSE(frame->ViewMade());
+    Command(ID_TRAY_SHOW_HIDE);
+    ASSERT_TRUE(Visible());
+    ASSERT_TRUE(frame->ViewMade());
+    qmo::PageTabControl& tabs = frame->View().PageTabs();
+    RECT client{};
+    ::GetClientRect(Hwnd(), &client);
+    RECT view{};
+    ::GetWindowRect(frame->View().GetSafeHwnd(), &view);
+    EXPECT_EQ(view.right - view.left, client.right) << "the view made late fills the window";
+    EXPECT_TRUE(::IsWindowVisible(tabs.TabPage(0)));
+    EXPECT_EQ(tabs.TabPage(1), nullptr);
+    EXPECT_EQ(tabs.TabPage(2), nullptr);
+    Command(ID_VIEW_SETTINGS);
+    EXPECT_TRUE(::IsWindowVisible(tabs.TabPage(2)));
+    EXPECT_EQ(tabs.TabPage(1), nullptr);
+    Command(ID_VIEW_PROCESSES);
+    EXPECT_TRUE(::IsWindowVisible(tabs.TabPage(1)));
+    EXPECT_FALSE(::IsWindowVisible(tabs.TabPage(2)));
 }
 
 TEST_F(MainFrameTest, StoredSettingsAreLoadedAndRunAtStartupOffBlanksTheEntry) {
