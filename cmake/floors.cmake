@@ -70,7 +70,7 @@ qmo_floor(toolkit BELOW framework
   PORTABLE popup/popup_elements.cpp popup/popup_content.cpp popup/popup_timeline.cpp button_layout.cpp page_tab_layout.cpp task_panel/task_panel_model.cpp
            anchor_layout.cpp tray_icon_rules.cpp column_fit.cpp theme_colors.cpp
   WIN32 popup/popup_window.cpp caption_bar.cpp image_strip.cpp page_tab_control.cpp task_panel/task_panel.cpp
-        task_panel/task_panel_painter.cpp themed_button.cpp ui_fonts.cpp ui_paint.cpp ui_palette.cpp resize_dialog.cpp
+        task_panel/task_panel_painter.cpp owner_drawn_button.cpp themed_button.cpp ui_fonts.cpp ui_paint.cpp ui_palette.cpp resize_dialog.cpp
         tray_icon.cpp tray_number_icon.cpp dark_mode.cpp dark_menu.cpp themed_dialog.cpp shell_opener.cpp hyperlink_static.cpp fit_header_ctrl.cpp sort_list_ctrl.cpp
         system_image_list.cpp accessible_control.cpp text_fit.cpp locked_control.cpp)
 qmo_floor(pages BELOW toolkit optimizer

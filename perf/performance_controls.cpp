@@ -50,16 +50,14 @@ void PaintedButton::SetColors(const qmo::PerfColors& colors) {
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-// The kept picture is its own buffer: painted straight to the screen.
 bool PaintedButton::OnPaint() {
     qmo::paint_dc dc(m_hWnd);
-    PaintTo(dc.get(), qmo::WindowDpi(m_hWnd));
+    Paint(dc.get());
     return true;
 }
 
-bool PaintedButton::OnPrintClient(HDC dc, UINT) {
+void PaintedButton::Paint(HDC dc) {
     PaintTo(dc, qmo::WindowDpi(m_hWnd));
-    return true;
 }
 
 qmo::AccessibleElement PaintedButton::DescribeFigure(long role, const std::string& caption,

@@ -4,7 +4,7 @@
 #include "framework/unique_handle.h"
 #include "perf/gauge_and_graph.h"
 #include "perf/layered_picture.h"
-#include "toolkit/themed_button.h"
+#include "toolkit/owner_drawn_button.h"
 
 namespace qmo {
 
@@ -13,7 +13,7 @@ class Canvas;
 // A template button every pixel of which we paint; clicks and keys stay the
 // button's, and nothing but our picture ever shows. The still part of the
 // picture is kept until the size, the DPI or the colours change.
-class PaintedButton : public qmo::ThemedButton {
+class PaintedButton : public qmo::OwnerDrawnButton {
 public:
     // Paints the whole control into `dc` as shown at `dpi`.
     void PaintTo(HDC dc, unsigned dpi);
@@ -24,13 +24,16 @@ public:
     void ReleasePicture() noexcept { m_picture.Release(); }
 
 protected:
+    // The kept picture is its own buffer: painted straight to the screen.
     bool OnPaint() override;
-    bool OnPrintClient(HDC dc, UINT flags) override;
+    void Paint(HDC dc) override;
     virtual void PaintStill(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) = 0;
     virtual void PaintMoving(qmo::Canvas& canvas, int width, int height, const qmo::PerfLook& look) = 0;
     // A read-only figure: its caption as the name, what it shows after the caption as the value.
     qmo::AccessibleElement DescribeFigure(long role, const std::string& caption, const std::string& shown) const;
     bool DoAccessibleAction(int) override { return false; }
+    // Nothing of the picture follows the pointer.
+    void OnHoverChanged(bool) override {}
 
 private:
     qmo::LayeredPicture m_picture;

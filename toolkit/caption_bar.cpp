@@ -13,10 +13,7 @@ constexpr int kGradientLift = 16;  // percent towards white at the top
 }  // namespace
 
 bool CaptionBar::Create(std::wstring_view text, DWORD style, const RECT& rect, HWND parent, UINT id) {
-    WindowClass windowClass{kCaptionBarClassName};
-    windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    const std::wstring title(text);
-    return CreateChild(windowClass, title.c_str(), style, rect, parent, id);
+    return CreateSelfDrawn(kCaptionBarClassName, text, style, rect, parent, id);
 }
 
 void CaptionBar::SetColors(COLORREF border, COLORREF background, COLORREF text) {
@@ -117,10 +114,8 @@ void CaptionBar::Paint(HDC dc) {
                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
 }
 
-void CaptionBar::SetDpi(unsigned dpi) {
+void CaptionBar::UseDpi(unsigned dpi) {
     m_fonts.SetDpi(dpi);
-    if (m_hWnd)
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 }  // namespace qmo

@@ -29,8 +29,6 @@ public:
     COLORREF TextColor() const;
 
     void SetText(std::wstring_view text);
-    // Its own font (without one from WM_SETFONT) at the window's DPI.
-    void SetDpi(unsigned dpi);
     std::wstring Text() const;
 
 protected:
@@ -42,6 +40,8 @@ protected:
 
 private:
     void Paint(HDC dc) override;
+    // Its own font (without one from WM_SETFONT) at the window's DPI.
+    void UseDpi(unsigned dpi) override;
     AccessibleElement DescribeAccessible(int child) const override;
 
     bool m_colorsSet = false;

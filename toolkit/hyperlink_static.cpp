@@ -48,9 +48,9 @@ void HyperlinkStatic::SetBackgroundColour(COLORREF colour) {
 COLORREF HyperlinkStatic::TextColour() const noexcept {
     if (IsHighContrast() || DarkColorsInUse()) {
         const UiPalette palette = CurrentPalette();
-        return m_hover.IsInside() ? palette.accentPressed : palette.accent;
+        return IsHovered() ? palette.accentPressed : palette.accent;
     }
-    if (m_hover.IsInside())
+    if (IsHovered())
         return kHoverColour;
     return m_visited ? kVisitedColour : kLinkColour;
 }
@@ -73,18 +73,6 @@ LRESULT HyperlinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
 
 bool HyperlinkStatic::OnSetCursor(HWND, UINT, UINT) {
     ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
-    return true;
-}
-
-bool HyperlinkStatic::OnMouseMove(UINT, POINT) {
-    if (m_hover.Moved(m_hWnd))
-        Redraw();
-    return true;
-}
-
-bool HyperlinkStatic::OnMouseLeave() {
-    if (m_hover.Left())
-        Redraw();
     return true;
 }
 

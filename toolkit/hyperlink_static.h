@@ -38,15 +38,13 @@ public:
     void SetOpenOnClick(bool open) noexcept { m_openOnClick = open; }
     void SetShellOpener(ShellOpener& opener) noexcept { m_opener = &opener; }
 
-    bool IsHovered() const noexcept { return m_hover.IsInside(); }
+    using SelfDrawnControl::IsHovered;
     bool IsVisited() const noexcept { return m_visited; }
     COLORREF TextColour() const noexcept;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;
-    bool OnMouseMove(UINT flags, POINT point) override;
-    bool OnMouseLeave() override;
     bool OnLButtonDown(UINT flags, POINT point) override;
     bool OnLButtonUp(UINT flags, POINT point) override;
     // A held key opens the target once.
@@ -66,7 +64,6 @@ private:
     std::wstring m_target;
     COLORREF m_background = RGB(255, 255, 255);
     bool m_openOnClick = true;
-    HoverTracker m_hover;
     bool m_visited = false;
     bool m_pressed = false;
     ShellOpener* m_opener = &SystemShellOpener();

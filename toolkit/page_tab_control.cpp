@@ -39,9 +39,7 @@ HWND FirstTabStop(HWND parent) {
 }  // namespace
 
 bool PageTabControl::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
-    WindowClass windowClass{kPageTabControlClassName};
-    windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    if (!CreateChild(windowClass, L"", style, rect, parent, id))
+    if (!CreateSelfDrawn(kPageTabControlClassName, L"", style, rect, parent, id))
         return false;
     Relayout();
     return true;
@@ -52,12 +50,11 @@ void PageTabControl::SetBoldSelected(bool bold) {
     Relayout();
 }
 
-void PageTabControl::SetDpi(unsigned dpi) {
+void PageTabControl::UseDpi(unsigned dpi) {
     m_metrics = TabStripMetricsFor(dpi);
     m_fonts.SetDpi(dpi);
     SetIconDpi(dpi);
     Relayout();
-    Redraw();
 }
 
 int PageTabControl::InsertTab(int index, std::wstring_view caption, HWND page, int icon) {
@@ -227,15 +224,14 @@ bool PageTabControl::OnLButtonDblClk(UINT flags, POINT point) {
     return OnLButtonDown(flags, point);
 }
 
-bool PageTabControl::OnMouseLeave() {
-    m_hover.Left();
+void PageTabControl::OnHoverChanged(bool inside) {
+    if (inside)
+        return;
     m_hot = -1;
     Redraw();
-    return true;
 }
 
 bool PageTabControl::OnMouseMove(UINT, POINT point) {
-    m_hover.Moved(m_hWnd);
     const int hot = HitTestTab(m_layout, point.x, point.y);
     if (hot != m_hot) {
         m_hot = hot;

@@ -35,8 +35,6 @@ public:
 
     // The selected tab's caption in bold; on unless switched off.
     void SetBoldSelected(bool bold);
-    // Strip, fonts and icons for the window's DPI; laid out again.
-    void SetDpi(unsigned dpi);
 
     // Inserts before `index` (past the end appends); returns where the tab
     // went, or -1 for a negative index. The page is hidden, unless this is
@@ -71,7 +69,6 @@ protected:
     bool OnLButtonDown(UINT flags, POINT point) override;
     bool OnLButtonDblClk(UINT flags, POINT point) override;
     bool OnMouseMove(UINT flags, POINT point) override;
-    bool OnMouseLeave() override;
     bool OnKeyDown(UINT key, UINT flags) override;
     bool OnGetDlgCode(const MSG* queued, LRESULT& code) override;
     bool OnSetFocus(HWND previous) override;
@@ -79,6 +76,10 @@ protected:
 
 private:
     void OnIconsChanged() override { Relayout(); }
+    // Strip, fonts and icons for the window's DPI; laid out again.
+    void UseDpi(unsigned dpi) override;
+    // The pointer gone, no tab is lit.
+    void OnHoverChanged(bool inside) override;
     struct Tab {
         std::wstring caption;
         HWND page = nullptr;
@@ -107,7 +108,6 @@ private:
     UiFonts m_fonts;
     bool m_boldSelected = true;
     int m_hot = -1;
-    HoverTracker m_hover;
     bool m_keyboardCues = false;
 };
 

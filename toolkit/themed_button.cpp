@@ -19,87 +19,31 @@ constexpr int kCornerRadius = 4;
 constexpr int kPaddingX = 12;
 constexpr int kContentGap = 8;
 
-bool IsButtonClass(HWND window) {
-    wchar_t name[16]{};
-    return ::GetClassNameW(window, name, 16) > 0 && ::lstrcmpiW(name, L"Button") == 0;
-}
-
-DWORD WithType(DWORD style, DWORD type) {
-    return (style & ~static_cast<DWORD>(BS_TYPEMASK)) | type;
-}
-
 }  // namespace
 
-ThemedButton::~ThemedButton() {
-    if (!m_hWnd || OwnsHandle())
-        return;
-    // The window belongs to a dialog that lives on: hand it back as it was.
-    const HWND button = m_hWnd;
-    Unsubclass();
-    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(button, GWL_STYLE));
-    ::SetWindowLongPtrW(button, GWL_STYLE, WithType(style, m_originalStyle & BS_TYPEMASK));
-    ::InvalidateRect(button, nullptr, TRUE);
-}
-
-bool ThemedButton::Create(std::wstring_view caption, DWORD style, const RECT& rect, HWND parent, UINT id) {
-    if (m_hWnd)
-        return false;
-    const std::wstring text(caption);
-    HWND button = ::CreateWindowExW(0, L"BUTTON", text.c_str(), style, rect.left, rect.top, rect.right - rect.left,
-                                    rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                    Application::InstanceHandle(), nullptr);
-    if (!button)
-        return false;
-    if (!TakeOver(button, true)) {
-        ::DestroyWindow(button);
-        return false;
-    }
-    return true;
-}
-
-bool ThemedButton::Attach(HWND button) {
-    return button && IsButtonClass(button) && TakeOver(button, false);
-}
-
-bool ThemedButton::SubclassDlgItem(UINT id, HWND dialog) {
-    return Attach(::GetDlgItem(dialog, static_cast<int>(id)));
-}
-
-bool ThemedButton::TakeOver(HWND button, bool owns) {
-    if (!Subclass(button, owns))
-        return false;
-    m_originalStyle = static_cast<DWORD>(::GetWindowLongPtrW(button, GWL_STYLE));
-    m_default = (m_originalStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
-    // Owner-drawn, the button's own drawing outside WM_PAINT goes to the
-    // parent as WM_DRAWITEM and is dropped there, so only ours shows.
-    ::SetWindowLongPtrW(button, GWL_STYLE, WithType(m_originalStyle, BS_OWNERDRAW));
-    Redraw();
-    return true;
+bool ThemedButton::IsDefault() const noexcept {
+    return m_default.value_or((OriginalStyle() & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
 }
 
 bool ThemedButton::SetImage(UINT bitmapResource) {
     m_imageResource = bitmapResource;
-    const bool loaded = m_image.LoadPicture(bitmapResource, m_dpi);
+    const bool loaded = m_image.LoadPicture(bitmapResource, Dpi());
     Redraw();
     return loaded;
 }
 
-void ThemedButton::SetDpi(unsigned dpi) {
-    if (dpi == m_dpi)
-        return;
-    m_dpi = dpi;
+void ThemedButton::UseDpi(unsigned) {
     if (m_imageResource != 0)
         SetImage(m_imageResource);
     if (m_iconResource.strip != 0)
         SetIcons(m_iconResource.strip, m_iconResource.normal, m_iconResource.hot, m_iconResource.cx,
                  m_iconResource.cy);
-    Redraw();
 }
 
 bool ThemedButton::SetIcons(UINT stripResource, int normalIcon, int hotIcon, int cx, int cy) {
     m_iconResource = {stripResource, normalIcon, hotIcon, cx, cy};
     ImageStrip strip;
-    strip.Load(stripResource, cx, cy, m_dpi);
+    strip.Load(stripResource, cx, cy, Dpi());
     return UseIcons(strip, normalIcon, hotIcon);
 }
 
@@ -170,7 +114,7 @@ bool ThemedButton::OnLButtonDblClk(UINT flags, POINT point) {
 
 bool ThemedButton::OnGetDlgCode(const MSG*, LRESULT& code) {
     // Still a push button to the dialog manager, which then moves the default look with the focus.
-    code = DLGC_BUTTON | (m_default ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    code = DLGC_BUTTON | (IsDefault() ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
     return true;
 }
 
@@ -201,7 +145,7 @@ AccessibleElement ThemedButton::DescribeAccessible(int) const {
         element.state |= STATE_SYSTEM_FOCUSED;
     if (::SendMessageW(m_hWnd, BM_GETSTATE, 0, 0) & BST_PUSHED)
         element.state |= STATE_SYSTEM_PRESSED;
-    if (m_default)
+    if (IsDefault())
         element.state |= STATE_SYSTEM_DEFAULT;
     element.defaultAction = LoadResourceString(IDS_ACTION_PRESS);
     return element;
@@ -218,19 +162,6 @@ LRESULT ThemedButton::DefaultAndRedraw(UINT message, WPARAM wParam, LPARAM lPara
     const LRESULT result = DefaultHandler(message, wParam, lParam);
     Redraw();
     return result;
-}
-
-// The button's own tracking of the pointer goes on underneath.
-bool ThemedButton::OnMouseMove(UINT, POINT) {
-    if (m_hover.Moved(m_hWnd))
-        Redraw();
-    return false;
-}
-
-bool ThemedButton::OnMouseLeave() {
-    if (m_hover.Left())
-        Redraw();
-    return false;
 }
 
 void ThemedButton::Paint(HDC dc) {
@@ -256,8 +187,8 @@ void ThemedButton::PaintFace(HDC dc, const RECT& face, bool pressed) {
                           : pressed ? palette.controlPressed
                           : IsHot() ? palette.controlHot
                                     : palette.control;
-    const COLORREF border = enabled && (focusShown || m_default) ? palette.accent : palette.border;
-    const int radius = ScaleForDpi(kCornerRadius, m_dpi);
+    const COLORREF border = enabled && (focusShown || IsDefault()) ? palette.accent : palette.border;
+    const int radius = ScaleForDpi(kCornerRadius, Dpi());
     FillRoundRect(dc, face, radius, fill, border);
     if (enabled && focusShown) {
         RECT ring = face;
@@ -292,8 +223,8 @@ SIZE ThemedButton::IdealSize() const {
     scoped_select selected(dc.get(), font ? font : StandardInterfaceFont());
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
-    return {IdealButtonWidth(Content(dc.get(), WindowText(m_hWnd), 0), ScaleForDpi(kPaddingX, m_dpi),
-                             ScaleForDpi(kContentGap, m_dpi)),
+    return {IdealButtonWidth(Content(dc.get(), WindowText(m_hWnd), 0), ScaleForDpi(kPaddingX, Dpi()),
+                             ScaleForDpi(kContentGap, Dpi())),
             client.bottom};
 }
 
@@ -312,13 +243,13 @@ void ThemedButton::PaintContent(HDC dc, RECT face, bool pressed) {
     const ButtonContent content = Content(dc, text, prefix);
     const RECT measured{0, 0, content.caption.cx, content.caption.cy};
     const ButtonContentLayout layout =
-        LayoutButtonContent(ToUiRect(face), content, ScaleForDpi(kPaddingX, m_dpi), ScaleForDpi(kContentGap, m_dpi));
+        LayoutButtonContent(ToUiRect(face), content, ScaleForDpi(kPaddingX, Dpi()), ScaleForDpi(kContentGap, Dpi()));
 
     const COLORREF fadeTo = palette.control;
     if (m_image)
         m_image.Draw(dc, 0, layout.image.left, layout.image.top, !enabled, fadeTo);
     if (m_icons)
-        m_icons.Draw(dc, m_hover.IsInside() && enabled ? 1 : 0, layout.icon.left, layout.icon.top, !enabled, fadeTo);
+        m_icons.Draw(dc, IsHovered() && enabled ? 1 : 0, layout.icon.left, layout.icon.top, !enabled, fadeTo);
     if (!layout.caption.IsEmpty()) {
         RECT caption{layout.caption.left, face.top, layout.caption.right, face.bottom};
         ::SetBkMode(dc, TRANSPARENT);

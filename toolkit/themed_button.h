@@ -1,39 +1,29 @@
 #pragma once
 // A push button drawn flat in the current style: an optional picture and a
 // small icon before the caption, with hover, pressed, focus, default and
-// disabled looks. Underneath it stays a BUTTON (turned owner-drawn, painted by
+// disabled looks. Underneath it stays a BUTTON (an owner-drawn one, painted by
 // us), so the mouse, the space bar, dialog navigation and BN_CLICKED to the
 // parent all work as for any button; Enter clicks it too.
 //
-// Made new with Create, or taken over from a dialog template's button with
-// Attach / SubclassDlgItem. The button hears its own click as the framework
+// The button hears its own click as the framework
 // offers a parent's every command back to the control that sent it; a
 // parent that hands the command on to its own parent (as the task panel
 // does) has that one offer it too: OnClicked runs once per click.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "framework/subclassed_control.h"
 #include "toolkit/accessible_control.h"
 #include "toolkit/button_layout.h"
-#include "toolkit/hover_tracker.h"
 #include "toolkit/image_strip.h"
-#include "toolkit/self_drawn.h"
+#include "toolkit/owner_drawn_button.h"
 
 namespace qmo {
 
-class ThemedButton : public SelfDrawnControl {
+class ThemedButton : public OwnerDrawnButton {
 public:
-    ThemedButton() = default;
-    ~ThemedButton() override;
-
-    bool Create(std::wstring_view caption, DWORD style, const RECT& rect, HWND parent, UINT id);
-    // Takes over an existing button; its original style comes back if this
-    // object goes before the window does.
-    bool Attach(HWND button);
-    bool SubclassDlgItem(UINT id, HWND dialog);
 
     // A bitmap resource at its natural size, magenta see-through; false (and
     // no picture) if it cannot be loaded.
@@ -45,10 +35,7 @@ public:
     bool SetIcons(UINT stripResource, int normalIcon, int hotIcon, int cx = 16, int cy = 16);
     bool SetIcons(HBITMAP strip, int normalIcon, int hotIcon, int cx = 16, int cy = 16);
 
-    bool IsHot() const noexcept { return m_hover.IsInside(); }
-
-    // Spacing, picture and icons (from resources) for the window's DPI.
-    void SetDpi(unsigned dpi);
+    bool IsHot() const noexcept { return IsHovered(); }
 
 protected:
     // The button's own click. True: handled here, the parent should not act
@@ -58,8 +45,6 @@ protected:
     // Derived classes pass what they do not handle on to this one.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT ReceiveMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    bool OnMouseMove(UINT flags, POINT point) override;
-    bool OnMouseLeave() override;
     bool OnLButtonDblClk(UINT flags, POINT point) override;
     bool OnKeyDown(UINT key, UINT flags) override;
     // BN_CLICKED offered back by a parent: OnClicked, once per click.
@@ -71,8 +56,10 @@ protected:
     bool DoAccessibleAction(int child) override;
 
 private:
+    // Spacing, picture and icons (from resources) for the window's DPI.
+    void UseDpi(unsigned dpi) override;
+    bool IsDefault() const noexcept;
     void SendClick();
-    bool TakeOver(HWND button, bool owns);
     LRESULT DefaultAndRedraw(UINT message, WPARAM wParam, LPARAM lParam);
     bool UseIcons(const ImageStrip& strip, int normalIcon, int hotIcon);
     void Paint(HDC dc) override;
@@ -81,9 +68,8 @@ private:
     ButtonContent Content(HDC dc, const std::wstring& text, UINT prefix) const;
     SIZE IdealSize() const;
 
-    DWORD m_originalStyle = 0;
-    bool m_default = false;  // the dialog's default push button
-    HoverTracker m_hover;
+    // The dialog's default push button, once the dialog has said; until then as the template says.
+    std::optional<bool> m_default;
     // One click may be reflected by each parent it passes; the hook hears it once.
     int m_dispatchDepth = 0;
     bool m_clickReflected = false;
@@ -91,7 +77,6 @@ private:
     ImageStrip m_image;
     ImageStrip m_icons;  // [normal, hot]
     // What the resources were, to load them again at another DPI.
-    unsigned m_dpi = kDesignDpi;
     UINT m_imageResource = 0;
     struct {
         UINT strip = 0;

@@ -27,11 +27,7 @@ TaskPanel::TaskPanel() {
 }
 
 bool TaskPanel::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
-    WindowClass windowClass{kTaskPanelClassName};
-    windowClass.style = CS_DBLCLKS;
-    windowClass.cursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    // No background brush: every pixel is painted off screen.
-    if (!CreateChild(windowClass, L"", style, rect, parent, id))
+    if (!CreateSelfDrawn(kTaskPanelClassName, L"", style, rect, parent, id, CS_DBLCLKS))
         return false;
     Relayout();
     return true;
@@ -39,17 +35,15 @@ bool TaskPanel::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
 
 void TaskPanel::SetTheme(int theme) {
     m_painter.SetTheme(theme);
-    m_model.SetLook(TaskPanelLookFor(m_painter.Theme(), m_dpi));
+    m_model.SetLook(TaskPanelLookFor(m_painter.Theme(), Dpi()));
 }
 
-void TaskPanel::SetDpi(unsigned dpi) {
-    m_dpi = dpi;
+void TaskPanel::UseDpi(unsigned dpi) {
     m_painter.SetDpi(dpi);
     SetIconDpi(dpi);
     // A new look lays the panel out again; the same look still needs the new fonts measured.
     m_model.SetLook(TaskPanelLookFor(m_painter.Theme(), dpi));
     Relayout();
-    Redraw();
 }
 
 void TaskPanel::SetSpecialCaptionColor(COLORREF color) {
@@ -182,7 +176,7 @@ bool TaskPanel::OnVScroll(UINT code, int, HWND) {
     info.cbSize = sizeof(info);
     info.fMask = SIF_ALL;
     ::GetScrollInfo(m_hWnd, SB_VERT, &info);
-    const int line = ScaleForDpi(20, m_dpi);
+    const int line = ScaleForDpi(20, Dpi());
     if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION)
         ScrollAndPlace(info.nTrackPos);
     else if (code == SB_LINEUP || code == SB_LINEDOWN)
@@ -193,7 +187,7 @@ bool TaskPanel::OnVScroll(UINT code, int, HWND) {
 }
 
 bool TaskPanel::OnMouseWheel(int delta, UINT, POINT) {
-    ScrollAndPlace(m_scrollY - delta * 2 * ScaleForDpi(20, m_dpi) / WHEEL_DELTA);
+    ScrollAndPlace(m_scrollY - delta * 2 * ScaleForDpi(20, Dpi()) / WHEEL_DELTA);
     return true;
 }
 
@@ -239,18 +233,15 @@ void TaskPanel::SetHot(const TaskItem* item) {
 }
 
 bool TaskPanel::OnMouseMove(UINT, POINT point) {
-    m_hover.Moved(m_hWnd);
     const TaskItem* over = HitAt(point).link;
     // While a link is held, only that link lights up.
     SetHot(m_pressedLink && over != m_pressedLink ? nullptr : over);
     return true;
 }
 
-bool TaskPanel::OnMouseLeave() {
-    m_hover.Left();
-    if (!m_pressedLink)
+void TaskPanel::OnHoverChanged(bool inside) {
+    if (!inside && !m_pressedLink)
         SetHot(nullptr);
-    return true;
 }
 
 bool TaskPanel::OnLButtonDblClk(UINT flags, POINT point) {

@@ -37,8 +37,6 @@ public:
     bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
 
     void SetTheme(int theme);  // kTaskPanelNavigationTheme or kTaskPanelTitleTheme
-    // Measures, fonts and icons for the window's DPI; laid out again.
-    void SetDpi(unsigned dpi);
     int Theme() const noexcept { return m_painter.Theme(); }
     // Off: captions take no clicks and show no expand button, groups stay open.
     void SetExpandable(bool expandable) { m_model.SetExpandable(expandable); }
@@ -77,7 +75,6 @@ protected:
     bool OnPrintClient(HDC dc, UINT flags) override;
     bool OnSize(UINT type, int width, int height) override;
     bool OnMouseMove(UINT flags, POINT point) override;
-    bool OnMouseLeave() override;
     bool OnLButtonDown(UINT flags, POINT point) override;
     bool OnLButtonDblClk(UINT flags, POINT point) override;
     bool OnLButtonUp(UINT flags, POINT point) override;
@@ -96,6 +93,10 @@ protected:
 
 private:
     void OnIconsChanged() override { Redraw(); }
+    // Measures, fonts and icons for the window's DPI; laid out again.
+    void UseDpi(unsigned dpi) override;
+    // The pointer gone, no link is lit but the one held.
+    void OnHoverChanged(bool inside) override;
     void OnModelChanged();
     void Relayout();
     // Content taller than the panel scrolls; `position` is clamped to what there is.
@@ -127,7 +128,6 @@ private:
     TaskPanelPainter m_painter;
     std::vector<std::pair<const TaskItem*, HWND>> m_controls;
     bool m_animation = false;
-    unsigned m_dpi = kDesignDpi;
     int m_scrollY = 0;
 
     const TaskItem* m_hot = nullptr;
@@ -135,7 +135,6 @@ private:
     TaskGroup* m_pressedCaption = nullptr;
     TaskItem* m_focused = nullptr;
     bool m_keyboardCues = false;
-    HoverTracker m_hover;
 };
 
 }  // namespace qmo
