@@ -129,6 +129,8 @@ bool CHistoryWindow::OnCommand(UINT id, UINT code, HWND control) {
 bool CHistoryWindow::OnNotify(UINT id, NMHDR* header, LRESULT& result) {
     if (id != IDC_HISTORY_RUNS)
         return CResizeDialog::OnNotify(id, header, result);
+    if (m_list.AnswerNotify(header, result))
+        return true;
     if (header->code == LVN_COLUMNCLICK) {
         const int column = reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem;
         m_ascending = column == m_sortColumn ? !m_ascending : column != kHistoryStartedColumn;

@@ -168,10 +168,8 @@ void CProcessPage::OnPageShown() {
 bool CProcessPage::OnNotify(UINT, NMHDR* header, LRESULT& result) {
     if (header->hwndFrom != m_wndList.GetSafeHwnd())
         return false;
-    if (header->code == LVN_DELETEALLITEMS) {
-        result = TRUE;  // no note per row as a refresh empties the list
+    if (m_wndList.AnswerNotify(header, result))
         return true;
-    }
     if (header->code == LVN_COLUMNCLICK)
         m_logic.OnColumnClick(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
     else if (header->code == NM_RCLICK)

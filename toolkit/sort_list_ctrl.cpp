@@ -1,22 +1,11 @@
 #include "toolkit/sort_list_ctrl.h"
 
+#include <algorithm>
 #include <string>
 
 #include "framework/text.h"
 
 namespace qmo {
-namespace {
-
-void SetCellText(HWND list, int row, int column, const std::string& text) {
-    std::wstring wide = Widen(text);
-    LVITEMW cell{};
-    cell.iSubItem = column;
-    cell.pszText = wide.data();
-    ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
-}
-
-}  // namespace
-
 bool CSortListCtrl::SubclassDlgItem(UINT id, HWND dialog) {
     HWND list = ::GetDlgItem(dialog, static_cast<int>(id));
     if (!list || m_hWnd)
@@ -47,30 +36,25 @@ void CSortListCtrl::SetSmallImageList(HIMAGELIST images) {
 void CSortListCtrl::ShowRows(const std::vector<SortListRow>& rows, std::optional<std::uint32_t> selectedData,
                              SortListScrolling scrolling) {
     const int top = ListView_GetTopIndex(m_hWnd);
-    // One repaint for the whole list instead of one per row.
-    ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0);
-    int index = 0;
+    std::vector<Row> shown;
+    shown.reserve(rows.size());
     int selected = -1;
     for (const SortListRow& row : rows) {
-        std::wstring name = row.cells.empty() ? std::wstring() : Widen(row.cells.front());
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = index;
-        item.pszText = name.data();
-        item.iImage = row.image;
-        item.lParam = static_cast<LPARAM>(row.data);
-        const int inserted = static_cast<int>(::SendMessageW(m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        if (inserted < 0)
-            continue;
-        for (std::size_t column = row.cells.size(); column-- > 1;)
-            SetCellText(m_hWnd, inserted, static_cast<int>(column), row.cells[column]);
-        if (selectedData && row.data == *selectedData)
-            selected = inserted;
-        ++index;
+        Row cells{{}, row.image, row.data};
+        cells.cells.reserve(row.cells.size());
+        for (const std::string& cell : row.cells)
+            cells.cells.push_back(Widen(cell));
+        if (selected < 0 && selectedData && row.data == *selectedData)
+            selected = static_cast<int>(shown.size());
+        shown.push_back(std::move(cells));
     }
-    if (scrolling.keepPosition)
-        ScrollToTopRow(top);
+    m_rows = std::move(shown);
+    ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
+    // The list keeps the selection by position: the old rows' goes with them.
+    ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageW(m_hWnd, LVM_SETSELECTIONMARK, 0, -1);
+    ::SendMessageW(m_hWnd, LVM_SETITEMCOUNT, m_rows.size(), LVSICF_NOSCROLL);
+    ScrollToTopRow(scrolling.keepPosition ? std::min(top, std::max(RowCount() - 1, 0)) : 0);
     if (selected >= 0) {
         ListView_SetItemState(m_hWnd, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         ::SendMessageW(m_hWnd, LVM_SETSELECTIONMARK, 0, selected);
@@ -81,6 +65,69 @@ void CSortListCtrl::ShowRows(const std::vector<SortListRow>& rows, std::optional
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
     // Rows may have brought a vertical scroll bar, or taken it away.
     m_header.FitIfWidthChanged();
+}
+
+bool CSortListCtrl::AnswerNotify(NMHDR* header, LRESULT& result) {
+    if (!header || !m_hWnd || header->hwndFrom != m_hWnd)
+        return false;
+    switch (header->code) {
+    case LVN_GETDISPINFOW:
+        AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+        result = 0;
+        return true;
+    case LVN_ODFINDITEMW:
+        result = FindRow(*reinterpret_cast<const NMLVFINDITEMW*>(header));
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Copied into the list's buffer, which may be another process's question.
+void CSortListCtrl::AnswerDisplayInfo(NMLVDISPINFOW& info) {
+    LVITEMW& item = info.item;
+    if (item.iItem < 0 || item.iItem >= RowCount())
+        return;
+    const Row& row = m_rows[static_cast<std::size_t>(item.iItem)];
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const bool known = item.iSubItem >= 0 && static_cast<std::size_t>(item.iSubItem) < row.cells.size();
+        ::lstrcpynW(item.pszText, known ? row.cells[static_cast<std::size_t>(item.iSubItem)].c_str() : L"",
+                    item.cchTextMax);
+    }
+    if (item.mask & LVIF_IMAGE)
+        item.iImage = row.image;
+}
+
+// Typed letters lead to the next row whose first cell begins with them; a
+// search by data finds the row that carries it.
+int CSortListCtrl::FindRow(const NMLVFINDITEMW& find) const {
+    const LVFINDINFOW& what = find.lvfi;
+    const bool byData = (what.flags & LVFI_PARAM) != 0;
+    if ((!byData && (!(what.flags & (LVFI_STRING | LVFI_PARTIAL)) || !what.psz)) || m_rows.empty())
+        return -1;
+    const int wanted = byData ? 0 : ::lstrlenW(what.psz);
+    const int count = RowCount();
+    const int start = find.iStart >= 0 && find.iStart < count ? find.iStart : 0;
+    const int span = (what.flags & LVFI_WRAP) ? count : count - start;
+    for (int step = 0; step < span; ++step) {
+        const int index = (start + step) % count;
+        const Row& row = m_rows[static_cast<std::size_t>(index)];
+        if (byData) {
+            if (static_cast<LPARAM>(row.data) == what.lParam)
+                return index;
+            continue;
+        }
+        if (row.cells.empty() || wanted == 0)
+            continue;
+        const std::wstring& name = row.cells.front();
+        const int length = static_cast<int>(name.size());
+        if ((what.flags & LVFI_PARTIAL) ? length < wanted : length != wanted)
+            continue;
+        if (::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name.c_str(), wanted, what.psz, wanted) ==
+            CSTR_EQUAL)
+            return index;
+    }
+    return -1;
 }
 
 void CSortListCtrl::ScrollToTopRow(int top) {
@@ -109,12 +156,13 @@ int CSortListCtrl::SelectionMark() const {
 }
 
 std::optional<std::uint32_t> CSortListCtrl::SelectedData() const {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = SelectionMark();
-    if (item.iItem < 0 || !::SendMessageW(m_hWnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+    return DataAt(SelectionMark());
+}
+
+std::optional<std::uint32_t> CSortListCtrl::DataAt(int row) const {
+    if (row < 0 || row >= RowCount())
         return std::nullopt;
-    return static_cast<std::uint32_t>(item.lParam);
+    return m_rows[static_cast<std::size_t>(row)].data;
 }
 
 }  // namespace qmo

@@ -2,6 +2,11 @@
 // A sortable report list: a list view with grid lines and full-row select,
 // the fitting header with its sort arrow, and rows that each carry a number
 // as their data (the caller's key for the row).
+//
+// The list view is a virtual one (LVS_OWNERDATA, given by the template): the
+// rows live here and the list asks for the cells it draws, so new rows cost
+// the thread a count and a repaint of what shows, however many there are.
+// The parent hands the list's notifications to AnswerNotify first.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -48,6 +53,12 @@ public:
                   SortListScrolling scrolling = {});
     // The data of the row selected last; none when no row is selected.
     std::optional<std::uint32_t> SelectedData() const;
+    // The data of row `row` as shown; none out of range.
+    std::optional<std::uint32_t> DataAt(int row) const;
+    int RowCount() const noexcept { return static_cast<int>(m_rows.size()); }
+    // The list's questions for the cells it shows and for the row to which
+    // typed letters lead; true when `header` was one and `result` is the answer.
+    bool AnswerNotify(NMHDR* header, LRESULT& result);
     bool HasSelection() const;
     // Whether the selected row is in view; the one just below the last whole
     // row may be partly.
@@ -58,9 +69,17 @@ private:
     int SelectionMark() const;
     // A report view scrolls by whole rows, given in pixels.
     void ScrollToTopRow(int top);
+    void AnswerDisplayInfo(NMLVDISPINFOW& info);
+    int FindRow(const NMLVFINDITEMW& find) const;
 
+    struct Row {
+        std::vector<std::wstring> cells;
+        int image = 0;
+        std::uint32_t data = 0;
+    };
     HWND m_hWnd = nullptr;
     CFitHeaderCtrl m_header;
+    std::vector<Row> m_rows;
 };
 
 }  // namespace qmo

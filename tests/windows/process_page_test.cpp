@@ -145,16 +145,10 @@ private:
 };
 
 int RowOf(HWND list, DWORD pid) {
-    const int count = ListView_GetItemCount(list);
-    for (int row = 0; row < count; ++row) {
-        LVITEMW item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        ListView_GetItem(list, &item);
-        if (static_cast<DWORD>(item.lParam) == pid)
-            return row;
-    }
-    return -1;
+    LVFINDINFOW find{};
+    find.flags = LVFI_PARAM;
+    find.lParam = static_cast<LPARAM>(pid);
+    return ListView_FindItem(list, -1, &find);
 }
 
 // The frame's gate as far as the page uses it: the real memory service.
@@ -434,7 +428,7 @@ TEST_F(ProcessPageTest, RefreshesLeakNoHandlesOrGdiObjects) {
     EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
 }
 
-// Counts the list's rebuilds: every refresh empties the list first.
+// Counts the list's rebuilds: every refresh gives the list its new rows' count.
 class ListRebuildCounter {
 public:
     explicit ListRebuildCounter(HWND list) : m_list(list) {
@@ -448,7 +442,7 @@ public:
 
 private:
     static LRESULT CALLBACK Count(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-        if (message == LVM_DELETEALLITEMS)
+        if (message == LVM_SETITEMCOUNT)
             ++reinterpret_cast<ListRebuildCounter*>(self)->rebuilds;
         return ::DefSubclassProc(window, message, wParam, lParam);
     }
