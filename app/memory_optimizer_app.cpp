@@ -51,7 +51,6 @@ bool CMemoryOptimizerApp::InitInstance() {
 
     // Seen only for a moment while it is created; the program lives in the tray.
     m_frame->ShowForAMomentAtStart();
-    qmo::MarkStartupStep("shown-and-hidden");
     return true;
 }
 

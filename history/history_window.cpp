@@ -153,19 +153,22 @@ bool CHistoryWindow::OnTimer(UINT_PTR id) {
     return true;
 }
 
+// Each run's cells are made when the list first draws its row.
 void CHistoryWindow::FillList() {
     const std::deque<RunRecord>& records = m_source.Records();
     m_order = HistoryOrder(records, m_sortColumn, m_ascending);
-    std::vector<SortListRow> rows;
+    std::vector<std::uint32_t> rows;
     rows.reserve(m_order.size());
     std::optional<std::uint32_t> selected;
     for (const std::size_t recordIndex : m_order) {
-        const RunRecord& record = records[recordIndex];
-        rows.push_back(SortListRow{HistoryCells(record), 0, static_cast<std::uint32_t>(recordIndex)});
-        if (!selected && m_selectedStart == record.startedUnixSeconds)
+        rows.push_back(static_cast<std::uint32_t>(recordIndex));
+        if (!selected && m_selectedStart == records[recordIndex].startedUnixSeconds)
             selected = static_cast<std::uint32_t>(recordIndex);
     }
-    m_list.ShowRows(rows, selected, SortListScrolling{true, false});
+    const auto cells = [&records](std::uint32_t recordIndex) {
+        return recordIndex < records.size() ? HistoryCells(records[recordIndex]) : std::vector<std::string>();
+    };
+    m_list.ShowRows(rows, cells, selected, SortListScrolling{true, false});
     m_list.SetSortArrow(m_sortColumn, m_ascending);
 }
 

@@ -133,10 +133,12 @@ int CMainFrame::BuildFrame() {
     m_logic.LoadSettings();
     m_logic.SaveSettings();
     m_logic.LoadSettings();
+    qmo::MarkStartupStep("settings-read");
     ApplyTheme();
     ShowTrayDisplay();
     m_logic.RegisterShortcut();
     m_memory.Load(m_profile);
+    qmo::MarkStartupStep("history-read");
     m_memory.AttachTimers(m_hWnd);
     m_memory.Service().SetListener(this);
     m_memory.Service().SetEventLog(&m_eventLog);
@@ -168,7 +170,9 @@ bool CMainFrame::EnsureView() {
 void CMainFrame::ShowForAMomentAtStart() {
     m_momentAtStart = true;
     ::ShowWindow(m_hWnd, SW_SHOWMAXIMIZED);
+    qmo::MarkStartupStep("shown-maximized");
     ::ShowWindow(m_hWnd, SW_HIDE);
+    qmo::MarkStartupStep("hidden");
     m_momentAtStart = false;
 }
 

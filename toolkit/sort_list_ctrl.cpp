@@ -35,20 +35,38 @@ void CSortListCtrl::SetSmallImageList(HIMAGELIST images) {
 
 void CSortListCtrl::ShowRows(const std::vector<SortListRow>& rows, std::optional<std::uint32_t> selectedData,
                              SortListScrolling scrolling) {
-    const int top = ListView_GetTopIndex(m_hWnd);
     std::vector<Row> shown;
     shown.reserve(rows.size());
-    int selected = -1;
     for (const SortListRow& row : rows) {
         Row cells{{}, row.image, row.data};
         cells.cells.reserve(row.cells.size());
         for (const std::string& cell : row.cells)
             cells.cells.push_back(Widen(cell));
-        if (selected < 0 && selectedData && row.data == *selectedData)
-            selected = static_cast<int>(shown.size());
         shown.push_back(std::move(cells));
     }
-    m_rows = std::move(shown);
+    m_cells = nullptr;
+    Replace(std::move(shown), selectedData, scrolling);
+}
+
+void CSortListCtrl::ShowRows(const std::vector<std::uint32_t>& rows, SortListCells cells,
+                             std::optional<std::uint32_t> selectedData, SortListScrolling scrolling) {
+    std::vector<Row> shown;
+    shown.reserve(rows.size());
+    for (const std::uint32_t data : rows)
+        shown.push_back(Row{{}, 0, data, false});
+    m_cells = std::move(cells);
+    Replace(std::move(shown), selectedData, scrolling);
+}
+
+void CSortListCtrl::Replace(std::vector<Row> rows, std::optional<std::uint32_t> selectedData,
+                            SortListScrolling scrolling) {
+    const int top = ListView_GetTopIndex(m_hWnd);
+    m_rows = std::move(rows);
+    int selected = -1;
+    if (selectedData)
+        for (std::size_t index = 0; index < m_rows.size() && selected < 0; ++index)
+            if (m_rows[index].data == *selectedData)
+                selected = static_cast<int>(index);
     ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
     // The list keeps the selection by position: the old rows' goes with them.
     ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -65,6 +83,17 @@ void CSortListCtrl::ShowRows(const std::vector<SortListRow>& rows, std::optional
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
     // Rows may have brought a vertical scroll bar, or taken it away.
     m_header.FitIfWidthChanged();
+}
+
+const CSortListCtrl::Row& CSortListCtrl::MadeRow(int index) {
+    Row& row = m_rows[static_cast<std::size_t>(index)];
+    if (!row.made) {
+        row.made = true;
+        if (m_cells)
+            for (const std::string& cell : m_cells(row.data))
+                row.cells.push_back(Widen(cell));
+    }
+    return row;
 }
 
 bool CSortListCtrl::AnswerNotify(NMHDR* header, LRESULT& result) {
@@ -88,7 +117,7 @@ void CSortListCtrl::AnswerDisplayInfo(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     if (item.iItem < 0 || item.iItem >= RowCount())
         return;
-    const Row& row = m_rows[static_cast<std::size_t>(item.iItem)];
+    const Row& row = MadeRow(item.iItem);
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         const bool known = item.iSubItem >= 0 && static_cast<std::size_t>(item.iSubItem) < row.cells.size();
         ::lstrcpynW(item.pszText, known ? row.cells[static_cast<std::size_t>(item.iSubItem)].c_str() : L"",
@@ -100,7 +129,7 @@ void CSortListCtrl::AnswerDisplayInfo(NMLVDISPINFOW& info) {
 
 // Typed letters lead to the next row whose first cell begins with them; a
 // search by data finds the row that carries it.
-int CSortListCtrl::FindRow(const NMLVFINDITEMW& find) const {
+int CSortListCtrl::FindRow(const NMLVFINDITEMW& find) {
     const LVFINDINFOW& what = find.lvfi;
     const bool byData = (what.flags & LVFI_PARAM) != 0;
     if ((!byData && (!(what.flags & (LVFI_STRING | LVFI_PARTIAL)) || !what.psz)) || m_rows.empty())
@@ -111,12 +140,12 @@ int CSortListCtrl::FindRow(const NMLVFINDITEMW& find) const {
     const int span = (what.flags & LVFI_WRAP) ? count : count - start;
     for (int step = 0; step < span; ++step) {
         const int index = (start + step) % count;
-        const Row& row = m_rows[static_cast<std::size_t>(index)];
         if (byData) {
-            if (static_cast<LPARAM>(row.data) == what.lParam)
+            if (static_cast<LPARAM>(m_rows[static_cast<std::size_t>(index)].data) == what.lParam)
                 return index;
             continue;
         }
+        const Row& row = MadeRow(index);
         if (row.cells.empty() || wanted == 0)
             continue;
         const std::wstring& name = row.cells.front();

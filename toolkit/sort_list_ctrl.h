@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ struct SortListRow {
     int image = 0;
     std::uint32_t data = 0;
 };
+
+// The cells of the row that carries `data`, asked for when the list first
+// draws that row.
+using SortListCells = std::function<std::vector<std::string>(std::uint32_t data)>;
 
 // Where a list's view stands once new rows are in: at the top, or scrolled as
 // before, the same position first in view; and whether the selected row is
@@ -51,6 +56,11 @@ public:
     // only selected one. A row the list view refuses is left out.
     void ShowRows(const std::vector<SortListRow>& rows, std::optional<std::uint32_t> selectedData,
                   SortListScrolling scrolling = {});
+    // The same for rows known by their data alone, in this order, without
+    // images: each row's cells are asked of `cells` when it is first drawn
+    // (or read), so a long list costs only the rows in view.
+    void ShowRows(const std::vector<std::uint32_t>& rows, SortListCells cells,
+                  std::optional<std::uint32_t> selectedData, SortListScrolling scrolling = {});
     // The data of the row selected last; none when no row is selected.
     std::optional<std::uint32_t> SelectedData() const;
     // The data of row `row` as shown; none out of range.
@@ -69,17 +79,22 @@ private:
     int SelectionMark() const;
     // A report view scrolls by whole rows, given in pixels.
     void ScrollToTopRow(int top);
-    void AnswerDisplayInfo(NMLVDISPINFOW& info);
-    int FindRow(const NMLVFINDITEMW& find) const;
-
     struct Row {
         std::vector<std::wstring> cells;
         int image = 0;
         std::uint32_t data = 0;
+        bool made = true;  // the cells are there; else asked of m_cells first
     };
+    // The new rows in place, and the view where `scrolling` says.
+    void Replace(std::vector<Row> rows, std::optional<std::uint32_t> selectedData, SortListScrolling scrolling);
+    const Row& MadeRow(int index);
+    void AnswerDisplayInfo(NMLVDISPINFOW& info);
+    int FindRow(const NMLVFINDITEMW& find);
+
     HWND m_hWnd = nullptr;
     CFitHeaderCtrl m_header;
     std::vector<Row> m_rows;
+    SortListCells m_cells;
 };
 
 }  // namespace qmo

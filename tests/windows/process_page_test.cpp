@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <memory>
 #include <optional>
 #include <string>
@@ -339,6 +340,14 @@ TEST_F(ProcessPageTest, ARefreshKeepsTheSelectedProcessAndWhereTheListIsScrolled
     EXPECT_EQ(ListView_GetItemState(List(), now, LVIS_SELECTED | LVIS_FOCUSED), LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_EQ(ListView_GetTopIndex(List()), 2);
     EXPECT_TRUE(now >= 2 && now < 2 + perPage) << "row " << now << " out of view";
+
+    // A typed letter leads to a row whose name begins with it.
+    const std::wstring lastName = Cell(ListView_GetItemCount(List()) - 1, kNameColumn);
+    ASSERT_FALSE(lastName.empty());
+    ::SendMessageW(List(), WM_CHAR, lastName.front(), 1);  // a repeat count of one, as a key gives
+    const int found = ListView_GetNextItem(List(), -1, LVNI_FOCUSED);
+    ASSERT_GE(found, 0);
+    EXPECT_EQ(std::towupper(Cell(found, kNameColumn).front()), std::towupper(lastName.front()));
 }
 
 TEST_F(ProcessPageTest, HeaderMenuChecksTheStateAndItsEntriesSortOrAlign) {
