@@ -141,7 +141,7 @@ check_bench_prints_table() {
   for title in "start-up to the main window" "start-up to the tray icon added" "from the entry point to the tray" \
     "start-up to idle in the tray" "idle CPU per minute, window hidden" "idle CPU per minute, performance page" \
     "idle CPU per minute, hidden, in-use rule" "idle CPU per minute, hidden, tray number" \
-    "private bytes after"; do
+    "idle CPU per minute, hidden, full history" "private bytes after" "after every page and the history shown"; do
     line="$(grep -F -- "$title" "$log" | head -n 1)"
     [ -n "$line" ] || fail "bench.sh printed no row \"$title\"" || return 1
     # The last ten fields: measured, baseline, ratio, bare, ratio (figures with their units).
