@@ -60,10 +60,13 @@ void CFitHeaderCtrl::SetSortArrow(int column, bool ascending) {
         HDITEMW item{};
         item.mask = HDI_FORMAT;
         ::SendMessageW(m_hWnd, HDM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
+        const int before = item.fmt;
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
         if (index == column)
             item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
-        ::SendMessageW(m_hWnd, HDM_SETITEMW, index, reinterpret_cast<LPARAM>(&item));
+        // Each change lays the list's columns out again: only the ones that change.
+        if (item.fmt != before)
+            ::SendMessageW(m_hWnd, HDM_SETITEMW, index, reinterpret_cast<LPARAM>(&item));
     }
 }
 

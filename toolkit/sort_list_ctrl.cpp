@@ -67,11 +67,22 @@ void CSortListCtrl::Replace(std::vector<Row> rows, std::optional<std::uint32_t> 
         for (std::size_t index = 0; index < m_rows.size() && selected < 0; ++index)
             if (m_rows[index].data == *selectedData)
                 selected = static_cast<int>(index);
-    ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
-    // The list keeps the selection by position: the old rows' goes with them.
-    ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // The list keeps the selection and the focus by position: the old rows'
+    // go with them, row by row (told to clear them all, a list view visits
+    // every row). Each search must move on, so the loop ends however the
+    // list answers.
+    for (int row = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); row >= 0;) {
+        ListView_SetItemState(m_hWnd, row, 0, LVIS_SELECTED);
+        const int next = ListView_GetNextItem(m_hWnd, row, LVNI_SELECTED);
+        row = next > row ? next : -1;
+    }
+    if (const int focused = ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED); focused >= 0)
+        ListView_SetItemState(m_hWnd, focused, 0, LVIS_FOCUSED);
     ::SendMessageW(m_hWnd, LVM_SETSELECTIONMARK, 0, -1);
-    ::SendMessageW(m_hWnd, LVM_SETITEMCOUNT, m_rows.size(), LVSICF_NOSCROLL);
+    // A new count lays the whole list out again (some 20 ms for 200 rows
+    // under wine): the same count needs only the repaint below.
+    if (ListView_GetItemCount(m_hWnd) != RowCount())
+        ::SendMessageW(m_hWnd, LVM_SETITEMCOUNT, m_rows.size(), LVSICF_NOSCROLL);
     ScrollToTopRow(scrolling.keepPosition ? std::min(top, std::max(RowCount() - 1, 0)) : 0);
     if (selected >= 0) {
         ListView_SetItemState(m_hWnd, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -79,7 +90,7 @@ void CSortListCtrl::Replace(std::vector<Row> rows, std::optional<std::uint32_t> 
         if (scrolling.revealSelected)
             ::SendMessageW(m_hWnd, LVM_ENSUREVISIBLE, selected, FALSE);
     }
-    ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
+    // No row is drawn until the next paint: nothing to hold back meanwhile.
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
     // Rows may have brought a vertical scroll bar, or taken it away.
     m_header.FitIfWidthChanged();

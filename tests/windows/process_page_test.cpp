@@ -437,7 +437,7 @@ TEST_F(ProcessPageTest, RefreshesLeakNoHandlesOrGdiObjects) {
     EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
 }
 
-// Counts the list's rebuilds: every refresh gives the list its new rows' count.
+// Counts the list's rebuilds: new rows first take the old rows' selection mark away.
 class ListRebuildCounter {
 public:
     explicit ListRebuildCounter(HWND list) : m_list(list) {
@@ -451,7 +451,7 @@ public:
 
 private:
     static LRESULT CALLBACK Count(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-        if (message == LVM_SETITEMCOUNT)
+        if (message == LVM_SETSELECTIONMARK && lParam == -1)
             ++reinterpret_cast<ListRebuildCounter*>(self)->rebuilds;
         return ::DefSubclassProc(window, message, wParam, lParam);
     }
