@@ -1,7 +1,5 @@
 #include "app/memory_optimizer_app.h"
 
-#include <commctrl.h>
-
 #include "config/optimizer_settings.h"
 #include "config/registry_policy.h"
 #include "config/shipped_languages.h"
@@ -29,12 +27,6 @@ bool CMemoryOptimizerApp::InitInstance() {
         return false;
     }
     qmo::MarkStartupStep("single-instance");
-
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
-    ::InitCommonControlsEx(&controls);
-    qmo::MarkStartupStep("common-controls");
 
     m_profile = std::make_unique<qmo::RegistryProfile>(HKEY_CURRENT_USER, SettingsProfilePath());
     // Every menu, dialog and text from here on is in the chosen language.

@@ -34,9 +34,11 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/app.rc PROPERTIES
   OBJECT_DEPENDS "${QMO_ART_FILES};${QMO_PAGE_RESOURCES};${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 
 # Every floor with its system libraries, for the program and its Windows tests.
-# oleacc is looked up when first needed (framework/system_function.h).
-target_link_libraries(qmo_framework PUBLIC comctl32 shell32 user32 gdi32 advapi32 psapi pdh ole32 oleaut32
-                      taskschd)
+# oleacc is looked up when first needed (framework/system_function.h); the
+# common controls and COM are loaded at their first call (delay_load.cmake).
+include(${CMAKE_SOURCE_DIR}/cmake/delay_load.cmake)
+qmo_link_delay_loaded(qmo_framework comctl32 ole32 oleaut32)
+target_link_libraries(qmo_framework PUBLIC shell32 user32 gdi32 advapi32 psapi pdh taskschd)
 add_library(qmo_win32 INTERFACE)
 target_link_libraries(qmo_win32 INTERFACE qmo_app)
 target_include_directories(qmo_win32 INTERFACE ${CMAKE_SOURCE_DIR})

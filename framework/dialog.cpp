@@ -1,5 +1,7 @@
 #include "framework/dialog.h"
 
+#include <commctrl.h>
+
 #include "framework/application.h"
 #include "framework/escaped_exception.h"
 #include "framework/resource_language.h"
@@ -15,12 +17,25 @@ bool ReturnsResultDirectly(UINT message) {
            message == WM_QUERYDRAGICON;
 }
 
+// The common controls' window classes, registered before the first dialog that
+// may hold one: comctl32 is loaded at its first call, not at start.
+void RegisterCommonControls() {
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls{};
+        controls.dwSize = sizeof(controls);
+        controls.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
+        return ::InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)registered;
+}
+
 }  // namespace
 
 INT_PTR Dialog::DoModal(HWND parent) {
     if (m_hWnd)
         return -1;
     m_modal = true;
+    RegisterCommonControls();
     const DLGTEMPLATE* dialogTemplate = LanguageDialogTemplate(m_templateId);
     const INT_PTR result = dialogTemplate ? ::DialogBoxIndirectParamW(Application::InstanceHandle(), dialogTemplate, parent,
                                                                       &Dialog::DialogProcedure,
@@ -34,6 +49,7 @@ bool Dialog::CreateModeless(HWND parent) {
     if (m_hWnd)
         return false;
     m_modal = false;
+    RegisterCommonControls();
     const DLGTEMPLATE* dialogTemplate = LanguageDialogTemplate(m_templateId);
     return dialogTemplate && ::CreateDialogIndirectParamW(Application::InstanceHandle(), dialogTemplate, parent,
                                                           &Dialog::DialogProcedure,

@@ -7,13 +7,13 @@
 namespace qmo {
 namespace {
 
+// Into a buffer of ours: the known-folder call's answer is COM memory, and
+// freeing it would load COM at every start for this one path.
 std::wstring LocalApplicationData() {
-    PWSTR path = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &path)) && path)
-        folder = path;
-    ::CoTaskMemFree(path);  // owed even when the call fails
-    return folder;
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return path;
 }
 
 }  // namespace

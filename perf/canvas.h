@@ -27,6 +27,9 @@ public:
     virtual void MoveTo(Point to) = 0;
     // From the current position; the end point itself is not drawn.
     virtual void LineTo(Point to) = 0;
+    // From each point to the next, in one step; the last point itself is not
+    // drawn, and the current position is left as it was.
+    virtual void Polyline(std::span<const Point> points) = 0;
     virtual void Polygon(std::span<const Point> points) = 0;
     virtual void Ellipse(const Rect& bounds) = 0;
     // One line of text with its top-left corner at `at`, on an opaque `background`.

@@ -1,8 +1,10 @@
 #include "perf/gauge_and_graph.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <span>
 
 #include "framework/format_decimal.h"
 #include "framework/texts.h"
@@ -73,7 +75,16 @@ void PaintCurveLine(Canvas& canvas, const HistoryGraphModel& graph, int width, i
     const auto available = [&](int i) {
         return i < count && graph.m_aY[static_cast<std::size_t>(i)] != PDH_VALUE_UNAVAILABLE;
     };
-    canvas.MoveTo({left, baseline});
+    // Each unbroken stretch of the curve is one polyline: a hundred separate
+    // lines would be a hundred calls into the system every second.
+    std::array<Point, HISTORY_CAPACITY + 2> stretch;
+    std::size_t length = 0;
+    const auto draw = [&] {
+        if (length > 1)
+            canvas.Polyline(std::span<const Point>(stretch.data(), length));
+        length = 0;
+    };
+    stretch[length++] = {left, baseline};
     bool afterGap = false;
     for (int i = 0; i < count; ++i) {
         if (!available(i)) {
@@ -84,16 +95,18 @@ void PaintCurveLine(Canvas& canvas, const HistoryGraphModel& graph, int width, i
         const Point point{static_cast<int>(left + i * xScale),
                           static_cast<int>(height - (value * yScale + px(kPlotBottomMargin)))};
         if (!afterGap) {
-            canvas.LineTo(point);
+            stretch[length++] = point;
             continue;
         }
-        canvas.MoveTo(point);
+        draw();
+        stretch[length++] = point;
         // A sample alone between gaps has no line to be part of: it is a dot
         // (a line leaves out its end point).
         if (!available(i + 1))
-            canvas.LineTo({point.x + 1, point.y});
+            stretch[length++] = {point.x + 1, point.y};
         afterGap = false;
     }
+    draw();
 }
 
 }  // namespace

@@ -152,11 +152,25 @@ void GdiCanvas::LineTo(Point to) {
     ::LineTo(m_dc, to.x, to.y);
 }
 
-void GdiCanvas::Polygon(std::span<const Point> points) {
-    std::vector<POINT> corners;
-    corners.reserve(points.size());
+namespace {
+
+std::vector<POINT> GdiPoints(std::span<const Point> points) {
+    std::vector<POINT> converted;
+    converted.reserve(points.size());
     for (const Point& point : points)
-        corners.push_back({point.x, point.y});
+        converted.push_back({point.x, point.y});
+    return converted;
+}
+
+}  // namespace
+
+void GdiCanvas::Polyline(std::span<const Point> points) {
+    const std::vector<POINT> corners = GdiPoints(points);
+    ::Polyline(m_dc, corners.data(), static_cast<int>(corners.size()));
+}
+
+void GdiCanvas::Polygon(std::span<const Point> points) {
+    const std::vector<POINT> corners = GdiPoints(points);
     ::Polygon(m_dc, corners.data(), static_cast<int>(corners.size()));
 }
 

@@ -50,6 +50,7 @@ public:
     void Pie(const Rect& bounds, Point start, Point end) override;
     void MoveTo(Point to) override;
     void LineTo(Point to) override;
+    void Polyline(std::span<const Point> points) override;
     void Polygon(std::span<const Point> points) override;
     void Ellipse(const Rect& bounds) override;
     void Text(Point at, std::string_view utf8, Color color, Color background) override;

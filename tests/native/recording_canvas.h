@@ -44,6 +44,14 @@ public:
         step.to = to;
         m_position = to;
     }
+    // As the lines it draws, one step each; the current position stays.
+    void Polyline(std::span<const Point> points) override {
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            CanvasStep& step = Add(CanvasStep::Line);
+            step.from = points[i - 1];
+            step.to = points[i];
+        }
+    }
     void Polygon(std::span<const Point> points) override {
         Add(CanvasStep::Polygon).points.assign(points.begin(), points.end());
     }
