@@ -43,6 +43,10 @@ public:
 
     // The object behind one of our windows or dialogs, or null.
     static Window* FromHandle(HWND window) noexcept;
+    // The program's own colours changed: the window does what it does when
+    // the system's change, without the system control it may have taken
+    // over hearing of it.
+    void TellLookChanged() { OnLookChanged(); }
 
     // Offered each queued message addressed to this window or a child of it
     // before it is dispatched; true consumes it.

@@ -18,6 +18,9 @@ inline constexpr UINT WM_TRAY_NOTIFY = WM_APP + 3;
 // The process list's snapshot, taken on a worker thread, is ready to be
 // shown; it carries nothing (the page takes the rows from its worker).
 inline constexpr UINT WM_PROCESS_SNAPSHOT_READY = WM_APP + 4;
+// The menu bar's items changed how they are drawn: the frame lays the bar
+// out again once the thread is free. Carries nothing.
+inline constexpr UINT WM_MENU_BAR_RESTYLED = WM_APP + 5;
 // A popup tells its owner of clicks and state changes.
 inline constexpr UINT WM_POPUP_NOTIFY = 0x274D;
 // A task panel tells its parent of a clicked link.
@@ -38,7 +41,7 @@ constexpr bool AllDistinct(std::initializer_list<UINT> values) {
 // One value, one meaning: whichever window gets one of ours reads it right.
 static_assert(qmo::messages_detail::AllDistinct({WM_ACTIVATE_FIRST_INSTANCE, WM_OPTIMIZATION_FINISHED,
                                                  WM_OPTIMIZE_COMPLETE, WM_TRAY_NOTIFY, WM_PROCESS_SNAPSHOT_READY,
-                                                 WM_POPUP_NOTIFY,
+                                                 WM_MENU_BAR_RESTYLED, WM_POPUP_NOTIFY,
                                                  WM_TASKPANEL_NOTIFY}));
 
 namespace qmo {

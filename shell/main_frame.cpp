@@ -71,6 +71,10 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnOptimizationFinished(wParam) ? 1 : 0;
     case WM_POPUP_NOTIFY:
         return OnPopupNotify(wParam, lParam);
+    case WM_MENU_BAR_RESTYLED:
+        m_menuBarLayoutPosted = false;
+        ::DrawMenuBar(m_hWnd);
+        return 0;
     case WM_WINDOWPOSCHANGING:
         // About to show, by whichever route (ShowWindow sends WM_SHOWWINDOW
         // for some show commands only): a window that stays in the tray
@@ -253,7 +257,10 @@ bool CMainFrame::ChooseColors() {
     qmo::UseDarkColors(dark);
     qmo::ApplyTitleBarColors(m_hWnd, dark);
     qmo::PrepareMenu(::GetMenu(m_hWnd));
-    ::DrawMenuBar(m_hWnd);
+    // Laying the bar out again is a frame change, which holds wine's thread
+    // about 10 ms: it gets a message of its own rather than lengthen the switch.
+    if (!m_menuBarLayoutPosted)
+        m_menuBarLayoutPosted = ::PostMessageW(m_hWnd, WM_MENU_BAR_RESTYLED, 0, 0) != FALSE;
     m_historyWindow.ColorsChanged();
     return true;
 }
@@ -265,7 +272,7 @@ void CMainFrame::ApplyTheme() {
     if (!ChooseColors())
         return;
     if (m_view.IsCreated())
-        ::SendMessageW(m_view.GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+        m_view.ColorsChanged();
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 

@@ -200,6 +200,24 @@ void CTesselDesktopSuitFrameView::OnSystemChange(UINT message, WPARAM wParam, LP
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
+// The system's colours are as they were: a system control, told, would only
+// read them again (a third of a millisecond each under wine, and there are
+// dozens), so only the windows of ours hear of it, and the dialogs among
+// them restyle the system controls they hold.
+void CTesselDesktopSuitFrameView::ColorsChanged() {
+    if (m_wndFooter.IsCreated())
+        ColorFooter();
+    ::EnumChildWindows(
+        m_hWnd,
+        [](HWND child, LPARAM) -> BOOL {
+            if (qmo::Window* window = qmo::Window::FromHandle(child))
+                window->TellLookChanged();
+            return TRUE;
+        },
+        0);
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 bool CTesselDesktopSuitFrameView::CreateFooter() {
     if (!m_wndFooter.Create(qmo::LoadResourceString(IDS_RIGHTS_NOTICE).c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, RECT{}, m_hWnd,
                             IDC_VIEW_PANEL))

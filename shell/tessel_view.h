@@ -75,6 +75,10 @@ public:
     // `dpi`, and the children laid out again.
     void ApplyDpi(unsigned dpi);
     unsigned Dpi() const noexcept { return m_dpi; }
+    // The program's own colours changed (its theme), the system's did not:
+    // the windows of ours below the view are told, the system's controls are
+    // left alone (the dialogs that hold them restyle them).
+    void ColorsChanged();
 
     qmo::TaskPanel& NavPanel() noexcept { return m_wndNavPanel; }
     qmo::TaskPanel& TitlePanel() noexcept { return m_wndTitlePanel; }
@@ -114,6 +118,7 @@ private:
         return static_cast<PageType&>(PageAt(index));
     }
     void OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam);
+    void TellDescendants(UINT message, WPARAM wParam, LPARAM lParam, bool oursOnly);
     void OnDraw(HDC dc, int width);
     void Relayout();
     void SwapSharedFonts(unsigned from, unsigned to);

@@ -56,7 +56,6 @@ void ApplyToControl(HWND control, bool dark) noexcept {
         // A window of ours that scrolls: its scroll bars.
         SetTheme(control, dark ? L"DarkMode_Explorer" : nullptr, nullptr);
     }
-    ::InvalidateRect(control, nullptr, TRUE);
 }
 
 }  // namespace
@@ -87,6 +86,8 @@ void ApplyTitleBarColors(HWND window, bool dark) noexcept {
         setAttribute(window, kImmersiveDarkModeBefore20H1, &on, sizeof(on));
 }
 
+// Nothing is invalidated here: a dialog not yet shown paints afresh, and one
+// that is redraws itself whole after this.
 void ApplyControlColors(HWND root, bool dark) noexcept {
     if (!root)
         return;
