@@ -73,7 +73,10 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnPopupNotify(wParam, lParam);
     case WM_MENU_BAR_RESTYLED:
         m_menuBarLayoutPosted = false;
+        // Laid out again, then painted again: after the layout alone, wine
+        // left the screen showing the bar as it was drawn before the switch.
         ::DrawMenuBar(m_hWnd);
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
         return 0;
     case WM_WINDOWPOSCHANGING:
         // About to show, by whichever route (ShowWindow sends WM_SHOWWINDOW
