@@ -148,7 +148,7 @@ private:
     std::optional<qmo::TrayNumberLook> m_trayLook;  // the number on the tray now; none with the animation
     int m_trayIconSize = 16;
     bool m_darkColors = false;  // the colours the windows show
-    bool m_menuBarLayoutPosted = false;
+    bool m_menuBarLayoutPosted = false;  // WM_MENU_BAR_RESTYLED waits in the queue
     bool m_momentAtStart = false;  // shown and hidden at start: no view for that
     void AllowOptimizeRequests();
     LRESULT OnOptimizeRequest();

@@ -182,22 +182,18 @@ void CTesselDesktopSuitFrameView::Relayout() {
 // Only top-level windows hear of new colours and metrics; every control
 // below the view is told here so that fonts and colours follow.
 void CTesselDesktopSuitFrameView::OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (m_wndFooter.IsCreated())
-        ColorFooter();
     struct Change {
         UINT message;
         WPARAM wParam;
         LPARAM lParam;
     } change{message, wParam, lParam};
-    ::EnumChildWindows(
-        m_hWnd,
+    TellBelow(
         [](HWND child, LPARAM context) -> BOOL {
             const auto* forwarded = reinterpret_cast<const Change*>(context);
             ::SendMessageW(child, forwarded->message, forwarded->wParam, forwarded->lParam);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&change));
-    ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 // The system's colours are as they were: a system control, told, would only
@@ -205,16 +201,21 @@ void CTesselDesktopSuitFrameView::OnSystemChange(UINT message, WPARAM wParam, LP
 // dozens), so only the windows of ours hear of it, and the dialogs among
 // them restyle the system controls they hold.
 void CTesselDesktopSuitFrameView::ColorsChanged() {
-    if (m_wndFooter.IsCreated())
-        ColorFooter();
-    ::EnumChildWindows(
-        m_hWnd,
+    TellBelow(
         [](HWND child, LPARAM) -> BOOL {
             if (qmo::Window* window = qmo::Window::FromHandle(child))
                 window->TellLookChanged();
             return TRUE;
         },
         0);
+}
+
+// The footer coloured again, `tell` called for every window below the view,
+// and the view drawn again.
+void CTesselDesktopSuitFrameView::TellBelow(WNDENUMPROC tell, LPARAM context) {
+    if (m_wndFooter.IsCreated())
+        ColorFooter();
+    ::EnumChildWindows(m_hWnd, tell, context);
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 

@@ -118,7 +118,7 @@ private:
         return static_cast<PageType&>(PageAt(index));
     }
     void OnSystemChange(UINT message, WPARAM wParam, LPARAM lParam);
-    void TellDescendants(UINT message, WPARAM wParam, LPARAM lParam, bool oursOnly);
+    void TellBelow(WNDENUMPROC tell, LPARAM context);
     void OnDraw(HDC dc, int width);
     void Relayout();
     void SwapSharedFonts(unsigned from, unsigned to);
