@@ -91,7 +91,7 @@ void CSortListCtrl::Replace(std::vector<Row> rows, std::optional<std::uint32_t> 
             ::SendMessageW(m_hWnd, LVM_ENSUREVISIBLE, selected, FALSE);
     }
     // No row is drawn until the next paint: nothing to hold back meanwhile.
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    InvalidateRows();
     // Rows may have brought a vertical scroll bar, or taken it away.
     m_header.FitIfWidthChanged();
 }
@@ -175,6 +175,21 @@ void CSortListCtrl::ScrollToTopRow(int top) {
     if (!ListView_GetItemRect(m_hWnd, 0, &row, LVIR_BOUNDS))
         return;
     ListView_Scroll(m_hWnd, 0, (top - ListView_GetTopIndex(m_hWnd)) * (row.bottom - row.top));
+}
+
+// The rows only: a list view without WS_CLIPCHILDREN, told its whole client
+// area has changed, paints its header again too, the header's themed parts
+// drawing through a memory DC each (about a fifth of the paint under wine).
+void CSortListCtrl::InvalidateRows() {
+    RECT rows{};
+    ::GetClientRect(m_hWnd, &rows);
+    if (const HWND header = m_header.GetSafeHwnd(); header && ::IsWindowVisible(header)) {
+        RECT headerBox{};
+        ::GetWindowRect(header, &headerBox);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&headerBox), 2);
+        rows.top = std::max(rows.top, headerBox.bottom);
+    }
+    ::InvalidateRect(m_hWnd, &rows, TRUE);
 }
 
 bool CSortListCtrl::SelectedRowInView() const {

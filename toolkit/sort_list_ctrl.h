@@ -79,6 +79,7 @@ private:
     int SelectionMark() const;
     // A report view scrolls by whole rows, given in pixels.
     void ScrollToTopRow(int top);
+    void InvalidateRows();
     struct Row {
         std::vector<std::wstring> cells;
         int image = 0;

@@ -437,40 +437,60 @@ TEST_F(ProcessPageTest, RefreshesLeakNoHandlesOrGdiObjects) {
     EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
 }
 
-// Counts the list's rebuilds: new rows first take the old rows' selection mark away.
-class ListRebuildCounter {
+// Counts the messages a window is sent that `counted` picks out.
+class MessageCounter {
 public:
-    explicit ListRebuildCounter(HWND list) : m_list(list) {
-        ::SetWindowSubclass(list, &ListRebuildCounter::Count, 0, reinterpret_cast<DWORD_PTR>(this));
+    using Picker = bool (*)(UINT message, LPARAM lParam);
+    MessageCounter(HWND window, Picker counted) : m_window(window), m_counted(counted) {
+        ::SetWindowSubclass(window, &MessageCounter::Count, Id(), reinterpret_cast<DWORD_PTR>(this));
     }
-    ~ListRebuildCounter() { ::RemoveWindowSubclass(m_list, &ListRebuildCounter::Count, 0); }
-    ListRebuildCounter(const ListRebuildCounter&) = delete;
-    ListRebuildCounter& operator=(const ListRebuildCounter&) = delete;
+    ~MessageCounter() { ::RemoveWindowSubclass(m_window, &MessageCounter::Count, Id()); }
+    MessageCounter(const MessageCounter&) = delete;
+    MessageCounter& operator=(const MessageCounter&) = delete;
 
-    int rebuilds = 0;
+    int count = 0;
 
 private:
+    // Each counter its own subclass, however many watch the window.
+    UINT_PTR Id() const { return reinterpret_cast<UINT_PTR>(this); }
     static LRESULT CALLBACK Count(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-        if (message == LVM_SETSELECTIONMARK && lParam == -1)
-            ++reinterpret_cast<ListRebuildCounter*>(self)->rebuilds;
+        auto* counter = reinterpret_cast<MessageCounter*>(self);
+        if (counter->m_counted(message, lParam))
+            ++counter->count;
         return ::DefSubclassProc(window, message, wParam, lParam);
     }
 
-    HWND m_list;
+    HWND m_window;
+    Picker m_counted;
 };
 
+// New rows first take the old rows' selection mark away.
+bool IsRebuild(UINT message, LPARAM lParam) {
+    return message == LVM_SETSELECTIONMARK && lParam == -1;
+}
+bool IsPaint(UINT message, LPARAM) {
+    return message == WM_PAINT;
+}
+
 TEST_F(ProcessPageTest, ARefreshReturnsAtOnceAndItsRowsComeInOneStepOnItsOwnNote) {
-    ListRebuildCounter counter(List());
+    MessageCounter counter(List(), IsRebuild);
     // A made-up note from elsewhere finds nothing waiting and changes nothing.
     ::PostMessageW(page.GetSafeHwnd(), WM_PROCESS_SNAPSHOT_READY, 0x1234, 0x5678);
     qmo::testing::PumpPending();
-    EXPECT_EQ(counter.rebuilds, 0);
+    EXPECT_EQ(counter.count, 0);
+    ::UpdateWindow(page.GetSafeHwnd());
+    MessageCounter listPaints(List(), IsPaint);
+    MessageCounter headerPaints(Header(), IsPaint);
     ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_PROCESS_REFRESH, BN_CLICKED), 0);
     EXPECT_TRUE(page.RefreshPending());
-    EXPECT_EQ(counter.rebuilds, 0) << "the list did not wait for the snapshot";
+    EXPECT_EQ(counter.count, 0) << "the list did not wait for the snapshot";
     ASSERT_TRUE(Refreshed());
-    EXPECT_EQ(counter.rebuilds, 1);
+    EXPECT_EQ(counter.count, 1);
     EXPECT_GE(RowOf(::GetCurrentProcessId()), 0);
+    // New rows are painted; the header, whose columns stayed, is not.
+    ::UpdateWindow(page.GetSafeHwnd());
+    EXPECT_GE(listPaints.count, 1);
+    EXPECT_EQ(headerPaints.count, 0);
 }
 
 enum class PageSwitch { NavigationLink, Tab, MenuCommand };
@@ -522,7 +542,7 @@ protected:
 };
 
 TEST_P(ProcessPageShowingTest, EveryShowingRefreshesTheListOnce) {
-    ListRebuildCounter counter(List());
+    MessageCounter counter(List(), IsRebuild);
     for (int showing = 1; showing <= 2; ++showing) {
         const DWORD child = children.Start();
         ASSERT_NE(child, 0u);
@@ -530,18 +550,18 @@ TEST_P(ProcessPageShowingTest, EveryShowingRefreshesTheListOnce) {
         SwitchTo(kProcessTab);
         ASSERT_TRUE(Refreshed());
         EXPECT_GE(RowOf(List(), child), 0) << "showing " << showing;
-        EXPECT_EQ(counter.rebuilds, showing);
+        EXPECT_EQ(counter.count, showing);
         SwitchTo(kPerformanceTab);
     }
     qmo::testing::PumpPending();
     ASSERT_TRUE(Refreshed());
-    EXPECT_EQ(counter.rebuilds, 2) << "hiding refreshed";
+    EXPECT_EQ(counter.count, 2) << "hiding refreshed";
 }
 
 TEST_P(ProcessPageShowingTest, TheWindowBackFromTheTrayOnThePageRefreshesItToo) {
     SwitchTo(kProcessTab);
     ASSERT_TRUE(Refreshed());
-    ListRebuildCounter counter(List());
+    MessageCounter counter(List(), IsRebuild);
     ::SendMessageW(frame->GetSafeHwnd(), WM_CLOSE, 0, 0);  // to the tray
     ASSERT_FALSE(::IsWindowVisible(frame->GetSafeHwnd()));
     const DWORD child = children.Start();
@@ -549,7 +569,7 @@ TEST_P(ProcessPageShowingTest, TheWindowBackFromTheTrayOnThePageRefreshesItToo) 
     ::SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_TRAY_SHOW_HIDE, 0);
     ASSERT_TRUE(Refreshed());
     EXPECT_GE(RowOf(List(), child), 0);
-    EXPECT_EQ(counter.rebuilds, 1);
+    EXPECT_EQ(counter.count, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWay, ProcessPageShowingTest,
