@@ -1,6 +1,7 @@
 #include "framework/window.h"
 
 #include <cwchar>
+#include <unordered_map>
 #include <utility>
 
 #include "framework/application.h"
@@ -9,7 +10,13 @@
 namespace qmo {
 namespace {
 
-constexpr wchar_t kObjectProperty[] = L"Quenvale.WindowObject";
+// The windows of this thread with an object of ours behind them. Every
+// message looks its window up, and the pre-translation each of its parents:
+// a window property would be a question to wine's server each time.
+std::unordered_map<HWND, Window*>& ObjectsOfThisThread() {
+    thread_local std::unordered_map<HWND, Window*> objects;
+    return objects;
+}
 
 POINT PointOf(LPARAM lParam) noexcept {
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -47,12 +54,18 @@ void Window::DestroyWindow() {
         ::DestroyWindow(m_hWnd);
 }
 
-// A window's properties can be read, and set, by any program: only a window
-// of this thread has an object of ours behind its value.
+// Only what this thread attached is found: no other program can put an
+// object behind one of our windows, and a handle the system gives again to
+// a new window finds nothing once its first window is gone.
 Window* Window::FromHandle(HWND window) noexcept {
-    if (!window || ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId())
+    if (!window)
         return nullptr;
-    return static_cast<Window*>(::GetPropW(window, kObjectProperty));
+    const auto& objects = ObjectsOfThisThread();
+    const auto found = objects.find(window);
+    if (found == objects.end() || found->second->m_hWnd != window ||
+        ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId())
+        return nullptr;
+    return found->second;
 }
 
 bool Window::PreTranslateMessage(MSG&) {
@@ -62,12 +75,18 @@ bool Window::PreTranslateMessage(MSG&) {
 void Window::Attach(HWND window, bool owns) noexcept {
     m_hWnd = window;
     m_ownsHandle = owns;
-    ::SetPropW(window, kObjectProperty, this);
+    try {
+        ObjectsOfThisThread()[window] = this;
+    } catch (...) {  // out of memory: as a property that could not be set, the window is not found
+    }
 }
 
 void Window::Detach() noexcept {
-    if (m_hWnd)
-        ::RemovePropW(m_hWnd, kObjectProperty);
+    if (m_hWnd) {
+        auto& objects = ObjectsOfThisThread();
+        if (const auto found = objects.find(m_hWnd); found != objects.end() && found->second == this)
+            objects.erase(found);
+    }
     m_hWnd = nullptr;
     m_ownsHandle = false;
 }

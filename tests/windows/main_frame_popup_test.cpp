@@ -358,34 +358,13 @@ std::size_t ChildWindows(HWND parent) {
     return count;
 }
 
-// The property a window of ours carries, found as another program finds it.
-std::wstring ObjectPropertyOf(HWND window, const void* object) {
-    struct Search {
-        HANDLE value;
-        std::wstring name;
-    } search{const_cast<void*>(object), {}};
-    ::EnumPropsExW(
-        window,
-        [](HWND, LPWSTR name, HANDLE data, ULONG_PTR found) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(found);
-            if (data != wanted->value || reinterpret_cast<std::uintptr_t>(name) < MAXINTATOM)
-                return TRUE;
-            wanted->name = name;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.name;
-}
-
-// A window of another thread, as another program could make one, carrying
-// our property with a value of its own.
-class WindowWithForgedObject {
+// A window of another thread, as another program could make one.
+class WindowOfAnotherThread {
 public:
-    explicit WindowWithForgedObject(std::wstring property) {
-        m_thread = std::thread([this, property] {
+    WindowOfAnotherThread() {
+        m_thread = std::thread([this] {
             const HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                                   nullptr, nullptr);
-            ::SetPropW(window, property.c_str(), reinterpret_cast<HANDLE>(std::uintptr_t{0x41414140}));
             m_window = window;
             while (!m_done)
                 ::Sleep(5);
@@ -394,7 +373,7 @@ public:
         while (!m_window)
             ::Sleep(5);
     }
-    ~WindowWithForgedObject() {
+    ~WindowOfAnotherThread() {
         m_done = true;
         m_thread.join();
     }
@@ -409,16 +388,14 @@ private:
 // Any program on the desktop can send or post our messages, and the system's,
 // at the frame, the view and the pages, with values it made up: a closed
 // popup's, a live one's off by one, a live popup named as an element and the
-// other way round, a window of another thread that carries our property. The
+// other way round, a window of another thread named as the control. The
 // program lives, answers, runs nothing and shows nothing new.
 TEST_F(MainFramePopupTest, MadeUpMessagesChangeNothingWithOrWithoutAPopupOnScreen) {
     Show();
     CTesselDesktopSuitFrameView& view = frame->View();
     const std::array<HWND, 3> pages{view.PerformancePage().GetSafeHwnd(), view.ProcessPage().GetSafeHwnd(),
                                     view.SettingsPage().GetSafeHwnd()};
-    const std::wstring property = ObjectPropertyOf(view.GetSafeHwnd(), &view);
-    ASSERT_FALSE(property.empty());
-    const WindowWithForgedObject forged(property);
+    const WindowOfAnotherThread forged;
 
     frame->ShowCriticalLimitPopup();
     ASSERT_TRUE(WaitUntilShown());
