@@ -53,6 +53,7 @@ Choice ChoiceFrom(int stored, Choice highest) {
 }  // namespace
 
 void ReadSettings(ProfileStore& profile, OptimizerSettings& settings) {
+    const StoreBatch batch(profile);
     OptimizerSettings read;
     read.m_nCriticalLimit = profile.GetProfileInt(kSettingsSection, kCriticalLimit, 0);
     read.m_strShortcutKey = profile.GetProfileString(kSettingsSection, kShortcutKey, std::string());
@@ -98,6 +99,7 @@ std::string ReadLanguageChoice(ProfileStore& profile) {
 }
 
 void WriteSettings(ProfileStore& profile, const OptimizerSettings& settings) {
+    const StoreBatch batch(profile);
     profile.WriteProfileInt(kSettingsSection, kCriticalLimit, settings.m_nCriticalLimit);
     profile.WriteProfileString(kSettingsSection, kShortcutKey, settings.m_strShortcutKey);
     profile.WriteProfileInt(kSettingsSection, kRunAtStartup, settings.m_bRunAtStartup ? 1 : 0);

@@ -20,4 +20,14 @@ std::optional<PolicyValue> RegistryPolicySource::Read(PolicyScope scope, std::st
     return raw ? std::optional<PolicyValue>(DecodePolicyValue(raw->type, raw->data)) : std::nullopt;
 }
 
+void RegistryPolicySource::BeginBatch() {
+    m_machine.BeginBatch();
+    m_user.BeginBatch();
+}
+
+void RegistryPolicySource::EndBatch() {
+    m_machine.EndBatch();
+    m_user.EndBatch();
+}
+
 }  // namespace qmo

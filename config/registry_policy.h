@@ -9,6 +9,8 @@ class RegistryPolicySource : public PolicySource {
 public:
     RegistryPolicySource();
     std::optional<PolicyValue> Read(PolicyScope scope, std::string_view name) override;
+    void BeginBatch() override;
+    void EndBatch() override;
 
 private:
     RegistryProfile m_machine;

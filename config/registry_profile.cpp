@@ -1,11 +1,11 @@
 #include "config/registry_profile.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "config/profile_value_codec.h"
 
 #include "framework/text.h"
-#include "framework/unique_handle.h"
 
 namespace qmo {
 namespace {
@@ -17,22 +17,16 @@ unique_hkey OpenKey(HKEY root, const std::wstring& path, REGSAM access) {
     return unique_hkey(key);
 }
 
-unique_hkey CreateKey(HKEY root, const std::wstring& path) {
+unique_hkey CreateKey(HKEY root, const std::wstring& path, REGSAM access) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+    if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
                           nullptr) != ERROR_SUCCESS)
         return {};
     return unique_hkey(key);
 }
 
-bool SetValue(HKEY root, const std::wstring& path, std::string_view entry, DWORD type, const void* data,
-              DWORD size) {
-    unique_hkey key = CreateKey(root, path);
-    if (!key)
-        return false;
-    return ::RegSetValueExW(key.get(), Widen(entry).c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
-           ERROR_SUCCESS;
-}
+// Most values fit the first read; a larger one is read again at its size.
+constexpr DWORD kFirstReadBytes = 512;
 
 }  // namespace
 
@@ -42,27 +36,72 @@ std::wstring RegistryProfile::SectionPath(std::string_view section) const {
     return m_basePath + L"\\" + Widen(section);
 }
 
+void RegistryProfile::BeginBatch() {
+    ++m_batches;
+}
+
+void RegistryProfile::EndBatch() {
+    if (m_batches > 0 && --m_batches == 0)
+        m_open.clear();
+}
+
+RegistryProfile::SectionKey RegistryProfile::Open(std::string_view section, bool forWriting) const {
+    const std::wstring path = SectionPath(section);
+    const auto opened = [&] {
+        return forWriting ? CreateKey(m_root, path, KEY_WRITE | KEY_QUERY_VALUE)
+                          : OpenKey(m_root, path, KEY_QUERY_VALUE);
+    };
+    if (m_batches == 0) {
+        SectionKey own;
+        own.owned = opened();
+        own.key = own.owned.get();
+        return own;
+    }
+    auto open = std::find_if(m_open.begin(), m_open.end(), [&](const OpenSection& kept) { return kept.path == path; });
+    if (open == m_open.end()) {
+        unique_hkey key = opened();
+        const bool writable = forWriting && key;
+        open = m_open.insert(m_open.end(), OpenSection{path, std::move(key), writable});
+    } else if (forWriting && !open->writable) {
+        // The key that reads stays when no writable one can be had.
+        if (unique_hkey key = opened()) {
+            open->key = std::move(key);
+            open->writable = true;
+        }
+    }
+    SectionKey batch;
+    batch.key = forWriting && !open->writable ? nullptr : open->key.get();
+    return batch;
+}
+
 std::optional<RegistryProfile::RawValue> RegistryProfile::ReadRaw(std::string_view section, std::string_view entry,
                                                                   DWORD maxBytes) const {
-    unique_hkey key = OpenKey(m_root, SectionPath(section), KEY_QUERY_VALUE);
-    if (!key)
+    const SectionKey sectionKey = Open(section, false);
+    if (!sectionKey.key)
         return std::nullopt;
     const std::wstring name = Widen(entry);
     RawValue raw;
-    DWORD size = 0;
-    if (::RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
-        size > maxBytes)
-        return std::nullopt;
-    raw.data.resize(size);
+    raw.data.resize(std::min(kFirstReadBytes, maxBytes));
     DWORD type = 0;
-    DWORD readSize = size;
-    // A value that grew since it was measured fails here with ERROR_MORE_DATA.
-    if (::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, raw.data.data(), &readSize) != ERROR_SUCCESS ||
-        readSize > size)
+    DWORD size = static_cast<DWORD>(raw.data.size());
+    LSTATUS status = ::RegQueryValueExW(sectionKey.key, name.c_str(), nullptr, &type, raw.data.data(), &size);
+    if (status == ERROR_MORE_DATA && size <= maxBytes) {
+        raw.data.resize(size);
+        // A value that grew since it was measured fails here with ERROR_MORE_DATA.
+        status = ::RegQueryValueExW(sectionKey.key, name.c_str(), nullptr, &type, raw.data.data(), &size);
+    }
+    if (status != ERROR_SUCCESS || size > maxBytes)
         return std::nullopt;
     raw.type = type;
-    raw.data.resize(readSize);
+    raw.data.resize(size);
     return raw;
+}
+
+bool RegistryProfile::SetValue(std::string_view section, std::string_view entry, DWORD type,
+                               const std::vector<std::uint8_t>& data) {
+    const SectionKey sectionKey = Open(section, true);
+    return sectionKey.key && ::RegSetValueExW(sectionKey.key, Widen(entry).c_str(), 0, type, data.data(),
+                                               static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
 int RegistryProfile::GetProfileInt(std::string_view section, std::string_view entry, int defaultValue) {
@@ -78,13 +117,13 @@ std::string RegistryProfile::GetProfileString(std::string_view section, std::str
 
 bool RegistryProfile::WriteProfileInt(std::string_view section, std::string_view entry, int value) {
     const std::vector<std::uint8_t> data = EncodeProfileInt(value);
-    return SetValue(m_root, SectionPath(section), entry, REG_DWORD, data.data(), static_cast<DWORD>(data.size()));
+    return SetValue(section, entry, REG_DWORD, data);
 }
 
 bool RegistryProfile::WriteProfileString(std::string_view section, std::string_view entry,
                                          const std::string& value) {
     const std::vector<std::uint8_t> data = EncodeProfileString(value);
-    return SetValue(m_root, SectionPath(section), entry, REG_SZ, data.data(), static_cast<DWORD>(data.size()));
+    return SetValue(section, entry, REG_SZ, data);
 }
 
 std::vector<std::string> RegistryProfile::GetProfileStrings(std::string_view section, std::string_view entry) {
@@ -96,7 +135,7 @@ std::vector<std::string> RegistryProfile::GetProfileStrings(std::string_view sec
 bool RegistryProfile::WriteProfileStrings(std::string_view section, std::string_view entry,
                                           const std::vector<std::string>& values) {
     const std::vector<std::uint8_t> data = EncodeProfileStrings(values);
-    return SetValue(m_root, SectionPath(section), entry, REG_MULTI_SZ, data.data(), static_cast<DWORD>(data.size()));
+    return SetValue(section, entry, REG_MULTI_SZ, data);
 }
 
 }  // namespace qmo

@@ -11,6 +11,7 @@
 
 #include "config/profile_value_codec.h"
 #include "framework/profile_store.h"
+#include "framework/unique_handle.h"
 
 namespace qmo {
 
@@ -40,11 +41,33 @@ public:
     std::optional<RawValue> ReadRaw(std::string_view section, std::string_view entry,
                                     DWORD maxBytes = kMaxStringBytes) const;
 
+    // Each key is opened once in a batch (wine asks its server for every
+    // open and close), and closed at its end.
+    void BeginBatch() override;
+    void EndBatch() override;
+
 private:
+    // A section's key for one read or write: the batch's, or one of its own.
+    struct SectionKey {
+        HKEY key = nullptr;
+        unique_hkey owned;
+    };
+    // A section the batch has opened; a key found missing is kept as such
+    // until a write makes it.
+    struct OpenSection {
+        std::wstring path;
+        unique_hkey key;
+        bool writable = false;
+    };
+
     std::wstring SectionPath(std::string_view section) const;
+    SectionKey Open(std::string_view section, bool forWriting) const;
+    bool SetValue(std::string_view section, std::string_view entry, DWORD type, const std::vector<std::uint8_t>& data);
 
     HKEY m_root;
     std::wstring m_basePath;
+    int m_batches = 0;
+    mutable std::vector<OpenSection> m_open;
 };
 
 }  // namespace qmo

@@ -173,6 +173,7 @@ std::vector<PolicyDescription> PolicyValueNames() {
 }
 
 SettingsPolicy ReadSettingsPolicy(PolicySource& source) {
+    const StoreBatch batch(source);
     SettingsPolicy policy;
     for (const PolicyEntry& entry : kEntries) {
         // The machine's value wins; one that cannot be used leaves the user's policy in force.

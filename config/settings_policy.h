@@ -37,6 +37,9 @@ public:
     virtual ~PolicySource() = default;
     // Empty when the value (or its key) is missing.
     virtual std::optional<PolicyValue> Read(PolicyScope scope, std::string_view name) = 0;
+    // As a profile's batch: the reads between these two may share open keys.
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
 };
 
 // The settings a policy can set, each locking its controls.

@@ -29,6 +29,23 @@ public:
     virtual std::vector<std::string> GetProfileStrings(std::string_view section, std::string_view entry) = 0;
     virtual bool WriteProfileStrings(std::string_view section, std::string_view entry,
                                      const std::vector<std::string>& values) = 0;
+    // The reads and writes between these two are one batch: a store may keep
+    // open what it opened for the first of them. Batches nest.
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
+};
+
+// A batch of a store's reads and writes, for as long as it lives.
+template <class Store>
+class StoreBatch {
+public:
+    explicit StoreBatch(Store& store) : m_store(store) { m_store.BeginBatch(); }
+    ~StoreBatch() { m_store.EndBatch(); }
+    StoreBatch(const StoreBatch&) = delete;
+    StoreBatch& operator=(const StoreBatch&) = delete;
+
+private:
+    Store& m_store;
 };
 
 }  // namespace qmo

@@ -13,8 +13,18 @@ using testing::ReadRawValue;
 using testing::ScratchKey;
 using testing::WriteRawValue;
 
-class RegistryProfileTest : public ::testing::Test {
+// Each case alone, and within a batch that keeps its keys open.
+class RegistryProfileTest : public ::testing::TestWithParam<bool> {
 protected:
+    void SetUp() override {
+        if (GetParam())
+            profile.BeginBatch();
+    }
+    void TearDown() override {
+        if (GetParam())
+            profile.EndBatch();
+    }
+
     ScratchKey scratch{L"Profile"};
     RegistryProfile profile{scratch.Root(), scratch.Path()};
     std::wstring section = scratch.Sub(L"Settings");
@@ -24,7 +34,7 @@ protected:
     }
 };
 
-TEST_F(RegistryProfileTest, IntegersAreDwordsAndStringsAreTerminatedRegSz) {
+TEST_P(RegistryProfileTest, IntegersAreDwordsAndStringsAreTerminatedRegSz) {
     EXPECT_TRUE(profile.WriteProfileInt("Settings", "CL", -5));
     EXPECT_TRUE(profile.WriteProfileString("Settings", "SC", "Ö"));
     EXPECT_EQ(profile.GetProfileInt("Settings", "CL", 0), -5);
@@ -38,14 +48,14 @@ TEST_F(RegistryProfileTest, IntegersAreDwordsAndStringsAreTerminatedRegSz) {
     EXPECT_EQ(key.data.size(), 4u);  // one UTF-16 unit and the null
 }
 
-TEST_F(RegistryProfileTest, MissingSectionOrValueGivesTheDefault) {
+TEST_P(RegistryProfileTest, MissingSectionOrValueGivesTheDefault) {
     EXPECT_EQ(profile.GetProfileInt("Settings", "CL", 33), 33);
     EXPECT_EQ(profile.GetProfileString("Settings", "SC", "dflt"), "dflt");
     profile.WriteProfileInt("Settings", "other", 1);
     EXPECT_EQ(profile.GetProfileInt("Settings", "CL", 34), 34);
 }
 
-TEST_F(RegistryProfileTest, IntegerOfAnotherTypeOrSizeReadsAsMissing) {
+TEST_P(RegistryProfileTest, IntegerOfAnotherTypeOrSizeReadsAsMissing) {
     const wchar_t text[] = L"80";
     Raw(L"AsString", REG_SZ, text, sizeof(text));
     const DWORD four = 1;
@@ -59,7 +69,7 @@ TEST_F(RegistryProfileTest, IntegerOfAnotherTypeOrSizeReadsAsMissing) {
         EXPECT_EQ(profile.GetProfileInt("Settings", name, -77), -77) << name;
 }
 
-TEST_F(RegistryProfileTest, StringOfAnotherTypeOrOversizedReadsAsMissing) {
+TEST_P(RegistryProfileTest, StringOfAnotherTypeOrOversizedReadsAsMissing) {
     const DWORD number = 0x4F;
     Raw(L"AsDword", REG_DWORD, &number, sizeof(number));
     const std::wstring huge(50 * 1024, L'A');  // 100 KB of text
@@ -73,7 +83,7 @@ TEST_F(RegistryProfileTest, StringOfAnotherTypeOrOversizedReadsAsMissing) {
         EXPECT_EQ(profile.GetProfileString("Settings", name, "dflt"), "dflt") << name;
 }
 
-TEST_F(RegistryProfileTest, StringWithoutTerminatorOrWithEmbeddedNullIsReadSafely) {
+TEST_P(RegistryProfileTest, StringWithoutTerminatorOrWithEmbeddedNullIsReadSafely) {
     const wchar_t unterminated[] = {L'A', L'B'};
     Raw(L"Unterminated", REG_SZ, unterminated, sizeof(unterminated));
     const wchar_t embedded[] = L"P\0Q";
@@ -87,7 +97,7 @@ TEST_F(RegistryProfileTest, StringWithoutTerminatorOrWithEmbeddedNullIsReadSafel
     EXPECT_EQ(profile.GetProfileString("Settings", "Big", "").size(), big.size());
 }
 
-TEST_F(RegistryProfileTest, BadlyTypedRecordReadsAsDefaultsAndIsRewrittenWellFormed) {
+TEST_P(RegistryProfileTest, BadlyTypedRecordReadsAsDefaultsAndIsRewrittenWellFormed) {
     const wchar_t limit[] = L"95";
     Raw(L"CL", REG_SZ, limit, sizeof(limit));
     const DWORD letter = 'Q';
@@ -108,6 +118,29 @@ TEST_F(RegistryProfileTest, BadlyTypedRecordReadsAsDefaultsAndIsRewrittenWellFor
     EXPECT_EQ(testing::AsText(ReadRawValue(scratch.Root(), section, L"SC")), L"O");
     EXPECT_EQ(profile.GetProfileInt("Settings", "CL", 0), 80);
 }
+
+// A batch lets its keys go at its end: a section deleted after it is made
+// again by the next batch's write, which a key kept open would lose.
+TEST_P(RegistryProfileTest, AfterABatchADeletedSectionIsMadeAgainByAWrite) {
+    {
+        const StoreBatch batch(profile);
+        EXPECT_TRUE(profile.WriteProfileInt("Settings", "CL", 1));
+        EXPECT_EQ(profile.GetProfileInt("Settings", "CL", 0), 1);
+    }
+    if (GetParam())
+        profile.EndBatch();
+    ASSERT_EQ(::RegDeleteTreeW(scratch.Root(), section.c_str()), ERROR_SUCCESS);
+    ::RegDeleteKeyW(scratch.Root(), section.c_str());
+    const StoreBatch next(profile);
+    profile.WriteProfileInt("Settings", "CL", 2);
+    const auto written = ReadRawValue(scratch.Root(), section, L"CL");
+    ASSERT_EQ(written.data.size(), sizeof(DWORD));
+    EXPECT_EQ(written.data[0], 2);
+    if (GetParam())
+        profile.BeginBatch();  // for the fixture's end
+}
+
+INSTANTIATE_TEST_SUITE_P(AloneAndInABatch, RegistryProfileTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace qmo
