@@ -175,6 +175,7 @@ bool CMainFrame::EnsureView() {
 }
 
 void CMainFrame::ShowForAMomentAtStart() {
+    qmo::MarkStartupStep("created");
     m_momentAtStart = true;
     ::ShowWindow(m_hWnd, SW_SHOWMAXIMIZED);
     qmo::MarkStartupStep("shown-maximized");
