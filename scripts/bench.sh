@@ -94,6 +94,14 @@ cpu_ms() {  # exe file name
   awk -v hz="$(getconf CLK_TCK)" '{ print int(($14 + $15) * 1000 / hz) }' "/proc/$pid/stat"
 }
 
+# The program's processor time over the next SECONDS, in ms.
+program_cpu_over() {  # seconds
+  local before
+  before=$(cpu_ms "${EXE[program]}")
+  sleep "$1"
+  echo $(( $(cpu_ms "${EXE[program]}") - before ))
+}
+
 windows_path() { winepath -w "$1" </dev/null >"$OUT" 2>/dev/null && head -n 1 "$OUT"; }
 
 # Median over the starts of one step's time, "-" when it was never marked.
@@ -185,14 +193,10 @@ SPAN=$(( IDLE_SECONDS / TURNS > 0 ? IDLE_SECONDS / TURNS : 1 ))
 shown_ms=0
 hidden_ms=0
 for _ in $(seq "$TURNS"); do
-  before=$(cpu_ms "${EXE[program]}")
-  sleep "$SPAN"
-  shown_ms=$(( shown_ms + $(cpu_ms "${EXE[program]}") - before ))
+  shown_ms=$(( shown_ms + $(program_cpu_over "$SPAN") ))
   meter post "${CLASS[program]}" 0x0111 "$ID_TRAY_SHOW_HIDE" >/dev/null
   sleep 2
-  before=$(cpu_ms "${EXE[program]}")
-  sleep "$SPAN"
-  hidden_ms=$(( hidden_ms + $(cpu_ms "${EXE[program]}") - before ))
+  hidden_ms=$(( hidden_ms + $(program_cpu_over "$SPAN") ))
   meter post "${CLASS[program]}" 0x0111 "$ID_VIEW_PERFORMANCE" >/dev/null
   sleep 2
 done
@@ -215,16 +219,14 @@ stop program
 # changed for the run: its processor time per minute.
 SETTINGS_KEY='HKCU\Software\Local AppWizard-Generated Applications\Quenvale Memory Optimizer\Settings'
 hidden_cpu_with() {  # NAME=NUMBER...
-  local setting before spent
+  local setting spent
   [ "${1:-}" = full-history ] && shift && wine "$BUILD/qmo_bench.exe" --full-history "$HISTORY_FILE" </dev/null >/dev/null 2>&1
   for setting in "$@"; do
     wine reg add "$SETTINGS_KEY" /v "${setting%%=*}" /t REG_DWORD /d "${setting#*=}" /f </dev/null >/dev/null 2>&1
   done
   start program >/dev/null
   sleep 5
-  before=$(cpu_ms "${EXE[program]}")
-  sleep "$IDLE_SECONDS"
-  spent=$(( ($(cpu_ms "${EXE[program]}") - before) * 60 / IDLE_SECONDS ))
+  spent=$(( $(program_cpu_over "$IDLE_SECONDS") * 60 / IDLE_SECONDS ))
   stop program
   for setting in "$@"; do
     wine reg delete "$SETTINGS_KEY" /v "${setting%%=*}" /f </dev/null >/dev/null 2>&1
